@@ -1,0 +1,8 @@
+// Entry of every test executable: GoogleTest with wide-character console output left alone.
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
