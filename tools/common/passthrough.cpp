@@ -1,0 +1,80 @@
+// Shared start-up helpers of the stand-in tools.
+#include "tools/common/passthrough.h"
+
+#include <vector>
+
+namespace tooldetail {
+
+std::wstring ModuleFolder()
+{
+    std::vector<wchar_t> buf(32768);
+    DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+    std::wstring path(buf.data(), n);
+    size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+static bool FileExists(const std::wstring& path)
+{
+    DWORD attr = GetFileAttributesW(path.c_str());
+    return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring FindBeside(const wchar_t* name)
+{
+    std::wstring folder = ModuleFolder();
+    for (const wchar_t* sub : {L"", L"ffmpeg\\"}) {
+        std::wstring candidate = folder + sub + name;
+        if (FileExists(candidate))
+            return candidate;
+    }
+    return std::wstring();
+}
+
+std::wstring RawArguments()
+{
+    const wchar_t* p = GetCommandLineW();
+    // The program name follows the rules of the C runtime: quoted up to the next quote, otherwise
+    // up to the first blank or tab.
+    if (*p == L'"') {
+        ++p;
+        while (*p && *p != L'"')
+            ++p;
+        if (*p == L'"')
+            ++p;
+    } else {
+        while (*p && *p != L' ' && *p != L'\t')
+            ++p;
+    }
+    while (*p == L' ' || *p == L'\t')
+        ++p;
+    return p;
+}
+
+int RunInherited(const std::wstring& program, const std::wstring& args)
+{
+    std::wstring cmd = L"\"" + program + L"\"";
+    if (!args.empty())
+        cmd += L" " + args;
+    std::vector<wchar_t> line(cmd.begin(), cmd.end());
+    line.push_back(0);
+
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
+        return -1;
+    CloseHandle(pi.hThread);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 1;
+    if (!GetExitCodeProcess(pi.hProcess, &code))
+        code = 1;
+    CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
+}
+
+}  // namespace tooldetail

@@ -1,0 +1,24 @@
+// Helpers for the stand-in tools that front a Windows ffmpeg build: finding the wrapped program
+// beside the tool, and handing on the tool's own arguments untouched.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace tooldetail {
+
+// The folder of this executable, with a trailing backslash.
+std::wstring ModuleFolder();
+
+// The wrapped program: "<folder>\<name>" or "<folder>\ffmpeg\<name>"; empty when neither exists.
+std::wstring FindBeside(const wchar_t* name);
+
+// The raw arguments after the program name of GetCommandLineW(), so quoting survives exactly.
+std::wstring RawArguments();
+
+// Runs "program" + " " + args with the standard handles inherited and returns its exit code,
+// or -1 when it cannot be started.
+int RunInherited(const std::wstring& program, const std::wstring& args);
+
+}  // namespace tooldetail
