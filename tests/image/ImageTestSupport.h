@@ -1,0 +1,66 @@
+// Helpers of the image tests: scratch files, test pictures, and reference PNG and JPEG data
+// written with libpng and libjpeg directly, independent of the codecs under test.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "image/RasterImage.h"
+
+namespace imagetest
+{
+// A file path in the test folder (TEST_TEMP_DIR), unique per name.
+std::wstring TempPath(const wchar_t* name);
+bool WriteFileBytes(const std::wstring& path, const std::vector<BYTE>& bytes);
+std::vector<BYTE> ReadFileBytes(const std::wstring& path);
+
+// A 24-bit image whose pixel (x, y) is (x * 7 + y * 3, x * 5 + 40, y * 11 + 9) in red, green,
+// blue (modulo 256): every pixel differs from its neighbours.
+void FillPattern(CRasterImage& image);
+RGBQUAD PatternColor(int x, int y);
+
+// A smooth picture that survives JPEG compression with small errors.
+void FillGradient(CRasterImage& image);
+// Largest channel difference between two 24-bit images of the same size.
+int MaxChannelDifference(const CRasterImage& a, const CRasterImage& b);
+
+struct PngSpec
+{
+    int width = 4;
+    int height = 3;
+    int colorType = 2;
+    int bitDepth = 8;
+    bool interlaced = false;
+    // Samples of the file rows, top row first, as libpng takes them (16-bit big-endian).
+    std::vector<std::vector<BYTE>> rows;
+    std::vector<BYTE> palette;            // RGB triples
+    std::vector<BYTE> transAlpha;         // tRNS of a palette file
+    int transGray = -1;                   // tRNS of a grey file
+    int transRed = -1, transGreen = -1, transBlue = -1;
+    bool phys = false;
+    uint32_t physX = 0, physY = 0;
+    int physUnit = 0;
+};
+std::vector<BYTE> WritePngReference(const PngSpec& spec);
+
+struct JpegSpec
+{
+    int width = 16;
+    int height = 8;
+    int components = 3;
+    int densityUnit = 1;
+    int xDensity = 96;
+    int yDensity = 96;
+    int quality = 95;
+    // Samples, top row first (RGB or grey), width * components bytes each.
+    std::vector<std::vector<BYTE>> rows;
+};
+std::vector<BYTE> WriteJpegReference(const JpegSpec& spec);
+
+// Top-down RGB rows of a JPEG decoded with libjpeg directly.
+bool ReadJpegReference(const std::vector<BYTE>& data, int& width, int& height, int& components,
+                       std::vector<BYTE>& samples);
+}

@@ -1,0 +1,201 @@
+// Load and save front end: detection by content, the retry of a wrong type, error texts,
+// stream positions, memory blocks and resources of the test program.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "image/ByteStream.h"
+#include "image/RasterImage.h"
+#include "ImageTestSupport.h"
+
+namespace
+{
+std::vector<BYTE> SmallPng()
+{
+    CRasterImage image(7, 5, 24);
+    imagetest::FillPattern(image);
+    BYTE* buffer = nullptr;
+    long size = 0;
+    if (!image.EncodeToMemory(buffer, size, ImageTypePNG))
+        return {};
+    std::vector<BYTE> out(buffer, buffer + size);
+    free(buffer);
+    return out;
+}
+
+std::vector<BYTE> SmallJpeg()
+{
+    CRasterImage image(12, 10, 24);
+    imagetest::FillGradient(image);
+    BYTE* buffer = nullptr;
+    long size = 0;
+    if (!image.EncodeToMemory(buffer, size, ImageTypeJPG))
+        return {};
+    std::vector<BYTE> out(buffer, buffer + size);
+    free(buffer);
+    return out;
+}
+}
+
+TEST(LoadSave, DetectsFormatsByContent)
+{
+    std::wstring png = imagetest::TempPath(L"detect.png");
+    std::wstring jpg = imagetest::TempPath(L"detect.dat");  // the name says nothing
+    ASSERT_TRUE(imagetest::WriteFileBytes(png, SmallPng()));
+    ASSERT_TRUE(imagetest::WriteFileBytes(jpg, SmallJpeg()));
+
+    CRasterImage image, first;
+    ASSERT_TRUE(first.Load(png.c_str(), 0)) << first.GetLastError();
+    EXPECT_EQ(ImageTypePNG, first.GetType());
+    EXPECT_EQ(7, first.GetWidth());
+    ASSERT_TRUE(image.Load(jpg.c_str(), 0));
+    EXPECT_EQ(ImageTypeJPG, image.GetType());
+    EXPECT_EQ(12, image.GetWidth());
+
+    // A PNG asked for as JPEG fails in the JPEG codec and then loads by detection.
+    CRasterImage retried;
+    ASSERT_TRUE(retried.Load(png.c_str(), ImageTypeJPG));
+    EXPECT_EQ(ImageTypePNG, retried.GetType());
+    EXPECT_EQ(0, imagetest::MaxChannelDifference(first, retried));
+
+    std::wstring text = imagetest::TempPath(L"text.jpg");
+    std::vector<BYTE> words(200, 'w');
+    ASSERT_TRUE(imagetest::WriteFileBytes(text, words));
+    CRasterImage textImage;
+    EXPECT_FALSE(textImage.Load(text.c_str(), ImageTypeJPG));
+    EXPECT_STRNE("Decode: Unknown or wrong format", textImage.GetLastError());
+    EXPECT_STRNE("", textImage.GetLastError());
+    EXPECT_FALSE(textImage.Load(text.c_str(), 0));
+    EXPECT_STREQ("Decode: Unknown or wrong format", textImage.GetLastError());
+
+    CRasterImage missing;
+    EXPECT_FALSE(missing.Load(imagetest::TempPath(L"does-not-exist.png").c_str(), 0));
+    EXPECT_STREQ("", missing.GetLastError());
+    _wremove(png.c_str());
+    _wremove(jpg.c_str());
+    _wremove(text.c_str());
+}
+
+TEST(LoadSave, TypesWithoutCodecAndOutOfRange)
+{
+    std::vector<BYTE> png = SmallPng();
+    CMemoryByteStream stream(png.data(), png.size());
+    CRasterImage image;
+    EXPECT_FALSE(image.Decode(&stream, 9));
+    EXPECT_STREQ("Decode: Unknown or wrong format", image.GetLastError());
+    EXPECT_EQ(0, stream.Tell());
+    // Types whose codec is not built in fail cleanly; detection skips them.
+    for (int type : {ImageTypeBMP, ImageTypeGIF, ImageTypeICO})
+    {
+        EXPECT_FALSE(image.Decode(&stream, type));
+        EXPECT_STREQ("Decode: Unknown or wrong format", image.GetLastError());
+        EXPECT_EQ(0, stream.Tell());
+    }
+    CRasterImage picture(4, 4, 24);
+    CMemoryByteStream out;
+    out.Open();
+    EXPECT_FALSE(picture.Encode(&out, ImageTypeBMP));
+    EXPECT_STREQ("Encode: Unknown format", picture.GetLastError());
+    EXPECT_FALSE(picture.Encode(&out, 0));
+    EXPECT_FALSE(picture.Encode(&out, 7));
+    EXPECT_FALSE(image.Decode((CByteStream*)nullptr, 0));
+    EXPECT_STREQ("null file handler", image.GetLastError());
+}
+
+TEST(LoadSave, FailedAttemptRewindsToWhereDecodingBegan)
+{
+    std::vector<BYTE> png = SmallPng();
+    std::vector<BYTE> block(37 + png.size(), 0xCC);
+    memcpy(block.data() + 37, png.data(), png.size());
+    CMemoryByteStream stream(block.data(), block.size());
+    stream.Seek(37, SEEK_SET);
+    CRasterImage image;
+    // JPEG reads and fails first; PNG must still find its signature at offset 37.
+    ASSERT_TRUE(image.Decode(&stream, 0)) << image.GetLastError();
+    EXPECT_EQ(ImageTypePNG, image.GetType());
+    EXPECT_EQ(7, image.GetWidth());
+}
+
+TEST(LoadSave, MemoryBlocksAndTheirOwnership)
+{
+    CRasterImage image(30, 20, 24);
+    imagetest::FillGradient(image);
+    BYTE* buffer = nullptr;
+    long size = 0;
+    ASSERT_TRUE(image.EncodeToMemory(buffer, size, ImageTypeJPG));
+    ASSERT_NE(nullptr, buffer);
+    EXPECT_GT(size, 0);
+    // A second call with the block still held is refused.
+    BYTE* held = buffer;
+    EXPECT_FALSE(image.EncodeToMemory(buffer, size, ImageTypeJPG));
+    EXPECT_STREQ("the buffer must be empty", image.GetLastError());
+    EXPECT_EQ(held, buffer);
+
+    CRasterImage decoded;
+    ASSERT_TRUE(decoded.DecodeFromMemory(buffer, (DWORD)size, ImageTypeJPG));
+    EXPECT_EQ(30, decoded.GetWidth());
+    EXPECT_EQ(20, decoded.GetHeight());
+    // The block stays the caller's and is released with free.
+    EXPECT_EQ(0xFF, buffer[0]);
+    free(buffer);
+
+    CRasterImage empty;
+    BYTE* none = nullptr;
+    EXPECT_FALSE(empty.EncodeToMemory(none, size, ImageTypePNG));
+    EXPECT_STREQ("null image!!!", empty.GetLastError());
+    EXPECT_EQ(nullptr, none);
+    EXPECT_FALSE(empty.DecodeFromMemory(nullptr, 10, 0));
+}
+
+TEST(LoadSave, SaveToFileAndToAnOpenFile)
+{
+    CRasterImage image(9, 9, 24);
+    imagetest::FillPattern(image);
+    std::wstring path = imagetest::TempPath(L"saved.png");
+    ASSERT_TRUE(image.Save(path.c_str(), ImageTypePNG));
+    std::vector<BYTE> bytes = imagetest::ReadFileBytes(path);
+    ASSERT_GT(bytes.size(), 8u);
+    EXPECT_EQ(0x89, bytes[0]);
+    EXPECT_EQ('P', bytes[1]);
+
+    FILE* file = _wfopen(path.c_str(), L"rb");
+    ASSERT_NE(nullptr, file);
+    CRasterImage loaded;
+    EXPECT_TRUE(loaded.Decode(file, 0));
+    fclose(file);
+    EXPECT_EQ(0, imagetest::MaxChannelDifference(image, loaded));
+
+    EXPECT_FALSE(image.Save(L"Z:\\no\\such\\folder\\x.png", ImageTypePNG));
+    EXPECT_FALSE(image.Encode((FILE*)nullptr, ImageTypePNG));
+    _wremove(path.c_str());
+}
+
+TEST(LoadSave, ResourceOfTheTestProgram)
+{
+    HMODULE self = GetModuleHandleW(nullptr);
+    HRSRC resource = FindResourceW(self, L"TESTPNG", (LPCWSTR)RT_RCDATA);
+    if (!resource)
+        GTEST_SKIP() << "the test program carries no PNG resource";
+    CRasterImage image;
+    ASSERT_TRUE(image.LoadResource(resource, ImageTypePNG, self)) << image.GetLastError();
+    EXPECT_EQ(ImageTypePNG, image.GetType());
+    EXPECT_EQ(5, image.GetWidth());
+    EXPECT_EQ(3, image.GetHeight());
+    ASSERT_TRUE(image.AlphaIsValid());
+    // Top-left pixel of the file is red, half transparent; top-right opaque blue.
+    RGBQUAD topLeft = image.GetPixelColor(0, 2, true);
+    EXPECT_EQ(255, topLeft.rgbRed);
+    EXPECT_EQ(0, topLeft.rgbBlue);
+    EXPECT_EQ(128, topLeft.rgbReserved);
+    RGBQUAD topRight = image.GetPixelColor(4, 2, true);
+    EXPECT_EQ(255, topRight.rgbBlue);
+    EXPECT_EQ(255, topRight.rgbReserved);
+    // A null module means the program itself.
+    CRasterImage again;
+    EXPECT_TRUE(again.LoadResource(resource, 0, nullptr));
+    EXPECT_EQ(5, again.GetWidth());
+    CRasterImage none;
+    EXPECT_FALSE(none.LoadResource(nullptr, ImageTypePNG, self));
+}
