@@ -1,0 +1,241 @@
+// The tool runner under Wine: the command interpreter's quoting, the output redirect, exit codes,
+// stop requests and the end of every process a stopped tool started.
+#include <gtest/gtest.h>
+
+#include "EngineTestSupport.h"
+#include "engine/SystemHelpers.h"
+#include "engine/ToolProcess.h"
+#include "framework/Effects.h"
+
+using namespace enginetest;
+
+namespace {
+
+TEST(CommandLine, AddRefusesNullAndEmptyAndSeparatesByOneBlank)
+{
+    CCommandLine cl;
+    EXPECT_EQ(-1, cl.Add(nullptr));
+    EXPECT_EQ(-1, cl.Add(L""));
+    EXPECT_STREQ(L"", cl.GetText());
+    EXPECT_EQ(0, cl.Add(L"-y"));
+    EXPECT_STREQ(L"-y", cl.GetText());
+    EXPECT_EQ(-1, cl.Add(L""));
+    EXPECT_EQ(0, cl.Add(L"\"a b\""));
+    EXPECT_STREQ(L"-y \"a b\"", cl.GetText());
+}
+
+TEST(CommandLine, PairsAndOptions)
+{
+    CCommandLine cl;
+    cl.AddPair(L"-map", nullptr);
+    cl.AddPair(nullptr, L"0:v");
+    cl.AddPair(L"-c", L"copy");
+    cl.AddOption(L"-f", L"%s", L"mp4");
+    cl.AddOption(L"-metadata", L"%s", L"");   // an empty value adds the name alone
+    cl.AddOption(nullptr, L"\"%s\"", L"C:\\a b\\c.mp4");
+    cl.AddOption(L"-callback_context", L"%I64d", (__int64)-123);
+    cl.AddOption(L"-an");
+    cl.AddOption(nullptr, nullptr);
+    EXPECT_STREQ(L"-map 0:v -c copy -f mp4 -metadata \"C:\\a b\\c.mp4\" -callback_context -123 -an", cl.GetText());
+}
+
+TEST(CommandLine, ToolCommandsWrapTheQuotedToolForTheInterpreter)
+{
+    EXPECT_STREQ(L"CMD /C \"\"C:\\t x\\Quisset.exe\" -i \"a b\"\"", MakeToolCommand(L"C:\\t x\\Quisset.exe", L"-i \"a b\""));
+    EXPECT_STREQ(L"CMD /C \"\"C:\\t\\Q.exe\" -v quiet >\"C:\\o u.txt\"\"",
+                 MakeToolCommandWithOutput(L"C:\\t\\Q.exe", L"-v quiet", L"C:\\o u.txt"));
+}
+
+class ToolRunner : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CToolProcessBase::SetStopGraceForTests(kGraceMs);
+        m_folder = MakeAwkwardFolder(L"run");
+        ASSERT_FALSE(m_folder.IsEmpty());
+        m_tool = InstallFakeTool(m_folder, L"Velkor.exe");
+        ASSERT_FALSE(m_tool.IsEmpty());
+    }
+    void TearDown() override { CToolProcessBase::SetStopGraceForTests(10000); }
+
+    CString In(LPCWSTR name) const { return m_folder + L"\\" + name; }
+
+    int RunTool(LPCWSTR args, const volatile int* stopFlag = nullptr)
+    {
+        CToolProcessBase runner;
+        runner.SetPath(m_tool);
+        return runner.Run(MakeToolCommand(m_tool, args), stopFlag);
+    }
+
+    static const DWORD kGraceMs = 400;
+    CString m_folder;
+    CString m_tool;
+};
+
+TEST_F(ToolRunner, ArgumentsWithBlanksAmpersandsParenthesesAndNonAsciiArriveExactly)
+{
+    CString input = In(L"in \u00e9 & (1) \u0436.mp4");
+    CString output = In(L"out (2) & \u00fc.mp4");
+    CString log = In(L"log.txt");
+    CCommandLine cl;
+    cl.AddOption(L"-i", L"\"%s\"", input.GetString());
+    cl.AddOption(L"-fake_log", L"\"%s\"", log.GetString());
+    cl.AddOption(L"-vf", L"\"%s\"", L"scale=320:-1,setpts=2.000000*PTS");
+    cl.AddOption(L"-metadata", L"\"%s\"", L"title=a & b (c)");
+    cl.AddOption(nullptr, L"\"%s\"", output.GetString());
+
+    ASSERT_EQ(0, RunTool(cl));
+
+    std::vector<CString> lines = ReadLines(log);
+    std::vector<CString> expected = {
+        L"cmdline: \"" + m_tool + L"\" " + cl.GetText(),
+        L"arg: -i", L"arg: " + input,
+        L"arg: -fake_log", L"arg: " + log,
+        L"arg: -vf", L"arg: scale=320:-1,setpts=2.000000*PTS",
+        L"arg: -metadata", L"arg: title=a & b (c)",
+        L"arg: " + output,
+    };
+    ASSERT_EQ(expected.size(), lines.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_STREQ(expected[i], lines[i]) << i;
+}
+
+TEST_F(ToolRunner, RedirectWritesTheToolsStandardOutputToTheFile)
+{
+    CString json = In(L"probe \u00e9.json");
+    const wchar_t* body = L"{\n  \"format\": { \"filename\": \"C:\\\\a & (b) \u00e9\u0436.mp4\" }\n}\n";
+    ASSERT_TRUE(WriteUtf8File(json, body));
+    CString output = In(L"out & (1) \u00e9.txt");
+    CString args;
+    args.Format(L"-v quiet -print_format json -fake_stdout_file \"%s\"", json.GetString());
+
+    CToolProcessBase runner;
+    runner.SetPath(m_tool);
+    ASSERT_EQ(0, runner.Run(MakeToolCommandWithOutput(m_tool, args, output), nullptr));
+    EXPECT_STREQ(body, ReadUtf8File(output));
+}
+
+TEST_F(ToolRunner, ExitCodeComesThroughTheInterpreter)
+{
+    EXPECT_EQ(0, RunTool(L"-fake_exit 0"));
+    EXPECT_EQ(-1, RunTool(L"-fake_exit 3"));
+    EXPECT_EQ(-1, RunTool(L"-fake_exit -1"));
+    volatile int flag = 0;
+    EXPECT_EQ(0, RunTool(L"-fake_exit 0", &flag));   // a flag that stayed 0 is no stop
+    EXPECT_EQ(-1, RunTool(L"-fake_exit 7", &flag));
+}
+
+TEST_F(ToolRunner, ScriptBesideTheToolSetsItsBehaviour)
+{
+    ASSERT_TRUE(WriteUtf8File(In(L"Velkor.fake"), L"# a tool that fails\nexit 9\n"));
+    EXPECT_EQ(-1, RunTool(L"-i x"));
+    EXPECT_EQ(0, RunTool(L"-fake_exit 0"));   // the command line overrides the script
+}
+
+TEST_F(ToolRunner, StopEndsAToolThatIgnoresItAndTheChildItStarted)
+{
+    CString pidFile = In(L"pids.txt");
+    CString args;
+    args.Format(L"-fake_hang -fake_child -fake_pid_file \"%s\"", pidFile.GetString());
+    volatile int flag = 0;
+    int result = 99;
+    DWORD stoppedAt = 0, endedAt = 0;
+    {
+        CPumpedThread run([&] {
+            result = RunTool(args, &flag);
+            endedAt = GetTickCount();
+        });
+        ASSERT_TRUE(WaitUntil([&] { return ReadPids(pidFile).size() == 2; }, 15000));
+        std::vector<DWORD> pids = ReadPids(pidFile);
+        EXPECT_TRUE(IsProcessListed(pids[0]));
+        EXPECT_TRUE(IsProcessListed(pids[1]));
+        Sleep(300);
+        EXPECT_FALSE(run.Join(0)) << "the run ended before it was stopped";
+        stoppedAt = GetTickCount();
+        flag = 2;
+        ASSERT_TRUE(run.Join(15000));
+    }
+    EXPECT_EQ(1, result);
+    EXPECT_GE(endedAt - stoppedAt, kGraceMs - 50) << "the grace was not given";
+    EXPECT_LT(endedAt - stoppedAt, kGraceMs + 5000);
+    for (DWORD pid : ReadPids(pidFile))
+        EXPECT_FALSE(IsProcessListed(pid)) << "process " << pid << " still runs";
+}
+
+TEST_F(ToolRunner, StopDoesNotWaitOutTheGraceWhenTheToolEnds)
+{
+    CToolProcessBase::SetStopGraceForTests(8000);
+    volatile int flag = 2;
+    DWORD start = GetTickCount();
+    EXPECT_EQ(1, RunTool(L"-fake_delay 200 -fake_exit 0", &flag));
+    EXPECT_LT(GetTickCount() - start, 6000u);
+}
+
+TEST_F(ToolRunner, FlagOneDoesNotShortenTheWaitButMarksTheRunStopped)
+{
+    volatile int flag = 1;
+    DWORD start = GetTickCount();
+    EXPECT_EQ(1, RunTool(L"-fake_delay 800 -fake_exit 3", &flag));
+    EXPECT_GE(GetTickCount() - start, 750u);
+}
+
+TEST_F(ToolRunner, WhatAToolLeftRunningEndsWithTheRun)
+{
+    CString pidFile = In(L"pids.txt");
+    CString args;
+    args.Format(L"-fake_child -fake_delay 700 -fake_pid_file \"%s\"", pidFile.GetString());
+    EXPECT_EQ(0, RunTool(args));
+    std::vector<DWORD> pids = ReadPids(pidFile);
+    ASSERT_EQ(2u, pids.size());
+    EXPECT_FALSE(IsProcessListed(pids[1])) << "the tool's child outlived the run";
+}
+
+TEST_F(ToolRunner, MissingRelativeOrFolderPathsFailWithoutStartingAnything)
+{
+    CString log = In(L"never.txt");
+    CString args;
+    args.Format(L"-fake_log \"%s\"", log.GetString());
+    CString binDir = GetEnv(L"TEST_BIN_DIR");
+    wchar_t saved[MAX_PATH + 1] = L"";
+    GetCurrentDirectoryW(MAX_PATH + 1, saved);
+    ASSERT_TRUE(SetCurrentDirectoryW(binDir));
+
+    const wchar_t* paths[] = {L"faketool.exe", L".\\faketool.exe", L"\\faketool.exe", L"", nullptr};
+    for (const wchar_t* path : paths) {
+        CToolProcessBase runner;
+        runner.SetPath(path);
+        EXPECT_EQ(-1, runner.Run(MakeToolCommand(path, args), nullptr)) << (path ? CStringA(path).GetString() : "null");
+    }
+    CToolProcessBase missing;
+    missing.SetPath(In(L"Quisset.exe"));
+    EXPECT_EQ(-1, missing.Run(MakeToolCommand(In(L"Quisset.exe"), args), nullptr));
+    CToolProcessBase folder;
+    folder.SetPath(m_folder);
+    EXPECT_EQ(-1, folder.Run(MakeToolCommand(m_folder, args), nullptr));
+
+    SetCurrentDirectoryW(saved);
+    EXPECT_EQ(-1, GetFileSize64(log)) << "something was started";
+}
+
+CString g_openedFile;
+int g_openedShow = -1;
+HINSTANCE WINAPI RecordShellOpen(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR, INT show)
+{
+    g_openedFile = file;
+    g_openedShow = (verb || parameters) ? -2 : show;
+    return (HINSTANCE)33;
+}
+
+TEST_F(ToolRunner, ProbeWarmStartOpensAnExistingFileHidden)
+{
+    FwShellExecuteFn previous = FwSetShellExecuteFunction(RecordShellOpen);
+    EXPECT_EQ(-1, StartProbeToolHidden(In(L"Quisset.exe")));
+    EXPECT_EQ(-1, StartProbeToolHidden(nullptr));
+    EXPECT_TRUE(g_openedFile.IsEmpty());
+    EXPECT_EQ(0, StartProbeToolHidden(m_tool));
+    FwSetShellExecuteFunction(previous);
+    EXPECT_STREQ(m_tool, g_openedFile);
+    EXPECT_EQ(SW_HIDE, g_openedShow);
+}
+
+}  // namespace
