@@ -1,6 +1,11 @@
 // The application object, its registry (or INI file) profile and the program entry.
 #include "framework/App.h"
 
+#include "framework/DocView.h"
+#include "framework/Handles.h"
+
+#include <ole2.h>
+
 #include <stdlib.h>
 #include <string.h>
 #include <vector>
@@ -31,6 +36,12 @@ LPCWSTR AfxGetAppName()
     return g_app ? g_app->m_pszAppName : NULL;
 }
 
+IMPLEMENT_DYNAMIC(CWinApp, CWinThread)
+
+BEGIN_MESSAGE_MAP(CWinApp, CWinThread)
+    ON_COMMAND(ID_APP_EXIT, OnAppExit)
+END_MESSAGE_MAP()
+
 CWinApp::CWinApp(LPCWSTR lpszAppName)
 {
     g_app = this;
@@ -43,6 +54,9 @@ CWinApp::CWinApp(LPCWSTR lpszAppName)
 
 CWinApp::~CWinApp()
 {
+    for (CDocTemplate* t : m_templates) delete t;
+    m_templates.clear();
+    if (m_bOleInitialized && m_nThreadID == ::GetCurrentThreadId()) AfxOleTerm();
     free((void*)m_pszAppName);
     free((void*)m_pszRegistryKey);
     free((void*)m_pszProfileName);
@@ -55,6 +69,146 @@ BOOL CWinApp::InitApplication() { return TRUE; }
 BOOL CWinApp::InitInstance() { return TRUE; }
 int CWinApp::ExitInstance() { return (int)m_msgCur.wParam; }
 int CWinApp::Run() { return CWinThread::Run(); }
+
+BOOL CWinApp::OnIdle(LONG lCount)
+{
+    return CWinThread::OnIdle(lCount);
+}
+
+// ---- documents
+
+void CWinApp::AddDocTemplate(CDocTemplate* pTemplate)
+{
+    if (!pTemplate) return;
+    pTemplate->LoadTemplate();
+    m_templates.push_back(pTemplate);
+}
+
+POSITION CWinApp::GetFirstDocTemplatePosition() const
+{
+    return m_templates.empty() ? NULL : (POSITION)1;
+}
+
+CDocTemplate* CWinApp::GetNextDocTemplate(POSITION& rPosition) const
+{
+    size_t i = (size_t)rPosition - 1;
+    if (!rPosition || i >= m_templates.size()) {
+        rPosition = NULL;
+        return NULL;
+    }
+    rPosition = i + 1 < m_templates.size() ? (POSITION)(i + 2) : NULL;
+    return m_templates[i];
+}
+
+void CWinApp::OnFileNew()
+{
+    if (!m_templates.empty()) m_templates.front()->OpenDocumentFile(NULL);
+}
+
+CDocument* CWinApp::OpenDocumentFile(LPCWSTR lpszFileName)
+{
+    if (!lpszFileName || !*lpszFileName || m_templates.empty()) return NULL;
+    wchar_t full[MAX_PATH * 4];
+    DWORD n = ::GetFullPathNameW(lpszFileName, MAX_PATH * 4, full, NULL);
+    CString path = (n > 0 && n < MAX_PATH * 4) ? CString(full) : CString(lpszFileName);
+
+    CDocTemplate* best = NULL;
+    CDocTemplate::Confidence bestMatch = CDocTemplate::noAttempt;
+    for (CDocTemplate* t : m_templates) {
+        CDocument* open = NULL;
+        CDocTemplate::Confidence match = t->MatchDocType(path, open);
+        if (match == CDocTemplate::yesAlreadyOpen) {
+            // Shown again rather than read again.
+            POSITION pos = open->GetFirstViewPosition();
+            if (CView* view = open->GetNextView(pos)) {
+                if (CFrameWnd* frame = view->GetParentFrame()) frame->ActivateFrame();
+            }
+            return open;
+        }
+        if (match > bestMatch) {
+            bestMatch = match;
+            best = t;
+        }
+    }
+    if (!best) best = m_templates.front();
+    return best->OpenDocumentFile(path);
+}
+
+BOOL CWinApp::SaveAllModified()
+{
+    for (CDocTemplate* t : m_templates)
+        if (!t->SaveAllModified()) return FALSE;
+    return TRUE;
+}
+
+void CWinApp::CloseAllDocuments(BOOL bEndSession)
+{
+    for (CDocTemplate* t : m_templates) t->CloseAllDocuments(bEndSession);
+}
+
+void CWinApp::OnAppExit()
+{
+    if (m_pMainWnd && m_pMainWnd->m_hWnd) m_pMainWnd->SendMessage(WM_CLOSE);
+}
+
+// ---- command line
+
+void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo)
+{
+    // A stand-in program name in front keeps CommandLineToArgvW's first-argument rules off
+    // the real arguments.
+    CString line = m_lpCmdLine ? CString(L"x ") + m_lpCmdLine : CString(::GetCommandLineW());
+    int argc = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(line, &argc);
+    if (!argv) return;
+    struct ArgvOwner {
+        LPWSTR* p;
+        ~ArgvOwner() { ::LocalFree(p); }
+    } owner{argv};
+    for (int i = 1; i < argc; ++i) {
+        const wchar_t* param = argv[i];
+        BOOL bFlag = param[0] == L'-' || param[0] == L'/';
+        if (bFlag) ++param;
+        rCmdInfo.ParseParam(param, bFlag, i == argc - 1);
+    }
+}
+
+BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo)
+{
+    switch (rCmdInfo.m_nShellCommand) {
+    case CCommandLineInfo::FileNew:
+        if (!OnCmdMsg(ID_FILE_NEW, CN_COMMAND, NULL, NULL)) OnFileNew();
+        return m_pMainWnd != NULL;
+    case CCommandLineInfo::FileOpen:
+        return OpenDocumentFile(rCmdInfo.m_strFileName) != NULL;
+    case CCommandLineInfo::FileNothing:
+        return TRUE;
+    default:
+        // Printing, DDE and server registration are not offered by these programs.
+        return FALSE;
+    }
+}
+
+// ---- OLE
+
+BOOL AfxOleInit()
+{
+    CWinApp* app = AfxGetApp();
+    if (app && app->m_bOleInitialized) return TRUE;
+    HRESULT hr = ::OleInitialize(NULL);
+    if (FAILED(hr)) return FALSE;
+    if (app) app->m_bOleInitialized = TRUE;
+    else ::OleUninitialize();  // without an application nobody would undo it
+    return TRUE;
+}
+
+void AfxOleTerm()
+{
+    CWinApp* app = AfxGetApp();
+    if (!app || !app->m_bOleInitialized) return;
+    app->m_bOleInitialized = FALSE;
+    ::OleUninitialize();
+}
 
 void CWinApp::SetRegistryKey(LPCWSTR lpszRegistryKey)
 {
@@ -206,7 +360,11 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR lpCmdLine, int nCmdShow)
     int dot = exe.ReverseFind(L'.');
     if (dot > 0) exe = exe.Left(dot);
     if (!app->m_pszExeName) app->m_pszExeName = _wcsdup(exe);
-    if (!app->m_pszAppName) app->m_pszAppName = _wcsdup(exe);
+    if (!app->m_pszAppName) {
+        CString title;
+        if (title.LoadString(AFX_IDS_APP_TITLE) && !title.IsEmpty()) app->m_pszAppName = _wcsdup(title);
+        else app->m_pszAppName = _wcsdup(exe);
+    }
     if (!app->m_pszProfileName) {
         CString ini(path);
         int d = ini.ReverseFind(L'.');
@@ -222,5 +380,6 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR lpCmdLine, int nCmdShow)
     } else {
         code = app->Run();
     }
+    AfxOleTerm();
     return code;
 }

@@ -2,9 +2,16 @@
 // and the program entry AfxWinMain (wWinMain itself is in framework/AppMain.h).
 #pragma once
 
+#include "framework/CommandLineInfo.h"
 #include "framework/Thread.h"
 
+#include <vector>
+
+class CDocTemplate;
+class CDocument;
+
 class CWinApp : public CWinThread {
+    DECLARE_DYNAMIC(CWinApp)
 public:
     // The one application object of the program; it registers itself for AfxGetApp.
     explicit CWinApp(LPCWSTR lpszAppName = NULL);
@@ -24,6 +31,36 @@ public:
     BOOL InitInstance() override;
     int ExitInstance() override;
     int Run() override;
+    // Count 0 runs the idle update of the main window and its descendants (WM_IDLEUPDATECMDUI);
+    // TRUE asks for another call.
+    BOOL OnIdle(LONG lCount) override;
+
+    // Document templates: the application owns them and deletes them at its end.
+    void AddDocTemplate(CDocTemplate* pTemplate);
+    POSITION GetFirstDocTemplatePosition() const;
+    CDocTemplate* GetNextDocTemplate(POSITION& rPosition) const;
+    // A new document of the first template (ID_FILE_NEW when a map routes it here).
+    void OnFileNew();
+    // Opens the file in the template that takes it; a document already open with that path is
+    // only activated. NULL when the file could not be opened.
+    virtual CDocument* OpenDocumentFile(LPCWSTR lpszFileName);
+    virtual BOOL SaveAllModified();
+    void CloseAllDocuments(BOOL bEndSession);
+    // ID_APP_EXIT: closes the main window as its close box would (documents are asked first).
+    void OnAppExit();
+
+    // The plain arguments and flags of the command line, each handed to rCmdInfo.ParseParam;
+    // m_lpCmdLine when set, else the process's command line without the program name.
+    void ParseCommandLine(CCommandLineInfo& rCmdInfo);
+    // FileNew: ID_FILE_NEW through the application's map, else OnFileNew; FileOpen:
+    // OpenDocumentFile; FileNothing: nothing. FALSE when no main window results or the command
+    // failed or cannot be served here.
+    BOOL ProcessShellCommand(CCommandLineInfo& rCmdInfo);
+
+    // Shell open by DDE and 3-D controls are built into the system now: these do nothing.
+    void EnableShellOpen() {}
+    BOOL Enable3dControls() { return TRUE; }
+    BOOL Enable3dControlsStatic() { return TRUE; }
 
     // Profile values go to HKCU\Software\<maker>\<profile name> once a maker is set; before
     // that to the INI file m_pszProfileName. Sections with backslashes are nested keys; a NULL or
@@ -47,12 +84,24 @@ public:
 
     // The full registry path of the application key, "Software\<maker>\<profile name>".
     CString GetAppRegistryPath() const;
+
+    BOOL m_bOleInitialized = FALSE;  // set by AfxOleInit; undone at the end of AfxWinMain
+
+protected:
+    DECLARE_MESSAGE_MAP()
+    std::vector<CDocTemplate*> m_templates;
 };
+
+// Initialises OLE on the calling thread for the life of the application; FALSE on failure.
+BOOL AfxOleInit();
+void AfxOleTerm();
 
 CWinApp* AfxGetApp();
 HINSTANCE AfxGetInstanceHandle();
 LPCWSTR AfxGetAppName();
 
-// The program entry: sets up the application object from the process's arguments, then
-// InitInstance; a true result runs Run, a false one ExitInstance. Returns the exit code.
+// The program entry: sets up the application object from the process's arguments (the
+// application name from string AFX_IDS_APP_TITLE, else the executable's name), then
+// InitInstance; a true result runs Run, a false one destroys any main window and runs
+// ExitInstance. Returns the exit code.
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow);

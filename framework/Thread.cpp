@@ -14,6 +14,8 @@ CWnd* AfxGetMainWnd()
     return thread ? thread->GetMainWnd() : NULL;
 }
 
+IMPLEMENT_DYNAMIC(CWinThread, CCmdTarget)
+
 CWinThread::CWinThread() {}
 
 CWinThread::CWinThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam)
@@ -73,9 +75,15 @@ BOOL CWinThread::IsIdleMessage(MSG* pMsg)
     return pMsg->message != WM_TIMER && pMsg->message != 0x0118 && pMsg->message != WM_PAINT;
 }
 
-BOOL CWinThread::OnIdle(LONG)
+BOOL CWinThread::OnIdle(LONG lCount)
 {
-    return FALSE;
+    if (lCount > 0) return FALSE;
+    CWnd* main = GetMainWnd();
+    if (main && main->m_hWnd && ::IsWindowVisible(main->m_hWnd)) {
+        main->SendMessage(WM_IDLEUPDATECMDUI, TRUE, 0);
+        main->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE, TRUE);
+    }
+    return TRUE;
 }
 
 BOOL CWinThread::PreTranslateMessage(MSG* pMsg)

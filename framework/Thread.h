@@ -6,6 +6,7 @@
 typedef UINT (__cdecl* AFX_THREADPROC)(LPVOID);
 
 class CWinThread : public CCmdTarget {
+    DECLARE_DYNAMIC(CWinThread)
 public:
     CWinThread();
     // A worker thread that runs pfnThreadProc(pParam) instead of InitInstance/Run.
@@ -28,6 +29,8 @@ public:
     virtual int ExitInstance();
     virtual BOOL PreTranslateMessage(MSG* pMsg);
     virtual BOOL PumpMessage();
+    // Count 0 sends WM_IDLEUPDATECMDUI to a visible main window and its descendants (command
+    // states of bars and frames); later counts have nothing to do.
     virtual BOOL OnIdle(LONG lCount);
     virtual BOOL IsIdleMessage(MSG* pMsg);
     // Called when the thread ends; deletes the object when m_bAutoDelete is set.

@@ -1,6 +1,11 @@
 // The HWND-to-object map, window creation and subclassing, and message-map dispatch.
 #include "framework/Wnd.h"
 
+#include "framework/CmdUI.h"
+#include "framework/Frame.h"
+#include "framework/Menu.h"
+#include "framework/Thread.h"
+
 #include <map>
 #include <mutex>
 #include <set>
@@ -51,8 +56,12 @@ BOOL ReflectTo(HWND hWndChild, UINT message, WPARAM wParam, LPARAM lParam, LRESU
     return child->OnChildNotify(message, wParam, lParam, pResult ? pResult : &ignored);
 }
 
-HWND ReflectTarget(UINT message, WPARAM wParam, LPARAM lParam)
+HWND ReflectTarget(HWND hWndParent, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_MEASUREITEM && wParam != 0) {
+        const MEASUREITEMSTRUCT* mis = reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam);
+        if (mis && mis->CtlType != ODT_MENU) return ::GetDlgItem(hWndParent, (int)mis->CtlID);
+    }
     if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) return (HWND)lParam;
     if (message == WM_HSCROLL || message == WM_VSCROLL) return (HWND)lParam;
     if (message == WM_DRAWITEM && wParam != 0) {
@@ -113,12 +122,22 @@ const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT message, UINT code, UI
     return NULL;
 }
 
+const CRuntimeClass CCmdTarget::classCCmdTarget = {"CCmdTarget", (int)sizeof(CCmdTarget), NULL, NULL};
+
+CRuntimeClass* CCmdTarget::GetRuntimeClass() const
+{
+    return RUNTIME_CLASS(CCmdTarget);
+}
+
+IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
+
 BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
 {
     UINT message = WM_COMMAND;
     UINT code = (UINT)nCode;
-    if (HIWORD(code) == WM_NOTIFY) {
-        message = WM_NOTIFY;
+    if (code != CN_UPDATE_COMMAND_UI && HIWORD(code) != 0) {
+        // MAKELONG(code, WM_NOTIFY), or a reflected message with its own code.
+        message = HIWORD(code);
         code = LOWORD(code);
     }
     const AFX_MSGMAP_ENTRY* e = FindMessageEntry(message, code, nID);
@@ -135,11 +154,31 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO*
     case AfxSig_vu:
         (this->*detail::HandlerCast<void (CCmdTarget::*)(UINT)>(e->pfn))(nID);
         return TRUE;
+    case AfxSig_bu:
+        return (this->*detail::HandlerCast<BOOL (CCmdTarget::*)(UINT)>(e->pfn))(nID);
+    case AfxSig_cmdui: {
+        CCmdUI* pCmdUI = static_cast<CCmdUI*>(pExtra);
+        if (!pCmdUI) return FALSE;
+        pCmdUI->m_bContinueRouting = FALSE;
+        (this->*detail::HandlerCast<void (CCmdTarget::*)(CCmdUI*)>(e->pfn))(pCmdUI);
+        return !pCmdUI->m_bContinueRouting;
+    }
     case AfxSig_notify: {
         AFX_NOTIFY* notify = static_cast<AFX_NOTIFY*>(pExtra);
         if (!notify) return FALSE;
         (this->*detail::HandlerCast<void (CCmdTarget::*)(NMHDR*, LRESULT*)>(e->pfn))(notify->pNMHDR, notify->pResult);
         return TRUE;
+    }
+    case AfxSig_vunotify: {
+        AFX_NOTIFY* notify = static_cast<AFX_NOTIFY*>(pExtra);
+        if (!notify) return FALSE;
+        (this->*detail::HandlerCast<void (CCmdTarget::*)(UINT, NMHDR*, LRESULT*)>(e->pfn))(nID, notify->pNMHDR, notify->pResult);
+        return TRUE;
+    }
+    case AfxSig_bunotify: {
+        AFX_NOTIFY* notify = static_cast<AFX_NOTIFY*>(pExtra);
+        if (!notify) return FALSE;
+        return (this->*detail::HandlerCast<BOOL (CCmdTarget::*)(UINT, NMHDR*, LRESULT*)>(e->pfn))(nID, notify->pNMHDR, notify->pResult);
     }
     default:
         return FALSE;
@@ -352,6 +391,13 @@ LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
     t_currentMessage.lParam = lParam;
     LRESULT result = wnd->WindowProc(message, wParam, lParam);
     if (message == WM_NCDESTROY && FromHandlePermanent(hWnd) == wnd) {
+        // The main window of a thread going away ends that thread's message loop.
+        CWinThread* thread = AfxGetThread();
+        if (thread && thread->m_pMainWnd == wnd) {
+            thread->m_pMainWnd = NULL;
+            ::PostQuitMessage(0);
+        }
+        if (thread && thread->m_pActiveWnd == wnd) thread->m_pActiveWnd = NULL;
         if (wnd->m_pfnSuper) {
             ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, (LONG_PTR)wnd->m_pfnSuper);
             wnd->m_pfnSuper = NULL;
@@ -435,7 +481,7 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
     if (entry) return DispatchEntry(entry, message, wParam, lParam, pResult);
 
     // Without a handler here, a control still gets its own drawing, colour and scroll notices.
-    HWND child = ReflectTarget(message, wParam, lParam);
+    HWND child = ReflectTarget(m_hWnd, message, wParam, lParam);
     if (child && ReflectTo(child, message, wParam, lParam, pResult)) return TRUE;
     return FALSE;
 }
@@ -496,7 +542,16 @@ BOOL CWnd::DispatchEntry(const AFX_MSGMAP_ENTRY* e, UINT message, WPARAM wParam,
         r = FW_CALL(int (CWnd::*)(CWnd*, UINT, UINT))(FromHandle((HWND)wParam), LOWORD(lParam), HIWORD(lParam));
         break;
     case AfxSig_uv: r = FW_CALL(UINT (CWnd::*)())(); break;
-    case AfxSig_vMwb: FW_CALL(void (CWnd::*)(HMENU, UINT, BOOL))((HMENU)wParam, LOWORD(lParam), HIWORD(lParam)); break;
+    case AfxSig_vMwb:
+        FW_CALL(void (CWnd::*)(CMenu*, UINT, BOOL))(CMenu::FromHandle((HMENU)wParam), LOWORD(lParam), HIWORD(lParam));
+        break;
+    case AfxSig_lwwM:
+        r = FW_CALL(LRESULT (CWnd::*)(UINT, UINT, CMenu*))(LOWORD(wParam), HIWORD(wParam), CMenu::FromHandle((HMENU)lParam));
+        break;
+    case AfxSig_vMEASUREITEM_r:
+        FW_CALL(void (CWnd::*)(LPMEASUREITEMSTRUCT))(reinterpret_cast<LPMEASUREITEMSTRUCT>(lParam));
+        r = TRUE;
+        break;
     case AfxSig_vwwh: FW_CALL(void (CWnd::*)(UINT, UINT, HMENU))(LOWORD(wParam), HIWORD(wParam), (HMENU)lParam); break;
     case AfxSig_vDRAWITEM_r:
         FW_CALL(void (CWnd::*)(LPDRAWITEMSTRUCT))(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
@@ -525,6 +580,13 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
     int nCode = HIWORD(wParam);
     if (!hWndCtrl) {
         nCode = CN_COMMAND;  // menus (0) and accelerators (1) alike
+        if (nID == 0) return FALSE;
+        // A command its update handlers disable is refused, whether it came from a menu, an
+        // accelerator or a posted WM_COMMAND.
+        CTestCmdUI state;
+        state.m_nID = nID;
+        OnCmdMsg(nID, (int)CN_UPDATE_COMMAND_UI, &state, NULL);
+        if (!state.m_bEnabled) return TRUE;
     } else {
         if (ReflectTo(hWndCtrl, WM_COMMAND, wParam, lParam, NULL)) return TRUE;
         if (nID == 0) return FALSE;
@@ -550,14 +612,19 @@ BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
 {
     if (message == WM_COMMAND) {
         const AFX_MSGMAP_ENTRY* e = FindMessageEntry(WM_REFLECT_BASE + WM_COMMAND, HIWORD(wParam), 0);
-        if (!e || e->nSig != AfxSig_vv) return FALSE;
+        if (!e) return FALSE;
+        if (e->nSig == AfxSig_bv_r) return (this->*detail::HandlerCast<BOOL (CCmdTarget::*)()>(e->pfn))();
+        if (e->nSig != AfxSig_vv) return FALSE;
         (this->*e->pfn)();
         return TRUE;
     }
     if (message == WM_NOTIFY) {
         NMHDR* hdr = reinterpret_cast<NMHDR*>(lParam);
         const AFX_MSGMAP_ENTRY* e = FindMessageEntry(WM_REFLECT_BASE + WM_NOTIFY, (WORD)hdr->code, 0);
-        if (!e || e->nSig != AfxSig_notify) return FALSE;
+        if (!e) return FALSE;
+        if (e->nSig == AfxSig_bnotify_r)
+            return (this->*detail::HandlerCast<BOOL (CCmdTarget::*)(NMHDR*, LRESULT*)>(e->pfn))(hdr, pResult);
+        if (e->nSig != AfxSig_notify) return FALSE;
         (this->*detail::HandlerCast<void (CCmdTarget::*)(NMHDR*, LRESULT*)>(e->pfn))(hdr, pResult);
         return TRUE;
     }
@@ -598,6 +665,14 @@ void CWnd::OnDrawItem(int, LPDRAWITEMSTRUCT lpDrawItemStruct)
     Default();
 }
 
+void CWnd::OnMeasureItem(int, LPMEASUREITEMSTRUCT lpMeasureItemStruct)
+{
+    if (lpMeasureItemStruct && lpMeasureItemStruct->CtlType != ODT_MENU &&
+        ReflectLastMsg(::GetDlgItem(m_hWnd, (int)lpMeasureItemStruct->CtlID)))
+        return;
+    Default();
+}
+
 BOOL AfxWalkPreTranslateTree(HWND hWndStop, MSG* pMsg)
 {
     for (HWND hWnd = pMsg->hwnd; hWnd; hWnd = ::GetParent(hWnd)) {
@@ -606,6 +681,154 @@ BOOL AfxWalkPreTranslateTree(HWND hWndStop, MSG* pMsg)
         if (hWnd == hWndStop) break;
     }
     return FALSE;
+}
+
+BOOL AfxPreTranslateMessage(MSG* pMsg)
+{
+    if (CWinThread* thread = AfxGetThread()) return thread->PreTranslateMessage(pMsg);
+    return AfxWalkPreTranslateTree(NULL, pMsg);
+}
+
+// ---- CWnd: families of windows
+
+CWnd* CWnd::GetOwner() const
+{
+    if (m_hWndOwner) return FromHandle(m_hWndOwner);
+    if (GetStyle() & WS_CHILD) return FromHandle(::GetParent(m_hWnd));
+    return FromHandle(::GetWindow(m_hWnd, GW_OWNER));
+}
+
+CFrameWnd* CWnd::GetParentFrame() const
+{
+    if (!m_hWnd) return NULL;
+    for (HWND h = ::GetParent(m_hWnd); h; h = ::GetParent(h)) {
+        CWnd* wnd = FromHandlePermanent(h);
+        if (wnd && wnd->IsFrameWnd()) return static_cast<CFrameWnd*>(wnd);
+    }
+    return NULL;
+}
+
+CFrameWnd* CWnd::GetTopLevelFrame() const
+{
+    if (!m_hWnd) return NULL;
+    CFrameWnd* frame = IsFrameWnd() ? static_cast<CFrameWnd*>(const_cast<CWnd*>(this)) : GetParentFrame();
+    while (frame) {
+        CFrameWnd* up = frame->GetParentFrame();
+        if (!up) break;
+        frame = up;
+    }
+    return frame;
+}
+
+namespace {
+void SendToDescendants(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, BOOL bDeep, BOOL bOnlyPerm)
+{
+    // The next sibling is taken before the send: a handler may destroy its own window.
+    for (HWND child = ::GetWindow(hWnd, GW_CHILD); child;) {
+        HWND next = ::GetWindow(child, GW_HWNDNEXT);
+        if (!bOnlyPerm) {
+            ::SendMessageW(child, message, wParam, lParam);
+        } else if (CWnd* wnd = CWnd::FromHandlePermanent(child)) {
+            wnd->SendMessage(message, wParam, lParam);
+        }
+        if (bDeep && ::IsWindow(child)) SendToDescendants(child, message, wParam, lParam, bDeep, bOnlyPerm);
+        child = next;
+    }
+}
+}
+
+void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam, BOOL bDeep, BOOL bOnlyPerm)
+{
+    if (m_hWnd) SendToDescendants(m_hWnd, message, wParam, lParam, bDeep, bOnlyPerm);
+}
+
+CWnd* CWnd::GetDescendantWindow(int nID, BOOL bOnlyPerm) const
+{
+    // Direct children first, then each child's descendants.
+    HWND hChild = ::GetDlgItem(m_hWnd, nID);
+    if (hChild) {
+        if (!bOnlyPerm) return FromHandle(hChild);
+        if (CWnd* wnd = FromHandlePermanent(hChild)) return wnd;
+    }
+    for (HWND h = ::GetWindow(m_hWnd, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
+        if (::GetWindow(h, GW_CHILD)) {
+            CWnd tmp(h);
+            CWnd* found = tmp.GetDescendantWindow(nID, bOnlyPerm);
+            tmp.m_hWnd = NULL;
+            if (found) return found;
+        }
+    }
+    return NULL;
+}
+
+void CWnd::UpdateDialogControls(CCmdTarget* pTarget, BOOL bDisableIfNoHndler)
+{
+    CCmdUI state;
+    CWnd control;
+    for (HWND hChild = ::GetWindow(m_hWnd, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
+        state.m_nID = (UINT)::GetDlgCtrlID(hChild);
+        if (state.m_nID == 0 || LOWORD(state.m_nID) == 0xFFFF) continue;
+        control.m_hWnd = hChild;
+        state.m_pOther = &control;
+        // The control's own reflected handler first, then this window's, then the target's.
+        if (CWnd* wnd = FromHandlePermanent(hChild)) {
+            if (wnd->CCmdTarget::OnCmdMsg(0, (int)MAKELONG(0xFFFF, WM_COMMAND + WM_REFLECT_BASE), &state, NULL)) continue;
+        }
+        if (CCmdTarget::OnCmdMsg(state.m_nID, (int)CN_UPDATE_COMMAND_UI, &state, NULL)) continue;
+        BOOL bDisable = bDisableIfNoHndler;
+        if (bDisable) {
+            if (!(::SendMessageW(hChild, WM_GETDLGCODE, 0, 0) & DLGC_BUTTON)) {
+                bDisable = FALSE;  // only push buttons follow their command
+            } else {
+                UINT type = (UINT)(::GetWindowLongPtrW(hChild, GWL_STYLE) & BS_TYPEMASK);
+                if (type == BS_AUTOCHECKBOX || type == BS_AUTO3STATE || type == BS_GROUPBOX || type == BS_AUTORADIOBUTTON)
+                    bDisable = FALSE;
+            }
+        }
+        state.DoUpdate(pTarget, bDisable);
+    }
+    control.m_hWnd = NULL;
+}
+
+void CWnd::RepositionBars(UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver, UINT nFlag, LPRECT lpRectParam,
+                          LPCRECT lpRectClient, BOOL bStretch)
+{
+    AFX_SIZEPARENTPARAMS layout = {};
+    layout.bStretch = bStretch;
+    if (lpRectClient) {
+        layout.rect = *lpRectClient;
+    } else {
+        ::GetClientRect(m_hWnd, &layout.rect);
+    }
+    if ((nFlag & ~reposNoPosLeftOver) == reposExtra && lpRectParam) {
+        layout.rect.left += lpRectParam->left;
+        layout.rect.top += lpRectParam->top;
+        layout.rect.right -= lpRectParam->right;
+        layout.rect.bottom -= lpRectParam->bottom;
+    }
+    const bool query = (nFlag & ~reposNoPosLeftOver) == reposQuery;
+    layout.hDWP = query ? NULL : ::BeginDeferWindowPos(8);
+    layout.sizeTotal.cx = layout.rect.right - layout.rect.left;
+    layout.sizeTotal.cy = layout.rect.bottom - layout.rect.top;
+
+    HWND hLeftOver = NULL;
+    for (HWND h = ::GetWindow(m_hWnd, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
+        UINT id = (UINT)::GetDlgCtrlID(h);
+        if (id == nIDLeftOver) hLeftOver = h;
+        else if (id >= nIDFirst && id <= nIDLast) ::SendMessageW(h, WM_SIZEPARENT, 0, (LPARAM)&layout);
+    }
+    if (query) {
+        if (lpRectParam) *lpRectParam = layout.rect;
+        return;
+    }
+    if (hLeftOver && !(nFlag & reposNoPosLeftOver) && layout.hDWP) {
+        RECT rc = layout.rect;
+        if (rc.right < rc.left) rc.right = rc.left;
+        if (rc.bottom < rc.top) rc.bottom = rc.top;
+        layout.hDWP = ::DeferWindowPos(layout.hDWP, hLeftOver, NULL, rc.left, rc.top, rc.right - rc.left,
+                                       rc.bottom - rc.top, SWP_NOACTIVATE | SWP_NOZORDER);
+    }
+    if (layout.hDWP) ::EndDeferWindowPos(layout.hDWP);
 }
 
 // ---- CWnd: wrappers that need more than one call

@@ -3,6 +3,7 @@
 
 #include "framework/Geometry.h"
 #include "framework/Handles.h"
+#include "framework/RuntimeClass.h"
 #include "framework/String.h"
 
 #include <windows.h>
@@ -11,6 +12,9 @@
 class CCmdTarget;
 class CWnd;
 class CScrollBar;
+class CCmdUI;
+class CMenu;
+class CFrameWnd;
 struct CCreateContext;
 
 #ifndef WM_CTLCOLOR
@@ -22,6 +26,13 @@ struct CCreateContext;
 // Notification codes carried in OnCmdMsg's nCode beside the control notifications.
 #define CN_COMMAND 0
 #define CN_UPDATE_COMMAND_UI ((UINT)(-1))
+
+// The framework's own window messages.
+#define WM_SIZEPARENT 0x0361        // lParam AFX_SIZEPARENTPARAMS*: a bar takes its share of the frame
+#define WM_SETMESSAGESTRING 0x0362
+#define WM_IDLEUPDATECMDUI 0x0363   // wParam: disable commands without a handler
+#define WM_INITIALUPDATE 0x0364     // sent to the views of a frame once its document is ready
+#define WM_KICKIDLE 0x036A          // sent by modal loops when their queue runs empty
 
 typedef void (CCmdTarget::*AFX_PMSG)(void);
 typedef void (CWnd::*AFX_PMSGW)(void);
@@ -78,13 +89,21 @@ enum AfxSig : UINT_PTR {
     AfxSig_vbh,         // void (BOOL, DWORD) for WM_ACTIVATEAPP
     AfxSig_iWww,        // int (CWnd*, UINT, UINT) for WM_MOUSEACTIVATE
     AfxSig_uv,          // UINT () for WM_GETDLGCODE
-    AfxSig_vMwb,        // void (HMENU, UINT, BOOL) for WM_INITMENUPOPUP
+    AfxSig_vMwb,        // void (CMenu*, UINT, BOOL) for WM_INITMENUPOPUP
     AfxSig_vwwh,        // void (UINT item, UINT flags, HMENU) for WM_MENUSELECT
     AfxSig_bb,          // BOOL (BOOL) for WM_NCACTIVATE
     AfxSig_vDRAWITEM_r, // void (LPDRAWITEMSTRUCT), reflected
     AfxSig_hDw_r,       // HBRUSH (CDC*, UINT), reflected
     AfxSig_vwpR,        // void (UINT side, LPRECT) for WM_SIZING
     AfxSig_vws,         // void (UINT, LPCTSTR) for WM_SETTINGCHANGE
+    AfxSig_cmdui,       // void (CCmdUI*) update handlers
+    AfxSig_bu,          // BOOL (UINT id) for ON_COMMAND_EX: FALSE routes on
+    AfxSig_vunotify,    // void (UINT id, NMHDR*, LRESULT*) for ON_NOTIFY_RANGE
+    AfxSig_bunotify,    // BOOL (UINT id, NMHDR*, LRESULT*) for ON_NOTIFY_EX: FALSE routes on
+    AfxSig_bv_r,        // BOOL () reflected command, FALSE passes it on to the parent
+    AfxSig_bnotify_r,   // BOOL (NMHDR*, LRESULT*) reflected notification, FALSE passes it on
+    AfxSig_vMEASUREITEM_r, // void (LPMEASUREITEMSTRUCT), reflected
+    AfxSig_lwwM,        // LRESULT (UINT ch, UINT flags, CMenu*) for WM_MENUCHAR
 };
 
 struct AFX_MSGMAP_ENTRY {
@@ -171,6 +190,37 @@ protected:                                                          \
 #define ON_NOTIFY(wNotifyCode, id, memberFxn) \
     { WM_NOTIFY, (UINT)(WORD)(wNotifyCode), (UINT)(id), (UINT)(id), AfxSig_notify, \
       detail::HandlerCast<AFX_PMSG>(static_cast<void (CCmdTarget::*)(NMHDR*, LRESULT*)>(&ThisClass::memberFxn)) },
+#define ON_COMMAND_EX(id, memberFxn) \
+    { WM_COMMAND, CN_COMMAND, (UINT)(id), (UINT)(id), AfxSig_bu, \
+      detail::HandlerCast<AFX_PMSG>(static_cast<BOOL (CCmdTarget::*)(UINT)>(&ThisClass::memberFxn)) },
+#define ON_COMMAND_EX_RANGE(id, idLast, memberFxn) \
+    { WM_COMMAND, CN_COMMAND, (UINT)(id), (UINT)(idLast), AfxSig_bu, \
+      detail::HandlerCast<AFX_PMSG>(static_cast<BOOL (CCmdTarget::*)(UINT)>(&ThisClass::memberFxn)) },
+#define ON_UPDATE_COMMAND_UI(id, memberFxn) \
+    { WM_COMMAND, CN_UPDATE_COMMAND_UI, (UINT)(id), (UINT)(id), AfxSig_cmdui, \
+      detail::HandlerCast<AFX_PMSG>(static_cast<void (CCmdTarget::*)(CCmdUI*)>(&ThisClass::memberFxn)) },
+#define ON_UPDATE_COMMAND_UI_RANGE(id, idLast, memberFxn) \
+    { WM_COMMAND, CN_UPDATE_COMMAND_UI, (UINT)(id), (UINT)(idLast), AfxSig_cmdui, \
+      detail::HandlerCast<AFX_PMSG>(static_cast<void (CCmdTarget::*)(CCmdUI*)>(&ThisClass::memberFxn)) },
+// A control's own update handler, asked before its parent's (UpdateDialogControls, bars).
+#define ON_UPDATE_COMMAND_UI_REFLECT(memberFxn) \
+    { WM_COMMAND + WM_REFLECT_BASE, 0xFFFF, 0, 0, AfxSig_cmdui, \
+      detail::HandlerCast<AFX_PMSG>(static_cast<void (CCmdTarget::*)(CCmdUI*)>(&ThisClass::memberFxn)) },
+#define ON_NOTIFY_RANGE(wNotifyCode, id, idLast, memberFxn) \
+    { WM_NOTIFY, (UINT)(WORD)(wNotifyCode), (UINT)(id), (UINT)(idLast), AfxSig_vunotify, \
+      detail::HandlerCast<AFX_PMSG>(static_cast<void (CCmdTarget::*)(UINT, NMHDR*, LRESULT*)>(&ThisClass::memberFxn)) },
+#define ON_NOTIFY_EX(wNotifyCode, id, memberFxn) \
+    { WM_NOTIFY, (UINT)(WORD)(wNotifyCode), (UINT)(id), (UINT)(id), AfxSig_bunotify, \
+      detail::HandlerCast<AFX_PMSG>(static_cast<BOOL (CCmdTarget::*)(UINT, NMHDR*, LRESULT*)>(&ThisClass::memberFxn)) },
+#define ON_NOTIFY_EX_RANGE(wNotifyCode, id, idLast, memberFxn) \
+    { WM_NOTIFY, (UINT)(WORD)(wNotifyCode), (UINT)(id), (UINT)(idLast), AfxSig_bunotify, \
+      detail::HandlerCast<AFX_PMSG>(static_cast<BOOL (CCmdTarget::*)(UINT, NMHDR*, LRESULT*)>(&ThisClass::memberFxn)) },
+#define ON_CONTROL_REFLECT_EX(wNotifyCode, memberFxn) \
+    { WM_COMMAND + WM_REFLECT_BASE, (UINT)(wNotifyCode), 0, 0, AfxSig_bv_r, \
+      detail::HandlerCast<AFX_PMSG>(static_cast<BOOL (CCmdTarget::*)()>(&ThisClass::memberFxn)) },
+#define ON_NOTIFY_REFLECT_EX(wNotifyCode, memberFxn) \
+    { WM_NOTIFY + WM_REFLECT_BASE, (UINT)(WORD)(wNotifyCode), 0, 0, AfxSig_bnotify_r, \
+      detail::HandlerCast<AFX_PMSG>(static_cast<BOOL (CCmdTarget::*)(NMHDR*, LRESULT*)>(&ThisClass::memberFxn)) },
 #define ON_CONTROL_REFLECT(wNotifyCode, memberFxn) \
     { WM_COMMAND + WM_REFLECT_BASE, (UINT)(wNotifyCode), 0, 0, AfxSig_vv, \
       static_cast<AFX_PMSG>(&ThisClass::memberFxn) },
@@ -190,6 +240,19 @@ protected:                                                          \
 #define ON_LBN_SELCHANGE(id, memberFxn) ON_CONTROL(LBN_SELCHANGE, id, memberFxn)
 #define ON_LBN_DBLCLK(id, memberFxn) ON_CONTROL(LBN_DBLCLK, id, memberFxn)
 #define ON_STN_CLICKED(id, memberFxn) ON_CONTROL(STN_CLICKED, id, memberFxn)
+#define ON_STN_DBLCLK(id, memberFxn) ON_CONTROL(STN_DBLCLK, id, memberFxn)
+#define ON_BN_SETFOCUS(id, memberFxn) ON_CONTROL(BN_SETFOCUS, id, memberFxn)
+#define ON_BN_KILLFOCUS(id, memberFxn) ON_CONTROL(BN_KILLFOCUS, id, memberFxn)
+#define ON_EN_UPDATE(id, memberFxn) ON_CONTROL(EN_UPDATE, id, memberFxn)
+#define ON_EN_MAXTEXT(id, memberFxn) ON_CONTROL(EN_MAXTEXT, id, memberFxn)
+#define ON_CBN_DBLCLK(id, memberFxn) ON_CONTROL(CBN_DBLCLK, id, memberFxn)
+#define ON_CBN_SETFOCUS(id, memberFxn) ON_CONTROL(CBN_SETFOCUS, id, memberFxn)
+#define ON_CBN_KILLFOCUS(id, memberFxn) ON_CONTROL(CBN_KILLFOCUS, id, memberFxn)
+#define ON_CBN_EDITUPDATE(id, memberFxn) ON_CONTROL(CBN_EDITUPDATE, id, memberFxn)
+#define ON_CBN_SELENDOK(id, memberFxn) ON_CONTROL(CBN_SELENDOK, id, memberFxn)
+#define ON_CBN_SELENDCANCEL(id, memberFxn) ON_CONTROL(CBN_SELENDCANCEL, id, memberFxn)
+#define ON_LBN_SETFOCUS(id, memberFxn) ON_CONTROL(LBN_SETFOCUS, id, memberFxn)
+#define ON_LBN_KILLFOCUS(id, memberFxn) ON_CONTROL(LBN_KILLFOCUS, id, memberFxn)
 
 #define ON_WM_CREATE() FW_MSG_ENTRY(WM_CREATE, AfxSig_is, int (CWnd::*)(LPCREATESTRUCT), OnCreate)
 #define ON_WM_DESTROY() FW_MSG_ENTRY(WM_DESTROY, AfxSig_vv, void (CWnd::*)(), OnDestroy)
@@ -243,11 +306,16 @@ protected:                                                          \
 #define ON_WM_ENABLE() FW_MSG_ENTRY(WM_ENABLE, AfxSig_vb, void (CWnd::*)(BOOL), OnEnable)
 #define ON_WM_QUERYENDSESSION() FW_MSG_ENTRY(WM_QUERYENDSESSION, AfxSig_bv, BOOL (CWnd::*)(), OnQueryEndSession)
 #define ON_WM_GETDLGCODE() FW_MSG_ENTRY(WM_GETDLGCODE, AfxSig_uv, UINT (CWnd::*)(), OnGetDlgCode)
-#define ON_WM_INITMENUPOPUP() FW_MSG_ENTRY(WM_INITMENUPOPUP, AfxSig_vMwb, void (CWnd::*)(HMENU, UINT, BOOL), OnInitMenuPopup)
+#define ON_WM_INITMENUPOPUP() FW_MSG_ENTRY(WM_INITMENUPOPUP, AfxSig_vMwb, void (CWnd::*)(CMenu*, UINT, BOOL), OnInitMenuPopup)
+#define ON_WM_MENUCHAR() FW_MSG_ENTRY(WM_MENUCHAR, AfxSig_lwwM, LRESULT (CWnd::*)(UINT, UINT, CMenu*), OnMenuChar)
+#define ON_WM_SYSCOLORCHANGE() FW_MSG_ENTRY(WM_SYSCOLORCHANGE, AfxSig_vv, void (CWnd::*)(), OnSysColorChange)
+#define ON_WM_CANCELMODE() FW_MSG_ENTRY(WM_CANCELMODE, AfxSig_vv, void (CWnd::*)(), OnCancelMode)
 #define ON_WM_MENUSELECT() FW_MSG_ENTRY(WM_MENUSELECT, AfxSig_vwwh, void (CWnd::*)(UINT, UINT, HMENU), OnMenuSelect)
 #define ON_WM_SETTINGCHANGE() FW_MSG_ENTRY(WM_SETTINGCHANGE, AfxSig_vws, void (CWnd::*)(UINT, LPCTSTR), OnSettingChange)
 #define ON_WM_DRAWITEM_REFLECT() \
     FW_MSG_ENTRY(WM_DRAWITEM + WM_REFLECT_BASE, AfxSig_vDRAWITEM_r, void (CWnd::*)(LPDRAWITEMSTRUCT), DrawItem)
+#define ON_WM_MEASUREITEM_REFLECT() \
+    FW_MSG_ENTRY(WM_MEASUREITEM + WM_REFLECT_BASE, AfxSig_vMEASUREITEM_r, void (CWnd::*)(LPMEASUREITEMSTRUCT), MeasureItem)
 #define ON_WM_CTLCOLOR_REFLECT() \
     FW_MSG_ENTRY(WM_CTLCOLOR + WM_REFLECT_BASE, AfxSig_hDw_r, HBRUSH (CWnd::*)(CDC*, UINT), CtlColor)
 
@@ -261,7 +329,14 @@ public:
 
     // Finds and calls (or, with pHandlerInfo, only reports) the handler of a command or control
     // notification; frames override it to route commands on to views, documents and the app.
+    // nCode is CN_COMMAND, CN_UPDATE_COMMAND_UI (pExtra a CCmdUI*), a control notification, or
+    // MAKELONG(code, WM_NOTIFY) (pExtra an AFX_NOTIFY*). A handler that answers FALSE
+    // (the _EX entries) and an update handler that calls ContinueRouting leave it unhandled.
     virtual BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo);
+
+    static const CRuntimeClass classCCmdTarget;
+    virtual CRuntimeClass* GetRuntimeClass() const;
+    BOOL IsKindOf(const CRuntimeClass* pClass) const { return GetRuntimeClass()->IsDerivedFrom(pClass); }
 
 protected:
     static const AFX_MSGMAP* PASCAL GetThisMessageMap();
@@ -271,6 +346,7 @@ protected:
 };
 
 class CWnd : public CCmdTarget {
+    DECLARE_DYNAMIC(CWnd)
 public:
     CWnd();
     explicit CWnd(HWND hWnd);  // a wrapper that is not entered in the permanent map
@@ -360,7 +436,29 @@ public:
     BOOL IsChild(const CWnd* pWnd) const { return ::IsChild(m_hWnd, pWnd->GetSafeHwnd()); }
     CWnd* GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
     CWnd* SetParent(CWnd* pWndNewParent) { return FromHandle(::SetParent(m_hWnd, pWndNewParent->GetSafeHwnd())); }
-    CWnd* GetOwner() const { return FromHandle(::GetWindow(m_hWnd, GW_OWNER)); }
+    // The window set by SetOwner; otherwise a child's parent or a top-level window's owner.
+    CWnd* GetOwner() const;
+    void SetOwner(CWnd* pOwnerWnd) { m_hWndOwner = pOwnerWnd->GetSafeHwnd(); }
+    // The nearest frame among the ancestors (not this window itself).
+    CFrameWnd* GetParentFrame() const;
+    CFrameWnd* GetTopLevelFrame() const;
+    virtual BOOL IsFrameWnd() const { return FALSE; }
+    // Sends to every child (and with bDeep their children); bOnlyPerm skips windows without an object.
+    void SendMessageToDescendants(UINT message, WPARAM wParam = 0, LPARAM lParam = 0, BOOL bDeep = TRUE,
+                                  BOOL bOnlyPerm = FALSE);
+    CWnd* GetDescendantWindow(int nID, BOOL bOnlyPerm = FALSE) const;
+    // Updates every child control by its id through pTarget's update handlers (a control's own
+    // reflected handler and this window's handlers first); buttons without a handler are
+    // disabled when bDisableIfNoHndler is set (check boxes, radio buttons and group boxes never).
+    void UpdateDialogControls(CCmdTarget* pTarget, BOOL bDisableIfNoHndler);
+
+    // Lays the control bars among the children with ids nIDFirst..nIDLast against the client
+    // area (each takes its share through WM_SIZEPARENT) and gives what is left to the child
+    // nIDLeftOver. reposQuery only computes the rest into lpRectParam; reposExtra shrinks the
+    // area by lpRectParam's amounts first.
+    enum RepositionFlags { reposDefault = 0, reposQuery = 1, reposExtra = 2, reposNoPosLeftOver = 0x8000 };
+    void RepositionBars(UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver, UINT nFlag = reposDefault,
+                        LPRECT lpRectParam = NULL, LPCRECT lpRectClient = NULL, BOOL bStretch = TRUE);
     CWnd* GetTopLevelParent() const;
     CWnd* GetWindow(UINT nCmd) const { return FromHandle(::GetWindow(m_hWnd, nCmd)); }
     CWnd* GetNextWindow(UINT nFlag = GW_HWNDNEXT) const { return FromHandle(::GetWindow(m_hWnd, nFlag)); }
@@ -468,7 +566,7 @@ public:
     BOOL OnNcActivate(BOOL) { return (BOOL)Default(); }
     void OnContextMenu(CWnd*, CPoint) { Default(); }
     void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct);
-    void OnMeasureItem(int, LPMEASUREITEMSTRUCT) { Default(); }
+    void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct);
     LRESULT OnNcHitTest(CPoint) { return Default(); }
     void OnWindowPosChanged(WINDOWPOS*) { Default(); }
     void OnWindowPosChanging(WINDOWPOS*) { Default(); }
@@ -476,7 +574,10 @@ public:
     void OnEnable(BOOL) { Default(); }
     BOOL OnQueryEndSession() { return (BOOL)Default(); }
     UINT OnGetDlgCode() { return (UINT)Default(); }
-    void OnInitMenuPopup(HMENU, UINT, BOOL) { Default(); }
+    void OnInitMenuPopup(CMenu*, UINT, BOOL) { Default(); }
+    LRESULT OnMenuChar(UINT, UINT, CMenu*) { return Default(); }
+    void OnSysColorChange() { Default(); }
+    void OnCancelMode() { Default(); }
     void OnMenuSelect(UINT, UINT, HMENU) { Default(); }
     void OnSettingChange(UINT, LPCTSTR) { Default(); }
 
@@ -489,6 +590,7 @@ protected:
 
     WNDPROC m_pfnSuper = NULL;  // the class's own procedure of a subclassed window
     bool m_bPermanent = false;
+    HWND m_hWndOwner = NULL;
 
 private:
     BOOL DispatchEntry(const AFX_MSGMAP_ENTRY* entry, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
@@ -512,3 +614,16 @@ LPCWSTR AfxDefaultWndClass();
 
 // Gives the windows on the way from pMsg's target up to hWndStop their PreTranslateMessage.
 BOOL AfxWalkPreTranslateTree(HWND hWndStop, MSG* pMsg);
+
+// What WM_SIZEPARENT carries to each control bar: the area still free (a bar takes its
+// share from it), the deferred positions, and whether bars may stretch across the frame.
+struct AFX_SIZEPARENTPARAMS {
+    HDWP hDWP;     // NULL when only the layout is queried
+    RECT rect;     // the free area, shrunk by each bar
+    SIZE sizeTotal;
+    BOOL bStretch;
+};
+
+// The calling thread's message filter: its CWinThread's PreTranslateMessage, or the walk from
+// the target up to its top-level window on threads without one. Modal loops call it.
+BOOL AfxPreTranslateMessage(MSG* pMsg);
