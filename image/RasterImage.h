@@ -123,6 +123,15 @@ public:
     bool IsValid() const { return dib != nullptr; }
     bool IsIndexed() const { return header.biClrUsed != 0; }
     int GetNumFrames() const { return info.numFrames; }
+    // The frame or page that the GIF and ICO decoders load, and whether GIF keeps every frame.
+    int GetCurrentFrame() const { return info.currentFrame; }
+    void SetCurrentFrame(int frame) { info.currentFrame = frame; }
+    bool GetAllFrames() const { return info.gifAllFrames != 0; }
+    void SetAllFrames(bool all) { info.gifAllFrames = all ? 1 : 0; }
+    int GetFrameDelay() const { return info.frameDelay; }
+    void SetFrameDelay(int hundredths) { info.frameDelay = hundredths; }
+    int GetDisposalMethod() const { return info.gifDisposal; }
+    void SetDisposalMethod(int method) { info.gifDisposal = (BYTE)(method & 7); }
     CRasterImage* GetFrame(int index) const;
     const char* GetLastError() const { return info.lastError; }
     const CRasterImageInfo& GetInfo() const { return info; }

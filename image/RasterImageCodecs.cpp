@@ -3,6 +3,9 @@
 
 #include <new>
 
+#include "image/RasterImageBMP.h"
+#include "image/RasterImageGIF.h"
+#include "image/RasterImageICO.h"
 #include "image/RasterImageJPG.h"
 #include "image/RasterImagePNG.h"
 
@@ -10,11 +13,13 @@ namespace detail
 {
 namespace
 {
-// BMP (1), GIF (2) and ICO (5) join this table with their codecs; until then those types
-// fail as unknown formats.
+// The GIF and ICO decoders tell how many frames or pages they found even when they fail.
 const CRasterCodec kCodecs[] = {
+    {ImageTypeBMP, CreateCodec<CRasterImageBMP>, DecodeWith<CRasterImageBMP>, EncodeWith<CRasterImageBMP>, false},
+    {ImageTypeGIF, CreateCodec<CRasterImageGIF>, DecodeWith<CRasterImageGIF>, EncodeWith<CRasterImageGIF>, true},
     {ImageTypeJPG, CreateCodec<CRasterImageJPG>, DecodeWith<CRasterImageJPG>, EncodeWith<CRasterImageJPG>, false},
     {ImageTypePNG, CreateCodec<CRasterImagePNG>, DecodeWith<CRasterImagePNG>, EncodeWith<CRasterImagePNG>, false},
+    {ImageTypeICO, CreateCodec<CRasterImageICO>, DecodeWith<CRasterImageICO>, EncodeWith<CRasterImageICO>, true},
 };
 }
 
