@@ -1,0 +1,86 @@
+// A media file with its playback filters, and the playlist's media item: the probed media
+// information, the chosen streams, the last position, the display texts and the thumbnail.
+#pragma once
+
+#include "engine/MediaInfo.h"
+#include "framework/String.h"
+#include "image/RasterImage.h"
+
+// CMediaFile::Flags
+const UINT MEDIA_FILE_URL = 0x1;
+const UINT MEDIA_FILE_PROBED = 0x10;
+const UINT MEDIA_FILE_SIDECAR_THUMBNAIL = 0x100;
+// The thumbnail file was grabbed from the video and belongs to the item: the list that owns the
+// item deletes it through DeleteThumbnailFile before destroying the item.
+const UINT MEDIA_FILE_GRABBED_THUMBNAIL = 0x200;
+
+// CMediaFile::StateFlags
+const UINT MEDIA_STATE_FILE_MISSING = 0x1;
+const UINT MEDIA_STATE_THUMBNAIL_READY = 0x100;
+const UINT MEDIA_STATE_DISPLAY_READY = 0x1000;
+
+// CMediaItem::Kind
+enum MediaItemKind {
+    MEDIA_KIND_NONE = 0,
+    MEDIA_KIND_VIDEO = 1,
+    MEDIA_KIND_AUDIO = 2,
+};
+
+class CMediaFile {
+public:
+    CMediaFile();
+    // Deletes no file, not even a grabbed thumbnail.
+    virtual ~CMediaFile() {}
+    virtual void Reset();
+    virtual int ResetFilters();
+    virtual void DeleteThumbnailFile();
+
+    bool IsUrl() const { return (Flags & MEDIA_FILE_URL) != 0; }
+
+    UINT Flags;
+    UINT StateFlags;
+    CString Path;
+    CString ThumbnailFile;
+    int PlaySpeed;  // percent
+    int Rotate;     // 0, 90, 180, 270 (or 1, 2, 3)
+    int FlipH;
+    int FlipV;
+    int Negate;
+    int Grayscale;
+    int OldPhoto;
+    int Volume;  // percent
+
+private:
+    CMediaFile(const CMediaFile&) = delete;
+    CMediaFile& operator=(const CMediaFile&) = delete;
+};
+
+class CMediaItem : public CMediaFile {
+public:
+    CMediaItem();
+    ~CMediaItem() override;
+    void Reset() override;
+
+    // Probes 'path' into a cleared item and builds its display texts: 0 or -1.
+    int Open(const wchar_t* path);
+    // 1 when already probed and not forced, else 0 or -1.
+    int Probe(int force);
+    // 1 when the texts were built before, else 0 after building them.
+    int UpdateDisplayInfo();
+
+    // The play state of the playback driver while the item plays (0 idle, 1 starting,
+    // 2 playing, 3 paused, 4 stopped on request, 5 ended); the item windows draw from it. It
+    // lives only as long as the item and is never stored in a playlist.
+    int GetPlayState() const { return PlayState; }
+    void SetPlayState(int state) { PlayState = state; }
+
+    CMediaInfoRecord MediaInfo;
+    __int64 LastPositionInUs;
+    int PlayState;
+    int Kind;
+    CString Title;
+    CRasterImage Thumbnail;
+    CString DurationText;
+    CString ResolutionText;
+    CString PathText;
+};
