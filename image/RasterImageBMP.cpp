@@ -6,34 +6,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "image/ByteOrder.h"
 #include "image/ByteStream.h"
 
 namespace
 {
-// Header fields are little-endian in the file whatever the machine's order.
-WORD Le16(const BYTE* p)
-{
-    return (WORD)(p[0] | (p[1] << 8));
-}
-
-DWORD Le32(const BYTE* p)
-{
-    return (DWORD)p[0] | ((DWORD)p[1] << 8) | ((DWORD)p[2] << 16) | ((DWORD)p[3] << 24);
-}
-
-void Put16(BYTE* p, DWORD v)
-{
-    p[0] = (BYTE)v;
-    p[1] = (BYTE)(v >> 8);
-}
-
-void Put32(BYTE* p, DWORD v)
-{
-    p[0] = (BYTE)v;
-    p[1] = (BYTE)(v >> 8);
-    p[2] = (BYTE)(v >> 16);
-    p[3] = (BYTE)(v >> 24);
-}
+using imagedetail::Le16;
+using imagedetail::Le32;
+using imagedetail::Put16;
+using imagedetail::Put32;
 
 int BitCount(DWORD v)
 {

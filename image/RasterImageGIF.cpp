@@ -6,14 +6,12 @@
 #include <cstring>
 #include <new>
 
+#include "image/ByteOrder.h"
 #include "image/ByteStream.h"
 
 namespace
 {
-WORD Le16(const BYTE* p)
-{
-    return (WORD)(p[0] | (p[1] << 8));
-}
+using imagedetail::Le16;
 
 const int kMaxCode = 4096;
 const int kHashSize = 5003;

@@ -5,34 +5,16 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "image/ByteOrder.h"
 #include "image/ByteStream.h"
 #include "image/RasterImagePNG.h"
 
 namespace
 {
-WORD Le16(const BYTE* p)
-{
-    return (WORD)(p[0] | (p[1] << 8));
-}
-
-DWORD Le32(const BYTE* p)
-{
-    return (DWORD)p[0] | ((DWORD)p[1] << 8) | ((DWORD)p[2] << 16) | ((DWORD)p[3] << 24);
-}
-
-void Put16(BYTE* p, DWORD v)
-{
-    p[0] = (BYTE)v;
-    p[1] = (BYTE)(v >> 8);
-}
-
-void Put32(BYTE* p, DWORD v)
-{
-    p[0] = (BYTE)v;
-    p[1] = (BYTE)(v >> 8);
-    p[2] = (BYTE)(v >> 16);
-    p[3] = (BYTE)(v >> 24);
-}
+using imagedetail::Le16;
+using imagedetail::Le32;
+using imagedetail::Put16;
+using imagedetail::Put32;
 
 const BYTE kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 
