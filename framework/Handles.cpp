@@ -265,3 +265,64 @@ CPaintDC::~CPaintDC()
         ::EndPaint(m_hWnd, &m_ps);
     }
 }
+
+CBrush* PASCAL CDC::GetHalftoneBrush()
+{
+    // A 50% checkerboard, made once and kept for the process.
+    static CBrush* brush = [] {
+        WORD pattern[8];
+        for (int i = 0; i < 8; ++i) pattern[i] = (WORD)(0x5555 << (i & 1));
+        CBitmap bitmap;
+        bitmap.CreateBitmap(8, 8, 1, 1, pattern);
+        CBrush* b = new CBrush;
+        b->CreatePatternBrush(bitmap);
+        return b;
+    }();
+    return brush;
+}
+
+void CDC::DrawDragRect(LPCRECT lpRect, SIZE size, LPCRECT lpRectLast, SIZE sizeLast, CBrush* pBrush, CBrush* pBrushLast)
+{
+    auto frameRegion = [](CRgn& rgn, LPCRECT rc, SIZE sz) {
+        CRect outer(*rc);
+        outer.NormalizeRect();
+        CRect inner(outer);
+        inner.DeflateRect(sz);
+        if (inner.right < inner.left) inner.right = inner.left;
+        if (inner.bottom < inner.top) inner.bottom = inner.top;
+        CRgn outerRgn, innerRgn;
+        outerRgn.CreateRectRgnIndirect(&outer);
+        innerRgn.CreateRectRgnIndirect(&inner);
+        rgn.CreateRectRgn(0, 0, 0, 0);
+        rgn.CombineRgn(&outerRgn, &innerRgn, RGN_XOR);
+    };
+    CBrush* halftone = GetHalftoneBrush();
+    if (!pBrush) pBrush = halftone;
+    if (!pBrushLast) pBrushLast = pBrush;
+    auto invert = [this](CRgn& rgn, CBrush* brush) {
+        CRect box;
+        SelectClipRgn(&rgn);
+        GetClipBox(&box);
+        CGdiSelector select(*this, brush);
+        PatBlt(box.left, box.top, box.Width(), box.Height(), PATINVERT);
+        SelectClipRgn(NULL);
+    };
+    CRgn rgnNew;
+    frameRegion(rgnNew, lpRect, size);
+    if (!lpRectLast) {
+        invert(rgnNew, pBrush);
+        return;
+    }
+    CRgn rgnLast;
+    frameRegion(rgnLast, lpRectLast, sizeLast);
+    if (pBrush == pBrushLast) {
+        // Only the pixels that change state are inverted, so the frame does not flicker.
+        CRgn update;
+        update.CreateRectRgn(0, 0, 0, 0);
+        update.CombineRgn(&rgnLast, &rgnNew, RGN_XOR);
+        invert(update, pBrush);
+    } else {
+        invert(rgnLast, pBrushLast);
+        invert(rgnNew, pBrush);
+    }
+}

@@ -322,6 +322,47 @@ public:
         return ::StretchBlt(m_hDC, x, y, w, h, src ? src->m_hDC : NULL, xs, ys, ws, hs, rop);
     }
     BOOL PatBlt(int x, int y, int w, int h, DWORD rop) { return ::PatBlt(m_hDC, x, y, w, h, rop); }
+    // Per-pixel or constant alpha (msimg32's AlphaBlend, as exported by GDI).
+    BOOL AlphaBlend(int x, int y, int w, int h, CDC* src, int xs, int ys, int ws, int hs, BLENDFUNCTION blend) {
+        return ::GdiAlphaBlend(m_hDC, x, y, w, h, src ? src->m_hDC : NULL, xs, ys, ws, hs, blend);
+    }
+    BOOL TransparentBlt(int x, int y, int w, int h, CDC* src, int xs, int ys, int ws, int hs, UINT crTransparent) {
+        return ::GdiTransparentBlt(m_hDC, x, y, w, h, src ? src->m_hDC : NULL, xs, ys, ws, hs, crTransparent);
+    }
+    BOOL DrawFrameControl(LPRECT rc, UINT nType, UINT nState) { return ::DrawFrameControl(m_hDC, rc, nType, nState); }
+    BOOL DrawIcon(int x, int y, HICON icon, int cx, int cy, UINT flags = DI_NORMAL) {
+        return ::DrawIconEx(m_hDC, x, y, icon, cx, cy, 0, NULL, flags);
+    }
+    // The inverted frame of a drag (thickness size), erasing the previous one (lpRectLast) in
+    // the same pass; NULL brushes use the halftone pattern.
+    void DrawDragRect(LPCRECT lpRect, SIZE size, LPCRECT lpRectLast, SIZE sizeLast, CBrush* pBrush = NULL,
+                      CBrush* pBrushLast = NULL);
+    static CBrush* PASCAL GetHalftoneBrush();
+    CPoint SetBrushOrg(int x, int y) { POINT p = {}; ::SetBrushOrgEx(m_hDC, x, y, &p); return p; }
+    CPoint GetBrushOrg() const { POINT p = {}; ::GetBrushOrgEx(m_hDC, &p); return p; }
+    CPoint GetWindowOrg() const { POINT p = {}; ::GetWindowOrgEx(m_hDC, &p); return p; }
+    CSize SetWindowExt(int cx, int cy) { SIZE s = {}; ::SetWindowExtEx(m_hDC, cx, cy, &s); return s; }
+    CSize SetViewportExt(int cx, int cy) { SIZE s = {}; ::SetViewportExtEx(m_hDC, cx, cy, &s); return s; }
+    int GetMapMode() const { return ::GetMapMode(m_hDC); }
+    UINT GetTextAlign() const { return ::GetTextAlign(m_hDC); }
+    int GetROP2() const { return ::GetROP2(m_hDC); }
+    BOOL PtVisible(int x, int y) const { return ::PtVisible(m_hDC, x, y); }
+    BOOL RectVisible(LPCRECT rc) const { return ::RectVisible(m_hDC, rc); }
+    BOOL GrayString(CBrush* brush, GRAYSTRINGPROC fn, LPARAM data, int count, int x, int y, int w, int h) {
+        return ::GrayStringW(m_hDC, (HBRUSH)brush->GetSafeHandle(), fn, data, count, x, y, w, h);
+    }
+    BOOL DrawState(CPoint pt, CSize size, HICON icon, UINT flags, HBRUSH brush = NULL) {
+        return ::DrawStateW(m_hDC, brush, NULL, (LPARAM)icon, 0, pt.x, pt.y, size.cx, size.cy, flags | DST_ICON);
+    }
+    BOOL DrawState(CPoint pt, CSize size, HBITMAP bitmap, UINT flags, HBRUSH brush = NULL) {
+        return ::DrawStateW(m_hDC, brush, NULL, (LPARAM)bitmap, 0, pt.x, pt.y, size.cx, size.cy, flags | DST_BITMAP);
+    }
+    int GetTextFace(CString& face) const {
+        wchar_t buf[LF_FACESIZE] = {};
+        int n = ::GetTextFaceW(m_hDC, LF_FACESIZE, buf);
+        face = buf;
+        return n;
+    }
 
     BOOL TextOut(int x, int y, LPCWSTR text, int count) { return ::TextOutW(m_hDC, x, y, text, count); }
     BOOL TextOut(int x, int y, const CString& text) { return ::TextOutW(m_hDC, x, y, text, text.GetLength()); }

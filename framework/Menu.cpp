@@ -81,3 +81,19 @@ BOOL CMenu::TrackPopupMenuEx(UINT fuFlags, int x, int y, CWnd* pWnd, LPTPMPARAMS
 {
     return ::TrackPopupMenuEx(m_hMenu, fuFlags, x, y, pWnd->GetSafeHwnd(), lptpm);
 }
+
+CMenu* CWnd::GetMenu() const
+{
+    HMENU hMenu = ::GetMenu(m_hWnd);
+    return hMenu ? CMenu::FromHandle(hMenu) : NULL;
+}
+
+BOOL CWnd::SetMenu(CMenu* pMenu)
+{
+    return ::SetMenu(m_hWnd, pMenu ? pMenu->GetSafeHmenu() : NULL);
+}
+
+CMenu* CWnd::GetSystemMenu(BOOL bRevert) const
+{
+    return CMenu::GetSystemMenu(m_hWnd, bRevert);
+}

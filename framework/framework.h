@@ -20,22 +20,11 @@
 #include "framework/DocView.h"
 #include "framework/Effects.h"
 
-// The dialog and control classes join as their files appear.
-#if __has_include("framework/ImageList.h")
 #include "framework/ImageList.h"
-#endif
-#if __has_include("framework/Dialog.h")
 #include "framework/Dialog.h"
-#endif
-#if __has_include("framework/Controls.h")
 #include "framework/Controls.h"
-#endif
-#if __has_include("framework/Ddx.h")
 #include "framework/Ddx.h"
-#endif
-#if __has_include("framework/PropertySheet.h")
 #include "framework/PropertySheet.h"
-#endif
-#if __has_include("framework/Clipboard.h")
+#include "framework/FileDialog.h"
 #include "framework/Clipboard.h"
-#endif
+#include "framework/RectTracker.h"

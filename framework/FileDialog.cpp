@@ -1,0 +1,169 @@
+// CFileDialog: building the OPENFILENAME record, the hook, path names, and the replaceable call.
+#include "framework/FileDialog.h"
+
+#include "framework/Thread.h"
+
+namespace {
+
+BOOL WINAPI SystemFileDialog(LPOPENFILENAMEW ofn, BOOL open)
+{
+    return open ? ::GetOpenFileNameW(ofn) : ::GetSaveFileNameW(ofn);
+}
+
+FwFileDialogFn volatile g_fileDialog = &SystemFileDialog;
+
+const size_t kFileBufferChars = 0x10000;
+
+} // namespace
+
+FwFileDialogFn FwSetFileDialogFunction(FwFileDialogFn fn)
+{
+    FwFileDialogFn next = fn ? fn : &SystemFileDialog;
+    return reinterpret_cast<FwFileDialogFn>(::InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&g_fileDialog), (PVOID)next));
+}
+
+CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCWSTR lpszDefExt, LPCWSTR lpszFileName, DWORD dwFlags,
+                         LPCWSTR lpszFilter, CWnd* pParentWnd, DWORD dwSize)
+    : CDialog((UINT)0, pParentWnd), m_bOpenFileDialog(bOpenFileDialog), m_fileBuffer(kFileBufferChars + 1, L'\0')
+{
+    m_bExplicitParent = pParentWnd != NULL;
+    m_ofn = OPENFILENAMEW();
+    m_ofn.lStructSize = dwSize ? dwSize : sizeof(OPENFILENAMEW);
+    m_ofn.Flags = dwFlags | OFN_EXPLORER | OFN_ENABLEHOOK;
+    m_ofn.hInstance = AfxGetResourceHandle();
+    m_ofn.lpfnHook = &CFileDialog::HookProc;
+    m_ofn.lCustData = (LPARAM)this;
+    m_ofn.lpstrFile = m_fileBuffer.data();
+    m_ofn.nMaxFile = (DWORD)kFileBufferChars;
+    m_ofn.lpstrFileTitle = m_szFileTitle;
+    m_ofn.nMaxFileTitle = 64;
+    if (lpszDefExt) {
+        m_strDefExt = lpszDefExt;
+        m_ofn.lpstrDefExt = m_strDefExt;
+    }
+    if (lpszFileName) lstrcpynW(m_fileBuffer.data(), lpszFileName, (int)kFileBufferChars);
+    if (lpszFilter) {
+        // "a|b|c|d||" becomes the NUL-separated, doubly terminated list the dialog wants.
+        m_strFilter = lpszFilter;
+        int n = m_strFilter.GetLength();
+        wchar_t* p = m_strFilter.GetBufferSetLength(n + 1);
+        for (int i = 0; i < n; ++i)
+            if (p[i] == L'|') p[i] = L'\0';
+        p[n] = L'\0';
+        m_ofn.lpstrFilter = p;
+    }
+}
+
+INT_PTR CFileDialog::DoModal()
+{
+    size_t used = wcslen(m_fileBuffer.data());
+    std::fill(m_fileBuffer.begin() + (ptrdiff_t)used, m_fileBuffer.end(), L'\0');
+    HWND hOwner = PreModalOwner();
+    m_ofn.hwndOwner = hOwner;
+    HWND focus = ::GetFocus();
+    FwFileDialogFn fn = reinterpret_cast<FwFileDialogFn>(
+        ::InterlockedCompareExchangePointer(reinterpret_cast<PVOID volatile*>(&g_fileDialog), NULL, NULL));
+    BOOL ok = fn(&m_ofn, m_bOpenFileDialog);
+    if (m_hWnd) Detach();
+    if (focus && ::IsWindow(focus)) ::SetFocus(focus);
+    return ok ? IDOK : IDCANCEL;
+}
+
+UINT_PTR CALLBACK CFileDialog::HookProc(HWND hWnd, UINT message, WPARAM, LPARAM lParam)
+{
+    if (message != WM_INITDIALOG) return 0;
+    const OPENFILENAMEW* ofn = reinterpret_cast<const OPENFILENAMEW*>(lParam);
+    CFileDialog* dlg = ofn ? reinterpret_cast<CFileDialog*>(ofn->lCustData) : NULL;
+    if (dlg && !dlg->m_hWnd) dlg->SubclassWindow(hWnd);
+    return 0;
+}
+
+BOOL CFileDialog::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    const OFNOTIFYW* notify = reinterpret_cast<const OFNOTIFYW*>(lParam);
+    if (!notify) return FALSE;
+    LRESULT r = 0;
+    switch (notify->hdr.code) {
+    case CDN_INITDONE: OnInitDone(); break;
+    case CDN_SELCHANGE: OnFileNameChange(); break;
+    case CDN_FOLDERCHANGE: OnFolderChange(); break;
+    case CDN_TYPECHANGE: OnTypeChange(); break;
+    case CDN_SHAREVIOLATION: r = OnShareViolation(notify->pszFile); break;
+    case CDN_FILEOK: r = OnFileNameOK(); break;
+    default: return CDialog::OnNotify(wParam, lParam, pResult);
+    }
+    *pResult = r;
+    ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, r);
+    return TRUE;
+}
+
+UINT CFileDialog::OnShareViolation(LPCWSTR) { return OFN_SHAREWARN; }
+BOOL CFileDialog::OnFileNameOK() { return FALSE; }
+void CFileDialog::OnLBSelChangedNotify(UINT, UINT, UINT) {}
+void CFileDialog::OnInitDone() {}
+void CFileDialog::OnFileNameChange() {}
+void CFileDialog::OnFolderChange() {}
+void CFileDialog::OnTypeChange() {}
+
+CString CFileDialog::GetPathName() const
+{
+    if (m_hWnd) {
+        HWND dlg = ::GetParent(m_hWnd);
+        wchar_t spec[MAX_PATH + 1] = {};
+        if (::SendMessageW(dlg, CDM_GETSPEC, MAX_PATH, (LPARAM)spec) > 0 && spec[0]) {
+            wchar_t path[MAX_PATH + 1] = {};
+            if (::SendMessageW(dlg, CDM_GETFILEPATH, MAX_PATH, (LPARAM)path) > 0) return CString(path);
+        }
+        return CString();
+    }
+    if (m_ofn.Flags & OFN_ALLOWMULTISELECT) {
+        POSITION pos = GetStartPosition();
+        return pos ? GetNextPathName(pos) : CString();
+    }
+    return CString(m_ofn.lpstrFile);
+}
+
+CString CFileDialog::GetFileName() const
+{
+    CString path = GetPathName();
+    return path.Mid(path.ReverseFind(L'\\') + 1);
+}
+
+CString CFileDialog::GetFileExt() const
+{
+    CString name = GetFileName();
+    int dot = name.ReverseFind(L'.');
+    return dot < 0 ? CString() : name.Mid(dot + 1);
+}
+
+CString CFileDialog::GetFolderPath() const
+{
+    CString path = GetPathName();
+    int slash = path.ReverseFind(L'\\');
+    return slash < 0 ? CString() : path.Left(slash);
+}
+
+CString CFileDialog::GetNextPathName(POSITION& pos) const
+{
+    const wchar_t* p = reinterpret_cast<const wchar_t*>(pos);
+    const wchar_t* buffer = m_ofn.lpstrFile;
+    if (!p || !buffer) {
+        pos = NULL;
+        return CString();
+    }
+    // Explorer multi-selection: the folder, then NUL-separated names ending with an empty one.
+    // A single selection is one full path.
+    size_t folderLen = wcslen(buffer);
+    const wchar_t* firstName = buffer + folderLen + 1;
+    if (!(m_ofn.Flags & OFN_ALLOWMULTISELECT) || *firstName == L'\0') {
+        pos = NULL;
+        return CString(buffer);
+    }
+    if (p == buffer) p = firstName;
+    CString name(p);
+    const wchar_t* next = p + wcslen(p) + 1;
+    pos = *next ? (POSITION)next : NULL;
+    CString folder(buffer);
+    if (!folder.IsEmpty() && folder[folder.GetLength() - 1] != L'\\' && folder[folder.GetLength() - 1] != L'/') folder += L'\\';
+    return folder + name;
+}
