@@ -68,6 +68,13 @@ public:
     // 1 when the texts were built before, else 0 after building them.
     int UpdateDisplayInfo();
 
+    // Thumbnail operations; the work is done by the frame grab (ThumbnailGrab.cpp).
+    int EnsureThumbnail(int force);
+    int LoadThumbnail();
+    int FindSidecarImage(CString& out) const;
+    int LoadThumbnailImage(LPCWSTR file);
+    int GrabThumbnail();
+
     // The play state of the playback driver while the item plays (0 idle, 1 starting,
     // 2 playing, 3 paused, 4 stopped on request, 5 ended); the item windows draw from it. It
     // lives only as long as the item and is never stored in a playlist.
