@@ -162,7 +162,10 @@ const FormatDef* FindFormatDef(const wchar_t* key)
 CBuiltInFormat* CBuiltInFormat::Create(const wchar_t* key)
 {
     const FormatDef* def = key ? FindFormatDef(key) : nullptr;
-    return def ? new CBuiltInFormat(*def) : nullptr;
+    if (!def) return nullptr;
+    if (wcscmp(def->Key, L"VF_gif") == 0) return new VF_gif(*def);
+    if (wcscmp(def->Key, L"VF_hls") == 0) return new VF_hls(*def);
+    return new CBuiltInFormat(*def);
 }
 
 CBuiltInFormat::CBuiltInFormat(const FormatDef& def) : m_def(def)

@@ -24,3 +24,24 @@ private:
 void AddVideoFormats(CMediaCategory& category);
 void AddAudioFormats(CMediaCategory& category);
 void AddDeviceFormats(CMediaCategory& category);
+
+// The animated GIF output: a palette pass, a paletted pass and gifsicle.
+class VF_gif : public CBuiltInFormat {
+public:
+    explicit VF_gif(const FormatDef& def) : CBuiltInFormat(def) {}
+
+    // Probes the source and sets a GIF-only encode at the preset's (or the source's) size.
+    int PrepareJob(CEncoderOptions& options, const CMediaPreset& preset, const volatile int* cancel) override;
+    // 0 written, 1 canceled in the second pass, negative otherwise.
+    int Convert(CEncoderOptions& options, const CMediaPreset& preset, CEncoderToolEvents* events,
+                HWND notifyWindow, const volatile int* cancel) override;
+};
+
+// HLS: the playlist keeps every segment.
+class VF_hls : public CBuiltInFormat {
+public:
+    explicit VF_hls(const FormatDef& def) : CBuiltInFormat(def) {}
+
+    int FillEncoderOptions(CEncoderOptions& options, const CMediaPreset& preset, const CMediaStream* video,
+                           const CMediaStream* audio) override;
+};

@@ -9,6 +9,8 @@
 #include "conversion/MediaPreset.h"
 
 class CEncoderOptions;
+class CEncoderToolEvents;
+class CMediaStream;
 
 // Format flag bits.
 const UINT FORMAT_VIDEO = 0x1;
@@ -143,6 +145,19 @@ public:
 
     // Sets DefaultPreset to 0 and the preset list to the format's built-in table.
     virtual int LoadBuiltInPresets() = 0;
+
+    // Resolves the preset against the source streams (either may be null) into 'out', which the
+    // caller has zeroed: the muxer in Name, encoder names in the codec fields. Always 1.
+    virtual int BuildSettings(PresetSettings& out, const CMediaPreset& preset, const CMediaStream* video,
+                              const CMediaStream* audio);
+    // Probes the first input (and the separate audio input) and fills the options: 0 or -1.
+    virtual int PrepareJob(CEncoderOptions& options, const CMediaPreset& preset, const volatile int* cancel);
+    // Writes the resolved values into the options; the runner's stream maps, trim and filters stay.
+    virtual int FillEncoderOptions(CEncoderOptions& options, const CMediaPreset& preset,
+                                   const CMediaStream* video, const CMediaStream* audio);
+    // Prepares and runs the encoder: 0 converted, 1 canceled, -1 failed.
+    virtual int Convert(CEncoderOptions& options, const CMediaPreset& preset, CEncoderToolEvents* events,
+                        HWND notifyWindow, const volatile int* cancel);
 
     // "Custom" (any case) gives the custom preset; else the first preset of that name (any case);
     // with no name or no match the first preset, or null on an empty list.

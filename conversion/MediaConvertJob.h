@@ -1,0 +1,183 @@
+// The conversion job: its source with the extra inputs, the output settings the user chose, the
+// destination and the status that the worker thread moves while the dialog draws it.
+#pragma once
+
+#include <windows.h>
+
+#include "engine/EncoderTool.h"
+#include "engine/MediaInfo.h"
+#include "framework/String.h"
+#include "image/RasterImage.h"
+
+// CJobSourceItem::Kind and CJobTargetItem::Kind
+enum JobMediaKind {
+    JOB_KIND_NONE = 0,
+    JOB_KIND_VIDEO = 1,
+    JOB_KIND_AUDIO = 2,
+};
+
+// CJobOutputSettings::Flags
+const UINT JOB_OUTPUT_TO_SOURCE_FOLDER = 0x1;
+const UINT JOB_SOURCE_NEED_NOT_EXIST = 0x100;
+
+// CJobStatus::JobFlags
+const UINT JOB_STARTED = 0x1;
+const UINT JOB_OUTPUT_WRITTEN = 0x2;
+// CJobStatus::ProbeFlags
+const UINT JOB_SOURCE_PROBED = 0x1;
+const UINT JOB_SOURCE_THUMBNAIL = 0x2;
+const UINT JOB_AUDIO_PROBED = 0x4;
+const UINT JOB_SUBTITLE_PROBED = 0x8;
+const UINT JOB_OUTPUT_PROBED = 0x100;
+const UINT JOB_OUTPUT_THUMBNAIL = 0x200;
+
+enum JobState {
+    JOB_STATE_IDLE = 0,
+    JOB_STATE_ACTIVE = 3,
+    JOB_STATE_FINISHED = 10,
+};
+enum JobSubState {
+    JOB_SUB_PREPARING = 10,
+    JOB_SUB_DESTINATION_READY = 11,
+    JOB_SUB_CONVERTING = 20,
+    JOB_SUB_OUTPUT_WRITTEN = 21,
+};
+enum JobResult {
+    JOB_RESULT_NONE = 0,
+    JOB_RESULT_COMPLETED = 10,
+    JOB_RESULT_CANCELED = 2,
+    JOB_RESULT_FAILED = -10,
+};
+enum JobDetail {
+    JOB_DETAIL_FILE_EXISTS = 200,
+    JOB_DETAIL_CANNOT_CONVERT = -131,
+    JOB_DETAIL_SOURCE_NOT_SUPPORTED = -121,
+    JOB_DETAIL_SOURCE_MISSING = -120,
+};
+const int JOB_PROGRESS_TIME = 11;
+
+class CJobSourceItem {
+public:
+    CJobSourceItem();
+    void Reset();
+
+    CString Path;
+    CMediaInfoRecord MediaInfo;
+    int Kind;
+    __int64 Size;
+    CString AudioPath;
+    CMediaInfoRecord AudioInfo;
+    CString SubtitlePath;
+    CMediaInfoRecord SubtitleInfo;
+    CRasterImage Thumbnail;
+    // The path the media information was probed from; a different Path is probed again.
+    CString ProbedPath;
+};
+
+class CJobOutputSettings {
+public:
+    CJobOutputSettings() { Reset(); }
+    void Reset();
+
+    UINT Flags;
+    CString DestinationFolder;
+    CString DestinationName;
+    CString FormatKey;
+    CString PresetName;
+    int TrimStart;   // ms
+    int TrimEnd;     // ms, -1 to the end
+    int Rotation;
+    int FlipHorizontal;
+    int FlipVertical;
+    int Grayscale;
+    int Negate;
+    int OldPhoto;
+    int Volume;      // percent
+    int Loop;        // -1 not given
+};
+
+class CJobTargetItem {
+public:
+    CJobTargetItem();
+    // The output kind keeps its value.
+    void Reset();
+
+    CString Path;
+    CMediaInfoRecord MediaInfo;
+    int Kind;
+    __int64 Size;
+    CRasterImage Thumbnail;
+};
+
+class CJobStatus {
+public:
+    CJobStatus() { ResetAll(); }
+    virtual ~CJobStatus() {}
+    virtual void ResetAll();
+    // Keeps the job flags, Result and Detail; clears what belongs to the output.
+    virtual void ResetPartial();
+
+    UINT JobFlags;
+    UINT ProbeFlags;
+    int State;
+    int SubState;
+    int Result;
+    int Detail;
+    int ProgressStyle;
+    __int64 ProgressRange;
+    __int64 ProgressPosition;
+    EncoderProgressBlock Progress;
+};
+
+class CMediaJob {
+public:
+    virtual ~CMediaJob() {}
+
+    CJobSourceItem Source;
+    CJobOutputSettings Output;
+    CJobTargetItem Target;
+    CJobStatus Status;
+};
+
+class CMediaConvertJob : public CMediaJob {
+public:
+    CMediaConvertJob() {}
+    ~CMediaConvertJob() override {}
+
+    virtual void ResetAll();
+    virtual void ResetForReconvert();
+    virtual void ResetDestination();
+    virtual void SetState(int state) { Status.State = state; }
+    virtual void SetSubState(int subState) { Status.SubState = subState; }
+    virtual void SetResult(int result, int detail);
+    virtual void SetProgress(__int64 position, __int64 range, int style);
+    virtual int HasProgress() const;
+    // Probes the source and grabs its picture: 0, or -1 when the probe failed.
+    virtual int SetSource(LPCWSTR path, const volatile int* stopFlag);
+    // 0, or -1 when the probe failed or the file has no stream of that kind (the path is kept).
+    virtual int SetAudioInput(LPCWSTR path, const volatile int* stopFlag);
+    virtual int SetSubtitleInput(LPCWSTR path, const volatile int* stopFlag);
+    virtual int GetOutputType();
+    virtual int ProbeOutput(const volatile int* stopFlag);
+    virtual int OnStateChangedHook() { return 0; }
+    // icon and progressCode -2 mean "leave as shown".
+    virtual void GetStatusText(int& icon, int& progressCode, CString& status, CString& detail) const;
+
+    // 1 when the source was probed from its present path already, else the probe's 0 or -1.
+    int ProbeSource(const volatile int* stopFlag);
+    // 0, or -1 when the destination file does not exist.
+    int OpenOutputFile();
+    // 0, or -1 (after a message) when neither the file nor its folder exists.
+    int OpenOutputFolder();
+
+    // Display texts of the dialogs' side panel; no reset touches them.
+    CString SourceDurationText;
+    CString SourceSizeText;
+    CString OutputDurationText;
+    CString OutputSizeText;
+    CString ProgressText;
+
+private:
+    CMediaConvertJob(const CMediaConvertJob&) = delete;
+    CMediaConvertJob& operator=(const CMediaConvertJob&) = delete;
+};

@@ -1,0 +1,112 @@
+// The conversion runner and its worker thread, the listener through which a job reports to its
+// dialog, and the encoder run that every format's Convert uses.
+#pragma once
+
+#include <windows.h>
+
+#include "conversion/MediaCatalog.h"
+#include "conversion/MediaConvertJob.h"
+#include "engine/EncoderTool.h"
+#include "framework/Handles.h"
+#include "framework/Thread.h"
+
+// Posted by the worker thread to its notify window when it has ended (wParam 0, lParam 0).
+const UINT WM_WORKER_DONE = WM_USER + 902;
+
+class CMediaConvertThread_ST;
+
+// The side of a conversion dialog that owns the job and its worker. OnJobStateChanged runs on
+// the worker thread; OnJobProgress on the notify window's thread while the encoder runs and once
+// on the worker thread after it.
+class CMediaJobListener {
+public:
+    CMediaJobListener();
+
+    virtual void OnJobStateChanged(CMediaConvertJob& job);
+    virtual void OnJobProgress(CMediaConvertJob& job);
+    // Ends a worker that still runs before the job goes away.
+    virtual ~CMediaJobListener();
+    virtual void CloseMainWindow();
+    // 0 started, 1 a worker already runs, -1 the thread could not be created.
+    virtual int StartJob(HWND notifyWindow);
+    // 1 when no worker runs; else 0 once its end notice has been handled.
+    virtual int StopJob();
+    virtual void ShowFileName(LPCWSTR name) { (void)name; }
+    virtual void ShowOutputSize(__int64 size) { (void)size; }
+    virtual void ShowDuration(__int64 us) { (void)us; }
+    virtual void ShowPosition(__int64 us) { (void)us; }
+    virtual void ShowStatusIcon(int icon) { (void)icon; }
+    virtual void ShowProgressCode(int code) { (void)code; }
+    virtual void SetProgress(__int64 position, __int64 range, int style);
+    virtual void ShowStatusText(LPCWSTR status, LPCWSTR detail) = 0;
+
+    // The notify window's WM_WORKER_DONE handler calls this before anything else.
+    void OnJobFinished();
+    bool IsJobRunning() const { return m_pThread != nullptr; }
+
+    CMediaConvertJob Job;
+    // Only a marker that a worker runs: the object deletes itself when its thread ends, before
+    // the end notice is handled, so it is never dereferenced here.
+    CMediaConvertThread_ST* m_pThread;
+
+protected:
+    // The worker's cancel flag and a handle of its thread, kept here so that StopJob stays valid
+    // between the thread's end and the handling of its end notice.
+    volatile int m_nCancel;
+    CHandle m_thread;
+    HWND m_hNotifyWindow;
+
+private:
+    CMediaJobListener(const CMediaJobListener&) = delete;
+    CMediaJobListener& operator=(const CMediaJobListener&) = delete;
+};
+
+class CMediaConvertThread_ST : public CWinThread {
+public:
+    CMediaConvertThread_ST(CMediaConvertJob* job, CMediaJobListener* listener, HWND notifyWindow,
+                           volatile int* cancel);
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+
+    CMediaConvertJob* m_pJob;
+    CMediaJobListener* m_pListener;
+    HWND m_hNotifyWindow;
+    volatile int* m_pCancel;
+};
+
+class CMediaConvertRunner : public CEncoderToolEvents {
+public:
+    CMediaConvertRunner(CMediaConvertJob* job, CMediaJobListener* listener, HWND notifyWindow,
+                        volatile int* cancel);
+
+    int OnJobBegin() override { return 0; }
+    int OnJobEnd() override { return 0; }
+    int OnStarted(const EncoderProgressBlock* block) override;
+    int OnProgress(const EncoderProgressBlock* block) override;
+    int OnEnded(const EncoderProgressBlock* block) override;
+    virtual ~CMediaConvertRunner() {}
+    virtual int Run();
+    // 0 completed, 1 canceled or skipped, -1 failed.
+    virtual int Work();
+    virtual int FillEncoderOptions(CEncoderOptions& options, LPCWSTR outputPath);
+    virtual void SetState(int state);
+    virtual void SetSubState(int subState);
+    virtual void SetResult(int result, int detail);
+
+    CMediaConvertJob* m_pJob;
+    CMediaJobListener* m_pListener;
+    HWND m_hNotifyWindow;
+    volatile int* m_pCancel;
+
+private:
+    bool Canceled() const { return m_pCancel && *m_pCancel != 0; }
+};
+
+// -2 when the encoder driver cannot be set up, else the driver's run result (0, 1 stopped, -1).
+int RunEncoderJob(CEncoderOptions& options, HWND notifyWindow, CEncoderToolEvents* listener,
+                  const volatile int* stopFlag);
+// Adds a format's extra options to the options' first extra output text.
+void AppendEncoderOptions(CEncoderOptions& options, LPCWSTR text);
+// The resolving rules' view of a probed stream; all zero for null.
+SourceStreamValues MakeSourceValues(const CMediaStream* stream);

@@ -1,0 +1,587 @@
+// Conversion jobs through the runner and its worker thread: output naming and the file-exists
+// check, status texts and the listener's reports with a scripted encoder, and real conversions
+// with the probe, the encoder and gifsicle on clips made at test time.
+#include <gtest/gtest.h>
+
+#include <shlwapi.h>
+
+#include <functional>
+#include <memory>
+
+#include "ConversionTestSupport.h"
+#include "conversion/GifOutput.h"
+#include "conversion/OutputNaming.h"
+#include "engine/SystemHelpers.h"
+#include "engine/ToolProcess.h"
+
+using namespace convtest;
+
+namespace {
+
+// The scratch application folder and the clips, made once per run.
+struct Stage {
+    CString problem;
+    CString app, modules, probe, encoder, gifsicle, clips, av, tone, longClip;
+};
+
+Stage& GetStage()
+{
+    static Stage stage;
+    static bool made = false;
+    if (made)
+        return stage;
+    made = true;
+    const CString bin = GetEnv(L"TEST_BIN_DIR"), ff = GetEnv(L"TEST_FFMPEG_DIR"), deps = GetEnv(L"TEST_DEPS_BIN_DIR");
+    if (bin.IsEmpty() || ff.IsEmpty() || deps.IsEmpty() || GetEnv(L"TEST_TEMP_DIR").IsEmpty()) {
+        stage.problem = L"TEST_BIN_DIR, TEST_FFMPEG_DIR, TEST_DEPS_BIN_DIR and TEST_TEMP_DIR must be set";
+        return stage;
+    }
+    stage.app = MakeScratchFolder(L"app");
+    stage.modules = stage.app + L"\\Modules";
+    CreateDirectoryW(stage.modules, nullptr);
+    CreateDirectoryW(stage.modules + L"\\ffmpeg", nullptr);
+    CreateDirectoryW(stage.modules + L"\\Presets", nullptr);
+    stage.probe = stage.modules + L"\\Quisset.exe";
+    stage.encoder = stage.modules + L"\\Velkor.exe";
+    stage.gifsicle = stage.modules + L"\\gifsicle.exe";
+    if (!CopyFileW(bin + L"\\Quisset.exe", stage.probe, FALSE) || !CopyFileW(bin + L"\\Velkor.exe", stage.encoder, FALSE) ||
+        !CopyFileW(ff + L"\\ffmpeg.exe", stage.modules + L"\\ffmpeg\\ffmpeg.exe", FALSE) ||
+        !CopyFileW(ff + L"\\ffprobe.exe", stage.modules + L"\\ffmpeg\\ffprobe.exe", FALSE) ||
+        !CopyFileW(deps + L"\\gifsicle.exe", stage.gifsicle, FALSE)) {
+        stage.problem = L"cannot lay out the Modules folder";
+        return stage;
+    }
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(bin + L"\\Presets\\*.ffpreset", &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            CopyFileW(bin + L"\\Presets\\" + found.cFileName, stage.modules + L"\\Presets\\" + found.cFileName, FALSE);
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+
+    stage.clips = MakeScratchFolder(L"clips");
+    stage.av = stage.clips + L"\\av clip.mp4";
+    stage.tone = stage.clips + L"\\tone (1).m4a";
+    stage.longClip = stage.clips + L"\\long clip.mp4";
+    const CString ffmpeg = L"\"" + ff + L"\\ffmpeg.exe\" -v error -y ";
+    const CString commands[] = {
+        ffmpeg + L"-f lavfi -i testsrc=duration=2:size=352x288:rate=25 -f lavfi -i sine=frequency=440:duration=2:sample_rate=44100"
+                 L" -ac 2 -c:v libx264 -pix_fmt yuv420p -c:a aac -shortest \"" + stage.av + L"\"",
+        ffmpeg + L"-f lavfi -i sine=frequency=440:duration=2:sample_rate=44100 -c:a aac \"" + stage.tone + L"\"",
+        ffmpeg + L"-f lavfi -i testsrc=duration=30:size=640x480:rate=25 -f lavfi -i sine=duration=30 -c:v mpeg4"
+                 L" -c:a aac -shortest \"" + stage.longClip + L"\"",
+    };
+    for (const CString& command : commands) {
+        if (RunHidden(command, 120000) != 0) {
+            stage.problem = L"cannot make the test clips";
+            break;
+        }
+    }
+    return stage;
+}
+
+#define REQUIRE_STAGE()                                              \
+    do {                                                             \
+        if (!GetStage().problem.IsEmpty())                           \
+            FAIL() << CStringA(GetStage().problem).GetString();      \
+    } while (0)
+
+// One job with its listener and notify window, on hosts that the test has set.
+struct JobRun {
+    JobRun() : window(&listener) {}
+    CRecordingJobListener listener;
+    CNotifyWindow window;
+};
+
+class JobTestBase : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        Hosts.Store = &Store;
+        Store.BuildCategories();
+        for (INT_PTR c = 0; c < Store.Categories.GetSize(); ++c)
+            for (INT_PTR f = 0; f < Store.Categories[c]->Formats.GetSize(); ++f)
+                Store.Categories[c]->Formats[f]->LoadBuiltInPresets();
+        Out = MakeScratchFolder(L"out");
+    }
+
+    std::unique_ptr<JobRun> Start(LPCWSTR source, LPCWSTR format, LPCWSTR preset, LPCWSTR name = nullptr)
+    {
+        std::unique_ptr<JobRun> run(new JobRun);
+        CMediaConvertJob& job = run->listener.Job;
+        job.Source.Path = source;
+        job.Output.DestinationFolder = Out;
+        job.Output.DestinationName = name ? name : L"";
+        job.Output.FormatKey = format;
+        job.Output.PresetName = preset;
+        EXPECT_EQ(0, run->listener.StartJob(run->window.Get()));
+        return run;
+    }
+
+    void Finish(JobRun& run, DWORD timeoutMs = 60000)
+    {
+        ASSERT_TRUE(PumpUntilFinished({&run.window}, timeoutMs));
+    }
+
+    CTestHosts Hosts;
+    CMediaPresetStore Store;
+    CString Out;
+};
+
+// ---------------------------------------------------------------------------------------------
+
+class NamingTest : public JobTestBase {};
+
+TEST_F(NamingTest, NumberedNamesSkipTakenFiles)
+{
+    for (LPCWSTR name : {L"\\clip.mp4", L"\\clip (1).mp4", L"\\clip (2).mp4"})
+        ASSERT_TRUE(WriteBytes(Out + name, "x", 1));
+    EXPECT_STREQ(L"clip (3)", MakeNumberedFileName(Out, L"clip", L".mp4"));
+    EXPECT_STREQ(Out + L"\\clip (3).mp4", MakeUniqueFilePath(Out, L"clip", L".mp4"));
+    EXPECT_STREQ(Out + L"\\other.mp4", MakeUniqueFilePath(Out, L"other", L".mp4"));
+    // The plain title is never offered by the numbered form.
+    EXPECT_STREQ(L"other (1)", MakeNumberedFileName(Out, L"other", L".mp4"));
+}
+
+TEST_F(NamingTest, ExistingFileCheckFollowsThePromptsAnswers)
+{
+    ASSERT_TRUE(WriteBytes(Out + L"\\clip.mp4", "x", 1));
+    ASSERT_TRUE(WriteBytes(Out + L"\\taken.mp4", "x", 1));
+
+    CString path = Out + L"\\free.mp4";
+    int answer = 0;
+    EXPECT_EQ(0, CheckExistingFile(path, answer));
+    EXPECT_TRUE(Hosts.Questions.empty());
+
+    // Renaming to a taken name asks again, still about the file first found; an unknown answer
+    // asks again too.
+    Hosts.Answers = {FILE_EXISTS_RENAME, 0, FILE_EXISTS_RENAME};
+    Hosts.RenameTo = {L"taken", L"", L"new name"};
+    path = Out + L"\\clip.mp4";
+    EXPECT_EQ(1, CheckExistingFile(path, answer));
+    EXPECT_STREQ(Out + L"\\new name.mp4", path);
+    EXPECT_EQ(FILE_EXISTS_RENAME, answer);
+    ASSERT_EQ(3u, Hosts.Questions.size());
+    EXPECT_STREQ(Out + L"|clip|.mp4", Hosts.Questions[2]);
+}
+
+TEST_F(NamingTest, StandingAnswersApplyWithoutAPrompt)
+{
+    ASSERT_TRUE(WriteBytes(Out + L"\\clip.mp4", "x", 1));
+    ASSERT_TRUE(WriteBytes(Out + L"\\clip (1).mp4", "x", 1));
+    for (int standing : {FILE_EXISTS_OVERWRITE_ALL, FILE_EXISTS_SKIP_ALL}) {
+        CString path = Out + L"\\clip.mp4";
+        int answer = standing;
+        EXPECT_EQ(1, CheckExistingFile(path, answer));
+        EXPECT_STREQ(Out + L"\\clip.mp4", path);
+        EXPECT_EQ(standing, answer);
+    }
+    CString path = Out + L"\\clip.mp4";
+    int answer = FILE_EXISTS_RENAME_ALL;
+    EXPECT_EQ(1, CheckExistingFile(path, answer));
+    EXPECT_STREQ(Out + L"\\clip (2).mp4", path);
+    EXPECT_TRUE(Hosts.Questions.empty());
+}
+
+TEST_F(NamingTest, PromptThatCannotBeShownSkipsInsteadOfLooping)
+{
+    ASSERT_TRUE(WriteBytes(Out + L"\\clip.mp4", "x", 1));
+    CString path = Out + L"\\clip.mp4";
+    int answer = 0;
+    EXPECT_EQ(1, CheckExistingFile(path, answer));
+    EXPECT_EQ(FILE_EXISTS_SKIP, answer);
+    EXPECT_EQ(1u, Hosts.Questions.size());
+
+    // Without any host there is nobody to ask either.
+    SetConvertHost(nullptr);
+    answer = 0;
+    EXPECT_EQ(1, CheckExistingFile(path, answer));
+    EXPECT_EQ(FILE_EXISTS_SKIP, answer);
+    SetConvertHost(&Hosts);
+}
+
+TEST_F(NamingTest, ToolLocationsFollowTheApplicationFolder)
+{
+    Hosts.AppFolder = L"C:\\App x";
+    EXPECT_STREQ(L"C:\\App x\\Modules\\gifsicle.exe", GetGifsiclePath());
+    EXPECT_STREQ(L"C:\\App x\\Lumivo.exe", GetPlayerExePath());
+    EXPECT_STREQ(L"C:\\App x\\Modules\\Presets", GetConvertPresetsFolder());
+}
+
+// ---------------------------------------------------------------------------------------------
+
+// Jobs with the real probe and a scripted stand-in for the encoder.
+class ScriptedJobTest : public JobTestBase {
+protected:
+    void SetUp() override
+    {
+        JobTestBase::SetUp();
+        if (!GetStage().problem.IsEmpty())
+            return;
+        Fake = MakeScratchFolder(L"fake modules");
+        Hosts.ProbeTool = GetStage().probe;
+        Hosts.EncoderTool = Fake + L"\\Velkor.exe";
+        Hosts.AppFolder = GetStage().app;
+        Log = Fake + L"\\log.txt";
+        CopyFileW(GetEnv(L"TEST_BIN_DIR") + L"\\faketool.exe", Hosts.EncoderTool, FALSE);
+        Script(L"progress 3\ninterval 30\n");
+        CToolProcessBase::SetStopGraceForTests(1000);
+    }
+    void TearDown() override { CToolProcessBase::SetStopGraceForTests(10000); }
+
+    void Script(const CString& text) { WriteUtf8(Fake + L"\\Velkor.fake", text + L"log " + Log + L"\n"); }
+    // What the stand-in logged of its runs.
+    CString LoggedArgs() { return ReadUtf8(Log); }
+
+    CString Fake, Log;
+};
+
+TEST_F(ScriptedJobTest, EncoderThatWritesNothingFails)
+{
+    REQUIRE_STAGE();
+    std::unique_ptr<JobRun> run = Start(GetStage().av, L"VF_mp4", L"H.264");
+    Finish(*run);
+    const CMediaConvertJob& job = run->listener.Job;
+    EXPECT_EQ(JOB_STATE_FINISHED, job.Status.State);
+    EXPECT_EQ(JOB_RESULT_FAILED, job.Status.Result);
+    EXPECT_EQ(JOB_DETAIL_CANNOT_CONVERT, job.Status.Detail);
+    EXPECT_STREQ(L"Failed", run->listener.LastStatus());
+    EXPECT_STREQ(L"Cannot convert to selected format", run->listener.LastDetail());
+    EXPECT_STREQ(Out + L"\\av clip.mp4", job.Target.Path);
+    EXPECT_EQ(0u, job.Status.JobFlags & JOB_OUTPUT_WRITTEN);
+}
+
+TEST_F(ScriptedJobTest, EmptyOutputFailsToo)
+{
+    REQUIRE_STAGE();
+    ASSERT_TRUE(WriteBytes(Out + L"\\av clip.mp4", "", 0));
+    Hosts.Overwrite = FILE_EXISTS_OVERWRITE_ALL;
+    std::unique_ptr<JobRun> run = Start(GetStage().av, L"VF_mp4", L"H.264");
+    Finish(*run);
+    EXPECT_EQ(JOB_RESULT_FAILED, run->listener.Job.Status.Result);
+    EXPECT_EQ(JOB_DETAIL_CANNOT_CONVERT, run->listener.Job.Status.Detail);
+    EXPECT_TRUE(Hosts.Questions.empty());
+}
+
+TEST_F(ScriptedJobTest, ListenerSeesStatesInOrderOnTheWorkerAndProgressOnTheWindowsThread)
+{
+    REQUIRE_STAGE();
+    std::unique_ptr<JobRun> run = Start(GetStage().av, L"VF_mkv", L"H.264");
+    Finish(*run);
+    const DWORD self = GetCurrentThreadId();
+    std::vector<Report> states, progress;
+    for (const Report& r : run->listener.Reports())
+        (r.progress ? progress : states).push_back(r);
+    const int expected[][2] = {{3, 0}, {3, 10}, {3, 11}, {3, 20}, {10, 20}};
+    ASSERT_EQ(5u, states.size());
+    for (size_t i = 0; i < states.size(); ++i) {
+        EXPECT_EQ(expected[i][0], states[i].state) << i;
+        EXPECT_EQ(expected[i][1], states[i].subState) << i;
+        EXPECT_NE(self, states[i].thread) << i;
+        EXPECT_EQ(states[0].thread, states[i].thread) << i;
+    }
+    EXPECT_STREQ(L"Preparing", states[1].status);
+    EXPECT_STREQ(L"Converting", states[3].status);
+    EXPECT_STREQ(L"av clip.mkv", run->listener.ShownFileName());
+    // Three records through the window, then the run's end once more on the worker.
+    ASSERT_GE(progress.size(), 4u);
+    for (size_t i = 0; i + 1 < progress.size(); ++i)
+        EXPECT_EQ(self, progress[i].thread) << i;
+    EXPECT_EQ(states[0].thread, progress.back().thread);
+    EXPECT_STREQ(L"Converting", progress[1].status);
+    EXPECT_STREQ(L"Time = 6.00 s / 10.00 s, Size = 2.95 KB", progress[1].statusDetail);
+}
+
+TEST_F(ScriptedJobTest, SkippedDestinationIsCanceledAndStandingAnswersAreKept)
+{
+    REQUIRE_STAGE();
+    ASSERT_TRUE(WriteBytes(Out + L"\\named.mp3", "x", 1));
+    Hosts.Answers = {FILE_EXISTS_SKIP_ALL};
+    std::unique_ptr<JobRun> run = Start(GetStage().av, L"AF_mp3", L"Auto", L"C:\\elsewhere\\named.avi");
+    Finish(*run);
+    EXPECT_EQ(JOB_RESULT_CANCELED, run->listener.Job.Status.Result);
+    EXPECT_EQ(JOB_DETAIL_FILE_EXISTS, run->listener.Job.Status.Detail);
+    EXPECT_STREQ(L"Canceled", run->listener.LastStatus());
+    EXPECT_STREQ(L"File already exists", run->listener.LastDetail());
+    EXPECT_STREQ(L"named.mp3", run->listener.ShownFileName());
+    EXPECT_EQ(FILE_EXISTS_SKIP_ALL, Hosts.Overwrite);
+    EXPECT_EQ(-1, LoggedArgs().Find(L"cmdline"));
+
+    // The standing answer skips the next job without a question.
+    std::unique_ptr<JobRun> next = Start(GetStage().av, L"AF_mp3", L"Auto", L"named");
+    Finish(*next);
+    EXPECT_EQ(JOB_DETAIL_FILE_EXISTS, next->listener.Job.Status.Detail);
+    EXPECT_EQ(1u, Hosts.Questions.size());
+
+    // A plain Cancel is not remembered.
+    Hosts.Overwrite = 0;
+    Hosts.Answers.push_back(FILE_EXISTS_SKIP);
+    std::unique_ptr<JobRun> third = Start(GetStage().av, L"AF_mp3", L"Auto", L"named");
+    Finish(*third);
+    EXPECT_EQ(JOB_DETAIL_FILE_EXISTS, third->listener.Job.Status.Detail);
+    EXPECT_EQ(0, Hosts.Overwrite);
+}
+
+TEST_F(ScriptedJobTest, JobKeepsThePresetItStartedWith)
+{
+    REQUIRE_STAGE();
+    CMediaFormat* mp4 = Store.FindFormat(L"VF_mp4");
+    ASSERT_TRUE(mp4 != nullptr);
+    CMediaPreset* preset = mp4->FindPreset(L"H.264");
+    preset->Settings.Video.Width = 320;
+    preset->Settings.Video.Height = 240;
+    ASSERT_TRUE(WriteBytes(Out + L"\\av clip.mp4", "x", 1));
+    // The preset manager resets the presets while the job waits at the prompt.
+    Hosts.Answers = {FILE_EXISTS_OVERWRITE};
+    Hosts.BeforeAnswer = [mp4] { mp4->LoadBuiltInPresets(); };
+    std::unique_ptr<JobRun> run;
+    run = Start(GetStage().av, L"VF_mp4", L"H.264");
+    Finish(*run);
+    EXPECT_NE(-1, LoggedArgs().Find(L"-s 320x240")) << CStringA(LoggedArgs()).GetString();
+    EXPECT_EQ(0, mp4->FindPreset(L"H.264")->Settings.Video.Width);
+}
+
+TEST_F(ScriptedJobTest, SourceMovedAfterItsProbeIsProbedAgain)
+{
+    REQUIRE_STAGE();
+    std::unique_ptr<JobRun> run(new JobRun);
+    CMediaConvertJob& job = run->listener.Job;
+    job.Source.Path = GetStage().av;
+    ASSERT_EQ(0, job.ProbeSource(nullptr));
+    ASSERT_EQ(1, (int)job.Source.MediaInfo.VideoStreams.GetSize());
+    // The dialog points the job at an audio-only file without probing it.
+    job.Source.Path = GetStage().tone;
+    job.Output.DestinationFolder = Out;
+    job.Output.FormatKey = L"VF_mp4";
+    job.Output.PresetName = L"H.264";
+    ASSERT_EQ(0, run->listener.StartJob(run->window.Get()));
+    Finish(*run);
+    EXPECT_EQ(0, (int)job.Source.MediaInfo.VideoStreams.GetSize());
+    EXPECT_EQ(JOB_KIND_AUDIO, job.Source.Kind);
+    EXPECT_STREQ(Out + L"\\tone (1).mp4", job.Target.Path);
+    EXPECT_EQ(1, job.ProbeSource(nullptr));
+}
+
+TEST_F(ScriptedJobTest, StopEndsTheJobAsCanceledAndLeavesNoToolRunning)
+{
+    REQUIRE_STAGE();
+    Script(L"progress 1000\ninterval 50\nhang\n");
+    std::unique_ptr<JobRun> run = Start(GetStage().av, L"VF_mp4", L"H.264");
+    const DWORD start = GetTickCount();
+    while (run->listener.ProgressCount() < 2 && GetTickCount() - start < 30000)
+        PumpFor(20);
+    ASSERT_GE(run->listener.ProgressCount(), 2);
+    EXPECT_EQ(0, run->listener.StopJob());
+    EXPECT_TRUE(run->window.Finished());
+    EXPECT_FALSE(run->listener.IsJobRunning());
+    EXPECT_EQ(1, run->listener.StopJob());
+    const CMediaConvertJob& job = run->listener.Job;
+    EXPECT_EQ(JOB_RESULT_CANCELED, job.Status.Result);
+    EXPECT_EQ(0, job.Status.Detail);
+    EXPECT_STREQ(L"Canceled", run->listener.LastStatus());
+    EXPECT_STREQ(L"", run->listener.LastDetail());
+    EXPECT_EQ(0, CountProcessesOf(Hosts.EncoderTool));
+}
+
+TEST_F(ScriptedJobTest, FailuresBeforeTheEncoderHaveTheirTexts)
+{
+    REQUIRE_STAGE();
+    struct Case {
+        CString source, format, preset, detail;
+        int code;
+    } cases[] = {
+        {GetStage().clips + L"\\missing.mp4", L"VF_mp4", L"H.264", L"Cannot find source file", JOB_DETAIL_SOURCE_MISSING},
+        {Log, L"VF_mp4", L"H.264", L"Source format is not supported", JOB_DETAIL_SOURCE_NOT_SUPPORTED},
+        {GetStage().av, L"VF_nothing", L"Auto", L"", 0},
+        {GetStage().av, L"", L"Auto", L"", 0},
+    };
+    Script(L"exit 0\n");
+    WriteBytes(Log, "not media", 9);
+    for (const Case& c : cases) {
+        std::unique_ptr<JobRun> run = Start(c.source, c.format, c.preset);
+        Finish(*run);
+        EXPECT_EQ(JOB_RESULT_FAILED, run->listener.Job.Status.Result) << CStringA(c.format).GetString();
+        EXPECT_EQ(c.code, run->listener.Job.Status.Detail);
+        EXPECT_STREQ(L"Failed", run->listener.LastStatus());
+        EXPECT_STREQ(c.detail, run->listener.LastDetail());
+    }
+}
+
+TEST_F(ScriptedJobTest, MissingEncoderAndUnwritableFolderFail)
+{
+    REQUIRE_STAGE();
+    Hosts.EncoderTool = Fake + L"\\absent\\Velkor.exe";
+    std::unique_ptr<JobRun> run = Start(GetStage().av, L"AF_wav", L"Lossless");
+    Finish(*run);
+    EXPECT_STREQ(L"Failed", run->listener.LastStatus());
+    EXPECT_STREQ(L"Cannot convert to selected format", run->listener.LastDetail());
+
+    // The real encoder into a folder that does not exist.
+    Hosts.EncoderTool = GetStage().encoder;
+    std::unique_ptr<JobRun> second(new JobRun);
+    second->listener.Job.Source.Path = GetStage().av;
+    second->listener.Job.Output.DestinationFolder = Out + L"\\no such folder";
+    second->listener.Job.Output.FormatKey = L"AF_wav";
+    second->listener.Job.Output.PresetName = L"Lossless";
+    ASSERT_EQ(0, second->listener.StartJob(second->window.Get()));
+    Finish(*second);
+    EXPECT_EQ(JOB_RESULT_FAILED, second->listener.Job.Status.Result);
+    EXPECT_STREQ(L"Cannot convert to selected format", second->listener.LastDetail());
+}
+
+// ---------------------------------------------------------------------------------------------
+
+// Real conversions: the probe, the encoder and gifsicle from the scratch Modules folder.
+class RealJobTest : public JobTestBase {
+protected:
+    void SetUp() override
+    {
+        JobTestBase::SetUp();
+        Hosts.ProbeTool = GetStage().probe;
+        Hosts.EncoderTool = GetStage().encoder;
+        Hosts.AppFolder = GetStage().app;
+    }
+};
+
+struct Expected {
+    const wchar_t* format;
+    const wchar_t* preset;
+    const wchar_t* videoCodec;  // null: no video stream
+    const wchar_t* audioCodec;  // null: no audio stream
+    int width, height;
+    double rate;
+};
+
+int CountPaletteFiles()
+{
+    WCHAR temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH, temp);
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(CString(temp) + L"palette*.bmp", &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return 0;
+    int count = 0;
+    do
+        ++count;
+    while (FindNextFileW(find, &found));
+    FindClose(find);
+    return count;
+}
+
+TEST_F(RealJobTest, EveryFormatWritesWhatItsPresetAsks)
+{
+    REQUIRE_STAGE();
+    const Expected expected[] = {
+        {L"VF_mp4", L"H.264 - 240p", L"h264", L"aac", 320, 240, 25},
+        {L"VF_avi", L"H.264", L"h264", L"ac3", 352, 288, 25},
+        {L"VF_mkv", L"H.264", L"h264", L"aac", 352, 288, 25},
+        {L"VF_webm", L"VP8", L"vp8", L"vorbis", 352, 288, 25},
+        {L"VF_wmv", L"240p", L"wmv2", L"wmav2", 320, 240, 25},
+        {L"VF_mpeg2", L"Auto", L"mpeg2video", L"mp2", 352, 288, 25},
+        {L"AF_mp3", L"Low Quality", nullptr, L"mp3", 0, 0, 0},
+        {L"AF_wav", L"Lossless", nullptr, L"pcm_s16le", 0, 0, 0},
+        {L"AF_flac", L"Lossless", nullptr, L"flac", 0, 0, 0},
+        {L"AF_aac", L"Auto", nullptr, L"aac", 0, 0, 0},
+        {L"AF_ogg", L"Auto", nullptr, L"vorbis", 0, 0, 0},
+        {L"VF_gif", L"240 x 160", L"gif", nullptr, 240, 160, 0},
+    };
+    const int palettesBefore = CountPaletteFiles();
+    std::vector<std::unique_ptr<JobRun>> runs;
+    std::vector<CNotifyWindow*> windows;
+    for (const Expected& e : expected) {
+        runs.push_back(Start(GetStage().av, e.format, e.preset, CString(L"out ") + e.format));
+        windows.push_back(&runs.back()->window);
+    }
+    ASSERT_TRUE(PumpUntilFinished(windows, 150000));
+    for (size_t i = 0; i < runs.size(); ++i) {
+        const Expected& e = expected[i];
+        const CMediaConvertJob& job = runs[i]->listener.Job;
+        SCOPED_TRACE(CStringA(e.format).GetString());
+        ASSERT_EQ(JOB_RESULT_COMPLETED, job.Status.Result) << CStringA(runs[i]->listener.LastDetail()).GetString();
+        EXPECT_STREQ(L"Completed", runs[i]->listener.LastStatus());
+        EXPECT_GT(job.Target.Size, 0);
+        EXPECT_EQ(JOB_STARTED | JOB_OUTPUT_WRITTEN, job.Status.JobFlags);
+        ASSERT_TRUE(job.Status.ProbeFlags & JOB_OUTPUT_PROBED);
+        const CMediaInfoRecord& out = job.Target.MediaInfo;
+        if (e.videoCodec) {
+            ASSERT_EQ(1, (int)out.VideoStreams.GetSize());
+            const CMediaStream* v = out.VideoStreams[0];
+            EXPECT_STREQ(e.videoCodec, v->Codec);
+            EXPECT_EQ(e.width, v->Width);
+            EXPECT_EQ(e.height, v->Height);
+            if (e.rate > 0 && v->FrameRateDen > 0) {
+                EXPECT_NEAR(e.rate, (double)v->FrameRateNum / v->FrameRateDen, 0.5);
+            }
+            EXPECT_TRUE(job.Status.ProbeFlags & JOB_OUTPUT_THUMBNAIL);
+        } else {
+            EXPECT_EQ(0, (int)out.VideoStreams.GetSize());
+        }
+        if (e.audioCodec) {
+            ASSERT_EQ(1, (int)out.AudioStreams.GetSize());
+            EXPECT_STREQ(e.audioCodec, out.AudioStreams[0]->Codec);
+            EXPECT_EQ(2, out.AudioStreams[0]->Channels);
+            EXPECT_EQ(44100, out.AudioStreams[0]->SampleRate);
+        } else {
+            EXPECT_EQ(0, (int)out.AudioStreams.GetSize());
+        }
+    }
+    // The GIF's palette and intermediate are gone.
+    EXPECT_EQ(palettesBefore, CountPaletteFiles());
+}
+
+TEST_F(RealJobTest, GifsicleOptimisesAndMissingPiecesAreRefused)
+{
+    REQUIRE_STAGE();
+    const CString gif = Out + L"\\in.gif", optimised = Out + L"\\small.gif";
+    const CString make = L"\"" + GetEnv(L"TEST_FFMPEG_DIR") + L"\\ffmpeg.exe\" -v error -y -f lavfi -i"
+                         L" testsrc=duration=1:size=64x48:rate=5 \"" + gif + L"\"";
+    ASSERT_EQ(0, RunHidden(make, 60000));
+    EXPECT_EQ(0, OptimizeWithGifsicle(gif, optimised, 0, nullptr));
+    EXPECT_GT(GetFileSize64(optimised), 0);
+    EXPECT_EQ(-1, OptimizeWithGifsicle(Out + L"\\none.gif", optimised, 3, nullptr));
+    // A file gifsicle cannot read is its failure, reported as such.
+    ASSERT_TRUE(WriteBytes(Out + L"\\bad.gif", "not a picture", 13));
+    EXPECT_EQ(-1, OptimizeWithGifsicle(Out + L"\\bad.gif", Out + L"\\bad out.gif", 3, nullptr));
+
+    Hosts.AppFolder = Out;
+    EXPECT_EQ(-1, OptimizeWithGifsicle(gif, optimised, 3, nullptr));
+    CGifsicle tool;
+    EXPECT_EQ(-1, tool.SetPath(Out + L"\\gifsicle.exe"));
+}
+
+TEST_F(RealJobTest, GifWithoutGifsicleFallsBackToTheEncodersFile)
+{
+    REQUIRE_STAGE();
+    // An application folder whose Modules lack gifsicle.
+    Hosts.AppFolder = Out;
+    std::unique_ptr<JobRun> run = Start(GetStage().av, L"VF_gif", L"Custom");
+    Finish(*run, 90000);
+    const CMediaConvertJob& job = run->listener.Job;
+    ASSERT_EQ(JOB_RESULT_COMPLETED, job.Status.Result);
+    ASSERT_EQ(1, (int)job.Target.MediaInfo.VideoStreams.GetSize());
+    EXPECT_EQ(352, job.Target.MediaInfo.VideoStreams[0]->Width);
+}
+
+TEST_F(RealJobTest, StopDuringEncodingCancelsAndEndsEveryTool)
+{
+    REQUIRE_STAGE();
+    CToolProcessBase::SetStopGraceForTests(3000);
+    std::unique_ptr<JobRun> run = Start(GetStage().longClip, L"VF_mkv", L"H.264");
+    const DWORD start = GetTickCount();
+    while (run->listener.ProgressCount() < 1 && !run->window.Finished() && GetTickCount() - start < 60000)
+        PumpFor(20);
+    ASSERT_GE(run->listener.ProgressCount(), 1);
+    ASSERT_FALSE(run->window.Finished());
+    EXPECT_EQ(0, run->listener.StopJob());
+    CToolProcessBase::SetStopGraceForTests(10000);
+    const CMediaConvertJob& job = run->listener.Job;
+    EXPECT_EQ(JOB_STATE_FINISHED, job.Status.State);
+    EXPECT_EQ(JOB_RESULT_CANCELED, job.Status.Result);
+    EXPECT_EQ(0, job.Status.Detail);
+    EXPECT_STREQ(L"Canceled", run->listener.LastStatus());
+    EXPECT_EQ(0, CountProcessesOf(GetStage().encoder));
+    EXPECT_EQ(0, CountProcessesOf(GetStage().modules + L"\\ffmpeg\\ffmpeg.exe"));
+}
+
+}  // namespace
