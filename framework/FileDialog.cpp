@@ -109,8 +109,8 @@ CString CFileDialog::GetPathName() const
 {
     if (m_hWnd) {
         HWND dlg = ::GetParent(m_hWnd);
-        wchar_t spec[MAX_PATH + 1] = {};
-        if (::SendMessageW(dlg, CDM_GETSPEC, MAX_PATH, (LPARAM)spec) > 0 && spec[0]) {
+        wchar_t pattern[MAX_PATH + 1] = {};
+        if (::SendMessageW(dlg, CDM_GETSPEC, MAX_PATH, (LPARAM)pattern) > 0 && pattern[0]) {
             wchar_t path[MAX_PATH + 1] = {};
             if (::SendMessageW(dlg, CDM_GETFILEPATH, MAX_PATH, (LPARAM)path) > 0) return CString(path);
         }

@@ -214,10 +214,10 @@ TEST(BmpDecode, PaletteAndTrueColourDepthsMatchGdi)
         for (bool topDown : {false, true})
         {
             SCOPED_TRACE(testing::Message() << bpp << " bpp, top-down " << topDown);
-            BmpSpec spec;
-            spec.bpp = bpp;
-            spec.topDown = topDown;
-            Bytes data = MakeBmp(spec);
+            BmpSpec layout;
+            layout.bpp = bpp;
+            layout.topDown = topDown;
+            Bytes data = MakeBmp(layout);
             CRasterImage image;
             ASSERT_TRUE(DecodeBmp(data, image)) << image.GetLastError();
             EXPECT_EQ(ImageTypeBMP, image.GetType());
@@ -317,10 +317,10 @@ TEST(BmpDecode, HeaderVariants)
     for (int size : {64, 108, 124})
     {
         SCOPED_TRACE(size);
-        BmpSpec spec;
-        spec.headerSize = size;
+        BmpSpec layout;
+        layout.headerSize = size;
         CRasterImage image;
-        ASSERT_TRUE(DecodeBmp(MakeBmp(spec), image)) << image.GetLastError();
+        ASSERT_TRUE(DecodeBmp(MakeBmp(layout), image)) << image.GetLastError();
         EXPECT_EQ(PatternIndex(7, 5, 256), image.GetPixelIndex(7, 5));
     }
     BmpSpec odd;
@@ -354,10 +354,10 @@ TEST(BmpDecode, FileFieldsNeverOutgrowTheImage)
 {
     // A palette count far beyond 256 and an image size far beyond the pixels: only what the
     // image holds is read, and the pixels are still found through the offset.
-    BmpSpec spec;
-    spec.colorsUsed = 5000;
-    spec.paletteEntries = 256;
-    Bytes data = MakeBmp(spec);
+    BmpSpec layout;
+    layout.colorsUsed = 5000;
+    layout.paletteEntries = 256;
+    Bytes data = MakeBmp(layout);
     data[14 + 20] = 0xFF;   // image size field: 0xFF.......
     data[14 + 23] = 0x7F;
     CRasterImage image;
@@ -449,10 +449,10 @@ TEST(BmpDecode, DamagedAndForeignInput)
     size_t before = codectest::HeapBytesInUse();
     for (int bpp : {1, 4, 8, 16, 24, 32})
     {
-        BmpSpec spec;
-        spec.bpp = bpp;
-        spec.headerSize = bpp == 32 ? 124 : 40;
-        codectest::SweepDamagedInput(MakeBmp(spec), ImageTypeBMP, 77u + bpp, 60);
+        BmpSpec layout;
+        layout.bpp = bpp;
+        layout.headerSize = bpp == 32 ? 124 : 40;
+        codectest::SweepDamagedInput(MakeBmp(layout), ImageTypeBMP, 77u + bpp, 60);
     }
     BmpSpec rle;
     rle.width = 6;

@@ -25,10 +25,10 @@ std::vector<BYTE> EncodeJpeg(CRasterImage& image)
 
 imagetest::JpegSpec GradientSpec(int w, int h, int components)
 {
-    imagetest::JpegSpec spec;
-    spec.width = w;
-    spec.height = h;
-    spec.components = components;
+    imagetest::JpegSpec layout;
+    layout.width = w;
+    layout.height = h;
+    layout.components = components;
     for (int y = 0; y < h; y++)
     {
         std::vector<BYTE> row;
@@ -43,9 +43,9 @@ imagetest::JpegSpec GradientSpec(int w, int h, int components)
                 row.push_back((BYTE)(y * 255 / (h - 1)));   // blue grows downwards (top row 0)
             }
         }
-        spec.rows.push_back(row);
+        layout.rows.push_back(row);
     }
-    return spec;
+    return layout;
 }
 }
 
@@ -87,8 +87,8 @@ TEST(JpegCodec, MemoryRoundTripKeepsSizeColoursAndOrientation)
 
 TEST(JpegCodec, FileRoundTripAndReferenceDecode)
 {
-    imagetest::JpegSpec spec = GradientSpec(33, 17, 3);
-    std::vector<BYTE> reference = imagetest::WriteJpegReference(spec);
+    imagetest::JpegSpec layout = GradientSpec(33, 17, 3);
+    std::vector<BYTE> reference = imagetest::WriteJpegReference(layout);
     ASSERT_FALSE(reference.empty());
     std::wstring path = imagetest::TempPath(L"reference.jpg");
     ASSERT_TRUE(imagetest::WriteFileBytes(path, reference));
@@ -126,28 +126,28 @@ TEST(JpegCodec, FileRoundTripAndReferenceDecode)
 
 TEST(JpegCodec, DensityUnits)
 {
-    imagetest::JpegSpec spec = GradientSpec(16, 8, 3);
-    spec.densityUnit = 2;
-    spec.xDensity = spec.yDensity = 38;
-    std::vector<BYTE> cm = imagetest::WriteJpegReference(spec);
+    imagetest::JpegSpec layout = GradientSpec(16, 8, 3);
+    layout.densityUnit = 2;
+    layout.xDensity = layout.yDensity = 38;
+    std::vector<BYTE> cm = imagetest::WriteJpegReference(layout);
     CRasterImage image;
     ASSERT_TRUE(image.DecodeFromMemory(cm.data(), (DWORD)cm.size(), ImageTypeJPG));
     EXPECT_EQ(97, image.GetXDPI());
     EXPECT_EQ(97, image.GetYDPI());
 
-    spec.densityUnit = 0;
-    spec.xDensity = 1;
-    spec.yDensity = 2;
-    std::vector<BYTE> aspect = imagetest::WriteJpegReference(spec);
+    layout.densityUnit = 0;
+    layout.xDensity = 1;
+    layout.yDensity = 2;
+    std::vector<BYTE> aspect = imagetest::WriteJpegReference(layout);
     CRasterImage other;
     ASSERT_TRUE(other.DecodeFromMemory(aspect.data(), (DWORD)aspect.size(), ImageTypeJPG));
     EXPECT_EQ(96, other.GetXDPI());
     EXPECT_EQ(192, other.GetYDPI());
 
-    spec.densityUnit = 1;
-    spec.xDensity = 300;
-    spec.yDensity = 0;
-    std::vector<BYTE> inch = imagetest::WriteJpegReference(spec);
+    layout.densityUnit = 1;
+    layout.xDensity = 300;
+    layout.yDensity = 0;
+    std::vector<BYTE> inch = imagetest::WriteJpegReference(layout);
     CRasterImage third;
     ASSERT_TRUE(third.DecodeFromMemory(inch.data(), (DWORD)inch.size(), ImageTypeJPG));
     EXPECT_EQ(300, third.GetXDPI());

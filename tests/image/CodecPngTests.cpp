@@ -48,11 +48,11 @@ std::vector<BYTE> PackRow(const std::vector<int>& samples, int bitDepth)
 
 PngSpec MakeSpec(int colorType, int bitDepth, int width = 13, int height = 7)
 {
-    PngSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.colorType = colorType;
-    spec.bitDepth = bitDepth;
+    PngSpec layout;
+    layout.width = width;
+    layout.height = height;
+    layout.colorType = colorType;
+    layout.bitDepth = bitDepth;
     int channels = colorType == 0 || colorType == 3 ? 1 : colorType == 4 ? 2 : colorType == 2 ? 3 : 4;
     int maxValue = (1 << bitDepth) - 1;
     if (colorType == 3)
@@ -63,16 +63,16 @@ PngSpec MakeSpec(int colorType, int bitDepth, int width = 13, int height = 7)
         for (int x = 0; x < width; x++)
             for (int c = 0; c < channels; c++)
                 samples.push_back(SampleAt(x, y, c, maxValue));
-        spec.rows.push_back(PackRow(samples, bitDepth));
+        layout.rows.push_back(PackRow(samples, bitDepth));
     }
     if (colorType == 3)
         for (int i = 0; i <= maxValue; i++)
         {
-            spec.palette.push_back((BYTE)(i * 3));
-            spec.palette.push_back((BYTE)(255 - i));
-            spec.palette.push_back((BYTE)(i * 7));
+            layout.palette.push_back((BYTE)(i * 3));
+            layout.palette.push_back((BYTE)(255 - i));
+            layout.palette.push_back((BYTE)(i * 7));
         }
-    return spec;
+    return layout;
 }
 
 bool DecodePng(const std::vector<BYTE>& data, CRasterImage& image)
@@ -99,22 +99,22 @@ TEST(PngDecode, GreyAndPaletteDepths)
     {
         int colorType = c[0], depth = c[1];
         SCOPED_TRACE(testing::Message() << "colour type " << colorType << " depth " << depth);
-        PngSpec spec = MakeSpec(colorType, depth);
+        PngSpec layout = MakeSpec(colorType, depth);
         CRasterImage image;
-        ASSERT_TRUE(DecodePng(imagetest::WritePngReference(spec), image)) << image.GetLastError();
+        ASSERT_TRUE(DecodePng(imagetest::WritePngReference(layout), image)) << image.GetLastError();
         int expectedBpp = depth == 16 ? 8 : depth == 2 ? 4 : depth;
         EXPECT_EQ(expectedBpp, image.GetBpp());
         int maxValue = (1 << depth) - 1;
-        for (int y = 0; y < spec.height; y++)
-            for (int x = 0; x < spec.width; x++)
+        for (int y = 0; y < layout.height; y++)
+            for (int x = 0; x < layout.width; x++)
             {
                 int sample = SampleAt(x, y, 0, maxValue);
-                int index = image.GetPixelIndex(x, spec.height - 1 - y);
+                int index = image.GetPixelIndex(x, layout.height - 1 - y);
                 int expected = depth == 16 ? sample >> 8 : sample;
                 ASSERT_EQ(expected, index) << x << "," << y;
                 if (colorType == 3)
                 {
-                    RGBQUAD col = image.GetPixelColor(x, spec.height - 1 - y);
+                    RGBQUAD col = image.GetPixelColor(x, layout.height - 1 - y);
                     ASSERT_EQ(sample * 3 % 256, col.rgbRed);
                     ASSERT_EQ(255 - sample, col.rgbGreen);
                 }
@@ -142,18 +142,18 @@ TEST(PngDecode, ColourAndAlphaTypes)
     {
         int colorType = c[0], depth = c[1];
         SCOPED_TRACE(testing::Message() << "colour type " << colorType << " depth " << depth);
-        PngSpec spec = MakeSpec(colorType, depth);
+        PngSpec layout = MakeSpec(colorType, depth);
         CRasterImage image;
-        ASSERT_TRUE(DecodePng(imagetest::WritePngReference(spec), image)) << image.GetLastError();
+        ASSERT_TRUE(DecodePng(imagetest::WritePngReference(layout), image)) << image.GetLastError();
         bool alpha = colorType == 4 || colorType == 6;
         EXPECT_EQ(colorType == 4 ? 8 : 24, image.GetBpp());
         EXPECT_EQ(alpha, image.AlphaIsValid());
         int maxValue = (1 << depth) - 1;
         int shift = depth == 16 ? 8 : 0;
-        for (int y = 0; y < spec.height; y++)
-            for (int x = 0; x < spec.width; x++)
+        for (int y = 0; y < layout.height; y++)
+            for (int x = 0; x < layout.width; x++)
             {
-                int dy = spec.height - 1 - y;
+                int dy = layout.height - 1 - y;
                 RGBQUAD col = image.GetPixelColor(x, dy, true);
                 if (colorType == 4)
                 {
@@ -178,12 +178,12 @@ TEST(PngDecode, InterlacedFilesMatchTheirTwins)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(testing::Message() << "colour type " << c[0] << " depth " << c[1]);
-        PngSpec spec = MakeSpec(c[0], c[1], 19, 11);
+        PngSpec layout = MakeSpec(c[0], c[1], 19, 11);
         CRasterImage plain, interlaced;
-        ASSERT_TRUE(DecodePng(imagetest::WritePngReference(spec), plain));
+        ASSERT_TRUE(DecodePng(imagetest::WritePngReference(layout), plain));
         EXPECT_EQ(0, plain.GetCodecOption(ImageTypePNG) & 1);
-        spec.interlaced = true;
-        ASSERT_TRUE(DecodePng(imagetest::WritePngReference(spec), interlaced));
+        layout.interlaced = true;
+        ASSERT_TRUE(DecodePng(imagetest::WritePngReference(layout), interlaced));
         EXPECT_EQ(1, interlaced.GetCodecOption(ImageTypePNG) & 1);
         ASSERT_EQ(plain.GetBpp(), interlaced.GetBpp());
         for (int y = 0; y < 11; y++)
@@ -244,22 +244,22 @@ TEST(PngDecode, TransparencyChunks)
 
 TEST(PngDecode, ResolutionFromPhys)
 {
-    PngSpec spec = MakeSpec(2, 8);
+    PngSpec layout = MakeSpec(2, 8);
     CRasterImage none;
-    ASSERT_TRUE(DecodePng(imagetest::WritePngReference(spec), none));
+    ASSERT_TRUE(DecodePng(imagetest::WritePngReference(layout), none));
     EXPECT_EQ(96, none.GetXDPI());
-    spec.phys = true;
-    spec.physX = 3780;
-    spec.physY = 11811;
-    spec.physUnit = 1;
+    layout.phys = true;
+    layout.physX = 3780;
+    layout.physY = 11811;
+    layout.physUnit = 1;
     CRasterImage metre;
-    ASSERT_TRUE(DecodePng(imagetest::WritePngReference(spec), metre));
+    ASSERT_TRUE(DecodePng(imagetest::WritePngReference(layout), metre));
     EXPECT_EQ(96, metre.GetXDPI());
     EXPECT_EQ(300, metre.GetYDPI());
-    spec.physX = spec.physY = 1;
-    spec.physUnit = 0;
+    layout.physX = layout.physY = 1;
+    layout.physUnit = 0;
     CRasterImage unknown;
-    ASSERT_TRUE(DecodePng(imagetest::WritePngReference(spec), unknown));
+    ASSERT_TRUE(DecodePng(imagetest::WritePngReference(layout), unknown));
     EXPECT_EQ(1, unknown.GetXDPI());
 }
 
@@ -426,9 +426,9 @@ TEST(PngEncode, FailuresLeaveTheCallersImageIntact)
 
 TEST(PngCodec, Expand2to4BppWidensInPlace)
 {
-    PngSpec spec = MakeSpec(0, 2, 9, 1);
+    PngSpec layout = MakeSpec(0, 2, 9, 1);
     CRasterImage image;
-    ASSERT_TRUE(DecodePng(imagetest::WritePngReference(spec), image));
+    ASSERT_TRUE(DecodePng(imagetest::WritePngReference(layout), image));
     for (int x = 0; x < 9; x++)
         EXPECT_EQ(SampleAt(x, 0, 0, 3), image.GetPixelIndex(x, 0)) << x;
 }

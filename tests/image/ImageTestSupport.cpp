@@ -109,7 +109,7 @@ void PngFlush(png_structp)
 }
 }
 
-std::vector<BYTE> WritePngReference(const PngSpec& spec)
+std::vector<BYTE> WritePngReference(const PngSpec& layout)
 {
     std::vector<BYTE> out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -120,35 +120,35 @@ std::vector<BYTE> WritePngReference(const PngSpec& spec)
         return {};
     }
     png_set_write_fn(png, &out, PngAppend, PngFlush);
-    png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colorType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, layout.width, layout.height, layout.bitDepth, layout.colorType,
+                 layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     std::vector<png_color> palette;
-    for (size_t i = 0; i + 2 < spec.palette.size(); i += 3)
-        palette.push_back({spec.palette[i], spec.palette[i + 1], spec.palette[i + 2]});
+    for (size_t i = 0; i + 2 < layout.palette.size(); i += 3)
+        palette.push_back({layout.palette[i], layout.palette[i + 1], layout.palette[i + 2]});
     if (!palette.empty())
         png_set_PLTE(png, info, palette.data(), (int)palette.size());
-    if (!spec.transAlpha.empty())
+    if (!layout.transAlpha.empty())
     {
-        std::vector<png_byte> alpha(spec.transAlpha.begin(), spec.transAlpha.end());
+        std::vector<png_byte> alpha(layout.transAlpha.begin(), layout.transAlpha.end());
         png_set_tRNS(png, info, alpha.data(), (int)alpha.size(), nullptr);
     }
-    if (spec.transGray >= 0 || spec.transRed >= 0)
+    if (layout.transGray >= 0 || layout.transRed >= 0)
     {
         png_color_16 value = {};
-        value.gray = (png_uint_16)(spec.transGray >= 0 ? spec.transGray : 0);
-        value.red = (png_uint_16)(spec.transRed >= 0 ? spec.transRed : 0);
-        value.green = (png_uint_16)(spec.transGreen >= 0 ? spec.transGreen : 0);
-        value.blue = (png_uint_16)(spec.transBlue >= 0 ? spec.transBlue : 0);
+        value.gray = (png_uint_16)(layout.transGray >= 0 ? layout.transGray : 0);
+        value.red = (png_uint_16)(layout.transRed >= 0 ? layout.transRed : 0);
+        value.green = (png_uint_16)(layout.transGreen >= 0 ? layout.transGreen : 0);
+        value.blue = (png_uint_16)(layout.transBlue >= 0 ? layout.transBlue : 0);
         png_set_tRNS(png, info, nullptr, 1, &value);
     }
-    if (spec.phys)
-        png_set_pHYs(png, info, spec.physX, spec.physY, spec.physUnit);
+    if (layout.phys)
+        png_set_pHYs(png, info, layout.physX, layout.physY, layout.physUnit);
     png_write_info(png, info);
     int passes = png_set_interlace_handling(png);
     for (int pass = 0; pass < passes; pass++)
-        for (int y = 0; y < spec.height; y++)
-            png_write_row(png, (png_const_bytep)spec.rows[y].data());
+        for (int y = 0; y < layout.height; y++)
+            png_write_row(png, (png_const_bytep)layout.rows[y].data());
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return out;
@@ -172,7 +172,7 @@ void JpegSilent(j_common_ptr)
 }
 }
 
-std::vector<BYTE> WriteJpegReference(const JpegSpec& spec)
+std::vector<BYTE> WriteJpegReference(const JpegSpec& layout)
 {
     jpeg_compress_struct cinfo;
     JpegError err;
@@ -188,19 +188,19 @@ std::vector<BYTE> WriteJpegReference(const JpegSpec& spec)
     }
     jpeg_create_compress(&cinfo);
     jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = spec.width;
-    cinfo.image_height = spec.height;
-    cinfo.input_components = spec.components;
-    cinfo.in_color_space = spec.components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    cinfo.image_width = layout.width;
+    cinfo.image_height = layout.height;
+    cinfo.input_components = layout.components;
+    cinfo.in_color_space = layout.components == 1 ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, spec.quality, TRUE);
-    cinfo.density_unit = (UINT8)spec.densityUnit;
-    cinfo.X_density = (UINT16)spec.xDensity;
-    cinfo.Y_density = (UINT16)spec.yDensity;
+    jpeg_set_quality(&cinfo, layout.quality, TRUE);
+    cinfo.density_unit = (UINT8)layout.densityUnit;
+    cinfo.X_density = (UINT16)layout.xDensity;
+    cinfo.Y_density = (UINT16)layout.yDensity;
     jpeg_start_compress(&cinfo, TRUE);
-    for (int y = 0; y < spec.height; y++)
+    for (int y = 0; y < layout.height; y++)
     {
-        JSAMPROW row = (JSAMPROW)spec.rows[y].data();
+        JSAMPROW row = (JSAMPROW)layout.rows[y].data();
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);

@@ -44,7 +44,7 @@ struct PngSpec
     uint32_t physX = 0, physY = 0;
     int physUnit = 0;
 };
-std::vector<BYTE> WritePngReference(const PngSpec& spec);
+std::vector<BYTE> WritePngReference(const PngSpec& layout);
 
 struct JpegSpec
 {
@@ -58,7 +58,7 @@ struct JpegSpec
     // Samples, top row first (RGB or grey), width * components bytes each.
     std::vector<std::vector<BYTE>> rows;
 };
-std::vector<BYTE> WriteJpegReference(const JpegSpec& spec);
+std::vector<BYTE> WriteJpegReference(const JpegSpec& layout);
 
 // Top-down RGB rows of a JPEG decoded with libjpeg directly.
 bool ReadJpegReference(const std::vector<BYTE>& data, int& width, int& height, int& components,

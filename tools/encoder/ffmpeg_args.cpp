@@ -39,7 +39,7 @@ std::wstring Token::Base() const
     return colon == std::wstring::npos ? option : option.substr(0, colon);
 }
 
-std::wstring Token::Spec() const
+std::wstring Token::Specifier() const
 {
     size_t colon = option.find(L':');
     return colon == std::wstring::npos ? std::wstring() : option.substr(colon + 1);
@@ -131,11 +131,11 @@ size_t Find(const TokenList& tokens, const wchar_t* option, size_t from)
     return std::wstring::npos;
 }
 
-bool SpecSelectsKind(const std::wstring& spec, wchar_t kind)
+bool SpecSelectsKind(const std::wstring& specifier, wchar_t kind)
 {
-    if (spec.empty())
+    if (specifier.empty())
         return true;
-    wchar_t c = spec[0];
+    wchar_t c = specifier[0];
     if (c == L'V')
         c = L'v';
     return c == kind;

@@ -17,7 +17,7 @@ struct Token {
 
     bool IsBare() const { return option.empty(); }
     std::wstring Base() const;  // "codec" of "codec:v"
-    std::wstring Spec() const;  // "v" of "codec:v", empty without a stream specifier
+    std::wstring Specifier() const;  // "v" of "codec:v", empty without a stream specifier
 };
 
 using TokenList = std::vector<Token>;
@@ -41,7 +41,7 @@ bool HasSwitch(const TokenList& tokens, const wchar_t* option);
 size_t Find(const TokenList& tokens, const wchar_t* option, size_t from = 0);
 
 // Whether a stream specifier ("v", "a:0", empty) selects streams of this kind ('v', 'a', 's').
-bool SpecSelectsKind(const std::wstring& spec, wchar_t kind);
+bool SpecSelectsKind(const std::wstring& specifier, wchar_t kind);
 
 // A time in ffmpeg's duration syntax ("0:01:05.250", "65.25", "500ms") in microseconds;
 // false when the text is not one.

@@ -31,10 +31,10 @@ wchar_t CodecOptionKind(const Token& t)
         return L'v';
     if (base == L"scodec")
         return L's';
-    std::wstring spec = t.Spec();
-    if (spec.empty())
+    std::wstring specifier = t.Specifier();
+    if (specifier.empty())
         return 0;
-    return spec[0] == L'V' ? L'v' : spec[0];
+    return specifier[0] == L'V' ? L'v' : specifier[0];
 }
 
 // Whether the output side names an encoder for this kind of stream.
@@ -97,7 +97,7 @@ bool MapEncoders(TokenList& tokens, TranslateResult& r)
     for (size_t i = OutputPartBegin(tokens); i < tokens.size();) {
         const Token& t = tokens[i];
         bool drop = false;
-        if (t.Base() == L"profile" && t.hasValue && !t.Spec().empty() && SpecSelectsKind(t.Spec(), L'a'))
+        if (t.Base() == L"profile" && t.hasValue && !t.Specifier().empty() && SpecSelectsKind(t.Specifier(), L'a'))
             for (const wchar_t* p : kFdkOnlyProfiles)
                 drop = drop || t.value == p;
         if (drop) {
@@ -142,9 +142,9 @@ bool ExpandPresets(TokenList& tokens, const std::wstring& folder, TranslateResul
     const TokenList original = tokens;
     for (size_t i = OutputPartBegin(tokens); i < tokens.size(); ++i) {
         const Token t = tokens[i];
-        std::wstring base = t.Base(), spec = t.Spec();
+        std::wstring base = t.Base(), specifier = t.Specifier();
         if (base == L"vpre" || base == L"apre" || base == L"spre") {
-            spec = std::wstring(1, base[0]);
+            specifier = std::wstring(1, base[0]);
             base = L"pre";
         }
         if (base != L"pre" || !t.hasValue)
@@ -164,7 +164,7 @@ bool ExpandPresets(TokenList& tokens, const std::wstring& folder, TranslateResul
         }
         if (text.size() >= 3 && text.compare(0, 3, "\xEF\xBB\xBF") == 0)
             text.erase(0, 3);
-        wchar_t kind = spec.empty() ? 0 : (spec[0] == L'V' ? L'v' : spec[0]);
+        wchar_t kind = specifier.empty() ? 0 : (specifier[0] == L'V' ? L'v' : specifier[0]);
         TokenList expansion;
         std::wstring all = Widen(text);
         size_t pos = 0;
@@ -185,14 +185,14 @@ bool ExpandPresets(TokenList& tokens, const std::wstring& folder, TranslateResul
             if (key == L"vcodec" || key == L"acodec" || key == L"scodec")
                 option = L"codec:" + key.substr(0, 1);
             else
-                option = spec.empty() ? key : key + L":" + spec;
+                option = specifier.empty() ? key : key + L":" + specifier;
             std::wstring optionBase = Token{option, L"", false}.Base();
             bool explicitlyGiven = false;
             for (size_t j = OutputPartBegin(original); j < original.size(); ++j) {
                 const Token& o = original[j];
                 if (o.IsBare() || o.Base() != optionBase)
                     continue;
-                if (kind == 0 || o.Spec().empty() || SpecSelectsKind(o.Spec(), kind))
+                if (kind == 0 || o.Specifier().empty() || SpecSelectsKind(o.Specifier(), kind))
                     explicitlyGiven = true;
             }
             if (!explicitlyGiven)
