@@ -401,13 +401,13 @@ void CTempFile::SetDefaultRetryBudgetForTests(int ms)
 
 // System image lists and OS version -------------------------------------------------------------
 
-CSystemImageLists::CSystemImageLists() : m_hSmall(nullptr), m_hLarge(nullptr) {}
+CSystemImageLists::CSystemImageLists() {}
 
 CSystemImageLists::~CSystemImageLists()
 {
-    // The lists belong to the shell: they are only forgotten here, never destroyed.
-    m_hSmall = nullptr;
-    m_hLarge = nullptr;
+    // The lists belong to the shell: they are detached here, never destroyed.
+    m_SmallImages.Detach();
+    m_LargeImages.Detach();
 }
 
 int CSystemImageLists::Init()
@@ -418,8 +418,10 @@ int CSystemImageLists::Init()
     HIMAGELIST large = (HIMAGELIST)SHGetFileInfoW(L"C:\\", 0, &sfi, sizeof(sfi), SHGFI_SYSICONINDEX);
     if (!small || !large)
         return 0;
-    m_hSmall = small;
-    m_hLarge = large;
+    m_SmallImages.Detach();
+    m_LargeImages.Detach();
+    m_SmallImages.Attach(small);
+    m_LargeImages.Attach(large);
     return 1;
 }
 

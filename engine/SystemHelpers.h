@@ -7,6 +7,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include "framework/ImageList.h"
 #include "framework/String.h"
 
 // <commdlg.h> maps GetFileTitle to GetFileTitleW; it is included above so that the macro is
@@ -85,12 +86,12 @@ public:
     virtual ~CSystemImageLists();
     // 1 when both lists were found, else 0.
     int Init();
-    HIMAGELIST GetSmallList() const { return m_hSmall; }
-    HIMAGELIST GetLargeList() const { return m_hLarge; }
+    HIMAGELIST GetSmallList() const { return m_SmallImages.GetSafeHandle(); }
+    HIMAGELIST GetLargeList() const { return m_LargeImages.GetSafeHandle(); }
 
 protected:
-    HIMAGELIST m_hSmall;
-    HIMAGELIST m_hLarge;
+    CImageList m_SmallImages;
+    CImageList m_LargeImages;
 };
 
 class COsVersion {

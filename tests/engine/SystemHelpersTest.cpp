@@ -187,10 +187,18 @@ TEST(PathHelpers, ShellDeleteAndSystemImageLists)
     EXPECT_EQ(1, DeleteToRecycleBin(file, FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI, nullptr));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(file));
 
-    CSystemImageLists lists;
-    EXPECT_EQ(1, lists.Init());
-    EXPECT_NE(nullptr, lists.GetSmallList());
-    EXPECT_NE(nullptr, lists.GetLargeList());
+    HIMAGELIST small = nullptr;
+    {
+        CSystemImageLists lists;
+        EXPECT_EQ(1, lists.Init());
+        small = lists.GetSmallList();
+        EXPECT_NE(nullptr, small);
+        EXPECT_NE(nullptr, lists.GetLargeList());
+    }
+    // The shell's list outlives our wrapper: it was detached, not destroyed.
+    int cx = 0, cy = 0;
+    EXPECT_TRUE(ImageList_GetIconSize(small, &cx, &cy));
+    EXPECT_GT(cx, 0);
 }
 
 class TempFiles : public ::testing::Test {
