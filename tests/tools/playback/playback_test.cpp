@@ -43,7 +43,7 @@ protected:
                                 L"-map 0 -map 1 -map 2 -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac \"" +
                                 twoTracks_ + L"\""));
         tone_ = work_ + L"tone.wav";
-        ASSERT_EQ(0, RunAndWait(ffmpeg_ + L"-f lavfi -i sine=frequency=1000:duration=3 \"" + tone_ + L"\""));
+        ASSERT_EQ(0, RunAndWait(ffmpeg_ + L"-f lavfi -i sine=frequency=1000:duration=6 \"" + tone_ + L"\""));
         broken_ = work_ + L"broken.mp4";
         HANDLE f = CreateFileW(broken_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, f);
@@ -335,17 +335,17 @@ TEST_F(PlaybackTool, SoundWithoutPictureShowsTheWaveDisplay)
     ASSERT_NE(nullptr, opened);
     EXPECT_EQ(0, opened->Block().videoWidth);
     EXPECT_EQ(0, opened->Block().videoHeight);
-    EXPECT_NEAR(3.0, opened->Block().durationInUs / 1e6, 0.1);
+    EXPECT_NEAR(6.0, opened->Block().durationInUs / 1e6, 0.1);
     Pump(300);
     EXPECT_GT(greenPixels(CaptureScreen(area)), 320 * 240 / 200) << "no wave display";
     int64_t p1 = host.Last(drumlin::kStatusProgress)->Block().positionInUs;
     Pump(600);
     EXPECT_GT(host.Last(drumlin::kStatusProgress)->Block().positionInUs - p1, 300000);
     DWORD code = 99;
-    ASSERT_TRUE(tool.WaitExit(10000, &code));
+    ASSERT_TRUE(tool.WaitExit(20000, &code));
     EXPECT_EQ(0u, code);
     EXPECT_EQ(drumlin::kStatusEnded, host.Records().back().Code());
-    EXPECT_NEAR(3.0, host.Records().back().Block().positionInUs / 1e6, 0.1);
+    EXPECT_NEAR(6.0, host.Records().back().Block().positionInUs / 1e6, 0.1);
 }
 
 }  // namespace
