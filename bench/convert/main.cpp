@@ -1,0 +1,368 @@
+// Conversion benchmark: one VF_mp4 job with its default preset on a generated 20-second 1280x720 clip,
+// run through CMediaConvertRunner on its worker thread (listener, notify window, real Velkor), against
+// ffmpeg.exe given the very command Velkor ran for that job. Prints both times and their ratio.
+// Usage: bench_convert <ffmpeg folder> [work folder]   (run under Wine)
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "conversion/ConvertHost.h"
+#include "conversion/MediaConvertRunner.h"
+#include "conversion/PresetStore.h"
+#include "engine/EncoderTool.h"
+#include "engine/EngineHost.h"
+#include "engine/SystemHelpers.h"
+#include "framework/Effects.h"
+#include "framework/Handles.h"
+
+namespace {
+
+double Now()
+{
+    LARGE_INTEGER f, t;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&t);
+    return (double)t.QuadPart / (double)f.QuadPart;
+}
+
+// An inheritable file that takes a child's standard error, as the job's Velkor gets one too.
+HANDLE OpenLog(const CString& path)
+{
+    SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
+    return CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+int RunHidden(const CString& command, HANDLE errorLog)
+{
+    std::vector<wchar_t> line(command.GetString(), command.GetString() + command.GetLength() + 1);
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+    if (errorLog) {
+        si.dwFlags |= STARTF_USESTDHANDLES;
+        si.hStdOutput = errorLog;
+        si.hStdError = errorLog;
+    }
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, errorLog ? TRUE : FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &si, &pi))
+        return -1;
+    CHandle process(pi.hProcess), thread(pi.hThread);
+    WaitForSingleObject(process, INFINITE);
+    DWORD code = 1;
+    GetExitCodeProcess(process, &code);
+    return (int)code;
+}
+
+// The runner starts its tools through the framework's process function: launches of our Velkor get
+// the log file as standard error, so that the ffmpeg command it runs can be read back.
+CString g_encoderPath;
+HANDLE volatile g_encoderLog = nullptr;
+FwCreateProcessFn g_previousCreate = nullptr;
+
+BOOL WINAPI LoggingCreateProcess(LPCWSTR app, LPWSTR cmd, LPSECURITY_ATTRIBUTES pa, LPSECURITY_ATTRIBUTES ta,
+                                 BOOL inherit, DWORD flags, LPVOID env, LPCWSTR dir, LPSTARTUPINFOW si,
+                                 LPPROCESS_INFORMATION pi)
+{
+    HANDLE log = g_encoderLog;
+    if (log && cmd && si && wcsstr(cmd, g_encoderPath)) {
+        si->dwFlags |= STARTF_USESTDHANDLES;
+        si->hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        si->hStdOutput = log;
+        si->hStdError = log;
+        inherit = TRUE;
+    }
+    return g_previousCreate(app, cmd, pa, ta, inherit, flags, env, dir, si, pi);
+}
+
+class CBenchHosts : public CEngineHost, public CConvertHost {
+public:
+    CString GetProbeToolPath() override { return ProbeTool; }
+    CString GetEncoderToolPath() override { return EncoderTool; }
+    CString GetPlayerToolPath() override { return CString(); }
+    CString MakeTempFilePath() override
+    {
+        CString path;
+        path.Format(L"%s\\convert-%ld", TempFolder.GetString(), InterlockedIncrement(&m_count));
+        return path;
+    }
+    int GetThumbnailTimeMs() override { return 0; }
+    int GetThumbnailWidth() override { return 160; }
+    int GetThumbnailHeight() override { return 120; }
+
+    CString GetAppFolder() override { return AppFolder; }
+    CPresetStore* GetPresetStore() override { return &Store; }
+    // Each round removes its output first; an existing file is overwritten all the same.
+    int GetOverwriteAnswer() override { return FILE_EXISTS_OVERWRITE_ALL; }
+    void SetOverwriteAnswer(int) override {}
+    int AskFileExists(LPCWSTR, LPCWSTR, LPCWSTR, CString&) override { return FILE_EXISTS_OVERWRITE; }
+
+    CString ProbeTool, EncoderTool, AppFolder, TempFolder;
+    CMediaPresetStore Store;
+
+private:
+    volatile LONG m_count = 0;
+};
+
+// Also notes when the job enters the encoder and when its output is written, so that the encoder
+// run can be told apart from the probes before and after it.
+class CBenchListener : public CMediaJobListener {
+public:
+    void OnJobStateChanged(CMediaConvertJob& job) override
+    {
+        if (job.Status.SubState == JOB_SUB_CONVERTING && ConvertingAt == 0)
+            ConvertingAt = Now();
+        else if (job.Status.SubState == JOB_SUB_OUTPUT_WRITTEN && WrittenAt == 0)
+            WrittenAt = Now();
+        CMediaJobListener::OnJobStateChanged(job);
+    }
+    void OnJobProgress(CMediaConvertJob& job) override
+    {
+        InterlockedIncrement(&Progress);
+        CMediaJobListener::OnJobProgress(job);
+    }
+    void ShowStatusText(LPCWSTR, LPCWSTR) override {}
+    volatile LONG Progress = 0;
+    // Written on the worker thread, read once it has ended.
+    double ConvertingAt = 0, WrittenAt = 0;
+};
+
+// The dialog's side of the job: encoder records to their driver, the worker's end notice to the listener.
+struct NotifyState {
+    CMediaJobListener* listener;
+    bool finished;
+};
+
+LRESULT CALLBACK NotifyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_NCCREATE)
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, (LONG_PTR)((CREATESTRUCTW*)lp)->lpCreateParams);
+    NotifyState* state = (NotifyState*)GetWindowLongPtrW(hwnd, GWLP_USERDATA);
+    if (msg == WM_COPYDATA)
+        return CEncoderTool::DispatchCopyData((const COPYDATASTRUCT*)lp);
+    if (msg == WM_WORKER_DONE && state) {
+        state->listener->OnJobFinished();
+        state->finished = true;
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+struct JobOutcome {
+    double seconds;
+    double encoderSeconds;  // from the start of the encoder run to the written output
+    int result;
+    int detail;
+    int progress;
+    CString target;
+};
+
+JobOutcome TimeJob(const CString& clip, const CString& outFolder, const CString& preset, const CString& log)
+{
+    CBenchListener listener;
+    NotifyState state = {&listener, false};
+    HWND window = CreateWindowExW(0, L"ConvertBenchNotify", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), &state);
+    CMediaConvertJob& job = listener.Job;
+    job.Source.Path = clip;
+    job.Output.DestinationFolder = outFolder;
+    job.Output.FormatKey = L"VF_mp4";
+    job.Output.PresetName = preset;
+
+    CHandle logFile(OpenLog(log));
+    g_encoderLog = logFile.IsValid() ? (HANDLE)logFile : nullptr;
+    JobOutcome outcome = {0, 0, JOB_RESULT_NONE, 0, 0, CString()};
+    double start = Now();
+    if (listener.StartJob(window) == 0) {
+        while (!state.finished) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT);
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }
+    }
+    outcome.seconds = Now() - start;
+    if (listener.ConvertingAt > 0 && listener.WrittenAt > listener.ConvertingAt)
+        outcome.encoderSeconds = listener.WrittenAt - listener.ConvertingAt;
+    g_encoderLog = nullptr;
+    outcome.result = job.Status.Result;
+    outcome.detail = job.Status.Detail;
+    outcome.progress = (int)listener.Progress;
+    outcome.target = job.Target.Path;
+    DestroyWindow(window);
+    return outcome;
+}
+
+// The first ffmpeg command line Velkor noted in its log: the conversion itself (the output
+// thumbnail grab comes after it).
+CString ReadEncoderCommand(const CString& log)
+{
+    CHandle file(CreateFileW(log, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                             nullptr));
+    if (!file.IsValid())
+        return CString();
+    std::string bytes;
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    const std::string marker = "Velkor: ffmpeg ";
+    size_t at = bytes.find(marker);
+    if (at == std::string::npos)
+        return CString();
+    at += marker.size();
+    size_t end = bytes.find_first_of("\r\n", at);
+    std::string line = bytes.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    std::wstring wide(line.size() + 1, L'\0');
+    int n = MultiByteToWideChar(CP_ACP, 0, line.data(), (int)line.size(), &wide[0], (int)wide.size());
+    return CString(wide.c_str(), n > 0 ? n : 0);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 2) {
+        fwprintf(stderr, L"usage: bench_convert <ffmpeg folder> [work folder]\n");
+        return 2;
+    }
+    CString ffFolder = argv[1];
+    ffFolder.TrimRight(L'\\');
+    CString work = argc > 2 ? CString(argv[2]) : GetParentFolder(GetTempFilePath()) + L"\\convert bench";
+    work.TrimRight(L'\\');
+    CreateDirectoryW(work, nullptr);
+    const CString modules = work + L"\\Modules";
+    const CString bin = GetParentFolder(GetModulePath());
+    CreateDirectoryW(modules, nullptr);
+    CreateDirectoryW(modules + L"\\ffmpeg", nullptr);
+    CreateDirectoryW(modules + L"\\Presets", nullptr);
+    CreateDirectoryW(work + L"\\temp", nullptr);
+    CreateDirectoryW(work + L"\\runner", nullptr);
+    CreateDirectoryW(work + L"\\direct", nullptr);
+
+    CBenchHosts hosts;
+    hosts.AppFolder = work;
+    hosts.TempFolder = work + L"\\temp";
+    hosts.ProbeTool = modules + L"\\Quisset.exe";
+    hosts.EncoderTool = modules + L"\\Velkor.exe";
+    const CString ffmpeg = modules + L"\\ffmpeg\\ffmpeg.exe";
+    const CString ffprobe = modules + L"\\ffmpeg\\ffprobe.exe";
+    if (!CopyFileW(bin + L"\\Velkor.exe", hosts.EncoderTool, FALSE) ||
+        !CopyFileW(bin + L"\\Quisset.exe", hosts.ProbeTool, FALSE) ||
+        (GetFileAttributesW(ffmpeg) == INVALID_FILE_ATTRIBUTES && !CopyFileW(ffFolder + L"\\ffmpeg.exe", ffmpeg, FALSE)) ||
+        (GetFileAttributesW(ffprobe) == INVALID_FILE_ATTRIBUTES &&
+         !CopyFileW(ffFolder + L"\\ffprobe.exe", ffprobe, FALSE))) {
+        fwprintf(stderr, L"cannot lay out %ls\n", modules.GetString());
+        return 1;
+    }
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(bin + L"\\Presets\\*.ffpreset", &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            CopyFileW(bin + L"\\Presets\\" + found.cFileName, modules + L"\\Presets\\" + found.cFileName, FALSE);
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+
+    const CString clip = work + L"\\clip 720p.mp4";
+    if (GetFileAttributesW(clip) == INVALID_FILE_ATTRIBUTES) {
+        CString make;
+        make.Format(L"\"%s\" -v error -y -f lavfi -i testsrc=duration=20:size=1280x720:rate=30"
+                    L" -f lavfi -i sine=frequency=440:duration=20:sample_rate=44100 -ac 2 -c:v libx264 -preset ultrafast"
+                    L" -pix_fmt yuv420p -c:a aac -shortest \"%s\"",
+                    ffmpeg.GetString(), clip.GetString());
+        if (RunHidden(make, nullptr) != 0) {
+            fwprintf(stderr, L"ffmpeg could not make the clip\n");
+            return 1;
+        }
+    }
+
+    SetEngineHost(&hosts);
+    SetConvertHost(&hosts);
+    hosts.Store.BuildCategories();
+    for (INT_PTR c = 0; c < hosts.Store.Categories.GetSize(); ++c)
+        for (INT_PTR f = 0; f < hosts.Store.Categories[c]->Formats.GetSize(); ++f)
+            hosts.Store.Categories[c]->Formats[f]->LoadBuiltInPresets();
+    CMediaFormat* mp4 = hosts.Store.FindFormat(L"VF_mp4");
+    if (!mp4 || !mp4->Presets || mp4->DefaultPreset < 0 || mp4->DefaultPreset >= mp4->Presets->GetSize()) {
+        fwprintf(stderr, L"VF_mp4 has no default preset\n");
+        return 1;
+    }
+    const CString preset = (*mp4->Presets)[mp4->DefaultPreset]->Settings.Name;
+
+    g_encoderPath = hosts.EncoderTool;
+    g_previousCreate = FwSetCreateProcessFunction(&LoggingCreateProcess);
+
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = NotifyProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"ConvertBenchNotify";
+    RegisterClassW(&wc);
+
+    const CString runnerLog = work + L"\\runner.log";
+    const CString directLog = work + L"\\direct.log";
+    const CString directOutput = work + L"\\direct\\clip 720p.mp4";
+    CString command;
+
+    // Alternate the two, twice each, and keep each one's best time.
+    double bestJob = 1e9, bestEncoder = 1e9, bestDirect = 1e9;
+    int progress = 0;
+    int status = 0;
+    for (int round = 0; round < 2 && status == 0; ++round) {
+        DeleteFileW(work + L"\\runner\\clip 720p.mp4");
+        JobOutcome job = TimeJob(clip, work + L"\\runner", preset, runnerLog);
+        if (job.result != JOB_RESULT_COMPLETED) {
+            fwprintf(stderr, L"round %d: the job ended with result %d, detail %d\n", round + 1, job.result, job.detail);
+            status = 1;
+            break;
+        }
+        if (command.IsEmpty()) {
+            // The job's command as Velkor gave it to ffmpeg, less the progress pipe that only the
+            // tool reads, writing to a file of its own.
+            CString args = ReadEncoderCommand(runnerLog);
+            args.Replace(L"-progress pipe:1 ", L"");
+            if (args.IsEmpty() || args.Replace(job.target, directOutput) < 1) {
+                fwprintf(stderr, L"no encoder command for %ls in %ls\n", job.target.GetString(), runnerLog.GetString());
+                status = 1;
+                break;
+            }
+            command = L"\"" + ffmpeg + L"\" " + args;
+            wprintf(L"preset \"%ls\"; ffmpeg %ls\n", preset.GetString(), args.GetString());
+        }
+        DeleteFileW(directOutput);
+        CHandle log(OpenLog(directLog));
+        double start = Now();
+        int exitCode = RunHidden(command, log.IsValid() ? (HANDLE)log : nullptr);
+        double direct = Now() - start;
+        wprintf(L"round %d: runner %.2f s (encoder run %.2f s, %d progress reports), ffmpeg %.2f s (exit %d)\n",
+                round + 1, job.seconds, job.encoderSeconds, job.progress, direct, exitCode);
+        if (exitCode != 0) {
+            status = 1;
+            break;
+        }
+        if (job.seconds < bestJob) {
+            bestJob = job.seconds;
+            progress = job.progress;
+        }
+        if (job.encoderSeconds < bestEncoder)
+            bestEncoder = job.encoderSeconds;
+        if (direct < bestDirect)
+            bestDirect = direct;
+    }
+    FwSetCreateProcessFunction(g_previousCreate);
+    SetConvertHost(nullptr);
+    SetEngineHost(nullptr);
+    if (status != 0)
+        return status;
+    wprintf(L"runner %.2f s with %d progress reports, ffmpeg directly %.2f s: ratio %.3f (goal 1.05 or less)\n",
+            bestJob, progress, bestDirect, bestJob / bestDirect);
+    // The probes of the source and of the output lie outside the encoder run; this ratio leaves them out.
+    wprintf(L"encoder run alone %.2f s: ratio %.3f\n", bestEncoder, bestEncoder / bestDirect);
+    return 0;
+}
