@@ -237,6 +237,9 @@ public:
     static CDC* PASCAL FromHandle(HDC hDC);
     CWnd* GetWindow() const;
 
+    // Whether the DC draws for a printer (print and print preview); the window kinds never do.
+    BOOL IsPrinting() const { return m_bPrinting; }
+
     int SaveDC() { return ::SaveDC(m_hDC); }
     BOOL RestoreDC(int saved) { return ::RestoreDC(m_hDC, saved); }
     int GetDeviceCaps(int index) const { return ::GetDeviceCaps(m_hDC, index); }
@@ -267,6 +270,8 @@ public:
     CPoint SetViewportOrg(POINT pt) { return SetViewportOrg(pt.x, pt.y); }
     CPoint GetViewportOrg() const { POINT p = {}; ::GetViewportOrgEx(m_hDC, &p); return p; }
     CPoint SetWindowOrg(int x, int y) { POINT p = {}; ::SetWindowOrgEx(m_hDC, x, y, &p); return p; }
+    CPoint SetWindowOrg(POINT pt) { return SetWindowOrg(pt.x, pt.y); }
+    CPoint OffsetWindowOrg(int dx, int dy) { POINT p = {}; ::OffsetWindowOrgEx(m_hDC, dx, dy, &p); return p; }
     CPoint OffsetViewportOrg(int dx, int dy) { POINT p = {}; ::OffsetViewportOrgEx(m_hDC, dx, dy, &p); return p; }
     void DPtoLP(LPPOINT pts, int count = 1) const { ::DPtoLP(m_hDC, pts, count); }
     void LPtoDP(LPPOINT pts, int count = 1) const { ::LPtoDP(m_hDC, pts, count); }
@@ -381,6 +386,7 @@ public:
 
     HDC m_hDC = NULL;
     HDC m_hAttribDC = NULL;
+    BOOL m_bPrinting = FALSE;
 };
 
 // The client area DC of a window, released with the owner.
