@@ -1,0 +1,32 @@
+// CImageComboBox: the extended combo box (an image beside each item) with item helpers and a
+// drop-down list as wide as its widest item.
+#pragma once
+
+#include "framework/Controls.h"
+
+class CImageComboBox : public CComboBoxEx {
+public:
+    // The text of the edit field (or of the combo itself when it has no edit field).
+    virtual CString GetEditText();
+    virtual CString GetItemText(int nIndex);
+    virtual BOOL GetItemImages(int nIndex, int& nImage, int& nSelectedImage);
+    // A selected image of -1 is the same as the image.
+    virtual BOOL SetItem(int nIndex, LPCWSTR lpszText, int nImage, int nSelectedImage = -1);
+    virtual BOOL SetItemIndent(int nIndex, LPCWSTR lpszText, int nImage, int nSelectedImage, int nIndent);
+    // A selected image of -1 leaves the selected image as it is.
+    virtual BOOL SetItemImages(int nIndex, int nImage, int nSelectedImage = -1);
+    virtual BOOL SetItemText(int nIndex, LPCWSTR lpszText);
+    // The first item from nStart on whose text equals lpszText regardless of case, or -1.
+    virtual int FindItemExact(int nStart, LPCWSTR lpszText);
+    // Widens the drop-down list to the widest item, kept inside the screen; also on every drop-down.
+    virtual void AdjustDropWidth();
+
+    // The width AdjustDropWidth sets, before it is cut to the screen.
+    int ComputeDropWidth();
+    // The combo box inside, which holds the drop-down list.
+    HWND ListCombo() const;
+
+protected:
+    BOOL OnDropDown();
+    DECLARE_MESSAGE_MAP()
+};
