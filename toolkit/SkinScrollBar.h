@@ -35,6 +35,8 @@ public:
     int GetHotPart() const { return m_nHotPart; }
     int GetPressedPart() const { return m_nPressedPart; }
     void ShowArrows(BOOL bShow);
+    // The bar's width as its owners lay it out.
+    int GetArrowWidth() const { return m_nArrowWidth; }
 
     // The position a thumb whose top is at y (client coordinates) stands for.
     int PositionFromThumbTop(int y) const;

@@ -307,9 +307,14 @@ TEST_F(HyperLinkTest, TheTextIsBlueAndTurnsRedAndUnderlinedUnderTheMouse)
 TEST_F(HyperLinkTest, ATransparentLinkShowsTheParentsBackgroundBehindItsText)
 {
     m_link.SetTransparent(TRUE);
+    m_parent.m_stripeX = 250;  // the link starts at 20: the stripe shows from its x 230 to 239
     CRasterImage image = Capture();
     SaveWindowScreenshot(L"toolkit", L"hyperlink-transparent", m_parent);
     EXPECT_EQ(RGB(10, 120, 10), ImagePixel(image, 1, 1));
+    EXPECT_EQ(RGB(10, 120, 10), ImagePixel(image, 229, 2));
+    EXPECT_EQ(RGB(255, 255, 0), ImagePixel(image, 230, 2));
+    EXPECT_EQ(RGB(255, 255, 0), ImagePixel(image, 239, 20));
+    EXPECT_EQ(RGB(10, 120, 10), ImagePixel(image, 240, 2));
     EXPECT_EQ(RGB(10, 120, 10), ImagePixel(image, image.GetWidth() - 2, image.GetHeight() - 2));
     EXPECT_GT(CountPixels(image, kBlue), 20);
     EXPECT_EQ(0, CountPixels(image, ::GetSysColor(COLOR_BTNFACE) & 0xFFFFFF));

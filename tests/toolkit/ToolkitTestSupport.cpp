@@ -64,6 +64,7 @@ CTestParentWnd& CTestParentWnd::Shared()
 BOOL CTestParentWnd::Prepare()
 {
     m_background = RGB(32, 32, 32);
+    m_stripeX = -1;
     m_scrolls.clear();
     m_clicks.clear();
     if (!m_hWnd) {
@@ -84,6 +85,7 @@ BOOL CTestParentWnd::OnEraseBkgnd(CDC* pDC)
     CRect rc;
     GetClientRect(&rc);
     pDC->FillSolidRect(&rc, m_background);
+    if (m_stripeX >= 0) pDC->FillSolidRect(m_stripeX, 0, 10, rc.Height(), m_stripe);
     return TRUE;
 }
 

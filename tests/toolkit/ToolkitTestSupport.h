@@ -66,6 +66,10 @@ public:
     BOOL Prepare();
 
     COLORREF m_background = RGB(32, 32, 32);
+    // A 10-pixel wide vertical stripe at this client x (-1: none), to tell where a child's
+    // borrowed background came from.
+    int m_stripeX = -1;
+    COLORREF m_stripe = RGB(255, 255, 0);
     std::vector<Scroll> m_scrolls;
     std::vector<UINT> m_clicks;  // control ids
 
