@@ -6,6 +6,8 @@
 
 class CImageComboBox : public CComboBoxEx {
 public:
+    using CComboBoxEx::SetItem;
+
     // The text of the edit field (or of the combo itself when it has no edit field).
     virtual CString GetEditText();
     virtual CString GetItemText(int nIndex);

@@ -96,7 +96,7 @@ int CSkinScrollBar::SetScrollInfo(LPCSCROLLINFO info, BOOL bRedraw)
     }
     if (m_hWnd) {
         const BOOL show = IsScrollable();
-        if (show != (BOOL)IsWindowVisible()) ShowWindow(show ? SW_SHOW : SW_HIDE);
+        if (show != ((GetStyle() & WS_VISIBLE) != 0)) ShowWindow(show ? SW_SHOW : SW_HIDE);
         RecalcLayout();
         if (bRedraw) Invalidate();
     }

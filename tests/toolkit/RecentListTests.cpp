@@ -175,6 +175,15 @@ void BuildMenu(CMenu& menu)
     menu.AppendMenu(MF_STRING, 200, L"E&xit");
 }
 
+// The update of the placeholder's item as the framework's popup loop makes it.
+void PrepareUpdate(CCmdUI& state, CMenu& menu)
+{
+    state.m_pMenu = &menu;
+    state.m_nIndex = 1;
+    state.m_nID = kFirst;
+    state.m_nIndexMax = menu.GetMenuItemCount();
+}
+
 std::vector<std::pair<UINT, CString>> Items(CMenu& menu)
 {
     std::vector<std::pair<UINT, CString>> items;
@@ -196,10 +205,7 @@ TEST(RecentMenuList, EntriesReplaceThePlaceholderAndTheUpdateMovesPastThem)
     CMenu menu;
     BuildMenu(menu);
     CCmdUI state;
-    state.m_pMenu = &menu;
-    state.m_nIndex = 1;
-    state.m_nID = kFirst;
-    state.m_nIndexMax = menu.GetMenuItemCount();
+    PrepareUpdate(state, menu);
 
     EXPECT_EQ(2, list.UpdateMenu(&state));
     auto items = Items(menu);
@@ -217,10 +223,7 @@ TEST(RecentMenuList, EntriesReplaceThePlaceholderAndTheUpdateMovesPastThem)
     list.SetFullPath(FALSE);
     list.Add(L"C:\\third.avi");
     CCmdUI again;
-    again.m_pMenu = &menu;
-    again.m_nIndex = 1;
-    again.m_nID = kFirst;
-    again.m_nIndexMax = menu.GetMenuItemCount();
+    PrepareUpdate(again, menu);
     EXPECT_EQ(3, list.UpdateMenu(&again));
     items = Items(menu);
     ASSERT_EQ(6u, items.size());
@@ -232,10 +235,7 @@ TEST(RecentMenuList, EntriesReplaceThePlaceholderAndTheUpdateMovesPastThem)
     // Emptied: one greyed item with the placeholder's own text.
     list.RemoveAll();
     CCmdUI empty;
-    empty.m_pMenu = &menu;
-    empty.m_nIndex = 1;
-    empty.m_nID = kFirst;
-    empty.m_nIndexMax = menu.GetMenuItemCount();
+    PrepareUpdate(empty, menu);
     EXPECT_EQ(0, list.UpdateMenu(&empty));
     items = Items(menu);
     ASSERT_EQ(4u, items.size());
