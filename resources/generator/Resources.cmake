@@ -12,9 +12,11 @@ function(add_generated_resources target)
   file(GLOB _scripts CONFIGURE_DEPENDS "${RESOURCE_GENERATOR_DIR}/*.py")
   set(_dir "${CMAKE_BINARY_DIR}/resources/${target}")
   set(_rc "${_dir}/${target}_generated.rc")
+  # Rewritten only when the sets change, so another choice of sets draws the resources again.
+  file(CONFIGURE OUTPUT "${_dir}/sets.txt" CONTENT "${G_SETS}\n")
   add_custom_command(OUTPUT "${_rc}"
     COMMAND Python3::Interpreter "${RESOURCE_GENERATOR_DIR}/make_resources.py" "${_dir}" "${_rc}" ${G_SETS}
-    DEPENDS ${_scripts}
+    DEPENDS ${_scripts} "${_dir}/sets.txt"
     COMMENT "Drawing the resources of ${target} (${G_SETS})"
     VERBATIM)
   set_source_files_properties("${_rc}" PROPERTIES GENERATED TRUE)
