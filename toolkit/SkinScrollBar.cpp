@@ -229,7 +229,6 @@ void CSkinScrollBar::OnLButtonDown(UINT, CPoint point)
     // The capture makes sure the button-up arrives, so a held arrow never repeats forever.
     SetCapture();
     if (part == PartThumb) {
-        m_ptLast = point;
         m_nGrabOffset = point.y - m_rcThumb.top;
         m_nTrackPos = m_nPos;
     } else {
@@ -283,7 +282,6 @@ void CSkinScrollBar::OnMouseMove(UINT, CPoint point)
     if (m_nPressedPart == PartThumb && GetCapture() == this) {
         const int travelTop = (int)m_rcChannel.top, travelBottom = (int)m_rcChannel.bottom - m_rcThumb.Height();
         const int top = std::max(travelTop, std::min((int)point.y - m_nGrabOffset, travelBottom));
-        m_ptLast = point;
         if (top == m_rcThumb.top) return;
         m_rcThumb.OffsetRect(0, top - m_rcThumb.top);
         m_nTrackPos = PositionFromThumbTop(top);

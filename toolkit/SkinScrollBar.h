@@ -62,7 +62,6 @@ protected:
     int m_nHotPart = PartNone;
     int m_nPressedPart = PartNone;
     UINT_PTR m_nRepeatTimer = 0;
-    CPoint m_ptLast;
     int m_nGrabOffset = 0;   // where the thumb was taken, from its top
 
     BOOL IsScrollable() const;
