@@ -248,6 +248,35 @@ TEST(RecentMenuList, EntriesReplaceThePlaceholderAndTheUpdateMovesPastThem)
     EXPECT_EQ(-1, list.UpdateMenu(&noMenu));
 }
 
+TEST(RecentMenuList, AskedThroughAPopupItemTheListFillsThatPopupFromItsTop)
+{
+    CRecentMenuList list(L"", L"%02d", 4);
+    list.Add(L"C:\\one.mp4");
+    list.Add(L"C:\\two.mp4");
+    CMenu outer, popup;
+    outer.CreatePopupMenu();
+    popup.CreatePopupMenu();
+    popup.AppendMenu(MF_STRING, kFirst, L"(none)");
+    outer.AppendMenu(MF_STRING, 100, L"&Open");
+    outer.AppendMenu(MF_STRING, 101, L"&Save");
+    outer.AppendMenu(MF_POPUP, (UINT_PTR)popup.Detach(), L"Recent &Files");
+    CCmdUI state;
+    state.m_pMenu = &outer;
+    state.m_pSubMenu = outer.GetSubMenu(2);
+    state.m_nIndex = 2;
+    state.m_nID = kFirst;
+    state.m_nIndexMax = 3;
+    EXPECT_EQ(2, list.UpdateMenu(&state));
+    auto items = Items(*outer.GetSubMenu(2));
+    ASSERT_EQ(2u, items.size());
+    EXPECT_EQ(std::make_pair(kFirst, CString(L"C:\\two.mp4")), items[0]);
+    EXPECT_EQ(std::make_pair(kFirst + 1, CString(L"C:\\one.mp4")), items[1]);
+    // The outer menu's update goes on as it was.
+    EXPECT_EQ(2u, state.m_nIndex);
+    EXPECT_EQ(3u, state.m_nIndexMax);
+    EXPECT_EQ(3u, outer.GetMenuItemCount());
+}
+
 namespace {
 
 // A frame whose File menu holds a recent list: the framework's own popup update runs the list's

@@ -47,10 +47,12 @@ struct ShellCall {
 };
 std::vector<ShellCall> g_shellCalls;
 
+HINSTANCE g_shellResult = (HINSTANCE)42;
+
 HINSTANCE WINAPI RecordShellExecute(HWND, LPCWSTR, LPCWSTR file, LPCWSTR params, LPCWSTR, INT show)
 {
     g_shellCalls.push_back({file ? file : L"", params ? params : L"", show});
-    return (HINSTANCE)42;
+    return g_shellResult;
 }
 
 } // namespace
@@ -164,6 +166,10 @@ TEST_F(ShellSwitchTest, AMissingDllReturnsMinusOneAndStartsNothing)
         EXPECT_EQ(L"regsvr32.exe", g_shellCalls[0].file);
         EXPECT_EQ(L"/s /c \"" + dll + L"\"", g_shellCalls[0].parameters);
         EXPECT_EQ(SW_HIDE, g_shellCalls[0].show);
+        // A regsvr32 that could not be started is a failure, not a switched-on extension.
+        g_shellResult = (HINSTANCE)SE_ERR_FNF;
+        EXPECT_EQ(-1, m_player.RegisterContextMenu());
+        g_shellResult = (HINSTANCE)42;
         FwSetShellExecuteFunction(previous);
     }
     CRegKey::DeleteTree(HKEY_CURRENT_USER, L"Software\\" + maker);
