@@ -198,3 +198,114 @@ TEST(LoadSave, ResourceOfTheTestProgram)
     CRasterImage none;
     EXPECT_FALSE(none.LoadResource(nullptr, ImageTypePNG, self));
 }
+
+namespace
+{
+std::vector<BYTE> EncodeBytes(CRasterImage& image, int type)
+{
+    BYTE* buffer = nullptr;
+    long size = 0;
+    if (!image.EncodeToMemory(buffer, size, type))
+        return {};
+    std::vector<BYTE> out(buffer, buffer + size);
+    free(buffer);
+    return out;
+}
+
+bool DecodeBytes(CRasterImage& image, const std::vector<BYTE>& data, int type)
+{
+    return !data.empty() && image.DecodeFromMemory(data.data(), (DWORD)data.size(), type);
+}
+
+// A 300-dpi PNG with a transparent colour and a four-entry palette counted as important.
+std::vector<BYTE> DescribedPalettePng()
+{
+    imagetest::PngSpec spec;
+    spec.colorType = 3;
+    spec.palette = {10, 20, 30, 200, 0, 0, 0, 200, 0, 0, 0, 200};
+    spec.transAlpha = {0};
+    spec.phys = true;
+    spec.physX = spec.physY = 11811;
+    spec.physUnit = 1;
+    for (int y = 0; y < spec.height; y++)
+        spec.rows.push_back({0, 1, 2, 3});
+    return imagetest::WritePngReference(spec);
+}
+}
+
+// A reused object must not carry what the previous picture said about itself into the next.
+TEST(Reuse, DecodeStartsFromTheFileAlone)
+{
+    CRasterImage image;
+    ASSERT_TRUE(DecodeBytes(image, DescribedPalettePng(), ImageTypePNG)) << image.GetLastError();
+    ASSERT_EQ(300, image.GetXDPI());
+    ASSERT_EQ(4u, image.GetClrImportant());
+    ASSERT_TRUE(image.IsTransparent());
+
+    // A GIF says nothing about its resolution; a JFIF with only an aspect ratio neither.
+    CRasterImage gifSource(5, 4, 8);
+    gifSource.SetGrayPalette();
+    std::vector<BYTE> gif = EncodeBytes(gifSource, ImageTypeGIF);
+    ASSERT_TRUE(DecodeBytes(image, gif, ImageTypeGIF)) << image.GetLastError();
+    EXPECT_EQ(96, image.GetXDPI());
+    EXPECT_EQ(96, image.GetYDPI());
+    EXPECT_FALSE(image.IsTransparent());
+    EXPECT_EQ(0u, image.GetClrImportant());
+
+    ASSERT_TRUE(DecodeBytes(image, DescribedPalettePng(), ImageTypePNG));
+    imagetest::JpegSpec spec;
+    spec.densityUnit = 0;
+    spec.xDensity = spec.yDensity = 1;
+    for (int y = 0; y < spec.height; y++)
+        spec.rows.push_back(std::vector<BYTE>(spec.width * 3, 90));
+    ASSERT_TRUE(DecodeBytes(image, imagetest::WriteJpegReference(spec), 0)) << image.GetLastError();
+    EXPECT_EQ(ImageTypeJPG, image.GetType());
+    EXPECT_EQ(96, image.GetXDPI());
+    EXPECT_EQ(96, image.GetYDPI());
+    EXPECT_FALSE(image.IsTransparent());
+    EXPECT_FALSE(image.HasPaletteAlpha());
+
+    // The caller's options still reach the codec.
+    CRasterImage big(32, 16, 24);
+    imagetest::FillGradient(big);
+    std::vector<BYTE> jpeg = EncodeBytes(big, ImageTypeJPG);
+    image.SetJpegScale(2);
+    ASSERT_TRUE(DecodeBytes(image, jpeg, ImageTypeJPG));
+    EXPECT_EQ(16, image.GetWidth());
+    EXPECT_EQ(2, image.GetJpegScale());
+}
+
+TEST(Reuse, CreateAfterAPictureOrDestroyStartsFresh)
+{
+    for (bool destroyFirst : {false, true})
+    {
+        SCOPED_TRACE(destroyFirst ? "after Destroy" : "over the old picture");
+        CRasterImage image;
+        ASSERT_TRUE(DecodeBytes(image, DescribedPalettePng(), ImageTypePNG));
+        if (destroyFirst)
+        {
+            ASSERT_TRUE(image.Destroy());
+            EXPECT_EQ(0, image.GetWidth());
+        }
+        ASSERT_NE(nullptr, image.Create(16, 4, 8, ImageTypePNG));
+        EXPECT_FALSE(image.IsTransparent());
+        EXPECT_EQ(96, image.GetXDPI());
+        EXPECT_EQ(0u, image.GetClrImportant());
+        // A colour palette of 256 entries, all of them used: it must survive a PNG round trip.
+        for (int i = 0; i < 256; i++)
+            image.SetPaletteColor(i, (BYTE)i, (BYTE)(255 - i), (BYTE)(i * 3));
+        for (int y = 0; y < 4; y++)
+            for (int x = 0; x < 16; x++)
+                image.SetPixelIndex(x, y, (BYTE)(y * 64 + x * 4));
+        std::vector<BYTE> png = EncodeBytes(image, ImageTypePNG);
+        CRasterImage back;
+        ASSERT_TRUE(DecodeBytes(back, png, ImageTypePNG)) << back.GetLastError();
+        EXPECT_EQ(0, imagetest::MaxChannelDifference(image, back));
+        EXPECT_FALSE(back.IsTransparent());
+    }
+    // What is prepared on an empty object is kept for the picture made on it.
+    CRasterImage prepared;
+    prepared.SetXDPI(200);
+    ASSERT_NE(nullptr, prepared.Create(2, 2, 24));
+    EXPECT_EQ(200, prepared.GetXDPI());
+}
