@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
+#include <memory>
+#include <new>
+#include <utility>
 
 namespace
 {
@@ -30,9 +32,18 @@ struct CAreaSplit
     int share;
 };
 
-std::vector<CAreaSplit> SplitAxis(int sourceSize, int destSize, float scale)
+// Scratch buffers come from the non-throwing allocator: a refusal is a false return.
+template <class T>
+std::unique_ptr<T[]> TryAllocate(size_t count)
 {
-    std::vector<CAreaSplit> splits(sourceSize);
+    return std::unique_ptr<T[]>(new (std::nothrow) T[count]());
+}
+
+std::unique_ptr<CAreaSplit[]> SplitAxis(int sourceSize, int destSize, float scale)
+{
+    std::unique_ptr<CAreaSplit[]> splits = TryAllocate<CAreaSplit>((size_t)sourceSize);
+    if (!splits)
+        return splits;
     for (int s = 0; s < sourceSize; s++)
     {
         int cell = (int)((float)s / scale);
@@ -127,9 +138,18 @@ bool CRasterImage::Resample(int newWidth, int newHeight, int mode, CRasterImage*
     {
         // Area averaging in fixed point; 64-bit sums, since a wide source area multiplies
         // 255 * 1000 * 1000 by many pixels.
-        std::vector<CAreaSplit> columns = SplitAxis(w, newWidth, xScale);
-        std::vector<CAreaSplit> rows = SplitAxis(h, newHeight, yScale);
-        std::vector<uint64_t> current((newWidth + 1) * 3, 0), next((newWidth + 1) * 3, 0);
+        std::unique_ptr<CAreaSplit[]> columns = SplitAxis(w, newWidth, xScale);
+        std::unique_ptr<CAreaSplit[]> rows = SplitAxis(h, newHeight, yScale);
+        size_t sums = ((size_t)newWidth + 1) * 3;
+        std::unique_ptr<uint64_t[]> currentSums = TryAllocate<uint64_t>(sums);
+        std::unique_ptr<uint64_t[]> nextSums = TryAllocate<uint64_t>(sums);
+        if (!columns || !rows || !currentSums || !nextSums)
+        {
+            SetLastError("can't allocate memory");
+            return false;
+        }
+        uint64_t* current = currentSums.get();
+        uint64_t* next = nextSums.get();
         uint64_t divisor = (uint64_t)(1000.0f * xScale * yScale) * 1000;
         if (divisor == 0)
             divisor = 1;
@@ -149,8 +169,8 @@ bool CRasterImage::Resample(int newWidth, int newHeight, int mode, CRasterImage*
             while (rows[sy].cell > row)
             {
                 flush(row);
-                current.swap(next);
-                std::fill(next.begin(), next.end(), 0);
+                std::swap(current, next);
+                memset(next, 0, sums * sizeof(uint64_t));
                 row++;
                 info.progress = (int)((int64_t)row * 100 / newHeight);
             }
@@ -174,7 +194,7 @@ bool CRasterImage::Resample(int newWidth, int newHeight, int mode, CRasterImage*
         if (!info.escape)
         {
             flush(row);
-            current.swap(next);
+            std::swap(current, next);
             flush(row + 1);
         }
     }
@@ -215,25 +235,38 @@ bool CRasterImage::Resample(int newWidth, int newHeight, int mode, CRasterImage*
         }
     }
 
+    // A picture that loses its alpha on the way is a failed resample, not a quiet change.
     if (alphaMask)
     {
         if (mode == 1)
         {
-            if (image.CreateAlpha())
+            if (!image.CreateAlpha())
             {
-                for (int y = 0; y < newHeight; y++)
-                {
-                    int sy = ClampIndex((int)(y * yScale), h);
-                    for (int x = 0; x < newWidth; x++)
-                        image.AlphaSet(x, y, AlphaGetUnchecked(ClampIndex((int)(x * xScale), w), sy));
-                }
+                SetLastError("can't allocate memory");
+                return false;
+            }
+            for (int y = 0; y < newHeight; y++)
+            {
+                int sy = ClampIndex((int)(y * yScale), h);
+                for (int x = 0; x < newWidth; x++)
+                    image.AlphaSet(x, y, AlphaGetUnchecked(ClampIndex((int)(x * xScale), w), sy));
             }
         }
         else
         {
             CRasterImage alpha;
-            if (AlphaToImage(&alpha) && alpha.Resample(newWidth, newHeight, mode, nullptr))
-                image.AlphaFromImage(alpha);
+            if (!AlphaToImage(&alpha))
+                return false;
+            if (!alpha.Resample(newWidth, newHeight, mode, nullptr))
+            {
+                CopyLastErrorFrom(alpha);
+                return false;
+            }
+            if (!image.AlphaFromImage(alpha))
+            {
+                SetLastError("can't allocate memory");
+                return false;
+            }
         }
     }
     CRasterImage* target = destination ? destination : this;
@@ -354,6 +387,11 @@ bool CRasterImage::MakeThumbnail(int width, int height, RGBQUAD canvas, CRasterI
         CopyLastErrorFrom(copy);
         return false;
     }
+    if ((alphaMask && !copy.alphaMask) || (selectionMask && !copy.selectionMask))
+    {
+        SetLastError("can't allocate memory");
+        return false;
+    }
     int w = header.biWidth;
     int h = header.biHeight;
     if (width < w || height < h)
@@ -373,7 +411,13 @@ bool CRasterImage::MakeThumbnail(int width, int height, RGBQUAD canvas, CRasterI
             return false;
         }
     }
-    copy.ExpandCentered(width, height, canvas, nullptr);
+    // Only a copy still larger than the box is left unexpanded on purpose.
+    if (!copy.ExpandCentered(width, height, canvas, nullptr) && copy.GetWidth() <= width &&
+        copy.GetHeight() <= height)
+    {
+        CopyLastErrorFrom(copy);
+        return false;
+    }
     CRasterImage* target = destination ? destination : this;
     return target->TakeOver(copy, true);
 }

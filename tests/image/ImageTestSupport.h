@@ -60,6 +60,17 @@ struct JpegSpec
 };
 std::vector<BYTE> WriteJpegReference(const JpegSpec& layout);
 
+// While one of these lives, every operator new of the test program fails as an exhausted heap
+// would (the C heap is untouched), so the library's paths for refused allocations can be run.
+class CRefusedAllocations
+{
+public:
+    CRefusedAllocations();
+    ~CRefusedAllocations();
+    CRefusedAllocations(const CRefusedAllocations&) = delete;
+    CRefusedAllocations& operator=(const CRefusedAllocations&) = delete;
+};
+
 // Top-down RGB rows of a JPEG decoded with libjpeg directly.
 bool ReadJpegReference(const std::vector<BYTE>& data, int& width, int& height, int& components,
                        std::vector<BYTE>& samples);

@@ -66,6 +66,45 @@ TEST(Thumbnail, WideTallAndSmallPictures)
     EXPECT_FALSE(small.MakeThumbnail(0, 10, canvas));
 }
 
+TEST(Resample, RefusedAllocationsGiveFalseAndKeepThePicture)
+{
+    RGBQUAD canvas = {0, 0, 0, 0};
+    for (int mode : {0, 1, 2})
+    {
+        SCOPED_TRACE(mode);
+        CRasterImage image(64, 48, 24);
+        imagetest::FillPattern(image);
+        image.CreateAlpha();
+        CRasterImage original(image);
+        bool threw = false, resampled = true, fitted = true;
+        {
+            imagetest::CRefusedAllocations refused;
+            try
+            {
+                resampled = image.Resample(16, 12, mode);
+                if (mode == 0)
+                    fitted = image.MakeThumbnail(16, 16, canvas);
+            }
+            catch (...)
+            {
+                threw = true;
+            }
+        }
+        ASSERT_FALSE(threw);
+        // Where a scratch buffer is needed its refusal is a plain failure with a text.
+        if (!resampled)
+        {
+            EXPECT_STREQ("can't allocate memory", image.GetLastError());
+        }
+        if (!resampled || !fitted)
+        {
+            EXPECT_EQ(64, image.GetWidth());
+            EXPECT_EQ(0, imagetest::MaxChannelDifference(original, image));
+        }
+        EXPECT_FALSE(mode == 0 && (resampled || fitted));
+    }
+}
+
 TEST(Resample, AreaAveragingIsExactOnBlocks)
 {
     // 2x2 blocks averaged into one pixel each.
