@@ -255,8 +255,10 @@ bool CRasterImageJPG::RunDecode(DecodeState& state)
     if (quantized)
     {
         // The palette keeps its 256 entries; only the colours found are considered important.
-        SetPalette(cinfo.actual_number_of_colors, cinfo.colormap[0], cinfo.colormap[1],
-                   cinfo.colormap[2]);
+        // A grey colour map has a single row, which then serves all three channels.
+        bool colourMap = cinfo.out_color_components >= 3;
+        SetPalette(cinfo.actual_number_of_colors, cinfo.colormap[0],
+                   colourMap ? cinfo.colormap[1] : nullptr, colourMap ? cinfo.colormap[2] : nullptr);
         SetClrImportant(cinfo.actual_number_of_colors);
     }
     else if (components == 1)

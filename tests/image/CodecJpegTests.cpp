@@ -184,6 +184,49 @@ TEST(JpegCodec, GreyImagesStayGrey)
     EXPECT_FALSE(colours.EncodeToMemory(buffer, size, ImageTypeJPG));
 }
 
+TEST(JpegCodec, QuantisedGreyOutputHasAGreyPalette)
+{
+    // A colour file asked for grey output, and a grey file: both quantised to 16 levels.
+    struct Case
+    {
+        int components;
+        int options;
+    };
+    for (Case c : {Case{3, 0x80 | 0x100}, Case{1, 0x100}, Case{1, 0x100 | 0x400}})
+    {
+        SCOPED_TRACE(testing::Message() << c.components << " components, options " << c.options);
+        std::vector<BYTE> data = imagetest::WriteJpegReference(GradientSpec(64, 16, c.components));
+        CRasterImage plain;
+        plain.SetCodecOption(0x80, ImageTypeJPG);
+        ASSERT_TRUE(plain.DecodeFromMemory(data.data(), (DWORD)data.size(), ImageTypeJPG));
+        CRasterImage image;
+        image.SetCodecOption(c.options, ImageTypeJPG);
+        image.SetJpegQuality(16);
+        ASSERT_TRUE(image.DecodeFromMemory(data.data(), (DWORD)data.size(), ImageTypeJPG))
+            << image.GetLastError();
+        ASSERT_EQ(8, image.GetBpp());
+        int used = (int)image.GetClrImportant();
+        ASSERT_GE(used, 2);
+        ASSERT_LE(used, 16);
+        for (int i = 0; i < used; i++)
+        {
+            RGBQUAD entry = image.GetPaletteColor(i);
+            EXPECT_EQ((int)entry.rgbRed, (int)entry.rgbGreen) << "entry " << i;
+            EXPECT_EQ((int)entry.rgbRed, (int)entry.rgbBlue) << "entry " << i;
+        }
+        // Dithered, the levels still follow the unquantised grey on average.
+        long error = 0;
+        for (int y = 0; y < 16; y++)
+            for (int x = 0; x < 64; x++)
+            {
+                int index = image.GetPixelIndex(x, y);
+                ASSERT_LT(index, used);
+                error += abs(image.GetPaletteColor(index).rgbRed - plain.GetPixelIndex(x, y));
+            }
+        EXPECT_LT(error / (64 * 16), 12);
+    }
+}
+
 TEST(JpegCodec, ScaleAndHeaderOnly)
 {
     std::vector<BYTE> data = imagetest::WriteJpegReference(GradientSpec(33, 17, 3));
