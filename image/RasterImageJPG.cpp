@@ -225,6 +225,16 @@ bool CRasterImageJPG::RunDecode(DecodeState& state)
         return true;
     }
 
+#ifdef JCS_EXTENSIONS
+    // libjpeg-turbo writes colour straight in the DIB's blue-green-red order: the same samples
+    // as its red-green-blue output, without a second pass over every pixel.
+    bool bgrOutput = cinfo.out_color_space == JCS_RGB && !cinfo.quantize_colors;
+    if (bgrOutput)
+        cinfo.out_color_space = JCS_EXT_BGR;
+#else
+    const bool bgrOutput = false;
+#endif
+
     jpeg_start_decompress(&cinfo);
     int components = cinfo.output_components;
     if (components != 1 && components != 3 && components != 4)
@@ -266,37 +276,43 @@ bool CRasterImageJPG::RunDecode(DecodeState& state)
         SetGrayPalette();
     }
 
-    size_t rowBytes = (size_t)cinfo.output_width * components;
-    JSAMPARRAY buffer = (*cinfo.mem->alloc_sarray)((j_common_ptr)&cinfo, JPOOL_IMAGE,
-                                                   (JDIMENSION)rowBytes, 1);
-    int width = header.biWidth;
-    size_t copyBytes = rowBytes < (size_t)info.rowStride ? rowBytes : (size_t)info.rowStride;
-    int row = header.biHeight - 1;
+    // CMYK is blended into the DIB through one row buffer; every other output already has the
+    // DIB's byte order and goes straight into the image's rows, the top one first.
+    bool cmyk = components == 4 && !quantized;
+    bool swap = components == 3 && !quantized && !bgrOutput;
+    JSAMPARRAY buffer = nullptr;
+    if (cmyk)
+        buffer = (*cinfo.mem->alloc_sarray)((j_common_ptr)&cinfo, JPOOL_IMAGE,
+                                            cinfo.output_width * 4, 1);
+    const int width = header.biWidth;
+    const int height = header.biHeight;
+    const int kBatch = 16;
+    JSAMPROW rows[kBatch];
     while (cinfo.output_scanline < cinfo.output_height)
     {
         if (info.escape)
             return false;
-        jpeg_read_scanlines(&cinfo, buffer, 1);
-        if (row < 0)
-            continue;
-        BYTE* dst = GetBits(row);
-        const JSAMPLE* s = buffer[0];
-        if (components == 4 && !quantized)
+        int first = (int)cinfo.output_scanline;
+        if (cmyk)
         {
+            jpeg_read_scanlines(&cinfo, buffer, 1);
+            const JSAMPLE* s = buffer[0];
+            BYTE* dst = GetBits(height - 1 - first);
             for (int x = 0; x < width; x++, s += 4, dst += 3)
             {
                 dst[0] = (BYTE)(s[2] * s[3] / 255);
                 dst[1] = (BYTE)(s[1] * s[3] / 255);
                 dst[2] = (BYTE)(s[0] * s[3] / 255);
             }
+            continue;
         }
-        else
-        {
-            memcpy(dst, s, copyBytes);
-            if (components == 3 && !quantized)
-                SwapRedBlue(dst, width * 3);
-        }
-        row--;
+        int wanted = height - first < kBatch ? height - first : kBatch;
+        for (int i = 0; i < wanted; i++)
+            rows[i] = info.pixels + (size_t)(height - 1 - first - i) * info.rowStride;
+        int read = (int)jpeg_read_scanlines(&cinfo, rows, (JDIMENSION)wanted);
+        if (swap)
+            for (int i = 0; i < read; i++)
+                SwapRedBlue(rows[i], width * 3);
     }
     jpeg_finish_decompress(&cinfo);
     return true;

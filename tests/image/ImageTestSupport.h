@@ -55,10 +55,24 @@ struct JpegSpec
     int xDensity = 96;
     int yDensity = 96;
     int quality = 95;
-    // Samples, top row first (RGB or grey), width * components bytes each.
+    // Sampling of the first component (the others are 1 x 1); 2 x 2 is libjpeg's default.
+    int lumaH = 2;
+    int lumaV = 2;
+    // Four components are CMYK samples, stored as YCCK when asked.
+    bool ycck = false;
+    // Samples, top row first (RGB, grey or CMYK), width * components bytes each.
     std::vector<std::vector<BYTE>> rows;
 };
 std::vector<BYTE> WriteJpegReference(const JpegSpec& layout);
+
+// How the reference decoder is set up: libjpeg's own output colour space, as the codec's options
+// ask for it.
+struct JpegReadSettings
+{
+    int scaleDenom = 1;
+    bool fancyUpsampling = true;
+    bool greyOutput = false;
+};
 
 // While one of these lives, every operator new of the test program fails as an exhausted heap
 // would (the C heap is untouched), so the library's paths for refused allocations can be run.
@@ -73,5 +87,6 @@ public:
 
 // Top-down RGB rows of a JPEG decoded with libjpeg directly.
 bool ReadJpegReference(const std::vector<BYTE>& data, int& width, int& height, int& components,
-                       std::vector<BYTE>& samples);
+                       std::vector<BYTE>& samples,
+                       const JpegReadSettings& settings = JpegReadSettings());
 }
