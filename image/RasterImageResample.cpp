@@ -63,6 +63,85 @@ std::unique_ptr<CAreaSplit[]> SplitAxis(int sourceSize, int destSize, float scal
     }
     return splits;
 }
+
+// How one source row of 24-bit pixels is gathered into destination columns, in thousandths of
+// a value: runs of pixels lying wholly in one column are added plainly and weighted once; a
+// pixel that straddles two columns is split by its share.
+class CColumnPlan
+{
+public:
+    bool Build(const CAreaSplit* columns, int width)
+    {
+        m_runs = TryAllocate<Run>((size_t)width);
+        m_splits = TryAllocate<CAreaSplit>((size_t)width);
+        m_splitAt = TryAllocate<int>((size_t)width);
+        if (!m_runs || !m_splits || !m_splitAt)
+            return false;
+        for (int sx = 0; sx < width; sx++)
+        {
+            const CAreaSplit& c = columns[sx];
+            if (c.share != 1000)
+            {
+                m_splits[m_splitCount] = c;
+                m_splitAt[m_splitCount++] = sx;
+                continue;
+            }
+            Run* last = m_runCount ? &m_runs[m_runCount - 1] : nullptr;
+            // A run's plain 32-bit sums must not overflow: 255 * kMaxRun < 2^32.
+            if (last && last->cell == c.cell && last->end == sx && sx - last->start < kMaxRun)
+                last->end = sx + 1;
+            else
+                m_runs[m_runCount++] = {c.cell, sx, sx + 1};
+        }
+        return true;
+    }
+
+    void Gather(const BYTE* row, uint64_t* sums, size_t count) const
+    {
+        memset(sums, 0, count * sizeof(uint64_t));
+        for (int r = 0; r < m_runCount; r++)
+        {
+            const Run& run = m_runs[r];
+            uint32_t b = 0, g = 0, red = 0;
+            const BYTE* p = row + (size_t)run.start * 3;
+            for (int n = run.end - run.start; n > 0; n--, p += 3)
+            {
+                b += p[0];
+                g += p[1];
+                red += p[2];
+            }
+            uint64_t* cell = sums + (size_t)run.cell * 3;
+            cell[0] += (uint64_t)b * 1000;
+            cell[1] += (uint64_t)g * 1000;
+            cell[2] += (uint64_t)red * 1000;
+        }
+        for (int i = 0; i < m_splitCount; i++)
+        {
+            const BYTE* p = row + (size_t)m_splitAt[i] * 3;
+            uint32_t share = (uint32_t)m_splits[i].share, rest = 1000 - share;
+            uint64_t* cell = sums + (size_t)m_splits[i].cell * 3;
+            for (int ch = 0; ch < 3; ch++)
+            {
+                cell[ch] += p[ch] * share;
+                cell[3 + ch] += p[ch] * rest;
+            }
+        }
+    }
+
+private:
+    struct Run
+    {
+        int cell;
+        int start;
+        int end;
+    };
+    static const int kMaxRun = 1 << 24;
+    std::unique_ptr<Run[]> m_runs;
+    std::unique_ptr<CAreaSplit[]> m_splits;
+    std::unique_ptr<int[]> m_splitAt;
+    int m_runCount = 0;
+    int m_splitCount = 0;
+};
 }
 
 bool CRasterImage::Resample(int newWidth, int newHeight, int mode, CRasterImage* destination)
@@ -136,18 +215,24 @@ bool CRasterImage::Resample(int newWidth, int newHeight, int mode, CRasterImage*
     }
     else if (newWidth < w && newHeight < h && header.biBitCount == 24)
     {
-        // Area averaging in fixed point; 64-bit sums, since a wide source area multiplies
-        // 255 * 1000 * 1000 by many pixels.
+        // Area averaging in fixed point. Every source pixel adds its value times its share of
+        // each destination pixel (thousandths across times thousandths down); the sums are
+        // separable, so each source row is first gathered into its destination columns and
+        // then weighted into the destination rows, with the same integer sums throughout.
         std::unique_ptr<CAreaSplit[]> columns = SplitAxis(w, newWidth, xScale);
         std::unique_ptr<CAreaSplit[]> rows = SplitAxis(h, newHeight, yScale);
+        CColumnPlan plan;
         size_t sums = ((size_t)newWidth + 1) * 3;
+        std::unique_ptr<uint64_t[]> rowSums = TryAllocate<uint64_t>(sums);
         std::unique_ptr<uint64_t[]> currentSums = TryAllocate<uint64_t>(sums);
         std::unique_ptr<uint64_t[]> nextSums = TryAllocate<uint64_t>(sums);
-        if (!columns || !rows || !currentSums || !nextSums)
+        if (!columns || !rows || !rowSums || !currentSums || !nextSums ||
+            !plan.Build(columns.get(), w))
         {
             SetLastError("can't allocate memory");
             return false;
         }
+        uint64_t* gathered = rowSums.get();
         uint64_t* current = currentSums.get();
         uint64_t* next = nextSums.get();
         uint64_t divisor = (uint64_t)(1000.0f * xScale * yScale) * 1000;
@@ -174,20 +259,21 @@ bool CRasterImage::Resample(int newWidth, int newHeight, int mode, CRasterImage*
                 row++;
                 info.progress = (int)((int64_t)row * 100 / newHeight);
             }
-            const BYTE* src = GetBits(sy);
-            uint64_t shareY = rows[sy].share, restY = 1000 - shareY;
-            for (int sx = 0; sx < w; sx++)
+            plan.Gather(GetBits(sy), gathered, sums);
+            uint32_t shareY = (uint32_t)rows[sy].share;
+            if (shareY == 1000)
             {
-                const BYTE* p = src + sx * 3;
-                int cell = columns[sx].cell * 3;
-                uint64_t shareX = columns[sx].share, restX = 1000 - shareX;
-                for (int ch = 0; ch < 3; ch++)
+                // A source row wholly inside one destination row counts with its full weight.
+                for (size_t i = 0; i < sums; i++)
+                    current[i] += gathered[i] * 1000;
+            }
+            else
+            {
+                uint32_t restY = 1000 - shareY;
+                for (size_t i = 0; i < sums; i++)
                 {
-                    uint64_t v = p[ch];
-                    current[cell + ch] += v * shareX * shareY;
-                    current[cell + 3 + ch] += v * restX * shareY;
-                    next[cell + ch] += v * shareX * restY;
-                    next[cell + 3 + ch] += v * restX * restY;
+                    current[i] += gathered[i] * shareY;
+                    next[i] += gathered[i] * restY;
                 }
             }
         }
@@ -381,17 +467,9 @@ bool CRasterImage::MakeThumbnail(int width, int height, RGBQUAD canvas, CRasterI
 {
     if (!dib || width <= 0 || height <= 0)
         return false;
-    CRasterImage copy(*this, true, true, true);
-    if (!copy.IsValid())
-    {
-        CopyLastErrorFrom(copy);
-        return false;
-    }
-    if ((alphaMask && !copy.alphaMask) || (selectionMask && !copy.selectionMask))
-    {
-        SetLastError("can't allocate memory");
-        return false;
-    }
+    // The fitted picture is built beside this one, which stays untouched until the end; the
+    // source is read in place rather than copied first.
+    CRasterImage fitted;
     int w = header.biWidth;
     int h = header.biHeight;
     if (width < w || height < h)
@@ -405,19 +483,20 @@ bool CRasterImage::MakeThumbnail(int width, int height, RGBQUAD canvas, CRasterI
             newWidth = 1;
         if (newHeight < 1)
             newHeight = 1;
-        if (!copy.Resample(newWidth, newHeight, 0, nullptr))
+        if (!Resample(newWidth, newHeight, 0, &fitted))
+            return false;
+        // Only a result still larger than the box is left unexpanded on purpose.
+        if (!fitted.ExpandCentered(width, height, canvas, nullptr) &&
+            fitted.GetWidth() <= width && fitted.GetHeight() <= height)
         {
-            CopyLastErrorFrom(copy);
+            CopyLastErrorFrom(fitted);
             return false;
         }
     }
-    // Only a copy still larger than the box is left unexpanded on purpose.
-    if (!copy.ExpandCentered(width, height, canvas, nullptr) && copy.GetWidth() <= width &&
-        copy.GetHeight() <= height)
+    else if (!ExpandCentered(width, height, canvas, &fitted))
     {
-        CopyLastErrorFrom(copy);
         return false;
     }
     CRasterImage* target = destination ? destination : this;
-    return target->TakeOver(copy, true);
+    return target->TakeOver(fitted, true);
 }
