@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "image/PixelBlocks.h"
+
 namespace
 {
 const double kMaxImageBytes = 268435456.0;
@@ -125,7 +127,7 @@ BYTE* CRasterImage::Create(int width, int height, DWORD bpp, int type)
         return nullptr;
     }
     // New pixels start black (index 0) rather than with whatever the heap held.
-    void* block = calloc(1, (size_t)total);
+    void* block = detail::AllocatePixelBlock((size_t)total);
     if (!block)
     {
         SetLastError("CRasterImage::Create can't allocate memory");
@@ -176,7 +178,7 @@ void CRasterImage::ReleaseBuffers()
     selectionMask = nullptr;
     free(alphaMask);
     alphaMask = nullptr;
-    free(dib);
+    detail::ReleasePixelBlock(dib);
     dib = nullptr;
     info.pixels = nullptr;
 }
