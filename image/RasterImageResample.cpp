@@ -8,6 +8,10 @@
 #include <new>
 #include <utility>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace
 {
 int ClampIndex(int v, int size)
@@ -64,9 +68,47 @@ std::unique_ptr<CAreaSplit[]> SplitAxis(int sourceSize, int destSize, float scal
     return splits;
 }
 
-// How one source row of 24-bit pixels is gathered into destination columns, in thousandths of
-// a value: runs of pixels lying wholly in one column are added plainly and weighted once; a
-// pixel that straddles two columns is split by its share.
+// Adds a row of bytes to 16-bit sums; 257 rows of 255 still fit.
+void AddBytes(uint16_t* sums, const BYTE* bytes, size_t count)
+{
+    size_t i = 0;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= count; i += 16)
+    {
+        __m128i b = _mm_loadu_si128((const __m128i*)(bytes + i));
+        __m128i lo = _mm_loadu_si128((const __m128i*)(sums + i));
+        __m128i hi = _mm_loadu_si128((const __m128i*)(sums + i + 8));
+        _mm_storeu_si128((__m128i*)(sums + i), _mm_add_epi16(lo, _mm_unpacklo_epi8(b, zero)));
+        _mm_storeu_si128((__m128i*)(sums + i + 8), _mm_add_epi16(hi, _mm_unpackhi_epi8(b, zero)));
+    }
+#endif
+    for (; i < count; i++)
+        sums[i] = (uint16_t)(sums[i] + bytes[i]);
+}
+
+const int kPlainRowsMax = 257;
+
+// The sums of one destination row, per source sample (blue, green, red of each source column):
+// the plain sums of the source rows lying wholly inside it (16 bits, then spilled into 64 bits
+// every 257 rows) and the weighted sums of the rows straddling into it. A sample's total in
+// thousandths is 1000 * (plain + spilled) + weighted.
+struct CRowSums
+{
+    const uint16_t* plain;
+    const uint64_t* spilled;    // null while nothing was spilled
+    const uint32_t* weighted;
+
+    uint64_t Total(size_t i) const
+    {
+        uint64_t plainSum = plain[i] + (spilled ? spilled[i] : 0);
+        return plainSum * 1000 + weighted[i];
+    }
+};
+
+// How the sums of a destination row are gathered into the destination columns: runs of source
+// columns lying wholly in one destination column are added plainly and weighted once; a source
+// column that straddles two destination columns is split by its share.
 class CColumnPlan
 {
 public:
@@ -87,7 +129,6 @@ public:
                 continue;
             }
             Run* last = m_runCount ? &m_runs[m_runCount - 1] : nullptr;
-            // A run's plain 32-bit sums must not overflow: 255 * kMaxRun < 2^32.
             if (last && last->cell == c.cell && last->end == sx && sx - last->start < kMaxRun)
                 last->end = sx + 1;
             else
@@ -96,34 +137,41 @@ public:
         return true;
     }
 
-    void Gather(const BYTE* row, uint64_t* sums, size_t count) const
+    // cells: three sums (blue, green, red) per destination column, in millionths.
+    void Gather(const CRowSums& row, uint64_t* cells, size_t count) const
     {
-        memset(sums, 0, count * sizeof(uint64_t));
+        memset(cells, 0, count * sizeof(uint64_t));
         for (int r = 0; r < m_runCount; r++)
         {
             const Run& run = m_runs[r];
-            uint32_t b = 0, g = 0, red = 0;
-            const BYTE* p = row + (size_t)run.start * 3;
-            for (int n = run.end - run.start; n > 0; n--, p += 3)
-            {
-                b += p[0];
-                g += p[1];
-                red += p[2];
-            }
-            uint64_t* cell = sums + (size_t)run.cell * 3;
-            cell[0] += (uint64_t)b * 1000;
-            cell[1] += (uint64_t)g * 1000;
-            cell[2] += (uint64_t)red * 1000;
-        }
-        for (int i = 0; i < m_splitCount; i++)
-        {
-            const BYTE* p = row + (size_t)m_splitAt[i] * 3;
-            uint32_t share = (uint32_t)m_splits[i].share, rest = 1000 - share;
-            uint64_t* cell = sums + (size_t)m_splits[i].cell * 3;
+            size_t first = (size_t)run.start * 3, last = (size_t)run.end * 3;
+            uint32_t plain[3] = {0, 0, 0}, weighted[3] = {0, 0, 0};
+            for (size_t i = first; i < last; i += 3)
+                for (int ch = 0; ch < 3; ch++)
+                {
+                    plain[ch] += row.plain[i + ch];
+                    weighted[ch] += row.weighted[i + ch];
+                }
+            uint64_t* cell = cells + (size_t)run.cell * 3;
             for (int ch = 0; ch < 3; ch++)
             {
-                cell[ch] += p[ch] * share;
-                cell[3 + ch] += p[ch] * rest;
+                uint64_t total = (uint64_t)plain[ch] * 1000 + weighted[ch];
+                if (row.spilled)
+                    for (size_t i = first + ch; i < last; i += 3)
+                        total += row.spilled[i] * 1000;
+                cell[ch] += total * 1000;
+            }
+        }
+        for (int k = 0; k < m_splitCount; k++)
+        {
+            size_t i = (size_t)m_splitAt[k] * 3;
+            uint32_t share = (uint32_t)m_splits[k].share, rest = 1000 - share;
+            uint64_t* cell = cells + (size_t)m_splits[k].cell * 3;
+            for (int ch = 0; ch < 3; ch++)
+            {
+                uint64_t total = row.Total(i + ch);
+                cell[ch] += total * share;
+                cell[3 + ch] += total * rest;
             }
         }
     }
@@ -135,7 +183,9 @@ private:
         int start;
         int end;
     };
-    static const int kMaxRun = 1 << 24;
+    // Run sums stay below 2^32 in 32 bits: 4096 * 65535 plain, and 4096 * 4 * 255000 weighted
+    // (a destination row takes at most two straddling source rows; four leave a margin).
+    static const int kMaxRun = 4096;
     std::unique_ptr<Run[]> m_runs;
     std::unique_ptr<CAreaSplit[]> m_splits;
     std::unique_ptr<int[]> m_splitAt;
@@ -216,71 +266,89 @@ bool CRasterImage::Resample(int newWidth, int newHeight, int mode, CRasterImage*
     else if (newWidth < w && newHeight < h && header.biBitCount == 24)
     {
         // Area averaging in fixed point. Every source pixel adds its value times its share of
-        // each destination pixel (thousandths across times thousandths down); the sums are
-        // separable, so each source row is first gathered into its destination columns and
-        // then weighted into the destination rows, with the same integer sums throughout.
+        // each destination pixel (thousandths across times thousandths down). The sums are
+        // separable: the source rows of one destination row are first summed per sample (the
+        // rows lying wholly inside it plainly, the straddling ones by their shares), then that
+        // row is gathered into the destination columns; the integers are the same throughout.
         std::unique_ptr<CAreaSplit[]> columns = SplitAxis(w, newWidth, xScale);
         std::unique_ptr<CAreaSplit[]> rows = SplitAxis(h, newHeight, yScale);
         CColumnPlan plan;
+        size_t rowBytes = (size_t)w * 3;
         size_t sums = ((size_t)newWidth + 1) * 3;
-        std::unique_ptr<uint64_t[]> rowSums = TryAllocate<uint64_t>(sums);
-        std::unique_ptr<uint64_t[]> currentSums = TryAllocate<uint64_t>(sums);
-        std::unique_ptr<uint64_t[]> nextSums = TryAllocate<uint64_t>(sums);
-        if (!columns || !rows || !rowSums || !currentSums || !nextSums ||
-            !plan.Build(columns.get(), w))
+        std::unique_ptr<uint16_t[]> plainSums = TryAllocate<uint16_t>(rowBytes);
+        std::unique_ptr<uint64_t[]> spilledSums = TryAllocate<uint64_t>(rowBytes);
+        std::unique_ptr<uint32_t[]> weightedSums = TryAllocate<uint32_t>(rowBytes);
+        std::unique_ptr<uint32_t[]> nextWeightedSums = TryAllocate<uint32_t>(rowBytes);
+        std::unique_ptr<uint64_t[]> cells = TryAllocate<uint64_t>(sums);
+        if (!columns || !rows || !plainSums || !spilledSums || !weightedSums ||
+            !nextWeightedSums || !cells || !plan.Build(columns.get(), w))
         {
             SetLastError("can't allocate memory");
             return false;
         }
-        uint64_t* gathered = rowSums.get();
-        uint64_t* current = currentSums.get();
-        uint64_t* next = nextSums.get();
+        uint16_t* plain = plainSums.get();
+        uint32_t* weighted = weightedSums.get();
+        uint32_t* nextWeighted = nextWeightedSums.get();
+        int plainRows = 0;
+        bool spilled = false;
         uint64_t divisor = (uint64_t)(1000.0f * xScale * yScale) * 1000;
         if (divisor == 0)
             divisor = 1;
-        int row = 0;
+        // Writes destination row y and moves on to the next one.
         auto flush = [&](int y) {
-            if (y < 0 || y >= newHeight)
-                return;
-            BYTE* out = image.GetBits(y);
-            for (int x = 0; x < newWidth * 3; x++)
+            if (y >= 0 && y < newHeight)
             {
-                uint64_t v = current[x] / divisor;
-                out[x] = (BYTE)(v > 255 ? 255 : v);
+                CRowSums row = {plain, spilled ? spilledSums.get() : nullptr, weighted};
+                plan.Gather(row, cells.get(), sums);
+                BYTE* out = image.GetBits(y);
+                for (int x = 0; x < newWidth * 3; x++)
+                {
+                    uint64_t v = cells[x] / divisor;
+                    out[x] = (BYTE)(v > 255 ? 255 : v);
+                }
             }
+            memset(plain, 0, rowBytes * sizeof(uint16_t));
+            if (spilled)
+                memset(spilledSums.get(), 0, rowBytes * sizeof(uint64_t));
+            plainRows = 0;
+            spilled = false;
+            std::swap(weighted, nextWeighted);
+            memset(nextWeighted, 0, rowBytes * sizeof(uint32_t));
         };
+        int row = 0;
         for (int sy = 0; sy < h && !info.escape; sy++)
         {
             while (rows[sy].cell > row)
             {
                 flush(row);
-                std::swap(current, next);
-                memset(next, 0, sums * sizeof(uint64_t));
                 row++;
                 info.progress = (int)((int64_t)row * 100 / newHeight);
             }
-            plan.Gather(GetBits(sy), gathered, sums);
+            const BYTE* src = GetBits(sy);
             uint32_t shareY = (uint32_t)rows[sy].share;
             if (shareY == 1000)
             {
-                // A source row wholly inside one destination row counts with its full weight.
-                for (size_t i = 0; i < sums; i++)
-                    current[i] += gathered[i] * 1000;
-            }
-            else
-            {
-                uint32_t restY = 1000 - shareY;
-                for (size_t i = 0; i < sums; i++)
+                AddBytes(plain, src, rowBytes);
+                if (++plainRows == kPlainRowsMax)
                 {
-                    current[i] += gathered[i] * shareY;
-                    next[i] += gathered[i] * restY;
+                    for (size_t i = 0; i < rowBytes; i++)
+                        spilledSums[i] += plain[i];
+                    memset(plain, 0, rowBytes * sizeof(uint16_t));
+                    plainRows = 0;
+                    spilled = true;
                 }
+                continue;
+            }
+            uint32_t restY = 1000 - shareY;
+            for (size_t i = 0; i < rowBytes; i++)
+            {
+                weighted[i] += src[i] * shareY;
+                nextWeighted[i] += src[i] * restY;
             }
         }
         if (!info.escape)
         {
             flush(row);
-            std::swap(current, next);
             flush(row + 1);
         }
     }

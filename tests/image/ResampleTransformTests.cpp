@@ -207,7 +207,7 @@ TEST(Resample, AreaAveragingMatchesThePixelByPixelSums)
 {
     const int cases[][4] = {{1920, 1080, 192, 108}, {1000, 700, 333, 77}, {97, 61, 13, 9},
                             {641, 479, 640, 478}, {4000, 3, 7, 2}, {50000, 2, 3, 1},
-                            {37, 1000, 5, 999}};
+                            {37, 1000, 5, 999}, {5, 3000, 2, 4}, {3, 20000, 2, 1}};
     for (const auto& c : cases)
     {
         SCOPED_TRACE(testing::Message() << c[0] << "x" << c[1] << " to " << c[2] << "x" << c[3]);
