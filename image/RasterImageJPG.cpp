@@ -14,7 +14,9 @@
 
 namespace
 {
-const size_t kJpegBufferSize = 4096;
+// libjpeg-turbo decodes a block run on its fast path only while several kilobytes of data
+// stand in the buffer (512 bytes per block of an MCU), so the buffer holds many times that.
+const size_t kJpegBufferSize = 65536;
 
 struct CJpegErrorManager
 {
