@@ -29,7 +29,7 @@ void* TakeSpare()
 
 namespace detail
 {
-void* AllocatePixelBlock(size_t size)
+void* AllocatePixelBlock(size_t size, size_t cleared)
 {
     if (Keepable(size))
     {
@@ -40,7 +40,7 @@ void* AllocatePixelBlock(size_t size)
             size_t held = _msize(spare);
             if (held >= size && held - size <= size / 4)
             {
-                memset(spare, 0, size);
+                memset(spare, 0, cleared < size ? cleared : size);
                 return spare;
             }
             free(spare);

@@ -90,6 +90,24 @@ void CRasterImage::CopyLastErrorFrom(const CRasterImage& other)
 
 BYTE* CRasterImage::Create(int width, int height, DWORD bpp, int type)
 {
+    return CreateBlock(width, height, bpp, type, true);
+}
+
+BYTE* CRasterImage::CreateForRows(int width, int height, DWORD bpp, int type)
+{
+    BYTE* block = CreateBlock(width, height, bpp, type, false);
+    if (!block)
+        return nullptr;
+    size_t used = ((size_t)header.biWidth * header.biBitCount + 7) / 8;
+    size_t padding = (size_t)info.rowStride - used;
+    if (padding)
+        for (int y = 0; y < header.biHeight; y++)
+            memset(info.pixels + (size_t)y * info.rowStride + used, 0, padding);
+    return block;
+}
+
+BYTE* CRasterImage::CreateBlock(int width, int height, DWORD bpp, int type, bool clearPixels)
+{
     if (IsShallow(info))
         return nullptr;
     // A new picture over an old one starts fresh; an empty image keeps what was prepared on it
@@ -127,7 +145,8 @@ BYTE* CRasterImage::Create(int width, int height, DWORD bpp, int type)
         return nullptr;
     }
     // New pixels start black (index 0) rather than with whatever the heap held.
-    void* block = detail::AllocatePixelBlock((size_t)total);
+    size_t paletteEnd = sizeof(BITMAPINFOHEADER) + entries * sizeof(RGBQUAD);
+    void* block = detail::AllocatePixelBlock((size_t)total, clearPixels ? (size_t)total : paletteEnd);
     if (!block)
     {
         SetLastError("CRasterImage::Create can't allocate memory");

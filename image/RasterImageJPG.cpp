@@ -244,7 +244,9 @@ bool CRasterImageJPG::RunDecode(DecodeState& state)
         SetLastError("Unsupported JPEG color space");
         return false;
     }
-    if (!Create((int)cinfo.output_width, (int)cinfo.output_height, 8 * components, ImageTypeJPG))
+    // libjpeg delivers every row, also of a file cut short.
+    if (!CreateForRows((int)cinfo.output_width, (int)cinfo.output_height, 8 * components,
+                       ImageTypeJPG))
         return false;
 
     if (cinfo.density_unit == 0)

@@ -168,8 +168,9 @@ bool CRasterImagePNG::RunDecode(DecodeState& state)
         SetLastError("unknown PNG color type");
         return false;
     }
+    // Every row is read (every pass of an interlaced file) before a decode succeeds.
     if (width > 0x7FFFFFFF || height > 0x7FFFFFFF ||
-        !Create((int)width, (int)height, bpp, ImageTypePNG))
+        !CreateForRows((int)width, (int)height, bpp, ImageTypePNG))
         return false;
 
     png_uint_32 xRes = 0, yRes = 0;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "image/ByteStream.h"
+#include "image/PixelBlocks.h"
 #include "image/RasterImage.h"
 #include "ImageTestSupport.h"
 
@@ -308,4 +309,82 @@ TEST(Reuse, CreateAfterAPictureOrDestroyStartsFresh)
     prepared.SetXDPI(200);
     ASSERT_NE(nullptr, prepared.Create(2, 2, 24));
     EXPECT_EQ(200, prepared.GetXDPI());
+}
+
+// Decoders write straight into a pixel block that a released picture may have used before:
+// every byte, row padding included, must come out as from fresh memory.
+TEST(Reuse, DecodersFillEveryByteOfAReusedBlock)
+{
+    struct Case
+    {
+        const char* name;
+        std::vector<BYTE> data;
+        int bpp;
+    };
+    std::vector<Case> cases;
+    {
+        imagetest::JpegSpec colour;
+        colour.width = 1001;
+        colour.height = 400;
+        imagetest::JpegSpec grey = colour;
+        grey.width = 1501;
+        grey.height = 700;
+        grey.components = 1;
+        for (imagetest::JpegSpec* spec : {&colour, &grey})
+            for (int y = 0; y < spec->height; y++)
+            {
+                std::vector<BYTE> row;
+                for (int x = 0; x < spec->width * spec->components; x++)
+                    row.push_back((BYTE)(x * 7 + y * 3));
+                spec->rows.push_back(row);
+            }
+        cases.push_back({"colour JPEG", imagetest::WriteJpegReference(colour), 24});
+        cases.push_back({"grey JPEG", imagetest::WriteJpegReference(grey), 8});
+    }
+    {
+        imagetest::PngSpec rgb;
+        rgb.width = 1001;
+        rgb.height = 400;
+        imagetest::PngSpec rgba = rgb;
+        rgba.colorType = 6;
+        imagetest::PngSpec twoBit = rgb;
+        twoBit.width = 2101;
+        twoBit.height = 1001;
+        twoBit.colorType = 0;
+        twoBit.bitDepth = 2;
+        twoBit.interlaced = true;
+        for (imagetest::PngSpec* spec : {&rgb, &rgba, &twoBit})
+        {
+            int bytes = spec->colorType == 0 ? (spec->width + 3) / 4
+                                             : spec->width * (spec->colorType == 6 ? 4 : 3);
+            for (int y = 0; y < spec->height; y++)
+            {
+                std::vector<BYTE> row;
+                for (int x = 0; x < bytes; x++)
+                    row.push_back((BYTE)(x * 5 + y));
+                spec->rows.push_back(row);
+            }
+        }
+        cases.push_back({"RGB PNG", imagetest::WritePngReference(rgb), 24});
+        cases.push_back({"RGBA PNG", imagetest::WritePngReference(rgba), 24});
+        cases.push_back({"interlaced 2-bit PNG", imagetest::WritePngReference(twoBit), 4});
+    }
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        detail::ReleaseSparePixelBlock();
+        CRasterImage fresh;
+        ASSERT_TRUE(DecodeBytes(fresh, c.data, 0)) << fresh.GetLastError();
+        ASSERT_EQ(c.bpp, fresh.GetBpp());
+        // A picture of the same block size, dirty all over, released just before the decode.
+        CRasterImage dirty(fresh.GetWidth(), fresh.GetHeight(), c.bpp);
+        memset(dirty.GetBits(0), 0xA5, dirty.GetHeader().biSizeImage);
+        void* block = dirty.GetDib();
+        dirty.Destroy();
+        CRasterImage reused;
+        ASSERT_TRUE(DecodeBytes(reused, c.data, 0)) << reused.GetLastError();
+        EXPECT_EQ(block, reused.GetDib());
+        ASSERT_EQ(fresh.GetHeader().biSizeImage, reused.GetHeader().biSizeImage);
+        EXPECT_EQ(0, memcmp(fresh.GetBits(0), reused.GetBits(0), fresh.GetHeader().biSizeImage));
+    }
 }
