@@ -374,7 +374,14 @@ bool CRasterImageJPG::RunEncode(EncodeState& state)
     cinfo.image_width = (JDIMENSION)header.biWidth;
     cinfo.image_height = (JDIMENSION)header.biHeight;
     cinfo.input_components = gray ? 1 : 3;
+#ifdef JCS_EXTENSIONS
+    // libjpeg-turbo reads the DIB's blue-green-red rows as they stand.
+    const bool bgrInput = !gray;
+    cinfo.in_color_space = gray ? JCS_GRAYSCALE : JCS_EXT_BGR;
+#else
+    const bool bgrInput = false;
     cinfo.in_color_space = gray ? JCS_GRAYSCALE : JCS_RGB;
+#endif
     jpeg_set_defaults(&cinfo);
 
     int options = info.codecOptions[ImageTypeJPG];
@@ -416,10 +423,14 @@ bool CRasterImageJPG::RunEncode(EncodeState& state)
     jpeg_start_compress(&cinfo, TRUE);
     for (int y = header.biHeight - 1; y >= 0; y--)
     {
-        memcpy(state.row, GetBits(y), info.rowStride);
-        if (!gray)
+        // libjpeg only reads the rows it is given.
+        JSAMPROW rows[1] = {GetBits(y)};
+        if (!gray && !bgrInput)
+        {
+            memcpy(state.row, rows[0], info.rowStride);
             SwapRedBlue(state.row, info.rowStride);
-        JSAMPROW rows[1] = {state.row};
+            rows[0] = state.row;
+        }
         jpeg_write_scanlines(&cinfo, rows, 1);
     }
     jpeg_finish_compress(&cinfo);

@@ -338,6 +338,63 @@ TEST(JpegCodec, DecodesLibjpegsOwnPixels)
     }
 }
 
+TEST(JpegCodec, EncodesTheBytesLibjpegMakesOfTheSameRows)
+{
+    // Our encoder against libjpeg given the picture's rows as red-green-blue (or grey) from the
+    // top, with the same quality, sampling and density: the files must be identical.
+    struct Case
+    {
+        int bpp;
+        int options;
+        int lumaH, lumaV;
+    };
+    for (Case c : {Case{24, 0, 2, 2}, Case{24, 0x1000, 2, 1}, Case{24, 0x2000, 1, 1}, Case{8, 0, 2, 2}})
+    {
+        SCOPED_TRACE(testing::Message() << c.bpp << " bpp, options " << c.options);
+        CRasterImage image(61, 37, c.bpp);
+        if (c.bpp == 8)
+            image.SetGrayPalette();
+        unsigned seed = 3;
+        for (int y = 0; y < 37; y++)
+            for (int x = 0; x < image.GetStride(); x++)
+            {
+                seed = seed * 1103515245u + 12345u;
+                image.GetBits(y)[x] = (BYTE)((x * 3 + y * 5) % 180 + (int)((seed >> 16) % 60));
+            }
+        image.SetCodecOption(c.options, ImageTypeJPG);
+        std::vector<BYTE> ours = EncodeJpeg(image);
+        ASSERT_FALSE(ours.empty()) << image.GetLastError();
+
+        imagetest::JpegSpec spec;
+        spec.width = 61;
+        spec.height = 37;
+        spec.components = c.bpp == 8 ? 1 : 3;
+        spec.quality = 90;
+        spec.lumaH = c.lumaH;
+        spec.lumaV = c.lumaV;
+        for (int y = 36; y >= 0; y--)
+        {
+            const BYTE* row = image.GetBits(y);
+            std::vector<BYTE> samples;
+            for (int x = 0; x < 61; x++)
+            {
+                if (c.bpp == 8)
+                {
+                    samples.push_back(row[x]);
+                    continue;
+                }
+                samples.push_back(row[x * 3 + 2]);
+                samples.push_back(row[x * 3 + 1]);
+                samples.push_back(row[x * 3]);
+            }
+            spec.rows.push_back(samples);
+        }
+        std::vector<BYTE> reference = imagetest::WriteJpegReference(spec);
+        ASSERT_EQ(reference.size(), ours.size());
+        EXPECT_TRUE(reference == ours);
+    }
+}
+
 TEST(JpegCodec, ScaleAndHeaderOnly)
 {
     std::vector<BYTE> data = imagetest::WriteJpegReference(GradientSpec(33, 17, 3));
