@@ -206,13 +206,7 @@ int TopIndex(const CRasterImage& image, int x, int row)
 
 Bytes EncodeGif(CRasterImage& image)
 {
-    BYTE* buffer = nullptr;
-    long size = 0;
-    if (!image.EncodeToMemory(buffer, size, ImageTypeGIF))
-        return {};
-    Bytes out(buffer, buffer + size);
-    free(buffer);
-    return out;
+    return imagetest::EncodeToBytes(image, ImageTypeGIF);
 }
 }
 

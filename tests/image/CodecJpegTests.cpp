@@ -14,13 +14,7 @@ namespace
 {
 std::vector<BYTE> EncodeJpeg(CRasterImage& image)
 {
-    BYTE* buffer = nullptr;
-    long size = 0;
-    if (!image.EncodeToMemory(buffer, size, ImageTypeJPG))
-        return {};
-    std::vector<BYTE> out(buffer, buffer + size);
-    free(buffer);
-    return out;
+    return imagetest::EncodeToBytes(image, ImageTypeJPG);
 }
 
 imagetest::JpegSpec GradientSpec(int w, int h, int components)

@@ -51,6 +51,17 @@ std::vector<BYTE> ReadFileBytes(const std::wstring& path)
     return bytes;
 }
 
+std::vector<BYTE> EncodeToBytes(CRasterImage& image, int type)
+{
+    BYTE* buffer = nullptr;
+    long size = 0;
+    if (!image.EncodeToMemory(buffer, size, type))
+        return {};
+    std::vector<BYTE> out(buffer, buffer + size);
+    free(buffer);
+    return out;
+}
+
 RGBQUAD PatternColor(int x, int y)
 {
     RGBQUAD c;

@@ -17,6 +17,9 @@ std::wstring TempPath(const wchar_t* name);
 bool WriteFileBytes(const std::wstring& path, const std::vector<BYTE>& bytes);
 std::vector<BYTE> ReadFileBytes(const std::wstring& path);
 
+// The image encoded as type into a new byte vector; empty when the encoder failed.
+std::vector<BYTE> EncodeToBytes(CRasterImage& image, int type);
+
 // A 24-bit image whose pixel (x, y) is (x * 7 + y * 3, x * 5 + 40, y * 11 + 9) in red, green,
 // blue (modulo 256): every pixel differs from its neighbours.
 void FillPattern(CRasterImage& image);

@@ -17,26 +17,14 @@ std::vector<BYTE> SmallPng()
 {
     CRasterImage image(7, 5, 24);
     imagetest::FillPattern(image);
-    BYTE* buffer = nullptr;
-    long size = 0;
-    if (!image.EncodeToMemory(buffer, size, ImageTypePNG))
-        return {};
-    std::vector<BYTE> out(buffer, buffer + size);
-    free(buffer);
-    return out;
+    return imagetest::EncodeToBytes(image, ImageTypePNG);
 }
 
 std::vector<BYTE> SmallJpeg()
 {
     CRasterImage image(12, 10, 24);
     imagetest::FillGradient(image);
-    BYTE* buffer = nullptr;
-    long size = 0;
-    if (!image.EncodeToMemory(buffer, size, ImageTypeJPG))
-        return {};
-    std::vector<BYTE> out(buffer, buffer + size);
-    free(buffer);
-    return out;
+    return imagetest::EncodeToBytes(image, ImageTypeJPG);
 }
 }
 
@@ -202,17 +190,6 @@ TEST(LoadSave, ResourceOfTheTestProgram)
 
 namespace
 {
-std::vector<BYTE> EncodeBytes(CRasterImage& image, int type)
-{
-    BYTE* buffer = nullptr;
-    long size = 0;
-    if (!image.EncodeToMemory(buffer, size, type))
-        return {};
-    std::vector<BYTE> out(buffer, buffer + size);
-    free(buffer);
-    return out;
-}
-
 bool DecodeBytes(CRasterImage& image, const std::vector<BYTE>& data, int type)
 {
     return !data.empty() && image.DecodeFromMemory(data.data(), (DWORD)data.size(), type);
@@ -246,7 +223,7 @@ TEST(Reuse, DecodeStartsFromTheFileAlone)
     // A GIF says nothing about its resolution; a JFIF with only an aspect ratio neither.
     CRasterImage gifSource(5, 4, 8);
     gifSource.SetGrayPalette();
-    std::vector<BYTE> gif = EncodeBytes(gifSource, ImageTypeGIF);
+    std::vector<BYTE> gif = imagetest::EncodeToBytes(gifSource, ImageTypeGIF);
     ASSERT_TRUE(DecodeBytes(image, gif, ImageTypeGIF)) << image.GetLastError();
     EXPECT_EQ(96, image.GetXDPI());
     EXPECT_EQ(96, image.GetYDPI());
@@ -269,7 +246,7 @@ TEST(Reuse, DecodeStartsFromTheFileAlone)
     // The caller's options still reach the codec.
     CRasterImage big(32, 16, 24);
     imagetest::FillGradient(big);
-    std::vector<BYTE> jpeg = EncodeBytes(big, ImageTypeJPG);
+    std::vector<BYTE> jpeg = imagetest::EncodeToBytes(big, ImageTypeJPG);
     image.SetJpegScale(2);
     ASSERT_TRUE(DecodeBytes(image, jpeg, ImageTypeJPG));
     EXPECT_EQ(16, image.GetWidth());
@@ -298,7 +275,7 @@ TEST(Reuse, CreateAfterAPictureOrDestroyStartsFresh)
         for (int y = 0; y < 4; y++)
             for (int x = 0; x < 16; x++)
                 image.SetPixelIndex(x, y, (BYTE)(y * 64 + x * 4));
-        std::vector<BYTE> png = EncodeBytes(image, ImageTypePNG);
+        std::vector<BYTE> png = imagetest::EncodeToBytes(image, ImageTypePNG);
         CRasterImage back;
         ASSERT_TRUE(DecodeBytes(back, png, ImageTypePNG)) << back.GetLastError();
         EXPECT_EQ(0, imagetest::MaxChannelDifference(image, back));
