@@ -224,7 +224,7 @@ TEST(JpegCodec, QuantisedGreyOutputHasAGreyPalette)
 namespace
 {
 // Detail in every 8 x 8 block, so that upsampling and scaled transforms all matter.
-imagetest::JpegSpec NoisySpec(int w, int h, int components)
+imagetest::JpegSpec NoisyLayout(int w, int h, int components)
 {
     imagetest::JpegSpec layout;
     layout.width = w;
@@ -293,20 +293,20 @@ TEST(JpegCodec, DecodesLibjpegsOwnPixels)
     struct File
     {
         const char* name;
-        imagetest::JpegSpec spec;
+        imagetest::JpegSpec layout;
     };
-    std::vector<File> files = {{"colour 4:2:0", NoisySpec(61, 37, 3)},
-                               {"colour 4:2:2", NoisySpec(50, 21, 3)},
-                               {"colour 4:4:4", NoisySpec(35, 18, 3)},
-                               {"grey", NoisySpec(45, 19, 1)},
-                               {"cmyk", NoisySpec(29, 22, 4)},
-                               {"ycck", NoisySpec(29, 22, 4)}};
-    files[1].spec.lumaV = 1;
-    files[2].spec.lumaH = files[2].spec.lumaV = 1;
-    files[5].spec.ycck = true;
+    std::vector<File> files = {{"colour 4:2:0", NoisyLayout(61, 37, 3)},
+                               {"colour 4:2:2", NoisyLayout(50, 21, 3)},
+                               {"colour 4:4:4", NoisyLayout(35, 18, 3)},
+                               {"grey", NoisyLayout(45, 19, 1)},
+                               {"cmyk", NoisyLayout(29, 22, 4)},
+                               {"ycck", NoisyLayout(29, 22, 4)}};
+    files[1].layout.lumaV = 1;
+    files[2].layout.lumaH = files[2].layout.lumaV = 1;
+    files[5].layout.ycck = true;
     for (const File& file : files)
     {
-        std::vector<BYTE> data = imagetest::WriteJpegReference(file.spec);
+        std::vector<BYTE> data = imagetest::WriteJpegReference(file.layout);
         ASSERT_FALSE(data.empty()) << file.name;
         for (int scale : {1, 2, 3, 4, 8})
             for (int options : {0, 0x800, 0x80})
@@ -319,7 +319,7 @@ TEST(JpegCodec, DecodesLibjpegsOwnPixels)
                 if (!image.DecodeFromMemory(data.data(), (DWORD)data.size(), ImageTypeJPG))
                 {
                     // Grey output of a four-component file is a conversion libjpeg refuses.
-                    EXPECT_TRUE(options == 0x80 && file.spec.components == 4)
+                    EXPECT_TRUE(options == 0x80 && file.layout.components == 4)
                         << image.GetLastError();
                     continue;
                 }
@@ -359,13 +359,13 @@ TEST(JpegCodec, EncodesTheBytesLibjpegMakesOfTheSameRows)
         std::vector<BYTE> ours = EncodeJpeg(image);
         ASSERT_FALSE(ours.empty()) << image.GetLastError();
 
-        imagetest::JpegSpec spec;
-        spec.width = 61;
-        spec.height = 37;
-        spec.components = c.bpp == 8 ? 1 : 3;
-        spec.quality = 90;
-        spec.lumaH = c.lumaH;
-        spec.lumaV = c.lumaV;
+        imagetest::JpegSpec layout;
+        layout.width = 61;
+        layout.height = 37;
+        layout.components = c.bpp == 8 ? 1 : 3;
+        layout.quality = 90;
+        layout.lumaH = c.lumaH;
+        layout.lumaV = c.lumaV;
         for (int y = 36; y >= 0; y--)
         {
             const BYTE* row = image.GetBits(y);
@@ -381,9 +381,9 @@ TEST(JpegCodec, EncodesTheBytesLibjpegMakesOfTheSameRows)
                 samples.push_back(row[x * 3 + 1]);
                 samples.push_back(row[x * 3]);
             }
-            spec.rows.push_back(samples);
+            layout.rows.push_back(samples);
         }
-        std::vector<BYTE> reference = imagetest::WriteJpegReference(spec);
+        std::vector<BYTE> reference = imagetest::WriteJpegReference(layout);
         ASSERT_EQ(reference.size(), ours.size());
         EXPECT_TRUE(reference == ours);
     }

@@ -198,16 +198,16 @@ bool DecodeBytes(CRasterImage& image, const std::vector<BYTE>& data, int type)
 // A 300-dpi PNG with a transparent colour and a four-entry palette counted as important.
 std::vector<BYTE> DescribedPalettePng()
 {
-    imagetest::PngSpec spec;
-    spec.colorType = 3;
-    spec.palette = {10, 20, 30, 200, 0, 0, 0, 200, 0, 0, 0, 200};
-    spec.transAlpha = {0};
-    spec.phys = true;
-    spec.physX = spec.physY = 11811;
-    spec.physUnit = 1;
-    for (int y = 0; y < spec.height; y++)
-        spec.rows.push_back({0, 1, 2, 3});
-    return imagetest::WritePngReference(spec);
+    imagetest::PngSpec layout;
+    layout.colorType = 3;
+    layout.palette = {10, 20, 30, 200, 0, 0, 0, 200, 0, 0, 0, 200};
+    layout.transAlpha = {0};
+    layout.phys = true;
+    layout.physX = layout.physY = 11811;
+    layout.physUnit = 1;
+    for (int y = 0; y < layout.height; y++)
+        layout.rows.push_back({0, 1, 2, 3});
+    return imagetest::WritePngReference(layout);
 }
 }
 
@@ -231,12 +231,12 @@ TEST(Reuse, DecodeStartsFromTheFileAlone)
     EXPECT_EQ(0u, image.GetClrImportant());
 
     ASSERT_TRUE(DecodeBytes(image, DescribedPalettePng(), ImageTypePNG));
-    imagetest::JpegSpec spec;
-    spec.densityUnit = 0;
-    spec.xDensity = spec.yDensity = 1;
-    for (int y = 0; y < spec.height; y++)
-        spec.rows.push_back(std::vector<BYTE>(spec.width * 3, 90));
-    ASSERT_TRUE(DecodeBytes(image, imagetest::WriteJpegReference(spec), 0)) << image.GetLastError();
+    imagetest::JpegSpec layout;
+    layout.densityUnit = 0;
+    layout.xDensity = layout.yDensity = 1;
+    for (int y = 0; y < layout.height; y++)
+        layout.rows.push_back(std::vector<BYTE>(layout.width * 3, 90));
+    ASSERT_TRUE(DecodeBytes(image, imagetest::WriteJpegReference(layout), 0)) << image.GetLastError();
     EXPECT_EQ(ImageTypeJPG, image.GetType());
     EXPECT_EQ(96, image.GetXDPI());
     EXPECT_EQ(96, image.GetYDPI());
@@ -307,13 +307,13 @@ TEST(Reuse, DecodersFillEveryByteOfAReusedBlock)
         grey.width = 1501;
         grey.height = 700;
         grey.components = 1;
-        for (imagetest::JpegSpec* spec : {&colour, &grey})
-            for (int y = 0; y < spec->height; y++)
+        for (imagetest::JpegSpec* layout : {&colour, &grey})
+            for (int y = 0; y < layout->height; y++)
             {
                 std::vector<BYTE> row;
-                for (int x = 0; x < spec->width * spec->components; x++)
+                for (int x = 0; x < layout->width * layout->components; x++)
                     row.push_back((BYTE)(x * 7 + y * 3));
-                spec->rows.push_back(row);
+                layout->rows.push_back(row);
             }
         cases.push_back({"colour JPEG", imagetest::WriteJpegReference(colour), 24});
         cases.push_back({"grey JPEG", imagetest::WriteJpegReference(grey), 8});
@@ -330,16 +330,16 @@ TEST(Reuse, DecodersFillEveryByteOfAReusedBlock)
         twoBit.colorType = 0;
         twoBit.bitDepth = 2;
         twoBit.interlaced = true;
-        for (imagetest::PngSpec* spec : {&rgb, &rgba, &twoBit})
+        for (imagetest::PngSpec* layout : {&rgb, &rgba, &twoBit})
         {
-            int bytes = spec->colorType == 0 ? (spec->width + 3) / 4
-                                             : spec->width * (spec->colorType == 6 ? 4 : 3);
-            for (int y = 0; y < spec->height; y++)
+            int bytes = layout->colorType == 0 ? (layout->width + 3) / 4
+                                             : layout->width * (layout->colorType == 6 ? 4 : 3);
+            for (int y = 0; y < layout->height; y++)
             {
                 std::vector<BYTE> row;
                 for (int x = 0; x < bytes; x++)
                     row.push_back((BYTE)(x * 5 + y));
-                spec->rows.push_back(row);
+                layout->rows.push_back(row);
             }
         }
         cases.push_back({"RGB PNG", imagetest::WritePngReference(rgb), 24});
