@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "image/PixelBlocks.h"
+
 namespace
 {
 const double kMaxImageBytes = 268435456.0;
@@ -88,8 +90,33 @@ void CRasterImage::CopyLastErrorFrom(const CRasterImage& other)
 
 BYTE* CRasterImage::Create(int width, int height, DWORD bpp, int type)
 {
-    if (!Destroy())
+    return CreateBlock(width, height, bpp, type, true);
+}
+
+BYTE* CRasterImage::CreateForRows(int width, int height, DWORD bpp, int type)
+{
+    BYTE* block = CreateBlock(width, height, bpp, type, false);
+    if (!block)
         return nullptr;
+    size_t used = ((size_t)header.biWidth * header.biBitCount + 7) / 8;
+    size_t padding = (size_t)info.rowStride - used;
+    if (padding)
+        for (int y = 0; y < header.biHeight; y++)
+            memset(info.pixels + (size_t)y * info.rowStride + used, 0, padding);
+    return block;
+}
+
+BYTE* CRasterImage::CreateBlock(int width, int height, DWORD bpp, int type, bool clearPixels)
+{
+    if (IsShallow(info))
+        return nullptr;
+    // A new picture over an old one starts fresh; an empty image keeps what was prepared on it
+    // (CopyInfo, a dpi) for the picture made now.
+    bool replacing = dib != nullptr;
+    ReleaseBuffers();
+    if (replacing)
+        ForgetPicture();
+    DestroyFrames();
     if (width == 0 || height == 0 || height < 0)
     {
         SetLastError("CRasterImage::Create : width and height must be greater than zero");
@@ -118,7 +145,8 @@ BYTE* CRasterImage::Create(int width, int height, DWORD bpp, int type)
         return nullptr;
     }
     // New pixels start black (index 0) rather than with whatever the heap held.
-    void* block = calloc(1, (size_t)total);
+    size_t paletteEnd = sizeof(BITMAPINFOHEADER) + entries * sizeof(RGBQUAD);
+    void* block = detail::AllocatePixelBlock((size_t)total, clearPixels ? (size_t)total : paletteEnd);
     if (!block)
     {
         SetLastError("CRasterImage::Create can't allocate memory");
@@ -150,6 +178,13 @@ bool CRasterImage::Destroy()
 {
     if (IsShallow(info))
         return false;
+    ReleaseBuffers();
+    ForgetPicture();
+    return true;
+}
+
+void CRasterImage::ReleaseBuffers()
+{
     if (layers)
     {
         for (int i = 0; i < layerCount; i++)
@@ -162,10 +197,44 @@ bool CRasterImage::Destroy()
     selectionMask = nullptr;
     free(alphaMask);
     alphaMask = nullptr;
-    free(dib);
+    detail::ReleasePixelBlock(dib);
     dib = nullptr;
     info.pixels = nullptr;
-    return true;
+}
+
+// What a file or a caller said about the picture goes with it: transparency, resolution, the
+// important colours, animation details. Options (escape, JPEG quality and scale, the frame to
+// load, codec options) and the drawing settings (enabled, alphaMax) stay with the object.
+void CRasterImage::ForgetPicture()
+{
+    memset(&header, 0, sizeof(header));
+    SetXDPI(96);
+    SetYDPI(96);
+    info.rowStride = 0;
+    info.transIndex = -1;
+    memset(&info.transColor, 0, sizeof(info.transColor));
+    info.paletteAlpha = 0;
+    info.progress = 0;
+    info.frameDelay = 0;
+    info.xOffset = 0;
+    info.yOffset = 0;
+    info.gifDisposal = 0;
+    info.numFrames = frameCount;
+    memset(&info.selectionBox, 0, sizeof(info.selectionBox));
+    InvalidateNearestColor();
+}
+
+void CRasterImage::CopyOptions(const CRasterImage& source)
+{
+    const CRasterImageInfo& from = source.info;
+    info.escape = from.escape;
+    info.jpegQuality = from.jpegQuality;
+    info.jpegScale = from.jpegScale;
+    info.currentFrame = from.currentFrame;
+    info.gifAllFrames = from.gifAllFrames;
+    memcpy(info.codecOptions, from.codecOptions, sizeof(info.codecOptions));
+    info.enabled = from.enabled;
+    info.alphaMax = from.alphaMax;
 }
 
 bool CRasterImage::DestroyFrames()
@@ -204,15 +273,14 @@ void CRasterImage::Copy(const CRasterImage& source, bool copyPixels, bool copySe
     // A shallow copy owns nothing; overwriting it would free the buffers of its source.
     if (IsShallow(info))
         return;
+    DestroyFrames();
+    Destroy();
     info = src.info;
     info.pixels = nullptr;
     info.shallowSource = nullptr;
     header = src.header;
     if (!src.dib)
-    {
-        Destroy();
         return;
-    }
     if (!Create(src.header.biWidth, src.header.biHeight, src.header.biBitCount, src.info.type))
         return;
     if (copyPixels && dib && src.dib)
@@ -253,9 +321,9 @@ bool CRasterImage::TakeOver(CRasterImage& source, bool withFrames)
     // A shallow copy's buffers belong to another image.
     if (IsShallow(source.info))
         return false;
+    int32_t ownFrameCount = info.numFrames;
     if (!Destroy())
         return false;
-    int32_t ownFrameCount = info.numFrames;
     header = source.header;
     info = source.info;
     dib = source.dib;

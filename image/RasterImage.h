@@ -279,11 +279,21 @@ public:
     static float KernelHanning(float x);
     static float KernelPower(float x, float exponent = 2.0f);
 
+private:
+    BYTE* CreateBlock(int width, int height, DWORD bpp, int type, bool clearPixels);
+    void ReleaseBuffers();
+    void ForgetPicture();
+
 protected:
     void InitMembers(int type);
     void SetLastError(const char* text);
     void CopyLastErrorFrom(const CRasterImage& other);
     void InvalidateNearestColor() { info.lastColorValid = 0; }
+    // The caller's options for a codec that decodes into a fresh object.
+    void CopyOptions(const CRasterImage& source);
+    // Create for a decoder that writes every pixel row itself: only the palette and the padding
+    // at the end of each row are cleared.
+    BYTE* CreateForRows(int width, int height, DWORD bpp, int type);
 
     // Unchecked accessors for loops that already stay inside the image.
     BYTE GetPixelIndexUnchecked(int x, int y) const;

@@ -15,6 +15,22 @@ using imagedetail::Le16;
 
 const int kMaxCode = 4096;
 const int kHashSize = 5003;
+// True-colour pictures are written as tiles of this size, each with its own 255-colour table.
+const int kTileWidth = 17;
+const int kTileHeight = 15;
+
+// Whether the first image of a file without a global table looks like the first tile of a
+// true-colour picture: smaller than the screen both ways, or (for a picture of one tile column
+// or row) exactly the corner tile that the encoder writes.
+bool StartsTrueColourTiles(int left, int top, int w, int h, int screenWidth, int screenHeight)
+{
+    if (w < screenWidth && h < screenHeight)
+        return true;
+    bool cornerTile = left == 0 && top == 0 &&
+                      w == (screenWidth < kTileWidth ? screenWidth : kTileWidth) &&
+                      h == (screenHeight < kTileHeight ? screenHeight : kTileHeight);
+    return cornerTile && (w < screenWidth || h < screenHeight);
+}
 
 // An image whose info record the codec fills in directly (canvases and stored frames).
 class CGifFrame : public CRasterImage
@@ -662,7 +678,8 @@ bool CRasterImageGIF::DecodeFrames(CByteStream* stream, Screen& screen)
         if (frameNo == 0)
         {
             firstTrans = frameTrans;
-            special = !(screen.flags & 0x80) && w < screen.width && h < screen.height && total > 1;
+            special = !(screen.flags & 0x80) && total > 1 &&
+                      StartsTrueColourTiles(left, top, w, h, screen.width, screen.height);
             if (special)
                 wanted = total - 1;
         }
@@ -1077,11 +1094,11 @@ bool CRasterImageGIF::WriteTrueColour(CByteStream* stream)
     int w = header.biWidth, h = header.biHeight;
     RGBQUAD zero = {0, 0, 0, 0};
     RGBQUAD background = info.transIndex >= 0 ? info.transColor : zero;
-    for (int ty = 0; ty < h; ty += 15)
-        for (int tx = 0; tx < w; tx += 17)
+    for (int ty = 0; ty < h; ty += kTileHeight)
+        for (int tx = 0; tx < w; tx += kTileWidth)
         {
-            int tw = w - tx < 17 ? w - tx : 17;
-            int th = h - ty < 15 ? h - ty : 15;
+            int tw = w - tx < kTileWidth ? w - tx : kTileWidth;
+            int th = h - ty < kTileHeight ? h - ty : kTileHeight;
             CGifFrame tile;
             if (!tile.Create(tw, th, 8, ImageTypeGIF))
             {
@@ -1094,7 +1111,7 @@ bool CRasterImageGIF::WriteTrueColour(CByteStream* stream)
             for (int r = 0; r < th; r++)
                 for (int c = 0; c < tw; c++)
                 {
-                    BYTE index = (BYTE)(1 + 17 * r + c);
+                    BYTE index = (BYTE)(1 + kTileWidth * r + c);
                     palette[index] = GetPixelColor(tx + c, h - 1 - (ty + r), false);
                     palette[index].rgbReserved = 0;
                     tile.SetPixelIndex(c, th - 1 - r, index);

@@ -51,7 +51,8 @@ bool CRasterImage::Decode(CByteStream* stream, int type)
         std::unique_ptr<CRasterImage> codec(entry->create());
         if (!codec)
             return false;
-        codec->CopyInfo(*this);
+        // Only the options go in: everything the file describes starts from the defaults.
+        codec->CopyOptions(*this);
         if (entry->decode(codec.get(), stream))
             return TakeOver(*codec, true);
         if (entry->reportsFrameCount)

@@ -14,7 +14,9 @@
 
 namespace
 {
-const size_t kJpegBufferSize = 4096;
+// libjpeg-turbo decodes a block run on its fast path only while several kilobytes of data
+// stand in the buffer (512 bytes per block of an MCU), so the buffer holds many times that.
+const size_t kJpegBufferSize = 65536;
 
 struct CJpegErrorManager
 {
@@ -225,6 +227,16 @@ bool CRasterImageJPG::RunDecode(DecodeState& state)
         return true;
     }
 
+#ifdef JCS_EXTENSIONS
+    // libjpeg-turbo writes colour straight in the DIB's blue-green-red order: the same samples
+    // as its red-green-blue output, without a second pass over every pixel.
+    bool bgrOutput = cinfo.out_color_space == JCS_RGB && !cinfo.quantize_colors;
+    if (bgrOutput)
+        cinfo.out_color_space = JCS_EXT_BGR;
+#else
+    const bool bgrOutput = false;
+#endif
+
     jpeg_start_decompress(&cinfo);
     int components = cinfo.output_components;
     if (components != 1 && components != 3 && components != 4)
@@ -232,7 +244,9 @@ bool CRasterImageJPG::RunDecode(DecodeState& state)
         SetLastError("Unsupported JPEG color space");
         return false;
     }
-    if (!Create((int)cinfo.output_width, (int)cinfo.output_height, 8 * components, ImageTypeJPG))
+    // libjpeg delivers every row, also of a file cut short.
+    if (!CreateForRows((int)cinfo.output_width, (int)cinfo.output_height, 8 * components,
+                       ImageTypeJPG))
         return false;
 
     if (cinfo.density_unit == 0)
@@ -255,8 +269,10 @@ bool CRasterImageJPG::RunDecode(DecodeState& state)
     if (quantized)
     {
         // The palette keeps its 256 entries; only the colours found are considered important.
-        SetPalette(cinfo.actual_number_of_colors, cinfo.colormap[0], cinfo.colormap[1],
-                   cinfo.colormap[2]);
+        // A grey colour map has a single row, which then serves all three channels.
+        bool colourMap = cinfo.out_color_components >= 3;
+        SetPalette(cinfo.actual_number_of_colors, cinfo.colormap[0],
+                   colourMap ? cinfo.colormap[1] : nullptr, colourMap ? cinfo.colormap[2] : nullptr);
         SetClrImportant(cinfo.actual_number_of_colors);
     }
     else if (components == 1)
@@ -264,37 +280,43 @@ bool CRasterImageJPG::RunDecode(DecodeState& state)
         SetGrayPalette();
     }
 
-    size_t rowBytes = (size_t)cinfo.output_width * components;
-    JSAMPARRAY buffer = (*cinfo.mem->alloc_sarray)((j_common_ptr)&cinfo, JPOOL_IMAGE,
-                                                   (JDIMENSION)rowBytes, 1);
-    int width = header.biWidth;
-    size_t copyBytes = rowBytes < (size_t)info.rowStride ? rowBytes : (size_t)info.rowStride;
-    int row = header.biHeight - 1;
+    // CMYK is blended into the DIB through one row buffer; every other output already has the
+    // DIB's byte order and goes straight into the image's rows, the top one first.
+    bool cmyk = components == 4 && !quantized;
+    bool swap = components == 3 && !quantized && !bgrOutput;
+    JSAMPARRAY buffer = nullptr;
+    if (cmyk)
+        buffer = (*cinfo.mem->alloc_sarray)((j_common_ptr)&cinfo, JPOOL_IMAGE,
+                                            cinfo.output_width * 4, 1);
+    const int width = header.biWidth;
+    const int height = header.biHeight;
+    const int kBatch = 16;
+    JSAMPROW rows[kBatch];
     while (cinfo.output_scanline < cinfo.output_height)
     {
         if (info.escape)
             return false;
-        jpeg_read_scanlines(&cinfo, buffer, 1);
-        if (row < 0)
-            continue;
-        BYTE* dst = GetBits(row);
-        const JSAMPLE* s = buffer[0];
-        if (components == 4 && !quantized)
+        int first = (int)cinfo.output_scanline;
+        if (cmyk)
         {
+            jpeg_read_scanlines(&cinfo, buffer, 1);
+            const JSAMPLE* s = buffer[0];
+            BYTE* dst = GetBits(height - 1 - first);
             for (int x = 0; x < width; x++, s += 4, dst += 3)
             {
                 dst[0] = (BYTE)(s[2] * s[3] / 255);
                 dst[1] = (BYTE)(s[1] * s[3] / 255);
                 dst[2] = (BYTE)(s[0] * s[3] / 255);
             }
+            continue;
         }
-        else
-        {
-            memcpy(dst, s, copyBytes);
-            if (components == 3 && !quantized)
-                SwapRedBlue(dst, width * 3);
-        }
-        row--;
+        int wanted = height - first < kBatch ? height - first : kBatch;
+        for (int i = 0; i < wanted; i++)
+            rows[i] = info.pixels + (size_t)(height - 1 - first - i) * info.rowStride;
+        int read = (int)jpeg_read_scanlines(&cinfo, rows, (JDIMENSION)wanted);
+        if (swap)
+            for (int i = 0; i < read; i++)
+                SwapRedBlue(rows[i], width * 3);
     }
     jpeg_finish_decompress(&cinfo);
     return true;
@@ -352,7 +374,14 @@ bool CRasterImageJPG::RunEncode(EncodeState& state)
     cinfo.image_width = (JDIMENSION)header.biWidth;
     cinfo.image_height = (JDIMENSION)header.biHeight;
     cinfo.input_components = gray ? 1 : 3;
+#ifdef JCS_EXTENSIONS
+    // libjpeg-turbo reads the DIB's blue-green-red rows as they stand.
+    const bool bgrInput = !gray;
+    cinfo.in_color_space = gray ? JCS_GRAYSCALE : JCS_EXT_BGR;
+#else
+    const bool bgrInput = false;
     cinfo.in_color_space = gray ? JCS_GRAYSCALE : JCS_RGB;
+#endif
     jpeg_set_defaults(&cinfo);
 
     int options = info.codecOptions[ImageTypeJPG];
@@ -394,10 +423,14 @@ bool CRasterImageJPG::RunEncode(EncodeState& state)
     jpeg_start_compress(&cinfo, TRUE);
     for (int y = header.biHeight - 1; y >= 0; y--)
     {
-        memcpy(state.row, GetBits(y), info.rowStride);
-        if (!gray)
+        // libjpeg only reads the rows it is given.
+        JSAMPROW rows[1] = {GetBits(y)};
+        if (!gray && !bgrInput)
+        {
+            memcpy(state.row, rows[0], info.rowStride);
             SwapRedBlue(state.row, info.rowStride);
-        JSAMPROW rows[1] = {state.row};
+            rows[0] = state.row;
+        }
         jpeg_write_scanlines(&cinfo, rows, 1);
     }
     jpeg_finish_compress(&cinfo);

@@ -168,8 +168,9 @@ bool CRasterImagePNG::RunDecode(DecodeState& state)
         SetLastError("unknown PNG color type");
         return false;
     }
+    // Every row is read (every pass of an interlaced file) before a decode succeeds.
     if (width > 0x7FFFFFFF || height > 0x7FFFFFFF ||
-        !Create((int)width, (int)height, bpp, ImageTypePNG))
+        !CreateForRows((int)width, (int)height, bpp, ImageTypePNG))
         return false;
 
     png_uint_32 xRes = 0, yRes = 0;
@@ -253,14 +254,24 @@ bool CRasterImagePNG::RunDecode(DecodeState& state)
     png_read_update_info(png, pinfo);
     info.codecOptions[ImageTypePNG] = (info.codecOptions[ImageTypePNG] & ~1) | (passes >= 2 ? 1 : 0);
     size_t rowBytes = png_get_rowbytes(png, pinfo);
-    state.row = (BYTE*)malloc(rowBytes + 8);
-    if (!state.row)
+    // Rows without alpha already have the DIB's layout and are read straight into the image;
+    // libpng puts each pass of an interlaced file around the pixels already there. Rows with
+    // alpha go through a buffer and are split into pixels and mask.
+    if (!withAlpha && rowBytes > (size_t)info.rowStride)
     {
-        SetLastError("can't allocate memory");
+        SetLastError("PNG rows wider than the image");
         return false;
     }
+    if (withAlpha)
+    {
+        state.row = (BYTE*)malloc(rowBytes + 8);
+        if (!state.row)
+        {
+            SetLastError("can't allocate memory");
+            return false;
+        }
+    }
     BYTE* row = state.row;
-    size_t copyBytes = rowBytes < (size_t)info.rowStride ? rowBytes : (size_t)info.rowStride;
     int w = header.biWidth;
     bool grayAlpha = colorType == PNG_COLOR_TYPE_GRAY_ALPHA;
     for (int pass = 0; pass < passes; pass++)
@@ -272,45 +283,42 @@ bool CRasterImagePNG::RunDecode(DecodeState& state)
             BYTE* dst = GetBits(y);
             if (!withAlpha)
             {
-                // Later passes of an interlaced file fill in the pixels around the earlier ones.
-                if (pass > 0)
-                    memcpy(row, dst, copyBytes);
-                png_read_row(png, row, nullptr);
-                memcpy(dst, row, copyBytes);
+                png_read_row(png, dst, nullptr);
                 if (bitDepth == 2 && pass == passes - 1)
                     Expand2to4Bpp(dst);
                 continue;
             }
-            const BYTE* alpha = alphaMask + (size_t)y * w;
-            if (pass > 0)
+            BYTE* alpha = alphaMask + (size_t)y * w;
+            if (grayAlpha)
             {
-                for (int x = 0; x < w; x++)
-                {
-                    if (grayAlpha)
+                if (pass > 0)
+                    for (int x = 0; x < w; x++)
                     {
                         row[2 * x] = dst[x];
                         row[2 * x + 1] = alpha[x];
                     }
-                    else
-                    {
-                        memcpy(row + 4 * x, dst + 3 * x, 3);
-                        row[4 * x + 3] = alpha[x];
-                    }
-                }
-            }
-            png_read_row(png, row, nullptr);
-            for (int x = 0; x < w; x++)
-            {
-                if (grayAlpha)
+                png_read_row(png, row, nullptr);
+                for (int x = 0; x < w; x++)
                 {
                     dst[x] = row[2 * x];
-                    AlphaSet(x, y, row[2 * x + 1]);
+                    alpha[x] = row[2 * x + 1];
                 }
-                else
+                continue;
+            }
+            if (pass > 0)
+                for (int x = 0; x < w; x++)
                 {
-                    memcpy(dst + 3 * x, row + 4 * x, 3);
-                    AlphaSet(x, y, row[4 * x + 3]);
+                    memcpy(row + 4 * x, dst + 3 * x, 3);
+                    row[4 * x + 3] = alpha[x];
                 }
+            png_read_row(png, row, nullptr);
+            const BYTE* s = row;
+            for (int x = 0; x < w; x++, s += 4, dst += 3)
+            {
+                dst[0] = s[0];
+                dst[1] = s[1];
+                dst[2] = s[2];
+                alpha[x] = s[3];
             }
         }
     }

@@ -1,9 +1,12 @@
 // Image benchmark: a generated 1920x1080 picture decoded and encoded through CRasterImage and
-// through libjpeg and libpng called directly in the same run; prints both times and their ratio.
+// through libjpeg and libpng called directly in the same run; prints both times (medians), their
+// ratio and the goal where one is set. The first line tells the build and whether libjpeg-turbo
+// has its SIMD code.
 //
 // bench_image [image files...]: each file is also decoded through CRasterImage with type detection.
 #include <windows.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -205,40 +208,67 @@ bool OursDecode(const Bytes& data, int type, CRasterImage& image)
     return image.DecodeFromMemory(data.data(), (DWORD)data.size(), type) && image.IsValid();
 }
 
-void PrintCase(const char* name, double ours, double raw)
+double Median(std::vector<double> times)
 {
-    printf("%-28s ours %8.2f ms  raw %8.2f ms  ratio %.3f\n", name, ours * 1000 / kRuns,
-           raw * 1000 / kRuns, raw > 0 ? ours / raw : 0.0);
+    std::sort(times.begin(), times.end());
+    size_t n = times.size();
+    return n == 0 ? 0.0 : n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
 }
 
-// Decodes through CRasterImage and the raw library alternately, so drift in the machine's load
-// falls on both sides alike.
-template <class Raw>
-bool CompareDecode(const char* name, const Bytes& data, int type, Raw raw)
+// Medians of the runs, so that a busy machine's outliers do not decide the ratio; a goal of 0
+// means none is set.
+void PrintCase(const char* name, const std::vector<double>& ours, const std::vector<double>& raw,
+               double goal)
 {
-    CRasterImage warm;
-    Bytes pixels;
-    if (!OursDecode(data, type, warm) || !raw(data, pixels)) {
-        printf("%-28s failed: %s\n", name, warm.GetLastError());
+    double a = Median(ours), b = Median(raw);
+    printf("%-30s ours %8.2f ms  raw %8.2f ms  ratio %.3f", name, a * 1000, b * 1000,
+           b > 0 ? a / b : 0.0);
+    if (goal > 0)
+        printf("  (goal %.2f)", goal);
+    printf("\n");
+}
+
+// Runs our side and the raw library alternately, so drift in the machine's load falls on both
+// sides alike.
+template <class Ours, class Raw>
+bool Compare(const char* name, double goal, Ours ours, Raw raw)
+{
+    if (!ours() || !raw()) {
+        printf("%-30s failed\n", name);
         return false;
     }
-    double ours = 0, direct = 0;
+    std::vector<double> oursTimes, rawTimes;
     for (int i = 0; i < kRuns; ++i) {
         double t0 = Now();
-        CRasterImage image;
-        bool ok = OursDecode(data, type, image);
+        bool ok = ours();
         double t1 = Now();
-        ok = raw(data, pixels) && ok;
+        ok = raw() && ok;
         double t2 = Now();
         if (!ok) {
-            printf("%-28s failed on run %d\n", name, i);
+            printf("%-30s failed on run %d\n", name, i);
             return false;
         }
-        ours += t1 - t0;
-        direct += t2 - t1;
+        oursTimes.push_back(t1 - t0);
+        rawTimes.push_back(t2 - t1);
     }
-    PrintCase(name, ours, direct);
+    PrintCase(name, oursTimes, rawTimes, goal);
     return true;
+}
+
+template <class Raw>
+bool CompareDecode(const char* name, const Bytes& data, int type, Raw raw, double goal)
+{
+    Bytes pixels;
+    return Compare(
+        name, goal,
+        [&] {
+            CRasterImage image;
+            bool ok = OursDecode(data, type, image);
+            if (!ok)
+                printf("%s: %s\n", name, image.GetLastError());
+            return ok;
+        },
+        [&] { return raw(data, pixels); });
 }
 
 const char* TypeName(int type)
@@ -273,34 +303,30 @@ bool BenchFile(const wchar_t* path)
         printf("%ls: decode failed: %s\n", path, warm.GetLastError());
         return false;
     }
-    double total = 0;
+    int type = warm.GetType();
+    printf("%ls: %s %dx%d %d bpp\n", path, TypeName(type), warm.GetWidth(), warm.GetHeight(),
+           warm.GetBpp());
+    auto ours = [&] {
+        CRasterImage image;
+        return OursDecode(data, ImageTypeAuto, image);
+    };
+    if (type == ImageTypeJPG || type == ImageTypePNG) {
+        Bytes pixels;
+        return Compare("  decoded, type detected", 0, ours, [&] {
+            return type == ImageTypeJPG ? RawJpegDecode(data, pixels) : RawPngDecode(data, pixels);
+        });
+    }
+    std::vector<double> times;
     for (int i = 0; i < kRuns; ++i) {
         double t0 = Now();
-        CRasterImage image;
-        bool ok = OursDecode(data, ImageTypeAuto, image);
-        total += Now() - t0;
-        if (!ok) {
+        if (!ours()) {
             printf("%ls: decode failed on run %d\n", path, i);
             return false;
         }
+        times.push_back(Now() - t0);
     }
-    int type = warm.GetType();
-    printf("%ls: %s %dx%d %d bpp, %.2f ms a decode", path, TypeName(type), warm.GetWidth(),
-           warm.GetHeight(), warm.GetBpp(), total * 1000 / kRuns);
-    if (type == ImageTypeJPG || type == ImageTypePNG) {
-        Bytes pixels;
-        double t0 = Now();
-        bool ok = true;
-        for (int i = 0; i < kRuns && ok; ++i)
-            ok = type == ImageTypeJPG ? RawJpegDecode(data, pixels) : RawPngDecode(data, pixels);
-        double raw = Now() - t0;
-        if (ok)
-            printf(", raw %.2f ms, ratio %.3f\n", raw * 1000 / kRuns, raw > 0 ? total / raw : 0.0);
-        else
-            printf(", raw library failed\n");
-    } else {
-        printf(" (no raw library to compare with)\n");
-    }
+    printf("%-30s ours %8.2f ms  (no raw library to compare with)\n", "  decoded, type detected",
+           Median(times) * 1000);
     return true;
 }
 
@@ -315,16 +341,39 @@ int wmain(int argc, wchar_t** argv)
         printf("cannot encode the test picture\n");
         return 1;
     }
-    printf("test picture %dx%d RGB: JPEG %u bytes (quality %d), PNG %u bytes; %d runs a case\n",
+#ifdef WITH_SIMD
+    const char* simd = "with SIMD";
+#else
+    const char* simd = "without SIMD";
+#endif
+    const int turbo = LIBJPEG_TURBO_VERSION_NUMBER;
+    printf("%d-bit build; libjpeg-turbo %d.%d.%d %s, libpng %s\n", (int)sizeof(void*) * 8,
+           turbo / 1000000, turbo / 1000 % 1000, turbo % 1000, simd, PNG_LIBPNG_VER_STRING);
+    printf("test picture %dx%d RGB: JPEG %u bytes (quality %d), PNG %u bytes; median of %d "
+           "runs a case\n",
            kWidth, kHeight, (unsigned)jpeg.size(), kQuality, (unsigned)png.size(), kRuns);
 
     int failures = 0;
-    if (!CompareDecode("JPEG decode from memory", jpeg, ImageTypeJPG, RawJpegDecode))
+    if (!CompareDecode("JPEG decode from memory", jpeg, ImageTypeJPG, RawJpegDecode, 1.1))
         ++failures;
-    if (!CompareDecode("PNG decode from memory", png, ImageTypePNG, RawPngDecode))
+    if (!CompareDecode("PNG decode from memory", png, ImageTypePNG, RawPngDecode, 0))
         ++failures;
-    if (!CompareDecode("JPEG decode, type detected", jpeg, ImageTypeAuto, RawJpegDecode))
+    if (!CompareDecode("JPEG decode, type detected", jpeg, ImageTypeAuto, RawJpegDecode, 1.1))
         ++failures;
+    {
+        // What the playlist does with a grabbed frame: decode it and fit it into the default box.
+        Bytes pixels;
+        RGBQUAD black = {0, 0, 0, 0};
+        if (!Compare(
+                "JPEG decode + fit 192x108", 1.5,
+                [&] {
+                    CRasterImage image;
+                    return OursDecode(jpeg, ImageTypeJPG, image) &&
+                           image.MakeThumbnail(192, 108, black) && image.GetWidth() == 192;
+                },
+                [&] { return RawJpegDecode(jpeg, pixels); }))
+            ++failures;
+    }
 
     // Encoding starts from the decoded PNG, which holds exactly the generated pixels.
     CRasterImage source;
@@ -333,47 +382,36 @@ int wmain(int argc, wchar_t** argv)
         return 1;
     }
     source.SetJpegQuality((float)kQuality);
-    {
-        double ours = 0, direct = 0;
-        bool ok = true;
-        for (int i = 0; i <= kRuns && ok; ++i) {
-            double t0 = Now();
-            BYTE* buffer = nullptr;
-            long size = 0;
-            ok = source.EncodeToMemory(buffer, size, ImageTypeJPG);
-            free(buffer);
-            double t1 = Now();
-            Bytes out;
-            ok = RawJpegEncode(rgb, out) && ok;
-            double t2 = Now();
-            if (i > 0) {  // the first round only warms up
-                ours += t1 - t0;
-                direct += t2 - t1;
-            }
-        }
-        if (ok) {
-            PrintCase("JPEG encode to memory", ours, direct);
-        } else {
-            printf("JPEG encode to memory        failed: %s\n", source.GetLastError());
-            ++failures;
-        }
-    }
+    if (!Compare(
+            "JPEG encode to memory", 0,
+            [&] {
+                BYTE* buffer = nullptr;
+                long size = 0;
+                bool ok = source.EncodeToMemory(buffer, size, ImageTypeJPG);
+                free(buffer);
+                return ok;
+            },
+            [&] {
+                Bytes out;
+                return RawJpegEncode(rgb, out);
+            }))
+        ++failures;
     {
         RGBQUAD canvas = {0, 0, 0, 0};
-        double total = 0;
+        std::vector<double> times;
         bool ok = true;
         CRasterImage thumb;
         for (int i = 0; i < kRuns && ok; ++i) {
             double t0 = Now();
             ok = source.MakeThumbnail(160, 120, canvas, &thumb);
-            total += Now() - t0;
+            times.push_back(Now() - t0);
         }
         if (ok)
-            printf("%-28s ours %8.2f ms  (%dx%d to %dx%d, no raw reference)\n",
-                   "thumbnail into 160x120", total * 1000 / kRuns, kWidth, kHeight,
+            printf("%-30s ours %8.2f ms  (%dx%d to %dx%d, no raw reference)\n",
+                   "thumbnail into 160x120", Median(times) * 1000, kWidth, kHeight,
                    thumb.GetWidth(), thumb.GetHeight());
         else {
-            printf("thumbnail into 160x120       failed: %s\n", source.GetLastError());
+            printf("%-30s failed: %s\n", "thumbnail into 160x120", source.GetLastError());
             ++failures;
         }
     }

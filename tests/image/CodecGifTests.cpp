@@ -206,13 +206,7 @@ int TopIndex(const CRasterImage& image, int x, int row)
 
 Bytes EncodeGif(CRasterImage& image)
 {
-    BYTE* buffer = nullptr;
-    long size = 0;
-    if (!image.EncodeToMemory(buffer, size, ImageTypeGIF))
-        return {};
-    Bytes out(buffer, buffer + size);
-    free(buffer);
-    return out;
+    return imagetest::EncodeToBytes(image, ImageTypeGIF);
 }
 }
 
@@ -463,6 +457,26 @@ TEST(GifEncode, RoundTripsOfEveryCompressor)
                     for (int x = 0; x < size; x++)
                         ASSERT_EQ(image.GetPixelIndex(x, y), back.GetPixelIndex(x, y)) << x << "," << y;
             }
+}
+
+TEST(GifEncode, NarrowAndLowTrueColourPicturesRoundTrip)
+{
+    // One tile column, one tile row, a single tile, and sizes just beyond a tile.
+    const int sizes[][2] = {{17, 30}, {40, 15}, {1, 40}, {50, 1}, {17, 15}, {5, 3}, {9, 16},
+                            {18, 15}, {17, 16}, {18, 16}};
+    for (const auto& size : sizes)
+    {
+        SCOPED_TRACE(testing::Message() << size[0] << "x" << size[1]);
+        CRasterImage rgb(size[0], size[1], 24);
+        imagetest::FillPattern(rgb);
+        Bytes data = EncodeGif(rgb);
+        ASSERT_FALSE(data.empty()) << rgb.GetLastError();
+        CRasterImage back;
+        ASSERT_TRUE(DecodeGif(data, back)) << back.GetLastError();
+        ASSERT_EQ(size[0], back.GetWidth());
+        ASSERT_EQ(size[1], back.GetHeight());
+        EXPECT_EQ(0, imagetest::MaxChannelDifference(rgb, back));
+    }
 }
 
 TEST(GifEncode, TrueColourTilesAnimationsAndComments)

@@ -149,13 +149,7 @@ Bytes SmallPng(int width, int height)
     imagetest::FillPattern(image);
     image.CreateAlpha();
     image.AlphaSet(1, 1, 77);
-    BYTE* buffer = nullptr;
-    long size = 0;
-    if (!image.EncodeToMemory(buffer, size, ImageTypePNG))
-        return {};
-    Bytes out(buffer, buffer + size);
-    free(buffer);
-    return out;
+    return imagetest::EncodeToBytes(image, ImageTypePNG);
 }
 }
 

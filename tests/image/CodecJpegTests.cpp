@@ -14,13 +14,7 @@ namespace
 {
 std::vector<BYTE> EncodeJpeg(CRasterImage& image)
 {
-    BYTE* buffer = nullptr;
-    long size = 0;
-    if (!image.EncodeToMemory(buffer, size, ImageTypeJPG))
-        return {};
-    std::vector<BYTE> out(buffer, buffer + size);
-    free(buffer);
-    return out;
+    return imagetest::EncodeToBytes(image, ImageTypeJPG);
 }
 
 imagetest::JpegSpec GradientSpec(int w, int h, int components)
@@ -182,6 +176,217 @@ TEST(JpegCodec, GreyImagesStayGrey)
     CRasterImage colours(8, 8, 8);
     colours.SetPaletteColor(3, 200, 0, 0);
     EXPECT_FALSE(colours.EncodeToMemory(buffer, size, ImageTypeJPG));
+}
+
+TEST(JpegCodec, QuantisedGreyOutputHasAGreyPalette)
+{
+    // A colour file asked for grey output, and a grey file: both quantised to 16 levels.
+    struct Case
+    {
+        int components;
+        int options;
+    };
+    for (Case c : {Case{3, 0x80 | 0x100}, Case{1, 0x100}, Case{1, 0x100 | 0x400}})
+    {
+        SCOPED_TRACE(testing::Message() << c.components << " components, options " << c.options);
+        std::vector<BYTE> data = imagetest::WriteJpegReference(GradientSpec(64, 16, c.components));
+        CRasterImage plain;
+        plain.SetCodecOption(0x80, ImageTypeJPG);
+        ASSERT_TRUE(plain.DecodeFromMemory(data.data(), (DWORD)data.size(), ImageTypeJPG));
+        CRasterImage image;
+        image.SetCodecOption(c.options, ImageTypeJPG);
+        image.SetJpegQuality(16);
+        ASSERT_TRUE(image.DecodeFromMemory(data.data(), (DWORD)data.size(), ImageTypeJPG))
+            << image.GetLastError();
+        ASSERT_EQ(8, image.GetBpp());
+        int used = (int)image.GetClrImportant();
+        ASSERT_GE(used, 2);
+        ASSERT_LE(used, 16);
+        for (int i = 0; i < used; i++)
+        {
+            RGBQUAD entry = image.GetPaletteColor(i);
+            EXPECT_EQ((int)entry.rgbRed, (int)entry.rgbGreen) << "entry " << i;
+            EXPECT_EQ((int)entry.rgbRed, (int)entry.rgbBlue) << "entry " << i;
+        }
+        // Dithered, the levels still follow the unquantised grey on average.
+        long error = 0;
+        for (int y = 0; y < 16; y++)
+            for (int x = 0; x < 64; x++)
+            {
+                int index = image.GetPixelIndex(x, y);
+                ASSERT_LT(index, used);
+                error += abs(image.GetPaletteColor(index).rgbRed - plain.GetPixelIndex(x, y));
+            }
+        EXPECT_LT(error / (64 * 16), 12);
+    }
+}
+
+namespace
+{
+// Detail in every 8 x 8 block, so that upsampling and scaled transforms all matter.
+imagetest::JpegSpec NoisyLayout(int w, int h, int components)
+{
+    imagetest::JpegSpec layout;
+    layout.width = w;
+    layout.height = h;
+    layout.components = components;
+    layout.quality = 85;
+    unsigned seed = 77;
+    for (int y = 0; y < h; y++)
+    {
+        std::vector<BYTE> row;
+        for (int x = 0; x < w * components; x++)
+        {
+            seed = seed * 1103515245u + 12345u;
+            row.push_back((BYTE)((x * 13 + y * 7) % 200 + (int)((seed >> 16) % 56)));
+        }
+        layout.rows.push_back(row);
+    }
+    return layout;
+}
+
+// The codec's picture against libjpeg's own output of the same file: red-green-blue (or grey)
+// rows from the top, CMYK blended by its black as the codec does.
+void ExpectLibjpegPixels(const std::vector<BYTE>& data, const CRasterImage& image,
+                         const imagetest::JpegReadSettings& settings)
+{
+    int w = 0, h = 0, comps = 0;
+    std::vector<BYTE> samples;
+    ASSERT_TRUE(imagetest::ReadJpegReference(data, w, h, comps, samples, settings));
+    ASSERT_EQ(w, image.GetWidth());
+    ASSERT_EQ(h, image.GetHeight());
+    ASSERT_EQ(comps == 1 ? 8 : 24, image.GetBpp());
+    for (int y = 0; y < h; y++)
+    {
+        const BYTE* row = image.GetBits(h - 1 - y);
+        for (int x = 0; x < w; x++)
+        {
+            const BYTE* s = &samples[((size_t)y * w + x) * comps];
+            BYTE expected[3];
+            int n = 3;
+            if (comps == 1)
+            {
+                expected[0] = s[0];
+                n = 1;
+            }
+            else if (comps == 3)
+            {
+                expected[0] = s[2];
+                expected[1] = s[1];
+                expected[2] = s[0];
+            }
+            else
+            {
+                expected[0] = (BYTE)(s[2] * s[3] / 255);
+                expected[1] = (BYTE)(s[1] * s[3] / 255);
+                expected[2] = (BYTE)(s[0] * s[3] / 255);
+            }
+            for (int c = 0; c < n; c++)
+                ASSERT_EQ((int)expected[c], (int)row[x * n + c]) << "pixel " << x << "," << y;
+        }
+    }
+}
+}
+
+TEST(JpegCodec, DecodesLibjpegsOwnPixels)
+{
+    struct File
+    {
+        const char* name;
+        imagetest::JpegSpec layout;
+    };
+    std::vector<File> files = {{"colour 4:2:0", NoisyLayout(61, 37, 3)},
+                               {"colour 4:2:2", NoisyLayout(50, 21, 3)},
+                               {"colour 4:4:4", NoisyLayout(35, 18, 3)},
+                               {"grey", NoisyLayout(45, 19, 1)},
+                               {"cmyk", NoisyLayout(29, 22, 4)},
+                               {"ycck", NoisyLayout(29, 22, 4)}};
+    files[1].layout.lumaV = 1;
+    files[2].layout.lumaH = files[2].layout.lumaV = 1;
+    files[5].layout.ycck = true;
+    for (const File& file : files)
+    {
+        std::vector<BYTE> data = imagetest::WriteJpegReference(file.layout);
+        ASSERT_FALSE(data.empty()) << file.name;
+        for (int scale : {1, 2, 3, 4, 8})
+            for (int options : {0, 0x800, 0x80})
+            {
+                SCOPED_TRACE(testing::Message() << file.name << ", scale 1/" << scale
+                                                << ", options " << options);
+                CRasterImage image;
+                image.SetJpegScale((BYTE)scale);
+                image.SetCodecOption(options, ImageTypeJPG);
+                if (!image.DecodeFromMemory(data.data(), (DWORD)data.size(), ImageTypeJPG))
+                {
+                    // Grey output of a four-component file is a conversion libjpeg refuses.
+                    EXPECT_TRUE(options == 0x80 && file.layout.components == 4)
+                        << image.GetLastError();
+                    continue;
+                }
+                imagetest::JpegReadSettings settings;
+                settings.scaleDenom = scale;
+                settings.fancyUpsampling = (options & 0x800) == 0;
+                settings.greyOutput = (options & 0x80) != 0;
+                ExpectLibjpegPixels(data, image, settings);
+            }
+    }
+}
+
+TEST(JpegCodec, EncodesTheBytesLibjpegMakesOfTheSameRows)
+{
+    // Our encoder against libjpeg given the picture's rows as red-green-blue (or grey) from the
+    // top, with the same quality, sampling and density: the files must be identical.
+    struct Case
+    {
+        int bpp;
+        int options;
+        int lumaH, lumaV;
+    };
+    for (Case c : {Case{24, 0, 2, 2}, Case{24, 0x1000, 2, 1}, Case{24, 0x2000, 1, 1}, Case{8, 0, 2, 2}})
+    {
+        SCOPED_TRACE(testing::Message() << c.bpp << " bpp, options " << c.options);
+        CRasterImage image(61, 37, c.bpp);
+        if (c.bpp == 8)
+            image.SetGrayPalette();
+        unsigned seed = 3;
+        for (int y = 0; y < 37; y++)
+            for (int x = 0; x < image.GetStride(); x++)
+            {
+                seed = seed * 1103515245u + 12345u;
+                image.GetBits(y)[x] = (BYTE)((x * 3 + y * 5) % 180 + (int)((seed >> 16) % 60));
+            }
+        image.SetCodecOption(c.options, ImageTypeJPG);
+        std::vector<BYTE> ours = EncodeJpeg(image);
+        ASSERT_FALSE(ours.empty()) << image.GetLastError();
+
+        imagetest::JpegSpec layout;
+        layout.width = 61;
+        layout.height = 37;
+        layout.components = c.bpp == 8 ? 1 : 3;
+        layout.quality = 90;
+        layout.lumaH = c.lumaH;
+        layout.lumaV = c.lumaV;
+        for (int y = 36; y >= 0; y--)
+        {
+            const BYTE* row = image.GetBits(y);
+            std::vector<BYTE> samples;
+            for (int x = 0; x < 61; x++)
+            {
+                if (c.bpp == 8)
+                {
+                    samples.push_back(row[x]);
+                    continue;
+                }
+                samples.push_back(row[x * 3 + 2]);
+                samples.push_back(row[x * 3 + 1]);
+                samples.push_back(row[x * 3]);
+            }
+            layout.rows.push_back(samples);
+        }
+        std::vector<BYTE> reference = imagetest::WriteJpegReference(layout);
+        ASSERT_EQ(reference.size(), ours.size());
+        EXPECT_TRUE(reference == ours);
+    }
 }
 
 TEST(JpegCodec, ScaleAndHeaderOnly)

@@ -82,13 +82,7 @@ bool DecodePng(const std::vector<BYTE>& data, CRasterImage& image)
 
 std::vector<BYTE> EncodePng(CRasterImage& image)
 {
-    BYTE* buffer = nullptr;
-    long size = 0;
-    if (!image.EncodeToMemory(buffer, size, ImageTypePNG))
-        return {};
-    std::vector<BYTE> out(buffer, buffer + size);
-    free(buffer);
-    return out;
+    return imagetest::EncodeToBytes(image, ImageTypePNG);
 }
 }
 

@@ -5,6 +5,7 @@
 
 #include <malloc.h>
 
+#include "image/PixelBlocks.h"
 #include "image/RasterImage.h"
 
 namespace codectest
@@ -33,6 +34,8 @@ void Append(Bytes& out, const Bytes& more)
 
 size_t HeapBytesInUse()
 {
+    // The pixel block the library keeps for the next picture is not a leak.
+    detail::ReleaseSparePixelBlock();
     _HEAPINFO entry;
     entry._pentry = nullptr;
     size_t used = 0;

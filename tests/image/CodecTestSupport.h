@@ -16,7 +16,8 @@ void Add16(Bytes& out, int v);
 void Add32(Bytes& out, DWORD v);
 void Append(Bytes& out, const Bytes& more);
 
-// Bytes of the C heap in use, or 0 when the heap cannot be walked.
+// Bytes of the C heap in use (the image library's kept pixel block freed first), or 0 when the
+// heap cannot be walked.
 size_t HeapBytesInUse();
 
 // Decodes every prefix of data (in steps) and copies with seeded random byte changes; each

@@ -239,3 +239,32 @@ TEST(Draw, RefusedDraws)
     EXPECT_FALSE(image.Draw(canvas.Dc(), 0, 0));
     EXPECT_TRUE(Same({3, 3, 3, 0}, canvas.At(0, 0)));
 }
+
+TEST(Draw, PictureLoadedAfterATransparentOneIsDrawnWhole)
+{
+    // A PNG whose black is its transparent colour...
+    imagetest::PngSpec png;
+    png.transRed = png.transGreen = png.transBlue = 0;
+    for (int y = 0; y < png.height; y++)
+        png.rows.push_back(std::vector<BYTE>(png.width * 3, 0));
+    std::vector<BYTE> pngBytes = imagetest::WritePngReference(png);
+    // ...then, in the same object, a JPEG whose left half is black.
+    imagetest::JpegSpec jpeg;
+    for (int y = 0; y < jpeg.height; y++)
+    {
+        std::vector<BYTE> row(jpeg.width * 3, 255);
+        std::fill(row.begin(), row.begin() + 8 * 3, 0);
+        jpeg.rows.push_back(row);
+    }
+    std::vector<BYTE> jpegBytes = imagetest::WriteJpegReference(jpeg);
+
+    CRasterImage image;
+    ASSERT_TRUE(image.DecodeFromMemory(pngBytes.data(), (DWORD)pngBytes.size(), 0));
+    ASSERT_TRUE(image.IsTransparent());
+    ASSERT_TRUE(image.DecodeFromMemory(jpegBytes.data(), (DWORD)jpegBytes.size(), 0));
+    ASSERT_TRUE(Same({0, 0, 0, 0}, image.GetPixelColor(2, 2, false)));
+    EXPECT_FALSE(image.IsTransparent());
+    CTestCanvas canvas(20, 10, RGB(250, 250, 250));
+    ASSERT_TRUE(image.Draw(canvas.Dc(), 0, 0, -1, -1));
+    ExpectExactDraw(image, canvas, 0, 0, false);
+}

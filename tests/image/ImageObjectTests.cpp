@@ -93,6 +93,62 @@ TEST(ImageCreate, LargestAllowedSizeAndZeroedPixels)
     }
 }
 
+namespace
+{
+bool AllZero(const CRasterImage& image)
+{
+    const BYTE* bits = image.GetBits(0);
+    for (DWORD i = 0; i < image.GetHeader().biSizeImage; i++)
+        if (bits[i])
+            return false;
+    return true;
+}
+
+DWORD WINAPI CreateAndDirtyLargePictures(void* failures)
+{
+    for (int round = 0; round < 60; round++)
+    {
+        CRasterImage image(1024, 600 + round % 3, 24);
+        if (!image.IsValid() || !AllZero(image))
+            InterlockedIncrement((LONG*)failures);
+        memset(image.GetBits(0), 0x5A, image.GetHeader().biSizeImage);
+    }
+    return 0;
+}
+}
+
+TEST(ImageCreate, LargePicturesReuseAReleasedBlockWiped)
+{
+    // A frame-sized picture released and made again gets the same block back, zeroed.
+    CRasterImage first(1920, 1080, 24);
+    ASSERT_TRUE(first.IsValid());
+    void* block = first.GetDib();
+    memset(first.GetBits(0), 0xAB, first.GetHeader().biSizeImage);
+    first.Destroy();
+    CRasterImage second(1920, 1080, 24);
+    ASSERT_TRUE(second.IsValid());
+    EXPECT_EQ(block, second.GetDib());
+    EXPECT_TRUE(AllZero(second));
+    // A picture of another size starts zeroed too.
+    memset(second.GetBits(0), 0xAB, second.GetHeader().biSizeImage);
+    second.Destroy();
+    CRasterImage smaller(1000, 600, 24);
+    EXPECT_TRUE(AllZero(smaller));
+
+    // Threads making and releasing pictures never share a block.
+    LONG failures = 0;
+    HANDLE threads[3];
+    for (HANDLE& thread : threads)
+        thread = CreateThread(nullptr, 0, CreateAndDirtyLargePictures, &failures, 0, nullptr);
+    for (HANDLE thread : threads)
+    {
+        ASSERT_NE(nullptr, thread);
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 120000));
+        CloseHandle(thread);
+    }
+    EXPECT_EQ(0, failures);
+}
+
 TEST(ImageCreate, ShallowCopyRefusesCreateAndKeepsError)
 {
     CRasterImage owner(4, 4, 24);

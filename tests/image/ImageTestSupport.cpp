@@ -51,6 +51,17 @@ std::vector<BYTE> ReadFileBytes(const std::wstring& path)
     return bytes;
 }
 
+std::vector<BYTE> EncodeToBytes(CRasterImage& image, int type)
+{
+    BYTE* buffer = nullptr;
+    long size = 0;
+    if (!image.EncodeToMemory(buffer, size, type))
+        return {};
+    std::vector<BYTE> out(buffer, buffer + size);
+    free(buffer);
+    return out;
+}
+
 RGBQUAD PatternColor(int x, int y)
 {
     RGBQUAD c;
@@ -191,9 +202,15 @@ std::vector<BYTE> WriteJpegReference(const JpegSpec& layout)
     cinfo.image_width = layout.width;
     cinfo.image_height = layout.height;
     cinfo.input_components = layout.components;
-    cinfo.in_color_space = layout.components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    cinfo.in_color_space = layout.components == 1   ? JCS_GRAYSCALE
+                           : layout.components == 4 ? JCS_CMYK
+                                                    : JCS_RGB;
     jpeg_set_defaults(&cinfo);
+    if (layout.ycck)
+        jpeg_set_colorspace(&cinfo, JCS_YCCK);
     jpeg_set_quality(&cinfo, layout.quality, TRUE);
+    cinfo.comp_info[0].h_samp_factor = layout.lumaH;
+    cinfo.comp_info[0].v_samp_factor = layout.lumaV;
     cinfo.density_unit = (UINT8)layout.densityUnit;
     cinfo.X_density = (UINT16)layout.xDensity;
     cinfo.Y_density = (UINT16)layout.yDensity;
@@ -211,7 +228,7 @@ std::vector<BYTE> WriteJpegReference(const JpegSpec& layout)
 }
 
 bool ReadJpegReference(const std::vector<BYTE>& data, int& width, int& height, int& components,
-                       std::vector<BYTE>& samples)
+                       std::vector<BYTE>& samples, const JpegReadSettings& settings)
 {
     jpeg_decompress_struct cinfo;
     JpegError err;
@@ -226,6 +243,11 @@ bool ReadJpegReference(const std::vector<BYTE>& data, int& width, int& height, i
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, data.data(), (unsigned long)data.size());
     jpeg_read_header(&cinfo, TRUE);
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = settings.scaleDenom;
+    cinfo.do_fancy_upsampling = settings.fancyUpsampling ? TRUE : FALSE;
+    if (settings.greyOutput)
+        cinfo.out_color_space = JCS_GRAYSCALE;
     jpeg_start_decompress(&cinfo);
     width = cinfo.output_width;
     height = cinfo.output_height;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "image/ByteStream.h"
+#include "image/PixelBlocks.h"
 #include "image/RasterImage.h"
 #include "ImageTestSupport.h"
 
@@ -16,26 +17,14 @@ std::vector<BYTE> SmallPng()
 {
     CRasterImage image(7, 5, 24);
     imagetest::FillPattern(image);
-    BYTE* buffer = nullptr;
-    long size = 0;
-    if (!image.EncodeToMemory(buffer, size, ImageTypePNG))
-        return {};
-    std::vector<BYTE> out(buffer, buffer + size);
-    free(buffer);
-    return out;
+    return imagetest::EncodeToBytes(image, ImageTypePNG);
 }
 
 std::vector<BYTE> SmallJpeg()
 {
     CRasterImage image(12, 10, 24);
     imagetest::FillGradient(image);
-    BYTE* buffer = nullptr;
-    long size = 0;
-    if (!image.EncodeToMemory(buffer, size, ImageTypeJPG))
-        return {};
-    std::vector<BYTE> out(buffer, buffer + size);
-    free(buffer);
-    return out;
+    return imagetest::EncodeToBytes(image, ImageTypeJPG);
 }
 }
 
@@ -197,4 +186,182 @@ TEST(LoadSave, ResourceOfTheTestProgram)
     EXPECT_EQ(5, again.GetWidth());
     CRasterImage none;
     EXPECT_FALSE(none.LoadResource(nullptr, ImageTypePNG, self));
+}
+
+namespace
+{
+bool DecodeBytes(CRasterImage& image, const std::vector<BYTE>& data, int type)
+{
+    return !data.empty() && image.DecodeFromMemory(data.data(), (DWORD)data.size(), type);
+}
+
+// A 300-dpi PNG with a transparent colour and a four-entry palette counted as important.
+std::vector<BYTE> DescribedPalettePng()
+{
+    imagetest::PngSpec layout;
+    layout.colorType = 3;
+    layout.palette = {10, 20, 30, 200, 0, 0, 0, 200, 0, 0, 0, 200};
+    layout.transAlpha = {0};
+    layout.phys = true;
+    layout.physX = layout.physY = 11811;
+    layout.physUnit = 1;
+    for (int y = 0; y < layout.height; y++)
+        layout.rows.push_back({0, 1, 2, 3});
+    return imagetest::WritePngReference(layout);
+}
+}
+
+// A reused object must not carry what the previous picture said about itself into the next.
+TEST(Reuse, DecodeStartsFromTheFileAlone)
+{
+    CRasterImage image;
+    ASSERT_TRUE(DecodeBytes(image, DescribedPalettePng(), ImageTypePNG)) << image.GetLastError();
+    ASSERT_EQ(300, image.GetXDPI());
+    ASSERT_EQ(4u, image.GetClrImportant());
+    ASSERT_TRUE(image.IsTransparent());
+
+    // A GIF says nothing about its resolution; a JFIF with only an aspect ratio neither.
+    CRasterImage gifSource(5, 4, 8);
+    gifSource.SetGrayPalette();
+    std::vector<BYTE> gif = imagetest::EncodeToBytes(gifSource, ImageTypeGIF);
+    ASSERT_TRUE(DecodeBytes(image, gif, ImageTypeGIF)) << image.GetLastError();
+    EXPECT_EQ(96, image.GetXDPI());
+    EXPECT_EQ(96, image.GetYDPI());
+    EXPECT_FALSE(image.IsTransparent());
+    EXPECT_EQ(0u, image.GetClrImportant());
+
+    ASSERT_TRUE(DecodeBytes(image, DescribedPalettePng(), ImageTypePNG));
+    imagetest::JpegSpec layout;
+    layout.densityUnit = 0;
+    layout.xDensity = layout.yDensity = 1;
+    for (int y = 0; y < layout.height; y++)
+        layout.rows.push_back(std::vector<BYTE>(layout.width * 3, 90));
+    ASSERT_TRUE(DecodeBytes(image, imagetest::WriteJpegReference(layout), 0)) << image.GetLastError();
+    EXPECT_EQ(ImageTypeJPG, image.GetType());
+    EXPECT_EQ(96, image.GetXDPI());
+    EXPECT_EQ(96, image.GetYDPI());
+    EXPECT_FALSE(image.IsTransparent());
+    EXPECT_FALSE(image.HasPaletteAlpha());
+
+    // The caller's options still reach the codec.
+    CRasterImage big(32, 16, 24);
+    imagetest::FillGradient(big);
+    std::vector<BYTE> jpeg = imagetest::EncodeToBytes(big, ImageTypeJPG);
+    image.SetJpegScale(2);
+    ASSERT_TRUE(DecodeBytes(image, jpeg, ImageTypeJPG));
+    EXPECT_EQ(16, image.GetWidth());
+    EXPECT_EQ(2, image.GetJpegScale());
+}
+
+TEST(Reuse, CreateAfterAPictureOrDestroyStartsFresh)
+{
+    for (bool destroyFirst : {false, true})
+    {
+        SCOPED_TRACE(destroyFirst ? "after Destroy" : "over the old picture");
+        CRasterImage image;
+        ASSERT_TRUE(DecodeBytes(image, DescribedPalettePng(), ImageTypePNG));
+        if (destroyFirst)
+        {
+            ASSERT_TRUE(image.Destroy());
+            EXPECT_EQ(0, image.GetWidth());
+        }
+        ASSERT_NE(nullptr, image.Create(16, 4, 8, ImageTypePNG));
+        EXPECT_FALSE(image.IsTransparent());
+        EXPECT_EQ(96, image.GetXDPI());
+        EXPECT_EQ(0u, image.GetClrImportant());
+        // A colour palette of 256 entries, all of them used: it must survive a PNG round trip.
+        for (int i = 0; i < 256; i++)
+            image.SetPaletteColor(i, (BYTE)i, (BYTE)(255 - i), (BYTE)(i * 3));
+        for (int y = 0; y < 4; y++)
+            for (int x = 0; x < 16; x++)
+                image.SetPixelIndex(x, y, (BYTE)(y * 64 + x * 4));
+        std::vector<BYTE> png = imagetest::EncodeToBytes(image, ImageTypePNG);
+        CRasterImage back;
+        ASSERT_TRUE(DecodeBytes(back, png, ImageTypePNG)) << back.GetLastError();
+        EXPECT_EQ(0, imagetest::MaxChannelDifference(image, back));
+        EXPECT_FALSE(back.IsTransparent());
+    }
+    // What is prepared on an empty object is kept for the picture made on it.
+    CRasterImage prepared;
+    prepared.SetXDPI(200);
+    ASSERT_NE(nullptr, prepared.Create(2, 2, 24));
+    EXPECT_EQ(200, prepared.GetXDPI());
+}
+
+// Decoders write straight into a pixel block that a released picture may have used before:
+// every byte, row padding included, must come out as from fresh memory.
+TEST(Reuse, DecodersFillEveryByteOfAReusedBlock)
+{
+    struct Case
+    {
+        const char* name;
+        std::vector<BYTE> data;
+        int bpp;
+    };
+    std::vector<Case> cases;
+    {
+        imagetest::JpegSpec colour;
+        colour.width = 1001;
+        colour.height = 400;
+        imagetest::JpegSpec grey = colour;
+        grey.width = 1501;
+        grey.height = 700;
+        grey.components = 1;
+        for (imagetest::JpegSpec* layout : {&colour, &grey})
+            for (int y = 0; y < layout->height; y++)
+            {
+                std::vector<BYTE> row;
+                for (int x = 0; x < layout->width * layout->components; x++)
+                    row.push_back((BYTE)(x * 7 + y * 3));
+                layout->rows.push_back(row);
+            }
+        cases.push_back({"colour JPEG", imagetest::WriteJpegReference(colour), 24});
+        cases.push_back({"grey JPEG", imagetest::WriteJpegReference(grey), 8});
+    }
+    {
+        imagetest::PngSpec rgb;
+        rgb.width = 1001;
+        rgb.height = 400;
+        imagetest::PngSpec rgba = rgb;
+        rgba.colorType = 6;
+        imagetest::PngSpec twoBit = rgb;
+        twoBit.width = 2101;
+        twoBit.height = 1001;
+        twoBit.colorType = 0;
+        twoBit.bitDepth = 2;
+        twoBit.interlaced = true;
+        for (imagetest::PngSpec* layout : {&rgb, &rgba, &twoBit})
+        {
+            int bytes = layout->colorType == 0 ? (layout->width + 3) / 4
+                                             : layout->width * (layout->colorType == 6 ? 4 : 3);
+            for (int y = 0; y < layout->height; y++)
+            {
+                std::vector<BYTE> row;
+                for (int x = 0; x < bytes; x++)
+                    row.push_back((BYTE)(x * 5 + y));
+                layout->rows.push_back(row);
+            }
+        }
+        cases.push_back({"RGB PNG", imagetest::WritePngReference(rgb), 24});
+        cases.push_back({"RGBA PNG", imagetest::WritePngReference(rgba), 24});
+        cases.push_back({"interlaced 2-bit PNG", imagetest::WritePngReference(twoBit), 4});
+    }
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        detail::ReleaseSparePixelBlock();
+        CRasterImage fresh;
+        ASSERT_TRUE(DecodeBytes(fresh, c.data, 0)) << fresh.GetLastError();
+        ASSERT_EQ(c.bpp, fresh.GetBpp());
+        // A picture of the same block size, dirty all over, released just before the decode.
+        CRasterImage dirty(fresh.GetWidth(), fresh.GetHeight(), c.bpp);
+        memset(dirty.GetBits(0), 0xA5, dirty.GetHeader().biSizeImage);
+        void* block = dirty.GetDib();
+        dirty.Destroy();
+        CRasterImage reused;
+        ASSERT_TRUE(DecodeBytes(reused, c.data, 0)) << reused.GetLastError();
+        EXPECT_EQ(block, reused.GetDib());
+        ASSERT_EQ(fresh.GetHeader().biSizeImage, reused.GetHeader().biSizeImage);
+        EXPECT_EQ(0, memcmp(fresh.GetBits(0), reused.GetBits(0), fresh.GetHeader().biSizeImage));
+    }
 }

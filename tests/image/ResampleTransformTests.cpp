@@ -1,6 +1,10 @@
 // Resampling, borders and thumbnails; the masks and pixel transforms; interpolated sampling.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
 #include "image/RasterImage.h"
 #include "ImageTestSupport.h"
 
@@ -66,6 +70,45 @@ TEST(Thumbnail, WideTallAndSmallPictures)
     EXPECT_FALSE(small.MakeThumbnail(0, 10, canvas));
 }
 
+TEST(Resample, RefusedAllocationsGiveFalseAndKeepThePicture)
+{
+    RGBQUAD canvas = {0, 0, 0, 0};
+    for (int mode : {0, 1, 2})
+    {
+        SCOPED_TRACE(mode);
+        CRasterImage image(64, 48, 24);
+        imagetest::FillPattern(image);
+        image.CreateAlpha();
+        CRasterImage original(image);
+        bool threw = false, resampled = true, fitted = true;
+        {
+            imagetest::CRefusedAllocations refused;
+            try
+            {
+                resampled = image.Resample(16, 12, mode);
+                if (mode == 0)
+                    fitted = image.MakeThumbnail(16, 16, canvas);
+            }
+            catch (...)
+            {
+                threw = true;
+            }
+        }
+        ASSERT_FALSE(threw);
+        // Where a scratch buffer is needed its refusal is a plain failure with a text.
+        if (!resampled)
+        {
+            EXPECT_STREQ("can't allocate memory", image.GetLastError());
+        }
+        if (!resampled || !fitted)
+        {
+            EXPECT_EQ(64, image.GetWidth());
+            EXPECT_EQ(0, imagetest::MaxChannelDifference(original, image));
+        }
+        EXPECT_FALSE(mode == 0 && (resampled || fitted));
+    }
+}
+
 TEST(Resample, AreaAveragingIsExactOnBlocks)
 {
     // 2x2 blocks averaged into one pixel each.
@@ -100,6 +143,84 @@ TEST(Resample, AreaAveragingIsExactOnBlocks)
             ASSERT_NEAR(77, c.rgbRed, 1) << x << "," << y;
             ASSERT_NEAR(240, c.rgbBlue, 1) << x << "," << y;
         }
+}
+
+namespace
+{
+// Area averaging one source pixel at a time: each adds value * 1000 * its shares (thousandths,
+// truncated) of the up to four destination pixels it overlaps; each sum is divided by
+// trunc(1000 * xScale * yScale) (times the second 1000 of the shares).
+std::vector<BYTE> ReferenceAreaAverage(const CRasterImage& source, int newWidth, int newHeight)
+{
+    int w = source.GetWidth(), h = source.GetHeight();
+    float xScale = (float)w / (float)newWidth, yScale = (float)h / (float)newHeight;
+    auto split = [](int s, int size, float scale, int& cell, int& share) {
+        cell = (int)((float)s / scale);
+        if (cell >= size)
+            cell = size - 1;
+        float boundary = (cell + 1) * scale;
+        share = 1000;
+        if (cell + 1 < size && s + 1 > boundary)
+            share = std::min(1000, std::max(0, (int)((boundary - s) * 1000.0f)));
+    };
+    std::vector<uint64_t> sums((size_t)(newWidth + 1) * (newHeight + 1) * 3, 0);
+    for (int sy = 0; sy < h; sy++)
+    {
+        int cy, shareY;
+        split(sy, newHeight, yScale, cy, shareY);
+        for (int sx = 0; sx < w; sx++)
+        {
+            int cx, shareX;
+            split(sx, newWidth, xScale, cx, shareX);
+            const BYTE* p = source.GetBits(sy) + sx * 3;
+            const int wx[2] = {shareX, 1000 - shareX}, wy[2] = {shareY, 1000 - shareY};
+            for (int j = 0; j < 2; j++)
+                for (int i = 0; i < 2; i++)
+                    for (int ch = 0; ch < 3; ch++)
+                        sums[((size_t)(cy + j) * (newWidth + 1) + cx + i) * 3 + ch] +=
+                            (uint64_t)p[ch] * wx[i] * wy[j];
+        }
+    }
+    uint64_t divisor = std::max<uint64_t>(1, (uint64_t)(1000.0f * xScale * yScale) * 1000);
+    std::vector<BYTE> out;
+    for (int y = 0; y < newHeight; y++)
+        for (int x = 0; x < newWidth * 3; x++)
+            out.push_back((BYTE)std::min<uint64_t>(255, sums[((size_t)y * (newWidth + 1)) * 3 + x] / divisor));
+    return out;
+}
+
+void FillNoise(CRasterImage& image, unsigned seed)
+{
+    for (int y = 0; y < image.GetHeight(); y++)
+    {
+        BYTE* row = image.GetBits(y);
+        for (int x = 0; x < image.GetWidth() * 3; x++)
+        {
+            seed = seed * 1103515245u + 12345u;
+            row[x] = (BYTE)(seed >> 16);
+        }
+    }
+}
+}
+
+TEST(Resample, AreaAveragingMatchesThePixelByPixelSums)
+{
+    const int cases[][4] = {{1920, 1080, 192, 108}, {1000, 700, 333, 77}, {97, 61, 13, 9},
+                            {641, 479, 640, 478}, {4000, 3, 7, 2}, {50000, 2, 3, 1},
+                            {37, 1000, 5, 999}, {5, 3000, 2, 4}, {3, 20000, 2, 1}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << c[0] << "x" << c[1] << " to " << c[2] << "x" << c[3]);
+        CRasterImage image(c[0], c[1], 24);
+        FillNoise(image, (unsigned)(c[0] * 31 + c[1]));
+        std::vector<BYTE> expected = ReferenceAreaAverage(image, c[2], c[3]);
+        ASSERT_TRUE(image.Resample(c[2], c[3], 0)) << image.GetLastError();
+        ASSERT_EQ(c[2], image.GetWidth());
+        for (int y = 0; y < c[3]; y++)
+            for (int x = 0; x < c[2] * 3; x++)
+                ASSERT_EQ((int)expected[(size_t)y * c[2] * 3 + x], (int)image.GetBits(y)[x])
+                    << "byte " << x << " of row " << y;
+    }
 }
 
 TEST(Resample, ModesSizesAndAlpha)
