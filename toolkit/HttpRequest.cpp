@@ -4,6 +4,7 @@
 
 #include "engine/SystemHelpers.h"
 
+#include <atomic>
 #include <cstring>
 #include <vector>
 
@@ -29,38 +30,25 @@ BOOL WINAPI SystemCloseHandle(HINTERNET handle)
     return ::InternetCloseHandle(handle);
 }
 
-HttpConnectedStateFn volatile g_connectedState = &SystemConnectedState;
-HttpCloseHandleFn volatile g_closeHandle = &SystemCloseHandle;
-
-// Swapped with interlocked exchanges: transfer threads may call while a test swaps.
-template <class Fn>
-Fn Swap(Fn volatile* slot, Fn fn, Fn fallback)
-{
-    Fn next = fn ? fn : fallback;
-    return reinterpret_cast<Fn>(::InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(slot), (PVOID)next));
-}
-
-template <class Fn>
-Fn Load(Fn volatile* slot)
-{
-    return reinterpret_cast<Fn>(::InterlockedCompareExchangePointer(reinterpret_cast<PVOID volatile*>(slot), NULL, NULL));
-}
+// Tests swap these while transfer threads may be calling them.
+std::atomic<HttpConnectedStateFn> g_connectedState{&SystemConnectedState};
+std::atomic<HttpCloseHandleFn> g_closeHandle{&SystemCloseHandle};
 
 HttpConnectedStateFn ConnectedState()
 {
-    return Load(&g_connectedState);
+    return g_connectedState.load();
 }
 
 } // namespace
 
 HttpConnectedStateFn SetHttpConnectedStateFunction(HttpConnectedStateFn fn)
 {
-    return Swap(&g_connectedState, fn, &SystemConnectedState);
+    return g_connectedState.exchange(fn ? fn : &SystemConnectedState);
 }
 
 HttpCloseHandleFn SetHttpCloseHandleFunction(HttpCloseHandleFn fn)
 {
-    return Swap(&g_closeHandle, fn, &SystemCloseHandle);
+    return g_closeHandle.exchange(fn ? fn : &SystemCloseHandle);
 }
 
 namespace detail {
@@ -103,7 +91,7 @@ struct CHttpTransfer {
         HINTERNET* handles[] = {&m_hRequest, &m_hConnection, &m_hSession};
         for (HINTERNET* h : handles) {
             if (*h) {
-                Load(&g_closeHandle)(*h);
+                g_closeHandle.load()(*h);
                 *h = NULL;
             }
         }
@@ -154,6 +142,26 @@ struct CHttpTransfer {
 using detail::CHttpTransfer;
 
 namespace {
+
+// Opens one handle with the lock released and keeps it where the watch can close it. False when
+// the transfer ends here with 'result': the watch broke it off, the call gave no handle
+// ('failure'), or the cancel flag was set meanwhile (1).
+template <class Open>
+bool OpenHandle(CHttpTransfer& t, HINTERNET& slot, int failure, int& result, Open open)
+{
+    HINTERNET handle = NULL;
+    bool called = t.Call([&] { handle = open(); });
+    slot = handle;
+    if (!called)
+        result = t.Broken();
+    else if (!handle)
+        result = failure;
+    else if (t.m_pRequest->IsCancelled())
+        result = 1;
+    else
+        return true;
+    return false;
+}
 
 // HttpQueryInfoW into text, sized by a first call; false when the watch interrupted it.
 bool QueryText(CHttpTransfer& t, HINTERNET request, DWORD info, CString& out)
@@ -291,14 +299,7 @@ int CHttpRequest::DownloadToMemory(CString& text)
     if (result != 0)
         return result;
     // Exactly the received bytes: the buffer has no terminator of its own when the body fills it.
-    int size = (int)bytes.GetSize();
-    if (size > 0) {
-        int chars = ::MultiByteToWideChar(CP_ACP, 0, (LPCSTR)bytes.GetBuffer(), size, NULL, 0);
-        if (chars > 0) {
-            ::MultiByteToWideChar(CP_ACP, 0, (LPCSTR)bytes.GetBuffer(), size, text.GetBufferSetLength(chars), chars);
-            text.ReleaseBufferSetLength(chars);
-        }
-    }
+    text = CString(detail::Widen((LPCSTR)bytes.GetBuffer(), (int)bytes.GetSize(), CP_ACP));
     return 0;
 }
 
@@ -456,32 +457,20 @@ int CWinInetRequest::Transfer(CHttpTransfer& t, CStream* sink)
         proxy.Format(L"%s:%d", m_strProxyHost.GetString(), m_nProxyPort);
     }
     CString agent = m_strUserAgent;
-    HINTERNET session = NULL;
-    bool called = t.Call([&] {
-        session = ::InternetOpenW(agent, access, proxy.IsEmpty() ? NULL : proxy.GetString(), NULL, 0);
-    });
-    t.m_hSession = session;
-    if (!called)
-        return t.Broken();
-    if (!session)
-        return -2;
-    if (IsCancelled())
-        return 1;
+    int result = 0;
+    if (!OpenHandle(t, t.m_hSession, -2, result, [&] {
+            return ::InternetOpenW(agent, access, proxy.IsEmpty() ? NULL : proxy.GetString(), NULL, 0);
+        }))
+        return result;
 
     CString user = m_strUserName, password = m_strPassword;
-    HINTERNET connection = NULL;
-    called = t.Call([&] {
-        connection = ::InternetConnectW(session, host, (INTERNET_PORT)port, user.IsEmpty() ? NULL : user.GetString(),
-                                        password.IsEmpty() ? NULL : password.GetString(), INTERNET_SERVICE_HTTP, 0,
-                                        kContext);
-    });
-    t.m_hConnection = connection;
-    if (!called)
-        return t.Broken();
-    if (!connection)
-        return -2;
-    if (IsCancelled())
-        return 1;
+    HINTERNET session = t.m_hSession;
+    if (!OpenHandle(t, t.m_hConnection, -2, result, [&] {
+            return ::InternetConnectW(session, host, (INTERNET_PORT)port, user.IsEmpty() ? NULL : user.GetString(),
+                                      password.IsEmpty() ? NULL : password.GetString(), INTERNET_SERVICE_HTTP, 0,
+                                      kContext);
+        }))
+        return result;
 
     DWORD flags = 0;
     if (m_bReload) flags |= INTERNET_FLAG_RELOAD;
@@ -495,18 +484,13 @@ int CWinInetRequest::Transfer(CHttpTransfer& t, CStream* sink)
     flags |= m_dwExtraFlags;
     CString verb = m_strVerb.IsEmpty() ? CString(L"GET") : m_strVerb;
     CString version = m_strHttpVersion, referrer = m_strReferrer;
-    HINTERNET request = NULL;
-    called = t.Call([&] {
-        request = ::HttpOpenRequestW(connection, verb, path, version.IsEmpty() ? NULL : version.GetString(),
-                                     referrer.IsEmpty() ? NULL : referrer.GetString(), NULL, flags, kContext);
-    });
-    t.m_hRequest = request;
-    if (!called)
-        return t.Broken();
-    if (!request)
-        return -1;
-    if (IsCancelled())
-        return 1;
+    HINTERNET connection = t.m_hConnection;
+    if (!OpenHandle(t, t.m_hRequest, -1, result, [&] {
+            return ::HttpOpenRequestW(connection, verb, path, version.IsEmpty() ? NULL : version.GetString(),
+                                      referrer.IsEmpty() ? NULL : referrer.GetString(), NULL, flags, kContext);
+        }))
+        return result;
+    HINTERNET request = t.m_hRequest;
 
     CString headers = RequestHeaders(*this);
     if (!headers.IsEmpty()) {

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 // The connection test's two answers.
@@ -17,9 +16,6 @@ BOOL WINAPI Offline(LPDWORD flags, DWORD reserved);
 
 // A new, empty folder under TEST_TEMP_DIR (the system's temporary folder without it).
 CString ScratchFolder(LPCWSTR tag);
-
-// Polls 'condition' every 20 ms while pumping this thread's messages; false at the deadline.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
 // The server is made here and started by the test once its routes are in (routes can also be
 // added later); it is stopped after the test, which lets every held connection go.
