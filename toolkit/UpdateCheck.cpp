@@ -11,6 +11,8 @@
 #include <objbase.h>
 #include <pugixml.hpp>
 
+#include <cerrno>
+#include <climits>
 #include <ctime>
 #include <cwchar>
 

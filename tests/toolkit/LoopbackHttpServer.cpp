@@ -298,13 +298,13 @@ void CLoopbackHttpServer::Serve(UINT_PTR client)
                 limit = std::min(limit, (size_t)route.stallAfter);
             if (route.closeAfter >= 0)
                 limit = std::min(limit, (size_t)route.closeAfter);
-            size_t piece = route.pieceBytes ? route.pieceBytes : limit;
+            size_t chunk = route.chunkBytes ? route.chunkBytes : limit;
             size_t sent = 0;
             bool going = true;
             while (going && sent < limit) {
-                if (route.pieceBytes && WaitStop(route.pieceDelayMs))
+                if (route.chunkBytes && WaitStop(route.chunkDelayMs))
                     break;
-                size_t n = std::min(piece, limit - sent);
+                size_t n = std::min(chunk, limit - sent);
                 going = SendAll(client, body.data() + sent, n);
                 sent += n;
             }

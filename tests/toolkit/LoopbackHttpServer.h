@@ -27,9 +27,9 @@ struct LoopbackRoute {
     std::vector<std::string> headers;    // further response lines, "Name: value"
     // Range requests get 206 and the rest of the body; false answers them with 200 and everything.
     bool honourRange = true;
-    // The body goes out in pieces of this many bytes, each after a pause (0: all at once).
-    size_t pieceBytes = 0;
-    DWORD pieceDelayMs = 0;
+    // The body goes out in chunks of this many bytes, each after a pause (0: all at once).
+    size_t chunkBytes = 0;
+    DWORD chunkDelayMs = 0;
     // After this many body bytes the server sends nothing more and holds the connection open until
     // it stops or ReleaseStalls is called (-1: never).
     long stallAfter = -1;

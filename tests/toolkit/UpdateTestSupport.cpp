@@ -147,12 +147,12 @@ void UpdateCheckTest::SetUp()
     // Slow feeds keep the progress dialog up for a couple of seconds.
     LoopbackRoute slow = newer;
     slow.path = "/slow-newer.xml";
-    slow.pieceBytes = 16;
-    slow.pieceDelayMs = 100;
+    slow.chunkBytes = 16;
+    slow.chunkDelayMs = 100;
     m_server.AddRoute(slow);
     slow.path = "/slow-same.xml";
     slow.body = Feed("3.3.0", "http://127.0.0.1:9/download/setup.exe");
-    slow.pieceDelayMs = 150;
+    slow.chunkDelayMs = 150;
     m_server.AddRoute(slow);
     LoopbackRoute stall = newer;
     stall.path = "/stall.xml";
