@@ -10,6 +10,7 @@
 #include <pugixml.hpp>
 
 #include "conversion/FormatCatalog.h"
+#include "engine/SystemHelpers.h"
 
 namespace {
 
@@ -360,4 +361,9 @@ int CMediaPresetStore::BuildCategories()
         Categories.Add(category);
     }
     return 0;
+}
+
+int CMediaPresetStore::LoadDefaultPresets()
+{
+    return Load(GetUserDataFolder() + L"\\MediaFormats.preset");
 }

@@ -12,7 +12,7 @@ public:
     virtual int Load(const wchar_t* path);
     virtual void Clear();
     virtual int BuildCategories() = 0;
-    // The store's own file: the converter's store knows where it lives.
+    // Loads the store's own file; a store without one (this base) returns -1.
     virtual int LoadDefaultPresets();
 
     int LoadPresets();
@@ -39,4 +39,6 @@ private:
 class CMediaPresetStore : public CPresetStore {
 public:
     int BuildCategories() override;
+    // "MediaFormats.preset" in the user's data folder.
+    int LoadDefaultPresets() override;
 };

@@ -10,6 +10,7 @@
 #include <pugixml.hpp>
 
 #include "conversion/PresetStore.h"
+#include "engine/SystemHelpers.h"
 
 namespace {
 
@@ -362,6 +363,21 @@ TEST_F(PresetsFile, FailedSaveLeavesTheOldFile)
 
     EXPECT_EQ(-1, CPresetStore::WriteFile((folder + L"\\missing\\x.preset").c_str(), store));
     EXPECT_EQ(-1, CPresetStore::WriteFile(L"", store));
+}
+
+TEST_F(PresetsFile, DefaultFileIsTheOneInTheUserDataFolder)
+{
+    path = std::wstring(GetUserDataFolder().GetString()) + L"\\MediaFormats.preset";
+    MakeFile([](pugi::xml_document& doc) {
+        FormatNode(doc, L"MFC_Video", L"VF_mp4").attribute(L"Name").set_value(L"MP4 of the user");
+    });
+    CMediaPresetStore store;
+    EXPECT_EQ(0, store.LoadDefaultPresets());
+    EXPECT_STREQ(path.c_str(), store.Path);
+    ASSERT_NE(nullptr, store.FindFormat(L"VF_mp4"));
+    EXPECT_STREQ(L"MP4 of the user", store.FindFormat(L"VF_mp4")->Name);
+    EXPECT_EQ(0, store.Dirty);
+    DeleteFileW(path.c_str());
 }
 
 } // namespace
