@@ -35,22 +35,30 @@ int MapOf(const CMediaInfoRecord& info, int selection, int type)
 
 // ---------------------------------------------------------------------------------------------
 
-CMediaJobListener::CMediaJobListener() : m_pThread(nullptr), m_nCancel(0), m_hNotifyWindow(NULL) {}
+CMediaJobListener::CMediaJobListener()
+    : m_pThread(nullptr), m_nCancel(0), m_hNotifyWindow(NULL)
+{
+}
 
 CMediaJobListener::~CMediaJobListener()
 {
-    if (!m_pThread || !m_thread.IsValid())
+    if (!m_pThread)
         return;
     // The job and the cancel flag live here: the worker must be gone before they are.
     m_nCancel = 2;
-    ::SetThreadPriority(m_thread, THREAD_PRIORITY_ABOVE_NORMAL);
+    if (m_thread.IsValid())
+        ::SetThreadPriority(m_thread, THREAD_PRIORITY_ABOVE_NORMAL);
+    WaitForWorker();
+}
+
+void CMediaJobListener::WaitForWorker()
+{
     HANDLE handle = m_thread;
-    while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+    if (!CHandle::IsValidHandle(handle))
+        return;
+    while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
         MSG msg;
-        while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+        PeekMessageW(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
 }
 
@@ -141,6 +149,12 @@ int CMediaJobListener::StopJob()
     if (m_thread.IsValid())
         ::SetThreadPriority(m_thread, THREAD_PRIORITY_ABOVE_NORMAL);
     PumpUntilMessage(m_hNotifyWindow, WM_WORKER_DONE);
+    // A notify window that is gone (or went while waiting) gets no end notice: the thread's own
+    // end is what counts then.
+    if (m_pThread) {
+        WaitForWorker();
+        OnJobFinished();
+    }
     return 0;
 }
 

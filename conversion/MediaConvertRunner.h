@@ -29,7 +29,7 @@ public:
     virtual void CloseMainWindow();
     // 0 started, 1 a worker already runs, -1 the thread could not be created.
     virtual int StartJob(HWND notifyWindow);
-    // 1 when no worker runs; else 0 once its end notice has been handled.
+    // 1 when no worker runs; else 0 once the worker has ended.
     virtual int StopJob();
     virtual void ShowFileName(LPCWSTR name) { (void)name; }
     virtual void ShowOutputSize(__int64 size) { (void)size; }
@@ -57,6 +57,10 @@ protected:
     HWND m_hNotifyWindow;
 
 private:
+    // Waits for the worker's thread to end, delivering messages sent to this thread meanwhile
+    // (the encoder's records, a worker's calls into windows of this thread).
+    void WaitForWorker();
+
     CMediaJobListener(const CMediaJobListener&) = delete;
     CMediaJobListener& operator=(const CMediaJobListener&) = delete;
 };

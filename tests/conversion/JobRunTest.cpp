@@ -5,14 +5,17 @@
 
 #include <shlwapi.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 #include "ConversionTestSupport.h"
 #include "conversion/GifOutput.h"
 #include "conversion/OutputNaming.h"
 #include "engine/SystemHelpers.h"
 #include "engine/ToolProcess.h"
+#include "framework/Handles.h"
 
 using namespace convtest;
 
@@ -582,6 +585,180 @@ TEST_F(RealJobTest, StopDuringEncodingCancelsAndEndsEveryTool)
     EXPECT_STREQ(L"Canceled", run->listener.LastStatus());
     EXPECT_EQ(0, CountProcessesOf(GetStage().encoder));
     EXPECT_EQ(0, CountProcessesOf(GetStage().modules + L"\\ffmpeg\\ffmpeg.exe"));
+}
+
+// ---------------------------------------------------------------------------------------------
+
+// A conversion dialog as far as its job goes: the listener with a window of its own that takes
+// the encoder's records and the end notice, and listener operations that write into members of
+// its own. Its window's end stops the job, as a dialog's WM_DESTROY does, unless the test makes
+// it careless.
+class CDialogStandIn : public CMediaJobListener {
+public:
+    explicit CDialogStandIn(bool stopWhenDestroyed) : m_stopWhenDestroyed(stopWhenDestroyed)
+    {
+        static ATOM atom = 0;
+        if (!atom) {
+            WNDCLASSW wc = {};
+            wc.lpfnWndProc = &CDialogStandIn::Proc;
+            wc.hInstance = GetModuleHandleW(nullptr);
+            wc.lpszClassName = L"ConversionTestDialog";
+            atom = RegisterClassW(&wc);
+        }
+        CreateWindowExW(0, L"ConversionTestDialog", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                        GetModuleHandleW(nullptr), this);
+    }
+    ~CDialogStandIn() override
+    {
+        if (m_hwnd)
+            DestroyWindow(m_hwnd);
+    }
+
+    void OnJobProgress(CMediaConvertJob& job) override
+    {
+        ++m_progress;
+        CMediaJobListener::OnJobProgress(job);
+    }
+    void ShowStatusText(LPCWSTR status, LPCWSTR detail) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_status = status;
+        m_detail = detail;
+    }
+    void ShowFileName(LPCWSTR name) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_fileName = name;
+    }
+
+    HWND Window() const { return m_hwnd; }
+    int Progress() const { return m_progress; }
+    CString Status()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_status;
+    }
+    // A handle of the worker thread that outlives this object, to see when the worker has ended.
+    HANDLE DuplicateWorker() const
+    {
+        HANDLE copy = NULL;
+        DuplicateHandle(GetCurrentProcess(), m_thread, GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0);
+        return copy;
+    }
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        if (msg == WM_NCCREATE) {
+            CDialogStandIn* created = (CDialogStandIn*)((CREATESTRUCTW*)lParam)->lpCreateParams;
+            created->m_hwnd = hwnd;
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, (LONG_PTR)created);
+        }
+        CDialogStandIn* self = (CDialogStandIn*)GetWindowLongPtrW(hwnd, GWLP_USERDATA);
+        if (self) {
+            switch (msg) {
+            case WM_COPYDATA:
+                return CEncoderTool::DispatchCopyData((const COPYDATASTRUCT*)lParam);
+            case WM_WORKER_DONE:
+                self->OnJobFinished();
+                return 0;
+            case WM_DESTROY:
+                if (self->m_stopWhenDestroyed)
+                    self->StopJob();
+                break;
+            case WM_NCDESTROY:
+                self->m_hwnd = NULL;
+                SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+                break;
+            }
+        }
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+
+    const bool m_stopWhenDestroyed;
+    HWND m_hwnd = NULL;
+    std::atomic<int> m_progress{0};
+    std::mutex m_mutex;
+    CString m_status, m_detail, m_fileName;
+};
+
+// A dialog closed while its real job encodes: the job ends before the dialog is gone.
+class DialogCloseTest : public RealJobTest {
+protected:
+    void SetUp() override
+    {
+        RealJobTest::SetUp();
+        CToolProcessBase::SetStopGraceForTests(3000);
+    }
+    void TearDown() override
+    {
+        CToolProcessBase::SetStopGraceForTests(10000);
+        EXPECT_EQ(0, CountProcessesOf(GetStage().encoder));
+        EXPECT_EQ(0, CountProcessesOf(GetStage().modules + L"\\ffmpeg\\ffmpeg.exe"));
+    }
+
+    // Three minutes of picture and sound: a job that the test closes is still encoding then, even
+    // on a fast machine.
+    static CString MinutesClip()
+    {
+        static CString clip;
+        if (clip.IsEmpty() && GetStage().problem.IsEmpty()) {
+            const CString path = GetStage().clips + L"\\minutes clip.mp4";
+            // The long clip six times over, copied: quick to make.
+            if (RunHidden(L"\"" + GetEnv(L"TEST_FFMPEG_DIR") + L"\\ffmpeg.exe\" -v error -y -stream_loop 5 -i \"" +
+                          GetStage().longClip + L"\" -c copy \"" + path + L"\"", 120000) == 0)
+                clip = path;
+        }
+        return clip;
+    }
+
+    // Starts the conversion of a long clip and waits until the encoder reports.
+    void StartEncoding(CDialogStandIn& dialog)
+    {
+        ASSERT_FALSE(MinutesClip().IsEmpty()) << "cannot make the clip";
+        CMediaConvertJob& job = dialog.Job;
+        job.Source.Path = MinutesClip();
+        job.Output.DestinationFolder = Out;
+        job.Output.FormatKey = L"VF_mkv";
+        job.Output.PresetName = L"H.264";
+        ASSERT_EQ(0, dialog.StartJob(dialog.Window()));
+        const DWORD start = GetTickCount();
+        while (dialog.Progress() < 1 && GetTickCount() - start < 60000)
+            PumpFor(20);
+        ASSERT_GE(dialog.Progress(), 1);
+        ASSERT_TRUE(dialog.IsJobRunning());
+    }
+};
+
+TEST_F(DialogCloseTest, ClosedTheDialogsWayTheJobIsCanceledFirst)
+{
+    REQUIRE_STAGE();
+    std::unique_ptr<CDialogStandIn> dialog(new CDialogStandIn(true));
+    StartEncoding(*dialog);
+    CHandle worker(dialog->DuplicateWorker());
+    DestroyWindow(dialog->Window());
+    EXPECT_FALSE(dialog->IsJobRunning());
+    EXPECT_EQ(JOB_STATE_FINISHED, dialog->Job.Status.State);
+    EXPECT_EQ(JOB_RESULT_CANCELED, dialog->Job.Status.Result);
+    EXPECT_STREQ(L"Canceled", dialog->Status());
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker, 10000));
+}
+
+TEST_F(DialogCloseTest, StopAfterTheWindowIsGoneWaitsForTheWorkerItself)
+{
+    REQUIRE_STAGE();
+    CDialogStandIn dialog(false);
+    StartEncoding(dialog);
+    CHandle worker(dialog.DuplicateWorker());
+    DestroyWindow(dialog.Window());
+    // No end notice can come any more.
+    EXPECT_EQ(0, dialog.StopJob());
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker, 0)) << "the stop returned while the worker runs";
+    EXPECT_FALSE(dialog.IsJobRunning());
+    EXPECT_EQ(JOB_STATE_FINISHED, dialog.Job.Status.State);
+    EXPECT_EQ(JOB_RESULT_CANCELED, dialog.Job.Status.Result);
+    EXPECT_STREQ(L"Canceled", dialog.Status());
+    EXPECT_EQ(1, dialog.StopJob());
 }
 
 }  // namespace
