@@ -36,15 +36,15 @@ int MapOf(const CMediaInfoRecord& info, int selection, int type)
 // ---------------------------------------------------------------------------------------------
 
 CMediaJobListener::CMediaJobListener()
-    : m_pThread(nullptr), m_nCancel(0), m_hNotifyWindow(NULL)
+    : m_pThread(nullptr), m_nCancel(0), m_hNotifyWindow(NULL), m_bDetached(false)
 {
 }
 
 CMediaJobListener::~CMediaJobListener()
 {
+    m_bDetached = true;
     if (!m_pThread)
         return;
-    // The job and the cancel flag live here: the worker must be gone before they are.
     m_nCancel = 2;
     if (m_thread.IsValid())
         ::SetThreadPriority(m_thread, THREAD_PRIORITY_ABOVE_NORMAL);
@@ -207,8 +207,8 @@ int CMediaConvertRunner::OnProgress(const EncoderProgressBlock* block)
         return 1;
     if (block)
         m_pJob->Status.Progress = *block;
-    if (m_pListener)
-        m_pListener->OnJobProgress(*m_pJob);
+    if (CMediaJobListener* listener = Listener())
+        listener->OnJobProgress(*m_pJob);
     return 0;
 }
 
@@ -216,8 +216,8 @@ int CMediaConvertRunner::OnEnded(const EncoderProgressBlock* block)
 {
     if (block)
         m_pJob->Status.Progress = *block;
-    if (m_pListener)
-        m_pListener->OnJobProgress(*m_pJob);
+    if (CMediaJobListener* listener = Listener())
+        listener->OnJobProgress(*m_pJob);
     return 0;
 }
 
@@ -225,15 +225,15 @@ void CMediaConvertRunner::SetState(int state)
 {
     m_pJob->SetState(state);
     m_pJob->OnStateChangedHook();
-    if (m_pListener)
-        m_pListener->OnJobStateChanged(*m_pJob);
+    if (CMediaJobListener* listener = Listener())
+        listener->OnJobStateChanged(*m_pJob);
 }
 
 void CMediaConvertRunner::SetSubState(int subState)
 {
     m_pJob->SetSubState(subState);
-    if (m_pListener)
-        m_pListener->OnJobStateChanged(*m_pJob);
+    if (CMediaJobListener* listener = Listener())
+        listener->OnJobStateChanged(*m_pJob);
 }
 
 void CMediaConvertRunner::SetResult(int result, int detail)

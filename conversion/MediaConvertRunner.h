@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "conversion/MediaCatalog.h"
 #include "conversion/MediaConvertJob.h"
 #include "engine/EncoderTool.h"
@@ -24,7 +26,8 @@ public:
 
     virtual void OnJobStateChanged(CMediaConvertJob& job);
     virtual void OnJobProgress(CMediaConvertJob& job);
-    // Ends a worker that still runs before the job goes away.
+    // A dialog stops its job when its window goes. A worker still running here can no longer
+    // report (the derived part is gone): it is cut off and waited for, since it uses the job.
     virtual ~CMediaJobListener();
     virtual void CloseMainWindow();
     // 0 started, 1 a worker already runs, -1 the thread could not be created.
@@ -43,6 +46,8 @@ public:
     // The notify window's WM_WORKER_DONE handler calls this before anything else.
     void OnJobFinished();
     bool IsJobRunning() const { return m_pThread != nullptr; }
+    // False once the listener is being destroyed: the runner then reports nothing more.
+    bool IsAttached() const { return !m_bDetached; }
 
     CMediaConvertJob Job;
     // Only a marker that a worker runs: the object deletes itself when its thread ends, before
@@ -61,6 +66,7 @@ private:
     // (the encoder's records, a worker's calls into windows of this thread).
     void WaitForWorker();
 
+    std::atomic<bool> m_bDetached;
     CMediaJobListener(const CMediaJobListener&) = delete;
     CMediaJobListener& operator=(const CMediaJobListener&) = delete;
 };
@@ -105,6 +111,8 @@ public:
 
 private:
     bool Canceled() const { return m_pCancel && *m_pCancel != 0; }
+    // The listener while it can still be called.
+    CMediaJobListener* Listener() const { return m_pListener && m_pListener->IsAttached() ? m_pListener : nullptr; }
 };
 
 // -2 when the encoder driver cannot be set up, else the driver's run result (0, 1 stopped, -1).

@@ -761,4 +761,15 @@ TEST_F(DialogCloseTest, StopAfterTheWindowIsGoneWaitsForTheWorkerItself)
     EXPECT_EQ(1, dialog.StopJob());
 }
 
+TEST_F(DialogCloseTest, DestroyedWithItsJobRunningNothingReportsToTheRemains)
+{
+    REQUIRE_STAGE();
+    CDialogStandIn* dialog = new CDialogStandIn(false);
+    StartEncoding(*dialog);
+    CHandle worker(dialog->DuplicateWorker());
+    // The worker's last reports would reach a dialog whose own part is already gone.
+    delete dialog;
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker, 0)) << "the dialog went while its worker runs";
+}
+
 }  // namespace
