@@ -8,6 +8,7 @@
 #include "tools/playback/options.h"
 #include "tools/playback/probe.h"
 #include "tools/playback/records.h"
+#include "tools/playback/subtitle.h"
 #include "tools/playback/surface.h"
 #include "tools/playback/video.h"
 #include "tools/playback/wave.h"
@@ -111,6 +112,7 @@ private:
     MediaFacts media_;
     const StreamFacts* video_ = nullptr;
     const StreamFacts* audio_ = nullptr;
+    const StreamFacts* subtitle_ = nullptr;
     int displayWidth_ = 0, displayHeight_ = 0, aspectNum_ = 0, aspectDen_ = 0;
     int rateNum_ = 25, rateDen_ = 1;
     double timeScale_ = 1.0;  // file seconds per clock second
@@ -123,6 +125,7 @@ private:
     std::unique_ptr<WaveDisplay> wave_;
 
     PlayClock clock_;
+    std::unique_ptr<SubtitleTrack> subtitles_;  // before the frames, which draw its text
     FrameStore frames_;
     VideoStats stats_;
     AudioLevels levels_;
@@ -166,6 +169,19 @@ bool Player::ChooseStreams()
         video_ = nullptr;
     if (!video_ && !audio_)
         return false;
+    // Text goes over a picture only. Without a choice the track the file marks as default is
+    // shown, else the first, as a plain player does.
+    if (video_ && !options_.noSubtitles) {
+        for (const StreamFacts& s : media_.streams)
+            if (options_.subtitleStream > 0 && s.index == options_.subtitleStream - 1 && s.type == "subtitle")
+                subtitle_ = &s;
+        for (const StreamFacts& s : media_.streams)
+            if (!subtitle_ && s.type == "subtitle" && s.defaultTrack)
+                subtitle_ = &s;
+        for (const StreamFacts& s : media_.streams)
+            if (!subtitle_ && s.type == "subtitle")
+                subtitle_ = &s;
+    }
 
     if (video_) {
         displayWidth_ = video_->width;
@@ -291,7 +307,8 @@ void Player::StartVideo(int64_t positionUs, double base)
                         std::to_wstring(rateDen_) + L" -vsync cfr -f rawvideo -pix_fmt bgr24 pipe:1";
     videoRun_ = std::make_unique<VideoPlayer>(clock_, frames_, stats_, child_, WM_APP_STREAM_DONE);
     if (!videoRun_->Start(ffmpeg_, args, job_.Get(), size.cx, size.cy, rowPixels,
-                          static_cast<double>(rateNum_) / rateDen_, base, options_.frameDrop, surface_.Target()))
+                          static_cast<double>(rateNum_) / rateDen_, base, positionUs, timeScale_, options_.frameDrop,
+                          surface_.Target()))
         videoRun_.reset();
 }
 
@@ -457,6 +474,7 @@ void Player::SendStatus(int32_t code, int32_t arg, UINT timeoutMs)
     b.mute = levels_.mute ? 1 : 0;
     b.videoStream = video_ ? video_->index : -1;
     b.audioStream = audio_ ? audio_->index : -1;
+    b.subtitleStream = subtitles_ ? subtitle_->index : -1;
     b.paused = paused_ ? 1 : 0;
     FILETIME created, exited, kernel, user;
     if (GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) {
@@ -693,6 +711,13 @@ int Player::Run()
         state_ = 5;
         SendStatus(kStatusEnded, kEndCannotOpen);
         return kExitCannotOpen;
+    }
+    if (subtitle_) {
+        subtitles_ = std::make_unique<SubtitleTrack>();
+        if (subtitles_->Start(ffmpeg_, options_.input, subtitle_->index, job_.Get()))
+            frames_.SetCaptions(subtitles_.get());
+        else
+            subtitles_.reset();
     }
     SendStatus(kStatusOpened, 1);
     if (!StartRun(runStartUs_, false)) {

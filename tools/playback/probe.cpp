@@ -259,8 +259,10 @@ bool ParseProbeJson(const std::string& json, MediaFacts* out)
                 Ratio(Text(s, "r_frame_rate"), '/', &f.rateNum, &f.rateDen);
             f.sampleRate = Int(s, "sample_rate");
             f.channels = Int(s, "channels");
-            if (const JsonValue* disposition = s.Find("disposition"))
+            if (const JsonValue* disposition = s.Find("disposition")) {
                 f.attachedPicture = Int(*disposition, "attached_pic") != 0;
+                f.defaultTrack = Int(*disposition, "default") != 0;
+            }
             if (duration <= 0 && Seconds(s, "duration") > duration && (f.type == "video" || f.type == "audio"))
                 duration = Seconds(s, "duration");
             facts.streams.push_back(f);

@@ -18,6 +18,7 @@ struct StreamFacts {
     int rateNum = 0, rateDen = 0;      // frame rate, 0 when unknown
     int sampleRate = 0, channels = 0;
     bool attachedPicture = false;      // cover art: a still, not a video to play
+    bool defaultTrack = false;         // the file marks it as the one to show or play by default
 };
 
 struct MediaFacts {

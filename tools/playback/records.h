@@ -73,7 +73,8 @@ struct StatusBlock {
     int64_t durationInUs;   // 96
     char videoCodec[32];    // 104
     char audioCodec[32];    // 136
-    int32_t reserved1[13];  // 168
+    int32_t subtitleStream; // 168: index in the file of the text drawn over the picture, -1 none
+    int32_t reserved1[12];  // 172
     int32_t videoWidth;     // 220: picture size as shown (after a rotation in -vf)
     int32_t videoHeight;    // 224
     int32_t aspectNum;      // 228: display aspect ratio

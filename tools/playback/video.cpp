@@ -5,6 +5,17 @@
 
 namespace drumlin {
 
+FrameStore::~FrameStore()
+{
+    ReleaseComposition();
+}
+
+void FrameStore::SetCaptions(SubtitleTrack* track)
+{
+    std::lock_guard<std::mutex> lock(lock_);
+    captions_ = track;
+}
+
 void FrameStore::SetAspect(int num, int den)
 {
     std::lock_guard<std::mutex> lock(lock_);
@@ -51,6 +62,23 @@ void FrameStore::DrawLocked(HDC dc, const RECT& client)
             if (b.right > b.left && b.bottom > b.top)
                 FillRect(dc, &b, black);
     }
+    const int pw = pic.right - pic.left, ph = pic.bottom - pic.top;
+    Caption caption;
+    if (captions_)
+        caption = captions_->At(frameUs_);
+    HDC compose = caption.Empty() ? nullptr : Composition(dc, pw, ph);
+    if (!compose) {
+        DrawPicture(dc, pic);
+        return;
+    }
+    RECT local = {0, 0, pw, ph};
+    DrawPicture(compose, local);
+    painter_.Draw(compose, local, caption);
+    BitBlt(dc, pic.left, pic.top, pw, ph, compose, 0, 0, SRCCOPY);
+}
+
+void FrameStore::DrawPicture(HDC dc, const RECT& pic)
+{
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = rowPixels_;
@@ -70,13 +98,47 @@ void FrameStore::DrawLocked(HDC dc, const RECT& client)
     }
 }
 
-void FrameStore::Present(std::vector<uint8_t>& frame, int width, int height, int rowPixels, HWND window)
+HDC FrameStore::Composition(HDC dc, int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return nullptr;
+    if (composeDc_ && composeSize_.cx == width && composeSize_.cy == height)
+        return composeDc_;
+    ReleaseComposition();
+    composeDc_ = CreateCompatibleDC(dc);
+    composeBitmap_ = composeDc_ ? CreateCompatibleBitmap(dc, width, height) : nullptr;
+    if (!composeBitmap_) {
+        ReleaseComposition();
+        return nullptr;
+    }
+    composeOld_ = SelectObject(composeDc_, composeBitmap_);
+    composeSize_ = {width, height};
+    return composeDc_;
+}
+
+void FrameStore::ReleaseComposition()
+{
+    if (composeDc_ && composeOld_)
+        SelectObject(composeDc_, composeOld_);
+    if (composeBitmap_)
+        DeleteObject(composeBitmap_);
+    if (composeDc_)
+        DeleteDC(composeDc_);
+    composeDc_ = nullptr;
+    composeBitmap_ = nullptr;
+    composeOld_ = nullptr;
+    composeSize_ = {0, 0};
+}
+
+void FrameStore::Present(std::vector<uint8_t>& frame, int width, int height, int rowPixels, int64_t frameUs,
+                         HWND window)
 {
     std::lock_guard<std::mutex> lock(lock_);
     bits_.swap(frame);
     width_ = width;
     height_ = height;
     rowPixels_ = rowPixels;
+    frameUs_ = frameUs;
     if (!window)
         return;
     HDC dc = GetDC(window);
@@ -111,13 +173,16 @@ VideoPlayer::~VideoPlayer()
 }
 
 bool VideoPlayer::Start(const std::wstring& ffmpeg, const std::wstring& args, HANDLE job, int width, int height,
-                        int rowPixels, double rate, double base, bool frameDrop, HWND target)
+                        int rowPixels, double rate, double base, int64_t fileStartUs, double timeScale,
+                        bool frameDrop, HWND target)
 {
     width_ = width;
     height_ = height;
     rowPixels_ = rowPixels;
     rate_ = rate > 0 ? rate : 25;
     base_ = base;
+    fileStartUs_ = fileStartUs;
+    timeScale_ = timeScale > 0 ? timeScale : 1;
     frameDrop_ = frameDrop;
     target_ = target;
     // A few frames of room let ffmpeg decode ahead while a frame waits for its time.
@@ -157,7 +222,9 @@ void VideoPlayer::Run()
     while (!stop_) {
         if (decoder_.ReadFull(frame.data(), frameBytes) < frameBytes)
             break;
-        double due = base_ + static_cast<double>(index) / rate_;
+        const double offset = static_cast<double>(index) / rate_;
+        const double due = base_ + offset;
+        const int64_t frameUs = fileStartUs_ + static_cast<int64_t>(offset * timeScale_ * 1e6 + 0.5);
         ++index;
         if (index > 1) {
             if (!WaitUntil(due))
@@ -172,7 +239,7 @@ void VideoPlayer::Run()
             }
         }
         dropsInRow = 0;
-        store_.Present(frame, width_, height_, rowPixels_, target_);
+        store_.Present(frame, width_, height_, rowPixels_, frameUs, target_);
         if (frame.size() != frameBytes)
             frame.assign(frameBytes, 0);
         ++stats_.shown;

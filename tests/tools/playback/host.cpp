@@ -1,6 +1,9 @@
 // The test's stand-in play window, tool process and screen reads.
 #include "host.h"
 
+#include "image/RasterImage.h"
+#include "tests/common/Screenshot.h"
+
 #include <cstring>
 
 namespace playtest {
@@ -34,14 +37,14 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
     }
 }
 
-int RunAndWait(const std::wstring& commandLine, DWORD timeoutMs)
+int RunAndWait(const std::wstring& commandLine, DWORD timeoutMs, const wchar_t* folder)
 {
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(0);
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, folder, &si, &pi))
         return -1;
     CloseHandle(pi.hThread);
     DWORD code = static_cast<DWORD>(-1);
@@ -238,6 +241,17 @@ bool ReadFileBytes(const std::wstring& path, std::vector<uint8_t>* out)
     }
     CloseHandle(f);
     return ok;
+}
+
+bool SaveShot(const Shot& shot, const wchar_t* name)
+{
+    CRasterImage image;
+    if (shot.bgr.empty() || !image.Create(shot.width, shot.height, 24, ImageTypePNG))
+        return false;
+    // The image keeps its rows bottom up.
+    for (int y = 0; y < shot.height; ++y)
+        memcpy(image.GetBits(shot.height - 1 - y), shot.At(0, y), static_cast<size_t>(shot.width) * 3);
+    return !SaveTestImage(L"playback", name, image).IsEmpty();
 }
 
 }  // namespace playtest

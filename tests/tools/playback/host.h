@@ -28,8 +28,8 @@ void Pump(DWORD ms);
 // Dispatches messages until `done` holds or `timeoutMs` passes; returns `done`'s last answer.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 
-// Runs a program hidden and waits for it; its exit code or -1.
-int RunAndWait(const std::wstring& commandLine, DWORD timeoutMs = 120000);
+// Runs a program hidden and waits for it, in `folder` when given; its exit code or -1.
+int RunAndWait(const std::wstring& commandLine, DWORD timeoutMs = 120000, const wchar_t* folder = nullptr);
 
 class HostWindow {
 public:
@@ -80,5 +80,7 @@ struct Shot {
 };
 Shot CaptureScreen(const RECT& screenRect);
 bool ReadFileBytes(const std::wstring& path, std::vector<uint8_t>* out);
+// Writes the picture as <name>.png where the tests' screenshots go; false when it cannot.
+bool SaveShot(const Shot& shot, const wchar_t* name);
 
 }  // namespace playtest

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
+#include <string>
 
 using namespace playtest;
 using drumlin::StatusRecord;
@@ -17,6 +20,8 @@ class PlaybackTool : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
+        if (!bars_.empty())
+            return;  // made once for every suite of this file
         std::wstring bin = Env(L"TEST_BIN_DIR"), ffmpegDir = Env(L"TEST_FFMPEG_DIR"), temp = Env(L"TEST_TEMP_DIR");
         ASSERT_FALSE(bin.empty() || ffmpegDir.empty() || temp.empty()) << "TEST_BIN_DIR, TEST_FFMPEG_DIR, TEST_TEMP_DIR";
         work_ = temp + L"\\playback\\";
@@ -346,6 +351,277 @@ TEST_F(PlaybackTool, SoundWithoutPictureShowsTheWaveDisplay)
     EXPECT_EQ(0u, code);
     EXPECT_EQ(drumlin::kStatusEnded, host.Records().back().Code());
     EXPECT_NEAR(6.0, host.Records().back().Block().positionInUs / 1e6, 0.1);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+// Subtitle tracks of every text kind, drawn over the picture; compared with what ffmpeg burns in.
+class PlaybackSubtitles : public PlaybackTool {
+protected:
+    static void SetUpTestSuite()
+    {
+        PlaybackTool::SetUpTestSuite();
+        // Cue 1 at the bottom, cue 2 a longer line (at the top in the ASS track).
+        ASSERT_TRUE(WriteText(work_ + L"subs.srt",
+                              "1\r\n00:00:00,300 --> 00:00:05,500\r\nHello subtitle caf\xC3\xA9\r\n\r\n"
+                              "2\r\n00:00:06,000 --> 00:00:11,500\r\nA second and much longer line of text\r\n"));
+        ASSERT_TRUE(WriteText(work_ + L"subs.ass",
+                              "[Script Info]\r\nScriptType: v4.00+\r\nPlayResX: 384\r\nPlayResY: 288\r\n\r\n"
+                              "[V4+ Styles]\r\nFormat: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, "
+                              "OutlineColour, BackColour, Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, "
+                              "Angle, BorderStyle, Outline, Shadow, Alignment, MarginL, MarginR, MarginV, Encoding\r\n"
+                              "Style: Default,Tahoma,20,&H00FFFFFF,&H00FFFFFF,&H00000000,&H00000000,0,0,0,0,100,100,0,"
+                              "0,1,1,0,2,10,10,10,1\r\n\r\n"
+                              "[Events]\r\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, "
+                              "Text\r\n"
+                              "Dialogue: 0,0:00:00.30,0:00:05.50,Default,,0,0,0,,{\\i1}Styled{\\i0} words\r\n"
+                              "Dialogue: 0,0:00:06.00,0:00:11.50,Default,,0,0,0,,{\\an8}Up at the top\\Nof the picture\r\n"));
+        // Streams of subs.mkv: 0 video, 1 audio, 2 SubRip, 3 ASS; subs.mp4 has 3GPP timed text as 2.
+        const std::wstring bars = L"-f lavfi -i smptebars=size=320x240:rate=25:duration=12 "
+                                  L"-f lavfi -i sine=frequency=440:duration=12 ";
+        mkv_ = work_ + L"subs.mkv";
+        ASSERT_EQ(0, RunAndWait(ffmpeg_ + bars + L"-i \"" + work_ + L"subs.srt\" -i \"" + work_ + L"subs.ass\" "
+                                L"-map 0 -map 1 -map 2 -map 3 -c:v libx264 -preset ultrafast -pix_fmt yuv420p "
+                                L"-c:a aac -c:s:0 srt -c:s:1 ass \"" + mkv_ + L"\""));
+        font_ = RendererFont();
+        ASSERT_FALSE(font_.empty()) << "no font for ffmpeg's subtitle renderer";
+        mp4_ = work_ + L"subs.mp4";
+        ASSERT_EQ(0, RunAndWait(ffmpeg_ + bars + L"-i \"" + work_ + L"subs.srt\" -map 0 -map 1 -map 2 -c:v libx264 "
+                                L"-preset ultrafast -pix_fmt yuv420p -c:a aac -c:s mov_text \"" + mp4_ + L"\""));
+    }
+
+    // A font of the machine that ffmpeg's subtitle renderer finds under Wine too (Wine's own
+    // fonts it does not find): one of those that the system's font configuration brings.
+    static std::wstring RendererFont()
+    {
+        HDC dc = CreateCompatibleDC(nullptr);
+        std::wstring found;
+        for (const wchar_t* face : {L"DejaVu Sans", L"Bitstream Vera Sans", L"Liberation Sans", L"Arimo"}) {
+            HFONT font = CreateFontW(20, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_ONLY_PRECIS,
+                                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
+            HGDIOBJ old = SelectObject(dc, font);
+            wchar_t got[LF_FACESIZE] = {};
+            GetTextFaceW(dc, LF_FACESIZE, got);
+            SelectObject(dc, old);
+            DeleteObject(font);
+            if (_wcsicmp(got, face) == 0) {
+                found = face;
+                break;
+            }
+        }
+        DeleteDC(dc);
+        return found;
+    }
+
+    static bool WriteText(const std::wstring& path, const std::string& text)
+    {
+        HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (f == INVALID_HANDLE_VALUE)
+            return false;
+        DWORD written = 0;
+        bool ok = WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size();
+        CloseHandle(f);
+        return ok;
+    }
+
+    // The frame of `clip` at `seconds` at 320 x 240 as ffmpeg decodes it, with subtitle track
+    // `track` (counted among the subtitle tracks) burnt in, or without any for -1, in a font that
+    // the renderer finds (the tracks' own are not there under Wine).
+    static Shot Frame(const std::wstring& clip, double seconds, int track)
+    {
+        std::wstring name = clip.substr(clip.rfind(L'\\') + 1);
+        std::wstring filters = L"scale=320:240";
+        if (track >= 0)
+            filters += L",subtitles=" + name + L":si=" + std::to_wstring(track) + L":force_style='FontName=" + font_ +
+                       L"'";
+        std::wstring raw = work_ + L"frame.raw";
+        // Seeking after the input keeps the file's times, which the subtitles go by.
+        EXPECT_EQ(0, RunAndWait(ffmpeg_ + L"-i \"" + name + L"\" -ss " + std::to_wstring(seconds) +
+                                    L" -frames:v 1 -vf \"" + filters + L"\" -f rawvideo -pix_fmt bgr24 \"" + raw + L"\"",
+                                120000, work_.c_str()));
+        Shot s;
+        s.width = 320;
+        s.height = 240;
+        EXPECT_TRUE(ReadFileBytes(raw, &s.bgr));
+        EXPECT_EQ(320u * 240u * 3u, s.bgr.size());
+        return s;
+    }
+
+    // Where text stands in a picture: the pixels that differ much from the picture without it.
+    struct Marks {
+        int count = 0;
+        RECT box = {INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+        int Width() const { return box.right - box.left + 1; }
+        int Height() const { return box.bottom - box.top + 1; }
+        double CentreX() const { return (box.left + box.right) / 2.0; }
+        double CentreY() const { return (box.top + box.bottom) / 2.0; }
+    };
+    static Marks TextMarks(const Shot& picture, const Shot& plain)
+    {
+        Marks m;
+        if (picture.bgr.size() != plain.bgr.size())
+            return m;
+        for (int y = 0; y < plain.height; ++y)
+            for (int x = 0; x < plain.width; ++x) {
+                const uint8_t* a = picture.At(x, y);
+                const uint8_t* b = plain.At(x, y);
+                if (std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]) < 150)
+                    continue;
+                ++m.count;
+                m.box.left = std::min<LONG>(m.box.left, x);
+                m.box.top = std::min<LONG>(m.box.top, y);
+                m.box.right = std::max<LONG>(m.box.right, x);
+                m.box.bottom = std::max<LONG>(m.box.bottom, y);
+            }
+        return m;
+    }
+
+    // The screen shows the text where ffmpeg puts it, about as large, and the picture around it
+    // unchanged. The fonts differ (ffmpeg's subtitle renderer against the tool's own), so the
+    // comparison is loose.
+    static void ExpectSameText(const Shot& screen, const Shot& burnt, const Shot& plain)
+    {
+        Marks seen = TextMarks(screen, plain), wanted = TextMarks(burnt, plain);
+        ASSERT_GT(wanted.count, 50) << "ffmpeg drew no subtitle to compare with";
+        ASSERT_GT(seen.count, wanted.count / 4) << "no subtitle on the screen";
+        EXPECT_LT(seen.count, wanted.count * 4);
+        EXPECT_NEAR(wanted.CentreX(), seen.CentreX(), 0.08 * plain.width);
+        EXPECT_NEAR(wanted.CentreY(), seen.CentreY(), 0.08 * plain.height);
+        EXPECT_NEAR(1.0, static_cast<double>(seen.Width()) / wanted.Width(), 0.4);
+        EXPECT_NEAR(1.0, static_cast<double>(seen.Height()) / wanted.Height(), 0.5);
+        EXPECT_LT(Difference(screen, plain), 20.0) << "the picture under the text is not the clip's";
+    }
+
+    // Waits until the tool has shown its picture with text, then reads the screen again after a
+    // moment so that a late paint is in it too.
+    Shot ScreenWithText(HWND toolWindow, const Shot& plain)
+    {
+        Shot shot;
+        PumpUntil([&] {
+            shot = CaptureScreen(ScreenRect(toolWindow));
+            return TextMarks(shot, plain).count > 50 && Difference(shot, plain) < 20.0;
+        }, 10000);
+        Pump(300);
+        return CaptureScreen(ScreenRect(toolWindow));
+    }
+
+    // Pauses the playback and waits until the tool says so.
+    static void Pause(HostWindow& host)
+    {
+        ASSERT_EQ(1, host.Command(drumlin::kCommandPauseResume));
+        ASSERT_TRUE(PumpUntil([&] { return host.Last(drumlin::kStatusPauseChanged) &&
+                                           host.Last(drumlin::kStatusPauseChanged)->Arg() == 1; }, 5000));
+    }
+
+    static std::wstring mkv_, mp4_, font_;
+};
+
+std::wstring PlaybackSubtitles::mkv_, PlaybackSubtitles::mp4_, PlaybackSubtitles::font_;
+
+// A SubRip track: its text over the picture, kept in step when paused, sought and restarted.
+TEST_F(PlaybackSubtitles, ChosenTextTrackIsDrawnAndKeepsStepWithThePicture)
+{
+    const Shot plain = Frame(mkv_, 2, -1);
+    const Shot first = Frame(mkv_, 2, 0), second = Frame(mkv_, 8, 0);
+    ASSERT_TRUE(SaveShot(first, L"subtitle-srt-ffmpeg-cue1"));
+    ASSERT_TRUE(SaveShot(second, L"subtitle-srt-ffmpeg-cue2"));
+
+    HostWindow host(100, 100, 320, 240);
+    ToolProcess tool;
+    Launch(tool, host, mkv_, L"-sst 3");
+    ASSERT_TRUE(PumpUntil([&] { const Received* p = host.Last(drumlin::kStatusProgress);
+                                return p && p->Block().positionInUs >= kSecond; }, 20000));
+    EXPECT_EQ(2, host.Find(drumlin::kStatusOpened)->Block().subtitleStream);
+    HWND toolWindow = host.ToolWindow();
+
+    // Playing, then paused: the first cue either way.
+    Shot shot = ScreenWithText(toolWindow, plain);
+    SaveShot(shot, L"subtitle-srt-cue1-playing");
+    ExpectSameText(shot, first, plain);
+    Pause(host);
+    shot = ScreenWithText(toolWindow, plain);
+    ExpectSameText(shot, first, plain);
+
+    // Sought while paused, into the second cue: its text comes with the new picture.
+    host.Command(drumlin::kCommandSeek, 8 * kSecond, 0);
+    ASSERT_TRUE(PumpUntil([&] { const Received* p = host.Last(drumlin::kStatusProgress);
+                                return p && p->Block().positionInUs >= 8 * kSecond; }, 10000));
+    shot = ScreenWithText(toolWindow, plain);
+    SaveShot(shot, L"subtitle-srt-cue2-sought");
+    ExpectSameText(shot, second, plain);
+
+    // Past the last cue: no text.
+    host.Command(drumlin::kCommandSeek, 11900000, 0);
+    ASSERT_TRUE(PumpUntil([&] { const Received* p = host.Last(drumlin::kStatusProgress);
+                                return p && p->Block().positionInUs >= 11900000; }, 10000));
+    Pump(800);
+    EXPECT_LT(TextMarks(CaptureScreen(ScreenRect(toolWindow)), plain).count, 20) << "a cue shows after its end";
+    host.Command(drumlin::kCommandStop);
+    ASSERT_TRUE(tool.WaitExit(5000));
+
+    // The player restarts the tool where it stood: the text is there from the first picture.
+    HostWindow again(100, 100, 320, 240);
+    ToolProcess restarted;
+    Launch(restarted, again, mkv_, L"-ss 0:00:08.000 -sst 3");
+    ASSERT_TRUE(PumpUntil([&] { return again.Find(drumlin::kStatusStarted) != nullptr; }, 20000));
+    Pause(again);
+    ExpectSameText(ScreenWithText(again.ToolWindow(), plain), second, plain);
+    again.Command(drumlin::kCommandStop);
+    EXPECT_TRUE(restarted.WaitExit(5000));
+}
+
+// An ASS track keeps its own placement: the second cue asks for the top of the picture.
+TEST_F(PlaybackSubtitles, AssTrackKeepsItsPlacement)
+{
+    const Shot plain = Frame(mkv_, 8, -1), burnt = Frame(mkv_, 8, 1);
+    ASSERT_TRUE(SaveShot(burnt, L"subtitle-ass-ffmpeg"));
+    HostWindow host(100, 100, 320, 240);
+    ToolProcess tool;
+    Launch(tool, host, mkv_, L"-ss 0:00:07.000 -sst 4");
+    ASSERT_TRUE(PumpUntil([&] { return host.Find(drumlin::kStatusStarted) != nullptr; }, 20000));
+    Pause(host);
+    EXPECT_EQ(3, host.Find(drumlin::kStatusOpened)->Block().subtitleStream);
+    Shot shot = ScreenWithText(host.ToolWindow(), plain);
+    SaveShot(shot, L"subtitle-ass-top");
+    ExpectSameText(shot, burnt, plain);
+    EXPECT_LT(TextMarks(shot, plain).CentreY(), 240 / 3) << "not at the top";
+    host.Command(drumlin::kCommandStop);
+    EXPECT_TRUE(tool.WaitExit(5000));
+}
+
+// 3GPP timed text in an MP4, shown without a choice; -sn shows none.
+TEST_F(PlaybackSubtitles, TimedTextShowsByDefaultAndSnShowsNone)
+{
+    const Shot plain = Frame(mp4_, 2, -1), burnt = Frame(mp4_, 2, 0);
+    {
+        HostWindow host(100, 100, 320, 240);
+        ToolProcess tool;
+        Launch(tool, host, mp4_, L"-ss 0:00:01.500");
+        ASSERT_TRUE(PumpUntil([&] { return host.Find(drumlin::kStatusStarted) != nullptr; }, 20000));
+        Pause(host);
+        EXPECT_EQ(2, host.Find(drumlin::kStatusOpened)->Block().subtitleStream);
+        Shot shot = ScreenWithText(host.ToolWindow(), plain);
+        SaveShot(shot, L"subtitle-mov_text-default");
+        ExpectSameText(shot, burnt, plain);
+        host.Command(drumlin::kCommandStop);
+        EXPECT_TRUE(tool.WaitExit(5000));
+    }
+    HostWindow host(100, 100, 320, 240);
+    ToolProcess tool;
+    Launch(tool, host, mp4_, L"-ss 0:00:01.500 -sn");
+    ASSERT_TRUE(PumpUntil([&] { return host.Find(drumlin::kStatusStarted) != nullptr; }, 20000));
+    Pause(host);
+    EXPECT_EQ(-1, host.Find(drumlin::kStatusOpened)->Block().subtitleStream);
+    HWND toolWindow = host.ToolWindow();
+    Shot shot;
+    ASSERT_TRUE(PumpUntil([&] { shot = CaptureScreen(ScreenRect(toolWindow));
+                                return Difference(shot, plain) < 20.0; }, 10000)) << "no picture";
+    Pump(800);
+    shot = CaptureScreen(ScreenRect(toolWindow));
+    SaveShot(shot, L"subtitle-sn-none");
+    EXPECT_LT(TextMarks(shot, plain).count, 20) << "-sn still shows text";
+    host.Command(drumlin::kCommandStop);
+    EXPECT_TRUE(tool.WaitExit(5000));
 }
 
 }  // namespace
