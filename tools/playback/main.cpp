@@ -335,7 +335,7 @@ bool Player::StartRun(int64_t positionUs, bool paused)
         audioRun_ = std::make_unique<AudioPlayer>(clock_, levels_, child_, WM_APP_STREAM_DONE, !videoRun_);
         if (!audioRun_->Start(ffmpeg_, args, job_.Get(), paused))
             audioRun_.reset();
-        else if (audioRun_->HasDevice())
+        else if (audioRun_->HasDevice() && options_.syncToAudio)
             clock_.SetAudio(audioRun_.get());
     }
     return videoRun_ || audioRun_;
@@ -752,8 +752,12 @@ int wmain(int argc, wchar_t** argv)
     std::wstring error;
     if (!drumlin::ParseOptions(argc - 1, argv + 1, &options, &error)) {
         fwprintf(stderr, L"Drumlin: %ls\nusage: Drumlin [options] -i <file> [-play_window <hwnd>] "
-                         L"[-callback_context <n>]\n", error.c_str());
+                         L"[-callback_context <n>]; -help lists the options\n", error.c_str());
         return drumlin::kExitUsage;
+    }
+    if (options.help) {
+        fputws(drumlin::kHelpText, stdout);
+        return 0;
     }
     timeBeginPeriod(1);  // frames are paced with Sleep
     int code = drumlin::Player(options).Run();

@@ -7,6 +7,43 @@
 
 namespace drumlin {
 
+const wchar_t kHelpText[] =
+    L"Drumlin plays a media file into a window of the player, or into a window of its own.\n"
+    L"\n"
+    L"usage: Drumlin [options] -i <file> [-play_window <hwnd>] [-callback_context <n>]\n"
+    L"\n"
+    L"  -i <file>               what to play (a bare argument names it too)\n"
+    L"  -ss <time>, -t <time>   where to start and how long to play (h:mm:ss.mmm, mm:ss or seconds)\n"
+    L"  -vst <n>, -ast <n>, -sst <n>\n"
+    L"                          the video, audio or subtitle stream: its index in the file plus 1\n"
+    L"  -vn, -an, -sn           no picture, no sound, no subtitles\n"
+    L"  -vf <filters>, -af <filters>\n"
+    L"                          ffmpeg filter chains for the picture and for the sound\n"
+    L"  -volume <0-100>, -mute  the sound's level and muting at the start\n"
+    L"  -autoexit               end at the end of the file (otherwise the last picture stays)\n"
+    L"  -framedrop, -noframedrop\n"
+    L"                          skip pictures that come late, or show every one\n"
+    L"  -threads <n>            decoding threads\n"
+    L"  -sync audio|video|ext   what the picture keeps time with: the sound device (audio, the\n"
+    L"                          default) or the system clock (video, ext); the sound is never\n"
+    L"                          stretched to follow the picture\n"
+    L"  -wave_effect <n>, -wave_block_size <n>, -wave_block_space <n>, -wave_gradient <n>,\n"
+    L"  -wave_color_1/_2/_3 <colour>\n"
+    L"                          the wave display drawn for sound without a picture\n"
+    L"  -play_window <hwnd>     draw into that window and report to it\n"
+    L"  -callback_context <n>   echoed in every report\n"
+    L"  -h, -help, -?           this text\n"
+    L"\n"
+    L"Accepted and ignored:\n"
+    L"  -seek2any <0|1>         every seek lands on the exact time asked for in any case\n"
+    L"  -infbuf                 the input is always read as fast as it is played\n"
+    L"  -video_driver <name>, -audio_driver <name>\n"
+    L"                          the picture is always drawn with GDI, the sound played with waveOut\n"
+    L"\n"
+    L"Subtitles: text tracks (SubRip, ASS/SSA, 3GPP timed text, WebVTT and other text that ffmpeg\n"
+    L"reads) are drawn over the picture; picture-based tracks (DVD, Blu-ray, DVB) show nothing.\n"
+    L"Without -sst the track that the file marks as default is shown, else the first one.\n";
+
 namespace {
 
 bool ParseInt64(const std::wstring& text, int64_t* value)
@@ -122,8 +159,15 @@ bool ParseOptions(int argc, wchar_t** argv, PlayOptions* out, std::wstring* erro
             if (!value(i, &o.audioDriver))
                 return false;
         } else if (a == L"-sync") {
-            if (!value(i, &o.sync))
+            if (!value(i, &v))
                 return false;
+            if (v != L"audio" && v != L"video" && v != L"ext") {
+                *error = L"-sync takes audio, video or ext, not " + v;
+                return false;
+            }
+            o.syncToAudio = v == L"audio";
+        } else if (a == L"-h" || a == L"-help" || a == L"--help" || a == L"-?" || a == L"/?") {
+            o.help = true;
         } else if (a == L"-ss" || a == L"-t") {
             if (!value(i, &v))
                 return false;
@@ -196,7 +240,7 @@ bool ParseOptions(int argc, wchar_t** argv, PlayOptions* out, std::wstring* erro
             o.input = a;  // a bare argument names the input, as ffplay's does
         }
     }
-    if (o.input.empty()) {
+    if (o.input.empty() && !o.help) {
         *error = L"no input (-i) given";
         return false;
     }

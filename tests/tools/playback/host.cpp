@@ -56,6 +56,58 @@ int RunAndWait(const std::wstring& commandLine, DWORD timeoutMs, const wchar_t* 
     return static_cast<int>(code);
 }
 
+int RunAndCapture(const std::wstring& commandLine, std::string* output, DWORD timeoutMs)
+{
+    SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &sa, 0))
+        return -1;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(0);
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = writeEnd;
+    si.hStdError = writeEnd;
+    PROCESS_INFORMATION pi = {};
+    BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
+                                  &pi);
+    CloseHandle(writeEnd);
+    if (!started) {
+        CloseHandle(readEnd);
+        return -1;
+    }
+    CloseHandle(pi.hThread);
+    // The program's end closes its end of the pipe; a program that hangs is ended by the deadline.
+    DWORD start = GetTickCount();
+    char buf[4096];
+    for (;;) {
+        DWORD avail = 0;
+        if (!PeekNamedPipe(readEnd, nullptr, 0, nullptr, &avail, nullptr))
+            break;
+        DWORD got = 0;
+        if (avail > 0 && ReadFile(readEnd, buf, sizeof(buf), &got, nullptr) && got > 0) {
+            output->append(buf, got);
+            continue;
+        }
+        if (WaitForSingleObject(pi.hProcess, 20) == WAIT_OBJECT_0 && avail == 0) {
+            if (!PeekNamedPipe(readEnd, nullptr, 0, nullptr, &avail, nullptr) || avail == 0)
+                break;
+        }
+        if (GetTickCount() - start > timeoutMs) {
+            TerminateProcess(pi.hProcess, 1);
+            break;
+        }
+    }
+    CloseHandle(readEnd);
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(pi.hProcess, 5000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
+}
+
 HostWindow::HostWindow(int x, int y, int width, int height)
 {
     static const wchar_t* kClass = [] {

@@ -30,6 +30,8 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 
 // Runs a program hidden and waits for it, in `folder` when given; its exit code or -1.
 int RunAndWait(const std::wstring& commandLine, DWORD timeoutMs = 120000, const wchar_t* folder = nullptr);
+// The same, with what the program writes to its standard output in `output`.
+int RunAndCapture(const std::wstring& commandLine, std::string* output, DWORD timeoutMs = 60000);
 
 class HostWindow {
 public:

@@ -353,6 +353,41 @@ TEST_F(PlaybackTool, SoundWithoutPictureShowsTheWaveDisplay)
     EXPECT_NEAR(6.0, host.Records().back().Block().positionInUs / 1e6, 0.1);
 }
 
+// What every option does is in the tool's own help, the ignored ones said to be ignored; -sync
+// takes only the clocks the tool has.
+TEST_F(PlaybackTool, HelpTellsWhatEachOptionDoesAndSyncPicksTheClock)
+{
+    std::string help;
+    EXPECT_EQ(0, RunAndCapture(L"\"" + modules_ + L"Drumlin.exe\" -help", &help));
+    const size_t ignored = help.find("Accepted and ignored");
+    ASSERT_NE(std::string::npos, ignored) << help;
+    for (const char* option : {"-sst <n>", "-sn", "-sync audio|video|ext", "-vf <filters>", "-autoexit"})
+        EXPECT_LT(help.find(option), ignored) << option;
+    for (const char* option : {"-seek2any", "-infbuf", "-video_driver"}) {
+        EXPECT_NE(std::string::npos, help.find(option, ignored)) << option;
+        EXPECT_EQ(help.find(option), help.find(option, ignored)) << option << " is also listed as doing something";
+    }
+
+    std::string refused;
+    EXPECT_EQ(2, RunAndCapture(L"\"" + modules_ + L"Drumlin.exe\" -sync sideways -i \"" + bars_ + L"\"", &refused));
+    EXPECT_NE(std::string::npos, refused.find("-sync")) << refused;
+
+    // With the system clock leading, the picture moves on in real time all the same.
+    HostWindow host(100, 100, 320, 240);
+    ToolProcess tool;
+    Launch(tool, host, bars_, L"-sync ext -seek2any 1");
+    ASSERT_TRUE(PumpUntil([&] { return host.Count(drumlin::kStatusProgress) >= 3; }, 20000));
+    const Received first = *host.Last(drumlin::kStatusProgress);
+    Pump(1500);
+    const Received second = *host.Last(drumlin::kStatusProgress);
+    const double played = (second.Block().positionInUs - first.Block().positionInUs) / 1e6;
+    EXPECT_GT(played, 1.0);
+    EXPECT_NEAR((second.tick - first.tick) / 1000.0, played, 0.5);
+    EXPECT_LT(Difference(CaptureScreen(ScreenRect(host.ToolWindow())), ReferenceBars(320, 240)), 20.0);
+    host.Command(drumlin::kCommandStop);
+    EXPECT_TRUE(tool.WaitExit(5000));
+}
+
 // ---------------------------------------------------------------------------------------------
 
 // Subtitle tracks of every text kind, drawn over the picture; compared with what ffmpeg burns in.
