@@ -73,6 +73,19 @@ void CopyText(char* dst, size_t size, const std::string& src)
     dst[n] = 0;
 }
 
+// Subtitle tracks made of pictures (DVD, Blu-ray, DVB, DivX) cannot be read as text.
+bool IsTextSubtitle(const StreamFacts& s)
+{
+    static const char* const kPictureCodecs[] = {"dvd_subtitle", "dvb_subtitle", "hdmv_pgs_subtitle", "xsub",
+                                                 "dvb_teletext"};
+    if (s.type != "subtitle")
+        return false;
+    for (const char* codec : kPictureCodecs)
+        if (s.codec == codec)
+            return false;
+    return true;
+}
+
 class Player {
 public:
     explicit Player(const PlayOptions& options);
@@ -169,17 +182,22 @@ bool Player::ChooseStreams()
         video_ = nullptr;
     if (!video_ && !audio_)
         return false;
-    // Text goes over a picture only. Without a choice the track the file marks as default is
-    // shown, else the first, as a plain player does.
+    // Text goes over a picture only. A chosen track made of pictures shows nothing; without a
+    // choice the text track the file marks as default is shown, else the first, as a plain
+    // player does.
     if (video_ && !options_.noSubtitles) {
+        bool chosen = false;
+        for (const StreamFacts& s : media_.streams) {
+            if (options_.subtitleStream > 0 && s.index == options_.subtitleStream - 1 && s.type == "subtitle") {
+                chosen = true;
+                subtitle_ = IsTextSubtitle(s) ? &s : nullptr;
+            }
+        }
         for (const StreamFacts& s : media_.streams)
-            if (options_.subtitleStream > 0 && s.index == options_.subtitleStream - 1 && s.type == "subtitle")
+            if (!chosen && !subtitle_ && IsTextSubtitle(s) && s.defaultTrack)
                 subtitle_ = &s;
         for (const StreamFacts& s : media_.streams)
-            if (!subtitle_ && s.type == "subtitle" && s.defaultTrack)
-                subtitle_ = &s;
-        for (const StreamFacts& s : media_.streams)
-            if (!subtitle_ && s.type == "subtitle")
+            if (!chosen && !subtitle_ && IsTextSubtitle(s))
                 subtitle_ = &s;
     }
 

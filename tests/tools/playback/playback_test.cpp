@@ -605,7 +605,8 @@ TEST_F(PlaybackSubtitles, ChosenTextTrackIsDrawnAndKeepsStepWithThePicture)
     EXPECT_TRUE(restarted.WaitExit(5000));
 }
 
-// An ASS track keeps its own placement: the second cue asks for the top of the picture.
+// An ASS track keeps its own placement (the second cue asks for the top of the picture), and is
+// shown without a choice when the file marks it as the default.
 TEST_F(PlaybackSubtitles, AssTrackKeepsItsPlacement)
 {
     const Shot plain = Frame(mkv_, 8, -1), burnt = Frame(mkv_, 8, 1);
@@ -622,6 +623,18 @@ TEST_F(PlaybackSubtitles, AssTrackKeepsItsPlacement)
     EXPECT_LT(TextMarks(shot, plain).CentreY(), 240 / 3) << "not at the top";
     host.Command(drumlin::kCommandStop);
     EXPECT_TRUE(tool.WaitExit(5000));
+
+    // Without a choice, the track the file marks as default is the one shown.
+    const std::wstring marked = work_ + L"subs-ass-default.mkv";
+    ASSERT_EQ(0, RunAndWait(ffmpeg_ + L"-i \"" + mkv_ + L"\" -map 0 -c copy -disposition:s:0 0 -disposition:s:1 default \"" +
+                            marked + L"\""));
+    HostWindow other(100, 100, 320, 240);
+    ToolProcess byDefault;
+    Launch(byDefault, other, marked, L"-ss 0:00:07.000");
+    ASSERT_TRUE(PumpUntil([&] { return other.Find(drumlin::kStatusStarted) != nullptr; }, 20000));
+    EXPECT_EQ(3, other.Find(drumlin::kStatusOpened)->Block().subtitleStream);
+    other.Command(drumlin::kCommandStop);
+    EXPECT_TRUE(byDefault.WaitExit(5000));
 }
 
 // 3GPP timed text in an MP4, shown without a choice; -sn shows none.
