@@ -242,6 +242,12 @@ LRESULT CALLBACK CNotifyWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
         self->m_finished = true;
         return 0;
     }
+    if (msg == WM_DESTROY && self && self->OnDestroy)
+        self->OnDestroy();
+    if (msg == WM_NCDESTROY && self) {
+        self->m_hwnd = nullptr;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 

@@ -108,8 +108,11 @@ public:
     ~CNotifyWindow();
     CNotifyWindow(const CNotifyWindow&) = delete;
     CNotifyWindow& operator=(const CNotifyWindow&) = delete;
+    // Null once the window is destroyed.
     HWND Get() const { return m_hwnd; }
     bool Finished() const { return m_finished; }
+    // Called when the window is being destroyed, as a dialog's WM_DESTROY handler is.
+    std::function<void()> OnDestroy;
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -595,23 +595,10 @@ TEST_F(RealJobTest, StopDuringEncodingCancelsAndEndsEveryTool)
 // it careless.
 class CDialogStandIn : public CMediaJobListener {
 public:
-    explicit CDialogStandIn(bool stopWhenDestroyed) : m_stopWhenDestroyed(stopWhenDestroyed)
+    explicit CDialogStandIn(bool stopWhenDestroyed) : m_window(this)
     {
-        static ATOM atom = 0;
-        if (!atom) {
-            WNDCLASSW wc = {};
-            wc.lpfnWndProc = &CDialogStandIn::Proc;
-            wc.hInstance = GetModuleHandleW(nullptr);
-            wc.lpszClassName = L"ConversionTestDialog";
-            atom = RegisterClassW(&wc);
-        }
-        CreateWindowExW(0, L"ConversionTestDialog", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                        GetModuleHandleW(nullptr), this);
-    }
-    ~CDialogStandIn() override
-    {
-        if (m_hwnd)
-            DestroyWindow(m_hwnd);
+        if (stopWhenDestroyed)
+            m_window.OnDestroy = [this] { StopJob(); };
     }
 
     void OnJobProgress(CMediaConvertJob& job) override
@@ -631,7 +618,7 @@ public:
         m_fileName = name;
     }
 
-    HWND Window() const { return m_hwnd; }
+    HWND Window() const { return m_window.Get(); }
     int Progress() const { return m_progress; }
     CString Status()
     {
@@ -647,39 +634,10 @@ public:
     }
 
 private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-    {
-        if (msg == WM_NCCREATE) {
-            CDialogStandIn* created = (CDialogStandIn*)((CREATESTRUCTW*)lParam)->lpCreateParams;
-            created->m_hwnd = hwnd;
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, (LONG_PTR)created);
-        }
-        CDialogStandIn* self = (CDialogStandIn*)GetWindowLongPtrW(hwnd, GWLP_USERDATA);
-        if (self) {
-            switch (msg) {
-            case WM_COPYDATA:
-                return CEncoderTool::DispatchCopyData((const COPYDATASTRUCT*)lParam);
-            case WM_WORKER_DONE:
-                self->OnJobFinished();
-                return 0;
-            case WM_DESTROY:
-                if (self->m_stopWhenDestroyed)
-                    self->StopJob();
-                break;
-            case WM_NCDESTROY:
-                self->m_hwnd = NULL;
-                SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-                break;
-            }
-        }
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-
-    const bool m_stopWhenDestroyed;
-    HWND m_hwnd = NULL;
     std::atomic<int> m_progress{0};
     std::mutex m_mutex;
     CString m_status, m_detail, m_fileName;
+    CNotifyWindow m_window;  // last: destroyed first, as a dialog's window goes before the rest
 };
 
 // A dialog closed while its real job encodes: the job ends before the dialog is gone.

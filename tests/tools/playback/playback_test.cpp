@@ -548,6 +548,28 @@ protected:
                                            host.Last(drumlin::kStatusPauseChanged)->Arg() == 1; }, 5000));
     }
 
+    // Starts the tool on `clip` and pauses it at once, so that the screen holds still.
+    static void StartPaused(ToolProcess& tool, HostWindow& host, const std::wstring& clip, const std::wstring& args)
+    {
+        Launch(tool, host, clip, args);
+        ASSERT_TRUE(PumpUntil([&] { return host.Find(drumlin::kStatusStarted) != nullptr; }, 20000));
+        Pause(host);
+    }
+
+    // Seeks and waits until the tool reports the new position.
+    static void SeekTo(HostWindow& host, int64_t us)
+    {
+        host.Command(drumlin::kCommandSeek, us, 0);
+        ASSERT_TRUE(PumpUntil([&] { const Received* p = host.Last(drumlin::kStatusProgress);
+                                    return p && p->Block().positionInUs >= us; }, 10000));
+    }
+
+    static void Stop(HostWindow& host, ToolProcess& tool)
+    {
+        host.Command(drumlin::kCommandStop);
+        EXPECT_TRUE(tool.WaitExit(5000));
+    }
+
     static std::wstring mkv_, mp4_, font_;
 };
 
@@ -578,31 +600,23 @@ TEST_F(PlaybackSubtitles, ChosenTextTrackIsDrawnAndKeepsStepWithThePicture)
     ExpectSameText(shot, first, plain);
 
     // Sought while paused, into the second cue: its text comes with the new picture.
-    host.Command(drumlin::kCommandSeek, 8 * kSecond, 0);
-    ASSERT_TRUE(PumpUntil([&] { const Received* p = host.Last(drumlin::kStatusProgress);
-                                return p && p->Block().positionInUs >= 8 * kSecond; }, 10000));
+    SeekTo(host, 8 * kSecond);
     shot = ScreenWithText(toolWindow, plain);
     SaveShot(shot, L"subtitle-srt-cue2-sought");
     ExpectSameText(shot, second, plain);
 
     // Past the last cue: no text.
-    host.Command(drumlin::kCommandSeek, 11900000, 0);
-    ASSERT_TRUE(PumpUntil([&] { const Received* p = host.Last(drumlin::kStatusProgress);
-                                return p && p->Block().positionInUs >= 11900000; }, 10000));
+    SeekTo(host, 11900000);
     Pump(800);
     EXPECT_LT(TextMarks(CaptureScreen(ScreenRect(toolWindow)), plain).count, 20) << "a cue shows after its end";
-    host.Command(drumlin::kCommandStop);
-    ASSERT_TRUE(tool.WaitExit(5000));
+    Stop(host, tool);
 
     // The player restarts the tool where it stood: the text is there from the first picture.
     HostWindow again(100, 100, 320, 240);
     ToolProcess restarted;
-    Launch(restarted, again, mkv_, L"-ss 0:00:08.000 -sst 3");
-    ASSERT_TRUE(PumpUntil([&] { return again.Find(drumlin::kStatusStarted) != nullptr; }, 20000));
-    Pause(again);
+    StartPaused(restarted, again, mkv_, L"-ss 0:00:08.000 -sst 3");
     ExpectSameText(ScreenWithText(again.ToolWindow(), plain), second, plain);
-    again.Command(drumlin::kCommandStop);
-    EXPECT_TRUE(restarted.WaitExit(5000));
+    Stop(again, restarted);
 }
 
 // An ASS track keeps its own placement (the second cue asks for the top of the picture), and is
@@ -613,16 +627,13 @@ TEST_F(PlaybackSubtitles, AssTrackKeepsItsPlacement)
     ASSERT_TRUE(SaveShot(burnt, L"subtitle-ass-ffmpeg"));
     HostWindow host(100, 100, 320, 240);
     ToolProcess tool;
-    Launch(tool, host, mkv_, L"-ss 0:00:07.000 -sst 4");
-    ASSERT_TRUE(PumpUntil([&] { return host.Find(drumlin::kStatusStarted) != nullptr; }, 20000));
-    Pause(host);
+    StartPaused(tool, host, mkv_, L"-ss 0:00:07.000 -sst 4");
     EXPECT_EQ(3, host.Find(drumlin::kStatusOpened)->Block().subtitleStream);
     Shot shot = ScreenWithText(host.ToolWindow(), plain);
     SaveShot(shot, L"subtitle-ass-top");
     ExpectSameText(shot, burnt, plain);
     EXPECT_LT(TextMarks(shot, plain).CentreY(), 240 / 3) << "not at the top";
-    host.Command(drumlin::kCommandStop);
-    EXPECT_TRUE(tool.WaitExit(5000));
+    Stop(host, tool);
 
     // Without a choice, the track the file marks as default is the one shown.
     const std::wstring marked = work_ + L"subs-ass-default.mkv";
@@ -630,11 +641,9 @@ TEST_F(PlaybackSubtitles, AssTrackKeepsItsPlacement)
                             marked + L"\""));
     HostWindow other(100, 100, 320, 240);
     ToolProcess byDefault;
-    Launch(byDefault, other, marked, L"-ss 0:00:07.000");
-    ASSERT_TRUE(PumpUntil([&] { return other.Find(drumlin::kStatusStarted) != nullptr; }, 20000));
+    StartPaused(byDefault, other, marked, L"-ss 0:00:07.000");
     EXPECT_EQ(3, other.Find(drumlin::kStatusOpened)->Block().subtitleStream);
-    other.Command(drumlin::kCommandStop);
-    EXPECT_TRUE(byDefault.WaitExit(5000));
+    Stop(other, byDefault);
 }
 
 // 3GPP timed text in an MP4, shown without a choice; -sn shows none.
@@ -644,21 +653,16 @@ TEST_F(PlaybackSubtitles, TimedTextShowsByDefaultAndSnShowsNone)
     {
         HostWindow host(100, 100, 320, 240);
         ToolProcess tool;
-        Launch(tool, host, mp4_, L"-ss 0:00:01.500");
-        ASSERT_TRUE(PumpUntil([&] { return host.Find(drumlin::kStatusStarted) != nullptr; }, 20000));
-        Pause(host);
+        StartPaused(tool, host, mp4_, L"-ss 0:00:01.500");
         EXPECT_EQ(2, host.Find(drumlin::kStatusOpened)->Block().subtitleStream);
         Shot shot = ScreenWithText(host.ToolWindow(), plain);
         SaveShot(shot, L"subtitle-mov_text-default");
         ExpectSameText(shot, burnt, plain);
-        host.Command(drumlin::kCommandStop);
-        EXPECT_TRUE(tool.WaitExit(5000));
+        Stop(host, tool);
     }
     HostWindow host(100, 100, 320, 240);
     ToolProcess tool;
-    Launch(tool, host, mp4_, L"-ss 0:00:01.500 -sn");
-    ASSERT_TRUE(PumpUntil([&] { return host.Find(drumlin::kStatusStarted) != nullptr; }, 20000));
-    Pause(host);
+    StartPaused(tool, host, mp4_, L"-ss 0:00:01.500 -sn");
     EXPECT_EQ(-1, host.Find(drumlin::kStatusOpened)->Block().subtitleStream);
     HWND toolWindow = host.ToolWindow();
     Shot shot;
@@ -668,8 +672,7 @@ TEST_F(PlaybackSubtitles, TimedTextShowsByDefaultAndSnShowsNone)
     shot = CaptureScreen(ScreenRect(toolWindow));
     SaveShot(shot, L"subtitle-sn-none");
     EXPECT_LT(TextMarks(shot, plain).count, 20) << "-sn still shows text";
-    host.Command(drumlin::kCommandStop);
-    EXPECT_TRUE(tool.WaitExit(5000));
+    Stop(host, tool);
 }
 
 }  // namespace
