@@ -200,7 +200,8 @@ CPlayerSettings::CPlayerSettings()
       maxRecentFiles(10), saveRecentPlaylists(1), maxRecentPlaylists(10), loadLastPlaylist(1), allowDuplicates(1),
       thumbnailTime(1000), showDuration(1), showQuality(1), showTitle(1), showIcon(1),
       thumbnailWidth(DEFAULT_THUMBNAIL_WIDTH), thumbnailHeight(DEFAULT_THUMBNAIL_HEIGHT), zoom(100), volume(100),
-      mute(0), rememberLastPos(1), resumeInterrupted(1), filterIndex(0), scanSubfolders(0), autoCheckUpdate(1),
+      mute(0), rememberLastPos(1), resumeInterrupted(1), filterIndex(0), scanSubfolders(0),
+      recentFiles(kRecentFilesSection, L"%02d"), recentPlaylists(kRecentPlaylistsSection, L"%02d"), autoCheckUpdate(1),
       autoCheckUpdateDays(1), m_madeTempFolder(false)
 {
 }
@@ -228,6 +229,8 @@ int CPlayerSettings::LoadSettings()
         lastFolder = GetMyVideosFolder(FALSE);
     if (fileTypes.IsEmpty())
         AddDefaultFileTypes();
+    LoadRecentFiles(saveRecentFiles ? maxRecentFiles : 0);
+    LoadRecentPlaylists(saveRecentPlaylists ? maxRecentPlaylists : 0);
     if (app)
         tempFolder = app->GetProfileString(kSettingsSection, L"TempFolder", tempFolder);
     if (tempFolder.IsEmpty())
@@ -249,7 +252,69 @@ void CPlayerSettings::SaveSettings()
     app->WriteProfileString(kSettingsSection, L"LastFolder", lastFolder);
     SaveInts(app, *this, kTrailingIntSettings);
     SaveFileTypes();
+    SaveRecentFiles();
+    SaveRecentPlaylists();
     SaveInts(app, *this, kUpdateSettings);
+}
+
+// Recent lists ----------------------------------------------------------------------------------------
+
+namespace {
+
+void SetUpRecentList(CRecentList& list, int maxCount)
+{
+    list.SetCapacity(maxCount);
+    if (maxCount != 0 && AfxGetApp())
+        list.Load();
+}
+
+}  // namespace
+
+void CPlayerSettings::LoadRecentFiles(int maxCount)
+{
+    SetUpRecentList(recentFiles, maxCount);
+}
+
+void CPlayerSettings::AddRecentFile(const wchar_t* path)
+{
+    recentFiles.Add(path);
+}
+
+void CPlayerSettings::SaveRecentFiles()
+{
+    if (AfxGetApp())
+        recentFiles.Save();
+}
+
+void CPlayerSettings::ClearRecentFiles()
+{
+    recentFiles.RemoveAll();
+}
+
+void CPlayerSettings::LoadRecentPlaylists(int maxCount)
+{
+    SetUpRecentList(recentPlaylists, maxCount);
+}
+
+void CPlayerSettings::AddRecentPlaylist(const wchar_t* path)
+{
+    recentPlaylists.Add(path);
+}
+
+void CPlayerSettings::SaveRecentPlaylists()
+{
+    if (AfxGetApp())
+        recentPlaylists.Save();
+}
+
+void CPlayerSettings::ClearRecentPlaylists()
+{
+    recentPlaylists.RemoveAll();
+}
+
+void CPlayerSettings::RemoveRecentPlaylist(int index)
+{
+    recentPlaylists.Remove(index);
 }
 
 // File types ------------------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "framework/Collections.h"
 #include "framework/String.h"
 #include "player/FileTypeAssoc.h"
+#include "toolkit/RecentList.h"
 
 // The thumbnail box: loading and the settings sheet accept the same range.
 const int MIN_THUMBNAIL_WIDTH = 64;
@@ -46,6 +47,18 @@ public:
     int DeleteTempFolder();
     CString GetDefaultPlaylistPath() const;
 
+    // The recent lists: set up with a capacity (read from the profile unless it is 0), add,
+    // write, empty; playlists can also lose one entry.
+    void LoadRecentFiles(int maxCount);
+    void AddRecentFile(const wchar_t* path);
+    void SaveRecentFiles();
+    void ClearRecentFiles();
+    void LoadRecentPlaylists(int maxCount);
+    void AddRecentPlaylist(const wchar_t* path);
+    void SaveRecentPlaylists();
+    void ClearRecentPlaylists();
+    void RemoveRecentPlaylist(int index);
+
     int layout;
     int playlistViewStyle;
     int alwaysOnTop;
@@ -83,6 +96,8 @@ public:
     CString lastFolder;
     int scanSubfolders;
     COwningPtrArray<CFileTypeAssoc> fileTypes;
+    CRecentMenuList recentFiles;
+    CRecentMenuList recentPlaylists;
     int autoCheckUpdate;
     int autoCheckUpdateDays;
     CString tempFolder;

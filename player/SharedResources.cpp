@@ -4,6 +4,7 @@
 
 #include "framework/App.h"
 #include "player/PlayerSettings.h"
+#include "toolkit/ThemeSupport.h"
 
 const wchar_t kPlayerProductName[] = L"Lumivo";
 const wchar_t kPlayerShellExtensionFileName[] = L"Brackel.dll";
@@ -52,6 +53,7 @@ int CSharedResources::Init()
 {
     osVersion.Init();
     CSystemImageLists::Init();
+    visualStylesActive = IsVisualStyleActive() ? 1 : 0;
     CreateFonts();
     handCursor = (HCURSOR)LoadImageW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(kHandCursorId), IMAGE_CURSOR, 0, 0,
                                      LR_DEFAULTSIZE);

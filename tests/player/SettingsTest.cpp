@@ -362,3 +362,53 @@ TEST_F(Settings, TheDefaultTemporaryFolderIsRemovedWhenEmptied)
     EXPECT_EQ(1, S().DeleteTempFolder());
     EXPECT_FALSE(FileExists(S().tempFolder));
 }
+
+// Recent lists -------------------------------------------------------------------------------------------
+
+TEST_F(Settings, RecentListsAreReadOnlyWhenTheyAreKept)
+{
+    App().WriteProfileString(L"Data\\Recent Files", L"01", L"C:\\a.mp4");
+    App().WriteProfileString(L"Data\\Recent Files", L"02", L"C:\\b.mp4");
+    App().WriteProfileString(L"Data\\Recent Files", L"03", L"C:\\c.mp4");
+    App().WriteProfileString(L"Data\\Recent Playlists", L"01", L"C:\\p.playlist");
+    WriteInt(L"MaxRecentFiles", 2);
+    WriteInt(L"SaveRecentPlaylists", 0);
+    S().LoadSettings();
+    ASSERT_EQ(2, S().recentFiles.GetCount());
+    EXPECT_EQ(L"C:\\a.mp4", S().recentFiles[0]);
+    EXPECT_EQ(L"C:\\b.mp4", S().recentFiles[1]);
+    EXPECT_EQ(0, S().recentPlaylists.GetCount());
+
+    // Paths are one entry in any letter case; the newest first.
+    S().AddRecentFile(L"  c:\\B.MP4 ");
+    ASSERT_EQ(2, S().recentFiles.GetCount());
+    EXPECT_EQ(L"c:\\B.MP4", S().recentFiles[0]);
+    EXPECT_EQ(L"C:\\a.mp4", S().recentFiles[1]);
+    S().SaveSettings();
+    EXPECT_EQ(L"c:\\B.MP4", App().GetProfileString(L"Data\\Recent Files", L"01"));
+    EXPECT_EQ(L"C:\\a.mp4", App().GetProfileString(L"Data\\Recent Files", L"02"));
+    EXPECT_FALSE(HasValue(L"Data\\Recent Files", L"03"));
+    // A list that is not kept leaves nothing in the profile.
+    EXPECT_FALSE(HasValue(L"Data\\Recent Playlists", L"01"));
+}
+
+TEST_F(Settings, RecentPlaylistsLoseOneEntryOrAll)
+{
+    S().LoadSettings();
+    S().AddRecentPlaylist(L"C:\\one.playlist");
+    S().AddRecentPlaylist(L"C:\\two.m3u");
+    S().AddRecentPlaylist(L"C:\\three.pls");
+    S().RemoveRecentPlaylist(1);
+    S().RemoveRecentPlaylist(7);
+    ASSERT_EQ(2, S().recentPlaylists.GetCount());
+    EXPECT_EQ(L"C:\\three.pls", S().recentPlaylists[0]);
+    EXPECT_EQ(L"C:\\one.playlist", S().recentPlaylists[1]);
+    S().SaveRecentPlaylists();
+    CPlayerSettings again;
+    again.LoadSettings();
+    EXPECT_EQ(2, again.recentPlaylists.GetCount());
+    again.ClearRecentPlaylists();
+    again.ClearRecentFiles();
+    again.SaveSettings();
+    EXPECT_FALSE(HasValue(L"Data\\Recent Playlists", L"01"));
+}
