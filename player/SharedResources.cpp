@@ -34,6 +34,8 @@ CString ToolPath(const CString& folder, const wchar_t* name)
 void SetSharedResources(CSharedResources* resources)
 {
     g_resources = resources;
+    SetToolkitHost(resources);
+    SetEngineHost(resources);
 }
 
 CSharedResources* GetSharedResources()

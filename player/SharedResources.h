@@ -67,7 +67,8 @@ private:
     void CreateFonts();
 };
 
-// The process-wide pointer the application object sets at its construction; it never owns.
+// The process-wide pointer the application object sets at its construction; it never owns. The
+// same object becomes the toolkit's and the engine's host (null clears all three).
 void SetSharedResources(CSharedResources* resources);
 CSharedResources* GetSharedResources();
 

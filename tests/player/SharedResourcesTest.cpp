@@ -80,6 +80,9 @@ TEST(SharedResources, HostAnswersComeFromTheSettings)
 {
     CPlayerTestApp app(true);
     CSharedResources& r = *app.Resources();
+    EXPECT_EQ(&r, GetSharedResources());
+    EXPECT_EQ(static_cast<CToolkitHost*>(&r), GetToolkitHost());
+    EXPECT_EQ(static_cast<CEngineHost*>(&r), GetEngineHost());
     CPlayerSettings& s = app.Settings();
     s.LoadSettings();
     s.thumbnailTime = 2500;
@@ -111,4 +114,15 @@ TEST(SharedResources, HostAnswersComeFromTheSettings)
     EXPECT_EQ(L"Brackel.dll", r.GetShellExtensionFileName());
     EXPECT_EQ(L"TarveloSoftware.Lumivo", r.GetShellExtensionHandlerName());
     EXPECT_EQ(0, r.GetUpdateFeedUrl().Find(L"http://"));
+}
+
+TEST(SharedResources, ClearingThePointerClearsTheHosts)
+{
+    {
+        CPlayerTestApp app(true);
+        ASSERT_TRUE(GetEngineHost());
+    }
+    EXPECT_EQ(nullptr, GetSharedResources());
+    EXPECT_EQ(nullptr, GetToolkitHost());
+    EXPECT_EQ(nullptr, GetEngineHost());
 }
