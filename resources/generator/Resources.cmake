@@ -9,7 +9,8 @@ function(add_generated_resources target)
   if(NOT G_SETS)
     message(FATAL_ERROR "add_generated_resources(${target}): no SETS given")
   endif()
-  file(GLOB _scripts CONFIGURE_DEPENDS "${RESOURCE_GENERATOR_DIR}/*.py")
+  file(GLOB _scripts CONFIGURE_DEPENDS "${RESOURCE_GENERATOR_DIR}/*.py" "${RESOURCE_GENERATOR_DIR}/../*/*_tables.py"
+    "${RESOURCE_GENERATOR_DIR}/../*/*_glyphs.py")
   set(_dir "${CMAKE_BINARY_DIR}/resources/${target}")
   set(_rc "${_dir}/${target}_generated.rc")
   # Rewritten only when the sets change, so another choice of sets draws the resources again.

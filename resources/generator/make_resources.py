@@ -4,8 +4,9 @@ script that names them, at build time (nothing binary is kept in the source tree
 
     make_resources.py OUT_DIR RC_FILE SET [SET ...]
 
-Each SET is one of the tables below; a program's resource script includes the toolkit's set and
-its own. A resource is one table line:
+Each SET is one of the tables below, or of a program's table module beside its resource script
+(resources/<program>/<program>_tables.py, whose TABLES names its sets); a program's resource
+script includes the toolkit's set and its own. A resource is one table line:
 
     R(id, kind, (cell width, cell height), cell count, mask colour, drawing, **options)
 
@@ -19,9 +20,12 @@ its own. A resource is one table line:
                 and rate (jiffies of 1/60 s per frame, default 6).
     PNG         cells side by side in one RGBA PNG (resource type "PNG"); mask must be None.
 
-The drawing is a function of glyphs.py called once per cell with the cell's canvas and index.
+The drawing is a function (of glyphs.py, or of the program's glyph module) called once per cell
+with the cell's canvas and index.
 """
 
+import glob
+import importlib.util
 import os
 import sys
 from collections import namedtuple
@@ -55,6 +59,28 @@ TABLES = {
         R(902, PNG, (32, 32), 1, None, g.sample_arrow),
     ],
 }
+
+
+def load_program_tables():
+    """Adds the sets of every program's table module (resources/*/*_tables.py). The programs'
+    folders are importable, so a table module can draw with its own glyph module and share
+    drawings with the other program's."""
+    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    paths = sorted(glob.glob(os.path.join(root, "*", "*_tables.py")))
+    for path in paths:
+        folder = os.path.dirname(path)
+        if folder not in sys.path:
+            sys.path.append(folder)
+    for path in paths:
+        name = os.path.splitext(os.path.basename(path))[0]
+        spec = importlib.util.spec_from_file_location(name, path)
+        module = importlib.util.module_from_spec(spec)
+        spec.loader.exec_module(module)
+        for set_name, table in module.TABLES.items():
+            if set_name in TABLES:
+                raise ValueError("resource set %r is defined twice (%s)" % (set_name, path))
+            TABLES[set_name] = table
+
 
 EXTENSIONS = {BITMAP: "bmp", ICON: "ico", CURSOR: "cur", ANICURSOR: "ani", PNG: "png"}
 
@@ -110,6 +136,7 @@ def main(argv):
         sys.stderr.write(__doc__)
         return 2
     out_dir, rc_path, sets = argv[1], argv[2], argv[3:]
+    load_program_tables()
     os.makedirs(out_dir, exist_ok=True)
     seen = {}
     lines = ["// Written by resources/generator/make_resources.py (sets: %s); do not edit." % " ".join(sets)]
