@@ -264,6 +264,7 @@ int wmain(int argc, wchar_t** argv)
         swprintf(buf, 64, L" (error %lu)", GetLastError());
         return fail(kExitMissingFfmpeg, L"cannot start " + ffmpeg + buf);
     }
+    const DWORD startTick = GetTickCount();
 
     auto refresh = [&]() {
         progress.Snapshot(block);
@@ -293,7 +294,11 @@ int wmain(int argc, wchar_t** argv)
         block.totalDurationUs = ExpectedDurationUs(cutTokens, ParseInputDump(inputDump));
     if (reporter.Send(kRecordStarted, block) == 1)
         stop();
-    while (!child.Wait(kReportIntervalMs)) {
+    // The first progress keeps its time from the start of ffmpeg: waiting for the description does
+    // not put the reports, and so a stop asked in reply to them, later in the encode.
+    DWORD sinceStart = GetTickCount() - startTick;
+    DWORD firstWait = sinceStart >= kReportIntervalMs ? 0 : kReportIntervalMs - sinceStart;
+    for (DWORD wait = firstWait; !child.Wait(wait); wait = kReportIntervalMs) {
         if (stopping) {
             if (GetTickCount() - stopAsked >= kStopGraceMs) {
                 Note(L"ffmpeg did not end after the stop; ending it");
