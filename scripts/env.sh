@@ -16,6 +16,7 @@ flavour_banner() { # what
   local why="chosen by FLAVOUR"
   if [ -z "${FLAVOUR:-}" ]; then
     if [ "$flavour" = i686 ]; then why="this machine runs 32-bit code"; else why="this machine cannot run 32-bit code"; fi
+    [ "${FLAVOUR_SIMULATE_NO_32BIT:-0}" != 1 ] || why="32-bit code refused, as FLAVOUR_SIMULATE_NO_32BIT asks"
   fi
   printf '%s: flavour %s (%s; %s)\n' "$1" "$flavour" "$F_DESCRIPTION" "$why"
 }
