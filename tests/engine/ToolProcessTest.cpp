@@ -1,4 +1,4 @@
-// The tool runner under Wine: the command interpreter's quoting, the output redirect, exit codes,
+// The tool runner under Wine: the interpreter lines carried out without it, the output redirect, exit codes,
 // stop requests and the end of every process a stopped tool started.
 #include <gtest/gtest.h>
 
@@ -6,6 +6,7 @@
 #include "engine/SystemHelpers.h"
 #include "engine/ToolProcess.h"
 #include "framework/Effects.h"
+#include "media_test_support.h"
 
 using namespace enginetest;
 
@@ -44,6 +45,42 @@ TEST(CommandLine, ToolCommandsWrapTheQuotedToolForTheInterpreter)
     EXPECT_STREQ(L"CMD /C \"\"C:\\t x\\Quisset.exe\" -i \"a b\"\"", MakeToolCommand(L"C:\\t x\\Quisset.exe", L"-i \"a b\""));
     EXPECT_STREQ(L"CMD /C \"\"C:\\t\\Q.exe\" -v quiet >\"C:\\o u.txt\"\"",
                  MakeToolCommandWithOutput(L"C:\\t\\Q.exe", L"-v quiet", L"C:\\o u.txt"));
+}
+
+TEST(CommandLine, InterpreterLinesSplitIntoToolArgumentsAndRedirect)
+{
+    CString tool, args, output;
+    ASSERT_TRUE(detail::SplitToolCommand(MakeToolCommand(L"C:\\t x\\Q.exe", L"-i \"a b\" -y"), tool, args, output));
+    EXPECT_STREQ(L"C:\\t x\\Q.exe", tool);
+    EXPECT_STREQ(L"-i \"a b\" -y", args);
+    EXPECT_STREQ(L"", output);
+
+    ASSERT_TRUE(detail::SplitToolCommand(MakeToolCommandWithOutput(L"C:\\t\\Q.exe", L"\"C:\\in %OS%.mp4\" -v quiet",
+                                                                   L"C:\\o %TEMP%.txt"),
+                                         tool, args, output));
+    EXPECT_STREQ(L"C:\\t\\Q.exe", tool);
+    EXPECT_STREQ(L"\"C:\\in %OS%.mp4\" -v quiet", args);
+    EXPECT_STREQ(L"C:\\o %TEMP%.txt", output);
+
+    // No arguments at all, with and without a redirect.
+    ASSERT_TRUE(detail::SplitToolCommand(MakeToolCommand(L"C:\\Q.exe", L""), tool, args, output));
+    EXPECT_STREQ(L"", args);
+    ASSERT_TRUE(detail::SplitToolCommand(MakeToolCommandWithOutput(L"C:\\Q.exe", L"", L"C:\\o"), tool, args, output));
+    EXPECT_STREQ(L"", args);
+    EXPECT_STREQ(L"C:\\o", output);
+
+    // A quoted last argument is no redirect unless a '>' starts it.
+    ASSERT_TRUE(detail::SplitToolCommand(MakeToolCommand(L"C:\\V.exe", L"-i \"a\" \"C:\\out.mp4\""), tool, args, output));
+    EXPECT_STREQ(L"-i \"a\" \"C:\\out.mp4\"", args);
+    EXPECT_STREQ(L"", output);
+    ASSERT_TRUE(detail::SplitToolCommand(MakeToolCommand(L"C:\\V.exe", L"-x a>\"b\""), tool, args, output));
+    EXPECT_STREQ(L"-x a>\"b\"", args);
+
+    // Other lines are not the interpreter form.
+    for (LPCWSTR line : {L"\"C:\\V.exe\" -y", L"CMD /C \"C:\\V.exe -y\"", L"CMD /C \"\"\" -y\"", L"CMD /K \"\"C:\\V.exe\" -y\"",
+                         L"CMD /C \"\"C:\\V.exe\"-y\"", L""})
+        EXPECT_FALSE(detail::SplitToolCommand(line, tool, args, output)) << CStringA(line).GetString();
+    EXPECT_FALSE(detail::SplitToolCommand(nullptr, tool, args, output));
 }
 
 class ToolRunner : public ::testing::Test {
@@ -98,6 +135,34 @@ TEST_F(ToolRunner, ArgumentsWithBlanksAmpersandsParenthesesAndNonAsciiArriveExac
     ASSERT_EQ(expected.size(), lines.size());
     for (size_t i = 0; i < expected.size(); ++i)
         EXPECT_STREQ(expected[i], lines[i]) << i;
+}
+
+// The interpreter expands %NAME% even inside quotes: a path holding one named another file.
+TEST_F(ToolRunner, PercentAndExclamationNamesReachTheToolUnexpanded)
+{
+    mediatest::CScopedEnv env(L"ENGINE_RUN_VAR", L"expanded");
+    CString folder = In(L"clips %OS% !ENGINE_RUN_VAR! %ENGINE_RUN_VAR%");
+    ASSERT_TRUE(CreateDirectoryW(folder, nullptr));
+    CString input = folder + L"\\in %ENGINE_RUN_VAR% ^ & (1).mp4";
+    CString log = folder + L"\\log %ENGINE_RUN_VAR%.txt";
+    CString args;
+    args.Format(L"-i \"%s\" -fake_log \"%s\" -metadata \"title=100%% %%PATH%%\"", input.GetString(), log.GetString());
+    ASSERT_EQ(0, RunTool(args));
+    std::vector<CString> lines = ReadLines(log);
+    ASSERT_EQ(7u, lines.size()) << "the log went elsewhere";
+    EXPECT_STREQ(L"cmdline: \"" + m_tool + L"\" " + args, lines[0]);
+    EXPECT_STREQ(L"arg: " + input, lines[2]);
+    EXPECT_STREQ(L"arg: title=100% %PATH%", lines[6]);
+
+    // The redirect's file and the tool's own input file keep their names too.
+    CString json = folder + L"\\probe %OS%.json";
+    ASSERT_TRUE(WriteUtf8File(json, L"{\"format\": {}}"));
+    CString output = folder + L"\\out %ENGINE_RUN_VAR%.txt";
+    args.Format(L"-fake_stdout_file \"%s\"", json.GetString());
+    CToolProcessBase runner;
+    runner.SetPath(m_tool);
+    ASSERT_EQ(0, runner.Run(MakeToolCommandWithOutput(m_tool, args, output), nullptr));
+    EXPECT_STREQ(L"{\"format\": {}}", ReadUtf8File(output));
 }
 
 TEST_F(ToolRunner, RedirectWritesTheToolsStandardOutputToTheFile)
