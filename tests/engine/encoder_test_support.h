@@ -123,7 +123,7 @@ class CRecordingListener : public CEncoderToolEvents {
 public:
     int OnJobBegin() override { return Note("begin", nullptr, 0); }
     int OnJobEnd() override { return Note("end", nullptr, 0); }
-    int OnStarted(const EncoderProgressBlock* block) override { return Note("started", block, 0); }
+    int OnStarted(const EncoderProgressBlock* block) override { return Note("started", block, StartedAnswer); }
     int OnProgress(const EncoderProgressBlock* block) override
     {
         int answer = 0;
@@ -157,6 +157,7 @@ public:
     int StopAtProgress = 0;  // answer 1 from this progress record on (1-based); 0 never
     __int64 StopAtPositionUs = 0;  // answer 1 once the output has reached this time; 0 never
     volatile int* FlagToSet = nullptr;
+    int StartedAnswer = 0;
     int EndedAnswer = 0;
 
 private:

@@ -258,7 +258,8 @@ void LogReply(const FakeScript& s, int code, LRESULT reply)
     AppendUtf8(s.recordLog, L"reply " + std::to_wstring(code) + L" " + std::to_wstring((long long)reply) + L"\n");
 }
 
-// Encoder: started, a few progress records, ended; a reply of 1 to a progress record stops it.
+// Encoder: started, a few progress records, ended; a reply of 1 to the start or a progress record
+// stops it.
 bool RunEncoderProtocol(const FakeScript& s)
 {
     HWND target = (HWND)(INT_PTR)s.callbackWindow;
@@ -267,8 +268,9 @@ bool RunEncoderProtocol(const FakeScript& s)
     PutI64(rec, 0, s.callbackContext);
     PutI64(rec, kEncoderBlockAt + 16, durationUs);
     PutI32(rec, 8, 21);
-    LogReply(s, 21, SendRecord(target, nullptr, kEncoderProgress, rec));
-    bool stopped = false;
+    LRESULT started = SendRecord(target, nullptr, kEncoderProgress, rec);
+    LogReply(s, 21, started);
+    bool stopped = started == 1 && !s.hang;
     for (int i = 1; i <= s.progressCount && !stopped; ++i) {
         Sleep(s.intervalMs);
         PutI32(rec, 8, 22);
