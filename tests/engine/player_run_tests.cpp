@@ -160,6 +160,33 @@ TEST_F(PlayerFakeRun, AStopDuringAPendingRestartIsNotFollowedByARelaunch)
     EXPECT_EQ(1u, ReadRunArgs(m_log).size()) << "the session ended with the stopped run";
 }
 
+TEST_F(PlayerFakeRun, AStopWhileARestartRelaunchesTheToolEndsTheSession)
+{
+    // The tool takes its time before it reports its start, as a real one opening a file does, so
+    // the stop comes while the state still says the first run ended.
+    CToolProcessBase::SetStopGraceForTests(15000);
+    Script(L"play_ms 60000\nstart_delay 3000\n");
+    int result = -99;
+    CPumpedThread session([&] { result = m_driver.RunSession(); });
+    ASSERT_TRUE(WaitUntil([&] { return m_driver.IsPlaying(); }, 30000));
+    ASSERT_EQ(0, m_driver.RestartAtCurrentPos());
+    ASSERT_TRUE(WaitUntil([&] { return ReadRunArgs(m_log).size() == 2; }, 30000));
+    bool relaunching = !m_driver.IsActive();
+    DWORD stopAt = GetTickCount();
+    m_driver.Stop();
+    EXPECT_EQ(PLAYER_COMMAND_STOP, m_driver.GetLastCommand()) << "the stop was lost";
+    ASSERT_TRUE(session.Join(30000)) << "the relaunched tool played on";
+    EXPECT_TRUE(relaunching) << "the stop came after the new tool's start report; nothing was tested";
+    EXPECT_LT(GetTickCount() - stopAt, 14000u) << "the new tool was told to stop, not ended after the grace";
+    EXPECT_EQ(1, result);
+    EXPECT_TRUE(m_driver.IsStopped());
+    EXPECT_EQ(2u, ReadRunArgs(m_log).size()) << "no run after the stop";
+    int stops = 0;
+    for (const CString& line : RecordLog())
+        stops += line == L"command 2 0 0 0 0";
+    EXPECT_EQ(2, stops) << "the restart's stop and the user's, told to the new tool once it started";
+}
+
 TEST_F(PlayerFakeRun, RunOnceIsOneRunBetweenSessionStartAndEnd)
 {
     Script(L"play_ms 200\n");

@@ -33,6 +33,7 @@ struct FakeScript {
     int exitCode = 0;
     int stopExitCode = 255;     // exit code after a stop request was obeyed
     int delayMs = 0;
+    int startDelayMs = 0;       // before a playback tool's first report, as a slow start
     bool hang = false;          // never end by itself, whatever it is asked
     bool startChild = false;    // a hanging child of itself, in the same job
     bool childWindow = false;   // WS_CHILD of the play window
@@ -125,6 +126,7 @@ void ApplyOption(FakeScript& s, const std::wstring& name, const std::wstring& va
     if (name == L"exit") s.exitCode = number;
     else if (name == L"stop_exit") s.stopExitCode = number;
     else if (name == L"delay") s.delayMs = number;
+    else if (name == L"start_delay") s.startDelayMs = number;
     else if (name == L"hang") s.hang = true;
     else if (name == L"child") s.startChild = true;
     else if (name == L"child_window") s.childWindow = true;
@@ -442,6 +444,8 @@ bool RunPlayerProtocol(const FakeScript& s)
     }
     g_player.tool = g_player.child ? g_player.child : (g_player.popup ? g_player.popup : g_player.hidden);
 
+    if (s.startDelayMs > 0)
+        Sleep(s.startDelayMs);
     SendStatus(20, 1);
     SendStatus(21, 0);
     SetTimer(g_player.hidden, kTickTimer, s.intervalMs > 0 ? s.intervalMs : 50, nullptr);
