@@ -377,6 +377,34 @@ TEST_F(ProbeFakeTest, StopDuringASlowProbe)
         EXPECT_FALSE(enginetest::IsProcessListed(pid)) << "process " << pid << " still runs";
 }
 
+TEST_F(ProbeFakeTest, AnItemsProbeOfAHungToolEndsThroughTheCallersStopFlag)
+{
+    CString pids = m_folder + L"\\pids.txt";
+    Script(L"hang\npid_file " + pids + L"\n");
+    DWORD grace = CToolProcessBase::GetStopGrace();
+    CToolProcessBase::SetStopGraceForTests(300);
+    volatile int stop = 0;
+    int opened = 99, probed = 99;
+    CMediaItem item, again;
+    again.Path = L"http://example.invalid/stalled";
+    {
+        enginetest::CPumpedThread loader([&] {
+            opened = item.Open(L"http://example.invalid/stalled.m3u8", &stop);
+            probed = again.Probe(0, &stop);
+        });
+        EXPECT_TRUE(enginetest::WaitUntil([&] { return !enginetest::ReadPids(pids).empty(); }, 30000));
+        stop = 2;
+        EXPECT_TRUE(loader.Join(30000)) << "the stop did not end the probe";
+    }
+    CToolProcessBase::SetStopGraceForTests(grace);
+    EXPECT_EQ(-1, opened);
+    EXPECT_EQ(-1, probed) << "a raised flag ends the next probe too";
+    EXPECT_EQ(0u, item.Flags & MEDIA_FILE_PROBED);
+    EXPECT_EQ(0u, again.Flags & MEDIA_FILE_PROBED);
+    for (DWORD pid : enginetest::ReadPids(pids))
+        EXPECT_FALSE(enginetest::IsProcessListed(pid)) << "process " << pid << " still runs";
+}
+
 TEST_F(ProbeFakeTest, StoppedProbeLeavesTheRecordAsReset)
 {
     Script(L"hang\n");
