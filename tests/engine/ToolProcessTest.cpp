@@ -210,7 +210,7 @@ TEST_F(ToolRunner, StopEndsAToolThatIgnoresItAndTheChildItStarted)
             result = RunTool(args, &flag);
             endedAt = GetTickCount();
         });
-        ASSERT_TRUE(WaitUntil([&] { return ReadPids(pidFile).size() == 2; }, 15000));
+        ASSERT_TRUE(WaitUntil([&] { return ReadPids(pidFile).size() == 2; }, 30000));
         std::vector<DWORD> pids = ReadPids(pidFile);
         EXPECT_TRUE(IsProcessListed(pids[0]));
         EXPECT_TRUE(IsProcessListed(pids[1]));
@@ -218,22 +218,22 @@ TEST_F(ToolRunner, StopEndsAToolThatIgnoresItAndTheChildItStarted)
         EXPECT_FALSE(run.Join(0)) << "the run ended before it was stopped";
         stoppedAt = GetTickCount();
         flag = 2;
-        ASSERT_TRUE(run.Join(15000));
+        ASSERT_TRUE(run.Join(60000));
     }
     EXPECT_EQ(1, result);
     EXPECT_GE(endedAt - stoppedAt, kGraceMs - 50) << "the grace was not given";
-    EXPECT_LT(endedAt - stoppedAt, kGraceMs + 5000);
+    EXPECT_LT(endedAt - stoppedAt, kGraceMs + 20000);
     for (DWORD pid : ReadPids(pidFile))
         EXPECT_FALSE(IsProcessListed(pid)) << "process " << pid << " still runs";
 }
 
 TEST_F(ToolRunner, StopDoesNotWaitOutTheGraceWhenTheToolEnds)
 {
-    CToolProcessBase::SetStopGraceForTests(8000);
+    CToolProcessBase::SetStopGraceForTests(60000);
     volatile int flag = 2;
     DWORD start = GetTickCount();
     EXPECT_EQ(1, RunTool(L"-fake_delay 200 -fake_exit 0", &flag));
-    EXPECT_LT(GetTickCount() - start, 6000u);
+    EXPECT_LT(GetTickCount() - start, 40000u);
 }
 
 TEST_F(ToolRunner, FlagOneDoesNotShortenTheWaitButMarksTheRunStopped)

@@ -60,19 +60,7 @@ inline CString FreshFolder(const CString& path)
 // Runs a program (full path in the command line) hidden: its exit code, -1 when it cannot start.
 inline int RunAndWait(const CString& commandLine)
 {
-    std::vector<wchar_t> line(commandLine.GetString(), commandLine.GetString() + commandLine.GetLength() + 1);
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
-        return -1;
-    CHandle process(pi.hProcess), thread(pi.hThread);
-    WaitForSingleObject(process, INFINITE);
-    DWORD code = 1;
-    GetExitCodeProcess(process, &code);
-    return (int)code;
+    return enginetest::RunHidden(commandLine);
 }
 
 class CEncoderTestHost : public CEngineHost {

@@ -363,10 +363,10 @@ TEST_F(ProbeFakeTest, StopDuringASlowProbe)
     r.Format = L"left over";
     {
         enginetest::CPumpedThread probe([&] { result = ProbeMediaFile(r, L"C:\\slow.mp4", &stop); });
-        EXPECT_TRUE(enginetest::WaitUntil([&] { return !enginetest::ReadPids(pids).empty(); }, 20000));
+        EXPECT_TRUE(enginetest::WaitUntil([&] { return !enginetest::ReadPids(pids).empty(); }, 30000));
         EXPECT_EQ(1, mediatest::CountFiles(m_tmp)) << "the output file exists while the tool runs";
         stop = 2;
-        EXPECT_TRUE(probe.Join(20000));
+        EXPECT_TRUE(probe.Join(60000));
     }
     CToolProcessBase::SetStopGraceForTests(grace);
 

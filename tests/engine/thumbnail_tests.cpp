@@ -313,7 +313,7 @@ TEST_F(ThumbnailSchedule, TheThumbnailFileIsNamedOnlyOnceWrittenWhole)
     grabbing = false;
     reader.join();
     EXPECT_EQ(0, result);
-    EXPECT_GT(looks, 10);
+    EXPECT_GT(looks, 0) << "the reader never looked while the grab ran";
     EXPECT_EQ(0, namedUnfinished) << "the item named its thumbnail file before it was written";
     EXPECT_EQ(0, namedEarly);
     EXPECT_STREQ(m_host.NextTempFile, m_item.ThumbnailFile);
