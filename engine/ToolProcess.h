@@ -76,7 +76,7 @@ public:
 int StartProbeToolHidden(LPCWSTR probeToolPath);
 
 // The command interpreter lines around a tool: CMD /C ""tool" args" and, with standard output
-// sent to a file, CMD /C ""tool" args >"file"".
+// sent to a file, CMD /C ""tool" args >"file"". Run carries them out without the interpreter.
 CString MakeToolCommand(LPCWSTR toolPath, LPCWSTR args);
 CString MakeToolCommandWithOutput(LPCWSTR toolPath, LPCWSTR args, LPCWSTR outputFile);
 

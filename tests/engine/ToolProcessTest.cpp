@@ -1,5 +1,5 @@
-// The tool runner under Wine: the interpreter lines carried out without it, the output redirect, exit codes,
-// stop requests and the end of every process a stopped tool started.
+// The tool runner under Wine: interpreter lines carried out without the interpreter, the output
+// redirect, exit codes, stop requests and the end of every process a stopped tool started.
 #include <gtest/gtest.h>
 
 #include "EngineTestSupport.h"
@@ -180,7 +180,7 @@ TEST_F(ToolRunner, RedirectWritesTheToolsStandardOutputToTheFile)
     EXPECT_STREQ(body, ReadUtf8File(output));
 }
 
-TEST_F(ToolRunner, ExitCodeComesThroughTheInterpreter)
+TEST_F(ToolRunner, ExitCodeIsTheTools)
 {
     EXPECT_EQ(0, RunTool(L"-fake_exit 0"));
     EXPECT_EQ(-1, RunTool(L"-fake_exit 3"));

@@ -112,7 +112,7 @@ TEST_F(EncoderFakeRun, RecordsReachTheListenerAndItsAnswersGoBack)
     context.Format(L"%I64d", driver.GetContext());
     EXPECT_STREQ(window, ValueOf(runs[0], L"-callback_window"));
     EXPECT_STREQ(context, ValueOf(runs[0], L"-callback_context"));
-    EXPECT_STREQ(o.Input1Path, ValueOf(runs[0], L"-i")) << "paths arrive whole through the interpreter";
+    EXPECT_STREQ(o.Input1Path, ValueOf(runs[0], L"-i")) << "paths arrive whole";
 }
 
 TEST_F(EncoderFakeRun, AReplyOfOneStopsTheToolAndTheCopyIsNotRetried)

@@ -78,7 +78,7 @@ TEST_F(PlayerFakeRun, ASessionPlaysToItsEndInThePlayWindow)
     context.Format(L"%I64d", m_driver.GetContext());
     EXPECT_STREQ(window, ArgAfter(runs[0], L"-play_window"));
     EXPECT_STREQ(context, ArgAfter(runs[0], L"-callback_context"));
-    EXPECT_STREQ(m_input, ArgAfter(runs[0], L"-i")) << "the path arrives whole through the interpreter";
+    EXPECT_STREQ(m_input, ArgAfter(runs[0], L"-i")) << "the path arrives whole";
     EXPECT_STREQ(L"-autoexit", runs[0][0]);
 }
 
