@@ -1,0 +1,25 @@
+// CAboutDlg: the About box of both programs (template 100 in the player, 500 in the converter):
+// the program's name, version and notice, the maker's web site and the support mail address.
+#pragma once
+
+#include "framework/framework.h"
+#include "toolkit/AboutDlgIds.h"
+#include "toolkit/HyperLink.h"
+
+class CAboutDlg : public CDialog {
+public:
+    explicit CAboutDlg(UINT nIDTemplate = IDD_ABOUTBOX, CWnd* pParentWnd = NULL);
+
+    BOOL OnInitDialog() override;
+
+    CHyperLink m_linkWebSite;
+    CHyperLink m_linkMail;
+
+protected:
+    // The mail link has no address of its own: its click reaches the dialog, which writes
+    // "About <name> <version>" to the address shown, without a body.
+    void OnMailClicked();
+    DECLARE_MESSAGE_MAP()
+
+    CFont m_linkFont;
+};
