@@ -4,6 +4,19 @@
 #include "toolkit/ToolkitHost.h"
 #include "toolkit/UpdateCheck.h"
 
+namespace {
+
+// A rectangle saved on a screen that is gone (a second monitor unplugged, a smaller resolution)
+// would open the frame where nobody sees it: it counts as none saved.
+bool SavedRectUsable(int left, int top, int width, int height)
+{
+    if (left == -1 || top == -1 || width <= 0 || height <= 0) return false;
+    const RECT rc = {left, top, left + width, top + height};
+    return ::MonitorFromRect(&rc, MONITOR_DEFAULTTONULL) != NULL;
+}
+
+} // namespace
+
 // ---- CAppFrameWnd
 
 IMPLEMENT_DYNCREATE(CAppFrameWnd, CFrameWnd)
@@ -23,7 +36,7 @@ BOOL CAppFrameWnd::PreCreateWindow(CREATESTRUCT& cs)
     if (!host) return TRUE;
     int left = -1, top = -1, width = 0, height = 0;
     host->GetMainWindowRect(left, top, width, height);
-    if (left != -1 && top != -1 && width > 0 && height > 0) {
+    if (SavedRectUsable(left, top, width, height)) {
         cs.x = left;
         cs.y = top;
         cs.cx = width;
@@ -38,7 +51,7 @@ int CAppFrameWnd::OnCreate(LPCREATESTRUCT lpcs)
     if (CToolkitHost* host = GetToolkitHost()) {
         int left = -1, top = -1, width = 0, height = 0;
         host->GetMainWindowRect(left, top, width, height);
-        if (left == -1 && width <= 0) CenterWindow();
+        if ((left == -1 && width <= 0) || !SavedRectUsable(left, top, width, height)) CenterWindow();
     }
     return 0;
 }

@@ -12,7 +12,8 @@ class CAppFrameWnd : public CFrameWnd {
 public:
     CAppFrameWnd();
 
-    // The saved rectangle when one is saved (left and top not -1, width and height above 0).
+    // The saved rectangle when one is saved (left and top not -1, width and height above 0) and
+    // it lies at least partly on a screen.
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;
 
     // What closing stores: SW_SHOWMINIMIZED (nothing is stored), SW_SHOWMAXIMIZED (-1 four times)
@@ -25,7 +26,8 @@ public:
     static UINT PlacementToSave(const WINDOWPLACEMENT& wp, CRect& rect);
 
 protected:
-    // After the base: centred when no rectangle is saved (left -1 and width 0 or less).
+    // After the base: centred when no rectangle is saved (left -1 and width 0 or less), or the
+    // saved one is on no screen.
     int OnCreate(LPCREATESTRUCT lpcs);
     // Before the base: stores the placement (GetPlacementToSave).
     void OnDestroy();

@@ -112,6 +112,29 @@ TEST_F(FrameTest, WithoutASavedRectangleItIsCentredAndClosingMaximisedForgetsThe
     EXPECT_EQ(CRect(-1, -1, -1, -1), Stored(m_host));
 }
 
+TEST_F(FrameTest, ARectangleSavedOnAScreenThatIsGoneOpensCentredOnThisOne)
+{
+    // Saved beside this 1920-pixel screen, on a second one that is no longer there.
+    m_host.SetMainWindowRect(2400, 100, 800, 500);
+    CFullScreenTestFrame* frame = OpenFrame();
+    ASSERT_TRUE(frame != nullptr);
+    CRect rc;
+    frame->GetWindowRect(&rc);
+    const CRect work = WorkArea();
+    EXPECT_NEAR(work.CenterPoint().x, rc.CenterPoint().x, 1);
+    EXPECT_NEAR(work.CenterPoint().y, rc.CenterPoint().y, 1);
+    EXPECT_TRUE(CRect().IntersectRect(&rc, &work));
+    Close(frame);
+    EXPECT_EQ(rc.left, Stored(m_host).left);
+    // Partly on the screen is still where the user left it.
+    m_host.SetMainWindowRect(1700, 900, 640, 400);
+    frame = OpenFrame();
+    ASSERT_TRUE(frame != nullptr);
+    frame->GetWindowRect(&rc);
+    EXPECT_EQ(CRect(1700, 900, 2340, 1300), rc);
+    Close(frame);
+}
+
 TEST_F(FrameTest, ClosingMinimisedLeavesTheStoredRectangleAsItWas)
 {
     m_host.SetMainWindowRect(300, 200, 500, 300);
