@@ -14,6 +14,14 @@ CPoint MessagePoint(const MSG* pMsg)
     return CPoint(GET_X_LPARAM(pMsg->lParam), GET_Y_LPARAM(pMsg->lParam));
 }
 
+// The size of image 0 of a list (0 x 0 without one).
+CSize FirstImageSize(CImageList* pImages)
+{
+    IMAGEINFO info = {};
+    if (!pImages || !pImages->GetSafeHandle() || !pImages->GetImageInfo(0, &info)) return CSize(0, 0);
+    return CSize(info.rcImage.right - info.rcImage.left, info.rcImage.bottom - info.rcImage.top);
+}
+
 } // namespace
 
 // ---- CBarElement
@@ -220,12 +228,9 @@ CImageButtonElement::CImageButtonElement(CBarElementHost* pHost, const RECT& rec
 void CImageButtonElement::SetImageList(CImageList* pImages, BOOL bRedraw)
 {
     m_pImages = pImages;
-    m_nImageWidth = m_nImageHeight = 0;
-    IMAGEINFO info = {};
-    if (pImages && pImages->GetSafeHandle() && pImages->GetImageInfo(0, &info)) {
-        m_nImageWidth = info.rcImage.right - info.rcImage.left;
-        m_nImageHeight = info.rcImage.bottom - info.rcImage.top;
-    }
+    const CSize size = FirstImageSize(pImages);
+    m_nImageWidth = size.cx;
+    m_nImageHeight = size.cy;
     if (bRedraw) Invalidate(FALSE);
 }
 
@@ -324,12 +329,9 @@ BOOL CBarSliderElement::SetPosNotify(int nPos)
 void CBarSliderElement::SetThumbImages(CImageList* pImages)
 {
     m_pThumbImages = pImages;
-    m_nThumbWidth = m_nThumbHeight = 0;
-    IMAGEINFO info = {};
-    if (pImages && pImages->GetSafeHandle() && pImages->GetImageInfo(0, &info)) {
-        m_nThumbWidth = info.rcImage.right - info.rcImage.left;
-        m_nThumbHeight = info.rcImage.bottom - info.rcImage.top;
-    }
+    const CSize size = FirstImageSize(pImages);
+    m_nThumbWidth = size.cx;
+    m_nThumbHeight = size.cy;
 }
 
 CRect CBarSliderElement::GetChannelRect() const
@@ -471,12 +473,9 @@ CBarCappedSliderElement::CBarCappedSliderElement(CBarElementHost* pHost, const R
 void CBarCappedSliderElement::SetCapImages(CImageList* pImages)
 {
     m_pCapImages = pImages;
-    m_nCapWidth = m_nCapHeight = 0;
-    IMAGEINFO info = {};
-    if (pImages && pImages->GetSafeHandle() && pImages->GetImageInfo(0, &info)) {
-        m_nCapWidth = info.rcImage.right - info.rcImage.left;
-        m_nCapHeight = info.rcImage.bottom - info.rcImage.top;
-    }
+    const CSize size = FirstImageSize(pImages);
+    m_nCapWidth = size.cx;
+    m_nCapHeight = size.cy;
 }
 
 void CBarCappedSliderElement::Draw(CDC* pDC)
