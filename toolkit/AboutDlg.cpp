@@ -72,6 +72,11 @@ BOOL CAboutDlg::OnInitDialog()
 
 void CAboutDlg::OnMailClicked()
 {
+    SendSupportMail();
+}
+
+void CAboutDlg::SendSupportMail()
+{
     CToolkitHost* host = GetToolkitHost();
     if (!host) return;
     CString subject;

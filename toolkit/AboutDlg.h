@@ -12,12 +12,15 @@ public:
 
     BOOL OnInitDialog() override;
 
+    // The mail of the support link: "About <name> <version>" to the host's support address,
+    // without a body. The programs' "Email Us" command sends it too.
+    static void SendSupportMail();
+
     CHyperLink m_linkWebSite;
     CHyperLink m_linkMail;
 
 protected:
-    // The mail link has no address of its own: its click reaches the dialog, which writes
-    // "About <name> <version>" to the address shown, without a body.
+    // The mail link has no address of its own: its click reaches the dialog.
     void OnMailClicked();
     DECLARE_MESSAGE_MAP()
 
