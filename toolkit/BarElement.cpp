@@ -598,7 +598,8 @@ void CBarElementHost::UpdateCmdUI(CCmdTarget* pTarget, BOOL bDisableIfNoHndler)
         state.m_nID = (UINT)item->GetCommandId();
         state.m_nIndex = (UINT)i;
         state.m_nIndexMax = (UINT)m_items.size();
-        if (state.m_nID == 0) continue;
+        // 0 is no command, -1 a press the host decides on: neither has a state to update.
+        if (state.m_nID == 0 || state.m_nID == (UINT)-1) continue;
         state.m_bEnableChanged = FALSE;
         if (m_pOwnerWnd) {
             if (m_pOwnerWnd->OnCmdMsg(0, (int)MAKELONG(0xFFFF, WM_COMMAND + WM_REFLECT_BASE), &state, NULL)) continue;
