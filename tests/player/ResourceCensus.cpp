@@ -60,7 +60,7 @@ void DrawEntry(HDC dc, const Entry& e, HMODULE module, int x, int y, int magnify
     DeleteObject(brush);
     if (e.kind == KIND_BITMAP) {
         HIMAGELIST list = nullptr;
-        if (LoadStrip(e, list) > 0) {
+        if (LoadStrip(e, list, module) > 0) {
             for (int i = 0; i < e.cells; ++i)
                 ImageList_Draw(list, i, mem, i * (w + 4), 0, ILD_NORMAL);
             ImageList_Destroy(list);
@@ -88,10 +88,10 @@ void DrawEntry(HDC dc, const Entry& e, HMODULE module, int x, int y, int magnify
 
 }  // namespace
 
-int LoadStrip(const Entry& e, HIMAGELIST& list)
+int LoadStrip(const Entry& e, HIMAGELIST& list, HMODULE module)
 {
     list = nullptr;
-    HBITMAP bitmap = (HBITMAP)LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(e.id), IMAGE_BITMAP, 0, 0,
+    HBITMAP bitmap = (HBITMAP)LoadImageW(module ? module : GetModuleHandleW(nullptr), MAKEINTRESOURCEW(e.id), IMAGE_BITMAP, 0, 0,
                                          LR_CREATEDIBSECTION);
     if (!bitmap)
         return -1;
@@ -129,7 +129,7 @@ void CheckEntry(const Entry& e, HMODULE module)
         EXPECT_LT(masked, (int)raw.size());
 
         HIMAGELIST list = nullptr;
-        ASSERT_EQ(e.cells, LoadStrip(e, list));
+        ASSERT_EQ(e.cells, LoadStrip(e, list, module));
         std::set<std::vector<COLORREF>> distinct;
         for (int i = 0; i < e.cells; ++i) {
             std::vector<COLORREF> px = Render(w, h, e.ground, [&](HDC dc) { ImageList_Draw(list, i, dc, 0, 0, ILD_NORMAL); });
