@@ -4,7 +4,6 @@
 #define IDR_BARS_FRAME 610            // menu and caption of the menu-bar frame
 #define IDD_BARS_PAGE_GENERAL 620
 #define IDD_BARS_PAGE_MORE 621
-#define IDD_BARS_MENU_DIALOG 622      // a dialog with a menu of its own
 
 #define IDC_BARS_PAGE_EDIT 1201
 #define IDC_BARS_PAGE_CHECK 1202
