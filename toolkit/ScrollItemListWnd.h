@@ -8,7 +8,7 @@
 class CScrollItemListWnd : public CDragItemListWnd {
 public:
     // The scroll bar child's control id.
-    static const UINT kScrollBarId = 1;
+    static constexpr UINT kScrollBarId = 1;
 
     CScrollItemListWnd();
 
