@@ -25,6 +25,7 @@ BEGIN_MESSAGE_MAP(CDragItemListWnd, CItemListWnd)
     ON_WM_RBUTTONDOWN()
     ON_WM_RBUTTONUP()
     ON_WM_MOUSEMOVE()
+    ON_WM_MOUSELEAVE()
     ON_WM_KEYDOWN()
     ON_WM_CANCELMODE()
     ON_WM_CAPTURECHANGED()
@@ -415,6 +416,13 @@ void CDragItemListWnd::OnMouseMove(UINT nFlags, CPoint point)
     } else {
         SetHotPart(-1, -1);
     }
+}
+
+void CDragItemListWnd::OnMouseLeave()
+{
+    const int hover = m_nHover;
+    SetHotPart(hover, -1);
+    CItemListWnd::OnMouseLeave();
 }
 
 void CDragItemListWnd::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)

@@ -84,6 +84,7 @@ protected:
     void OnRButtonDown(UINT nFlags, CPoint point);
     void OnRButtonUp(UINT nFlags, CPoint point);
     void OnMouseMove(UINT nFlags, CPoint point);
+    void OnMouseLeave();
     void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     void OnCancelMode();
     void OnCaptureChanged(CWnd* pWnd);

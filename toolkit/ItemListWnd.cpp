@@ -628,7 +628,8 @@ void CItemListWnd::OnSize(UINT nType, int cx, int cy)
 
 UINT CItemListWnd::OnGetDlgCode()
 {
-    return DLGC_WANTARROWS;
+    // Arrows move the current item and typed letters reach the owner, also inside a dialog.
+    return DLGC_WANTARROWS | DLGC_WANTCHARS;
 }
 
 void CItemListWnd::OnLButtonDown(UINT nFlags, CPoint point)

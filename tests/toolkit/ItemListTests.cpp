@@ -660,6 +660,14 @@ TEST_F(ItemListTest, PartsOfTheHoverItemTurnHotAndAnswerClicks)
     EXPECT_EQ(2u, m_list.m_clicks.size());
     EXPECT_EQ(1, m_list.m_contextMenus);
     EXPECT_EQ(std::vector<int>({1}), Selected());
+
+    // The pointer leaving the window takes the hover item and its hot part along.
+    Send(WM_MOUSEMOVE, 0, del);
+    EXPECT_EQ(CTestScrollList::kDeletePart, m_list.GetHotPart());
+    m_list.SendMessage(WM_MOUSELEAVE);
+    EXPECT_EQ(-1, m_list.GetHoverItem());
+    EXPECT_EQ(-1, m_list.GetHotPart());
+    EXPECT_TRUE(ShowsColour(del.x, del.y, ItemColour(1)));
 }
 
 // ---- drawing

@@ -180,7 +180,7 @@ TEST(GeneratedResources, AllKindsShownTogether)
     wc.hbrBackground = CreateSolidBrush(kChrome);
     wc.lpszClassName = L"GeneratedResourcesStrip";
     RegisterClassW(&wc);
-    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 20, 20, 420, 80, NULL,
+    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 20, 20, 760, 80, NULL,
                                 NULL, Module(), NULL);
     ASSERT_TRUE(hwnd);
     UpdateWindow(hwnd);
@@ -196,6 +196,15 @@ TEST(GeneratedResources, AllKindsShownTogether)
     HGDIOBJ old = SelectObject(src, caps);
     StretchBlt(dc, 170, 50, 28 * 8, 2 * 8, src, 0, 0, 28, 2, SRCCOPY);
     SelectObject(src, old);
+    // The item lists' drop cursors, twice their size, and the folder tree's spinner frames.
+    for (UINT id : {136u, 137u}) {
+        HCURSOR drop = LoadCursorW(Module(), MAKEINTRESOURCEW(id));
+        DrawIconEx(dc, 420 + 70 * (id - 136), 10, drop, 64, 64, 0, NULL, DI_NORMAL);
+        DestroyCursor(drop);
+    }
+    HCURSOR spinner = (HCURSOR)LoadImageW(Module(), MAKEINTRESOURCEW(135), IMAGE_CURSOR, 16, 16, 0);
+    for (UINT step = 0; step < 10; ++step) DrawIconEx(dc, 570 + 18 * (step % 5), 20 + 20 * (step / 5), spinner, 16, 16, step, NULL, DI_NORMAL);
+    DestroyCursor(spinner);
     DeleteDC(src);
     DeleteObject(caps);
     DestroyIcon(icon);
