@@ -128,26 +128,25 @@ BOOL CDragItemListWnd::GetPartRect(int nIndex, int, LPRECT lpRect)
     return TRUE;
 }
 
-void CDragItemListWnd::SetHotPart(int nIndex, int nPart)
+void CDragItemListWnd::ChangePart(int& field, int nIndex, int nPart)
 {
-    if (nPart == m_nHotPart) return;
-    const int old = m_nHotPart;
-    m_nHotPart = nPart;
+    if (nPart == field) return;
+    const int old = field;
+    field = nPart;
     if (nIndex < 0 || nIndex >= GetItemCount() || !m_hWnd) return;
     CRect rc;
     if (old != -1 && GetPartRect(nIndex, old, &rc)) InvalidateRect(&rc, TRUE);
     if (nPart != -1 && GetPartRect(nIndex, nPart, &rc)) InvalidateRect(&rc, TRUE);
 }
 
+void CDragItemListWnd::SetHotPart(int nIndex, int nPart)
+{
+    ChangePart(m_nHotPart, nIndex, nPart);
+}
+
 void CDragItemListWnd::SetPressedPart(int nIndex, int nPart)
 {
-    if (nPart == m_nPressedPart) return;
-    const int old = m_nPressedPart;
-    m_nPressedPart = nPart;
-    if (nIndex < 0 || nIndex >= GetItemCount() || !m_hWnd) return;
-    CRect rc;
-    if (old != -1 && GetPartRect(nIndex, old, &rc)) InvalidateRect(&rc, TRUE);
-    if (nPart != -1 && GetPartRect(nIndex, nPart, &rc)) InvalidateRect(&rc, TRUE);
+    ChangePart(m_nPressedPart, nIndex, nPart);
 }
 
 void CDragItemListWnd::OnPartClick(int, int, BOOL) {}

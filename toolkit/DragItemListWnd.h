@@ -66,6 +66,8 @@ protected:
     int m_nHotPart = -1;
     int m_nPressedPart = -1;
 
+    // Sets the hot or pressed part and redraws the part it leaves and the one it reaches.
+    void ChangePart(int& field, int nIndex, int nPart);
     BOOL IsPendingSet() const { return m_ptPending.x != -1 || m_ptPending.y != -1; }
     // The window the drag image is drawn over, and a client point in its coordinates.
     CWnd* DragLockWindow();

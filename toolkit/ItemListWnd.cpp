@@ -256,16 +256,17 @@ void CItemListWnd::SelectRange(int nFirst, int nLast, BOOL bSelect, BOOL bRedraw
         SetItemState(i, ILIS_SELECTED, bSelect ? ILIS_SELECTED : 0, bRedraw);
 }
 
-BOOL CItemListWnd::SetCurrentItem(int nIndex, BOOL bRedraw)
+BOOL CItemListWnd::ChangeIndex(int& field, int nIndex, BOOL bRedraw)
 {
     if (nIndex >= GetItemCount()) {
-        m_nCurrent = -1;
+        if (field != -1 && bRedraw) InvalidateItem(field, TRUE);
+        field = -1;
         return FALSE;
     }
     if (nIndex < 0) nIndex = -1;
-    if (nIndex == m_nCurrent) return FALSE;
-    const int old = m_nCurrent;
-    m_nCurrent = nIndex;
+    if (nIndex == field) return FALSE;
+    const int old = field;
+    field = nIndex;
     if (bRedraw) {
         InvalidateItem(old, TRUE);
         InvalidateItem(nIndex, TRUE);
@@ -273,22 +274,14 @@ BOOL CItemListWnd::SetCurrentItem(int nIndex, BOOL bRedraw)
     return TRUE;
 }
 
+BOOL CItemListWnd::SetCurrentItem(int nIndex, BOOL bRedraw)
+{
+    return ChangeIndex(m_nCurrent, nIndex, bRedraw);
+}
+
 BOOL CItemListWnd::SetHoverItem(int nIndex, BOOL bRedraw)
 {
-    if (nIndex >= GetItemCount()) {
-        if (m_nHover != -1 && bRedraw) InvalidateItem(m_nHover, TRUE);
-        m_nHover = -1;
-        return FALSE;
-    }
-    if (nIndex < 0) nIndex = -1;
-    if (nIndex == m_nHover) return FALSE;
-    const int old = m_nHover;
-    m_nHover = nIndex;
-    if (bRedraw) {
-        InvalidateItem(old, TRUE);
-        InvalidateItem(nIndex, TRUE);
-    }
-    return TRUE;
+    return ChangeIndex(m_nHover, nIndex, bRedraw);
 }
 
 // ---- layout

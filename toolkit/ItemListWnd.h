@@ -137,6 +137,9 @@ protected:
     int m_nScrollPage = 0;
 
     CItemRecord* GetRecord(int nIndex) const;
+    // Sets the current or hover index (one past the end or less than 0 meaning none) and redraws
+    // the items it leaves and reaches.
+    BOOL ChangeIndex(int& field, int nIndex, BOOL bRedraw);
     int ComputeColumns();
     // Rows in grid mode, items in list mode, that the view shows whole.
     int GetWholeRowsInView();

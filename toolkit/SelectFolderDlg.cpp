@@ -61,7 +61,8 @@ CSelectFolderDlg::CSelectFolderDlg(CWnd* pParentWnd) : CDialog(IDD_SELECT_FOLDER
 CSelectFolderDlg::~CSelectFolderDlg()
 {
     // A dialog object that never closed its window properly still must not leave a worker
-    // behind that reaches into it.
+    // behind that reaches into it; while the window stands the worker may need its thread.
+    if (m_hWnd && ::IsWindow(m_hWnd)) StopWorker();
     if (m_pWorker) {
         ::InterlockedExchange(&m_nWorkerStop, 2);
         ::WaitForSingleObject(m_pWorker->m_hThread, INFINITE);
