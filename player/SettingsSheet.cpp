@@ -5,7 +5,6 @@
 
 #include "engine/SystemHelpers.h"
 #include "player/FileTypeDlg.h"
-#include "player/PlayerResource.h"
 #include "player/PlayerSettings.h"
 #include "player/SettingsSheetResource.h"
 #include "player/SharedResources.h"
@@ -17,7 +16,7 @@ const int kExtensionColumnWidth = 100;
 // The File Type dialog's choices 0..2 stand for the executable's icons 2..4; the page's images
 // are the same three icons in that order.
 const int kFirstChoiceIcon = FILE_TYPE_ICON_VIDEO;
-const int kIconImages[] = {IDI_PLAYER_VIDEO, IDI_PLAYER_AUDIO, IDI_PLAYER_PLAYLIST};
+const int kTypeImageCount = 3;
 
 int ClampCount(int value) { return std::min(std::max(value, 0), MAX_RECENT_COUNT); }
 
@@ -111,13 +110,7 @@ END_MESSAGE_MAP()
 CSettingsPage2::CSettingsPage2() : CPropertyPage(IDD_SETTINGS_FILE_TYPES)
 {
     m_images.Create(16, 16, ILC_COLOR24 | ILC_MASK, 3, 0);
-    for (int id : kIconImages) {
-        HICON icon = (HICON)::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0);
-        if (icon) {
-            m_images.Add(icon);
-            ::DestroyIcon(icon);
-        }
-    }
+    AddFileTypeIcons(m_images);
 }
 
 BOOL CSettingsPage2::OnInitDialog()
@@ -148,9 +141,8 @@ int CSettingsPage2::AppendRow(std::unique_ptr<CFileTypeAssoc> type, BOOL bChecke
     CFileTypeAssoc* row = type.get();
     m_types.push_back(std::move(type));
     const int image = row->iconIndex - kFirstChoiceIcon;
-    const int count = (int)(sizeof(kIconImages) / sizeof(kIconImages[0]));
     const int index = m_list.InsertItem(LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM, m_list.GetItemCount(), row->extension, 0, 0,
-                                        image >= 0 && image < count ? image : I_IMAGENONE, (LPARAM)row);
+                                        image >= 0 && image < kTypeImageCount ? image : I_IMAGENONE, (LPARAM)row);
     if (index < 0) {
         m_types.pop_back();
         return -1;
