@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "../ResourceCensus.h"
+#include "tests/player/ResourceCensus.h"
 
 using namespace rescensus;
 

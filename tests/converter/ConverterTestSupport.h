@@ -1,0 +1,76 @@
+// Shared equipment of the converter tests: an application object with a registry key of its own,
+// the converter's settings and environment published as the process-wide ones, a parent window
+// for controls, the prompt on a worker thread, and screenshots.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+
+#include "converter/ConverterEnvironment.h"
+#include "converter/ConverterSettings.h"
+#include "engine/EngineTestSupport.h"
+#include "framework/framework.h"
+
+namespace convertertest {
+
+extern const wchar_t kTestMaker[];
+extern const wchar_t kTestAppName[];
+
+// An application object whose profile lives under HKCU\Software\<kTestMaker>\<kTestAppName>,
+// emptied before and after, with settings and (when asked) an initialised environment published
+// for the object's life.
+class CConverterTestApp {
+public:
+    explicit CConverterTestApp(bool withEnvironment = true);
+    ~CConverterTestApp();
+    CConverterTestApp(const CConverterTestApp&) = delete;
+    CConverterTestApp& operator=(const CConverterTestApp&) = delete;
+
+    CWinApp& App() { return *m_app; }
+    CConverterSettings& Settings() { return *m_settings; }
+    CConverterEnvironment* Environment() { return m_environment.get(); }
+    CString KeyPath() const;
+    static void DeleteProfile();
+
+private:
+    std::unique_ptr<CWinApp> m_app;
+    std::unique_ptr<CConverterSettings> m_settings;
+    std::unique_ptr<CConverterEnvironment> m_environment;
+};
+
+// A visible top-level window of the test thread that holds controls under test; one for the
+// whole run (Wine without a window manager is slow to destroy top-level windows). It records
+// the commands its children send and paints its background in a colour of the test's.
+class CControlHost : public CWnd {
+public:
+    static CControlHost& Shared();
+    // Shown at (40, 40) with the client size asked, on the dialog colour, nothing recorded.
+    BOOL Prepare(int width = 480, int height = 240);
+
+    COLORREF m_background = RGB(240, 240, 240);
+    std::vector<std::pair<UINT, UINT>> m_commands;  // (id, notification code)
+
+protected:
+    BOOL OnEraseBkgnd(CDC* pDC);
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    DECLARE_MESSAGE_MAP()
+};
+
+using enginetest::CPumpedThread;
+using enginetest::GetEnv;
+using enginetest::MakeAwkwardFolder;
+using enginetest::WaitUntil;
+
+// Dispatches whatever is queued for this thread now.
+void PumpPending();
+// A window of another thread with that caption, waited for; null on timeout.
+HWND WaitForWindow(LPCWSTR caption, DWORD timeoutMs = 15000);
+// An empty file (its folder must exist).
+bool TouchFile(LPCWSTR path);
+CString WindowText(HWND hwnd);
+// Saves a screenshot into the test output's "converter" folder; the path or empty.
+CString Shot(LPCWSTR name, HWND hwnd);
+
+}  // namespace convertertest
