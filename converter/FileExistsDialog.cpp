@@ -6,6 +6,7 @@
 #include "converter/ConverterEnvironment.h"
 #include "converter/ConverterResource.h"
 #include "converter/ConverterSettings.h"
+#include "converter/OEDialog.h"
 #include "framework/Ddx.h"
 
 namespace {
@@ -97,11 +98,8 @@ CFileExistsDialog::~CFileExistsDialog()
 int CFileExistsDialog::OnCreate(LPCREATESTRUCT lpCreateStruct)
 {
     (void)lpCreateStruct;
-    if (Default() == -1)
+    if (Default() == -1 || !CreateDialogToolTip(m_toolTip, this))
         return -1;
-    if (!m_toolTip.Create(this, TTS_ALWAYSTIP | TTS_NOPREFIX))
-        return -1;
-    m_toolTip.SetMaxTipWidth(65535);
     return 0;
 }
 

@@ -14,14 +14,19 @@ END_MESSAGE_MAP()
 
 COEDialog::COEDialog(UINT nIDTemplate, CWnd* pParentWnd) : CDialog(nIDTemplate, pParentWnd), autoDisableMenuItems(1) {}
 
+BOOL CreateDialogToolTip(CToolTipCtrl& tip, CWnd* pDialog)
+{
+    if (!tip.Create(pDialog, TTS_ALWAYSTIP | TTS_NOPREFIX))
+        return FALSE;
+    tip.SetMaxTipWidth(65535);
+    return TRUE;
+}
+
 int COEDialog::OnCreate(LPCREATESTRUCT lpCreateStruct)
 {
     (void)lpCreateStruct;
-    if (Default() == -1)
+    if (Default() == -1 || !CreateDialogToolTip(m_toolTip, this))
         return -1;
-    if (!m_toolTip.Create(this, TTS_ALWAYSTIP | TTS_NOPREFIX))
-        return -1;
-    m_toolTip.SetMaxTipWidth(65535);
     return 0;
 }
 

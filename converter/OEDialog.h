@@ -9,6 +9,10 @@
 class CToolTip : public CToolTipCtrl {
 };
 
+// The tool tip of a dialog, made in its WM_CREATE: always shown, no prefix processing, lines as
+// wide as they are. False when it cannot be made (the dialog's creation then fails).
+BOOL CreateDialogToolTip(CToolTipCtrl& tip, CWnd* pDialog);
+
 class COEDialog : public CDialog {
 public:
     // A null parent runs the dialog without an owner (the program's main dialog).
