@@ -1,6 +1,7 @@
 // The converter's dialog base.
 #include "converter/OEDialog.h"
 
+#include "converter/ConverterEnvironment.h"
 #include "framework/CmdUI.h"
 #include "framework/Menu.h"
 
@@ -28,6 +29,14 @@ int COEDialog::OnCreate(LPCREATESTRUCT lpCreateStruct)
     if (Default() == -1 || !CreateDialogToolTip(m_toolTip, this))
         return -1;
     return 0;
+}
+
+BOOL COEDialog::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    if (CConverterEnvironment* environment = GetConverterEnvironment())
+        environment->CreateFonts(GetFont());
+    return TRUE;
 }
 
 BOOL COEDialog::AddControlTip(UINT nID)

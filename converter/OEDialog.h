@@ -18,6 +18,8 @@ public:
     // A null parent runs the dialog without an owner (the program's main dialog).
     COEDialog(UINT nIDTemplate, CWnd* pParentWnd = NULL);
 
+    // The base's, then the environment's fonts are made from this dialog's font.
+    BOOL OnInitDialog() override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
     // A control given as a tool shows the text after the first line break of the string
     // resource with its control id.

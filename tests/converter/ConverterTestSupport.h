@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "conversion/PresetStore.h"
 #include "converter/ConverterEnvironment.h"
 #include "converter/ConverterSettings.h"
 #include "engine/EngineTestSupport.h"
@@ -72,5 +73,25 @@ bool TouchFile(LPCWSTR path);
 CString WindowText(HWND hwnd);
 // Saves a screenshot into the test output's "converter" folder; the path or empty.
 CString Shot(LPCWSTR name, HWND hwnd);
+
+// How many preset objects are alive in the process (every allocation of a preset's size is
+// counted), for tests that check that each preset is destroyed exactly once.
+long LivePresetObjects();
+
+// A store with the whole catalogue and the built-in presets, its file in a scratch folder of its
+// own (not written yet).
+class CTestStore : public CMediaPresetStore {
+public:
+    CTestStore();
+    CString Folder;
+};
+
+// The real probe in an application folder's Modules, a stand-in encoder that logs its arguments,
+// and a short clip with video and audio; made once per run.
+struct CConversionStage {
+    CString problem;
+    CString app, modules, probe, encoder, log, clip;
+};
+CConversionStage& GetConversionStage();
 
 }  // namespace convertertest
