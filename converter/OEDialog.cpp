@@ -113,8 +113,20 @@ BOOL COEDialog::OnToolTipText(UINT nID, NMHDR* pNMHDR, LRESULT* pResult)
 
 void COEDialog::OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu)
 {
-    Default();
-    (void)pPopupMenu;
     (void)nIndex;
-    (void)bSysMenu;
+    Default();
+    if (bSysMenu)
+        return;
+    // A menu opening ends what the mouse or a dropped list was doing in the dialog.
+    HWND capture = ::GetCapture();
+    if (capture && capture != m_hWnd && ::IsChild(m_hWnd, capture))
+        ::SendMessageW(capture, WM_CANCELMODE, 0, 0);
+    HWND focus = ::GetFocus();
+    for (HWND w = focus; w && w != m_hWnd; w = ::GetParent(w)) {
+        wchar_t cls[16] = L"";
+        ::GetClassNameW(w, cls, 16);
+        if (_wcsicmp(cls, L"ComboBox") == 0 && ::SendMessageW(w, CB_GETDROPPEDSTATE, 0, 0))
+            ::SendMessageW(w, CB_SHOWDROPDOWN, FALSE, 0);
+    }
+    AfxUpdateMenuPopup(pPopupMenu, this, autoDisableMenuItems);
 }

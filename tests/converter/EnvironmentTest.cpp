@@ -190,3 +190,64 @@ TEST(DialogBase, TipsComeFromTheStringAfterItsFirstLineBreak)
     EXPECT_EQ(0, none.szText[0]);
     dialog.DestroyWindow();
 }
+
+namespace {
+
+const UINT kHandled = 40001, kUnhandled = 40002, kInSubmenu = 40003;
+
+class CMenuDialog : public COEDialog {
+public:
+    CMenuDialog() : COEDialog(kTestDialog) {}
+    void OnHandled() {}
+    void OnUpdateChecked(CCmdUI* pCmdUI) { pCmdUI->SetCheck(1); }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CMenuDialog, COEDialog)
+    ON_COMMAND(kHandled, OnHandled)
+    ON_UPDATE_COMMAND_UI(kInSubmenu, OnUpdateChecked)
+END_MESSAGE_MAP()
+
+UINT ItemState(HMENU menu, UINT id)
+{
+    return ::GetMenuState(menu, id, MF_BYCOMMAND);
+}
+
+}  // namespace
+
+TEST(DialogBase, AMenuOpeningGetsTheDialogsCommandStates)
+{
+    CConverterTestApp app;
+    CMenuDialog dialog;
+    ASSERT_TRUE(dialog.Create(kTestDialog, nullptr));
+    CMenu popup, sub;
+    ASSERT_TRUE(popup.CreatePopupMenu());
+    ASSERT_TRUE(sub.CreatePopupMenu());
+    sub.AppendMenu(MF_STRING, kInSubmenu, L"Inner");
+    popup.AppendMenu(MF_STRING, kHandled, L"Handled");
+    popup.AppendMenu(MF_SEPARATOR, 0, (LPCWSTR)nullptr);
+    popup.AppendMenu(MF_STRING, kUnhandled, L"Unhandled");
+    popup.AppendMenu(MF_STRING, SC_CLOSE, L"System");
+    popup.AppendMenu(MF_POPUP, (UINT_PTR)sub.m_hMenu, L"Sub");
+
+    dialog.SendMessage(WM_INITMENUPOPUP, (WPARAM)popup.m_hMenu, MAKELPARAM(0, FALSE));
+    EXPECT_FALSE(ItemState(popup.m_hMenu, kHandled) & MF_GRAYED);
+    EXPECT_TRUE(ItemState(popup.m_hMenu, kUnhandled) & MF_GRAYED);
+    EXPECT_FALSE(ItemState(popup.m_hMenu, SC_CLOSE) & MF_GRAYED);
+    // The submenu's item is asked through its first command and never greyed for want of one.
+    EXPECT_FALSE(::GetMenuState(popup.m_hMenu, 4, MF_BYPOSITION) & MF_GRAYED);
+
+    // Without auto-disabling, an item without a handler stays as it is.
+    ::EnableMenuItem(popup.m_hMenu, kUnhandled, MF_BYCOMMAND | MF_ENABLED);
+    dialog.autoDisableMenuItems = 0;
+    dialog.SendMessage(WM_INITMENUPOPUP, (WPARAM)popup.m_hMenu, MAKELPARAM(0, FALSE));
+    EXPECT_FALSE(ItemState(popup.m_hMenu, kUnhandled) & MF_GRAYED);
+    // The system menu is left to the system.
+    dialog.autoDisableMenuItems = 1;
+    dialog.SendMessage(WM_INITMENUPOPUP, (WPARAM)popup.m_hMenu, MAKELPARAM(0, TRUE));
+    EXPECT_FALSE(ItemState(popup.m_hMenu, kUnhandled) & MF_GRAYED);
+    // The submenu's own popup gets its update when it opens.
+    dialog.SendMessage(WM_INITMENUPOPUP, (WPARAM)sub.m_hMenu, MAKELPARAM(4, FALSE));
+    EXPECT_TRUE(ItemState(sub.m_hMenu, kInSubmenu) & MF_CHECKED);
+    dialog.DestroyWindow();
+}
