@@ -48,12 +48,12 @@ public:
             }
         }
     }
-    LRESULT Deliver(DWORD context, const void* payload)
+    LRESULT Deliver(DWORD context, const void* payload, HWND callbackWindow = NULL)
     {
         CCriticalSectionLock lock(m_lock);
         for (CEncoderTool* driver : m_drivers)
             if ((DWORD)(UINT_PTR)driver == context)
-                return driver->OnCopyData(payload);
+                return (!callbackWindow || driver->m_hCallbackWindow == callbackWindow) ? driver->OnCopyData(payload) : 0;
         return 0;
     }
 
@@ -110,6 +110,8 @@ void AppendFilter(CString& chain, LPCWSTR filter)
     chain += filter;
 }
 
+}  // namespace
+
 CString BuildVideoFilterChain(const CEncoderOptions& o)
 {
     CString chain;
@@ -146,6 +148,8 @@ CString BuildVideoFilterChain(const CEncoderOptions& o)
         AppendFilter(chain, L"colorchannelmixer=.393:.769:.189:0:.349:.686:.168:0:.272:.534:.131");
     return chain;
 }
+
+namespace {
 
 void AddVideo(CCommandLine& cl, CEncoderOptions& o)
 {
@@ -402,7 +406,10 @@ int CEncoderTool::OnCopyData(const void* payload)
     }
 }
 
-LRESULT CEncoderTool::DispatchCopyData(const COPYDATASTRUCT* data)
+namespace {
+
+// A null window takes any live driver.
+LRESULT DispatchRecord(const COPYDATASTRUCT* data, HWND callbackWindow)
 {
     if (!data || data->dwData != ENCODER_RECORD_ID || data->cbData != ENCODER_RECORD_SIZE || !data->lpData)
         return 0;
@@ -411,7 +418,19 @@ LRESULT CEncoderTool::DispatchCopyData(const COPYDATASTRUCT* data)
     DWORD driver = (DWORD)(context & 0xFFFFFFFF);
     if (!driver)
         return 0;
-    return LiveDrivers().Deliver(driver, data->lpData);
+    return LiveDrivers().Deliver(driver, data->lpData, callbackWindow);
+}
+
+}  // namespace
+
+LRESULT CEncoderTool::DispatchCopyData(const COPYDATASTRUCT* data)
+{
+    return DispatchRecord(data, NULL);
+}
+
+LRESULT CEncoderTool::DispatchCopyData(const COPYDATASTRUCT* data, HWND callbackWindow)
+{
+    return callbackWindow ? DispatchRecord(data, callbackWindow) : 0;
 }
 
 int CEncoderTool::LaunchWithRetry(CEncoderOptions& options, void (*loosen)(CEncoderOptions&),

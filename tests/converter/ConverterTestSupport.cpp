@@ -105,6 +105,18 @@ CConverterTestApp::CConverterTestApp(bool withEnvironment)
     }
 }
 
+CConverterTestApp::CConverterTestApp(std::unique_ptr<CConverterEnvironment> environment)
+{
+    DeleteProfile();
+    m_app.reset(new CWinApp(kTestAppName));
+    m_app->SetRegistryKey(kTestMaker);
+    m_settings.reset(new CConverterSettings);
+    SetConverterSettings(m_settings.get());
+    m_environment = std::move(environment);
+    m_environment->Init();
+    SetConverterEnvironment(m_environment.get());
+}
+
 CConverterTestApp::~CConverterTestApp()
 {
     SetConverterEnvironment(nullptr);
@@ -250,6 +262,45 @@ int RunHidden(const CString& commandLine, DWORD timeoutMs)
 
 }  // namespace
 
+const CClips& GetClips()
+{
+    static CClips clips;
+    static bool made = false;
+    if (made)
+        return clips;
+    made = true;
+    const CString ff = GetEnv(L"TEST_FFMPEG_DIR");
+    if (ff.IsEmpty() || GetEnv(L"TEST_TEMP_DIR").IsEmpty()) {
+        clips.problem = L"TEST_FFMPEG_DIR and TEST_TEMP_DIR must be set";
+        return clips;
+    }
+    clips.folder = MakeAwkwardFolder(L"clips");
+    clips.clip = clips.folder + L"\\av clip.mp4";
+    clips.multi = clips.folder + L"\\tracks clip.mkv";
+    clips.tone = clips.folder + L"\\tone (1).m4a";
+    clips.longer = clips.folder + L"\\longer clip.mp4";
+    const CString subtitles = clips.folder + L"\\subtitles.srt";
+    enginetest::WriteUtf8File(subtitles, L"1\r\n00:00:00,000 --> 00:00:02,500\r\nHello\r\n\r\n");
+    const CString ffmpeg = L"\"" + ff + L"\\ffmpeg.exe\" -v error -y ";
+    const CString commands[] = {
+        ffmpeg + L"-f lavfi -i testsrc=duration=2:size=352x288:rate=25 -f lavfi -i sine=frequency=440:duration=2:sample_rate=44100"
+                 L" -ac 2 -c:v libx264 -pix_fmt yuv420p -c:a aac -shortest \"" + clips.clip + L"\"",
+        ffmpeg + L"-f lavfi -i testsrc=duration=3:size=320x240:rate=25 -f lavfi -i sine=frequency=440:duration=3"
+                 L" -f lavfi -i sine=frequency=880:duration=3 -i \"" + subtitles + L"\" -map 0 -map 1 -map 2 -map 3"
+                 L" -c:v libx264 -pix_fmt yuv420p -c:a aac -c:s srt -metadata:s:a:0 language=eng"
+                 L" -metadata:s:a:1 language=fre \"" + clips.multi + L"\"",
+        ffmpeg + L"-f lavfi -i sine=frequency=440:duration=2:sample_rate=44100 -c:a aac \"" + clips.tone + L"\"",
+        ffmpeg + L"-f lavfi -i testsrc=duration=6:size=320x240:rate=25 -f lavfi -i sine=frequency=660:duration=6"
+                 L" -ac 2 -c:v libx264 -pix_fmt yuv420p -c:a aac -shortest \"" + clips.longer + L"\"",
+    };
+    for (const CString& command : commands)
+        if (RunHidden(command, 120000) != 0) {
+            clips.problem = L"cannot make the test clips";
+            break;
+        }
+    return clips;
+}
+
 CConversionStage& GetConversionStage()
 {
     static CConversionStage stage;
@@ -269,21 +320,76 @@ CConversionStage& GetConversionStage()
     stage.probe = stage.modules + L"\\Quisset.exe";
     stage.encoder = stage.modules + L"\\Velkor.exe";
     stage.log = stage.modules + L"\\encoder log.txt";
+    stage.script = stage.modules + L"\\Velkor.fake";
+    stage.ravento = stage.app + L"\\Ravento.exe";
     if (!CopyFileW(bin + L"\\Quisset.exe", stage.probe, FALSE) ||
         !CopyFileW(ff + L"\\ffprobe.exe", stage.modules + L"\\ffmpeg\\ffprobe.exe", FALSE) ||
-        !CopyFileW(bin + L"\\faketool.exe", stage.encoder, FALSE)) {
+        !CopyFileW(bin + L"\\faketool.exe", stage.encoder, FALSE) || !CopyFileW(bin + L"\\Ravento.exe", stage.ravento, FALSE)) {
         stage.problem = L"cannot lay out the Modules folder";
         return stage;
     }
     // The stand-in encoder writes its arguments to the log and reports a little progress.
-    enginetest::WriteUtf8File(stage.modules + L"\\Velkor.fake", L"progress 2\ninterval 20\nlog " + stage.log + L"\n");
-    stage.clip = MakeAwkwardFolder(L"clips") + L"\\av clip.mp4";
-    const CString make = L"\"" + ff + L"\\ffmpeg.exe\" -v error -y -f lavfi -i testsrc=duration=2:size=352x288:rate=25"
-                         L" -f lavfi -i sine=frequency=440:duration=2:sample_rate=44100 -ac 2 -c:v libx264 -pix_fmt"
-                         L" yuv420p -c:a aac -shortest \"" + stage.clip + L"\"";
-    if (RunHidden(make, 120000) != 0)
-        stage.problem = L"cannot make the test clip";
+    ScriptStandInEncoder(L"progress 2\ninterval 20\n");
+    const CClips& clips = GetClips();
+    stage.problem = clips.problem;
+    stage.clip = clips.clip;
+    stage.multi = clips.multi;
+    stage.tone = clips.tone;
     return stage;
+}
+
+void ScriptStandInEncoder(LPCWSTR lines)
+{
+    CConversionStage& stage = GetConversionStage();
+    enginetest::WriteUtf8File(stage.script, CString(lines) + L"log " + stage.log + L"\n");
+    ::DeleteFileW(stage.log);
+}
+
+CToolStage& GetToolStage()
+{
+    static CToolStage stage;
+    static bool made = false;
+    if (made)
+        return stage;
+    made = true;
+    const CString bin = GetEnv(L"TEST_BIN_DIR"), ff = GetEnv(L"TEST_FFMPEG_DIR"), deps = GetEnv(L"TEST_DEPS_BIN_DIR");
+    if (bin.IsEmpty() || ff.IsEmpty() || deps.IsEmpty() || GetEnv(L"TEST_TEMP_DIR").IsEmpty()) {
+        stage.problem = L"TEST_BIN_DIR, TEST_FFMPEG_DIR, TEST_DEPS_BIN_DIR and TEST_TEMP_DIR must be set";
+        return stage;
+    }
+    stage.app = MakeAwkwardFolder(L"tools app");
+    stage.modules = stage.app + L"\\Modules";
+    stage.ravento = stage.app + L"\\Ravento.exe";
+    CreateDirectoryW(stage.modules, nullptr);
+    CreateDirectoryW(stage.modules + L"\\ffmpeg", nullptr);
+    CreateDirectoryW(stage.modules + L"\\Presets", nullptr);
+    if (!CopyFileW(bin + L"\\Quisset.exe", stage.modules + L"\\Quisset.exe", FALSE) ||
+        !CopyFileW(bin + L"\\Velkor.exe", stage.modules + L"\\Velkor.exe", FALSE) ||
+        !CopyFileW(ff + L"\\ffmpeg.exe", stage.modules + L"\\ffmpeg\\ffmpeg.exe", FALSE) ||
+        !CopyFileW(ff + L"\\ffprobe.exe", stage.modules + L"\\ffmpeg\\ffprobe.exe", FALSE) ||
+        !CopyFileW(deps + L"\\gifsicle.exe", stage.modules + L"\\gifsicle.exe", FALSE) ||
+        !CopyFileW(bin + L"\\Ravento.exe", stage.ravento, FALSE) ||
+        !CopyFileW(bin + L"\\faketool.exe", stage.app + L"\\Lumivo.exe", FALSE)) {
+        stage.problem = L"cannot lay out the Modules folder";
+        return stage;
+    }
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(bin + L"\\Presets\\*.ffpreset", &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            CopyFileW(bin + L"\\Presets\\" + found.cFileName, stage.modules + L"\\Presets\\" + found.cFileName, FALSE);
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+    stage.problem = GetClips().problem;
+    return stage;
+}
+
+void CStageEnvironment::Aim()
+{
+    probeToolPath = m_app + L"\\Modules\\Quisset.exe";
+    encoderToolPath = m_app + L"\\Modules\\Velkor.exe";
+    presetsFolder = m_app + L"\\Modules\\Presets";
 }
 
 }  // namespace convertertest

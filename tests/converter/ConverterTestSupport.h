@@ -7,12 +7,19 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
 
 #include "conversion/PresetStore.h"
 #include "converter/ConverterEnvironment.h"
 #include "converter/ConverterSettings.h"
 #include "engine/EngineTestSupport.h"
 #include "framework/framework.h"
+
+// CString values in test failures as their text.
+inline void PrintTo(const CString& text, std::ostream* os)
+{
+    *os << '"' << CStringA(text).GetString() << '"';
+}
 
 namespace convertertest {
 
@@ -25,6 +32,8 @@ extern const wchar_t kTestAppName[];
 class CConverterTestApp {
 public:
     explicit CConverterTestApp(bool withEnvironment = true);
+    // With this environment (initialised here) published instead of a plain one.
+    explicit CConverterTestApp(std::unique_ptr<CConverterEnvironment> environment);
     ~CConverterTestApp();
     CConverterTestApp(const CConverterTestApp&) = delete;
     CConverterTestApp& operator=(const CConverterTestApp&) = delete;
@@ -86,12 +95,43 @@ public:
     CString Folder;
 };
 
+// Clips made once per run: 'clip' 2 s 352x288 with stereo audio (mp4); 'multi' 3 s 320x240 (mkv)
+// with two audio tracks (English, French) and a subtitle track, streams 0 video, 1 and 2 audio,
+// 3 subtitle; 'tone' 2 s of audio only (m4a); 'longer' 6 s 320x240 with audio (mp4).
+struct CClips {
+    CString problem;
+    CString folder, clip, multi, tone, longer;
+};
+const CClips& GetClips();
+
 // The real probe in an application folder's Modules, a stand-in encoder that logs its arguments,
-// and a short clip with video and audio; made once per run.
+// Ravento.exe beside them, and the clips; made once per run.
 struct CConversionStage {
     CString problem;
-    CString app, modules, probe, encoder, log, clip;
+    CString app, modules, probe, encoder, log, script, ravento, clip, multi, tone;
 };
 CConversionStage& GetConversionStage();
+// Rewrites the stand-in encoder's script (its log line is added) and empties the log.
+void ScriptStandInEncoder(LPCWSTR lines);
+
+// The real tools (probe, encoder, ffmpeg, gifsicle, the encoder's presets) in an application
+// folder of their own with Ravento.exe and a stand-in Lumivo.exe beside them; made once per run.
+struct CToolStage {
+    CString problem;
+    CString app, modules, ravento;
+};
+CToolStage& GetToolStage();
+
+// An environment whose application folder (the tools, gifsicle, the encoder's presets) is a
+// stage's; Aim after Init.
+class CStageEnvironment : public CConverterEnvironment {
+public:
+    explicit CStageEnvironment(const CString& app) : m_app(app) {}
+    void Aim();
+    CString GetAppFolder() override { return m_app; }
+
+private:
+    CString m_app;
+};
 
 }  // namespace convertertest
