@@ -517,7 +517,7 @@ TEST_F(StandInDialogs, AProgressRecordIsTakenOnlyFromTheEncoderOfTheDialogsOwnJo
     Press(second, IDC_START);
     ASSERT_TRUE(second.IsRunning());
     EXPECT_EQ(0, Send(second));
-    record.Context = 12345;  // no driver at all
+    record.Context = 0x7FFFFF00;  // no driver at all
     EXPECT_EQ(0, Send(first));
     Press(first, IDC_STOP);
     Press(second, IDC_STOP);
