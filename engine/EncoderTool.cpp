@@ -72,7 +72,8 @@ public:
             entry->orphaned = true;
     }
 
-    LRESULT Deliver(DWORD id, const void* payload)
+    // A record for a driver whose callback window is not 'callbackWindow' (when given) is refused.
+    LRESULT Deliver(DWORD id, const void* payload, HWND callbackWindow = NULL)
     {
         Entry* entry = nullptr;
         {
@@ -83,7 +84,7 @@ public:
                     break;
                 }
             }
-            if (!entry)
+            if (!entry || (callbackWindow && entry->driver->m_hCallbackWindow != callbackWindow))
                 return 0;
             entry->deliverers.push_back(GetCurrentThreadId());
         }
@@ -175,6 +176,8 @@ void AppendFilter(CString& chain, LPCWSTR filter)
     chain += filter;
 }
 
+}  // namespace
+
 CString BuildVideoFilterChain(const CEncoderOptions& o)
 {
     CString chain;
@@ -211,6 +214,8 @@ CString BuildVideoFilterChain(const CEncoderOptions& o)
         AppendFilter(chain, L"colorchannelmixer=.393:.769:.189:0:.349:.686:.168:0:.272:.534:.131");
     return chain;
 }
+
+namespace {
 
 void AddVideo(CCommandLine& cl, CEncoderOptions& o)
 {
@@ -473,7 +478,10 @@ int CEncoderTool::OnCopyData(const void* payload)
     return answer;
 }
 
-LRESULT CEncoderTool::DispatchCopyData(const COPYDATASTRUCT* data)
+namespace {
+
+// A null window takes any live driver.
+LRESULT DispatchRecord(const COPYDATASTRUCT* data, HWND callbackWindow)
 {
     if (!data || data->dwData != ENCODER_RECORD_ID || data->cbData != ENCODER_RECORD_SIZE || !data->lpData)
         return 0;
@@ -482,7 +490,19 @@ LRESULT CEncoderTool::DispatchCopyData(const COPYDATASTRUCT* data)
     DWORD driver = (DWORD)(context & 0xFFFFFFFF);
     if (!driver)
         return 0;
-    return LiveDrivers().Deliver(driver, data->lpData);
+    return LiveDrivers().Deliver(driver, data->lpData, callbackWindow);
+}
+
+}  // namespace
+
+LRESULT CEncoderTool::DispatchCopyData(const COPYDATASTRUCT* data)
+{
+    return DispatchRecord(data, NULL);
+}
+
+LRESULT CEncoderTool::DispatchCopyData(const COPYDATASTRUCT* data, HWND callbackWindow)
+{
+    return callbackWindow ? DispatchRecord(data, callbackWindow) : 0;
 }
 
 int CEncoderTool::LaunchWithRetry(CEncoderOptions& options, void (*loosen)(CEncoderOptions&),

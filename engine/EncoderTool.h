@@ -133,6 +133,9 @@ public:
     // OnCopyData when the record has the encoder's id and size and its context's low 32 bits name
     // a live driver, else 0. No lock is held while the listener runs.
     static LRESULT DispatchCopyData(const COPYDATASTRUCT* data);
+    // The same for one window's own drivers only: a record that names a driver reporting to
+    // another window (or none that lives) is refused with 0.
+    static LRESULT DispatchCopyData(const COPYDATASTRUCT* data, HWND callbackWindow);
 
     EncoderProgressBlock GetLastBlock() const;
     CEncoderToolEvents* GetListener() const { return m_pListener; }
@@ -149,6 +152,9 @@ protected:
     // Set when the listener answered a start or progress record with a stop; read after the run.
     volatile LONG m_nStopAnswered;
 };
+
+// The "-filter:v" chain of the options' crop, rotation, flips and effects; empty for none.
+CString BuildVideoFilterChain(const CEncoderOptions& o);
 
 // Grabs one frame with a driver of its own, set up from the program's encoder tool location:
 // GrabFrame's 1 or -1 unchanged; after a 0, 0 when 'output' exists, else -1.
