@@ -109,6 +109,7 @@ public:
     int LoadChildren(HTREEITEM hItem) override
     {
         ++m_loads;
+        m_inLoad = true;
         m_placeholderGoneWhileLoading = !HasPlaceholder(hItem);
         m_snapshotWhileLoading = IsSnapshotShown();
         ReportProgress(0, 0);
@@ -172,6 +173,7 @@ public:
     int m_delayMs = 0;
     BOOL m_reload = FALSE;
     int m_loads = 0, m_ends = 0;
+    std::atomic<bool> m_inLoad{false};
     std::atomic<int> m_ticks{0}, m_reports{0};
     std::atomic<int> m_lastPhase{-1}, m_lastCount{-1};
     HTREEITEM m_beganWith = NULL;
@@ -487,6 +489,34 @@ TEST_F(LazyTreeTest, TheLoaderThreadTicksWithTheTimerAndReportsProgress)
     HTREEITEM child = m_tree.GetChildItem(m_root);
     m_tree.Expand(child, TVE_EXPAND);
     EXPECT_LE(m_tree.m_ticks.load(), 1) << "only the first drawing, from the signalled start";
+}
+
+TEST_F(LazyTreeTest, AnExpansionAnotherThreadAsksForDuringALoadRunsAfterIt)
+{
+    // As the folder dialog's worker walks the tree while the user opens a folder.
+    HTREEITEM other = m_tree.InsertItem(TVIF_TEXT | TVIF_CHILDREN, L"other", 0, 0, 0, 0, 0, TVI_ROOT, TVI_LAST);
+    TVITEMW item = {};
+    item.mask = TVIF_CHILDREN;
+    item.hItem = other;
+    item.cChildren = 1;
+    m_tree.SetItem(&item);
+    m_tree.SetTimerPeriod(125);
+    m_tree.m_delayMs = 600;
+    std::atomic<bool> answered{false};
+    std::thread asker([&] {
+        const DWORD start = ::GetTickCount();
+        while (!m_tree.m_inLoad && ::GetTickCount() - start < 20000) ::Sleep(5);
+        ::SendMessageW(m_tree.m_hWnd, TVM_EXPAND, TVE_EXPAND, (LPARAM)other);
+        answered = true;
+    });
+    m_tree.Expand(m_root, TVE_EXPAND);
+    EXPECT_EQ(1, m_tree.m_loads) << "nothing else ran inside the load";
+    EXPECT_TRUE(PumpUntil([&] { return answered.load(); }, 20000));
+    asker.join();
+    EXPECT_EQ(2, m_tree.m_loads) << "the other item loaded in its own turn";
+    EXPECT_EQ(3, m_tree.Children(m_root));
+    EXPECT_EQ(3, m_tree.Children(other)) << "not expanded empty, once and for all";
+    EXPECT_FALSE(m_tree.HasPlaceholder(other));
 }
 
 TEST_F(LazyTreeTest, NewChildrenAreScrolledIntoViewBelowTheExpandedItem)
