@@ -617,6 +617,25 @@ TEST_F(ShellTreeTest, APathIsFoundPartByPartAndItsFoldersLoadOnlyWhenOpened)
     EXPECT_EQ(inner, m_tree.GetSelectedItem());
 }
 
+TEST_F(ShellTreeTest, ATreeObjectThatGoesBeforeItsWindowLetsGoOfItsFolders)
+{
+    CShellTreeCtrl* tree = new CShellTreeCtrl;
+    ASSERT_TRUE(tree->Create(WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS, CRect(10, 10, 400, 500), &m_parent, 22));
+    ASSERT_TRUE(tree->FillTree());
+    tree->Expand(tree->GetRootItem(), TVE_EXPAND);
+    HTREEITEM folder = tree->SelectPath(m_folder);
+    ASSERT_TRUE(folder);
+    tree->Expand(folder, TVE_EXPAND);
+    HTREEITEM child = tree->GetChildItem(folder);
+    ASSERT_TRUE(child);
+    // The folder's three children each hold the folder they were enumerated from.
+    IShellFolder* parent = tree->GetShellItem(child)->pParentFolder;
+    ASSERT_TRUE(parent);
+    parent->AddRef();
+    delete tree;  // its window still up, as a tree in a pane whose owner goes first
+    EXPECT_EQ(0u, parent->Release()) << "the items' references went with the window";
+}
+
 TEST_F(ShellTreeTest, ExpandingAnEmptyFolderRemovesItsExpander)
 {
     Make(STIF_NONFOLDERS);  // every folder offers an expander, and files show too
