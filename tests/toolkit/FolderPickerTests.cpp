@@ -964,6 +964,19 @@ TEST_F(FolderDialogTest, TheLayoutFollowsTheSizeAndStopsAtItsMinimum)
     const CRect check = ChildRect(IDC_SELECT_FOLDER_SUBFOLDERS);
     EXPECT_EQ(client.bottom - 8 - ok.Height() + (ok.Height() - check.Height()) / 2, check.top)
         << "centred on a button-high row ending 8 pixels above the bottom";
+    // The size grip shows in the corner, under Cancel's corner rather than over it.
+    const CRect gripCorner(client.right - 8, client.bottom - 8, client.right, client.bottom);
+    EXPECT_TRUE(PumpUntil([&] {
+        for (int y = gripCorner.top; y < gripCorner.bottom; ++y)
+            for (int x = gripCorner.left; x < gripCorner.right; ++x) {
+                const COLORREF c = ClientPixel(m_dlg->m_hWnd, x, y);
+                if (c != RGB(255, 255, 255) && c != ::GetSysColor(COLOR_BTNFACE)) return true;
+            }
+        return false;
+    }, 3000)) << "the grip's dots";
+    EXPECT_EQ(ClientPixel(m_dlg->m_hWnd, cancel.right - 1, cancel.CenterPoint().y),
+              ClientPixel(m_dlg->m_hWnd, cancel.right - 1, cancel.bottom - 2))
+        << "Cancel's right edge runs down to its corner";
     SaveWindowScreenshot(L"toolkit", L"folder-dialog-large", m_dlg->m_hWnd);
 
     // Growing keeps the tree's distance to the label.
