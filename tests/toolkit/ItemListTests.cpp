@@ -532,6 +532,25 @@ TEST_F(ItemListTest, ScrollMessagesMoveByLinesPagesAndTheThumb)
     EXPECT_EQ(18, m_list.HitTest(100, 100));
 }
 
+TEST_F(ItemListTest, TheThumbReachesRowsBeyondWhatTheMessageCarries)
+{
+    MakeList(70000, FALSE);  // page 15: the last position is 69986, past 16 bits
+    CSkinScrollBar& bar = m_list.GetScrollBar();
+    const CRect thumb = bar.GetThumbRect();
+    const CPoint grab = thumb.CenterPoint();
+    bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(grab.x, grab.y));
+    bar.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(grab.x, grab.y + 1000));
+    ASSERT_EQ(69986, bar.GetTrackPos());
+    EXPECT_TRUE(PumpUntil([&] { return m_list.GetScrollPos() == 69986; }, 5000)) << m_list.GetScrollPos();
+    EXPECT_EQ(69986, m_list.HitTest(5, 1)) << "the last page shows";
+    // Half way down is half way through the items.
+    bar.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(grab.x, grab.y + (bar.GetChannelRect().Height() - thumb.Height()) / 2));
+    EXPECT_TRUE(PumpUntil([&] { return m_list.GetScrollPos() > 30000 && m_list.GetScrollPos() < 40000; }, 5000))
+        << m_list.GetScrollPos();
+    bar.SendMessage(WM_LBUTTONUP, 0, At(grab.x, grab.y));
+    PumpPending();
+}
+
 TEST_F(ItemListTest, TheScrollBarTakesItsStripOnlyWhileItIsNeeded)
 {
     MakeList(4);  // 2 rows of 2 in 350 pixels: page 2 < 3, the bar shows
