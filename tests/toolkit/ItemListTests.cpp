@@ -8,6 +8,7 @@
 #include "image/RasterImage.h"
 #include "toolkit/ScrollItemListWnd.h"
 
+#include <thread>
 #include <vector>
 
 namespace {
@@ -614,6 +615,35 @@ TEST_F(ItemListTest, TheRubberBandSelectsCellsItCoversByAQuarter)
     Send(WM_MOUSEMOVE, MK_LBUTTON, from + CPoint(200, 0));
     EXPECT_EQ(nullptr, CWnd::GetCapture());
     Send(WM_LBUTTONUP, 0, from);
+}
+
+TEST_F(ItemListTest, TheRubberBandLeavesNoLinesWhenTheListPaintsUnderIt)
+{
+    MakeList(4);
+    const CPoint from(4, 4), to(300, 300);
+    // Another thread has the list repainted while the band is up (a thumbnail that arrives),
+    // then lets the button go.
+    const DWORD uiThread = ::GetCurrentThreadId();
+    const HWND list = m_list.m_hWnd;
+    std::thread other([&] {
+        GUITHREADINFO info = {sizeof(info)};
+        for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < 10000; ::Sleep(10))
+            if (::GetGUIThreadInfo(uiThread, &info) && info.hwndCapture == list) break;
+        ::Sleep(200);
+        ::InvalidateRect(list, NULL, FALSE);
+        ::Sleep(300);
+        ::PostMessageW(list, WM_LBUTTONUP, 0, At(to.x, to.y));
+    });
+    Post(WM_MOUSEMOVE, MK_LBUTTON, to);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, from);
+    Send(WM_MOUSEMOVE, MK_LBUTTON, from + CPoint(5, 5));
+    other.join();
+    PumpPending();
+    EXPECT_EQ(std::vector<int>({0, 1, 2, 3}), Selected());
+    // The band's left edge ran down the gap left of the cells, its top edge along the gap above.
+    EXPECT_EQ(kChrome, Pixel(from.x, 150));
+    EXPECT_EQ(kChrome, Pixel(150, from.y));
+    EXPECT_EQ(kChrome, Pixel(to.x, 180)) << "its right edge, in the gap between the rows";
 }
 
 TEST_F(ItemListTest, TheRubberBandScrollsWhenThePointerLeavesTheView)
