@@ -30,6 +30,7 @@ BEGIN_MESSAGE_MAP(CDragItemListWnd, CItemListWnd)
     ON_WM_CANCELMODE()
     ON_WM_CAPTURECHANGED()
     ON_WM_SETCURSOR()
+    ON_WM_PAINT()
 END_MESSAGE_MAP()
 
 CDragItemListWnd::CDragItemListWnd() {}
@@ -55,6 +56,15 @@ int CDragItemListWnd::OnCreate(LPCREATESTRUCT)
 }
 
 // ---- drawing
+
+void CDragItemListWnd::OnPaint()
+{
+    // Otherwise the image would put back the picture from before the paint when it moves on.
+    const bool hide = IsDragging();
+    if (hide) CImageList::DragShowNolock(FALSE);
+    CItemListWnd::OnPaint();
+    if (hide) CImageList::DragShowNolock(TRUE);
+}
 
 void CDragItemListWnd::DrawGridItem(CDC* pDC, int nIndex, int left, int top, int right, int bottom)
 {

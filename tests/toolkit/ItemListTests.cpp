@@ -815,6 +815,23 @@ TEST_F(ItemListTest, DraggingACardShowsTheMarkAndTheGridCursorAndMovesItOnReleas
     EXPECT_EQ(std::vector<INT_PTR>({1, 3, 2, 0, 4, 5}), m_list.Order());
 }
 
+TEST_F(ItemListTest, ACardRepaintedUnderTheDragImageShowsItsNewLookOnceTheImageMovesOn)
+{
+    MakeList(6);
+    StartDrag(0);
+    ASSERT_TRUE(m_list.IsDragging());
+    const CRect two = ItemRect(2), three = ItemRect(3);
+    Send(WM_MOUSEMOVE, MK_LBUTTON, Centre(two));
+    PumpPending();
+    // Item 2 changes its look under the image (its data changed while the user drags).
+    m_list.SetItemState(2, 0, ILIS_SELECTED, TRUE);
+    m_list.UpdateWindow();
+    Send(WM_MOUSEMOVE, MK_LBUTTON, Centre(three) + CPoint(60, 0));
+    EXPECT_TRUE(ShowsColour(two.left + 2, two.top + 30, kSelected)) << "not the picture from before";
+    EXPECT_TRUE(ShowsColour(two.left + 30, two.top + 30, ItemColour(2)));
+    m_list.CancelDrag();
+}
+
 TEST_F(ItemListTest, DraggingARowUsesTheListCursorAndMarksTheRowEdge)
 {
     MakeList(10, FALSE);
