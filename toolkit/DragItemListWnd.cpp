@@ -63,7 +63,15 @@ void CDragItemListWnd::OnPaint()
     const bool hide = IsDragging();
     if (hide) CImageList::DragShowNolock(FALSE);
     CItemListWnd::OnPaint();
-    if (hide) CImageList::DragShowNolock(TRUE);
+    if (hide) {
+        // The mark is not part of the items' picture: it is drawn again over the new one.
+        const CRect mark = GetInsertionMarkRect(m_nDropTarget);
+        if (!mark.IsRectEmpty()) {
+            CClientDC dc(this);
+            dc.FillSolidRect(&mark, m_crInsertionMark);
+        }
+        CImageList::DragShowNolock(TRUE);
+    }
 }
 
 void CDragItemListWnd::DrawGridItem(CDC* pDC, int nIndex, int left, int top, int right, int bottom)
@@ -212,11 +220,12 @@ void CDragItemListWnd::SetDropTarget(int nTarget)
 {
     if (nTarget == m_nDropTarget) return;
     const CRect old = GetInsertionMarkRect(m_nDropTarget);
+    // The new target first: the paint that erases the old mark draws the current one.
+    m_nDropTarget = nTarget;
     if (!old.IsRectEmpty()) {
         InvalidateRect(&old, FALSE);
         UpdateWindow();
     }
-    m_nDropTarget = nTarget;
     const CRect mark = GetInsertionMarkRect(nTarget);
     if (!mark.IsRectEmpty()) {
         CClientDC dc(this);

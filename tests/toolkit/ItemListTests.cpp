@@ -815,7 +815,7 @@ TEST_F(ItemListTest, DraggingACardShowsTheMarkAndTheGridCursorAndMovesItOnReleas
     EXPECT_EQ(std::vector<INT_PTR>({1, 3, 2, 0, 4, 5}), m_list.Order());
 }
 
-TEST_F(ItemListTest, ACardRepaintedUnderTheDragImageShowsItsNewLookOnceTheImageMovesOn)
+TEST_F(ItemListTest, ARepaintInMidDragKeepsTheMarkAndTheCardsNewLook)
 {
     MakeList(6);
     StartDrag(0);
@@ -826,6 +826,10 @@ TEST_F(ItemListTest, ACardRepaintedUnderTheDragImageShowsItsNewLookOnceTheImageM
     // Item 2 changes its look under the image (its data changed while the user drags).
     m_list.SetItemState(2, 0, ILIS_SELECTED, TRUE);
     m_list.UpdateWindow();
+    // The mark in the gap right of item 2 survives a repaint of the whole list too.
+    const CRect mark = m_list.GetInsertionMarkRect(2);
+    m_list.RedrawWindow(NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_TRUE(ShowsColour(mark.left, mark.top + 50, RGB(255, 0, 0)));
     Send(WM_MOUSEMOVE, MK_LBUTTON, Centre(three) + CPoint(60, 0));
     EXPECT_TRUE(ShowsColour(two.left + 2, two.top + 30, kSelected)) << "not the picture from before";
     EXPECT_TRUE(ShowsColour(two.left + 30, two.top + 30, ItemColour(2)));
