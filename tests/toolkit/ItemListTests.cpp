@@ -755,6 +755,27 @@ TEST_F(ItemListTest, GridAndListLayoutsAsTheyAreDrawn)
     EXPECT_FALSE(m_list.HasVScroll());
 }
 
+TEST_F(ItemListTest, DrawingHandsTheDCBackWithTheObjectsItFoundInIt)
+{
+    MakeList(7);
+    Click(2);
+    Send(WM_MOUSEMOVE, 0, Centre(ItemRect(3)));
+    CCheckedDC dc(530, 350);
+    m_list.Draw(&dc);
+    EXPECT_EQ("", dc.Exchanged()) << "the grid";
+    CItemListTracker band(&m_list);
+    const CRect rc(4, 4, 300, 200);
+    band.DrawTrackerRect(&rc, &m_list, &dc, &m_list);
+    EXPECT_EQ("", dc.Exchanged()) << "the rubber band";
+    m_list.DestroyWindow();
+    MakeList(30, FALSE);
+    m_list.Draw(&dc);
+    EXPECT_EQ("", dc.Exchanged()) << "the rows";
+    m_list.DeleteAllItems(TRUE);
+    m_list.Draw(&dc);
+    EXPECT_EQ("", dc.Exchanged()) << "an empty list";
+}
+
 // ---- drag and drop
 
 TEST_F(ItemListTest, DraggingACardShowsTheMarkAndTheGridCursorAndMovesItOnRelease)
