@@ -55,7 +55,8 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCWSTR lpszDefExt, LPCWSTR lpszF
     m_bExplicitParent = pParentWnd != NULL;
     m_nIDHelp = bOpenFileDialog ? AFX_IDD_FILEOPEN : AFX_IDD_FILESAVE;
     m_ofn = OPENFILENAMEW();
-    m_ofn.lStructSize = dwSize ? dwSize : sizeof(OPENFILENAMEW);
+    // A size beyond the record would have the system read and write past it.
+    m_ofn.lStructSize = dwSize && dwSize < sizeof(OPENFILENAMEW) ? dwSize : (DWORD)sizeof(OPENFILENAMEW);
     m_ofn.Flags = dwFlags | OFN_EXPLORER | OFN_ENABLEHOOK;
     m_ofn.hInstance = AfxGetResourceHandle();
     m_ofn.lpfnHook = &CFileDialog::HookProc;

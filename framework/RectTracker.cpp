@@ -68,6 +68,18 @@ BOOL CRectTracker::TrackRubberBand(CWnd* pWnd, CPoint point, BOOL bAllowInvert)
         case WM_RBUTTONDOWN:
             done = true;
             break;
+        case WM_PAINT:
+            // A window that paints under the inverted band would keep its lines for good once
+            // the band is inverted back: it goes while the window paints and comes back after.
+            if (drawn) {
+                erase();
+                ::DispatchMessageW(&msg);
+                DrawTrackerRect(&shown, pWnd, &dc, pWnd);
+                drawn = true;
+            } else {
+                ::DispatchMessageW(&msg);
+            }
+            break;
         default:
             ::DispatchMessageW(&msg);
             break;

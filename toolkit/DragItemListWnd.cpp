@@ -30,6 +30,7 @@ BEGIN_MESSAGE_MAP(CDragItemListWnd, CItemListWnd)
     ON_WM_CANCELMODE()
     ON_WM_CAPTURECHANGED()
     ON_WM_SETCURSOR()
+    ON_WM_PAINT()
 END_MESSAGE_MAP()
 
 CDragItemListWnd::CDragItemListWnd() {}
@@ -55,6 +56,23 @@ int CDragItemListWnd::OnCreate(LPCREATESTRUCT)
 }
 
 // ---- drawing
+
+void CDragItemListWnd::OnPaint()
+{
+    // Otherwise the image would put back the picture from before the paint when it moves on.
+    const bool hide = IsDragging();
+    if (hide) CImageList::DragShowNolock(FALSE);
+    CItemListWnd::OnPaint();
+    if (hide) {
+        // The mark is not part of the items' picture: it is drawn again over the new one.
+        const CRect mark = GetInsertionMarkRect(m_nDropTarget);
+        if (!mark.IsRectEmpty()) {
+            CClientDC dc(this);
+            dc.FillSolidRect(&mark, m_crInsertionMark);
+        }
+        CImageList::DragShowNolock(TRUE);
+    }
+}
 
 void CDragItemListWnd::DrawGridItem(CDC* pDC, int nIndex, int left, int top, int right, int bottom)
 {
@@ -202,11 +220,12 @@ void CDragItemListWnd::SetDropTarget(int nTarget)
 {
     if (nTarget == m_nDropTarget) return;
     const CRect old = GetInsertionMarkRect(m_nDropTarget);
+    // The new target first: the paint that erases the old mark draws the current one.
+    m_nDropTarget = nTarget;
     if (!old.IsRectEmpty()) {
         InvalidateRect(&old, FALSE);
         UpdateWindow();
     }
-    m_nDropTarget = nTarget;
     const CRect mark = GetInsertionMarkRect(nTarget);
     if (!mark.IsRectEmpty()) {
         CClientDC dc(this);

@@ -91,5 +91,7 @@ protected:
     void OnCancelMode();
     void OnCaptureChanged(CWnd* pWnd);
     BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
+    // The drag image keeps what lies under it: it is taken off while the list paints.
+    void OnPaint();
     DECLARE_MESSAGE_MAP()
 };

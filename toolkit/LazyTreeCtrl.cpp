@@ -37,6 +37,7 @@ void CLazyTreeCtrl::ReportProgress(int nPhase, int nCount)
 {
     ::InterlockedExchange(&m_nPhase, nPhase);
     ::InterlockedExchange(&m_nCount, nCount);
+    ::InterlockedExchange(&m_nUnreported, 1);
     if (m_hProgressEvent) ::SetEvent(m_hProgressEvent);
 }
 
@@ -138,6 +139,7 @@ void CLazyTreeCtrl::StartLoader(HTREEITEM hItem)
     m_hTimerEvent = ::CreateEventW(NULL, FALSE, TRUE, NULL);
     m_hProgressEvent = ::CreateEventW(NULL, FALSE, TRUE, NULL);
     ::InterlockedExchange(&m_nStop, 0);
+    ::InterlockedExchange(&m_nUnreported, 0);
     if (m_hTimerEvent && m_hProgressEvent)
         m_hLoaderThread = ::CreateThread(NULL, 0, &CLazyTreeCtrl::LoaderThread, this, 0, NULL);
     if (m_hLoaderThread && m_nTimerPeriod)
@@ -155,12 +157,9 @@ void CLazyTreeCtrl::StopLoader()
     ::InterlockedExchange(&m_nStop, 1);
     if (m_hProgressEvent) ::SetEvent(m_hProgressEvent);
     if (m_hLoaderThread) {
-        // Messages sent to this thread meanwhile are answered, so an indicator that asks the
-        // window something cannot hold the loader up for good.
-        while (::MsgWaitForMultipleObjects(1, &m_hLoaderThread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
-            MSG msg;
-            ::PeekMessageW(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        }
+        // A plain wait: handling the messages other threads send meanwhile would run their
+        // requests (a folder walk's next expansion) in the middle of this load.
+        ::WaitForSingleObject(m_hLoaderThread, INFINITE);
         ::CloseHandle(m_hLoaderThread);
         m_hLoaderThread = NULL;
     }
@@ -174,10 +173,17 @@ DWORD WINAPI CLazyTreeCtrl::LoaderThread(LPVOID param)
 {
     CLazyTreeCtrl* self = static_cast<CLazyTreeCtrl*>(param);
     HANDLE events[2] = {self->m_hTimerEvent, self->m_hProgressEvent};
-    while (!self->m_nStop) {
+    for (;;) {
         const DWORD r = ::WaitForMultipleObjects(2, events, FALSE, INFINITE);
-        if (self->m_nStop || r == WAIT_FAILED) break;
-        self->OnLoadProgress(r == WAIT_OBJECT_0, self->m_nPhase, self->m_nCount);
+        if (r == WAIT_FAILED) break;
+        if (self->m_nStop) {
+            // The end's report usually comes just before the stop: it is still shown, and last.
+            if (::InterlockedExchange(&self->m_nUnreported, 0)) self->OnLoadProgress(FALSE, self->m_nPhase, self->m_nCount);
+            break;
+        }
+        const bool fromTimer = r == WAIT_OBJECT_0;
+        if (!fromTimer) ::InterlockedExchange(&self->m_nUnreported, 0);
+        self->OnLoadProgress(fromTimer, self->m_nPhase, self->m_nCount);
     }
     return 0;
 }

@@ -13,7 +13,9 @@ public:
     // ---- virtual operations, in slot order
     // Before the loader thread starts, on the UI thread.
     virtual void OnLoadBegin(HTREEITEM hItem);
-    // On the loader thread: after each timer tick (bFromTimer) or progress report.
+    // On the loader thread: after each timer tick (bFromTimer) or progress report; the last
+    // report is always shown, after the last tick. It draws through a DC of its own and must not
+    // send the tree's thread a message (that thread waits for the loader without answering any).
     virtual void OnLoadProgress(BOOL bFromTimer, int nPhase, int nCount);
     // After the loader thread has ended, on the UI thread.
     virtual void OnLoadEnd();
@@ -52,6 +54,8 @@ protected:
     HANDLE m_hProgressEvent = NULL;
     UINT m_nTimerId = 0;
     volatile LONG m_nStop = 0;
+    // Set by a progress report, cleared when the loader thread has shown it.
+    volatile LONG m_nUnreported = 0;
     UINT m_nTimerPeriod = 0;
     BOOL m_bSpinner = TRUE;
     CBitmap m_snapshot;

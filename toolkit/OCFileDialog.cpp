@@ -1,6 +1,8 @@
 // The programs' common file dialog.
 #include "toolkit/OCFileDialog.h"
 
+#include <algorithm>
+
 COCFileDialog::COCFileDialog(BOOL bOpenFileDialog, LPCWSTR lpszDefExt, LPCWSTR lpszFileName, DWORD dwFlags,
                              LPCWSTR lpszFilter, CWnd* pParentWnd, DWORD dwSize)
     : CFileDialog(bOpenFileDialog, lpszDefExt, NULL, dwFlags, lpszFilter, pParentWnd, dwSize)
@@ -9,7 +11,8 @@ COCFileDialog::COCFileDialog(BOOL bOpenFileDialog, LPCWSTR lpszDefExt, LPCWSTR l
     if (lpszFileName) lstrcpynW(m_fileBuffer.data(), lpszFileName, (int)kBufferChars + 1);
     m_ofn.lpstrFile = m_fileBuffer.data();
     m_ofn.nMaxFile = kBufferChars;
-    m_ofn.lStructSize = dwSize ? dwSize : DefaultStructSize();
+    // A size beyond the record would have the system read and write past it.
+    m_ofn.lStructSize = dwSize ? std::min<DWORD>(dwSize, sizeof(OPENFILENAMEW)) : DefaultStructSize();
     m_ofn.Flags = dwFlags | OFN_EXPLORER | OFN_ENABLEHOOK | OFN_ENABLESIZING;
     // A template of the caller's has a layout of its own that the sizing would break.
     if (dwFlags & OFN_ENABLETEMPLATE) m_ofn.Flags &= ~OFN_ENABLESIZING;

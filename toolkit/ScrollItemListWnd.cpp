@@ -6,6 +6,7 @@
 BEGIN_MESSAGE_MAP(CScrollItemListWnd, CDragItemListWnd)
     ON_WM_CREATE()
     ON_WM_SIZE()
+    ON_WM_VSCROLL()
 END_MESSAGE_MAP()
 
 CScrollItemListWnd::CScrollItemListWnd() {}
@@ -34,6 +35,15 @@ void CScrollItemListWnd::OnSize(UINT nType, int cx, int cy)
         m_scrollBar.MoveWindow(&rc);
     }
     CDragItemListWnd::OnSize(nType, cx, cy);
+}
+
+void CScrollItemListWnd::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
+{
+    // A list of more than 65535 rows would jump back to the top part while its thumb is dragged.
+    if ((nSBCode == SB_THUMBTRACK || nSBCode == SB_THUMBPOSITION) && pScrollBar && m_scrollBar.m_hWnd &&
+        pScrollBar->m_hWnd == m_scrollBar.m_hWnd)
+        nPos = (UINT)m_scrollBar.GetTrackPos();
+    CDragItemListWnd::OnVScroll(nSBCode, nPos, pScrollBar);
 }
 
 void CScrollItemListWnd::GetScrollBarRect(LPRECT lpRect)

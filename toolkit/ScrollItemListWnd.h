@@ -33,5 +33,7 @@ protected:
 
     int OnCreate(LPCREATESTRUCT lpCreateStruct);
     void OnSize(UINT nType, int cx, int cy);
+    // The thumb's position from the bar itself: the message has room for 16 bits only.
+    void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     DECLARE_MESSAGE_MAP()
 };

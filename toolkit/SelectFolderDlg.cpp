@@ -136,7 +136,7 @@ int CSelectFolderDlg::OnCreate(LPCREATESTRUCT)
     CRect client;
     GetClientRect(&client);
     const int cx = ::GetSystemMetrics(SM_CXVSCROLL), cy = ::GetSystemMetrics(SM_CYHSCROLL);
-    m_hGrip = ::CreateWindowExW(0, L"SCROLLBAR", NULL, WS_CHILD | WS_VISIBLE | SBS_SIZEGRIP | SBS_SIZEBOXBOTTOMRIGHTALIGN,
+    m_hGrip = ::CreateWindowExW(0, L"SCROLLBAR", NULL, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBS_SIZEGRIP | SBS_SIZEBOXBOTTOMRIGHTALIGN,
                                 client.right - cx, client.bottom - cy, cx, cy, m_hWnd, NULL, ::GetModuleHandleW(NULL), NULL);
     m_tooltip.Create(this);
     return 0;
@@ -396,8 +396,11 @@ void CSelectFolderDlg::LayoutControls(int cx, int cy)
     if (m_hGrip && ::IsWindow(m_hGrip)) {
         CRect grip;
         ::GetWindowRect(m_hGrip, &grip);
-        dwp = ::DeferWindowPos(dwp, m_hGrip, NULL, cx - grip.Width(), cy - grip.Height(), grip.Width(), grip.Height(),
-                               SWP_NOZORDER | SWP_NOACTIVATE);
+        // Under the buttons, whose corner it shares: it must not paint over Cancel.
+        dwp = ::DeferWindowPos(dwp, m_hGrip, HWND_BOTTOM, cx - grip.Width(), cy - grip.Height(), grip.Width(), grip.Height(),
+                               SWP_NOACTIVATE);
     }
     if (dwp) ::EndDeferWindowPos(dwp);
+    // A moved grip is not always repainted by the system.
+    if (m_hGrip && ::IsWindow(m_hGrip)) ::InvalidateRect(m_hGrip, NULL, TRUE);
 }

@@ -59,6 +59,10 @@ CShellTreeCtrl::CShellTreeCtrl()
 
 CShellTreeCtrl::~CShellTreeCtrl()
 {
+    // The items' data are freed by this class's TVN_DELETEITEM handler, which is gone with the
+    // object: a window still up goes now, or its folders and ID lists would never be let go.
+    if (m_hWnd && ::IsWindow(m_hWnd) && ::GetWindowThreadProcessId(m_hWnd, NULL) == ::GetCurrentThreadId())
+        DestroyWindow();
     if (m_pDesktop) m_pDesktop->Release();
 }
 

@@ -450,6 +450,25 @@ TEST_F(ElementBarTest, SliderClicksJumpAndDragsTellTheBarOncePerChange)
     slider->SetPos(50, TRUE);
 }
 
+TEST_F(ElementBarTest, DrawingHandsTheDCBackWithTheObjectsItFoundInIt)
+{
+    // Every kind in every state it can show: hot, pressed, dragged and disabled.
+    CCheckedDC dc(520, 40);
+    frame->m_text->SetFont(m_host.GetBoldFont());
+    bar->SetHotItem(frame->m_text);
+    bar->DrawItems(&dc);
+    bar->SetPressedItem(frame->m_imageButton);
+    bar->SetCapturedItem(frame->m_slider);
+    bar->DrawItems(&dc);
+    bar->SetCapturedItem(NULL);
+    frame->m_text->Enable(FALSE);
+    bar->SetHotItem(frame->m_capped);
+    bar->DrawItems(&dc);
+    EXPECT_EQ("", dc.Exchanged());
+    frame->m_text->SetFont(NULL);
+    bar->CancelTracking(TRUE);
+}
+
 TEST_F(ElementBarTest, HotTrackingFollowsTheMouseAndThePictureShowsEveryKind)
 {
     MoveMouseTo(bar->m_hWnd, 20, 20);

@@ -159,6 +159,9 @@ TEST_F(FileDialogTest, RecordFlagsBufferAndHelpContext)
     EXPECT_EQ((DWORD)(OFN_ENABLETEMPLATE | OFN_EXPLORER | OFN_ENABLEHOOK), save.GetOFN().Flags);
     EXPECT_EQ((UINT)AFX_IDD_FILESAVE, save.m_nIDHelp);
     EXPECT_EQ(0, save.GetOFN().lpstrFile[0]);
+    // A size beyond the record is the record's: the system must not read past it.
+    COCFileDialog oversized(TRUE, NULL, NULL, 0, NULL, NULL, 4096);
+    EXPECT_EQ((DWORD)sizeof(OPENFILENAMEW), oversized.GetOFN().lStructSize);
 
     // An initial name longer than the buffer is cut to it.
     std::wstring huge(0x100010, L'x');

@@ -109,6 +109,7 @@ public:
     int LoadChildren(HTREEITEM hItem) override
     {
         ++m_loads;
+        m_inLoad = true;
         m_placeholderGoneWhileLoading = !HasPlaceholder(hItem);
         m_snapshotWhileLoading = IsSnapshotShown();
         ReportProgress(0, 0);
@@ -172,6 +173,7 @@ public:
     int m_delayMs = 0;
     BOOL m_reload = FALSE;
     int m_loads = 0, m_ends = 0;
+    std::atomic<bool> m_inLoad{false};
     std::atomic<int> m_ticks{0}, m_reports{0};
     std::atomic<int> m_lastPhase{-1}, m_lastCount{-1};
     HTREEITEM m_beganWith = NULL;
@@ -489,6 +491,34 @@ TEST_F(LazyTreeTest, TheLoaderThreadTicksWithTheTimerAndReportsProgress)
     EXPECT_LE(m_tree.m_ticks.load(), 1) << "only the first drawing, from the signalled start";
 }
 
+TEST_F(LazyTreeTest, AnExpansionAnotherThreadAsksForDuringALoadRunsAfterIt)
+{
+    // As the folder dialog's worker walks the tree while the user opens a folder.
+    HTREEITEM other = m_tree.InsertItem(TVIF_TEXT | TVIF_CHILDREN, L"other", 0, 0, 0, 0, 0, TVI_ROOT, TVI_LAST);
+    TVITEMW item = {};
+    item.mask = TVIF_CHILDREN;
+    item.hItem = other;
+    item.cChildren = 1;
+    m_tree.SetItem(&item);
+    m_tree.SetTimerPeriod(125);
+    m_tree.m_delayMs = 600;
+    std::atomic<bool> answered{false};
+    std::thread asker([&] {
+        const DWORD start = ::GetTickCount();
+        while (!m_tree.m_inLoad && ::GetTickCount() - start < 20000) ::Sleep(5);
+        ::SendMessageW(m_tree.m_hWnd, TVM_EXPAND, TVE_EXPAND, (LPARAM)other);
+        answered = true;
+    });
+    m_tree.Expand(m_root, TVE_EXPAND);
+    EXPECT_EQ(1, m_tree.m_loads) << "nothing else ran inside the load";
+    EXPECT_TRUE(PumpUntil([&] { return answered.load(); }, 20000));
+    asker.join();
+    EXPECT_EQ(2, m_tree.m_loads) << "the other item loaded in its own turn";
+    EXPECT_EQ(3, m_tree.Children(m_root));
+    EXPECT_EQ(3, m_tree.Children(other)) << "not expanded empty, once and for all";
+    EXPECT_FALSE(m_tree.HasPlaceholder(other));
+}
+
 TEST_F(LazyTreeTest, NewChildrenAreScrolledIntoViewBelowTheExpandedItem)
 {
     m_tree.m_children = 40;
@@ -585,6 +615,25 @@ TEST_F(ShellTreeTest, APathIsFoundPartByPartAndItsFoldersLoadOnlyWhenOpened)
     ASSERT_TRUE(inner);
     EXPECT_EQ(m_folder + L"\\alpha\\inner", m_tree.GetItemPath(inner));
     EXPECT_EQ(inner, m_tree.GetSelectedItem());
+}
+
+TEST_F(ShellTreeTest, ATreeObjectThatGoesBeforeItsWindowLetsGoOfItsFolders)
+{
+    CShellTreeCtrl* tree = new CShellTreeCtrl;
+    ASSERT_TRUE(tree->Create(WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS, CRect(10, 10, 400, 500), &m_parent, 22));
+    ASSERT_TRUE(tree->FillTree());
+    tree->Expand(tree->GetRootItem(), TVE_EXPAND);
+    HTREEITEM folder = tree->SelectPath(m_folder);
+    ASSERT_TRUE(folder);
+    tree->Expand(folder, TVE_EXPAND);
+    HTREEITEM child = tree->GetChildItem(folder);
+    ASSERT_TRUE(child);
+    // The folder's three children each hold the folder they were enumerated from.
+    IShellFolder* parent = tree->GetShellItem(child)->pParentFolder;
+    ASSERT_TRUE(parent);
+    parent->AddRef();
+    delete tree;  // its window still up, as a tree in a pane whose owner goes first
+    EXPECT_EQ(0u, parent->Release()) << "the items' references went with the window";
 }
 
 TEST_F(ShellTreeTest, ExpandingAnEmptyFolderRemovesItsExpander)
@@ -915,6 +964,19 @@ TEST_F(FolderDialogTest, TheLayoutFollowsTheSizeAndStopsAtItsMinimum)
     const CRect check = ChildRect(IDC_SELECT_FOLDER_SUBFOLDERS);
     EXPECT_EQ(client.bottom - 8 - ok.Height() + (ok.Height() - check.Height()) / 2, check.top)
         << "centred on a button-high row ending 8 pixels above the bottom";
+    // The size grip shows in the corner, under Cancel's corner rather than over it.
+    const CRect gripCorner(client.right - 8, client.bottom - 8, client.right, client.bottom);
+    EXPECT_TRUE(PumpUntil([&] {
+        for (int y = gripCorner.top; y < gripCorner.bottom; ++y)
+            for (int x = gripCorner.left; x < gripCorner.right; ++x) {
+                const COLORREF c = ClientPixel(m_dlg->m_hWnd, x, y);
+                if (c != RGB(255, 255, 255) && c != ::GetSysColor(COLOR_BTNFACE)) return true;
+            }
+        return false;
+    }, 3000)) << "the grip's dots";
+    EXPECT_EQ(ClientPixel(m_dlg->m_hWnd, cancel.right - 1, cancel.CenterPoint().y),
+              ClientPixel(m_dlg->m_hWnd, cancel.right - 1, cancel.bottom - 2))
+        << "Cancel's right edge runs down to its corner";
     SaveWindowScreenshot(L"toolkit", L"folder-dialog-large", m_dlg->m_hWnd);
 
     // Growing keeps the tree's distance to the label.

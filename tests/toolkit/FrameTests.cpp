@@ -2,6 +2,7 @@
 // maximised, minimised, full screen), the update check it starts, and a layered, always-on-top
 // frame read back from the screen.
 #include "tests/toolkit/BarsTestSupport.h"
+#include "tests/toolkit/HttpTestSupport.h"
 #include "tests/toolkit/UpdateTestSupport.h"
 
 #include "tests/common/Screenshot.h"
@@ -10,6 +11,9 @@
 #include "toolkit/AppFrameWnd.h"
 
 #include <ctime>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 namespace {
 
@@ -69,6 +73,60 @@ CRect WorkArea()
     RECT rc;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &rc, 0);
     return rc;
+}
+
+// Runs this program with the given arguments inside a Wine virtual desktop of cx x cy, which is
+// a screen of that size for it; false when it did not end in time.
+bool RunInDesktopOf(int cx, int cy, const CString& arguments)
+{
+    wchar_t self[MAX_PATH] = L"";
+    ::GetModuleFileNameW(NULL, self, MAX_PATH);
+    CString command;
+    command.Format(L"explorer.exe /desktop=ToolkitScreen%dx%d,%dx%d \"%s\" %s", cx, cy, cx, cy, self, arguments.GetString());
+    // The desktop and the program it runs go together when the job is closed.
+    HANDLE job = ::CreateJobObjectW(NULL, NULL);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    ::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!::CreateProcessW(NULL, command.GetBuffer(), NULL, NULL, FALSE, CREATE_SUSPENDED, NULL, NULL, &si, &pi)) {
+        ::CloseHandle(job);
+        return false;
+    }
+    ::AssignProcessToJobObject(job, pi.hProcess);
+    ::ResumeThread(pi.hThread);
+    const bool ended = ::WaitForSingleObject(pi.hProcess, 180000) == WAIT_OBJECT_0;
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    ::CloseHandle(job);
+    return ended;
+}
+
+// Runs the current test again on a screen of cx x cy and gives back its report. A virtual
+// desktop's size stays the screen size of the whole Wine session after it ends, so the size this
+// screen had is put back the same way before the answer.
+bool RunOnScreenOf(int cx, int cy, std::string& report)
+{
+    const int ownCx = ::GetSystemMetrics(SM_CXSCREEN), ownCy = ::GetSystemMetrics(SM_CYSCREEN);
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const CString folder = ScratchFolder(L"other screen");
+    if (folder.IsEmpty()) return false;
+    const CString xml = folder + L"\\report.xml";
+    CString arguments;
+    arguments.Format(L"--gtest_filter=%S.%S \"--gtest_output=xml:%s\"", test->test_suite_name(), test->name(), xml.GetString());
+    const bool ended = RunInDesktopOf(cx, cy, arguments);
+    RunInDesktopOf(ownCx, ownCy, L"--gtest_filter=-*");
+    // The report is written just before the program ends.
+    for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < 10000; ::Sleep(100)) {
+        std::ifstream in(CStringA(xml).GetString());
+        std::stringstream text;
+        text << in.rdbuf();
+        report = text.str();
+        if (report.find("</testsuites>") != std::string::npos) break;
+    }
+    return ended && report.find("</testsuites>") != std::string::npos;
 }
 
 class FrameTest : public ::testing::Test {
@@ -179,6 +237,66 @@ TEST_F(FrameTest, ClosingInFullScreenStoresThePlacementItCameFrom)
     EXPECT_EQ((UINT)SW_SHOWNORMAL, CAppFrameWnd::PlacementToSave(wp, out));
     const CRect work = WorkArea();
     EXPECT_EQ(CRect(10 + work.left, 20 + work.top, 110 + work.left, 220 + work.top), out);
+}
+
+TEST_F(FrameTest, OnA1024PixelScreenRectanglesFromAWiderOneOpenCentred)
+{
+    if (GetSystemMetrics(SM_CXSCREEN) != 1024) {
+        // This screen is the 1920-pixel one: the test runs again on a screen of 1024 x 768.
+        const int ownCx = GetSystemMetrics(SM_CXSCREEN), ownCy = GetSystemMetrics(SM_CYSCREEN);
+        std::string report;
+        const bool ran = RunOnScreenOf(1024, 768, report);
+        ASSERT_EQ(ownCx, GetSystemMetrics(SM_CXSCREEN)) << "this screen has its own size again";
+        ASSERT_EQ(ownCy, GetSystemMetrics(SM_CYSCREEN));
+        ASSERT_TRUE(ran) << report;
+        EXPECT_NE(std::string::npos, report.find("tests=\"1\" failures=\"0\" disabled=\"0\"")) << report;
+        EXPECT_EQ(std::string::npos, report.find("<failure")) << report;
+        EXPECT_EQ(std::string::npos, report.find("<skipped")) << report;
+        return;
+    }
+    const CRect work = WorkArea();
+    ASSERT_EQ(1024, work.Width());
+
+    // Nothing saved: centred, and whole on this screen.
+    m_host.SetMainWindowRect(-1, -1, 0, 0);
+    CFullScreenTestFrame* frame = OpenFrame();
+    ASSERT_TRUE(frame != nullptr);
+    CRect rc;
+    frame->GetWindowRect(&rc);
+    EXPECT_NEAR(work.CenterPoint().x, rc.CenterPoint().x, 1);
+    EXPECT_NEAR(work.CenterPoint().y, rc.CenterPoint().y, 1);
+    EXPECT_TRUE(rc.left >= work.left && rc.top >= work.top && rc.right <= work.right && rc.bottom <= work.bottom)
+        << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom;
+    Close(frame);
+    EXPECT_EQ(CRect(rc.left, rc.top, rc.Width(), rc.Height()), Stored(m_host));
+
+    // Left on the right half of a 1920-pixel screen: nowhere on this one, so centred here.
+    m_host.SetMainWindowRect(1300, 200, 500, 300);
+    frame = OpenFrame();
+    ASSERT_TRUE(frame != nullptr);
+    frame->GetWindowRect(&rc);
+    EXPECT_NEAR(work.CenterPoint().x, rc.CenterPoint().x, 1);
+    EXPECT_NEAR(work.CenterPoint().y, rc.CenterPoint().y, 1);
+    EXPECT_LE(rc.right, work.right);
+    Close(frame);
+    EXPECT_GT(Stored(m_host).left, 0);
+    EXPECT_LT(Stored(m_host).left, 1024);
+
+    // Partly on this screen: where the user left it.
+    m_host.SetMainWindowRect(800, 500, 640, 400);
+    frame = OpenFrame();
+    ASSERT_TRUE(frame != nullptr);
+    frame->GetWindowRect(&rc);
+    EXPECT_EQ(CRect(800, 500, 1440, 900), rc);
+    // Maximised it fills this screen, and closing forgets the rectangle.
+    frame->ShowWindow(SW_MAXIMIZE);
+    ASSERT_TRUE(PumpProgramUntil([&] { return frame->IsZoomed() != FALSE; }, 5000));
+    CRect client;
+    frame->GetClientRect(&client);
+    EXPECT_GE(client.Width(), 1000);
+    EXPECT_LE(client.Width(), 1024);
+    Close(frame);
+    EXPECT_EQ(CRect(-1, -1, -1, -1), Stored(m_host));
 }
 
 TEST_F(FrameTest, ALayeredAlwaysOnTopFrameShowsThroughAndStaysAbove)

@@ -8,6 +8,7 @@
 #include "image/RasterImage.h"
 #include "toolkit/ScrollItemListWnd.h"
 
+#include <thread>
 #include <vector>
 
 namespace {
@@ -532,6 +533,25 @@ TEST_F(ItemListTest, ScrollMessagesMoveByLinesPagesAndTheThumb)
     EXPECT_EQ(18, m_list.HitTest(100, 100));
 }
 
+TEST_F(ItemListTest, TheThumbReachesRowsBeyondWhatTheMessageCarries)
+{
+    MakeList(70000, FALSE);  // page 15: the last position is 69986, past 16 bits
+    CSkinScrollBar& bar = m_list.GetScrollBar();
+    const CRect thumb = bar.GetThumbRect();
+    const CPoint grab = thumb.CenterPoint();
+    bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(grab.x, grab.y));
+    bar.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(grab.x, grab.y + 1000));
+    ASSERT_EQ(69986, bar.GetTrackPos());
+    EXPECT_TRUE(PumpUntil([&] { return m_list.GetScrollPos() == 69986; }, 5000)) << m_list.GetScrollPos();
+    EXPECT_EQ(69986, m_list.HitTest(5, 1)) << "the last page shows";
+    // Half way down is half way through the items.
+    bar.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(grab.x, grab.y + (bar.GetChannelRect().Height() - thumb.Height()) / 2));
+    EXPECT_TRUE(PumpUntil([&] { return m_list.GetScrollPos() > 30000 && m_list.GetScrollPos() < 40000; }, 5000))
+        << m_list.GetScrollPos();
+    bar.SendMessage(WM_LBUTTONUP, 0, At(grab.x, grab.y));
+    PumpPending();
+}
+
 TEST_F(ItemListTest, TheScrollBarTakesItsStripOnlyWhileItIsNeeded)
 {
     MakeList(4);  // 2 rows of 2 in 350 pixels: page 2 < 3, the bar shows
@@ -595,6 +615,35 @@ TEST_F(ItemListTest, TheRubberBandSelectsCellsItCoversByAQuarter)
     Send(WM_MOUSEMOVE, MK_LBUTTON, from + CPoint(200, 0));
     EXPECT_EQ(nullptr, CWnd::GetCapture());
     Send(WM_LBUTTONUP, 0, from);
+}
+
+TEST_F(ItemListTest, TheRubberBandLeavesNoLinesWhenTheListPaintsUnderIt)
+{
+    MakeList(4);
+    const CPoint from(4, 4), to(300, 300);
+    // Another thread has the list repainted while the band is up (a thumbnail that arrives),
+    // then lets the button go.
+    const DWORD uiThread = ::GetCurrentThreadId();
+    const HWND list = m_list.m_hWnd;
+    std::thread other([&] {
+        GUITHREADINFO info = {sizeof(info)};
+        for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < 10000; ::Sleep(10))
+            if (::GetGUIThreadInfo(uiThread, &info) && info.hwndCapture == list) break;
+        ::Sleep(200);
+        ::InvalidateRect(list, NULL, FALSE);
+        ::Sleep(300);
+        ::PostMessageW(list, WM_LBUTTONUP, 0, At(to.x, to.y));
+    });
+    Post(WM_MOUSEMOVE, MK_LBUTTON, to);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, from);
+    Send(WM_MOUSEMOVE, MK_LBUTTON, from + CPoint(5, 5));
+    other.join();
+    PumpPending();
+    EXPECT_EQ(std::vector<int>({0, 1, 2, 3}), Selected());
+    // The band's left edge ran down the gap left of the cells, its top edge along the gap above.
+    EXPECT_EQ(kChrome, Pixel(from.x, 150));
+    EXPECT_EQ(kChrome, Pixel(150, from.y));
+    EXPECT_EQ(kChrome, Pixel(to.x, 180)) << "its right edge, in the gap between the rows";
 }
 
 TEST_F(ItemListTest, TheRubberBandScrollsWhenThePointerLeavesTheView)
@@ -706,6 +755,27 @@ TEST_F(ItemListTest, GridAndListLayoutsAsTheyAreDrawn)
     EXPECT_FALSE(m_list.HasVScroll());
 }
 
+TEST_F(ItemListTest, DrawingHandsTheDCBackWithTheObjectsItFoundInIt)
+{
+    MakeList(7);
+    Click(2);
+    Send(WM_MOUSEMOVE, 0, Centre(ItemRect(3)));
+    CCheckedDC dc(530, 350);
+    m_list.Draw(&dc);
+    EXPECT_EQ("", dc.Exchanged()) << "the grid";
+    CItemListTracker band(&m_list);
+    const CRect rc(4, 4, 300, 200);
+    band.DrawTrackerRect(&rc, &m_list, &dc, &m_list);
+    EXPECT_EQ("", dc.Exchanged()) << "the rubber band";
+    m_list.DestroyWindow();
+    MakeList(30, FALSE);
+    m_list.Draw(&dc);
+    EXPECT_EQ("", dc.Exchanged()) << "the rows";
+    m_list.DeleteAllItems(TRUE);
+    m_list.Draw(&dc);
+    EXPECT_EQ("", dc.Exchanged()) << "an empty list";
+}
+
 // ---- drag and drop
 
 TEST_F(ItemListTest, DraggingACardShowsTheMarkAndTheGridCursorAndMovesItOnRelease)
@@ -764,6 +834,27 @@ TEST_F(ItemListTest, DraggingACardShowsTheMarkAndTheGridCursorAndMovesItOnReleas
     EXPECT_EQ(CRect(one.left - 8, one.top, one.left - 7, one.bottom), m_list.GetInsertionMarkRect(1));
     Send(WM_LBUTTONUP, 0, CPoint(one.left - 6, one.top + 40));
     EXPECT_EQ(std::vector<INT_PTR>({1, 3, 2, 0, 4, 5}), m_list.Order());
+}
+
+TEST_F(ItemListTest, ARepaintInMidDragKeepsTheMarkAndTheCardsNewLook)
+{
+    MakeList(6);
+    StartDrag(0);
+    ASSERT_TRUE(m_list.IsDragging());
+    const CRect two = ItemRect(2), three = ItemRect(3);
+    Send(WM_MOUSEMOVE, MK_LBUTTON, Centre(two));
+    PumpPending();
+    // Item 2 changes its look under the image (its data changed while the user drags).
+    m_list.SetItemState(2, 0, ILIS_SELECTED, TRUE);
+    m_list.UpdateWindow();
+    // The mark in the gap right of item 2 survives a repaint of the whole list too.
+    const CRect mark = m_list.GetInsertionMarkRect(2);
+    m_list.RedrawWindow(NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_TRUE(ShowsColour(mark.left, mark.top + 50, RGB(255, 0, 0)));
+    Send(WM_MOUSEMOVE, MK_LBUTTON, Centre(three) + CPoint(60, 0));
+    EXPECT_TRUE(ShowsColour(two.left + 2, two.top + 30, kSelected)) << "not the picture from before";
+    EXPECT_TRUE(ShowsColour(two.left + 30, two.top + 30, ItemColour(2)));
+    m_list.CancelDrag();
 }
 
 TEST_F(ItemListTest, DraggingARowUsesTheListCursorAndMarksTheRowEdge)

@@ -228,6 +228,18 @@ TEST_F(MenuBarTest, TakesOverTheWindowMenuAndLaysOutItsTitles)
     EXPECT_EQ(0, TitleRect(0).left);
 }
 
+TEST_F(MenuBarTest, DrawingHandsTheDCBackWithTheObjectsItFoundInIt)
+{
+    CCheckedDC dc(760, 21);
+    bar->Layout(&dc);
+    EXPECT_EQ("", dc.Exchanged()) << "the layout, which measures in the menu font";
+    bar->SetPressedItem(bar->GetItem(1));
+    bar->DrawBackground(&dc);
+    bar->DrawAllItems(&dc, RGB(192, 192, 192), RGB(255, 255, 255), RGB(0, 160, 255));
+    bar->SetPressedItem(NULL);
+    EXPECT_EQ("", dc.Exchanged()) << "the titles, one of them pressed";
+}
+
 TEST_F(MenuBarTest, TitlesLightUnderTheMouse)
 {
     const CPoint edit = TitleCentre(1);

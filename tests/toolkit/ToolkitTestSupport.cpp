@@ -170,3 +170,33 @@ COLORREF ImagePixel(const CRasterImage& image, int x, int yFromTop)
     RGBQUAD q = image.GetPixelColor(x, image.GetHeight() - 1 - yFromTop, false);
     return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
 }
+
+CCheckedDC::CCheckedDC(int w, int h)
+{
+    CClientDC screen((HWND)NULL);
+    CreateCompatibleDC(&screen);
+    m_bitmap.CreateCompatibleBitmap(&screen, w, h);
+    m_font.CreatePointFont(90, L"Tahoma");
+    m_brush.CreateSolidBrush(RGB(1, 2, 3));
+    m_pen.CreatePen(PS_SOLID, 1, RGB(3, 2, 1));
+    m_old[0] = ::SelectObject(m_hDC, m_bitmap);
+    m_old[1] = ::SelectObject(m_hDC, m_font);
+    m_old[2] = ::SelectObject(m_hDC, m_brush);
+    m_old[3] = ::SelectObject(m_hDC, m_pen);
+}
+
+CCheckedDC::~CCheckedDC()
+{
+    for (HGDIOBJ old : m_old)
+        if (old) ::SelectObject(m_hDC, old);
+}
+
+std::string CCheckedDC::Exchanged() const
+{
+    std::string changed;
+    if (::GetCurrentObject(m_hDC, OBJ_BITMAP) != m_bitmap.m_hObject) changed += " bitmap";
+    if (::GetCurrentObject(m_hDC, OBJ_FONT) != m_font.m_hObject) changed += " font";
+    if (::GetCurrentObject(m_hDC, OBJ_BRUSH) != m_brush.m_hObject) changed += " brush";
+    if (::GetCurrentObject(m_hDC, OBJ_PEN) != m_pen.m_hObject) changed += " pen";
+    return changed;
+}

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 // Fonts made like the programs' shared fonts, the link cursor of the test program's resources,
@@ -99,6 +100,23 @@ void MakePlayGlyphImage(CRasterImage& image, int size, COLORREF background, COLO
 int CountPixels(const CRasterImage& image, COLORREF colour);
 // A pixel of a captured image, y counted from the top.
 COLORREF ImagePixel(const CRasterImage& image, int x, int yFromTop);
+
+// A memory DC of w x h with a bitmap, font, brush and pen of its own selected, for drawing code
+// that must hand the DC back with the objects it found in it.
+class CCheckedDC : public CDC {
+public:
+    CCheckedDC(int w, int h);
+    ~CCheckedDC() override;
+    // Which of the four objects drawing left exchanged ("" when none).
+    std::string Exchanged() const;
+
+private:
+    CBitmap m_bitmap;
+    CFont m_font;
+    CBrush m_brush;
+    CPen m_pen;
+    HGDIOBJ m_old[4] = {};
+};
 
 // Sets the test host for the test's length and gives it a parent window at a fixed place.
 class ToolkitWindowTest : public ::testing::Test {
