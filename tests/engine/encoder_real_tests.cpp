@@ -194,7 +194,9 @@ TEST_F(EncoderRealTest, AStopByReplyEndsTheEncoderAndLeavesAShorterFile)
     CEncoderOptions o;
     o.Input1Path = s_long;
     o.VideoCodec = L"libx264";
-    o.VideoExtraOptions = L"-preset slow";
+    // Paced to the clip's own clock: a fast machine would otherwise be far past the stop
+    // position by the time the first progress report arrives.
+    o.VideoExtraOptions = L"-preset slow -filter:v realtime";
     o.AudioCodec = L"aac";
     o.OutputFormat = L"matroska";
     o.OutputPath = s_clips + L"\\stopped.mkv";
