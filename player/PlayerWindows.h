@@ -1,0 +1,94 @@
+// The player's windows as the others reach them: the private window messages, what the play
+// window and the views ask of the main frame, the control bar and the playlist's item window, and
+// the process-wide pointers the main frame publishes while its windows exist.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/String.h"
+
+class CWnd;
+class CFrameWnd;
+class CMediaItem;
+class CMediaPlaylistView;
+class CPlayView;
+class CPlayWnd;
+
+// Private window messages.
+const UINT WM_ADD_DROPPED_FILES = WM_USER + 200;   // wParam a drop handle of this process
+const UINT WM_WORKER_DONE = WM_USER + 902;         // a window's worker thread has ended
+const UINT WM_LOAD_THREAD_EXIT = WM_USER + 912;
+const UINT WM_ITEM_INSERTED = WM_USER + 913;       // wParam the index of the new item
+const UINT WM_UPDATE_THREAD_EXIT = WM_USER + 922;  // wParam the thread index, lParam the thread
+
+// Views of the view container.
+const int PLAYER_HOST_PLAY_VIEW = 1;
+const int PLAYER_HOST_PLAYLIST = 2;
+
+// What the views and the play window ask of the main frame.
+class CMainFrameLink {
+public:
+    virtual ~CMainFrameLink() {}
+    // The container activates the play view; playback starts when no session runs and a paused
+    // one resumes.
+    virtual void ShowPlayView() = 0;
+    // The container activates the play view and nothing starts (the play window's Resume).
+    virtual void ActivatePlayView() = 0;
+    virtual void ShowPlaylistView() = 0;
+    // "%s - %d/%d" for an item, the application name for none.
+    virtual void UpdateTitle(CMediaItem* item) = 0;
+    // 1 both views side by side, 2 one at a time.
+    virtual int GetViewLayout() = 0;
+    // The frame window: commands are posted to it, popups are owned by it, WM_CLOSE ends it.
+    virtual CFrameWnd* GetFrameWnd() = 0;
+};
+
+// What the play window tells the playback control bar.
+class CPlaybackBarLink {
+public:
+    virtual ~CPlaybackBarLink() {}
+    // 0 idle, 1 starting, 2 playing, 3 paused, 4 stopped, 5 ended (the driver's states).
+    virtual void SetPlayState(int state) = 0;
+    // Microseconds.
+    virtual void SetDuration(__int64 duration) = 0;
+    virtual void SetPosition(__int64 position, BOOL redraw) = 0;
+    // The play window's volume and mute are shown again.
+    virtual void UpdateVolume() = 0;
+    virtual void RecalcBarLayout() = 0;
+};
+
+// What the play window and the views ask of the playlist's item window, which owns the items in
+// display order.
+class CMediaPlaylistLink {
+public:
+    virtual ~CMediaPlaylistLink() {}
+    virtual CWnd* GetListWindow() = 0;
+    virtual int GetMediaItemCount() = 0;
+    // Null out of range.
+    virtual CMediaItem* GetMediaItem(int index) = 0;
+    // -1 when the item is not in the list.
+    virtual int FindMediaItem(const CMediaItem* item) = 0;
+    // The first selected index, -1 when nothing is selected.
+    virtual int GetFirstSelectedIndex() = 0;
+    // The item before or after the play window's current one for a "Repeat" value (1 the same,
+    // 2 wrapping, 0 none past the ends); null without a current item.
+    virtual CMediaItem* GetPreviousItem(int repeat) = 0;
+    virtual CMediaItem* GetNextItem(int repeat) = 0;
+    virtual void InvalidateMediaItem(const CMediaItem* item) = 0;
+    virtual void EnsureMediaItemVisible(const CMediaItem* item) = 0;
+    // Lays the list out again; a hosted play window goes over the playing item.
+    virtual void RelayoutList() = 0;
+};
+
+// Published by the main frame (and by the tests' frames) while its windows exist; never owning.
+struct CPlayerWindows {
+    CMainFrameLink* frame = nullptr;
+    CPlaybackBarLink* controlBar = nullptr;
+    CMediaPlaylistView* playlistView = nullptr;
+    CMediaPlaylistLink* itemWnd = nullptr;
+    CPlayView* playView = nullptr;
+    CPlayWnd* playWnd = nullptr;
+};
+
+// The process's one set; only the user-interface thread reads or writes it.
+CPlayerWindows& GetPlayerWindows();

@@ -1,0 +1,149 @@
+// Shared equipment of the player's window tests: a Modules folder with the real tools, clips made
+// at test time, a frame of the tests' own that hosts the views and records what the player asks
+// of the main frame, a recording control bar and an in-memory playlist.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "PlayerTestSupport.h"
+#include "engine/MediaItem.h"
+#include "framework/Frame.h"
+#include "player/PlayerWindows.h"
+
+class CPlayView;
+
+namespace playertest {
+
+// Drumlin, Quisset and Velkor with the ffmpeg builds beside them, made once per test program.
+struct CTestTools {
+    CString modules;
+    CString player;   // Drumlin.exe
+    CString probe;    // Quisset.exe
+    CString encoder;  // Velkor.exe
+    CString ffmpeg;   // the Windows ffmpeg build (for making clips)
+    CString fakePlayer;  // the fake tool as a playback tool, in a folder of its own
+};
+const CTestTools& TestTools();
+
+// Runs ffmpeg with these arguments (after "-nostdin -loglevel error -y"); true for exit code 0.
+bool RunFfmpeg(const CString& args);
+
+// Clips made once per test program in a folder of their own:
+// a: 320x240, 12 s, two audio tracks (the second in English) and a text subtitle track;
+// b and c: 320x240, 2 s, one audio track.
+struct CTestClips {
+    CString folder;
+    CString a, b, c;
+};
+const CTestClips& TestClips();
+
+// A probed item of a clip (null when the probe fails).
+std::unique_ptr<CMediaItem> OpenItem(LPCWSTR path);
+
+// Points the shared resources at the test tools (the shared resources must exist).
+void UseTestTools(CSharedResources* resources);
+
+// Records what the play window tells the control bar.
+class CRecordingBar : public CPlaybackBarLink {
+public:
+    void SetPlayState(int state) override { states.push_back(state); }
+    void SetDuration(__int64 duration) override { durations.push_back(duration); }
+    void SetPosition(__int64 position, BOOL) override { positions.push_back(position); }
+    void UpdateVolume() override { ++volumeUpdates; }
+    void RecalcBarLayout() override { ++layouts; }
+    void Clear();
+
+    std::vector<int> states;
+    std::vector<__int64> durations;
+    std::vector<__int64> positions;
+    int volumeUpdates = 0;
+    int layouts = 0;
+};
+
+// A playlist held in memory, in a child window of its own, that follows the play window's current
+// item as the item windows do.
+class CTestPlaylist : public CMediaPlaylistLink {
+public:
+    CTestPlaylist();
+    ~CTestPlaylist() override;
+
+    bool CreateWindowIn(CWnd* parent, const RECT& rect);
+    CMediaItem* Add(std::unique_ptr<CMediaItem> item);
+    void Clear();
+
+    CWnd* GetListWindow() override { return &m_window; }
+    int GetMediaItemCount() override { return (int)m_items.size(); }
+    CMediaItem* GetMediaItem(int index) override;
+    int FindMediaItem(const CMediaItem* item) override;
+    int GetFirstSelectedIndex() override { return selected; }
+    CMediaItem* GetPreviousItem(int repeat) override;
+    CMediaItem* GetNextItem(int repeat) override;
+    void InvalidateMediaItem(const CMediaItem* item) override { invalidated.push_back(item); }
+    void EnsureMediaItemVisible(const CMediaItem* item) override { madeVisible.push_back(item); }
+    void RelayoutList() override { ++relayouts; }
+
+    int selected = -1;
+    std::vector<const CMediaItem*> invalidated;
+    std::vector<const CMediaItem*> madeVisible;
+    int relayouts = 0;
+
+private:
+    int CurrentIndex();
+    std::vector<std::unique_ptr<CMediaItem>> m_items;
+    CWnd m_window;
+};
+
+// The tests' main frame: a visible top-level frame with a play view filling it, publishing the
+// process-wide window pointers while it exists and recording the frame calls.
+class CTestPlayerFrame : public CFrameWnd, public CMainFrameLink {
+public:
+    CTestPlayerFrame();
+    ~CTestPlayerFrame() override;
+
+    // Creates and shows the frame at (0, 0) with the client size given.
+    bool CreateFrame(int clientWidth, int clientHeight);
+    void Publish();
+    void Unpublish();
+
+    void ShowPlayView() override;
+    void ActivatePlayView() override { ++playViewActivated; }
+    void ShowPlaylistView() override { ++playlistViewShown; }
+    void UpdateTitle(CMediaItem* item) override;
+    int GetViewLayout() override { return layout; }
+    CFrameWnd* GetFrameWnd() override { return this; }
+
+    CPlayView* playView = nullptr;
+    CTestPlaylist playlist;
+    CRecordingBar bar;
+    int layout = 1;
+    int playViewShown = 0;
+    int playViewActivated = 0;
+    int playlistViewShown = 0;
+    int closeRequests = 0;
+    std::vector<UINT> commands;  // WM_COMMAND ids that reached the frame itself
+    std::vector<CString> titles;
+
+    void ClearRecords();
+
+protected:
+    void PostNcDestroy() override {}
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    void OnClose();
+    DECLARE_MESSAGE_MAP()
+};
+
+}  // namespace playertest
+
+namespace playertest {
+
+// The arguments of each run in the fake tool's log, one list per run.
+std::vector<std::vector<CString>> RunArgsFromLog(LPCWSTR logPath);
+// The argument after 'name' in a run, or "" when it is not there.
+CString ArgumentAfter(const std::vector<CString>& args, LPCWSTR name);
+// Writes the fake playback tool's script beside it ("<tool>.fake" with these lines).
+bool WriteFakePlayerScript(LPCWSTR lines);
+
+}  // namespace playertest
