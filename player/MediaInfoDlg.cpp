@@ -170,11 +170,14 @@ void CMediaInfoDlg::OnCustomDraw(UINT, NMHDR* pNMHDR, LRESULT* pResult)
     *pResult = CDRF_DODEFAULT;
     if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
         *pResult = CDRF_NOTIFYITEMDRAW;
-    } else if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && draw->nmcd.lItemlParam == 1) {
+    } else if ((draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT ||
+                draw->nmcd.dwDrawStage == (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) &&
+               draw->nmcd.lItemlParam == 1) {
         CSharedResources* shared = GetSharedResources();
         if (shared && shared->boldFont.GetSafeHandle())
             SelectObject(draw->nmcd.hdc, shared->boldFont.GetSafeHandle());
         draw->clrTextBk = GetSysColor(COLOR_BTNFACE);
-        *pResult = CDRF_NEWFONT;
+        // Some list implementations take the colours per column only.
+        *pResult = CDRF_NEWFONT | (draw->nmcd.dwDrawStage & CDDS_SUBITEM ? 0 : CDRF_NOTIFYSUBITEMDRAW);
     }
 }

@@ -80,7 +80,7 @@ CTestClips MakeClips()
         RunFfmpeg(L"-f lavfi -i testsrc=size=320x240:rate=25:duration=12 -f lavfi -i sine=frequency=440:duration=12 "
                   L"-f lavfi -i sine=frequency=880:duration=12 -i \"" + subtitles +
                   L"\" -map 0:v -map 1:a -map 2:a -map 3:s " + video +
-                  L" -c:a aac -c:s mov_text -metadata:s:a:1 language=eng -t 12 \"" + c.a + L"\"") &&
+                  L" -c:a aac -c:s mov_text -metadata:s:a:1 language=eng -metadata title=\"Tracks test\" -t 12 \"" + c.a + L"\"") &&
         RunFfmpeg(L"-f lavfi -i testsrc2=size=320x240:rate=25:duration=2 -f lavfi -i sine=frequency=330:duration=2 " +
                   video + L" -c:a aac -shortest \"" + c.b + L"\"") &&
         RunFfmpeg(L"-f lavfi -i smptebars=size=320x240:rate=25:duration=2 -f lavfi -i sine=frequency=550:duration=2 " +
