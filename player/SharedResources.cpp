@@ -43,7 +43,11 @@ CSharedResources* GetSharedResources()
     return g_resources;
 }
 
-CSharedResources::CSharedResources() : visualStylesActive(0), handCursor(nullptr) {}
+CSharedResources::CSharedResources()
+    : visualStylesActive(0), handCursor(nullptr), updateFeedUrl(L"http://www.tarvelo-software.com/lumivo/update.xml"),
+      productPageUrl(L"http://www.tarvelo-software.com/lumivo/")
+{
+}
 
 CSharedResources::~CSharedResources()
 {
@@ -186,12 +190,12 @@ CString CSharedResources::GetProductVersion()
 
 CString CSharedResources::GetUpdateFeedUrl()
 {
-    return L"http://www.tarvelo-software.com/lumivo/update.xml";
+    return updateFeedUrl;
 }
 
 CString CSharedResources::GetProductPageUrl()
 {
-    return L"http://www.tarvelo-software.com/lumivo/";
+    return productPageUrl;
 }
 
 CString CSharedResources::GetWebSiteUrl()

@@ -29,6 +29,9 @@ public:
     CString probeToolPath;
     CString encodeToolPath;
     CString presetsFolder;
+    // The maker's update feed and product page; tests point them at a server of their own.
+    CString updateFeedUrl;
+    CString productPageUrl;
 
     // CToolkitHost
     HCURSOR GetHandCursor() override;

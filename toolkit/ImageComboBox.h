@@ -15,11 +15,11 @@ public:
     // A selected image of -1 is the same as the image.
     virtual BOOL SetItem(int nIndex, LPCWSTR lpszText, int nImage, int nSelectedImage = -1);
     virtual BOOL SetItemIndent(int nIndex, LPCWSTR lpszText, int nImage, int nSelectedImage, int nIndent);
+    // The first item from nStart on whose text equals lpszText regardless of case, or -1.
+    virtual int FindItemExact(int nStart, LPCWSTR lpszText);
     // A selected image of -1 leaves the selected image as it is.
     virtual BOOL SetItemImages(int nIndex, int nImage, int nSelectedImage = -1);
     virtual BOOL SetItemText(int nIndex, LPCWSTR lpszText);
-    // The first item from nStart on whose text equals lpszText regardless of case, or -1.
-    virtual int FindItemExact(int nStart, LPCWSTR lpszText);
     // Widens the drop-down list to the widest item, kept inside the screen; also on every drop-down.
     virtual void AdjustDropWidth();
 

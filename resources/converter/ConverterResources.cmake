@@ -1,7 +1,8 @@
-# add_converter_resources(<target>): Ravento's drawn resources, the toolkit's set and the
-# converter's (resources/converter/converter_tables.py).
+# add_converter_resources(<target>): Ravento's resources, the drawn ones (the toolkit's set and the
+# converter's, resources/converter/converter_tables.py) and the toolkit's update dialogs.
 include_guard(GLOBAL)
 
 function(add_converter_resources target)
   add_generated_resources(${target} SETS toolkit converter)
+  target_sources(${target} PRIVATE "${CMAKE_SOURCE_DIR}/toolkit/UpdateDialogs.rc")
 endfunction()

@@ -130,3 +130,26 @@ CString SaveScreenScreenshot(LPCWSTR area, LPCWSTR name)
     rc.bottom = rc.top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
     return SaveScreenRectScreenshot(area, name, rc);
 }
+
+std::vector<COLORREF> RenderPixels(int w, int h, COLORREF ground, const std::function<void(HDC)>& draw)
+{
+    HDC screen = GetDC(NULL);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    ReleaseDC(NULL, screen);
+    HGDIOBJ old = SelectObject(mem, bitmap);
+    HBRUSH brush = CreateSolidBrush(ground);
+    RECT rc = {0, 0, w, h};
+    FillRect(mem, &rc, brush);
+    DeleteObject(brush);
+    draw(mem);
+    std::vector<COLORREF> pixels;
+    pixels.reserve((size_t)w * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            pixels.push_back(GetPixel(mem, x, y));
+    SelectObject(mem, old);
+    DeleteObject(bitmap);
+    DeleteDC(mem);
+    return pixels;
+}

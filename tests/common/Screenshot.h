@@ -12,12 +12,16 @@
 // helper has the window painted first and then captures until two captures in a row agree (the
 // display driver may show what was drawn a little later), or until a deadline passes. Each function
 // returns the path written, or an empty string when nothing could be written.
-// CaptureScreenRect is the capture alone, for tests that also check pixels of what they save.
+// CaptureScreenRect is the capture alone, for tests that also check pixels of what they save;
+// RenderPixels draws off the screen and reads the result back.
 #pragma once
 
 #include "framework/String.h"
 
 #include <windows.h>
+
+#include <functional>
+#include <vector>
 
 class CRasterImage;
 
@@ -29,3 +33,7 @@ CString SaveScreenScreenshot(LPCWSTR area, LPCWSTR name);
 bool CaptureScreenRect(const RECT& screenRect, CRasterImage& image);
 // Writes an image where the screenshots go; the path or an empty string.
 CString SaveTestImage(LPCWSTR area, LPCWSTR name, CRasterImage& image);
+
+// What 'draw' paints on a screen-compatible memory bitmap of w x h filled with 'ground' first: the
+// pixels as COLORREF values, row after row from the top.
+std::vector<COLORREF> RenderPixels(int w, int h, COLORREF ground, const std::function<void(HDC)>& draw);

@@ -15,30 +15,6 @@ namespace {
 
 const int kMagnify = 2;
 
-// Pixels of what 'draw' paints on a bitmap of the given size filled with 'ground'.
-template <class Fn>
-std::vector<COLORREF> Render(int w, int h, COLORREF ground, Fn draw)
-{
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ old = SelectObject(mem, bitmap);
-    HBRUSH brush = CreateSolidBrush(ground);
-    RECT rc = {0, 0, w, h};
-    FillRect(mem, &rc, brush);
-    DeleteObject(brush);
-    draw(mem);
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            pixels.push_back(GetPixel(mem, x, y));
-    SelectObject(mem, old);
-    DeleteObject(bitmap);
-    DeleteDC(mem);
-    return pixels;
-}
-
 int CountDifferent(const std::vector<COLORREF>& px, COLORREF ground)
 {
     int n = 0;
@@ -60,7 +36,7 @@ void DrawEntry(HDC dc, const Entry& e, HMODULE module, int x, int y, int magnify
     DeleteObject(brush);
     if (e.kind == KIND_BITMAP) {
         HIMAGELIST list = nullptr;
-        if (LoadStrip(e, list) > 0) {
+        if (LoadStrip(e, list, module) > 0) {
             for (int i = 0; i < e.cells; ++i)
                 ImageList_Draw(list, i, mem, i * (w + 4), 0, ILD_NORMAL);
             ImageList_Destroy(list);
@@ -88,10 +64,10 @@ void DrawEntry(HDC dc, const Entry& e, HMODULE module, int x, int y, int magnify
 
 }  // namespace
 
-int LoadStrip(const Entry& e, HIMAGELIST& list)
+int LoadStrip(const Entry& e, HIMAGELIST& list, HMODULE module)
 {
     list = nullptr;
-    HBITMAP bitmap = (HBITMAP)LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(e.id), IMAGE_BITMAP, 0, 0,
+    HBITMAP bitmap = (HBITMAP)LoadImageW(module ? module : GetModuleHandleW(nullptr), MAKEINTRESOURCEW(e.id), IMAGE_BITMAP, 0, 0,
                                          LR_CREATEDIBSECTION);
     if (!bitmap)
         return -1;
@@ -113,7 +89,7 @@ void CheckEntry(const Entry& e, HMODULE module)
         GetObjectW(bitmap, sizeof(bm), &bm);
         EXPECT_EQ(w * e.cells, bm.bmWidth);
         EXPECT_EQ(h, bm.bmHeight);
-        std::vector<COLORREF> raw = Render(bm.bmWidth, h, RGB(1, 2, 3), [&](HDC dc) {
+        std::vector<COLORREF> raw = RenderPixels(bm.bmWidth, h, RGB(1, 2, 3), [&](HDC dc) {
             HDC src = CreateCompatibleDC(dc);
             HGDIOBJ old = SelectObject(src, bitmap);
             BitBlt(dc, 0, 0, bm.bmWidth, h, src, 0, 0, SRCCOPY);
@@ -129,10 +105,10 @@ void CheckEntry(const Entry& e, HMODULE module)
         EXPECT_LT(masked, (int)raw.size());
 
         HIMAGELIST list = nullptr;
-        ASSERT_EQ(e.cells, LoadStrip(e, list));
+        ASSERT_EQ(e.cells, LoadStrip(e, list, module));
         std::set<std::vector<COLORREF>> distinct;
         for (int i = 0; i < e.cells; ++i) {
-            std::vector<COLORREF> px = Render(w, h, e.ground, [&](HDC dc) { ImageList_Draw(list, i, dc, 0, 0, ILD_NORMAL); });
+            std::vector<COLORREF> px = RenderPixels(w, h, e.ground, [&](HDC dc) { ImageList_Draw(list, i, dc, 0, 0, ILD_NORMAL); });
             EXPECT_GT(CountDifferent(px, e.ground), 0) << "cell " << i << " is empty";
             distinct.insert(px);
         }
@@ -144,7 +120,7 @@ void CheckEntry(const Entry& e, HMODULE module)
         for (int size : {w, 32, 16}) {
             HICON icon = (HICON)LoadImageW(module, MAKEINTRESOURCEW(e.id), IMAGE_ICON, size, size, 0);
             ASSERT_TRUE(icon) << size;
-            std::vector<COLORREF> px = Render(size, size, e.ground,
+            std::vector<COLORREF> px = RenderPixels(size, size, e.ground,
                                               [&](HDC dc) { DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL); });
             DestroyIcon(icon);
             EXPECT_EQ(e.ground, px[0]) << size << ": the corner shows the ground";
@@ -158,7 +134,7 @@ void CheckEntry(const Entry& e, HMODULE module)
         std::set<std::vector<COLORREF>> frames;
         int count = e.kind == KIND_ANICURSOR ? e.cells : 1;
         for (int i = 0; i < count; ++i)
-            frames.insert(Render(w, h, e.ground, [&](HDC dc) { DrawIconEx(dc, 0, 0, cursor, w, h, i, nullptr, DI_NORMAL); }));
+            frames.insert(RenderPixels(w, h, e.ground, [&](HDC dc) { DrawIconEx(dc, 0, 0, cursor, w, h, i, nullptr, DI_NORMAL); }));
         DestroyCursor(cursor);
         EXPECT_EQ((size_t)count, frames.size());
         break;

@@ -23,9 +23,9 @@ struct Entry {
     COLORREF ground;   // what the picture is shown on
 };
 
-// Loads a bitmap strip into an image list the way the windows do (32-bit with mask, or 24-bit);
-// the number of images it gave, -1 when the bitmap did not load.
-int LoadStrip(const Entry& e, HIMAGELIST& list);
+// Loads a bitmap strip of the module (null: this program) into an image list the way the windows
+// do (32-bit with mask); the number of images it gave, -1 when the bitmap did not load.
+int LoadStrip(const Entry& e, HIMAGELIST& list, HMODULE module = nullptr);
 // Checks one entry: the bitmap's size is cells x cell size, every cell draws something on its
 // ground, no two cells are alike, and the mask colour covers part of the strip; icons load at
 // their sizes; cursors and animated cursors load with their frames; PNG pictures decode with

@@ -1,5 +1,6 @@
-// The player's drawn resources: every bitmap, icon, cursor and PNG its windows load, with the
-// sizes, cell counts and mask colours they are loaded with, and the icons Explorer sees.
+// The player's resources in Lumivo.exe and in this test program: every bitmap, icon, cursor and PNG
+// its windows load, with the sizes, cell counts and mask colours they are loaded with, the icons
+// Explorer sees and the dialog templates.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -7,7 +8,10 @@
 
 #include <set>
 
+#include "PlayerTestSupport.h"
 #include "ResourceCensus.h"
+#include "player/PlayerResource.h"
+#include "toolkit/UpdateDialogIds.h"
 
 using namespace rescensus;
 
@@ -72,26 +76,60 @@ BOOL CALLBACK CollectId(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param)
     return TRUE;
 }
 
-}  // namespace
-
-TEST(PlayerResources, EveryDrawnResourceLoadsAsItsWindowsLoadIt)
-{
-    for (const Entry& e : kPlayerResources)
-        CheckEntry(e, GetModuleHandleW(nullptr));
-}
-
-TEST(PlayerResources, TheExecutableCarriesFiveIconsNoneBelow128)
+std::set<int> ResourceIds(HMODULE module, LPCWSTR type)
 {
     std::set<int> ids;
-    EnumResourceNamesW(GetModuleHandleW(nullptr), RT_GROUP_ICON, CollectId, reinterpret_cast<LONG_PTR>(&ids));
-    EXPECT_EQ((std::set<int>{128, 129, 200, 201, 202}), ids);
+    EnumResourceNamesW(module, type, CollectId, reinterpret_cast<LONG_PTR>(&ids));
+    return ids;
+}
+
+CString ProgramPath()
+{
+    return playertest::GetEnv(L"TEST_BIN_DIR") + L"\\Lumivo.exe";
+}
+
+// Lumivo.exe loaded for its resources only (its code does not run).
+class ProgramResources : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_program = LoadLibraryExW(ProgramPath(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_TRUE(m_program) << CStringA(ProgramPath()).GetString();
+    }
+    void TearDown() override
+    {
+        if (m_program)
+            FreeLibrary(m_program);
+    }
+    HMODULE m_program = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ProgramResources, EveryDrawnResourceLoadsAsItsWindowsLoadIt)
+{
+    for (HMODULE module : {m_program, GetModuleHandleW(nullptr)}) {
+        SCOPED_TRACE(module == m_program ? "Lumivo.exe" : "the test program");
+        for (const Entry& e : kPlayerResources)
+            CheckEntry(e, module);
+    }
+}
+
+TEST_F(ProgramResources, TheExecutableCarriesFiveIconsNoneBelow128AndItsDialogs)
+{
+    for (HMODULE module : {m_program, GetModuleHandleW(nullptr)}) {
+        SCOPED_TRACE(module == m_program ? "Lumivo.exe" : "the test program");
+        EXPECT_EQ((std::set<int>{128, 129, 200, 201, 202}), ResourceIds(module, RT_GROUP_ICON));
+        // The File Type dialog and both update dialogs; further dialogs come with their windows.
+        std::set<int> dialogs = ResourceIds(module, RT_DIALOG);
+        for (int id : {IDD_FILE_TYPE, IDD_UPDATE_PROGRESS, IDD_NEW_VERSION})
+            EXPECT_EQ(1u, dialogs.count(id)) << "dialog " << id;
+    }
 
     // Explorer finds them by position: 0 program, 1 document, 2 video, 3 audio, 4 playlist.
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    EXPECT_EQ(5u, ExtractIconExW(exe, -1, nullptr, nullptr, 0));
+    EXPECT_EQ(5u, ExtractIconExW(ProgramPath(), -1, nullptr, nullptr, 0));
     HICON icon = nullptr;
-    EXPECT_EQ(1u, ExtractIconExW(exe, 4, &icon, nullptr, 1));
+    EXPECT_EQ(1u, ExtractIconExW(ProgramPath(), 4, &icon, nullptr, 1));
     if (icon)
         DestroyIcon(icon);
 }

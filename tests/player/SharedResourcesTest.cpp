@@ -114,6 +114,9 @@ TEST(SharedResources, HostAnswersComeFromTheSettings)
     EXPECT_EQ(L"Brackel.dll", r.GetShellExtensionFileName());
     EXPECT_EQ(L"TarveloSoftware.Lumivo", r.GetShellExtensionHandlerName());
     EXPECT_EQ(0, r.GetUpdateFeedUrl().Find(L"http://"));
+    EXPECT_EQ(0, r.GetProductPageUrl().Find(L"http://"));
+    r.updateFeedUrl = L"http://127.0.0.1:9/update.xml";
+    EXPECT_EQ(L"http://127.0.0.1:9/update.xml", GetToolkitHost()->GetUpdateFeedUrl());
 }
 
 TEST(SharedResources, ClearingThePointerClearsTheHosts)

@@ -145,24 +145,31 @@ TEST_F(HoverButtonTest, EachStateDrawsTheBackgroundAndTheCentredImageOfThatState
 
 TEST_F(HoverButtonTest, OnScreenTheHotImageShowsWhileTheMouseIsOverIt)
 {
-    ASSERT_TRUE(PumpUntil([&] { return Centre() == RGB(200, 0, 0); })) << std::hex << Centre();
+    // Button pictures as the player's bars have them: a grey glyph that lights up in the highlight.
+    const COLORREF kText = RGB(192, 192, 192), kHighlight = RGB(0, 160, 255);
+    MakePlayGlyphImage(m_normal, 24, kChrome, kText);
+    MakePlayGlyphImage(m_hot, 24, kChrome, kHighlight);
+    m_button.SetImages(&m_normal, &m_hot);
+    ASSERT_TRUE(PumpUntil([&] { return Centre() == kText; })) << std::hex << Centre();
     EXPECT_EQ(kChrome, ClientPixel(m_button, 2, 2));
+    EXPECT_EQ(kChrome, ClientPixel(m_button, 21, 21)) << "the picture's own corner";
+    SaveWindowScreenshot(L"toolkit", L"hover-button-normal", m_parent);
 
     m_button.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
     EXPECT_TRUE(m_button.IsHovering());
-    EXPECT_TRUE(PumpUntil([&] { return Centre() == RGB(0, 200, 0); })) << std::hex << Centre();
+    EXPECT_TRUE(PumpUntil([&] { return Centre() == kHighlight; })) << std::hex << Centre();
     SaveWindowScreenshot(L"toolkit", L"hover-button-hot", m_parent);
 
     m_button.SendMessage(WM_MOUSELEAVE);
     EXPECT_FALSE(m_button.IsHovering());
-    EXPECT_TRUE(PumpUntil([&] { return Centre() == RGB(200, 0, 0); }));
+    EXPECT_TRUE(PumpUntil([&] { return Centre() == kText; }));
 
     // Pressed shows the hot image without hovering; disabled the normal one.
     m_button.SendMessage(BM_SETSTATE, TRUE);
-    EXPECT_TRUE(PumpUntil([&] { return Centre() == RGB(0, 200, 0); }));
+    EXPECT_TRUE(PumpUntil([&] { return Centre() == kHighlight; }));
     m_button.SendMessage(BM_SETSTATE, FALSE);
     m_button.EnableWindow(FALSE);
-    EXPECT_TRUE(PumpUntil([&] { return Centre() == RGB(200, 0, 0); }));
+    EXPECT_TRUE(PumpUntil([&] { return Centre() == kText; }));
     SaveWindowScreenshot(L"toolkit", L"hover-button-disabled", m_parent);
 }
 

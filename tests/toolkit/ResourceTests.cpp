@@ -14,30 +14,6 @@ const COLORREF kChrome = RGB(32, 32, 32);
 
 HINSTANCE Module() { return GetModuleHandleW(NULL); }
 
-// Draws with fn into a 24-bit memory bitmap of the given size filled with the ground colour first,
-// and returns the pixels as COLORREF rows.
-template <class Fn>
-std::vector<COLORREF> Render(int w, int h, COLORREF ground, Fn fn)
-{
-    HDC screen = GetDC(NULL);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-    ReleaseDC(NULL, screen);
-    HGDIOBJ old = SelectObject(mem, bitmap);
-    HBRUSH brush = CreateSolidBrush(ground);
-    RECT rc = {0, 0, w, h};
-    FillRect(mem, &rc, brush);
-    DeleteObject(brush);
-    fn(mem);
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) pixels.push_back(GetPixel(mem, x, y));
-    SelectObject(mem, old);
-    DeleteObject(bitmap);
-    DeleteDC(mem);
-    return pixels;
-}
-
 } // namespace
 
 TEST(GeneratedResources, ScrollThumbCapsAreTwoCellsWithChromeCornersOnMagenta)
@@ -48,7 +24,7 @@ TEST(GeneratedResources, ScrollThumbCapsAreTwoCellsWithChromeCornersOnMagenta)
     GetObjectW(caps, sizeof(bm), &bm);
     EXPECT_EQ(28, bm.bmWidth);
     EXPECT_EQ(2, bm.bmHeight);
-    std::vector<COLORREF> px = Render(28, 2, RGB(1, 2, 3), [&](HDC dc) {
+    std::vector<COLORREF> px = RenderPixels(28, 2, RGB(1, 2, 3), [&](HDC dc) {
         HDC src = CreateCompatibleDC(dc);
         HGDIOBJ old = SelectObject(src, caps);
         BitBlt(dc, 0, 0, 28, 2, src, 0, 0, SRCCOPY);
@@ -83,7 +59,7 @@ TEST(GeneratedResources, HandCursorHasItsHotSpotAtTheFingertip)
     if (info.hbmMask) DeleteObject(info.hbmMask);
 
     // Drawn on grey, the fingertip is outlined black and filled white; the corners stay grey.
-    std::vector<COLORREF> px = Render(32, 32, RGB(128, 128, 128),
+    std::vector<COLORREF> px = RenderPixels(32, 32, RGB(128, 128, 128),
                                       [&](HDC dc) { DrawIconEx(dc, 0, 0, hand, 32, 32, 0, NULL, DI_NORMAL); });
     EXPECT_EQ(RGB(128, 128, 128), px[0]);
     EXPECT_EQ(RGB(128, 128, 128), px[31 * 32 + 31]);
@@ -96,7 +72,7 @@ TEST(GeneratedResources, IconCarriesItsSizesAndAlpha)
     for (int size : {32, 16}) {
         HICON icon = (HICON)LoadImageW(Module(), MAKEINTRESOURCEW(900), IMAGE_ICON, size, size, 0);
         ASSERT_TRUE(icon) << size;
-        std::vector<COLORREF> px = Render(size, size, RGB(0, 0, 0),
+        std::vector<COLORREF> px = RenderPixels(size, size, RGB(0, 0, 0),
                                           [&](HDC dc) { DrawIconEx(dc, 0, 0, icon, size, size, 0, NULL, DI_NORMAL); });
         DestroyIcon(icon);
         EXPECT_EQ(RGB(0, 0, 0), px[0]) << size;              // outside the disc: transparent
@@ -111,7 +87,7 @@ TEST(GeneratedResources, AnimatedCursorHasEightDistinctFrames)
     ASSERT_TRUE(busy) << "RT_ANICURSOR 901 did not load";
     std::set<std::vector<COLORREF>> frames;
     for (UINT step = 0; step < 8; ++step)
-        frames.insert(Render(32, 32, kChrome, [&](HDC dc) { DrawIconEx(dc, 0, 0, busy, 32, 32, step, NULL, DI_NORMAL); }));
+        frames.insert(RenderPixels(32, 32, kChrome, [&](HDC dc) { DrawIconEx(dc, 0, 0, busy, 32, 32, step, NULL, DI_NORMAL); }));
     DestroyCursor(busy);
     EXPECT_EQ(8u, frames.size());
 }

@@ -58,8 +58,21 @@ TEST_F(SkinScrollBarTest, APageAsLargeAsTheRangeHidesTheBar)
     EXPECT_FALSE(m_bar.IsWindowVisible());
     EXPECT_EQ(CSkinScrollBar::PartNone, m_bar.HitTest(8, 100));
     EXPECT_EQ(0, m_bar.GetScrollPos());
+
+    // Shown all the same, it paints its background and nothing else: no arrows, no thumb.
+    const COLORREF ground = RGB(10, 20, 30);
+    m_bar.m_crBackground = ground;
+    m_bar.ShowWindow(SW_SHOW);
+    m_bar.RedrawWindow();
+    auto at = [&](int x, int y) { return ClientPixel(m_bar, x, y); };
+    ASSERT_TRUE(PumpUntil([&] { return at(8, 100) == ground; })) << std::hex << at(8, 100);
+    for (int y : {4, 6, 9, 17, 26, 60, 199, 206, 211})
+        EXPECT_EQ(ground, at(7, y)) << y;
+
     Set(0, 99, 10, 0);
     EXPECT_TRUE(m_bar.IsWindowVisible());
+    m_bar.RedrawWindow();
+    EXPECT_TRUE(PumpUntil([&] { return at(7, 6) == m_bar.m_crGlyphDisabled; })) << std::hex << at(7, 6);
 }
 
 TEST_F(SkinScrollBarTest, PositionsAreKeptWithinTheRangeLessThePage)

@@ -145,6 +145,17 @@ void MakeSolidImage(CRasterImage& image, int w, int h, COLORREF colour)
         for (int x = 0; x < w; ++x) image.SetPixelColor(x, y, colour);
 }
 
+void MakePlayGlyphImage(CRasterImage& image, int size, COLORREF background, COLORREF glyph)
+{
+    MakeSolidImage(image, size, size, background);
+    // A right-pointing triangle from a quarter to three quarters of the width, centred.
+    const int left = size / 4, right = size * 3 / 4, mid = size / 2;
+    for (int x = left; x < right; ++x) {
+        const int half = (right - x) * mid / (right - left);
+        for (int y = mid - half; y <= mid + half; ++y) image.SetPixelColor(x, y, glyph);
+    }
+}
+
 int CountPixels(const CRasterImage& image, COLORREF colour)
 {
     int n = 0;

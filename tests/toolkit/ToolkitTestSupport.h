@@ -93,6 +93,8 @@ class CRasterImage;
 
 // A solid image of one colour (24-bit).
 void MakeSolidImage(CRasterImage& image, int w, int h, COLORREF colour);
+// A square button picture: a play triangle in the glyph colour on the background (24-bit).
+void MakePlayGlyphImage(CRasterImage& image, int size, COLORREF background, COLORREF glyph);
 // How many pixels of a captured image have the colour.
 int CountPixels(const CRasterImage& image, COLORREF colour);
 // A pixel of a captured image, y counted from the top.

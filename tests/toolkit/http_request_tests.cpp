@@ -331,15 +331,30 @@ TEST_F(HttpDownload, OtherSchemesAreMinusTwoWithoutNetworkCalls)
 
 TEST_F(HttpDownload, ErrorStatusIsMinusTwo)
 {
-    CWinInetRequest request;
-    CRecordingListener listener;
-    request.m_pListener = &listener;
-    request.m_strUrl = m_server.Url("/nothing-here");
-    CMemoryStream sink;
-    EXPECT_EQ(-2, request.Download(&sink));
-    EXPECT_EQ(404, request.m_nStatusCode);
-    EXPECT_EQ(0, sink.GetSize());
-    EXPECT_EQ(0, listener.m_before);
+    // 404 for a target the server does not know; the others say so with a body of their own.
+    AddRoute("/bad-request", "<html>bad</html>", 400);
+    AddRoute("/server-error", "<html>broken</html>", 500);
+    AddRoute("/unavailable", "<html>later</html>", 503);
+    struct {
+        const char* path;
+        int status;
+    } cases[] = {{"/nothing-here", 404}, {"/bad-request", 400}, {"/server-error", 500}, {"/unavailable", 503}};
+    for (const auto& c : cases) {
+        CWinInetRequest request;
+        CRecordingListener listener;
+        request.m_pListener = &listener;
+        request.m_strUrl = m_server.Url(c.path);
+        CMemoryStream sink;
+        EXPECT_EQ(-2, request.Download(&sink)) << c.path;
+        EXPECT_EQ(c.status, request.m_nStatusCode) << c.path;
+        EXPECT_EQ(0, sink.GetSize()) << c.path;
+        EXPECT_EQ(0, listener.m_before) << c.path;
+        CString text = L"old";
+        CWinInetRequest toMemory;
+        toMemory.m_strUrl = m_server.Url(c.path);
+        EXPECT_EQ(-2, toMemory.DownloadToMemory(text)) << c.path;
+        EXPECT_TRUE(text.IsEmpty()) << c.path;
+    }
 }
 
 TEST_F(HttpDownload, RedirectIsFollowedOrRecorded)

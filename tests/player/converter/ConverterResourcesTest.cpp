@@ -1,10 +1,11 @@
-// The converter's drawn resources: its icon and cursor, the environment's image lists and the
-// dialogs' images, with the sizes, cell counts and mask colours they are loaded with.
+// The converter's resources: its icon and cursor, the environment's image lists and the dialogs'
+// images, with the sizes, cell counts and mask colours they are loaded with, and the update dialogs.
 #include <gtest/gtest.h>
 
 #include <set>
 
 #include "../ResourceCensus.h"
+#include "toolkit/UpdateDialogIds.h"
 
 using namespace rescensus;
 
@@ -41,6 +42,12 @@ TEST(ConverterResources, EveryDrawnResourceLoadsAsItsDialogsLoadIt)
     EXPECT_EQ(3, LoadStrip(states, list));
     if (list)
         ImageList_Destroy(list);
+}
+
+TEST(ConverterResources, TheUpdateDialogsAreThere)
+{
+    for (int id : {IDD_UPDATE_PROGRESS, IDD_NEW_VERSION})
+        EXPECT_TRUE(FindResourceW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), RT_DIALOG)) << id;
 }
 
 TEST(ConverterResources, ShownOnTheirGrounds)

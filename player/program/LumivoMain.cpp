@@ -1,0 +1,2 @@
+// The entry of Lumivo.exe.
+#include "framework/AppMain.h"
