@@ -57,12 +57,51 @@ public:
     virtual void RecalcBarLayout() = 0;
 };
 
-// What the play window and the views ask of the playlist's item window, which owns the items in
-// display order.
+// Guards what the item windows paint from and the thumbnail threads replace (an item's picture
+// and its thumbnail file): the painting and the hand-over of a new thumbnail take it.
+class CItemDrawLock {
+public:
+    CItemDrawLock() { InitializeCriticalSection(&m_cs); }
+    ~CItemDrawLock() { DeleteCriticalSection(&m_cs); }
+    CItemDrawLock(const CItemDrawLock&) = delete;
+    CItemDrawLock& operator=(const CItemDrawLock&) = delete;
+    void Enter() { EnterCriticalSection(&m_cs); }
+    void Leave() { LeaveCriticalSection(&m_cs); }
+
+    class Scope {
+    public:
+        explicit Scope(CItemDrawLock& lock) : m_lock(lock) { m_lock.Enter(); }
+        ~Scope() { m_lock.Leave(); }
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+
+    private:
+        CItemDrawLock& m_lock;
+    };
+
+private:
+    CRITICAL_SECTION m_cs;
+};
+
+// What the playlist view, the play window and the play view ask of the playlist's item window,
+// which owns the items in display order. Everything but the draw lock is called on the
+// user-interface thread only.
 class CMediaPlaylistLink {
 public:
     virtual ~CMediaPlaylistLink() {}
     virtual CWnd* GetListWindow() = 0;
+    // Appends an item the window then owns, redrawn: its index, or -1 when it is refused (the
+    // caller keeps it).
+    virtual int AddMediaItem(CMediaItem* item) = 0;
+    // Takes the item out and destroys it (its grabbed thumbnail file first): 0, -1 out of range.
+    virtual int RemoveMediaItem(int index, int redraw) = 0;
+    // The play window stops and keeps its position; every item goes and is destroyed.
+    virtual void DeleteAllMediaItems() = 0;
+    // An item with this path, compared without regard to case.
+    virtual bool ContainsPath(LPCWSTR path) = 0;
+    // The sum of the items' durations in milliseconds.
+    virtual __int64 GetTotalDuration() = 0;
+    virtual CItemDrawLock& GetDrawLock() = 0;
     virtual int GetMediaItemCount() = 0;
     // Null out of range.
     virtual CMediaItem* GetMediaItem(int index) = 0;

@@ -26,57 +26,15 @@ namespace {
 
 const __int64 kSecond = 1000000;
 
-int g_powerOffs = 0;
-BOOL WINAPI RecordPowerOff(UINT, DWORD)
-{
-    ++g_powerOffs;
-    return TRUE;
-}
-
-std::vector<CString> g_boxes;
-int WINAPI RecordMessageBox(HWND, LPCWSTR text, LPCWSTR, UINT)
-{
-    g_boxes.push_back(text);
-    return IDOK;
-}
-
-class PlayWindow : public testing::Test {
+class PlayWindow : public PlayerUiTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_app.reset(new CPlayerTestApp(true));
-        ASSERT_FALSE(TestTools().modules.IsEmpty()) << "the tools are laid out";
-        ASSERT_FALSE(TestClips().a.IsEmpty()) << "the clips are made";
-        UseTestTools(s_app->Resources());
-        s_frame.reset(new CTestPlayerFrame);
-        ASSERT_TRUE(s_frame->CreateFrame(640, 400));
-        s_previousPowerOff = FwSetExitWindowsFunction(RecordPowerOff);
-        s_previousBox = FwSetMessageBoxFunction(RecordMessageBox);
-    }
-    static void TearDownTestSuite()
-    {
-        s_frame.reset();
-        FwSetExitWindowsFunction(s_previousPowerOff);
-        FwSetMessageBoxFunction(s_previousBox);
-        s_app.reset();
-    }
+    static void SetUpTestSuite() { SetUpUi(); }
+    static void TearDownTestSuite() { TearDownUi(); }
 
     void SetUp() override
     {
         CToolProcessBase::SetStopGraceForTests(5000);
-        CPlayerSettings& s = s_app->Settings();
-        s.repeat = 0;
-        s.autoCloseWindow = 0;
-        s.shutdownAfterPlayback = 0;
-        s.rememberLastPos = 0;
-        s.resumeInterrupted = 0;
-        Play().SetPath(TestTools().player);
-        Play().SetZoom(100);
-        g_powerOffs = 0;
-        g_boxes.clear();
-        s_frame->playlist.Clear();
-        s_frame->layout = 1;
-        s_frame->ClearRecords();
+        ResetUi();
     }
     void TearDown() override
     {
@@ -125,16 +83,7 @@ protected:
         return r;
     }
 
-    static std::unique_ptr<CPlayerTestApp> s_app;
-    static std::unique_ptr<CTestPlayerFrame> s_frame;
-    static FwExitWindowsFn s_previousPowerOff;
-    static FwMessageBoxFn s_previousBox;
 };
-
-std::unique_ptr<CPlayerTestApp> PlayWindow::s_app;
-std::unique_ptr<CTestPlayerFrame> PlayWindow::s_frame;
-FwExitWindowsFn PlayWindow::s_previousPowerOff;
-FwMessageBoxFn PlayWindow::s_previousBox;
 
 TEST_F(PlayWindow, AClipPlaysInThePlayViewAndEndsByItself)
 {
@@ -398,7 +347,7 @@ TEST_F(PlayWindow, InternalStopsEndTheSessionOnlyAndTheUsersStopRunsTheAfterStep
     ASSERT_EQ(0, Play().PlayMediaItem(b, 0));
     EXPECT_GE(a->LastPositionInUs, kSecond);
     EXPECT_EQ(b, Play().GetCurrentItem());
-    EXPECT_EQ(0, g_powerOffs);
+    EXPECT_EQ(0, s_powerOffs);
     EXPECT_EQ(0, s_frame->closeRequests);
     ASSERT_TRUE(WaitPlaying());
 
@@ -406,7 +355,7 @@ TEST_F(PlayWindow, InternalStopsEndTheSessionOnlyAndTheUsersStopRunsTheAfterStep
     Play().StopAndRemember(0);
     EXPECT_FALSE(Play().HasSession());
     WaitUntil([] { return false; }, 300);
-    EXPECT_EQ(0, g_powerOffs);
+    EXPECT_EQ(0, s_powerOffs);
     EXPECT_EQ(0, s_frame->closeRequests);
     EXPECT_TRUE(Play().GetCurrentItem() == nullptr) << "Repeat All did not start another item";
 
@@ -415,7 +364,7 @@ TEST_F(PlayWindow, InternalStopsEndTheSessionOnlyAndTheUsersStopRunsTheAfterStep
     ASSERT_TRUE(WaitPlaying());
     EXPECT_GE(Play().m_params.StartMs, 1000) << "Remember Last Position resumes";
     Command(ID_PLAY_STOP);
-    EXPECT_EQ(1, g_powerOffs);
+    EXPECT_EQ(1, s_powerOffs);
     EXPECT_EQ(0, s_frame->closeRequests) << "power off comes first";
 }
 
@@ -435,7 +384,7 @@ TEST_F(PlayWindow, AToolThatNeverPlayedNeitherAdvancesNorShutsDown)
     WaitUntil([] { return false; }, 500);
     EXPECT_FALSE(Play().HasSession()) << "Repeat Current did not start the broken item again";
     EXPECT_FALSE(Play().ReachedPlaying());
-    EXPECT_EQ(0, g_powerOffs);
+    EXPECT_EQ(0, s_powerOffs);
     EXPECT_EQ(0, s_frame->closeRequests);
     EXPECT_EQ(1, s_frame->playlistViewShown);
 
@@ -445,8 +394,8 @@ TEST_F(PlayWindow, AToolThatNeverPlayedNeitherAdvancesNorShutsDown)
     gone->Path = missing;
     CMediaItem* g = s_frame->playlist.Add(std::move(gone));
     EXPECT_EQ(-1, Play().PlayMediaItem(g, 0));
-    ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_STREQ(L"File does not exist.", g_boxes[0]);
+    ASSERT_EQ(1u, s_boxes.size());
+    EXPECT_STREQ(L"File does not exist.", s_boxes[0]);
     EXPECT_TRUE(g->StateFlags & MEDIA_STATE_FILE_MISSING);
     EXPECT_FALSE(Play().HasSession());
 }

@@ -104,9 +104,11 @@ TEST_F(PlayerDialogs, MediaInfoReportsTheFileItsStreamsAndTheirDetails)
     EXPECT_STREQ(L"eng", ValueOf(rows, L"Language", audio2, &language));
     EXPECT_LT(language, subtitles) << "the English track's own row";
     EXPECT_STREQ(L"mov_text", ValueOf(rows, L"Format", subtitles));
-    for (size_t i = 0; i < rows.size(); ++i)
-        if (rows[i].name == L"Language")
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].name == L"Language") {
             EXPECT_FALSE(rows[i].value.IsEmpty()) << "a stream without a language has no Language row";
+        }
+    }
     bool metadata = ValueOf(rows, L"Metadata") != L"<none>";
     EXPECT_EQ(!item.MediaInfo.Metadata.Title.IsEmpty(), metadata) << "the metadata section follows the metadata";
 

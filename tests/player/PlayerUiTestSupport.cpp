@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/SystemHelpers.h"
+#include "framework/Effects.h"
+#include "player/MediaPlaylistView.h"
 #include "player/PlayView.h"
 #include "player/PlayerResource.h"
 #include "player/SharedResources.h"
@@ -57,7 +59,8 @@ CTestTools MakeTools()
     CString fake = root + L"\\Fake";
     CreateDirectoryW(fake, nullptr);
     t.fakePlayer = fake + L"\\Drumlin.exe";
-    ok = ok && PlaceFile(bin + L"\\faketool.exe", t.fakePlayer);
+    t.fakeProbe = fake + L"\\Quisset.exe";
+    ok = ok && PlaceFile(bin + L"\\faketool.exe", t.fakePlayer) && PlaceFile(bin + L"\\faketool.exe", t.fakeProbe);
     if (!ok)
         t = CTestTools();
     return t;
@@ -151,7 +154,50 @@ CTestPlaylist::~CTestPlaylist()
 
 bool CTestPlaylist::CreateWindowIn(CWnd* parent, const RECT& rect)
 {
-    return m_window.Create(nullptr, nullptr, WS_CHILD | WS_CLIPCHILDREN, rect, parent, 10) != FALSE;
+    return m_window.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rect, parent, 10) != FALSE;
+}
+
+int CTestPlaylist::AddMediaItem(CMediaItem* item)
+{
+    if (!item || (capacity >= 0 && (int)m_items.size() >= capacity))
+        return -1;
+    m_items.emplace_back(item);
+    return (int)m_items.size() - 1;
+}
+
+int CTestPlaylist::RemoveMediaItem(int index, int)
+{
+    if (index < 0 || index >= (int)m_items.size())
+        return -1;
+    m_items[index]->DeleteThumbnailFile();
+    m_items.erase(m_items.begin() + index);
+    return 0;
+}
+
+void CTestPlaylist::DeleteAllMediaItems()
+{
+    if (CPlayWnd* play = GetPlayerWindows().playWnd)
+        play->StopAndRemember(0);
+    for (auto& item : m_items)
+        item->DeleteThumbnailFile();
+    m_items.clear();
+}
+
+bool CTestPlaylist::ContainsPath(LPCWSTR path)
+{
+    for (auto& item : m_items)
+        if (item->Path.CompareNoCase(path) == 0)
+            return true;
+    return false;
+}
+
+__int64 CTestPlaylist::GetTotalDuration()
+{
+    __int64 total = 0;
+    for (auto& item : m_items)
+        if (item->MediaInfo.DurationInUs > 0)
+            total += item->MediaInfo.DurationInUs;
+    return total / 1000;
 }
 
 CMediaItem* CTestPlaylist::Add(std::unique_ptr<CMediaItem> item)
@@ -229,6 +275,7 @@ CTestPlayerFrame::~CTestPlayerFrame()
 
 bool CTestPlayerFrame::CreateFrame(int clientWidth, int clientHeight)
 {
+    clientWidth += 200;
     RECT r = {0, 0, clientWidth, clientHeight};
     AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
     CRect rect(0, 0, r.right - r.left, r.bottom - r.top);
@@ -239,15 +286,22 @@ bool CTestPlayerFrame::CreateFrame(int clientWidth, int clientHeight)
     GetClientRect(&client0);
     SetWindowPos(nullptr, 0, 0, rect.Width() + clientWidth - client0.Width(),
                  rect.Height() + clientHeight - client0.Height(), SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    // Not the frame's pane: the frame's layout would give it the whole client area.
     playView = new CPlayView;
-    CRect client;
-    GetClientRect(&client);
-    if (!playView->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, client, this, AFX_IDW_PANE_FIRST)) {
+    if (!playView->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, clientWidth - 200, clientHeight), this,
+                          AFX_IDW_PANE_FIRST + 1)) {
         playView = nullptr;
         return false;
     }
-    if (!playlist.CreateWindowIn(this, CRect(0, 0, 0, 0)))
+    playlistView = new CMediaPlaylistView;
+    if (!playlistView->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE,
+                              CRect(clientWidth - 200, 0, clientWidth, clientHeight), this, AFX_IDW_PANE_FIRST + 2)) {
+        playlistView = nullptr;
         return false;
+    }
+    if (!playlist.CreateWindowIn(playlistView, CRect(0, 0, 200, clientHeight)))
+        return false;
+    playlistView->SetItemWindow(&playlist);
     SetActiveView(playView, FALSE);
     Publish();
     ShowWindow(SW_SHOW);
@@ -262,6 +316,7 @@ void CTestPlayerFrame::Publish()
     w.controlBar = &bar;
     w.itemWnd = &playlist;
     w.playView = playView;
+    w.playlistView = playlistView;
     w.playWnd = playView ? &playView->GetPlayWnd() : nullptr;
 }
 
@@ -346,12 +401,94 @@ CString ArgumentAfter(const std::vector<CString>& args, LPCWSTR name)
     return CString();
 }
 
-bool WriteFakePlayerScript(LPCWSTR lines)
+namespace {
+bool WriteScriptBeside(const CString& tool, LPCWSTR lines)
 {
-    const CString& tool = TestTools().fakePlayer;
     if (tool.IsEmpty())
         return false;
     return WriteUtf8File(tool.Left(tool.GetLength() - 4) + L".fake", lines);
+}
+BOOL WINAPI RecordPowerOff(UINT, DWORD);
+int WINAPI RecordMessageBox(HWND, LPCWSTR text, LPCWSTR, UINT);
+FwExitWindowsFn g_previousPowerOff;
+FwMessageBoxFn g_previousBox;
+}  // namespace
+
+bool WriteFakePlayerScript(LPCWSTR lines)
+{
+    return WriteScriptBeside(TestTools().fakePlayer, lines);
+}
+
+bool WriteFakeProbeScript(LPCWSTR lines)
+{
+    return WriteScriptBeside(TestTools().fakeProbe, lines);
+}
+
+std::unique_ptr<CPlayerTestApp> PlayerUiTest::s_app;
+std::unique_ptr<CTestPlayerFrame> PlayerUiTest::s_frame;
+int PlayerUiTest::s_powerOffs = 0;
+std::vector<CString> PlayerUiTest::s_boxes;
+
+namespace {
+BOOL WINAPI RecordPowerOff(UINT, DWORD)
+{
+    ++PlayerUiTest::s_powerOffs;
+    return TRUE;
+}
+int WINAPI RecordMessageBox(HWND, LPCWSTR text, LPCWSTR, UINT)
+{
+    PlayerUiTest::s_boxes.push_back(text);
+    return IDOK;
+}
+}  // namespace
+
+void PlayerUiTest::SetUpUi()
+{
+    s_app.reset(new CPlayerTestApp(true));
+    s_app->Resources()->Init();
+    ASSERT_FALSE(TestTools().modules.IsEmpty()) << "the tools are laid out";
+    ASSERT_FALSE(TestClips().a.IsEmpty()) << "the clips are made";
+    UseTestTools(s_app->Resources());
+    s_frame.reset(new CTestPlayerFrame);
+    ASSERT_TRUE(s_frame->CreateFrame(640, 400));
+    g_previousPowerOff = FwSetExitWindowsFunction(RecordPowerOff);
+    g_previousBox = FwSetMessageBoxFunction(RecordMessageBox);
+}
+
+void PlayerUiTest::TearDownUi()
+{
+    s_frame.reset();
+    FwSetExitWindowsFunction(g_previousPowerOff);
+    FwSetMessageBoxFunction(g_previousBox);
+    s_app.reset();
+}
+
+void PlayerUiTest::ResetUi()
+{
+    CPlayerSettings& s = s_app->Settings();
+    s.repeat = 0;
+    s.autoCloseWindow = 0;
+    s.shutdownAfterPlayback = 0;
+    s.rememberLastPos = 0;
+    s.resumeInterrupted = 0;
+    s.allowDuplicates = 0;
+    s.loadLastPlaylist = 0;
+    CPlayWnd& play = s_frame->playView->GetPlayWnd();
+    play.StopAndRemember(0);
+    play.SetPath(TestTools().player);
+    play.SetZoom(100);
+    UseTestTools(s_app->Resources());
+    {
+        CPlaylistEditGuard guard(s_frame->playlistView, 1);
+        s_frame->playlistView->RemoveAllItems();
+    }
+    s_frame->playlistView->StopUpdateThreads();
+    s_frame->playlistView->m_nModified = 0;
+    s_frame->playlist.Clear();
+    s_frame->layout = 1;
+    s_frame->ClearRecords();
+    s_powerOffs = 0;
+    s_boxes.clear();
 }
 
 }  // namespace playertest

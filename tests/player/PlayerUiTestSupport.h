@@ -8,11 +8,14 @@
 #include <memory>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "PlayerTestSupport.h"
 #include "engine/MediaItem.h"
 #include "framework/Frame.h"
 #include "player/PlayerWindows.h"
 
+class CMediaPlaylistView;
 class CPlayView;
 
 namespace playertest {
@@ -25,6 +28,7 @@ struct CTestTools {
     CString encoder;  // Velkor.exe
     CString ffmpeg;   // the Windows ffmpeg build (for making clips)
     CString fakePlayer;  // the fake tool as a playback tool, in a folder of its own
+    CString fakeProbe;   // and as a probe tool beside it
 };
 const CTestTools& TestTools();
 
@@ -75,6 +79,12 @@ public:
     void Clear();
 
     CWnd* GetListWindow() override { return &m_window; }
+    int AddMediaItem(CMediaItem* item) override;
+    int RemoveMediaItem(int index, int redraw) override;
+    void DeleteAllMediaItems() override;
+    bool ContainsPath(LPCWSTR path) override;
+    __int64 GetTotalDuration() override;
+    CItemDrawLock& GetDrawLock() override { return m_lock; }
     int GetMediaItemCount() override { return (int)m_items.size(); }
     CMediaItem* GetMediaItem(int index) override;
     int FindMediaItem(const CMediaItem* item) override;
@@ -89,11 +99,14 @@ public:
     std::vector<const CMediaItem*> invalidated;
     std::vector<const CMediaItem*> madeVisible;
     int relayouts = 0;
+    // Refuses AddMediaItem calls once this many items are in (-1: never).
+    int capacity = -1;
 
 private:
     int CurrentIndex();
     std::vector<std::unique_ptr<CMediaItem>> m_items;
     CWnd m_window;
+    CItemDrawLock m_lock;
 };
 
 // The tests' main frame: a visible top-level frame with a play view filling it, publishing the
@@ -103,7 +116,8 @@ public:
     CTestPlayerFrame();
     ~CTestPlayerFrame() override;
 
-    // Creates and shows the frame at (0, 0) with the client size given.
+    // Creates and shows the frame at (0, 0): the play view with the client size given and the
+    // playlist view to its right.
     bool CreateFrame(int clientWidth, int clientHeight);
     void Publish();
     void Unpublish();
@@ -116,6 +130,8 @@ public:
     CFrameWnd* GetFrameWnd() override { return this; }
 
     CPlayView* playView = nullptr;
+    // Beside the play view, 200 pixels wide, with the test playlist's window inside it.
+    CMediaPlaylistView* playlistView = nullptr;
     CTestPlaylist playlist;
     CRecordingBar bar;
     int layout = 1;
@@ -145,5 +161,24 @@ std::vector<std::vector<CString>> RunArgsFromLog(LPCWSTR logPath);
 CString ArgumentAfter(const std::vector<CString>& args, LPCWSTR name);
 // Writes the fake playback tool's script beside it ("<tool>.fake" with these lines).
 bool WriteFakePlayerScript(LPCWSTR lines);
+bool WriteFakeProbeScript(LPCWSTR lines);
+
+// The suites of window tests: one application, settings and frame for each suite, the power-off
+// and message-box calls recorded.
+class PlayerUiTest : public testing::Test {
+protected:
+    static void SetUpUi();
+    static void TearDownUi();
+    // Settings back to what the tests expect, records cleared, no session, an empty playlist.
+    void ResetUi();
+
+    static std::unique_ptr<CPlayerTestApp> s_app;
+    static std::unique_ptr<CTestPlayerFrame> s_frame;
+
+public:
+    // What the replaced power-off and message-box calls recorded.
+    static int s_powerOffs;
+    static std::vector<CString> s_boxes;
+};
 
 }  // namespace playertest
