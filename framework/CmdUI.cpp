@@ -82,3 +82,37 @@ BOOL CCmdUI::DoUpdate(CCmdTarget* pTarget, BOOL bDisableIfNoHndler)
     }
     return bResult;
 }
+
+void AfxUpdateMenuPopup(CMenu* pPopupMenu, CCmdTarget* pTarget, BOOL bAutoMenuEnable)
+{
+    if (!pPopupMenu || !pPopupMenu->m_hMenu || !pTarget) return;
+    HMENU hMenu = pPopupMenu->m_hMenu;
+    CCmdUI state;
+    state.m_pMenu = pPopupMenu;
+    state.m_nIndexMax = (UINT)::GetMenuItemCount(hMenu);
+    for (state.m_nIndex = 0; state.m_nIndex < state.m_nIndexMax; ++state.m_nIndex) {
+        state.m_nID = ::GetMenuItemID(hMenu, (int)state.m_nIndex);
+        if (state.m_nID == 0) continue;  // separator
+        if (state.m_nID == (UINT)-1) {
+            // An item that opens a popup follows the popup's first command, never auto-disabled.
+            HMENU hSub = ::GetSubMenu(hMenu, (int)state.m_nIndex);
+            if (!hSub) continue;
+            state.m_nID = ::GetMenuItemID(hSub, 0);
+            if (state.m_nID == 0 || state.m_nID == (UINT)-1) continue;
+            state.m_pSubMenu = CMenu::FromHandle(hSub);
+            state.DoUpdate(pTarget, FALSE);
+        } else {
+            state.m_pSubMenu = NULL;
+            // System commands have no handlers in the maps: they keep their state.
+            state.DoUpdate(pTarget, bAutoMenuEnable && state.m_nID < 0xF000);
+        }
+        // A handler may have removed items (it moves the index itself when it inserts some).
+        UINT count = (UINT)::GetMenuItemCount(hMenu);
+        if (count < state.m_nIndexMax) {
+            UINT removed = state.m_nIndexMax - count;
+            state.m_nIndex = state.m_nIndex >= removed ? state.m_nIndex - removed : 0;
+            while (state.m_nIndex < count && ::GetMenuItemID(hMenu, (int)state.m_nIndex) == state.m_nID) ++state.m_nIndex;
+        }
+        state.m_nIndexMax = count;
+    }
+}

@@ -47,3 +47,11 @@ public:
     void SetRadio(BOOL) override {}
     void SetText(LPCWSTR) override {}
 };
+
+// The command-state pass over a popup about to open (WM_INITMENUPOPUP), with pTarget's route
+// deciding: separators are skipped; an item that opens a submenu follows that submenu's first
+// command and is never disabled for want of a handler; a plain item without a handler is
+// disabled when bAutoMenuEnable is set and its id is below 0xF000. Items an update handler
+// removes are accounted for, so none is skipped. Frames run it for their popups; a dialog with a
+// menu calls it from its own WM_INITMENUPOPUP (not for the system menu).
+void AfxUpdateMenuPopup(CMenu* pPopupMenu, CCmdTarget* pTarget, BOOL bAutoMenuEnable);

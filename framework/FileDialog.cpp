@@ -14,6 +14,25 @@ FwFileDialogFn volatile g_fileDialog = &SystemFileDialog;
 
 const size_t kFileBufferChars = 0x10000;
 
+// The common dialogs' registered messages, known once a hook has seen its WM_INITDIALOG.
+struct CommonDialogMessages {
+    UINT lbSelChanged = 0, shareViolation = 0, fileNameOK = 0, help = 0, setRGBColor = 0;
+};
+CommonDialogMessages g_commdlg;
+
+void RegisterCommonDialogMessages()
+{
+    if (g_commdlg.help) return;
+    g_commdlg.lbSelChanged = ::RegisterWindowMessageW(L"commdlg_LBSelChangedNotify");
+    g_commdlg.shareViolation = ::RegisterWindowMessageW(L"commdlg_ShareViolation");
+    g_commdlg.fileNameOK = ::RegisterWindowMessageW(L"commdlg_FileNameOK");
+    g_commdlg.setRGBColor = ::RegisterWindowMessageW(L"commdlg_SetRGBColor");
+    g_commdlg.help = ::RegisterWindowMessageW(L"commdlg_help");
+}
+
+// The Help button of the common dialog templates.
+const int kHelpButtonId = 0x040E;
+
 } // namespace
 
 FwFileDialogFn FwSetFileDialogFunction(FwFileDialogFn fn)
@@ -22,11 +41,19 @@ FwFileDialogFn FwSetFileDialogFunction(FwFileDialogFn fn)
     return reinterpret_cast<FwFileDialogFn>(::InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&g_fileDialog), (PVOID)next));
 }
 
+BOOL FwFileDialog(LPOPENFILENAMEW lpofn, BOOL bOpenFileDialog)
+{
+    FwFileDialogFn fn = reinterpret_cast<FwFileDialogFn>(
+        ::InterlockedCompareExchangePointer(reinterpret_cast<PVOID volatile*>(&g_fileDialog), NULL, NULL));
+    return fn(lpofn, bOpenFileDialog);
+}
+
 CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCWSTR lpszDefExt, LPCWSTR lpszFileName, DWORD dwFlags,
                          LPCWSTR lpszFilter, CWnd* pParentWnd, DWORD dwSize)
     : CDialog((UINT)0, pParentWnd), m_bOpenFileDialog(bOpenFileDialog), m_fileBuffer(kFileBufferChars + 1, L'\0')
 {
     m_bExplicitParent = pParentWnd != NULL;
+    m_nIDHelp = bOpenFileDialog ? AFX_IDD_FILEOPEN : AFX_IDD_FILESAVE;
     m_ofn = OPENFILENAMEW();
     m_ofn.lStructSize = dwSize ? dwSize : sizeof(OPENFILENAMEW);
     m_ofn.Flags = dwFlags | OFN_EXPLORER | OFN_ENABLEHOOK;
@@ -61,21 +88,46 @@ INT_PTR CFileDialog::DoModal()
     HWND hOwner = PreModalOwner();
     m_ofn.hwndOwner = hOwner;
     HWND focus = ::GetFocus();
-    FwFileDialogFn fn = reinterpret_cast<FwFileDialogFn>(
-        ::InterlockedCompareExchangePointer(reinterpret_cast<PVOID volatile*>(&g_fileDialog), NULL, NULL));
-    BOOL ok = fn(&m_ofn, m_bOpenFileDialog);
+    BOOL ok = FwFileDialog(&m_ofn, m_bOpenFileDialog);
     if (m_hWnd) Detach();
     if (focus && ::IsWindow(focus)) ::SetFocus(focus);
     return ok ? IDOK : IDCANCEL;
 }
 
-UINT_PTR CALLBACK CFileDialog::HookProc(HWND hWnd, UINT message, WPARAM, LPARAM lParam)
+UINT_PTR CALLBACK CFileDialog::HookProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message != WM_INITDIALOG) return 0;
-    const OPENFILENAMEW* ofn = reinterpret_cast<const OPENFILENAMEW*>(lParam);
-    CFileDialog* dlg = ofn ? reinterpret_cast<CFileDialog*>(ofn->lCustData) : NULL;
-    if (dlg && !dlg->m_hWnd) dlg->SubclassWindow(hWnd);
+    if (message == WM_INITDIALOG) {
+        RegisterCommonDialogMessages();
+        const OPENFILENAMEW* ofn = reinterpret_cast<const OPENFILENAMEW*>(lParam);
+        CFileDialog* dlg = ofn ? reinterpret_cast<CFileDialog*>(ofn->lCustData) : NULL;
+        if (dlg && !dlg->m_hWnd) dlg->SubclassWindow(hWnd);
+        return 0;
+    }
+    // Only what the object's map left for the dialog procedure arrives here.
+    CFileDialog* dlg = dynamic_cast<CFileDialog*>(CWnd::FromHandlePermanent(hWnd));
+    if (!dlg) return 0;
+    if ((g_commdlg.help && message == g_commdlg.help) || (message == WM_COMMAND && LOWORD(wParam) == kHelpButtonId)) {
+        ::SendMessageW(hWnd, WM_COMMAND, ID_HELP, 0);
+        return 1;
+    }
+    if (g_commdlg.shareViolation && message == g_commdlg.shareViolation)
+        return dlg->OnShareViolation(reinterpret_cast<LPCWSTR>(lParam));
+    if (g_commdlg.fileNameOK && message == g_commdlg.fileNameOK) {
+        // An explorer dialog asks through CDN_FILEOK instead.
+        if (dlg->m_ofn.Flags & OFN_EXPLORER) return 0;
+        return dlg->OnFileNameOK();
+    }
+    if (g_commdlg.lbSelChanged && message == g_commdlg.lbSelChanged) {
+        dlg->OnLBSelChangedNotify((UINT)wParam, LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    }
     return 0;
+}
+
+UINT PASCAL CFileDialog::GetRegisteredMessage(LPCWSTR name)
+{
+    RegisterCommonDialogMessages();
+    return ::RegisterWindowMessageW(name);
 }
 
 BOOL CFileDialog::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
@@ -90,6 +142,10 @@ BOOL CFileDialog::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
     case CDN_TYPECHANGE: OnTypeChange(); break;
     case CDN_SHAREVIOLATION: r = OnShareViolation(notify->pszFile); break;
     case CDN_FILEOK: r = OnFileNameOK(); break;
+    case CDN_HELP:
+        // ID_HELP through the routing first; a dialog nobody answers gets the framework's help message.
+        if (!OnCommand(MAKEWPARAM(ID_HELP, 0), 0)) SendMessage(WM_COMMANDHELP, 0, 0);
+        break;
     default: return CDialog::OnNotify(wParam, lParam, pResult);
     }
     *pResult = r;

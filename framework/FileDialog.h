@@ -2,6 +2,7 @@
 #pragma once
 
 #include "framework/Dialog.h"
+#include "framework/StdIds.h"
 
 #include <commdlg.h>
 #include <vector>
@@ -10,6 +11,8 @@
 typedef BOOL (WINAPI* FwFileDialogFn)(LPOPENFILENAMEW lpofn, BOOL bOpenFileDialog);
 // Installs fn (NULL restores the system dialogs) and returns the one it replaced.
 FwFileDialogFn FwSetFileDialogFunction(FwFileDialogFn fn);
+// Shows the dialog through the installed function.
+BOOL FwFileDialog(LPOPENFILENAMEW lpofn, BOOL bOpenFileDialog);
 
 class CFileDialog : public CDialog {
 public:
@@ -43,13 +46,21 @@ public:
     virtual void OnFolderChange();
     virtual void OnTypeChange();
 
+    // CDN_ notices go to the handlers above; CDN_HELP becomes WM_COMMAND ID_HELP (WM_COMMANDHELP
+    // when no map takes it).
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    // The id of one of the common dialogs' registered messages ("commdlg_help"...).
+    static UINT PASCAL GetRegisteredMessage(LPCWSTR name);
     BOOL OnInitDialog() override { return TRUE; }
 
     OPENFILENAMEW m_ofn;
     BOOL m_bOpenFileDialog;
 
 protected:
+    // Registers the common dialogs' messages at WM_INITDIALOG and binds the object to the hook
+    // window; then turns "commdlg_help" and the Help button (1038) into WM_COMMAND ID_HELP and
+    // hands the share-violation, file-name-OK (old-style dialogs only) and list-selection
+    // messages to the handlers.
     static UINT_PTR CALLBACK HookProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     std::vector<wchar_t> m_fileBuffer;
     CString m_strFilter;

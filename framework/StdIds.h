@@ -25,6 +25,10 @@
 #define ID_VIEW_TOOLBAR 0xE800
 #define ID_VIEW_STATUS_BAR 0xE801
 
+// Help contexts of the framework's own dialogs (a file dialog's m_nIDHelp).
+#define AFX_IDD_FILEOPEN 28676
+#define AFX_IDD_FILESAVE 28677
+
 // Child window ids of a frame: control bars, then the panes between them.
 #define AFX_IDW_CONTROLBAR_FIRST 0xE800
 #define AFX_IDW_CONTROLBAR_LAST 0xE8FF

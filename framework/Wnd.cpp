@@ -505,6 +505,7 @@ BOOL CWnd::DispatchEntry(const AFX_MSGMAP_ENTRY* e, UINT message, WPARAM wParam,
         break;
     case AfxSig_vwww: FW_CALL(void (CWnd::*)(UINT, UINT, UINT))((UINT)wParam, LOWORD(lParam), HIWORD(lParam)); break;
     case AfxSig_vW: FW_CALL(void (CWnd::*)(CWnd*))(FromHandle((HWND)wParam)); break;
+    case AfxSig_vWl: FW_CALL(void (CWnd::*)(CWnd*))(FromHandle((HWND)lParam)); break;
     case AfxSig_bWCDS:
         r = FW_CALL(BOOL (CWnd::*)(CWnd*, COPYDATASTRUCT*))(FromHandle((HWND)wParam), reinterpret_cast<COPYDATASTRUCT*>(lParam));
         break;

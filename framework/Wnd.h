@@ -32,6 +32,7 @@ struct CCreateContext;
 #define WM_SETMESSAGESTRING 0x0362
 #define WM_IDLEUPDATECMDUI 0x0363   // wParam: disable commands without a handler
 #define WM_INITIALUPDATE 0x0364     // sent to the views of a frame once its document is ready
+#define WM_COMMANDHELP 0x0365       // help asked for in a dialog whose ID_HELP no map takes
 #define WM_KICKIDLE 0x036A          // sent by modal loops when their queue runs empty
 
 typedef void (CCmdTarget::*AFX_PMSG)(void);
@@ -70,6 +71,7 @@ enum AfxSig : UINT_PTR {
     AfxSig_bwsp,        // BOOL (UINT flags, short delta, CPoint screen)
     AfxSig_vwww,        // void (UINT, UINT, UINT) from wParam and the words of lParam
     AfxSig_vW,          // void (CWnd*) from wParam
+    AfxSig_vWl,         // void (CWnd*) from lParam, for WM_CAPTURECHANGED
     AfxSig_bWCDS,       // BOOL (CWnd*, COPYDATASTRUCT*)
     AfxSig_vHDROP,      // void (HDROP)
     AfxSig_bWww,        // BOOL (CWnd*, UINT hit, UINT message)
@@ -278,7 +280,7 @@ protected:                                                          \
 #define ON_WM_MOUSELEAVE() FW_MSG_ENTRY(WM_MOUSELEAVE, AfxSig_vv, void (CWnd::*)(), OnMouseLeave)
 #define ON_WM_MOUSEHOVER() FW_MSG_ENTRY(WM_MOUSEHOVER, AfxSig_vwp, void (CWnd::*)(UINT, CPoint), OnMouseHover)
 #define ON_WM_MOUSEACTIVATE() FW_MSG_ENTRY(WM_MOUSEACTIVATE, AfxSig_iWww, int (CWnd::*)(CWnd*, UINT, UINT), OnMouseActivate)
-#define ON_WM_CAPTURECHANGED() FW_MSG_ENTRY(WM_CAPTURECHANGED, AfxSig_vW, void (CWnd::*)(CWnd*), OnCaptureChanged)
+#define ON_WM_CAPTURECHANGED() FW_MSG_ENTRY(WM_CAPTURECHANGED, AfxSig_vWl, void (CWnd::*)(CWnd*), OnCaptureChanged)
 #define ON_WM_KEYDOWN() FW_MSG_ENTRY(WM_KEYDOWN, AfxSig_vwww, void (CWnd::*)(UINT, UINT, UINT), OnKeyDown)
 #define ON_WM_KEYUP() FW_MSG_ENTRY(WM_KEYUP, AfxSig_vwww, void (CWnd::*)(UINT, UINT, UINT), OnKeyUp)
 #define ON_WM_SYSKEYDOWN() FW_MSG_ENTRY(WM_SYSKEYDOWN, AfxSig_vwww, void (CWnd::*)(UINT, UINT, UINT), OnSysKeyDown)

@@ -57,6 +57,8 @@ TABLES = {
         R(900, ICON, (32, 32), 1, None, g.sample_icon),
         R(901, ANICURSOR, (32, 32), 8, None, g.sample_busy_frame, hotspot=(16, 16), rate=4),
         R(902, PNG, (32, 32), 1, None, g.sample_arrow),
+        # The programs' icon id, which the About templates show.
+        R(128, ICON, (32, 32), 1, None, g.sample_icon),
     ],
 }
 
