@@ -28,8 +28,11 @@ const UINT WM_INSERT_LOADED_ITEM = WM_USER + 914;
 const UINT WM_CONTAINS_PATH = WM_USER + 915;
 // Sent by InsertItem called off the user-interface thread: lParam the item; InsertItem's result.
 const UINT WM_INSERT_ITEM = WM_USER + 916;
-// Sent by a thumbnail thread: wParam an index; the item there, or 0 past the end.
+// Sent by a thumbnail thread: wParam an index; the item there, kThumbnailItemLater while the load
+// thread may still bring it, or 0 past the end.
 const UINT WM_GET_THUMBNAIL_ITEM = WM_USER + 923;
+const LRESULT kThumbnailItemLater = -1;
+const DWORD kThumbnailWaitMs = 40;
 // Posted by a thumbnail thread: wParam the index whose thumbnail is in, lParam the item.
 const UINT WM_THUMBNAIL_MADE = WM_USER + 924;
 
@@ -324,6 +327,10 @@ int CMediaPlaylistView::InsertItem(CMediaItem* item)
     PostMessage(WM_ITEM_INSERTED, (WPARAM)index, 0);
     UpdateItemCountDisplay();
     m_nModified = 1;
+    // The thumbnail threads follow the load thread from its first item on, so the pictures come
+    // while the rest is still being probed. Inside an edit its end starts them.
+    if (m_nEditDepth == 0 && !m_nClosing && !AreThumbnailsRunning() && m_pLoadThread)
+        StartUpdateThreads();
     return index;
 }
 
@@ -751,8 +758,9 @@ int CMediaPlaylistView::StartUpdateThreads()
 {
     if (!m_pItems || Items().GetMediaItemCount() == 0)
         return 1;
+    // Threads that followed the load thread go on to the end by themselves.
     if (AreThumbnailsRunning())
-        StopUpdateThreads();
+        return 0;
     for (int index = 0; index < 2; ++index) {
         CMediaUpdateThread* thread = new CMediaUpdateThread(this, index);
         if (!thread->CreateThread(CREATE_SUSPENDED)) {
@@ -790,7 +798,9 @@ LRESULT CMediaPlaylistView::OnUpdateThreadExit(WPARAM wParam, LPARAM lParam)
 
 LRESULT CMediaPlaylistView::OnGetItemForThumbnail(WPARAM wParam, LPARAM)
 {
-    return (LRESULT)Items().GetMediaItem((int)wParam);
+    if (CMediaItem* item = Items().GetMediaItem((int)wParam))
+        return (LRESULT)item;
+    return m_pLoadThread && !m_nClosing ? kThumbnailItemLater : 0;
 }
 
 LRESULT CMediaPlaylistView::OnThumbnailMade(WPARAM wParam, LPARAM lParam)
@@ -807,7 +817,11 @@ void CMediaPlaylistView::UpdateThumbnails(int index, const volatile int* stop)
     for (int i = index; *stop == 0; i += 2) {
         // The item array is the user-interface thread's; ask there. The item itself stays
         // while this thread runs: every removal stops this thread first.
-        CMediaItem* item = reinterpret_cast<CMediaItem*>(::SendMessageW(m_hWnd, WM_GET_THUMBNAIL_ITEM, (WPARAM)i, 0));
+        LRESULT answer;
+        while ((answer = ::SendMessageW(m_hWnd, WM_GET_THUMBNAIL_ITEM, (WPARAM)i, 0)) == kThumbnailItemLater &&
+               *stop == 0)
+            Sleep(kThumbnailWaitMs);
+        CMediaItem* item = answer == kThumbnailItemLater ? nullptr : reinterpret_cast<CMediaItem*>(answer);
         if (!item)
             break;
         if (item->StateFlags & MEDIA_STATE_THUMBNAIL_READY)

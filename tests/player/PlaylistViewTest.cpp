@@ -142,6 +142,8 @@ TEST_F(PlaylistView, AFolderLoadsInOrderWithoutItsImageAndItsFirstItemPlays)
     DeleteFileW(cover);
     EXPECT_EQ(10, accepted) << "the image is never queued";
     EXPECT_EQ(0, View().m_nAwaitedIndex);
+    EXPECT_TRUE(WaitUntil([&] { return View().IsLoading() && View().AreThumbnailsRunning(); }, 60000))
+        << "the thumbnail threads follow the load thread from its first item";
     ASSERT_TRUE(WaitLoaded());
     EXPECT_EQ(s_ten.clips, Paths()) << "items in the order the folder listed them";
     EXPECT_EQ(0, FirstPlayedTitle().Find(L"clip 00 - 1/")) << "item 0 plays once it is in";
