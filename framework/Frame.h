@@ -76,6 +76,9 @@ public:
     virtual void ActivateFrame(int nCmdShow = -1);
     virtual void OnUpdateFrameTitle(BOOL bAddToTitle);
     void SetTitle(LPCWSTR lpszTitle) { m_strTitle = lpszTitle; }
+    // A line of help for what the mouse is over (a menu command); the frame has no status
+    // line of its own, so it goes out as WM_SETMESSAGESTRING for a frame or bar that shows one.
+    void SetMessageText(LPCWSTR lpszText) { SendMessage(WM_SETMESSAGESTRING, 0, (LPARAM)lpszText); }
     CString GetTitle() const { return m_strTitle; }
 
     // Every item of a popup about to open is updated through the routing (items without a

@@ -338,6 +338,10 @@ public:
     BOOL DrawIcon(int x, int y, HICON icon, int cx, int cy, UINT flags = DI_NORMAL) {
         return ::DrawIconEx(m_hDC, x, y, icon, cx, cy, 0, NULL, flags);
     }
+    // One frame (step) of an animated cursor; a flicker-free brush paints the ground first.
+    BOOL DrawIcon(int x, int y, HICON icon, int cx, int cy, UINT step, HBRUSH flickerFree, UINT flags) {
+        return ::DrawIconEx(m_hDC, x, y, icon, cx, cy, step, flickerFree, flags);
+    }
     // The inverted frame of a drag (thickness size), erasing the previous one (lpRectLast) in
     // the same pass; NULL brushes use the halftone pattern.
     void DrawDragRect(LPCRECT lpRect, SIZE size, LPCRECT lpRectLast, SIZE sizeLast, CBrush* pBrush = NULL,

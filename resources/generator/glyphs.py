@@ -60,6 +60,51 @@ def hand_cursor(c, i):
         c.line((x + 0.5) * s, top * s, (x + 0.5) * s, bottom * s, 1.0 * s, BLACK)
 
 
+# The item lists' drop cursors and the folder tree's spinner -------------------------------------
+
+RED = 0xFF0000        # the item lists' insertion mark
+SHADOW = 0x707070
+
+# The pointer of both drop cursors: a dark chrome arrow with a light rim, its tip at (1, 1).
+_ARROW = [(1, 1), (1, 20), (5.5, 15.8), (8.6, 22.6), (11.6, 21.3), (8.6, 14.6), (14.6, 14.6)]
+_ARROW_INNER = [(2.2, 3.6), (2.2, 17.3), (5.9, 13.9), (9.2, 21.0), (10.1, 20.6), (6.9, 13.4), (11.8, 13.4)]
+
+
+def _drop_arrow(c):
+    c.polygon(_ARROW, TEXT)
+    c.polygon(_ARROW_INNER, CHROME)
+
+
+def list_drop_cursor(c, i):
+    """Dragging in a list: the arrow over a red insertion line between two rows."""
+    _drop_arrow(c)
+    c.rect(13, 19, 31, 23, CHROME)
+    c.rect(13, 29, 31, 31, CHROME)
+    c.rect(13, 24, 31, 28, TEXT)
+    c.rect(14, 25, 30, 27, RED)
+
+
+def grid_drop_cursor(c, i):
+    """Dragging in a grid: the arrow beside a red insertion line between two cards."""
+    _drop_arrow(c)
+    c.rect(17, 13, 21, 31, CHROME)
+    c.rect(27, 13, 31, 31, CHROME)
+    c.rect(22, 12, 26, 31, TEXT)
+    c.rect(23, 13, 25, 30, RED)
+
+
+def folder_spinner(c, i):
+    """One of ten frames of the folder tree's busy spinner: ten dots around a circle, the lit one
+    moving clockwise with the frame and the ones it passed fading behind it."""
+    w = c.w
+    for k in range(10):
+        a = 2 * math.pi * k / 10 - math.pi / 2
+        x, y = w / 2.0 + math.cos(a) * w * 0.36, w / 2.0 + math.sin(a) * w * 0.36
+        age = (i - k) % 10
+        alpha = max(60, 255 - age * 45)
+        c.ellipse(x, y, w * 0.1, w * 0.1, HIGHLIGHT if age == 0 else SHADOW, alpha)
+
+
 # Fixtures of the toolkit tests: one resource of every kind the generator writes ------------------
 
 def sample_icon(c, i):

@@ -52,6 +52,13 @@ TABLES = {
         R(221, BITMAP, (14, 2), 2, MAGENTA, g.scroll_thumb_caps),
         R(401, CURSOR, (32, 32), 1, None, g.hand_cursor, hotspot=(10, 1)),
     ],
+    # The item lists' drop cursors and the folder tree's spinner: programs that show item lists
+    # or the folder picker add this set.
+    "toolkit-lists": [
+        R(136, CURSOR, (32, 32), 1, None, g.list_drop_cursor, hotspot=(1, 1)),
+        R(137, CURSOR, (32, 32), 1, None, g.grid_drop_cursor, hotspot=(1, 1)),
+        R(135, ANICURSOR, (16, 16), 10, None, g.folder_spinner, hotspot=(8, 8), rate=5),
+    ],
     # Fixtures of the toolkit tests: one resource of each remaining kind.
     "toolkit-tests": [
         R(900, ICON, (32, 32), 1, None, g.sample_icon),

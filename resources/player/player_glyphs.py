@@ -1,7 +1,7 @@
 """Drawings of the player's resources: the control bar's buttons and sliders, the playlist's item
-window parts, the play window's busy dots, the "Open Files" button, the drag cursors, the folder
-tree's spinner and the program's icons. Shapes are drawn on a 24-unit grid (or the cell's own size)
-and scale with the canvas; colours follow the dark chrome."""
+window parts, the play window's busy dots, the "Open Files" button and the program's icons. Shapes
+are drawn on a 24-unit grid (or the cell's own size) and scale with the canvas; colours follow the
+dark chrome."""
 
 import math
 
@@ -358,42 +358,6 @@ def open_files_picture(hover):
         c.ellipse(48 * s, 55 * s, 17 * s, 17 * s, sign)
         c.polygon(_pts([(42.5, 45), (58, 55), (42.5, 65)], s), body)
     return draw
-
-
-# Cursors -------------------------------------------------------------------------------------------
-
-_ARROW = [(1, 1), (1, 20), (5.5, 15.8), (8.6, 22.6), (11.6, 21.3), (8.6, 14.6), (14.6, 14.6)]
-
-
-def _arrow(c):
-    c.polygon(_ARROW, BLACK)
-    inner = [(2.2, 3.6), (2.2, 17.3), (5.9, 13.9), (9.2, 21.0), (10.1, 20.6), (6.9, 13.4), (11.8, 13.4)]
-    c.polygon(inner, WHITE)
-
-
-def list_drop_cursor(c, i):
-    """Dragging in a list: the arrow with a red insertion line between two rows."""
-    _arrow(c)
-    c.rect(13, 24, 31, 28, BLACK)
-    c.rect(14, 25, 30, 27, 0xFF0000)
-
-
-def grid_drop_cursor(c, i):
-    """Dragging in a grid: the arrow with a red insertion line between two cards."""
-    _arrow(c)
-    c.rect(22, 12, 26, 31, BLACK)
-    c.rect(23, 13, 25, 30, 0xFF0000)
-
-
-def folder_spinner(c, i):
-    """One of ten frames of the folder tree's busy spinner: the lit dot moves with the frame."""
-    w = c.w
-    for k in range(10):
-        a = 2 * math.pi * k / 10 - math.pi / 2
-        x, y = w / 2.0 + math.cos(a) * w * 0.36, w / 2.0 + math.sin(a) * w * 0.36
-        age = (i - k) % 10
-        alpha = max(60, 255 - age * 45)
-        c.ellipse(x, y, w * 0.1, w * 0.1, HIGHLIGHT if age == 0 else 0x707070, alpha)
 
 
 # Icons ---------------------------------------------------------------------------------------------

@@ -4,7 +4,7 @@ windows load them with."""
 
 import glyphs as g
 import player_glyphs as p
-from make_resources import ANICURSOR, BITMAP, CURSOR, ICON, MAGENTA, PNG, R
+from make_resources import BITMAP, ICON, MAGENTA, PNG, R
 
 BLACK = 0x000000
 
@@ -54,10 +54,5 @@ TABLES = {
         # The empty playlist's "Open Files" button: normal and under the mouse.
         R(156, PNG, (96, 96), 1, None, p.open_files_picture(hover=False)),
         R(155, PNG, (96, 96), 1, None, p.open_files_picture(hover=True)),
-
-        # Dragging items in the item windows, and the folder tree's spinner.
-        R(136, CURSOR, (32, 32), 1, None, p.list_drop_cursor, hotspot=(1, 1)),
-        R(137, CURSOR, (32, 32), 1, None, p.grid_drop_cursor, hotspot=(1, 1)),
-        R(135, ANICURSOR, (16, 16), 10, None, p.folder_spinner, hotspot=(8, 8), rate=5),
     ],
 }

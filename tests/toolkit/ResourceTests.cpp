@@ -67,6 +67,46 @@ TEST(GeneratedResources, HandCursorHasItsHotSpotAtTheFingertip)
     EXPECT_EQ(RGB(255, 255, 255), px[5 * 32 + 10]);
 }
 
+TEST(GeneratedResources, DropCursorsPointWithTheirTipAndShowARedMark)
+{
+    // 136 marks the place between two rows (a horizontal bar), 137 between two cards (a vertical one).
+    for (UINT id : {136u, 137u}) {
+        HCURSOR cursor = (HCURSOR)LoadImageW(Module(), MAKEINTRESOURCEW(id), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE);
+        ASSERT_TRUE(cursor) << id;
+        ICONINFO info = {};
+        ASSERT_TRUE(GetIconInfo(cursor, &info));
+        EXPECT_FALSE(info.fIcon);
+        EXPECT_EQ(1u, info.xHotspot) << id;
+        EXPECT_EQ(1u, info.yHotspot) << id;
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        if (info.hbmMask) DeleteObject(info.hbmMask);
+        std::vector<COLORREF> px = RenderPixels(32, 32, RGB(255, 255, 255),
+                                                [&](HDC dc) { DrawIconEx(dc, 0, 0, cursor, 32, 32, 0, NULL, DI_NORMAL); });
+        DestroyCursor(cursor);
+        EXPECT_EQ(RGB(255, 255, 255), px[31 * 32 + 0]) << id;  // transparent corner
+        EXPECT_EQ(kChrome, px[8 * 32 + 4]) << id;             // the arrow's dark body
+        if (id == 136) {
+            EXPECT_EQ(RGB(255, 0, 0), px[26 * 32 + 20]);
+            EXPECT_EQ(RGB(255, 0, 0), px[26 * 32 + 28]);
+        } else {
+            EXPECT_EQ(RGB(255, 0, 0), px[16 * 32 + 24]);
+            EXPECT_EQ(RGB(255, 0, 0), px[28 * 32 + 24]);
+        }
+    }
+}
+
+TEST(GeneratedResources, FolderSpinnerHasTenDistinctFramesOfItsSmallSize)
+{
+    HCURSOR spinner = (HCURSOR)LoadImageW(Module(), MAKEINTRESOURCEW(135), IMAGE_CURSOR, 16, 16, 0);
+    ASSERT_TRUE(spinner) << "RT_ANICURSOR 135 did not load";
+    std::set<std::vector<COLORREF>> frames;
+    for (UINT step = 0; step < 10; ++step)
+        frames.insert(RenderPixels(16, 16, kChrome,
+                                   [&](HDC dc) { DrawIconEx(dc, 0, 0, spinner, 16, 16, step, NULL, DI_NORMAL); }));
+    DestroyCursor(spinner);
+    EXPECT_EQ(10u, frames.size());
+}
+
 TEST(GeneratedResources, IconCarriesItsSizesAndAlpha)
 {
     for (int size : {32, 16}) {
@@ -117,7 +157,7 @@ TEST(GeneratedResources, AllKindsShownTogether)
     wc.hbrBackground = CreateSolidBrush(kChrome);
     wc.lpszClassName = L"GeneratedResourcesStrip";
     RegisterClassW(&wc);
-    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 20, 20, 420, 80, NULL,
+    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 20, 20, 760, 80, NULL,
                                 NULL, Module(), NULL);
     ASSERT_TRUE(hwnd);
     UpdateWindow(hwnd);
@@ -133,6 +173,15 @@ TEST(GeneratedResources, AllKindsShownTogether)
     HGDIOBJ old = SelectObject(src, caps);
     StretchBlt(dc, 170, 50, 28 * 8, 2 * 8, src, 0, 0, 28, 2, SRCCOPY);
     SelectObject(src, old);
+    // The item lists' drop cursors, twice their size, and the folder tree's spinner frames.
+    for (UINT id : {136u, 137u}) {
+        HCURSOR drop = LoadCursorW(Module(), MAKEINTRESOURCEW(id));
+        DrawIconEx(dc, 420 + 70 * (id - 136), 10, drop, 64, 64, 0, NULL, DI_NORMAL);
+        DestroyCursor(drop);
+    }
+    HCURSOR spinner = (HCURSOR)LoadImageW(Module(), MAKEINTRESOURCEW(135), IMAGE_CURSOR, 16, 16, 0);
+    for (UINT step = 0; step < 10; ++step) DrawIconEx(dc, 570 + 18 * (step % 5), 20 + 20 * (step / 5), spinner, 16, 16, step, NULL, DI_NORMAL);
+    DestroyCursor(spinner);
     DeleteDC(src);
     DeleteObject(caps);
     DestroyIcon(icon);
