@@ -19,6 +19,7 @@
 #include "player/PlayerSettings.h"
 #include "player/PlaylistData.h"
 #include "player/PlaylistFormat.h"
+#include "toolkit/FileMatchFilter.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ const DWORD kThumbnailWaitMs = 40;
 const UINT WM_THUMBNAIL_MADE = WM_USER + 924;
 
 const COLORREF kPaneColor = RGB(32, 32, 32);
+const UINT kItemWindowId = 10;
 
 // Set while SendDroppedFiles hands this thread's own drop handle over.
 thread_local bool t_handingOverDrop = false;
@@ -67,36 +69,6 @@ bool IsFile(LPCWSTR path)
     DWORD attributes = GetFileAttributesW(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
-
-// The include patterns of a folder scan ("*" is every name), matched without regard to case.
-class CNamePatterns {
-public:
-    explicit CNamePatterns(LPCWSTR filter)
-    {
-        CString text = filter ? filter : L"";
-        int start = 0;
-        while (start <= text.GetLength()) {
-            int end = text.Find(L';', start);
-            if (end < 0)
-                end = text.GetLength();
-            CString pattern = text.Mid(start, end - start);
-            pattern.Trim();
-            if (!pattern.IsEmpty())
-                m_patterns.push_back(pattern);
-            start = end + 1;
-        }
-    }
-    bool Matches(LPCWSTR name) const
-    {
-        for (const CString& pattern : m_patterns)
-            if (pattern == L"*" || PathMatchSpecW(name, pattern))
-                return true;
-        return false;
-    }
-
-private:
-    std::vector<CString> m_patterns;
-};
 
 // CMediaItem::Open with the worker's stop flag, so a dead address can be given up.
 int OpenItemStoppable(CMediaItem& item, LPCWSTR path, const volatile int* stop)
@@ -255,6 +227,11 @@ int CMediaPlaylistView::OnCreate(LPCREATESTRUCT lpcs)
 {
     if (CView::OnCreate(lpcs) == -1)
         return -1;
+    if (!m_pItems) {
+        if (!m_wndItems.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP, CRect(0, 0, 0, 0), this, kItemWindowId))
+            return -1;
+        m_pItems = &m_wndItems;
+    }
     return 0;
 }
 
@@ -451,33 +428,9 @@ int CMediaPlaylistView::AddFolder(LPCWSTR folder, LPCWSTR filter, int recurse)
 {
     if (!folder || !*folder)
         return 0;
-    CNamePatterns patterns(filter);
-    CString base = folder;
-    while (base.GetLength() > 3 && (base.Right(1) == L"\\" || base.Right(1) == L"/"))
-        base = base.Left(base.GetLength() - 1);
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW(base + L"\\*", &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return 0;
-    std::vector<std::pair<CString, bool>> entries;
-    do {
-        if (wcscmp(found.cFileName, L".") == 0 || wcscmp(found.cFileName, L"..") == 0)
-            continue;
-        entries.push_back({found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-
-    int accepted = 0;
-    for (const auto& entry : entries) {
-        CString path = base + L"\\" + entry.first;
-        if (entry.second) {
-            if (recurse)
-                accepted += AddFolder(path, filter, recurse);
-        } else if (patterns.Matches(entry.first)) {
-            accepted += AddPath(path);
-        }
-    }
-    return accepted;
+    CFileMatchFilter match;
+    match.SetPatterns(filter ? filter : L"", L"", 0);
+    return ScanFolderFiles(folder, match, recurse ? TRUE : FALSE, [this](const CString& path) { return AddPath(path); });
 }
 
 int CMediaPlaylistView::AddPendingPath(LPCWSTR path, const volatile int* stop)

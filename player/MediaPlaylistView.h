@@ -7,6 +7,7 @@
 
 #include "framework/DocView.h"
 #include "framework/Thread.h"
+#include "player/MediaItemListWnd.h"
 #include "player/PlayerWindows.h"
 
 class CMediaItem;
@@ -58,7 +59,8 @@ public:
     CMediaPlaylistView();
     ~CMediaPlaylistView() override;
 
-    // The item window the view works on (the playlist's list window); not owned.
+    // The item window the view works on: its own list window, made at creation, unless another
+    // was given before (not owned then).
     void SetItemWindow(CMediaPlaylistLink* items) { m_pItems = items; }
     CMediaPlaylistLink* GetItemWindow() const { return m_pItems; }
 
@@ -143,6 +145,7 @@ protected:
     LRESULT OnAddDroppedFiles(WPARAM wParam, LPARAM);
     DECLARE_MESSAGE_MAP()
 
+    CMediaPlaylistWnd m_wndItems;
     CMediaPlaylistLink* m_pItems;
     CStringList m_pendingPaths;
     CRITICAL_SECTION m_pendingLock;

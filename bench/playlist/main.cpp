@@ -272,7 +272,7 @@ int BenchThumbnails(const CString& scratch)
 
     CBenchItems items;
     CMediaPlaylistView* view = new CMediaPlaylistView;
-    view->SetItemWindow(&items);
+    view->SetItemWindow(&items);  // a list in memory: the bench times the workers, not the drawing
     if (!view->CreateEx(0, nullptr, L"bench playlist", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr)) {
         std::printf("FAILED: no view window\n");
         return 1;

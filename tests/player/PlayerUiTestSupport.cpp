@@ -294,6 +294,7 @@ bool CTestPlayerFrame::CreateFrame(int clientWidth, int clientHeight)
         return false;
     }
     playlistView = new CMediaPlaylistView;
+    playlistView->SetItemWindow(&playlist);
     if (!playlistView->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE,
                               CRect(clientWidth - 200, 0, clientWidth, clientHeight), this, AFX_IDW_PANE_FIRST + 2)) {
         playlistView = nullptr;
@@ -301,7 +302,6 @@ bool CTestPlayerFrame::CreateFrame(int clientWidth, int clientHeight)
     }
     if (!playlist.CreateWindowIn(playlistView, CRect(0, 0, 200, clientHeight)))
         return false;
-    playlistView->SetItemWindow(&playlist);
     SetActiveView(playView, FALSE);
     Publish();
     ShowWindow(SW_SHOW);

@@ -419,9 +419,9 @@ TEST_F(PlaylistView, ClosingSavesTheDefaultPlaylistOnceAndEmptiesTheThumbnailFol
     // A view of its own in the frame, with a playlist of its own.
     CTestPlaylist items;
     CMediaPlaylistView* view = new CMediaPlaylistView;
+    view->SetItemWindow(&items);
     ASSERT_TRUE(view->Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 100, 100), s_frame.get(), 4000));
     ASSERT_TRUE(items.CreateWindowIn(view, CRect(0, 0, 100, 100)));
-    view->SetItemWindow(&items);
     {
         CPlaylistEditGuard guard(view, 0);
         view->AddPath(TestClips().b);
@@ -442,9 +442,9 @@ TEST_F(PlaylistView, ClosingSavesTheDefaultPlaylistOnceAndEmptiesTheThumbnailFol
     // An empty playlist: saved with no items, and the thumbnail folder goes.
     CTestPlaylist none;
     view = new CMediaPlaylistView;
+    view->SetItemWindow(&none);
     ASSERT_TRUE(view->Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 100, 100), s_frame.get(), 4000));
     ASSERT_TRUE(none.CreateWindowIn(view, CRect(0, 0, 100, 100)));
-    view->SetItemWindow(&none);
     items.Clear();  // the items and their thumbnail files go
     view->DestroyWindow();
     CPlaylistData empty(1);
