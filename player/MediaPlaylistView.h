@@ -7,7 +7,7 @@
 
 #include "framework/DocView.h"
 #include "framework/Thread.h"
-#include "player/MediaItemListWnd.h"
+#include "player/PlaylistItemWnd.h"
 #include "player/PlayerWindows.h"
 
 class CMediaItem;
@@ -145,7 +145,7 @@ protected:
     LRESULT OnAddDroppedFiles(WPARAM wParam, LPARAM);
     DECLARE_MESSAGE_MAP()
 
-    CMediaPlaylistWnd m_wndItems;
+    CPlaylistItemWnd m_wndItems;
     CMediaPlaylistLink* m_pItems;
     CStringList m_pendingPaths;
     CRITICAL_SECTION m_pendingLock;

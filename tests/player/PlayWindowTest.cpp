@@ -17,10 +17,6 @@
 
 using namespace playertest;
 
-void PrintTo(const CRect& r, std::ostream* os)
-{
-    *os << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
-}
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -17,6 +18,12 @@
 
 class CMediaPlaylistView;
 class CPlayView;
+
+// Rectangles in test messages as (left, top, right, bottom).
+inline void PrintTo(const CRect& r, std::ostream* os)
+{
+    *os << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
+}
 
 namespace playertest {
 
