@@ -175,7 +175,7 @@ CPlaylistEditGuard::~CPlaylistEditGuard()
 
 // View ---------------------------------------------------------------------------------------------------
 
-IMPLEMENT_DYNAMIC(CMediaPlaylistView, CView)
+IMPLEMENT_DYNCREATE(CMediaPlaylistView, CView)
 
 BEGIN_MESSAGE_MAP(CMediaPlaylistView, CView)
     ON_WM_CREATE()

@@ -54,7 +54,7 @@ private:
 };
 
 class CMediaPlaylistView : public CView {
-    DECLARE_DYNAMIC(CMediaPlaylistView)
+    DECLARE_DYNCREATE(CMediaPlaylistView)
 public:
     CMediaPlaylistView();
     ~CMediaPlaylistView() override;

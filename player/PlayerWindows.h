@@ -39,6 +39,8 @@ public:
     virtual void UpdateTitle(CMediaItem* item) = 0;
     // 1 both views side by side, 2 one at a time.
     virtual int GetViewLayout() = 0;
+    // Shows or hides the menu bar at once.
+    virtual void ShowMenuBar(bool show) = 0;
     // The frame window: commands are posted to it, popups are owned by it, WM_CLOSE ends it.
     virtual CFrameWnd* GetFrameWnd() = 0;
 };
@@ -54,6 +56,8 @@ public:
     virtual void SetPosition(__int64 position, BOOL redraw) = 0;
     // The play window's volume and mute are shown again.
     virtual void UpdateVolume() = 0;
+    // The view-switch button leads to the playlist while the play view is shown, else back.
+    virtual void SetDisplayViewShown(bool shown) = 0;
     virtual void RecalcBarLayout() = 0;
 };
 

@@ -140,6 +140,7 @@ void CRecordingBar::Clear()
     positions.clear();
     volumeUpdates = 0;
     layouts = 0;
+    displayViewShown.clear();
 }
 
 // Playlist ---------------------------------------------------------------------------------------------
@@ -357,6 +358,7 @@ void CTestPlayerFrame::ClearRecords()
     closeRequests = 0;
     commands.clear();
     titles.clear();
+    menuBarShown.clear();
     playlist.invalidated.clear();
     playlist.madeVisible.clear();
 }

@@ -64,6 +64,7 @@ public:
     void SetDuration(__int64 duration) override { durations.push_back(duration); }
     void SetPosition(__int64 position, BOOL) override { positions.push_back(position); }
     void UpdateVolume() override { ++volumeUpdates; }
+    void SetDisplayViewShown(bool shown) override { displayViewShown.push_back(shown); }
     void RecalcBarLayout() override { ++layouts; }
     void Clear();
 
@@ -72,6 +73,7 @@ public:
     std::vector<__int64> positions;
     int volumeUpdates = 0;
     int layouts = 0;
+    std::vector<bool> displayViewShown;
 };
 
 // A playlist held in memory, in a child window of its own, that follows the play window's current
@@ -134,6 +136,7 @@ public:
     void ShowPlaylistView() override { ++playlistViewShown; }
     void UpdateTitle(CMediaItem* item) override;
     int GetViewLayout() override { return layout; }
+    void ShowMenuBar(bool show) override { menuBarShown.push_back(show); }
     CFrameWnd* GetFrameWnd() override { return this; }
 
     CPlayView* playView = nullptr;
@@ -148,6 +151,7 @@ public:
     int closeRequests = 0;
     std::vector<UINT> commands;  // WM_COMMAND ids that reached the frame itself
     std::vector<CString> titles;
+    std::vector<bool> menuBarShown;
 
     void ClearRecords();
 
