@@ -11,16 +11,21 @@ const int kListItemHeight = 20;
 
 }  // namespace
 
-CFileTypeDlg::CFileTypeDlg(CWnd* pParent) : CDialog(IDD_FILE_TYPE, pParent), iconChoice(0)
+void AddFileTypeIcons(CImageList& list)
 {
-    imageList.Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 3);
     for (int id : {IDI_PLAYER_VIDEO, IDI_PLAYER_AUDIO, IDI_PLAYER_PLAYLIST}) {
         HICON icon = (HICON)LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0);
         if (icon) {
-            imageList.Add(icon);
+            list.Add(icon);
             DestroyIcon(icon);
         }
     }
+}
+
+CFileTypeDlg::CFileTypeDlg(CWnd* pParent) : CDialog(IDD_FILE_TYPE, pParent), iconChoice(0)
+{
+    imageList.Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 3);
+    AddFileTypeIcons(imageList);
 }
 
 void CFileTypeDlg::DoDataExchange(CDataExchange* pDX)

@@ -20,3 +20,7 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
 };
+
+// Adds the three type icons (video, audio, playlist: the executable's icons 2..4) at 16 x 16, in
+// the order of the dialog's choices.
+void AddFileTypeIcons(CImageList& list);
