@@ -69,8 +69,10 @@ void BuildTrackMenu(CMenu* menu, const CMediaStreamList& streams, UINT noneId, L
     }
 }
 
+}  // namespace
+
 // Filter changes, each toggling one value of the item (the value, or back to neutral).
-void ToggleFilter(CMediaItem& item, UINT id)
+void ToggleItemFilter(CMediaItem& item, UINT id)
 {
     auto toggle = [](int& value, int on, int off) { value = value == on ? off : on; };
     switch (id) {
@@ -118,7 +120,7 @@ void ToggleFilter(CMediaItem& item, UINT id)
     }
 }
 
-bool FilterIsOn(const CMediaItem& item, UINT id)
+bool IsItemFilterOn(const CMediaItem& item, UINT id)
 {
     switch (id) {
     case ID_FILTER_ROTATE_90:
@@ -151,8 +153,6 @@ bool FilterIsOn(const CMediaItem& item, UINT id)
         return false;
     }
 }
-
-}  // namespace
 
 void BuildTrackMenus(CMenu* video, CMenu* audio, CMenu* subtitle, const CMediaItem* item)
 {
@@ -612,7 +612,7 @@ void CPlayView::OnFilter(UINT id)
     CMediaItem* item = CurrentItem();
     if (!item)
         return;
-    ToggleFilter(*item, id);
+    ToggleItemFilter(*item, id);
     m_wndPlay.RestartPlayback();
 }
 
@@ -620,7 +620,7 @@ void CPlayView::OnUpdateFilter(CCmdUI* pCmdUI)
 {
     CMediaItem* item = CurrentItem();
     pCmdUI->Enable(item != nullptr);
-    pCmdUI->SetCheck(item && FilterIsOn(*item, pCmdUI->m_nID));
+    pCmdUI->SetCheck(item && IsItemFilterOn(*item, pCmdUI->m_nID));
 }
 
 void CPlayView::OnTrack(UINT id)

@@ -15,6 +15,11 @@ class CMenu;
 // changes.
 void BuildTrackMenus(CMenu* video, CMenu* audio, CMenu* subtitle, const CMediaItem* item);
 
+// The per-item filter commands (rotations, flips, negate, grayscale, old photo, volume boosts,
+// speeds): each toggles its value of the item between its own and the neutral one.
+void ToggleItemFilter(CMediaItem& item, UINT id);
+bool IsItemFilterOn(const CMediaItem& item, UINT id);
+
 // The generic video pane: clips its children and siblings and paints the dark pane colour.
 class CMediaPlayView : public CView {
     DECLARE_DYNAMIC(CMediaPlayView)

@@ -27,6 +27,9 @@
 #define IDC_MEDIA_INFO_PATH 1039
 #define IDC_URL_EXAMPLE 2173
 
+// The main frame: menu, accelerators and document strings.
+#define IDR_MAINFRAME 128
+
 // Context menus: popups 0 play view, 1 item, 2 empty playlist, 3 transport, 4 seek, 5 volume,
 // 6 zoom, 7 view switch.
 #define IDR_PLAYER_POPUPS 146
@@ -97,7 +100,17 @@
 #define ID_FILTER_SPEED_50 32866
 #define ID_FILTER_VOLUME_200 32870
 #define ID_FILTER_VOLUME_500 32872
+#define ID_VIEW_ALWAYS_ON_TOP 32779
+#define ID_VIEW_TRANSPARENT 32781
+#define ID_APP_SETTINGS 32803
+#define ID_APP_START_CONVERTER 32820
+#define ID_APP_EMAIL 32823
+#define ID_APP_WEB_SITE 32824
+#define ID_APP_CHECK_UPDATES 32834
+#define ID_RECENT_FILES_CLEAR 33000
 #define ID_RECENT_PLAYLISTS_CLEAR 33001
+#define ID_RECENT_FILE_FIRST 33100
+#define ID_RECENT_FILE_LAST 33199
 #define ID_RECENT_PLAYLIST_FIRST 33200
 #define ID_RECENT_PLAYLIST_LAST 33299
 

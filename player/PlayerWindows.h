@@ -41,6 +41,9 @@ public:
     virtual int GetViewLayout() = 0;
     // Shows or hides the menu bar at once.
     virtual void ShowMenuBar(bool show) = 0;
+    // The menu bar shows the playlist's count and total duration; an empty playlist shows the
+    // "Open Files" button in place of the views.
+    virtual void ShowPlaylistCount(int count, __int64 totalDurationMs) = 0;
     // The frame window: commands are posted to it, popups are owned by it, WM_CLOSE ends it.
     virtual CFrameWnd* GetFrameWnd() = 0;
 };

@@ -359,6 +359,7 @@ void CTestPlayerFrame::ClearRecords()
     commands.clear();
     titles.clear();
     menuBarShown.clear();
+    shownCounts.clear();
     playlist.invalidated.clear();
     playlist.madeVisible.clear();
 }

@@ -137,6 +137,7 @@ public:
     void UpdateTitle(CMediaItem* item) override;
     int GetViewLayout() override { return layout; }
     void ShowMenuBar(bool show) override { menuBarShown.push_back(show); }
+    void ShowPlaylistCount(int count, __int64) override { shownCounts.push_back(count); }
     CFrameWnd* GetFrameWnd() override { return this; }
 
     CPlayView* playView = nullptr;
@@ -152,6 +153,7 @@ public:
     std::vector<UINT> commands;  // WM_COMMAND ids that reached the frame itself
     std::vector<CString> titles;
     std::vector<bool> menuBarShown;
+    std::vector<int> shownCounts;
 
     void ClearRecords();
 
