@@ -21,82 +21,8 @@ constexpr __int64 kSecondUs(int n)
     return n * 1000000LL;
 }
 
-class MainFrameWindow : public testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        s_app.reset(new CPlayerTestApp(true));
-        s_app->Resources()->Init();
-        UseTestTools(s_app->Resources());
-    }
-    static void TearDownTestSuite() { s_app.reset(); }
-    void SetUp() override
-    {
-        CToolProcessBase::SetStopGraceForTests(3000);
-        CPlayerSettings& s = s_app->Settings();
-        s.layout = 1;
-        s.loadLastPlaylist = 0;
-        s.windowLeft = s.windowTop = -1;
-        s.windowWidth = s.windowHeight = 0;
-        s.alwaysShowControlBar = 0;
-        PlayerFirstOpenFlag() = true;
-    }
-    void TearDown() override
-    {
-        Close();
-        CToolProcessBase::SetStopGraceForTests(10000);
-    }
-    bool Open()
-    {
-        m_frame = new CMainFrame;
-        CCreateContext context;
-        context.m_pNewViewClass = RUNTIME_CLASS(CPlaylistView);
-        if (!m_frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW, nullptr, &context)) {
-            m_frame = nullptr;  // a frame that failed deleted itself
-            return false;
-        }
-        s_app->App().m_pMainWnd = m_frame;
-        m_frame->InitialUpdateFrame(nullptr, TRUE);
-        m_frame->ShowWindow(SW_SHOW);
-        m_frame->UpdateWindow();
-        return true;
-    }
-    void Close()
-    {
-        if (!m_frame)
-            return;
-        if (m_frame->GetPlayView())
-            m_frame->GetPlayView()->GetPlayWnd().StopAndRemember(1);
-        m_frame->DestroyWindow();
-        s_app->App().m_pMainWnd = nullptr;
-        m_frame = nullptr;
-    }
-    CPlaylistView& Playlist() { return *dynamic_cast<CPlaylistView*>(m_frame->GetPlaylistView()); }
-    CPlayWnd& Play() { return m_frame->GetPlayView()->GetPlayWnd(); }
-    void Command(UINT id) { m_frame->SendMessage(WM_COMMAND, id, 0); }
-    bool Enabled(UINT id)
-    {
-        CTestCmdUI ui;
-        ui.m_nID = id;
-        ui.DoUpdate(m_frame, TRUE);
-        return ui.m_bEnabled != FALSE;
-    }
-    void Load(std::initializer_list<CString> paths)
-    {
-        {
-            CPlaylistEditGuard guard(&Playlist(), 0);
-            for (const CString& path : paths)
-                Playlist().AddPath(path);
-        }
-        ASSERT_TRUE(WaitUntil([&] { return !Playlist().IsLoading() && !Playlist().AreThumbnailsRunning(); },
-                              120000));
-        Playlist().UpdateItemCountDisplay();
-    }
+class MainFrameWindow : public PlayerFrameTest {};
 
-    static std::unique_ptr<CPlayerTestApp> s_app;
-    CMainFrame* m_frame = nullptr;
-};
-std::unique_ptr<CPlayerTestApp> MainFrameWindow::s_app;
 
 TEST_F(MainFrameWindow, AFirstRunOpensAtTheDefaultSizeAndClosingKeepsThePlacement)
 {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/SystemHelpers.h"
+#include "framework/DocView.h"
 #include "framework/Effects.h"
 #include "player/MediaPlaylistView.h"
 #include "player/PlayView.h"
@@ -493,5 +494,26 @@ void PlayerUiTest::ResetUi()
     s_powerOffs = 0;
     s_boxes.clear();
 }
+
+}  // namespace playertest
+
+namespace playertest {
+
+CPlayerAppForTests::CPlayerAppForTests()
+{
+    CPlayerTestApp::DeleteProfile();
+    m_app.reset(new CPlayerApp(kTestMaker));
+    m_app->SetRegistryKey(kTestMaker);
+    m_app->AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CPlayDoc), RUNTIME_CLASS(CMainFrame),
+                                                 RUNTIME_CLASS(CPlaylistView)));
+}
+
+CPlayerAppForTests::~CPlayerAppForTests()
+{
+    m_app.reset();
+    CPlayerTestApp::DeleteProfile();
+}
+
+std::unique_ptr<CPlayerAppForTests> PlayerFrameTest::s_app;
 
 }  // namespace playertest

@@ -195,3 +195,107 @@ public:
 };
 
 }  // namespace playertest
+
+#include "engine/ToolProcess.h"
+#include "framework/CmdUI.h"
+#include "player/MainFrame.h"
+#include "player/PlayerApp.h"
+#include "player/PlayView.h"
+#include "player/PlayerResource.h"
+#include "player/PlaylistView.h"
+
+namespace playertest {
+
+// The suites of the whole main frame, built as the program builds it (the frame of the document
+// template with the playlist view and the play view), one frame per test.
+// The program's own application object with the tests' maker key (its profile emptied before and
+// after) and the program's document template.
+class CPlayerAppForTests {
+public:
+    CPlayerAppForTests();
+    ~CPlayerAppForTests();
+    CPlayerApp& App() { return *m_app; }
+    CPlayerSettings& Settings() { return m_app->settings; }
+    CSharedResources* Resources() { return &m_app->resources; }
+
+private:
+    std::unique_ptr<CPlayerApp> m_app;
+};
+
+class PlayerFrameTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_app.reset(new CPlayerAppForTests);
+        s_app->Resources()->Init();
+        UseTestTools(s_app->Resources());
+    }
+    static void TearDownTestSuite() { s_app.reset(); }
+    void SetUp() override
+    {
+        CToolProcessBase::SetStopGraceForTests(3000);
+        CPlayerSettings& s = s_app->Settings();
+        s.layout = 1;
+        s.loadLastPlaylist = 0;
+        s.windowLeft = s.windowTop = -1;
+        s.windowWidth = s.windowHeight = 0;
+        s.alwaysShowControlBar = 0;
+        PlayerFirstOpenFlag() = true;
+    }
+    void TearDown() override
+    {
+        Close();
+        CToolProcessBase::SetStopGraceForTests(10000);
+    }
+    bool Open()
+    {
+        // As the program opens its first window with nothing on its command line: a new document
+        // of the template.
+        CPlayerCommandLineInfo nothing;
+        nothing.m_nShellCommand = CCommandLineInfo::FileNew;
+        if (!s_app->App().ProcessCommandLineFiles(nothing))
+            return false;
+        m_frame = dynamic_cast<CMainFrame*>(s_app->App().m_pMainWnd);
+        if (!m_frame)
+            return false;
+        m_frame->ShowWindow(SW_SHOW);
+        m_frame->UpdateWindow();
+        return true;
+    }
+    void Close()
+    {
+        if (!m_frame)
+            return;
+        if (m_frame->GetPlayView())
+            m_frame->GetPlayView()->GetPlayWnd().StopAndRemember(1);
+        s_app->App().m_pMainWnd = nullptr;  // no end of the message loop with it
+        m_frame->DestroyWindow();
+        m_frame = nullptr;
+    }
+    CPlaylistView& Playlist() { return *dynamic_cast<CPlaylistView*>(m_frame->GetPlaylistView()); }
+    CPlayWnd& Play() { return m_frame->GetPlayView()->GetPlayWnd(); }
+    void Command(UINT id) { m_frame->SendMessage(WM_COMMAND, id, 0); }
+    bool Enabled(UINT id)
+    {
+        CTestCmdUI ui;
+        ui.m_nID = id;
+        ui.DoUpdate(m_frame, TRUE);
+        return ui.m_bEnabled != FALSE;
+    }
+    void Load(std::initializer_list<CString> paths)
+    {
+        {
+            CPlaylistEditGuard guard(&Playlist(), 0);
+            for (const CString& path : paths)
+                Playlist().AddPath(path);
+        }
+        ASSERT_TRUE(WaitUntil([&] { return !Playlist().IsLoading() && !Playlist().AreThumbnailsRunning(); },
+                              120000));
+        Playlist().UpdateItemCountDisplay();
+    }
+
+    static std::unique_ptr<CPlayerAppForTests> s_app;
+    CMainFrame* m_frame = nullptr;
+};
+
+}  // namespace playertest
