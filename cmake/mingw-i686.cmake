@@ -7,8 +7,10 @@ set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 
 get_filename_component(_top "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
+# The flavour's own libraries, Windows tools and Wine prefix template.
+set(FLAVOUR_DEPS_DIR "${_top}/.deps")
 if(NOT DEPS_PREFIX)
-  set(DEPS_PREFIX "${_top}/.deps/prefix")
+  set(DEPS_PREFIX "${FLAVOUR_DEPS_DIR}/prefix")
 endif()
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32 "${DEPS_PREFIX}")
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

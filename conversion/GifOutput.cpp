@@ -107,7 +107,31 @@ int VF_gif::Convert(CEncoderOptions& options, const CMediaPreset& preset, CEncod
     double rate = (options.RateNum > 0 && options.RateDen > 0) ? (double)options.RateNum / options.RateDen : 5.0;
     if (rate < 0.1)
         rate = 5.0;
+    // A quarter turn stands the picture on its side: the GIF takes the turned size.
+    const int turn = options.Rotation;
+    if (turn == 90 || turn == 270 || turn == 1 || turn == 3) {
+        const int width = options.Width;
+        options.Width = options.Height;
+        options.Height = width;
+    }
     const int w = options.Width, h = options.Height;
+    // The job's crop, turns, flips and effects go into both passes' own filters: the encoder
+    // refuses a separate video filter beside the second pass's filter graph, and the palette must
+    // come from the pictures as they will look.
+    CString effects = BuildVideoFilterChain(options);
+    if (!effects.IsEmpty())
+        effects += L",";
+    options.CropLeft = options.CropTop = options.CropWidth = options.CropHeight = 0;
+    options.Rotation = 0;
+    options.FlipHorizontal = options.FlipVertical = 0;
+    options.Grayscale = options.Negate = options.OldPhoto = 0;
+    // The job's loop value counts the plays (0 for ever); the GIF's counts the repeats, -1 none.
+    if (options.Loop == 1) {
+        options.Loop = -1;
+        AppendEncoderOptions(options, L"-loop -1");
+    } else if (options.Loop > 1) {
+        options.Loop -= 1;
+    }
 
     WCHAR temp[1024] = {};
     const DWORD n = GetTempPathW(1023, temp);
@@ -122,12 +146,13 @@ int VF_gif::Convert(CEncoderOptions& options, const CMediaPreset& preset, CEncod
     first.OutputPath = palette.GetPath();
     first.OutputStart = options.OutputStart;
     first.OutputDuration = options.OutputDuration;
-    first.VideoFilter.Format(L"fps=%f,scale=%d:%d:flags=lanczos,palettegen", rate, w, h);
+    first.VideoFilter.Format(L"%sfps=%f,scale=%d:%d:flags=lanczos,palettegen", effects.GetString(), rate, w, h);
     if (RunEncoderJob(first, notifyWindow, events, cancel) != 0)
         return -1;
 
     options.Input4Path = palette.GetPath();
-    options.ComplexFilter.Format(L"fps=%f,scale=%d:%d:flags=lanczos [x]; [x][1:v] paletteuse", rate, w, h);
+    options.ComplexFilter.Format(L"%sfps=%f,scale=%d:%d:flags=lanczos [x]; [x][1:v] paletteuse", effects.GetString(), rate,
+                                 w, h);
     const CString finalPath = options.OutputPath;
     CTempFile encoded(GetTempFilePath());
     options.OutputPath = encoded.GetPath();

@@ -23,9 +23,12 @@ private:
     CRITICAL_SECTION& m_cs;
 };
 
-// The drivers that exist right now. A record's context comes from another process and is only
-// a number: it is looked up here and never called through unless it names a listed driver. The
-// lock is held while the record is handled, so a driver cannot be destroyed under its handler.
+// The drivers that exist right now, each under a number that no other driver of this process has
+// had. A record's context comes from another process: it is only a number, looked up here, so a
+// record that comes late from a finished run can never reach a later driver, even one that
+// happens to sit at the same address. The lock guards the list only; a driver's listener runs
+// without it, and a driver that is being destroyed waits for the records being handled for it on
+// other threads.
 class CLiveDrivers {
 public:
     CLiveDrivers() { InitializeCriticalSection(&m_lock); }
@@ -33,33 +36,96 @@ public:
     CLiveDrivers(const CLiveDrivers&) = delete;
     CLiveDrivers& operator=(const CLiveDrivers&) = delete;
 
-    void Add(CEncoderTool* driver)
+    DWORD Add(CEncoderTool* driver)
     {
         CCriticalSectionLock lock(m_lock);
-        m_drivers.push_back(driver);
+        if (++m_lastId == 0)
+            ++m_lastId;
+        m_entries.push_back(new Entry(driver, m_lastId));
+        return m_lastId;
     }
-    void Remove(CEncoderTool* driver)
+
+    void Remove(DWORD id)
     {
         CCriticalSectionLock lock(m_lock);
-        for (size_t i = 0; i < m_drivers.size(); ++i) {
-            if (m_drivers[i] == driver) {
-                m_drivers.erase(m_drivers.begin() + i);
-                return;
+        Entry* entry = nullptr;
+        for (size_t i = 0; i < m_entries.size(); ++i) {
+            if (m_entries[i]->id == id) {
+                entry = m_entries[i];
+                m_entries.erase(m_entries.begin() + i);
+                break;
             }
         }
+        if (!entry)
+            return;
+        // A record handled on this very thread (the listener destroying its own driver) cannot be
+        // waited for; the entry then goes when that record's handling ends.
+        while (entry->DeliveringElsewhere()) {
+            ResetEvent(entry->idle);
+            LeaveCriticalSection(&m_lock);
+            WaitForSingleObject(entry->idle, INFINITE);
+            EnterCriticalSection(&m_lock);
+        }
+        if (entry->deliverers.empty())
+            delete entry;
+        else
+            entry->orphaned = true;
     }
-    LRESULT Deliver(DWORD context, const void* payload)
+
+    // A record for a driver whose callback window is not 'callbackWindow' (when given) is refused.
+    LRESULT Deliver(DWORD id, const void* payload, HWND callbackWindow = NULL)
     {
+        Entry* entry = nullptr;
+        {
+            CCriticalSectionLock lock(m_lock);
+            for (Entry* e : m_entries) {
+                if (e->id == id) {
+                    entry = e;
+                    break;
+                }
+            }
+            if (!entry || (callbackWindow && entry->driver->m_hCallbackWindow != callbackWindow))
+                return 0;
+            entry->deliverers.push_back(GetCurrentThreadId());
+        }
+        LRESULT result = entry->driver->OnCopyData(payload);
         CCriticalSectionLock lock(m_lock);
-        for (CEncoderTool* driver : m_drivers)
-            if ((DWORD)(UINT_PTR)driver == context)
-                return driver->OnCopyData(payload);
-        return 0;
+        for (size_t i = 0; i < entry->deliverers.size(); ++i) {
+            if (entry->deliverers[i] == GetCurrentThreadId()) {
+                entry->deliverers.erase(entry->deliverers.begin() + i);
+                break;
+            }
+        }
+        SetEvent(entry->idle);
+        if (entry->orphaned && entry->deliverers.empty())
+            delete entry;
+        return result;
     }
 
 private:
+    struct Entry {
+        Entry(CEncoderTool* d, DWORD i) : driver(d), id(i), idle(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+        ~Entry() { CloseHandle(idle); }
+        Entry(const Entry&) = delete;
+        Entry& operator=(const Entry&) = delete;
+        bool DeliveringElsewhere() const
+        {
+            for (DWORD thread : deliverers)
+                if (thread != GetCurrentThreadId())
+                    return true;
+            return false;
+        }
+
+        CEncoderTool* driver;
+        DWORD id;
+        HANDLE idle;  // set whenever a record's handling ends
+        std::vector<DWORD> deliverers;  // the threads handling a record for this driver now
+        bool orphaned = false;
+    };
+
     CRITICAL_SECTION m_lock;
-    std::vector<CEncoderTool*> m_drivers;
+    std::vector<Entry*> m_entries;
+    DWORD m_lastId = 0;
 };
 
 CLiveDrivers& LiveDrivers()
@@ -110,6 +176,8 @@ void AppendFilter(CString& chain, LPCWSTR filter)
     chain += filter;
 }
 
+}  // namespace
+
 CString BuildVideoFilterChain(const CEncoderOptions& o)
 {
     CString chain;
@@ -146,6 +214,8 @@ CString BuildVideoFilterChain(const CEncoderOptions& o)
         AppendFilter(chain, L"colorchannelmixer=.393:.769:.189:0:.349:.686:.168:0:.272:.534:.131");
     return chain;
 }
+
+namespace {
 
 void AddVideo(CCommandLine& cl, CEncoderOptions& o)
 {
@@ -252,7 +322,8 @@ bool IsExistingFile(LPCWSTR path)
 
 // CEncoderToolBase ---------------------------------------------------------------------------
 
-CEncoderToolBase::CEncoderToolBase() : m_nThreadCount(0), m_nBufferSize(0), m_hCallbackWindow(NULL)
+CEncoderToolBase::CEncoderToolBase()
+    : m_nThreadCount(0), m_nBufferSize(0), m_hCallbackWindow(NULL), m_nContext((__int64)(INT_PTR)this)
 {
 }
 
@@ -269,10 +340,6 @@ int CEncoderToolBase::BuildArgs(CString& out, CEncoderOptions& o)
 {
     CCommandLine cl;
     AddText(cl, L"-hwaccel", m_strHwAccel);
-    if ((o.Flags & ENCODER_ALLOW_THREADS) && m_nThreadCount > 0)
-        cl.AddOption(L"-threads", L"%d", m_nThreadCount);
-    if (m_nBufferSize > 0)
-        cl.AddOption(L"-bufsize", L"%d", m_nBufferSize);
     if (o.Safe != 1)
         cl.AddOption(L"-safe", L"%d", o.Safe);
     if (o.InputRateNum > 0 && o.InputRateDen > 0)
@@ -281,6 +348,12 @@ int CEncoderToolBase::BuildArgs(CString& out, CEncoderOptions& o)
     AddInput(cl, o.Input2Path, o.Input2Format, o.Input2Start, o.Input2Duration, o.Input2Offset);
     AddInput(cl, o.Input3Path, o.Input3Format, 0, 0, 0);
     AddInput(cl, o.Input4Path, CString(), 0, 0, 0);
+    // The encoder's own settings: before an input they would be taken as that input's (the
+    // decoder's thread count), and a buffer size there is refused outright.
+    if ((o.Flags & ENCODER_ALLOW_THREADS) && m_nThreadCount > 0)
+        cl.AddOption(L"-threads", L"%d", m_nThreadCount);
+    if (m_nBufferSize > 0)
+        cl.AddOption(L"-bufsize", L"%d", m_nBufferSize);
     if (o.HlsListSize >= 0)
         cl.AddOption(L"-hls_list_size", L"%d", o.HlsListSize);
 
@@ -317,7 +390,7 @@ CString CEncoderToolBase::MakeLaunchCommand(CEncoderOptions& options)
     // Handles and addresses travel sign-extended, as a 64-bit receiver of the tool expects them.
     if (m_hCallbackWindow)
         args.AppendFormat(L" -callback_window %I64d", (__int64)(INT_PTR)m_hCallbackWindow);
-    args.AppendFormat(L" -callback_context %I64d", (__int64)(INT_PTR)this);
+    args.AppendFormat(L" -callback_context %I64d", GetContext());
     return MakeToolCommand(m_strPath, args);
 }
 
@@ -335,13 +408,13 @@ CEncoderTool::CEncoderTool() : m_pListener(nullptr), m_nStopAnswered(0)
 {
     memset(&m_lastBlock, 0, sizeof(m_lastBlock));
     InitializeCriticalSection(&m_blockLock);
-    LiveDrivers().Add(this);
+    m_nContext = LiveDrivers().Add(this);
 }
 
 CEncoderTool::~CEncoderTool()
 {
     // Waits for a record being handled right now on the window's thread.
-    LiveDrivers().Remove(this);
+    LiveDrivers().Remove((DWORD)m_nContext);
     DeleteCriticalSection(&m_blockLock);
 }
 
@@ -386,23 +459,29 @@ int CEncoderTool::OnCopyData(const void* payload)
         CCriticalSectionLock lock(m_blockLock);
         m_lastBlock = block;
     }
+    // A stop may be answered to the start record as well as to a progress record.
+    int answer;
     switch (code) {
     case ENCODER_RECORD_STARTED:
-        return m_pListener->OnStarted(&block);
-    case ENCODER_RECORD_PROGRESS: {
-        int answer = m_pListener->OnProgress(&block);
-        if (answer == 1)
-            InterlockedExchange(&m_nStopAnswered, 1);
-        return answer;
-    }
+        answer = m_pListener->OnStarted(&block);
+        break;
+    case ENCODER_RECORD_PROGRESS:
+        answer = m_pListener->OnProgress(&block);
+        break;
     case ENCODER_RECORD_ENDED:
         return m_pListener->OnEnded(&block);
     default:
         return -1;
     }
+    if (answer == 1)
+        InterlockedExchange(&m_nStopAnswered, 1);
+    return answer;
 }
 
-LRESULT CEncoderTool::DispatchCopyData(const COPYDATASTRUCT* data)
+namespace {
+
+// A null window takes any live driver.
+LRESULT DispatchRecord(const COPYDATASTRUCT* data, HWND callbackWindow)
 {
     if (!data || data->dwData != ENCODER_RECORD_ID || data->cbData != ENCODER_RECORD_SIZE || !data->lpData)
         return 0;
@@ -411,7 +490,19 @@ LRESULT CEncoderTool::DispatchCopyData(const COPYDATASTRUCT* data)
     DWORD driver = (DWORD)(context & 0xFFFFFFFF);
     if (!driver)
         return 0;
-    return LiveDrivers().Deliver(driver, data->lpData);
+    return LiveDrivers().Deliver(driver, data->lpData, callbackWindow);
+}
+
+}  // namespace
+
+LRESULT CEncoderTool::DispatchCopyData(const COPYDATASTRUCT* data)
+{
+    return DispatchRecord(data, NULL);
+}
+
+LRESULT CEncoderTool::DispatchCopyData(const COPYDATASTRUCT* data, HWND callbackWindow)
+{
+    return callbackWindow ? DispatchRecord(data, callbackWindow) : 0;
 }
 
 int CEncoderTool::LaunchWithRetry(CEncoderOptions& options, void (*loosen)(CEncoderOptions&),

@@ -74,6 +74,9 @@ public:
 
     // The command line Launch runs for these options.
     CString MakeLaunchCommand(CEncoderOptions& options);
+    // The value handed to the tool as "-callback_context", which its records carry back: the
+    // driver's address here, a number of its own in a CEncoderTool.
+    __int64 GetContext() const { return m_nContext; }
 
     int m_nThreadCount;
     int m_nBufferSize;
@@ -81,13 +84,17 @@ public:
     CString m_strPresetsFolder;
     HWND m_hCallbackWindow;
 
+protected:
+    __int64 m_nContext;
+
 private:
     CEncoderToolBase(const CEncoderToolBase&) = delete;
     CEncoderToolBase& operator=(const CEncoderToolBase&) = delete;
 };
 
 // The driver a conversion or a frame grab uses. Every CEncoderTool is listed process-wide while
-// it exists, so that a record naming a driver by its address is only ever delivered to a live one.
+// it exists under a context number never given to another driver, so that a record is only ever
+// delivered to the live driver whose run it comes from.
 class CEncoderTool : public CEncoderToolBase {
 public:
     CEncoderTool();
@@ -123,8 +130,12 @@ public:
                                  const volatile int* stopFlag);
 
     // The WM_COPYDATA handler of every window that receives encoder records: the named driver's
-    // OnCopyData when the record has the encoder's id and size and names a live driver, else 0.
+    // OnCopyData when the record has the encoder's id and size and its context's low 32 bits name
+    // a live driver, else 0. No lock is held while the listener runs.
     static LRESULT DispatchCopyData(const COPYDATASTRUCT* data);
+    // The same for one window's own drivers only: a record that names a driver reporting to
+    // another window (or none that lives) is refused with 0.
+    static LRESULT DispatchCopyData(const COPYDATASTRUCT* data, HWND callbackWindow);
 
     EncoderProgressBlock GetLastBlock() const;
     CEncoderToolEvents* GetListener() const { return m_pListener; }
@@ -138,9 +149,12 @@ protected:
     EncoderProgressBlock m_lastBlock;
     // Guards m_lastBlock, written on the callback window's thread and read by Launch.
     mutable CRITICAL_SECTION m_blockLock;
-    // Set when the listener answered a progress record with a stop; read after the run.
+    // Set when the listener answered a start or progress record with a stop; read after the run.
     volatile LONG m_nStopAnswered;
 };
+
+// The "-filter:v" chain of the options' crop, rotation, flips and effects; empty for none.
+CString BuildVideoFilterChain(const CEncoderOptions& o);
 
 // Grabs one frame with a driver of its own, set up from the program's encoder tool location:
 // GrabFrame's 1 or -1 unchanged; after a 0, 0 when 'output' exists, else -1.

@@ -13,6 +13,19 @@ CMediaFile::CMediaFile() : Flags(0), StateFlags(0)
     CMediaFile::ResetFilters();
 }
 
+void CMediaFile::ChangeBits(UINT& bits, UINT set, UINT clear)
+{
+    volatile LONG* target = reinterpret_cast<volatile LONG*>(&bits);
+    LONG before = *target;
+    for (;;) {
+        LONG after = (LONG)(((UINT)before & ~clear) | set);
+        LONG seen = InterlockedCompareExchange(target, after, before);
+        if (seen == before)
+            return;
+        before = seen;
+    }
+}
+
 void CMediaFile::Reset()
 {
     DeleteThumbnailFile();
@@ -66,25 +79,25 @@ void CMediaItem::Reset()
     CMediaFile::Reset();
 }
 
-int CMediaItem::Open(const wchar_t* path)
+int CMediaItem::Open(const wchar_t* path, const volatile int* stopFlag)
 {
     Flags = 0;
     Path = path;
     if (path && PathIsURLW(path))
-        Flags |= MEDIA_FILE_URL;
-    if (Probe(1) != 0)
+        ChangeFlags(MEDIA_FILE_URL);
+    if (Probe(1, stopFlag) != 0)
         return -1;
     UpdateDisplayInfo();
     return 0;
 }
 
-int CMediaItem::Probe(int force)
+int CMediaItem::Probe(int force, const volatile int* stopFlag)
 {
     if (!force && (Flags & MEDIA_FILE_PROBED))
         return 1;
-    if (MediaInfo.Probe(Path, nullptr) != 0)
+    if (MediaInfo.Probe(Path, stopFlag) != 0)
         return -1;
-    Flags |= MEDIA_FILE_PROBED;
+    ChangeFlags(MEDIA_FILE_PROBED);
     return 0;
 }
 
@@ -94,7 +107,7 @@ int CMediaItem::UpdateDisplayInfo()
         return 1;
 
     if (!IsUrl() && !PathFileExistsW(Path))
-        StateFlags |= MEDIA_STATE_FILE_MISSING;
+        ChangeStateFlags(MEDIA_STATE_FILE_MISSING);
 
     if (!MediaInfo.VideoStreams.IsEmpty())
         Kind = MEDIA_KIND_VIDEO;
@@ -127,6 +140,6 @@ int CMediaItem::UpdateDisplayInfo()
     }
 
     PathText = Path;
-    StateFlags |= MEDIA_STATE_DISPLAY_READY;
+    ChangeStateFlags(MEDIA_STATE_DISPLAY_READY);
     return 0;
 }

@@ -6,6 +6,8 @@
 #include "framework/String.h"
 #include "image/RasterImage.h"
 
+class CThumbnailGuard;
+
 // CMediaFile::Flags
 const UINT MEDIA_FILE_URL = 0x1;
 const UINT MEDIA_FILE_PROBED = 0x10;
@@ -37,6 +39,11 @@ public:
 
     bool IsUrl() const { return (Flags & MEDIA_FILE_URL) != 0; }
 
+    // The flags change in one atomic step each: an item's thumbnail thread and the window thread
+    // both update them, and a plain |= from each could lose the other's bit.
+    void ChangeFlags(UINT set, UINT clear = 0) { ChangeBits(Flags, set, clear); }
+    void ChangeStateFlags(UINT set, UINT clear = 0) { ChangeBits(StateFlags, set, clear); }
+
     UINT Flags;
     UINT StateFlags;
     CString Path;
@@ -51,6 +58,7 @@ public:
     int Volume;  // percent
 
 private:
+    static void ChangeBits(UINT& bits, UINT set, UINT clear);
     CMediaFile(const CMediaFile&) = delete;
     CMediaFile& operator=(const CMediaFile&) = delete;
 };
@@ -61,19 +69,21 @@ public:
     ~CMediaItem() override;
     void Reset() override;
 
-    // Probes 'path' into a cleared item and builds its display texts: 0 or -1.
-    int Open(const wchar_t* path);
-    // 1 when already probed and not forced, else 0 or -1.
-    int Probe(int force);
+    // Probes 'path' into a cleared item and builds its display texts: 0 or -1. A non-zero stop
+    // flag (the caller's thread is being stopped) ends a probe that hangs, as a failure.
+    int Open(const wchar_t* path, const volatile int* stopFlag = nullptr);
+    // 1 when already probed and not forced, else 0 or -1 (also when stopped).
+    int Probe(int force, const volatile int* stopFlag = nullptr);
     // 1 when the texts were built before, else 0 after building them.
     int UpdateDisplayInfo();
 
-    // Thumbnail operations; the work is done by the frame grab (ThumbnailGrab.cpp).
-    int EnsureThumbnail(int force);
-    int LoadThumbnail();
+    // Thumbnail operations; the work is done by the frame grab (ThumbnailGrab.cpp), which also
+    // tells what the stop flag and the guard do.
+    int EnsureThumbnail(int force, const volatile int* stopFlag = nullptr, CThumbnailGuard* guard = nullptr);
+    int LoadThumbnail(const volatile int* stopFlag = nullptr, CThumbnailGuard* guard = nullptr);
     int FindSidecarImage(CString& out) const;
-    int LoadThumbnailImage(LPCWSTR file);
-    int GrabThumbnail();
+    int LoadThumbnailImage(LPCWSTR file, CThumbnailGuard* guard = nullptr);
+    int GrabThumbnail(const volatile int* stopFlag = nullptr, CThumbnailGuard* guard = nullptr);
 
     // The play state of the playback driver while the item plays (0 idle, 1 starting,
     // 2 playing, 3 paused, 4 stopped on request, 5 ended); the item windows draw from it. It

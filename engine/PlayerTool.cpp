@@ -197,7 +197,7 @@ int CPlayerToolBase::Launch(CPlayParams& params, const volatile int* stopFlag)
 
 CPlayerTool::CPlayerTool()
     : m_nZoom(100), m_nPlaySpeed(100), m_nState(PLAYER_STATE_IDLE), m_nLastCommand(0), m_nRestartFlag(0),
-      m_nRestartPosUs(0)
+      m_nRestartPosUs(0), m_nSessionRunning(0)
 {
     ZeroMemory(&m_status, sizeof(m_status));
     ZeroMemory(m_nMediaValues, sizeof(m_nMediaValues));
@@ -225,8 +225,21 @@ int CPlayerTool::ResetStatus()
     return 0;
 }
 
+// Marks a session as running for its whole length, relaunches included.
+class CPlayerTool::CSessionScope {
+public:
+    explicit CSessionScope(CPlayerTool& tool) : m_tool(tool) { m_tool.m_nSessionRunning = 1; }
+    ~CSessionScope() { m_tool.m_nSessionRunning = 0; }
+    CSessionScope(const CSessionScope&) = delete;
+    CSessionScope& operator=(const CSessionScope&) = delete;
+
+private:
+    CPlayerTool& m_tool;
+};
+
 int CPlayerTool::RunSession()
 {
+    CSessionScope session(*this);
     OnSessionStart();
     if (PrepareParams() != 0)
         return -1;
@@ -268,6 +281,7 @@ int CPlayerTool::PrepareParams()
 
 int CPlayerTool::RunOnce()
 {
+    CSessionScope session(*this);
     OnSessionStart();
     if (PrepareParams() != 0)
         return -1;
@@ -304,9 +318,10 @@ LRESULT CPlayerTool::SendCommand(int code, int arg1, int arg2, int arg3, int arg
 
 int CPlayerTool::Stop()
 {
-    // Between the end of a run and the next one the state is not active, but a restart is
-    // still under way: stopping then must end the session rather than be lost.
-    if (!IsActive() && m_nRestartFlag != 100)
+    // Between the end of a run and the tool's next start report the state says the old run ended,
+    // but the session goes on with a relaunch: a stop then must end it rather than be lost. The
+    // stop flag of the new run makes the runner end a tool that cannot be told yet.
+    if (!IsActive() && !m_nSessionRunning && m_nRestartFlag != 100)
         return 0;
     m_nLastCommand = PLAYER_COMMAND_STOP;
     m_nRestartFlag = 0;

@@ -168,8 +168,9 @@ public:
     virtual int PrepareParams();
     // One run between a session start and end; its result.
     virtual int RunOnce();
-    // While a session is active (or a restart is pending) the last command becomes stop and the
-    // tool is asked to stop: the tool's reply, or -1 when it cannot be told yet. Else 0.
+    // While a session runs (also between the runs of a restart, while the state still says the
+    // last run ended) the last command becomes stop and the tool is asked to stop: the tool's
+    // reply, or -1 when it cannot be told yet. Else 0.
     virtual int Stop();
     // While active: the last command becomes pause and the tool is told; else 0.
     virtual int PauseResume();
@@ -235,4 +236,9 @@ protected:
     // 100 while a restart is pending.
     volatile int m_nRestartFlag;
     __int64 m_nRestartPosUs;
+    // 1 from the start of RunSession or RunOnce to its return.
+    volatile int m_nSessionRunning;
+
+private:
+    class CSessionScope;
 };

@@ -5,6 +5,8 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -42,17 +44,111 @@ bool ReadInt(const Json::Value& object, const char* name, int& out)
     return true;
 }
 
-CString FromAnsi(const std::string& text)
+// The probe tool writes its JSON in UTF-8, whatever the system's code page.
+CString FromUtf8(const std::string& text)
 {
-    CString out;
-    if (!text.empty())
-        AnsiToWide(text.c_str(), out);
-    return out;
+    if (text.empty())
+        return CString();
+    return CString(detail::Widen(text.data(), (int)text.size(), CP_UTF8).c_str());
 }
 
+// Rounded, not truncated: "4.023000" is 4022999.99... as a double and must give 4023000.
 __int64 SecondsTextToUs(const std::string& text)
 {
-    return (__int64)(atof(text.c_str()) * 1000000);
+    return llround(atof(text.c_str()) * 1000000.0);
+}
+
+int GreatestCommonDivisor(__int64 a, __int64 b)
+{
+    while (b != 0) {
+        __int64 t = a % b;
+        a = b;
+        b = t;
+    }
+    return (int)a;
+}
+
+// The display aspect of a video stream: "display_aspect_ratio" when it holds two positive
+// numbers, else the frame size scaled by "sample_aspect_ratio". Unknown ("0:1", "N/A", missing)
+// leaves 0:0.
+bool ReadAspect(const Json::Value& element, CMediaStream& stream)
+{
+    std::string text;
+    if (!ReadText(element, "display_aspect_ratio", text))
+        return false;
+    int num = 0, den = 0;
+    ScanIntPair(text.c_str(), "%d:%d", num, den);
+    if (num > 0 && den > 0) {
+        stream.AspectNum = num;
+        stream.AspectDen = den;
+        return true;
+    }
+    if (!ReadText(element, "sample_aspect_ratio", text))
+        return false;
+    num = den = 0;
+    ScanIntPair(text.c_str(), "%d:%d", num, den);
+    if (num <= 0 || den <= 0 || stream.Width <= 0 || stream.Height <= 0)
+        return true;
+    __int64 a = (__int64)stream.Width * num, b = (__int64)stream.Height * den;
+    int divisor = GreatestCommonDivisor(a, b);
+    a /= divisor;
+    b /= divisor;
+    if (a <= INT_MAX && b <= INT_MAX) {
+        stream.AspectNum = (int)a;
+        stream.AspectDen = (int)b;
+    }
+    return true;
+}
+
+// The container's tags, named in any case ("title", "TITLE"); of two spellings of one name, one counts.
+bool ReadMetadata(const Json::Value& format, CMediaMetadata& metadata)
+{
+    const Json::Value& tags = format["tags"];
+    if (tags.isNull())
+        return true;
+    if (!tags.isObject())
+        return false;
+    std::string artist, author, date, year, track;
+    bool seenTitle = false, seenAlbum = false, seenGenre = false, seenCopyright = false, seenComment = false;
+    struct {
+        const char* name;
+        CString* text;
+        std::string* raw;
+        bool* seen;
+    } fields[] = {
+        {"title", &metadata.Title, nullptr, &seenTitle},
+        {"album", &metadata.Album, nullptr, &seenAlbum},
+        {"genre", &metadata.Genre, nullptr, &seenGenre},
+        {"copyright", &metadata.Copyright, nullptr, &seenCopyright},
+        {"comment", &metadata.Comment, nullptr, &seenComment},
+        {"artist", nullptr, &artist, nullptr},
+        {"author", nullptr, &author, nullptr},
+        {"date", nullptr, &date, nullptr},
+        {"year", nullptr, &year, nullptr},
+        {"track", nullptr, &track, nullptr},
+    };
+    for (const std::string& name : tags.getMemberNames()) {
+        std::string value;
+        if (!ReadText(tags, name.c_str(), value))
+            return false;
+        for (auto& f : fields) {
+            if (_stricmp(name.c_str(), f.name) != 0)
+                continue;
+            if (f.text && !*f.seen) {
+                *f.text = FromUtf8(value);
+                *f.seen = true;
+            } else if (f.raw && f.raw->empty()) {
+                *f.raw = value;
+            }
+        }
+    }
+    metadata.Author = FromUtf8(!artist.empty() ? artist : author);
+    // "3/12" is track 3; a date such as "2021-05-01" gives its year.
+    metadata.Track = atoi(track.c_str());
+    metadata.Year = atoi(date.c_str());
+    if (metadata.Year == 0)
+        metadata.Year = atoi(year.c_str());
+    return true;
 }
 
 int StreamTypeOf(const std::string& codecType)
@@ -81,7 +177,7 @@ bool ReadStream(const Json::Value& element, CMediaStream& stream)
 
     if (!ReadText(element, "codec_name", text))
         return false;
-    stream.Codec = FromAnsi(text);
+    stream.Codec = FromUtf8(text);
     if (!ReadText(element, "codec_type", text))
         return false;
     stream.Type = StreamTypeOf(text);
@@ -109,6 +205,8 @@ bool ReadStream(const Json::Value& element, CMediaStream& stream)
         if (text.empty() && !ReadText(element, "avg_frame_rate", text))
             return false;
         ScanIntPair(text.c_str(), "%d/%d", stream.FrameRateNum, stream.FrameRateDen);
+        if (!ReadAspect(element, stream))
+            return false;
     } else if (stream.Type == MEDIA_STREAM_AUDIO) {
         if (!ReadText(element, "sample_rate", text))
             return false;
@@ -124,7 +222,7 @@ bool ReadStream(const Json::Value& element, CMediaStream& stream)
         if (!ReadText(tags, "language", text))
             return false;
         if (!text.empty() && _stricmp(text.c_str(), "und") != 0)
-            stream.Language = FromAnsi(text);
+            stream.Language = FromUtf8(text);
         if (!ReadText(tags, "DURATION", text))
             return false;
         if (!text.empty())
@@ -149,8 +247,12 @@ int ParseDocument(const Json::Value& root, CMediaInfoRecord& record)
         !ReadText(format, "start_time", startTime) || !ReadText(format, "duration", duration) ||
         !ReadText(format, "size", size) || !ReadText(format, "bit_rate", bitRate))
         return -1;
+    CMediaMetadata metadata;
+    if (!ReadMetadata(format, metadata))
+        return -1;
     record.Streams = streams;
-    record.Format = FromAnsi(formatName);
+    record.Metadata = metadata;
+    record.Format = FromUtf8(formatName);
     record.StartTimeInUs = SecondsTextToUs(startTime);
     record.DurationInUs = SecondsTextToUs(duration);
     record.Size = _atoi64(size.c_str());

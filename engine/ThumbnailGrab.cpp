@@ -100,33 +100,76 @@ int GrabJobThumbnail(LPCWSTR path, CRasterImage& image, __int64 startMs, const v
 
 namespace MediaThumbnail {
 
-int EnsureThumbnail(CMediaItem& item, int force)
+namespace {
+
+bool Stopped(const volatile int* stopFlag)
+{
+    return stopFlag && *stopFlag != 0;
+}
+
+// Hands a finished picture to the item in one step under the guard: the picture (whose old one
+// is freed afterwards, outside the guard) and, when 'file' is given, the thumbnail file with the
+// flags that say whose it is.
+void Publish(CMediaItem& item, CRasterImage& picture, LPCWSTR file, UINT setFlags, UINT clearFlags,
+             CThumbnailGuard* guard)
+{
+    CRasterImage previous;
+    CThumbnailGuardScope scope(guard);
+    if (!previous.TakeOver(item.Thumbnail) || !item.Thumbnail.TakeOver(picture))
+        item.Thumbnail.Copy(picture);
+    if (file) {
+        item.ThumbnailFile = file;
+        item.ChangeFlags(setFlags, clearFlags);
+    }
+}
+
+CString NamedThumbnailFile(const CMediaItem& item, CThumbnailGuard* guard)
+{
+    CThumbnailGuardScope scope(guard);
+    return item.ThumbnailFile;
+}
+
+// An image file loaded and fitted into the thumbnail box, aside from the item.
+bool LoadFitted(LPCWSTR file, CRasterImage& image)
+{
+    if (!file || !image.Load(file, ImageTypeAuto))
+        return false;
+    ThumbnailBox box = GetThumbnailBox();
+    // A failed fit leaves the image as it was, which is still better than no thumbnail.
+    if (NeedsFitting(image, box))
+        image.MakeThumbnail(box.width, box.height, kBlackCanvas);
+    return true;
+}
+
+}  // namespace
+
+int EnsureThumbnail(CMediaItem& item, int force, const volatile int* stopFlag, CThumbnailGuard* guard)
 {
     if (!force && (item.StateFlags & MEDIA_STATE_THUMBNAIL_READY))
         return 1;
-    int result = LoadThumbnail(item);
-    item.StateFlags |= MEDIA_STATE_THUMBNAIL_READY;
+    int result = LoadThumbnail(item, stopFlag, guard);
+    if (result != 0 && Stopped(stopFlag))
+        return -1;
+    item.ChangeStateFlags(MEDIA_STATE_THUMBNAIL_READY);
     return result == 0 ? 0 : -1;
 }
 
-int LoadThumbnail(CMediaItem& item)
+int LoadThumbnail(CMediaItem& item, const volatile int* stopFlag, CThumbnailGuard* guard)
 {
-    if (!item.ThumbnailFile.IsEmpty() && IsExistingFile(item.ThumbnailFile))
-        return LoadThumbnailImage(item, item.ThumbnailFile);
+    CString named = NamedThumbnailFile(item, guard);
+    if (!named.IsEmpty() && IsExistingFile(named))
+        return LoadThumbnailImage(item, named, guard);
 
     CString sidecar;
-    if (!item.IsUrl() && FindSidecarImage(item, sidecar) == 0 && LoadThumbnailImage(item, sidecar) == 0) {
-        item.ThumbnailFile = sidecar;
+    CRasterImage image;
+    if (!item.IsUrl() && FindSidecarImage(item, sidecar) == 0 && LoadFitted(sidecar, image)) {
         // The user's image must never be taken for a grabbed file, which the item deletes.
-        item.Flags = (item.Flags & ~MEDIA_FILE_GRABBED_THUMBNAIL) | MEDIA_FILE_SIDECAR_THUMBNAIL;
+        Publish(item, image, sidecar, MEDIA_FILE_SIDECAR_THUMBNAIL, MEDIA_FILE_GRABBED_THUMBNAIL, guard);
         return 0;
     }
     if (item.Kind != MEDIA_KIND_VIDEO)
         return -1;
-    if (GrabThumbnail(item) != 0)
-        return -1;
-    item.Flags = (item.Flags & ~MEDIA_FILE_SIDECAR_THUMBNAIL) | MEDIA_FILE_GRABBED_THUMBNAIL;
-    return 0;
+    return GrabThumbnail(item, stopFlag, guard) == 0 ? 0 : -1;
 }
 
 int FindSidecarImage(const CMediaItem& item, CString& out)
@@ -145,21 +188,16 @@ int FindSidecarImage(const CMediaItem& item, CString& out)
     return -1;
 }
 
-int LoadThumbnailImage(CMediaItem& item, LPCWSTR file)
+int LoadThumbnailImage(CMediaItem& item, LPCWSTR file, CThumbnailGuard* guard)
 {
     CRasterImage image;
-    if (!file || !image.Load(file, ImageTypeAuto))
+    if (!LoadFitted(file, image))
         return -1;
-    ThumbnailBox box = GetThumbnailBox();
-    // A failed fit leaves the image as it was, which is still better than no thumbnail.
-    if (NeedsFitting(image, box))
-        image.MakeThumbnail(box.width, box.height, kBlackCanvas);
-    item.Thumbnail.Destroy();
-    item.Thumbnail.Copy(image);
+    Publish(item, image, nullptr, 0, 0, guard);
     return 0;
 }
 
-int GrabThumbnail(CMediaItem& item)
+int GrabThumbnail(CMediaItem& item, const volatile int* stopFlag, CThumbnailGuard* guard)
 {
     CEngineHost* host = GetEngineHost();
     CString file = host ? host->MakeTempFilePath() : CString();
@@ -167,15 +205,15 @@ int GrabThumbnail(CMediaItem& item)
         file = GetTempFilePath();
     if (file.IsEmpty())
         return -1;
-    const CString previous = item.ThumbnailFile;
-    item.ThumbnailFile = file;
 
     ThumbnailBox box = GetThumbnailBox();
     int t = host ? host->GetThumbnailTimeMs() : 0;
     __int64 durationMs = item.MediaInfo.GetDurationMs();
     const int duration = durationMs > INT_MAX ? INT_MAX : (durationMs < INT_MIN ? INT_MIN : (int)durationMs);
+    // Until the picture is handed over the file is this grab's alone: the item keeps naming the
+    // file it named before, so a playlist saved meanwhile never records a file being written.
     for (;;) {
-        if (GrabFrameToFile(item.Path, file, t, 0, 0, nullptr, nullptr) != 0)
+        if (GrabFrameToFile(item.Path, file, t, 0, 0, nullptr, stopFlag) != 0)
             break;
         CRasterImage image;
         if (!image.Load(file, ImageTypeJPG))
@@ -183,32 +221,34 @@ int GrabThumbnail(CMediaItem& item)
         if (HasImageDetail(&image) == 1) {
             if (NeedsFitting(image, box) && !image.MakeThumbnail(box.width, box.height, kBlackCanvas))
                 break;
-            item.Thumbnail.Destroy();
-            item.Thumbnail.Copy(image);
-            // The picture is in the item already; a file that cannot be written is only a cache.
-            image.Save(file, ImageTypeJPG);
+            // The picture goes to the item either way; a file that cannot be written whole is
+            // not named, and a playlist then writes the picture itself.
+            bool saved = image.Save(file, ImageTypeJPG);
+            if (!saved && IsExistingFile(file))
+                DeleteFileW(file);
+            Publish(item, image, saved ? file.GetString() : L"", MEDIA_FILE_GRABBED_THUMBNAIL,
+                    MEDIA_FILE_SIDECAR_THUMBNAIL, guard);
             return 0;
         }
-        if (duration < t || t > THUMBNAIL_LAST_RETRY_START_MS)
+        if (Stopped(stopFlag) || duration < t || t > THUMBNAIL_LAST_RETRY_START_MS)
             break;
         t += THUMBNAIL_RETRY_STEP_MS;
     }
     if (IsExistingFile(file))
         DeleteFileW(file);
-    item.ThumbnailFile = previous;
     return -1;
 }
 
 }  // namespace MediaThumbnail
 
-int CMediaItem::EnsureThumbnail(int force)
+int CMediaItem::EnsureThumbnail(int force, const volatile int* stopFlag, CThumbnailGuard* guard)
 {
-    return ::MediaThumbnail::EnsureThumbnail(*this, force);
+    return ::MediaThumbnail::EnsureThumbnail(*this, force, stopFlag, guard);
 }
 
-int CMediaItem::LoadThumbnail()
+int CMediaItem::LoadThumbnail(const volatile int* stopFlag, CThumbnailGuard* guard)
 {
-    return ::MediaThumbnail::LoadThumbnail(*this);
+    return ::MediaThumbnail::LoadThumbnail(*this, stopFlag, guard);
 }
 
 int CMediaItem::FindSidecarImage(CString& out) const
@@ -216,12 +256,12 @@ int CMediaItem::FindSidecarImage(CString& out) const
     return ::MediaThumbnail::FindSidecarImage(*this, out);
 }
 
-int CMediaItem::LoadThumbnailImage(LPCWSTR file)
+int CMediaItem::LoadThumbnailImage(LPCWSTR file, CThumbnailGuard* guard)
 {
-    return ::MediaThumbnail::LoadThumbnailImage(*this, file);
+    return ::MediaThumbnail::LoadThumbnailImage(*this, file, guard);
 }
 
-int CMediaItem::GrabThumbnail()
+int CMediaItem::GrabThumbnail(const volatile int* stopFlag, CThumbnailGuard* guard)
 {
-    return ::MediaThumbnail::GrabThumbnail(*this);
+    return ::MediaThumbnail::GrabThumbnail(*this, stopFlag, guard);
 }

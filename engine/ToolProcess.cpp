@@ -17,9 +17,8 @@ const DWORD kPollMs = 100;
 const DWORD kTerminateWaitMs = 5000;
 std::atomic<DWORD> g_stopGraceMs(10000);
 
-// A job that ends every process in it when its last handle closes: the command interpreter, the
-// tool and whatever the tool started. Without it, terminating the interpreter would leave the
-// tool running.
+// A job that ends every process in it when its last handle closes: the tool and whatever it
+// started. Without it, terminating the tool would leave its own children (ffmpeg) running.
 class CToolJob {
 public:
     CToolJob() : m_job(CreateJobObjectW(nullptr, nullptr))
@@ -59,7 +58,118 @@ private:
     bool m_assigned = false;
 };
 
+// Handles are made inheritable only while this is held, so that a tool started with its output
+// redirected inherits its own file and never the file of a run starting on another thread.
+CRITICAL_SECTION& InheritLock()
+{
+    static CRITICAL_SECTION lock;
+    static bool ready = (InitializeCriticalSection(&lock), true);
+    (void)ready;
+    return lock;
+}
+
+class CInheritLockScope {
+public:
+    CInheritLockScope() { EnterCriticalSection(&InheritLock()); }
+    ~CInheritLockScope() { LeaveCriticalSection(&InheritLock()); }
+    CInheritLockScope(const CInheritLockScope&) = delete;
+    CInheritLockScope& operator=(const CInheritLockScope&) = delete;
+};
+
+void SetInheritable(HANDLE h, bool on)
+{
+    if (CHandle::IsValidHandle(h))
+        SetHandleInformation(h, HANDLE_FLAG_INHERIT, on ? HANDLE_FLAG_INHERIT : 0);
+}
+
+// The standard handles of a tool whose output goes to a file: the file (emptied, as the
+// interpreter's redirect does), no input, and our own error output.
+class CRedirectedHandles {
+public:
+    bool Open(LPCWSTR outputFile)
+    {
+        m_out.Attach(CreateFileW(outputFile, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!m_out.IsValid())
+            return false;
+        m_in.Attach(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                0, nullptr));
+        HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+        if (CHandle::IsValidHandle(err))
+            DuplicateHandle(GetCurrentProcess(), err, GetCurrentProcess(), m_err.Receive(), 0, FALSE,
+                            DUPLICATE_SAME_ACCESS);
+        if (!m_err.IsValid())
+            m_err.Attach(CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+        return true;
+    }
+
+    void FillStartup(STARTUPINFOW& si) const
+    {
+        si.dwFlags |= STARTF_USESTDHANDLES;
+        si.hStdInput = m_in;
+        si.hStdOutput = m_out;
+        si.hStdError = m_err;
+    }
+
+    void SetInheritable(bool on) const
+    {
+        ::SetInheritable(m_in, on);
+        ::SetInheritable(m_out, on);
+        ::SetInheritable(m_err, on);
+    }
+
+private:
+    CHandle m_out, m_in, m_err;
+};
+
 }  // namespace
+
+namespace detail {
+
+bool SplitToolCommand(LPCWSTR commandLine, CString& tool, CString& args, CString& outputFile)
+{
+    static const wchar_t kInterpreter[] = L"CMD /C ";
+    const int prefix = (int)wcslen(kInterpreter);
+    if (!commandLine || _wcsnicmp(commandLine, kInterpreter, prefix) != 0)
+        return false;
+    // ""tool" args" or ""tool" args >"file"": one pair of quotes around the whole line.
+    CString body = commandLine + prefix;
+    const int length = body.GetLength();
+    if (length < 4 || body[0] != L'"' || body[1] != L'"' || body[length - 1] != L'"')
+        return false;
+    CString inner = body.Mid(1, length - 2);
+    int close = inner.Find(L'"', 1);
+    if (close < 2)
+        return false;
+    CString rest = inner.Mid(close + 1);
+    if (!rest.IsEmpty() && rest[0] != L' ')
+        return false;
+    tool = inner.Mid(1, close - 1);
+    if (!rest.IsEmpty())
+        rest = rest.Mid(1);
+
+    // A redirect is a last quoted name right after a '>' that starts an argument.
+    outputFile.Empty();
+    const int r = rest.GetLength();
+    if (r >= 3 && rest[r - 1] == L'"') {
+        int open = r - 2;
+        while (open >= 0 && rest[open] != L'"')
+            --open;
+        if (open >= 1 && rest[open - 1] == L'>' && (open == 1 || rest[open - 2] == L' ')) {
+            outputFile = rest.Mid(open + 1, r - open - 2);
+            rest = rest.Left(open - 1);
+            if (!rest.IsEmpty() && rest[rest.GetLength() - 1] == L' ')
+                rest = rest.Left(rest.GetLength() - 1);
+            if (outputFile.IsEmpty())
+                return false;
+        }
+    }
+    args = rest;
+    return true;
+}
+
+}  // namespace detail
 
 // Command line ---------------------------------------------------------------------------------------
 
@@ -163,17 +273,50 @@ int CToolProcessBase::Run(LPCWSTR commandLine, const volatile int* stopFlag)
     if (!IsExistingFilePath(m_strPath) || !commandLine || !*commandLine)
         return -1;
 
+    // The drivers' interpreter lines are carried out here, without the interpreter: it would
+    // expand %NAME% (and !NAME!) inside the quoted paths, and its own start costs as much as a
+    // short tool run. The tool gets exactly the arguments the interpreter would have handed it.
+    CString tool, args, outputFile;
+    CString line = commandLine;
+    LPCWSTR application = nullptr;
+    if (detail::SplitToolCommand(commandLine, tool, args, outputFile)) {
+        if (!IsExistingFilePath(tool))
+            return -1;
+        line = L"\"" + tool + L"\"";
+        if (!args.IsEmpty())
+            line += L" " + args;
+        application = tool;
+    }
+
     CProcessInfo info;
     info.m_si.dwFlags = STARTF_USESHOWWINDOW | STARTF_FORCEOFFFEEDBACK;
     info.m_si.wShowWindow = SW_HIDE;
-    std::vector<wchar_t> command(commandLine, commandLine + wcslen(commandLine) + 1);
+    std::vector<wchar_t> command(line.GetString(), line.GetString() + line.GetLength() + 1);
+
+    CRedirectedHandles redirect;
+    const bool redirected = !outputFile.IsEmpty();
+    if (redirected) {
+        if (!redirect.Open(outputFile))
+            return -1;
+        redirect.FillStartup(info.m_si);
+    }
 
     CToolJob job;
     // Suspended until it is in the job, so that nothing it starts can escape it.
     DWORD flags = NORMAL_PRIORITY_CLASS | (job.IsValid() ? CREATE_SUSPENDED : 0);
     LPCWSTR folder = m_strWorkingFolder.IsEmpty() ? nullptr : m_strWorkingFolder.GetString();
-    if (!FwCreateProcess(nullptr, command.data(), nullptr, nullptr, FALSE, flags, nullptr, folder, &info.m_si,
-                         &info.m_pi))
+    BOOL started;
+    if (redirected) {
+        CInheritLockScope lock;
+        redirect.SetInheritable(true);
+        started = FwCreateProcess(application, command.data(), nullptr, nullptr, TRUE, flags, nullptr, folder,
+                                  &info.m_si, &info.m_pi);
+        redirect.SetInheritable(false);
+    } else {
+        started = FwCreateProcess(application, command.data(), nullptr, nullptr, FALSE, flags, nullptr, folder,
+                                  &info.m_si, &info.m_pi);
+    }
+    if (!started)
         return -1;
     if (job.IsValid()) {
         job.Assign(info.m_pi.hProcess);

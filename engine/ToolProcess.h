@@ -33,11 +33,14 @@ public:
 
     // Stores the tool executable's path; -1 for null.
     virtual int SetPath(LPCWSTR path);
-    // Runs commandLine ("CMD /C ..." around the quoted tool path) hidden and waits for it.
+    // Runs commandLine hidden and waits for it. The drivers' interpreter lines (MakeToolCommand,
+    // MakeToolCommandWithOutput) are carried out without the interpreter: the tool is started
+    // with exactly the arguments inside the quotes, and a redirect goes to the file here, so that
+    // nothing in a path is expanded. Any other line is started as it stands.
     // -1: the tool is not an existing file given by a full path, the process could not be created,
     // or it ended with a non-zero exit code; 0: it ended with 0; 1: stopFlag was given and is
     // non-zero at the end. A stop flag of 2 gives the tool the stop grace to end by itself before
-    // the command interpreter and every process it started are terminated.
+    // the tool and every process it started are terminated.
     virtual int Run(LPCWSTR commandLine, const volatile int* stopFlag);
 
     const CString& GetPath() const { return m_strPath; }
@@ -73,6 +76,12 @@ public:
 int StartProbeToolHidden(LPCWSTR probeToolPath);
 
 // The command interpreter lines around a tool: CMD /C ""tool" args" and, with standard output
-// sent to a file, CMD /C ""tool" args >"file"".
+// sent to a file, CMD /C ""tool" args >"file"". Run carries them out without the interpreter.
 CString MakeToolCommand(LPCWSTR toolPath, LPCWSTR args);
 CString MakeToolCommandWithOutput(LPCWSTR toolPath, LPCWSTR args, LPCWSTR outputFile);
+
+namespace detail {
+// The parts of a MakeToolCommand or MakeToolCommandWithOutput line: the tool, its arguments and the
+// file its standard output goes to (empty without a redirect). False for any other line.
+bool SplitToolCommand(LPCWSTR commandLine, CString& tool, CString& args, CString& outputFile);
+}  // namespace detail

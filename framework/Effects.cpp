@@ -4,6 +4,7 @@
 #include "framework/App.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 namespace {
 
@@ -29,6 +30,11 @@ BOOL WINAPI SystemExitWindows(UINT flags, DWORD reason)
     return ::ExitWindowsEx(flags, reason);
 }
 
+FwItemListPtr WINAPI SystemBrowseForFolder(FwBrowseInfoPtr lpbi)
+{
+    return (FwItemListPtr)::SHBrowseForFolderW(lpbi);
+}
+
 // Swapped with interlocked exchanges: workers may call while the UI thread swaps.
 template <class Fn>
 Fn Swap(Fn volatile* slot, Fn fn, Fn fallback)
@@ -47,6 +53,7 @@ FwMessageBoxFn volatile g_messageBox = &SystemMessageBox;
 FwShellExecuteFn volatile g_shellExecute = &SystemShellExecute;
 FwCreateProcessFn volatile g_createProcess = &SystemCreateProcess;
 FwExitWindowsFn volatile g_exitWindows = &SystemExitWindows;
+FwBrowseForFolderFn volatile g_browseForFolder = &SystemBrowseForFolder;
 
 } // namespace
 
@@ -54,6 +61,10 @@ FwMessageBoxFn FwSetMessageBoxFunction(FwMessageBoxFn fn) { return Swap(&g_messa
 FwShellExecuteFn FwSetShellExecuteFunction(FwShellExecuteFn fn) { return Swap(&g_shellExecute, fn, &SystemShellExecute); }
 FwCreateProcessFn FwSetCreateProcessFunction(FwCreateProcessFn fn) { return Swap(&g_createProcess, fn, &SystemCreateProcess); }
 FwExitWindowsFn FwSetExitWindowsFunction(FwExitWindowsFn fn) { return Swap(&g_exitWindows, fn, &SystemExitWindows); }
+FwBrowseForFolderFn FwSetBrowseForFolderFunction(FwBrowseForFolderFn fn)
+{
+    return Swap(&g_browseForFolder, fn, &SystemBrowseForFolder);
+}
 
 int FwMessageBox(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType)
 {
@@ -102,4 +113,9 @@ int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT)
     CString text;
     text.LoadString(nIDPrompt);
     return AfxMessageBox(text, nType, 0);
+}
+
+FwItemListPtr FwBrowseForFolder(FwBrowseInfoPtr lpbi)
+{
+    return Load(&g_browseForFolder)(lpbi);
 }

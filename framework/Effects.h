@@ -13,12 +13,17 @@ typedef BOOL (WINAPI* FwCreateProcessFn)(LPCWSTR lpApplicationName, LPWSTR lpCom
                                           DWORD dwCreationFlags, LPVOID lpEnvironment, LPCWSTR lpCurrentDirectory,
                                           LPSTARTUPINFOW lpStartupInfo, LPPROCESS_INFORMATION lpProcessInformation);
 typedef BOOL (WINAPI* FwExitWindowsFn)(UINT uFlags, DWORD dwReason);
+// SHBrowseForFolderW: the shell's folder dialog (an item list the caller frees, or NULL).
+typedef struct _browseinfoW* FwBrowseInfoPtr;
+typedef struct _ITEMIDLIST* FwItemListPtr;
+typedef FwItemListPtr (WINAPI* FwBrowseForFolderFn)(FwBrowseInfoPtr lpbi);
 
 // Each setter installs fn (NULL restores the system function) and returns the one it replaced.
 FwMessageBoxFn FwSetMessageBoxFunction(FwMessageBoxFn fn);
 FwShellExecuteFn FwSetShellExecuteFunction(FwShellExecuteFn fn);
 FwCreateProcessFn FwSetCreateProcessFunction(FwCreateProcessFn fn);
 FwExitWindowsFn FwSetExitWindowsFunction(FwExitWindowsFn fn);
+FwBrowseForFolderFn FwSetBrowseForFolderFunction(FwBrowseForFolderFn fn);
 
 // The calls, with the meaning and arguments of MessageBoxW, ShellExecuteW, CreateProcessW and
 // ExitWindowsEx.
@@ -30,6 +35,7 @@ BOOL FwCreateProcess(LPCWSTR lpApplicationName, LPWSTR lpCommandLine, LPSECURITY
                      LPVOID lpEnvironment, LPCWSTR lpCurrentDirectory, LPSTARTUPINFOW lpStartupInfo,
                      LPPROCESS_INFORMATION lpProcessInformation);
 BOOL FwExitWindowsEx(UINT uFlags, DWORD dwReason);
+FwItemListPtr FwBrowseForFolder(FwBrowseInfoPtr lpbi);
 
 // The application's message box: captioned with the application name, owned by the active
 // (or main) window; goes through FwMessageBox.

@@ -1,23 +1,54 @@
-# Shared by scripts/test and scripts/run: the build folder, the Wine environment, and a display.
-top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-# BUILD_DIR picks another build folder (each has its own Wine prefix, so several can test at once).
-build="${BUILD_DIR:-$top/build}"
+# Shared by scripts/test, scripts/run and scripts/bench: the flavour, its build folder, the Wine
+# environment, and a display.
+. "$(dirname "${BASH_SOURCE[0]}")/flavour.sh"
+top=$flavour_top
+flavour=$(choose_flavour) || exit 1
+flavour_vars "$flavour"
+# BUILD_DIR picks another build folder of this flavour (each has its own Wine prefix, so several
+# can test at once).
+build="${BUILD_DIR:-$F_BUILD}"
 case "$build" in /*) ;; *) build="$top/$build" ;; esac
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEARCH=win32
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winebrowser.exe=d"
+flavour_deps="$F_DEPS"
+export_wine_env "$build/wineprefix"
+
+# The line that starts the output of every script: which flavour runs, and why.
+flavour_banner() { # what
+  local why="chosen by FLAVOUR"
+  if [ -z "${FLAVOUR:-}" ]; then
+    if [ "$flavour" = i686 ]; then why="this machine runs 32-bit code"; else why="this machine cannot run 32-bit code"; fi
+    [ "${FLAVOUR_SIMULATE_NO_32BIT:-0}" != 1 ] || why="32-bit code refused, as FLAVOUR_SIMULATE_NO_32BIT asks"
+  fi
+  printf '%s: flavour %s (%s; %s)\n' "$1" "$flavour" "$F_DESCRIPTION" "$why"
+}
 
 ensure_setup() {
   "$top/scripts/setup"
 }
 
-ensure_build() {
-  if [ ! -f "$build/CMakeCache.txt" ]; then
-    mkdir -p "$build"
-    cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$build/configure.log" 2>&1 \
-      || { cat "$build/configure.log" >&2; echo "configure failed" >&2; return 1; }
+# Configures (once) and builds one flavour's folder; the arguments go to cmake --build.
+build_folder() { # flavour folder [build args...]
+  local f=$1 dir=$2 toolchain; shift 2
+  toolchain=$(flavour_vars "$f" && echo "$F_TOOLCHAIN")
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    mkdir -p "$dir"
+    cmake -S "$top" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$dir/configure.log" 2>&1 \
+      || { cat "$dir/configure.log" >&2; echo "configure of the $f flavour failed" >&2; return 1; }
   fi
-  cmake --build "$build" -j"$(nproc)" "$@"
+  cmake --build "$dir" -j"$(nproc)" "$@"
+}
+
+ensure_build() {
+  build_folder "$flavour" "$build" "$@"
+}
+
+# The flavour that does not run here is still built, so that neither rots.
+build_other_flavour() {
+  local other dir
+  other=$(other_flavour "$flavour")
+  dir=$(flavour_vars "$other" && echo "$F_BUILD")
+  echo "building the $other flavour too (compiled and linked only; its tests do not run here)"
+  build_folder "$other" "$dir" "$@"
 }
 
 # Starts a persistent wineserver and warms it up with every standard stream detached, so that
@@ -26,16 +57,21 @@ start_wine() {
   # The prefix made by scripts/setup is the template of every build folder's own prefix.
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     rm -rf "$WINEPREFIX"
-    cp -a "$top/.deps/wineprefix" "$WINEPREFIX"
+    cp -a "$flavour_deps/wineprefix" "$WINEPREFIX"
   fi
   # A server that already runs for this prefix makes -p answer 2: that one serves as well (the run
   # script starts wine once for the demo clips and once for the program).
-  wineserver -p || [ $? -eq 2 ]
-  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  "$WINESERVER" -p || [ $? -eq 2 ]
+  "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 stop_wine() {
-  wineserver -k 2>/dev/null || true
+  "$WINESERVER" -k 2>/dev/null || true
+}
+
+# Runs a Windows program of this flavour.
+wine_run() {
+  "$WINELOADER" "$@"
 }
 
 xvfb_pid=""

@@ -1,11 +1,23 @@
-// Conversion benchmark: one VF_mp4 job with its default preset on a generated 20-second 1280x720 clip,
-// run through CMediaConvertRunner on its worker thread (listener, notify window, real Velkor), against
-// ffmpeg.exe given the very command Velkor ran for that job. Prints both times and their ratio.
+// Conversion benchmark, in one run:
+// 1. one VF_mp4 job with its default preset on a generated 20-second 1280x720 clip, run through
+//    CMediaConvertRunner on its worker thread (listener, notify window, real Velkor), against
+//    ffmpeg.exe given the very command Velkor ran for that job;
+// 2. Ravento.exe started with a generated 60-second 1280x720 source, a stored destination,
+//    "AutoStart" and "AutoCloseWindow", timed to its exit (the whole job: start-up, probes, thumbnails,
+//    the encoder, the output's probe), and its encoder step (the longest Velkor run it started),
+//    against the same encoder command run by ffmpeg directly.
+// Prints the times and their ratios. Ravento's registry settings are set aside and put back.
 // Usage: bench_convert <ffmpeg folder> [work folder]   (run under Wine)
 #include <windows.h>
 
+#include <shlwapi.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "conversion/ConvertHost.h"
@@ -161,6 +173,237 @@ struct JobOutcome {
     CString target;
 };
 
+JobOutcome TimeJob(const CString& clip, const CString& outFolder, const CString& preset, const CString& log);
+CString ReadEncoderCommand(const CString& log);
+
+// Velkor runs of one process tree, timed from outside by watching the process list.
+class CToolWatch {
+public:
+    CToolWatch(DWORD parent, const wchar_t* exeName) : m_tree{parent}, m_exe(exeName) {}
+    void Start()
+    {
+        m_thread = std::thread([this] { Watch(); });
+    }
+    // Each run's start and end, in seconds after 'origin'.
+    CString Timeline(double origin) const
+    {
+        CString text;
+        for (const Run& run : m_runs) {
+            CString one;
+            one.Format(L" %.2f-%.2f", run.begin - origin, run.end - origin);
+            text += one;
+        }
+        return text;
+    }
+    // The longest run seen, in seconds, and how many there were.
+    double Stop(int& runs)
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        double longest = 0;
+        for (const Run& run : m_runs)
+            if (run.end > run.begin && run.end - run.begin > longest)
+                longest = run.end - run.begin;
+        runs = (int)m_runs.size();
+        return longest;
+    }
+
+private:
+    struct Run {
+        DWORD pid;
+        HANDLE process;
+        double begin, end;
+    };
+    void Watch()
+    {
+        while (!m_stop) {
+            HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+            if (snapshot != INVALID_HANDLE_VALUE) {
+                PROCESSENTRY32W entry = {};
+                entry.dwSize = sizeof(entry);
+                for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+                    // The tool may be started through a command interpreter: any descendant counts.
+                    const bool below = std::find(m_tree.begin(), m_tree.end(), entry.th32ParentProcessID) != m_tree.end();
+                    if (!below)
+                        continue;
+                    if (std::find(m_tree.begin(), m_tree.end(), entry.th32ProcessID) == m_tree.end())
+                        m_tree.push_back(entry.th32ProcessID);
+                    if (_wcsicmp(entry.szExeFile, m_exe) != 0)
+                        continue;
+                    bool known = false;
+                    for (const Run& run : m_runs)
+                        known = known || run.pid == entry.th32ProcessID;
+                    if (!known) {
+                        HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID);
+                        if (process)
+                            m_runs.push_back({entry.th32ProcessID, process, Now(), 0});
+                    }
+                }
+                CloseHandle(snapshot);
+            }
+            for (Run& run : m_runs)
+                if (run.end == 0 && WaitForSingleObject(run.process, 0) == WAIT_OBJECT_0) {
+                    run.end = Now();
+                    CloseHandle(run.process);
+                }
+            Sleep(2);
+        }
+        for (Run& run : m_runs)
+            if (run.end == 0)
+                CloseHandle(run.process);
+    }
+
+    std::vector<DWORD> m_tree;  // the program and the processes started below it
+    const wchar_t* m_exe;
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    std::vector<Run> m_runs;
+};
+
+const wchar_t kRaventoKey[] = L"Software\\Tarvelo Software\\Ravento";
+const wchar_t kRaventoBackupKey[] = L"Software\\Tarvelo Software\\Ravento (bench_convert backup)";
+
+// Ravento's settings of this prefix are copied aside while the benchmark uses its own.
+bool SetAsideRaventoSettings()
+{
+    HKEY existing = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kRaventoKey, 0, KEY_READ, &existing) != ERROR_SUCCESS)
+        return false;
+    SHDeleteKeyW(HKEY_CURRENT_USER, kRaventoBackupKey);
+    HKEY backup = nullptr;
+    bool copied = false;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kRaventoBackupKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &backup,
+                        nullptr) == ERROR_SUCCESS) {
+        copied = SHCopyKeyW(existing, nullptr, backup, 0) == ERROR_SUCCESS;
+        RegCloseKey(backup);
+    }
+    RegCloseKey(existing);
+    return copied;
+}
+
+void PutBackRaventoSettings(bool setAside)
+{
+    SHDeleteKeyW(HKEY_CURRENT_USER, kRaventoKey);
+    if (!setAside)
+        return;
+    HKEY backup = nullptr, restored = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kRaventoBackupKey, 0, KEY_READ, &backup) == ERROR_SUCCESS) {
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, kRaventoKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &restored,
+                            nullptr) == ERROR_SUCCESS) {
+            SHCopyKeyW(backup, nullptr, restored, 0);
+            RegCloseKey(restored);
+        }
+        RegCloseKey(backup);
+    }
+    SHDeleteKeyW(HKEY_CURRENT_USER, kRaventoBackupKey);
+}
+
+void SetRaventoNumber(LPCWSTR section, LPCWSTR name, DWORD value)
+{
+    CString key;
+    key.Format(L"%s\\%s", kRaventoKey, section);
+    SHSetValueW(HKEY_CURRENT_USER, key, name, REG_DWORD, &value, sizeof(value));
+}
+
+void SetRaventoText(LPCWSTR section, LPCWSTR name, const CString& value)
+{
+    CString key;
+    key.Format(L"%s\\%s", kRaventoKey, section);
+    SHSetValueW(HKEY_CURRENT_USER, key, name, REG_SZ, value.GetString(), (DWORD)((value.GetLength() + 1) * sizeof(wchar_t)));
+}
+
+struct RaventoOutcome {
+    double seconds;
+    double encoderSeconds;
+    int encoderRuns;
+    DWORD exitCode;
+    double shownAt;   // the dialog first visible, seconds after the start
+    double hiddenAt;  // no window of the program visible any more
+    CString timeline;
+};
+
+struct WindowSearch {
+    DWORD pid;
+    bool found;
+};
+
+BOOL CALLBACK FindVisibleWindow(HWND hwnd, LPARAM p)
+{
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(p);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == search->pid && IsWindowVisible(hwnd)) {
+        search->found = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Ravento with the source on its command line; it converts by itself and closes at the end.
+RaventoOutcome TimeRavento(const CString& exe, const CString& clip, const CString& outFolder, const CString& preset)
+{
+    RaventoOutcome outcome = {0, 0, 0, 1, 0, 0, CString()};
+    SetRaventoNumber(L"Settings", L"AutoStart", 1);
+    SetRaventoNumber(L"Settings", L"AutoCloseWindow", 1);
+    SetRaventoNumber(L"Settings", L"AutoPlay", 0);
+    SetRaventoNumber(L"Settings", L"AutoOpenFolder", 0);
+    SetRaventoNumber(L"Settings", L"AutoCheckUpdate", 0);
+    SetRaventoNumber(L"Settings", L"SameAsInput", 0);
+    SetRaventoNumber(L"Settings", L"Overwrite", FILE_EXISTS_OVERWRITE_ALL);
+    SetRaventoText(L"Settings", L"MediaFormat", L"VF_mp4");
+    SetRaventoText(L"Settings", L"MediaFormatPreset", preset);
+    SetRaventoText(L"Data\\Recent Folders", L"01", outFolder);
+
+    CString command = L"\"" + exe + L"\" \"" + clip + L"\"";
+    std::vector<wchar_t> line(command.GetString(), command.GetString() + command.GetLength() + 1);
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    const double start = Now();
+    if (!CreateProcessW(exe, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return outcome;
+    CHandle process(pi.hProcess), thread(pi.hThread);
+    CToolWatch watch(pi.dwProcessId, L"Velkor.exe");
+    watch.Start();
+    while (WaitForSingleObject(process, 5) == WAIT_TIMEOUT) {
+        WindowSearch search = {pi.dwProcessId, false};
+        EnumWindows(FindVisibleWindow, (LPARAM)&search);
+        if (search.found && outcome.shownAt == 0)
+            outcome.shownAt = Now() - start;
+        else if (!search.found && outcome.shownAt > 0 && outcome.hiddenAt == 0)
+            outcome.hiddenAt = Now() - start;
+    }
+    outcome.seconds = Now() - start;
+    outcome.encoderSeconds = watch.Stop(outcome.encoderRuns);
+    outcome.timeline = watch.Timeline(start);
+    GetExitCodeProcess(process, &outcome.exitCode);
+    return outcome;
+}
+
+bool MakeClip(const CString& ffmpeg, const CString& clip, int seconds)
+{
+    if (GetFileAttributesW(clip) != INVALID_FILE_ATTRIBUTES)
+        return true;
+    CString make;
+    make.Format(L"\"%s\" -v error -y -f lavfi -i testsrc=duration=%d:size=1280x720:rate=30"
+                L" -f lavfi -i sine=frequency=440:duration=%d:sample_rate=44100 -ac 2 -c:v libx264 -preset ultrafast"
+                L" -pix_fmt yuv420p -c:a aac -shortest \"%s\"",
+                ffmpeg.GetString(), seconds, seconds, clip.GetString());
+    return RunHidden(make, nullptr) == 0;
+}
+
+// The job's command as Velkor gave it to ffmpeg, less the progress pipe that only the tool reads,
+// writing to 'output' instead: a command line for ffmpeg itself, or empty.
+CString DirectCommand(const CString& ffmpeg, const CString& runnerLog, const CString& target, const CString& output)
+{
+    CString args = ReadEncoderCommand(runnerLog);
+    args.Replace(L"-progress pipe:1 ", L"");
+    if (args.IsEmpty() || args.Replace(target, output) < 1)
+        return CString();
+    return L"\"" + ffmpeg + L"\" " + args;
+}
+
 JobOutcome TimeJob(const CString& clip, const CString& outFolder, const CString& preset, const CString& log)
 {
     CBenchListener listener;
@@ -271,17 +514,18 @@ int wmain(int argc, wchar_t** argv)
     }
 
     const CString clip = work + L"\\clip 720p.mp4";
-    if (GetFileAttributesW(clip) == INVALID_FILE_ATTRIBUTES) {
-        CString make;
-        make.Format(L"\"%s\" -v error -y -f lavfi -i testsrc=duration=20:size=1280x720:rate=30"
-                    L" -f lavfi -i sine=frequency=440:duration=20:sample_rate=44100 -ac 2 -c:v libx264 -preset ultrafast"
-                    L" -pix_fmt yuv420p -c:a aac -shortest \"%s\"",
-                    ffmpeg.GetString(), clip.GetString());
-        if (RunHidden(make, nullptr) != 0) {
-            fwprintf(stderr, L"ffmpeg could not make the clip\n");
-            return 1;
-        }
+    const CString longClip = work + L"\\long clip 720p.mp4";
+    if (!MakeClip(ffmpeg, clip, 20) || !MakeClip(ffmpeg, longClip, 60)) {
+        fwprintf(stderr, L"ffmpeg could not make the clips\n");
+        return 1;
     }
+    // Ravento beside the Modules folder: the work folder is its application folder.
+    const CString ravento = work + L"\\Ravento.exe";
+    if (!CopyFileW(bin + L"\\Ravento.exe", ravento, FALSE)) {
+        fwprintf(stderr, L"cannot copy Ravento.exe into %ls\n", work.GetString());
+        return 1;
+    }
+    CreateDirectoryW(work + L"\\ravento", nullptr);
 
     SetEngineHost(&hosts);
     SetConvertHost(&hosts);
@@ -323,17 +567,13 @@ int wmain(int argc, wchar_t** argv)
             break;
         }
         if (command.IsEmpty()) {
-            // The job's command as Velkor gave it to ffmpeg, less the progress pipe that only the
-            // tool reads, writing to a file of its own.
-            CString args = ReadEncoderCommand(runnerLog);
-            args.Replace(L"-progress pipe:1 ", L"");
-            if (args.IsEmpty() || args.Replace(job.target, directOutput) < 1) {
+            command = DirectCommand(ffmpeg, runnerLog, job.target, directOutput);
+            if (command.IsEmpty()) {
                 fwprintf(stderr, L"no encoder command for %ls in %ls\n", job.target.GetString(), runnerLog.GetString());
                 status = 1;
                 break;
             }
-            command = L"\"" + ffmpeg + L"\" " + args;
-            wprintf(L"preset \"%ls\"; ffmpeg %ls\n", preset.GetString(), args.GetString());
+            wprintf(L"preset \"%ls\"; %ls\n", preset.GetString(), command.GetString());
         }
         DeleteFileW(directOutput);
         CHandle log(OpenLog(directLog));
@@ -355,14 +595,65 @@ int wmain(int argc, wchar_t** argv)
         if (direct < bestDirect)
             bestDirect = direct;
     }
+    if (status == 0) {
+        wprintf(L"runner %.2f s with %d progress reports, ffmpeg directly %.2f s: ratio %.3f (goal 1.05 or less)\n",
+                bestJob, progress, bestDirect, bestJob / bestDirect);
+        // The probes of the source and of the output lie outside the encoder run; this ratio leaves them out.
+        wprintf(L"encoder run alone %.2f s: ratio %.3f\n", bestEncoder, bestEncoder / bestDirect);
+    }
+
+    // Ravento on the 60-second clip. The runner converts it once first (untimed here) so that the
+    // encoder command Ravento's job runs is known; Ravento's job is the same job.
+    CString longCommand;
+    const CString longDirectOutput = work + L"\\direct\\long clip 720p.mp4";
+    if (status == 0) {
+        DeleteFileW(work + L"\\runner\\long clip 720p.mp4");
+        JobOutcome job = TimeJob(longClip, work + L"\\runner", preset, runnerLog);
+        longCommand = job.result == JOB_RESULT_COMPLETED ? DirectCommand(ffmpeg, runnerLog, job.target, longDirectOutput)
+                                                         : CString();
+        if (longCommand.IsEmpty()) {
+            fwprintf(stderr, L"the 60-second job ended with result %d, detail %d, or gave no command\n", job.result,
+                     job.detail);
+            status = 1;
+        }
+    }
     FwSetCreateProcessFunction(g_previousCreate);
     SetConvertHost(nullptr);
     SetEngineHost(nullptr);
     if (status != 0)
         return status;
-    wprintf(L"runner %.2f s with %d progress reports, ffmpeg directly %.2f s: ratio %.3f (goal 1.05 or less)\n",
-            bestJob, progress, bestDirect, bestJob / bestDirect);
-    // The probes of the source and of the output lie outside the encoder run; this ratio leaves them out.
-    wprintf(L"encoder run alone %.2f s: ratio %.3f\n", bestEncoder, bestEncoder / bestDirect);
+
+    const bool setAside = SetAsideRaventoSettings();
+    const CString ravenOutput = work + L"\\ravento\\long clip 720p.mp4";
+    DeleteFileW(ravenOutput);
+    RaventoOutcome app = TimeRavento(ravento, longClip, work + L"\\ravento", preset);
+    PutBackRaventoSettings(setAside);
+    if (app.exitCode != 0 || GetFileAttributesW(ravenOutput) == INVALID_FILE_ATTRIBUTES) {
+        fwprintf(stderr, L"Ravento ended with %lu and %ls\n", app.exitCode,
+                 GetFileAttributesW(ravenOutput) == INVALID_FILE_ATTRIBUTES ? L"no output" : L"its output");
+        return 1;
+    }
+    DeleteFileW(longDirectOutput);
+    CHandle log(OpenLog(directLog));
+    const double start = Now();
+    const int exitCode = RunHidden(longCommand, log.IsValid() ? (HANDLE)log : nullptr);
+    const double direct = Now() - start;
+    if (exitCode != 0) {
+        fwprintf(stderr, L"ffmpeg on the 60-second clip ended with %d\n", exitCode);
+        return 1;
+    }
+    wprintf(L"Ravento, 60-second clip, AutoStart to exit: %.2f s (%d encoder runs), ffmpeg directly %.2f s\n",
+            app.seconds, app.encoderRuns, direct);
+    wprintf(L"Ravento timeline: dialog shown at %.2f s, encoder runs at%ls s, dialog hidden at %.2f s,"
+            L" exit at %.2f s\n",
+            app.shownAt, app.timeline.GetString(), app.hiddenAt, app.seconds);
+    wprintf(L"Ravento whole job: ratio %.3f (goal 1.25 or less)\n", app.seconds / direct);
+    // Without a window manager (Xvfb) Wine waits up to 2 s for one when a captioned window is
+    // hidden: the time from the hidden dialog to the exit is mostly that wait.
+    if (app.hiddenAt > 0)
+        wprintf(L"Ravento to the dialog hidden (the close left out): %.2f s, ratio %.3f\n", app.hiddenAt,
+                app.hiddenAt / direct);
+    wprintf(L"Ravento encoder step %.2f s: ratio %.3f (goal 1.05 or less)\n", app.encoderSeconds,
+            app.encoderSeconds / direct);
     return 0;
 }

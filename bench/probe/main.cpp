@@ -147,8 +147,8 @@ int wmain(int argc, wchar_t** argv)
         QueryPerformanceCounter(&t1);
         toolSeconds += Seconds(t0, t1, frequency);
 
-        // The same through the command interpreter, as every tool run is wrapped: the part of the
-        // engine's time that is the wrapper's, not the driver's.
+        // The same through the command interpreter, as tool runs were once made: what the runner
+        // saves by starting the tool itself.
         CString wrapped;
         wrapped.Format(L"CMD /C \"%s >\"%s\"\"", command.GetString(), direct.GetString());
         QueryPerformanceCounter(&t0);

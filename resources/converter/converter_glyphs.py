@@ -119,12 +119,13 @@ def menu_button(c, i):
 
 
 def preset_state(c, i):
-    """State images of the preset list (16 x 16, white is the mask): 0 none, 1 a preset, 2 the
-    default preset."""
-    if i == 0:
+    """State images of the preset list (16 x 16, white is the mask). A list draws state n with
+    image n - 1: 0 a preset (state 1, unchecked), 1 the default preset (state 2, checked), 2 spare
+    and empty."""
+    if i == 2:
         return
     c.ring(8, 8, 6, 4.6, 0x808080)
-    if i == 2:
+    if i == 1:
         c.ellipse(8, 8, 3.3, 3.3, HIGHLIGHT)
 
 

@@ -7,6 +7,7 @@
 
 #include "engine/EncoderTool.h"
 #include "framework/Handles.h"
+#include "tests/common/ProcessStart.h"
 
 namespace convtest {
 
@@ -88,8 +89,8 @@ int RunHidden(LPCWSTR commandLine, DWORD timeoutMs)
     si.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION pi = {};
     CString line(commandLine);
-    if (!CreateProcessW(nullptr, const_cast<LPWSTR>(line.GetString()), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &si, &pi))
+    if (!CreateProcessForTest(nullptr, const_cast<LPWSTR>(line.GetString()), FALSE, CREATE_NO_WINDOW, nullptr, &si,
+                              &pi))
         return -1;
     CHandle process(pi.hProcess), thread(pi.hThread);
     if (WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) {

@@ -111,7 +111,7 @@ TEST_F(ToolWindows, EncoderProgressReachesUsAndOurReplyStopsTheTool)
                 L"-fake_record_log \"%s\"",
                 (__int64)(INT_PTR)m_window->Get(), (__int64)-2147483000, m_log.GetString());
     StartTool(args);
-    ASSERT_TRUE(m_run->Join(20000));
+    ASSERT_TRUE(m_run->Join(60000));
     EXPECT_EQ(-1, m_result);   // the fake encoder leaves with 255 after a stop
 
     std::vector<int> codes;
@@ -139,7 +139,7 @@ TEST_F(ToolWindows, PlaybackStatusComesInAndOurCommandsGoOut)
                 L"-fake_interval 50 -fake_stop_exit 0 -fake_record_log \"%s\"",
                 (__int64)(INT_PTR)m_window->Get(), m_log.GetString());
     StartTool(args);
-    ASSERT_TRUE(WaitUntil([&] { return m_toolWindow != nullptr; }, 15000));
+    ASSERT_TRUE(WaitUntil([&] { return m_toolWindow != nullptr; }, 30000));
     ASSERT_GE(m_records.size(), 2u);
     EXPECT_EQ(20, m_records[0].Code());
     EXPECT_EQ(1, m_records[0].I32(40));
@@ -155,13 +155,13 @@ TEST_F(ToolWindows, PlaybackStatusComesInAndOurCommandsGoOut)
     EXPECT_EQ(1, SendCommand(m_toolWindow, 31, 55));
     EXPECT_EQ(1, SendCommand(m_toolWindow, 10, 12500000));
     EXPECT_EQ(1, SendCommand(m_toolWindow, 1));
-    EXPECT_TRUE(WaitUntil([&] { return HasStatus(23, 1); }, 5000)) << "no pause report";
+    EXPECT_TRUE(WaitUntil([&] { return HasStatus(23, 1); }, 30000)) << "no pause report";
     EXPECT_EQ(1, SendCommand(m_toolWindow, 1));
-    EXPECT_TRUE(WaitUntil([&] { return HasStatus(23, 0); }, 5000)) << "no resume report";
+    EXPECT_TRUE(WaitUntil([&] { return HasStatus(23, 0); }, 30000)) << "no resume report";
     EXPECT_TRUE(WaitUntil([&] { return m_records.back().Code() == 22 && m_records.back().I64(1080 + 544) > 12500000; },
-                          5000)) << "the seek did not take";
+                          30000)) << "the seek did not take";
     EXPECT_EQ(1, SendCommand(m_toolWindow, 2));
-    ASSERT_TRUE(m_run->Join(15000));
+    ASSERT_TRUE(m_run->Join(60000));
     EXPECT_EQ(0, m_result);
     EXPECT_EQ(24, m_records.back().Code());
 
@@ -200,7 +200,7 @@ TEST_F(ToolWindows, AChildWindowOfAnotherProcessIsOursToMoveAndToCommand)
                 L"-fake_interval 100 -fake_stop_exit 0 -fake_record_log \"%s\" -fake_pid_file \"%s\"",
                 (__int64)(INT_PTR)m_window->Get(), m_log.GetString(), pids.GetString());
     StartTool(args);
-    ASSERT_TRUE(WaitUntil([&] { return m_toolWindow != nullptr; }, 15000));
+    ASSERT_TRUE(WaitUntil([&] { return m_toolWindow != nullptr; }, 30000));
     HWND child = m_toolWindow;
 
     ASSERT_TRUE(IsWindow(child));
@@ -211,7 +211,7 @@ TEST_F(ToolWindows, AChildWindowOfAnotherProcessIsOursToMoveAndToCommand)
     ASSERT_EQ(1u, ReadPids(pids).size());
     EXPECT_EQ(ReadPids(pids)[0], owner);
     EXPECT_NE(GetCurrentProcessId(), owner);
-    EXPECT_TRUE(WaitUntil([&] { return Contains(ReadLines(m_log), L"size 400 300"); }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return Contains(ReadLines(m_log), L"size 400 300"); }, 30000));
 
     ASSERT_TRUE(MoveWindow(child, 10, 20, 200, 100, TRUE));
     RECT rc;
@@ -221,16 +221,18 @@ TEST_F(ToolWindows, AChildWindowOfAnotherProcessIsOursToMoveAndToCommand)
     EXPECT_EQ(20, rc.top);
     EXPECT_EQ(210, rc.right);
     EXPECT_EQ(120, rc.bottom);
-    EXPECT_TRUE(WaitUntil([&] { return Contains(ReadLines(m_log), L"size 200 100"); }, 5000)) << "no WM_SIZE";
+    EXPECT_TRUE(WaitUntil([&] { return Contains(ReadLines(m_log), L"size 200 100"); }, 30000)) << "no WM_SIZE";
     EXPECT_EQ(1, SendCommand(child, 30, 1));
-    EXPECT_TRUE(WaitUntil([&] { return Contains(ReadLines(m_log), L"command 30 1 0 0 0"); }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return Contains(ReadLines(m_log), L"command 30 1 0 0 0"); }, 30000));
 
     // What the child draws: our own blue shows, the child's red does not (Wine's X11 driver).
+    // Once our repaint shows, the child has had its own chance to paint too.
     InvalidateRect(m_window->Get(), nullptr, TRUE);
     InvalidateRect(child, nullptr, TRUE);
-    WaitUntil([] { return false; }, 700);
     POINT ours = ClientToScreenAt(m_window->Get(), 300, 250);
     POINT theirs = ClientToScreenAt(m_window->Get(), 110, 70);
+    WaitUntil([&] { return ScreenPixel(ours.x, ours.y) == RGB(0, 0, 255); }, 30000);
+    WaitUntil([] { return false; }, 300);
     COLORREF ourPixel = ScreenPixel(ours.x, ours.y);
     COLORREF childPixel = ScreenPixel(theirs.x, theirs.y);
     EXPECT_EQ(RGB(0, 0, 255), ourPixel) << "the screen read-back does not work";
@@ -238,7 +240,7 @@ TEST_F(ToolWindows, AChildWindowOfAnotherProcessIsOursToMoveAndToCommand)
     RecordProperty("child_pixel", (int)childPixel);
 
     EXPECT_EQ(1, SendCommand(child, 2));
-    ASSERT_TRUE(m_run->Join(15000));
+    ASSERT_TRUE(m_run->Join(60000));
     EXPECT_EQ(0, m_result);
 }
 
@@ -253,7 +255,7 @@ TEST_F(ToolWindows, AnOwnedPopupOfAnotherProcessShowsOverOurClientArea)
                 L"-fake_interval 50 -fake_stop_exit 0 -fake_record_log \"%s\"",
                 (__int64)(INT_PTR)m_window->Get(), m_log.GetString());
     StartTool(args);
-    ASSERT_TRUE(WaitUntil([&] { return m_toolWindow != nullptr; }, 15000));
+    ASSERT_TRUE(WaitUntil([&] { return m_toolWindow != nullptr; }, 30000));
     HWND popup = m_toolWindow;
     EXPECT_EQ(m_window->Get(), GetWindow(popup, GW_OWNER));
     EXPECT_EQ(GetDesktopWindow(), GetAncestor(popup, GA_PARENT));
@@ -265,17 +267,17 @@ TEST_F(ToolWindows, AnOwnedPopupOfAnotherProcessShowsOverOurClientArea)
         GetWindowRect(popup, &placed);
         return EqualRect(&client, &placed) != FALSE;
     };
-    EXPECT_TRUE(WaitUntil(coversClient, 5000));
-    WaitUntil([] { return false; }, 500);
+    EXPECT_TRUE(WaitUntil(coversClient, 30000));
     POINT middle = ClientToScreenAt(m_window->Get(), 160, 120);
-    EXPECT_EQ(RGB(0, 255, 0), ScreenPixel(middle.x, middle.y)) << "the popup's drawing does not show";
+    EXPECT_TRUE(WaitUntil([&] { return ScreenPixel(middle.x, middle.y) == RGB(0, 255, 0); }, 30000))
+        << "the popup's drawing does not show";
 
     // The popup follows our window when it moves.
     SetWindowPos(m_window->Get(), nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_TRUE(WaitUntil(coversClient, 5000));
+    EXPECT_TRUE(WaitUntil(coversClient, 30000));
 
     EXPECT_EQ(1, SendCommand(popup, 2));
-    ASSERT_TRUE(m_run->Join(15000));
+    ASSERT_TRUE(m_run->Join(60000));
     EXPECT_EQ(0, m_result);
 }
 

@@ -3,7 +3,74 @@
 
 #include <tlhelp32.h>
 
+#include <gtest/gtest.h>
+
+#include "framework/Effects.h"
+
 namespace enginetest {
+
+namespace {
+
+// Under full parallel load Wine now and then fails to start a program that is there. Every test
+// here that starts a tool checks what the tool does, not whether it starts, so the tool runner's
+// starts are tried again a few times for the whole test program.
+const int kStartAttempts = 5;
+const DWORD kStartRetryMs = 250;
+
+FwCreateProcessFn g_systemCreateProcess = nullptr;
+
+BOOL WINAPI CreateProcessWithRetries(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+                                     LPSECURITY_ATTRIBUTES threadAttributes, BOOL inherit, DWORD flags,
+                                     LPVOID environment, LPCWSTR folder, LPSTARTUPINFOW startup,
+                                     LPPROCESS_INFORMATION info)
+{
+    for (int attempt = 1;; ++attempt) {
+        if (g_systemCreateProcess(application, commandLine, processAttributes, threadAttributes, inherit, flags,
+                                  environment, folder, startup, info))
+            return TRUE;
+        DWORD error = GetLastError();
+        bool missing = application && GetFileAttributesW(application) == INVALID_FILE_ATTRIBUTES;
+        if (attempt >= kStartAttempts || missing) {
+            SetLastError(error);
+            return FALSE;
+        }
+        Sleep(kStartRetryMs);
+    }
+}
+
+class CRetriedStarts : public testing::Environment {
+public:
+    void SetUp() override { g_systemCreateProcess = FwSetCreateProcessFunction(&CreateProcessWithRetries); }
+    void TearDown() override { FwSetCreateProcessFunction(g_systemCreateProcess); }
+};
+
+testing::Environment* const g_retriedStarts = testing::AddGlobalTestEnvironment(new CRetriedStarts);
+
+}  // namespace
+
+int RunHidden(const CString& commandLine, DWORD timeoutMs)
+{
+    std::vector<wchar_t> line(commandLine.GetString(), commandLine.GetString() + commandLine.GetLength() + 1);
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION pi = {};
+    for (int attempt = 1;
+         !CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
+         ++attempt) {
+        if (attempt >= kStartAttempts)
+            return -1;
+        Sleep(kStartRetryMs);
+    }
+    CHandle process(pi.hProcess), thread(pi.hThread);
+    DWORD code = (DWORD)-1;
+    if (WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process, &code);
+    else
+        TerminateProcess(process, 1);
+    return (int)code;
+}
 
 CString GetEnv(LPCWSTR name)
 {

@@ -33,6 +33,11 @@ bool IsProcessListed(DWORD pid);
 // How many listed processes have that executable file name.
 int CountProcessesNamed(LPCWSTR exeName);
 
+// Runs a program (full path in the command line) hidden and waits for it up to the timeout (then
+// ends it): its exit code, or -1 when it could not be started. A start that fails is tried again
+// a few times, as a loaded machine now and then refuses one.
+int RunHidden(const CString& commandLine, DWORD timeoutMs = INFINITE);
+
 // Polls 'condition' every 20 ms while pumping this thread's messages; false on timeout.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 

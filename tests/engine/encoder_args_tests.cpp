@@ -87,10 +87,10 @@ TEST(EncoderArgs, EveryInputAndStreamSettingInItsPlace)
     o.OutputDuration = 3723004;
     o.OutputPath = L"C:\\out (1) & \u00e9.mp4";
 
-    EXPECT_STREQ(L"-hwaccel dxva2 -threads 4 -safe 0 -r 25/1"
+    EXPECT_STREQ(L"-hwaccel dxva2 -safe 0 -r 25/1"
                  L" -f mp4 -ss 0:01:05.250 -t 0:00:00.001 -i \"C:\\in a.mp4\""
                  L" -t 0:00:02.000 -itsoffset 0:00:00.500 -i \"C:\\audio.m4a\""
-                 L" -f srt -i \"C:\\subs.srt\" -i \"C:\\logo.png\" -hls_list_size 0"
+                 L" -f srt -i \"C:\\subs.srt\" -i \"C:\\logo.png\" -threads 4 -hls_list_size 0"
                  L" -map 0:2 -codec:v libx264 -tag:v avc1 -crf 23 -g 50 -pix_fmt yuv420p -aspect 16:9"
                  L" -r 30000/1001 -b:v 1500000 -q:v 0 -vsync cfr -bsf:v \"h264_mp4toannexb\""
                  L" -profile:v \"main\" -pre:v \"fast\" -filter:v \"crop=300:200:10:20,transpose=1,vflip,hue=s=0\""
@@ -133,7 +133,7 @@ TEST(EncoderArgs, SwitchedOffStreamsConcatAndBoundaries)
     o.SizeLimit = -5;
     o.OutputStart = 1;
     o.OutputDuration = -1;
-    EXPECT_STREQ(L"-bufsize 2000 -safe 0 -ss 0:00:00.001 -i \"C:\\b.mp4\" -vn -an -sn"
+    EXPECT_STREQ(L"-safe 0 -ss 0:00:00.001 -i \"C:\\b.mp4\" -bufsize 2000 -vn -an -sn"
                  L" -filter_complex \"[0:v]scale=320:-2\" -shortest -target pal-dvd -f concat -safe 0 -c copy"
                  L" -ss 0:00:00.001 -y",
                  Args(o, &driver));
@@ -340,7 +340,7 @@ TEST(EncoderLaunch, CommandCarriesTheCallbackOptionsLast)
     CEncoderOptions o;
     o.Input1Path = L"C:\\in.mp4";
     CString address;
-    address.Format(L"%I64d", (__int64)(INT_PTR)&driver);
+    address.Format(L"%I64d", driver.GetContext());
     EXPECT_STREQ(L"CMD /C \"\"C:\\M x\\Velkor.exe\" -i \"C:\\in.mp4\" -y -callback_context " + address + L"\"",
                  driver.MakeLaunchCommand(o));
 

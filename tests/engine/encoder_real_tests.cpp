@@ -1,6 +1,6 @@
 // The encoder driver with the real encoder tool and ffmpeg in a scratch Modules folder: a
-// conversion followed by progress records, a stop by reply, frame grabs and the thumbnail retry
-// schedule on clips made here by ffmpeg.
+// conversion followed by progress records, the driver's own encoder settings, a stop by reply,
+// frame grabs and the thumbnail retry schedule on clips made here by ffmpeg.
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
@@ -160,6 +160,29 @@ TEST_F(EncoderRealTest, ConversionReportsItsProgressToTheWindow)
     EXPECT_NEAR(6000000.0, (double)last.TotalDurationUs, 300000.0);
     EXPECT_NEAR(6000000.0, (double)last.PositionUs, 500000.0);
     EXPECT_GT(last.BytesWritten, 0);
+}
+
+TEST_F(EncoderRealTest, BufferSizeAndThreadCountReachTheEncoder)
+{
+    CEncoderTool driver;
+    ASSERT_EQ(0, driver.InitWithListener(s_encoder, nullptr, m_window->Get(), nullptr));
+    driver.m_nBufferSize = 1000000;
+    driver.m_nThreadCount = 2;
+    CEncoderOptions o;
+    o.Flags = ENCODER_ALLOW_THREADS;
+    o.Input1Path = s_clip;
+    o.VideoCodec = L"libx264";
+    o.VideoExtraOptions = L"-preset ultrafast -maxrate 600000";
+    o.VideoBitRate = 400000;
+    o.Width = 160;
+    o.Height = 120;
+    o.AudioCodec = L"aac";
+    o.OutputFormat = L"mp4";
+    o.OutputPath = s_clips + L"\\buffered \u00e9.mp4";
+    DeleteFileW(o.OutputPath);
+    EXPECT_EQ(0, OnWorker([&] { return driver.Launch(o, nullptr); }));
+    ASSERT_TRUE(FileExists(o.OutputPath));
+    EXPECT_NEAR(6.0, ProbedSeconds(o.OutputPath), 0.2);
 }
 
 TEST_F(EncoderRealTest, AStopByReplyEndsTheEncoderAndLeavesAShorterFile)

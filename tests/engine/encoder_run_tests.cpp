@@ -5,7 +5,11 @@
 
 #include <string.h>
 
+#include <atomic>
+#include <functional>
 #include <memory>
+#include <new>
+#include <thread>
 
 #include "EngineTestSupport.h"
 #include "encoder_test_support.h"
@@ -50,7 +54,7 @@ protected:
     {
         int result = -99;
         CPumpedThread worker([&] { result = work(); });
-        EXPECT_TRUE(worker.Join(60000));
+        EXPECT_TRUE(worker.Join(120000));
         return result;
     }
 
@@ -105,10 +109,10 @@ TEST_F(EncoderFakeRun, RecordsReachTheListenerAndItsAnswersGoBack)
     ASSERT_EQ(1u, runs.size());
     CString window, context;
     window.Format(L"%I64d", (__int64)(INT_PTR)m_window->Get());
-    context.Format(L"%I64d", (__int64)(INT_PTR)&driver);
+    context.Format(L"%I64d", driver.GetContext());
     EXPECT_STREQ(window, ValueOf(runs[0], L"-callback_window"));
     EXPECT_STREQ(context, ValueOf(runs[0], L"-callback_context"));
-    EXPECT_STREQ(o.Input1Path, ValueOf(runs[0], L"-i")) << "paths arrive whole through the interpreter";
+    EXPECT_STREQ(o.Input1Path, ValueOf(runs[0], L"-i")) << "paths arrive whole";
 }
 
 TEST_F(EncoderFakeRun, AReplyOfOneStopsTheToolAndTheCopyIsNotRetried)
@@ -132,6 +136,8 @@ TEST_F(EncoderFakeRun, AReplyOfOneStopsTheToolAndTheCopyIsNotRetried)
 TEST_F(EncoderFakeRun, AStopAnsweredWithTheStopFlagEndsAsStopped)
 {
     Script(L"progress 20\ninterval 50\nstop_exit 3\n");
+    // A grace far beyond any run of a loaded machine: an end before it is the tool's own.
+    CToolProcessBase::SetStopGraceForTests(60000);
     volatile int cancel = 0;
     CRecordingListener listener;
     listener.StopAtProgress = 1;
@@ -141,8 +147,22 @@ TEST_F(EncoderFakeRun, AStopAnsweredWithTheStopFlagEndsAsStopped)
     CEncoderOptions o = SimpleOptions();
     DWORD start = GetTickCount();
     EXPECT_EQ(1, OnWorker([&] { return driver.Launch(o, &cancel); }));
-    EXPECT_LT(GetTickCount() - start, 1900u) << "the tool ended by itself, well inside the stop grace";
+    EXPECT_LT(GetTickCount() - start, 40000u) << "the tool ended by itself, well inside the stop grace";
     EXPECT_EQ(1u, ReadRuns(m_log).size());
+}
+
+TEST_F(EncoderFakeRun, AStopAnsweredToTheStartRecordIsNotRetried)
+{
+    Script(L"progress 5\nstop_exit 3\n");
+    CRecordingListener listener;
+    listener.StartedAnswer = 1;
+    CEncoderTool driver;
+    driver.InitWithListener(m_tool, nullptr, m_window->Get(), &listener);
+    EXPECT_EQ(-1, OnWorker([&] { return driver.CopyStreams(L"C:\\v.mp4", 0, nullptr, 1, L"C:\\o.mkv", nullptr, nullptr); }));
+    std::vector<CString> replies = Replies();
+    ASSERT_EQ(2u, replies.size()) << "the tool stopped at its start";
+    EXPECT_STREQ(L"reply 21 1", replies[0]);
+    EXPECT_EQ(1u, ReadRuns(m_log).size()) << "a run the listener stopped at its start is not started again";
 }
 
 TEST_F(EncoderFakeRun, FailedRunsAreRetriedOnceWithTheLooserSetting)
@@ -190,7 +210,7 @@ TEST_F(EncoderFakeRun, RecordsNamingNoLiveDriverAreAnsweredZero)
 
     CEncoderTool* gone = new CEncoderTool;
     gone->InitWithListener(m_tool, nullptr, m_window->Get(), &listener);
-    __int64 goneAddress = (__int64)(INT_PTR)gone;
+    __int64 goneContext = gone->GetContext();
     delete gone;
 
     auto sendWithContext = [&](__int64 context) {
@@ -202,7 +222,7 @@ TEST_F(EncoderFakeRun, RecordsNamingNoLiveDriverAreAnsweredZero)
         return OnWorker([&] { return runner.Run(MakeToolCommand(m_tool, args), nullptr); });
     };
 
-    for (__int64 context : {(__int64)12345, goneAddress, (__int64)0}) {
+    for (__int64 context : {(__int64)12345, goneContext, (__int64)(INT_PTR)&live, (__int64)0}) {
         EXPECT_EQ(0, sendWithContext(context));
         std::vector<CString> replies = Replies();
         ASSERT_EQ(4u, replies.size());
@@ -212,7 +232,7 @@ TEST_F(EncoderFakeRun, RecordsNamingNoLiveDriverAreAnsweredZero)
     EXPECT_TRUE(listener.Calls().empty());
 
     // Only the low 32 bits name the driver: the live one is found whatever the high half holds.
-    EXPECT_EQ(0, sendWithContext((__int64)0x7FFFFFFF00000000LL | (__int64)(UINT_PTR)&live));
+    EXPECT_EQ(0, sendWithContext((__int64)0x7FFFFFFF00000000LL | live.GetContext()));
     EXPECT_EQ(4u, listener.Calls().size());
 }
 
@@ -222,7 +242,7 @@ TEST(EncoderDispatch, OnlyEncoderRecordsOfTheRightSizeAreDelivered)
     CEncoderTool driver;
     driver.InitWithListener(L"C:\\V.exe", nullptr, NULL, &listener);
     std::vector<BYTE> record(ENCODER_RECORD_SIZE, 0);
-    __int64 context = (__int64)(INT_PTR)&driver;
+    __int64 context = driver.GetContext();
     memcpy(&record[0], &context, sizeof(context));
     int code = 23;
     memcpy(&record[8], &code, sizeof(code));
@@ -248,10 +268,120 @@ TEST(EncoderDispatch, OnlyEncoderRecordsOfTheRightSizeAreDelivered)
     EXPECT_EQ(1u, listener.Calls().size());
 
     CEncoderTool deaf;
-    context = (__int64)(INT_PTR)&deaf;
+    context = deaf.GetContext();
     memcpy(&record[0], &context, sizeof(context));
     EXPECT_EQ(-1, CEncoderTool::DispatchCopyData(&cds)) << "a driver without a listener";
     EXPECT_EQ(-1, driver.OnCopyData(nullptr));
+}
+
+// A listener whose progress handler runs the test's work.
+class CWorkingListener : public CEncoderToolEvents {
+public:
+    int OnJobBegin() override { return 0; }
+    int OnJobEnd() override { return 0; }
+    int OnStarted(const EncoderProgressBlock*) override { return 0; }
+    int OnProgress(const EncoderProgressBlock*) override { return Work ? Work() : 0; }
+    int OnEnded(const EncoderProgressBlock*) override { return 0; }
+    std::function<int()> Work;
+};
+
+std::vector<BYTE> ProgressRecord(__int64 context)
+{
+    std::vector<BYTE> record(ENCODER_RECORD_SIZE, 0);
+    memcpy(&record[0], &context, sizeof(context));
+    int code = ENCODER_RECORD_PROGRESS;
+    memcpy(&record[8], &code, sizeof(code));
+    return record;
+}
+
+LRESULT Dispatch(std::vector<BYTE>& record)
+{
+    COPYDATASTRUCT cds = {ENCODER_RECORD_ID, ENCODER_RECORD_SIZE, record.data()};
+    return CEncoderTool::DispatchCopyData(&cds);
+}
+
+TEST(EncoderDispatch, TheListenerRunsWithoutTheProcessWideLock)
+{
+    // While one dialog's listener handles a record, another job's driver comes and goes on its
+    // worker thread; it must not wait for that listener.
+    CWorkingListener listener;
+    CEncoderTool driver;
+    driver.InitWithListener(L"C:\\V.exe", nullptr, NULL, &listener);
+    std::atomic<bool> otherDone(false);
+    std::thread other;
+    bool doneWhileHandling = false;
+    listener.Work = [&] {
+        other = std::thread([&] {
+            CEncoderTool second;
+            otherDone = true;
+        });
+        for (DWORD waited = 0; !otherDone && waited < 10000; waited += 10)
+            Sleep(10);
+        doneWhileHandling = otherDone;
+        return 1;
+    };
+    std::vector<BYTE> record = ProgressRecord(driver.GetContext());
+    EXPECT_EQ(1, Dispatch(record));
+    if (other.joinable())
+        other.join();
+    EXPECT_TRUE(doneWhileHandling) << "the other driver waited for this listener";
+}
+
+TEST(EncoderDispatch, ALateRecordNeverReachesALaterDriverAtTheSameAddress)
+{
+    alignas(CEncoderTool) unsigned char storage[sizeof(CEncoderTool)];
+    CRecordingListener first, second;
+    CEncoderTool* job1 = new (storage) CEncoderTool;
+    job1->InitWithListener(L"C:\\V.exe", nullptr, NULL, &first);
+    std::vector<BYTE> late = ProgressRecord(job1->GetContext());
+    job1->~CEncoderTool();
+
+    CEncoderTool* job2 = new (storage) CEncoderTool;
+    job2->InitWithListener(L"C:\\V.exe", nullptr, NULL, &second);
+    ASSERT_EQ((void*)job1, (void*)job2);
+    EXPECT_EQ(0, Dispatch(late));
+    EXPECT_TRUE(second.Calls().empty()) << "the first job's record reached the second job";
+    EXPECT_TRUE(first.Calls().empty());
+    std::vector<BYTE> own = ProgressRecord(job2->GetContext());
+    EXPECT_EQ(0, Dispatch(own));
+    EXPECT_EQ(1u, second.Calls().size());
+    job2->~CEncoderTool();
+}
+
+TEST(EncoderDispatch, ADriverBeingDestroyedWaitsForTheRecordItIsHandling)
+{
+    CWorkingListener listener;
+    CHandle entered(CreateEventW(nullptr, TRUE, FALSE, nullptr)), release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::atomic<bool> handling(false);
+    listener.Work = [&] {
+        handling = true;
+        SetEvent(entered);
+        WaitForSingleObject(release, 30000);
+        handling = false;
+        return 1;
+    };
+    CEncoderTool* driver = new CEncoderTool;
+    driver->InitWithListener(L"C:\\V.exe", nullptr, NULL, &listener);
+    std::vector<BYTE> record = ProgressRecord(driver->GetContext());
+    LRESULT answer = -99;
+    std::thread window([&] { answer = Dispatch(record); });
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(entered, 30000));
+
+    std::atomic<bool> destroyed(false), handlingAtDestruction(false);
+    std::thread worker([&] {
+        delete driver;
+        handlingAtDestruction = handling.load();
+        destroyed = true;
+    });
+    Sleep(300);
+    EXPECT_FALSE(destroyed) << "the driver went while its listener still ran";
+    SetEvent(release);
+    window.join();
+    worker.join();
+    EXPECT_TRUE(destroyed);
+    EXPECT_FALSE(handlingAtDestruction);
+    EXPECT_EQ(1, answer);
+    EXPECT_EQ(0, Dispatch(record)) << "a destroyed driver is no longer found";
 }
 
 TEST_F(EncoderFakeRun, StandAloneGrabNeedsTheToolAndItsOutput)

@@ -60,19 +60,7 @@ inline CString FreshFolder(const CString& path)
 // Runs a program (full path in the command line) hidden: its exit code, -1 when it cannot start.
 inline int RunAndWait(const CString& commandLine)
 {
-    std::vector<wchar_t> line(commandLine.GetString(), commandLine.GetString() + commandLine.GetLength() + 1);
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
-        return -1;
-    CHandle process(pi.hProcess), thread(pi.hThread);
-    WaitForSingleObject(process, INFINITE);
-    DWORD code = 1;
-    GetExitCodeProcess(process, &code);
-    return (int)code;
+    return enginetest::RunHidden(commandLine);
 }
 
 class CEncoderTestHost : public CEngineHost {
@@ -123,7 +111,7 @@ class CRecordingListener : public CEncoderToolEvents {
 public:
     int OnJobBegin() override { return Note("begin", nullptr, 0); }
     int OnJobEnd() override { return Note("end", nullptr, 0); }
-    int OnStarted(const EncoderProgressBlock* block) override { return Note("started", block, 0); }
+    int OnStarted(const EncoderProgressBlock* block) override { return Note("started", block, StartedAnswer); }
     int OnProgress(const EncoderProgressBlock* block) override
     {
         int answer = 0;
@@ -157,6 +145,7 @@ public:
     int StopAtProgress = 0;  // answer 1 from this progress record on (1-based); 0 never
     __int64 StopAtPositionUs = 0;  // answer 1 once the output has reached this time; 0 never
     volatile int* FlagToSet = nullptr;
+    int StartedAnswer = 0;
     int EndedAnswer = 0;
 
 private:

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "EngineTestSupport.h"
 #include "engine/EngineHost.h"
 #include "framework/String.h"
 
@@ -57,18 +58,7 @@ inline int CountFiles(const CString& folder)
 // Runs a program (full path in the command line) hidden; its exit code, or -1 when it did not start.
 inline int RunAndWait(const CString& commandLine)
 {
-    std::wstring line(commandLine.GetString());
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
-        return -1;
-    CloseHandle(pi.hThread);
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hProcess);
-    return (int)code;
+    return enginetest::RunHidden(commandLine);
 }
 
 // An environment variable of this process (and so of the tools it starts) for a scope.

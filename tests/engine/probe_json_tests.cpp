@@ -62,7 +62,7 @@ TEST_F(ProbeJsonTest, ContainerFieldsAreReadAsText)
                            kVideo25)));
     EXPECT_EQ(1, m_record.Streams);
     EXPECT_STREQ(L"mov,mp4,m4a", m_record.Format);
-    EXPECT_EQ((__int64)(0.023220 * 1000000), m_record.StartTimeInUs);
+    EXPECT_EQ(23220, m_record.StartTimeInUs);
     EXPECT_EQ(3000000, m_record.DurationInUs);
     EXPECT_EQ(5000000000LL, m_record.Size);
     EXPECT_EQ(128000, m_record.BitRate);
@@ -183,13 +183,76 @@ TEST(ProbeTagDuration, FractionIsScaledByItsDigits)
     EXPECT_EQ(0, detail::ParseTagDurationUs(""));
 }
 
-TEST_F(ProbeJsonTest, TextsAreTakenFromTheAnsiCodePage)
+TEST_F(ProbeJsonTest, TextsAreDecodedAsUtf8)
 {
-    const char name[] = "caf\xC3\xA9";  // UTF-8 bytes of "café"
-    ASSERT_EQ(0, Parse(Doc(std::string("\"format_name\": \"") + name + "\"", "{\"codec_name\": \"x\"}")));
-    wchar_t expected[16] = {};
-    MultiByteToWideChar(CP_ACP, 0, name, -1, expected, 16);
-    EXPECT_STREQ(expected, m_record.Format);
+    // "café", "日本" and "Ünïcode", in UTF-8 bytes and as JSON escapes.
+    ASSERT_EQ(0, Parse(Doc("\"format_name\": \"caf\xC3\xA9\", \"tags\": {\"title\": \"\\u00dcn\\u00efcode\"}",
+                           "{\"codec_name\": \"\xE6\x97\xA5\xE6\x9C\xAC\", \"tags\": {\"language\": \"\xC3\xA9\"}}")));
+    EXPECT_STREQ(L"caf\x00E9", m_record.Format);
+    EXPECT_STREQ(L"\x65E5\x672C", m_record.GetStream(0)->Codec);
+    EXPECT_STREQ(L"\x00E9", m_record.GetStream(0)->Language);
+    EXPECT_STREQ(L"\x00DCn\x00EF" L"code", m_record.Metadata.Title);
+}
+
+TEST_F(ProbeJsonTest, TimesRoundToTheNearestMicrosecond)
+{
+    ASSERT_EQ(0, Parse(Doc("\"start_time\": \"0.023220\", \"duration\": \"4.023000\"",
+                           "{\"codec_type\": \"audio\", \"start_time\": \"-0.021333\", \"duration\": \"0.1234565\"}")));
+    EXPECT_EQ(23220, m_record.StartTimeInUs);
+    EXPECT_EQ(4023000, m_record.DurationInUs);
+    EXPECT_EQ(-21333, m_record.GetStream(0)->StartTimeInUs);
+    EXPECT_EQ(123457, m_record.GetStream(0)->DurationInUs);
+}
+
+TEST_F(ProbeJsonTest, VideoAspectFromTheDisplayRatioElseFromTheSampleRatio)
+{
+    ASSERT_EQ(0, Parse(Doc("",
+                           "{\"codec_type\": \"video\", \"width\": 720, \"height\": 576,"
+                           " \"sample_aspect_ratio\": \"64:45\", \"display_aspect_ratio\": \"16:9\"}, "
+                           "{\"codec_type\": \"video\", \"width\": 720, \"height\": 480, \"sample_aspect_ratio\": \"8:9\"}, "
+                           "{\"codec_type\": \"video\", \"width\": 320, \"height\": 240,"
+                           " \"sample_aspect_ratio\": \"1:1\", \"display_aspect_ratio\": \"0:1\"}, "
+                           "{\"codec_type\": \"video\", \"width\": 320, \"height\": 240, \"sample_aspect_ratio\": \"0:1\"}, "
+                           "{\"codec_type\": \"video\", \"width\": 320, \"height\": 240,"
+                           " \"sample_aspect_ratio\": \"N/A\", \"display_aspect_ratio\": \"N/A\"}, "
+                           "{\"codec_type\": \"audio\", \"display_aspect_ratio\": \"16:9\"}")));
+    const int expected[][2] = {{16, 9}, {4, 3}, {4, 3}, {0, 0}, {0, 0}, {0, 0}};
+    ASSERT_EQ(6, m_record.GetStreamCount());
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(expected[i][0], m_record.GetStream(i)->AspectNum) << "stream " << i;
+        EXPECT_EQ(expected[i][1], m_record.GetStream(i)->AspectDen) << "stream " << i;
+    }
+}
+
+TEST_F(ProbeJsonTest, ContainerTagsFillTheMetadataWhateverTheirCase)
+{
+    ASSERT_EQ(0, Parse(Doc("\"tags\": {\"TITLE\": \"  A title \", \"Album\": \"An album\","
+                           " \"GENRE\": \"Jazz\", \"copyright\": \"(c) 2020\", \"Comment\": \"no comment\","
+                           " \"author\": \"An author\", \"ARTIST\": \"An artist\", \"track\": \"3/12\","
+                           " \"DATE\": \"2021-05-01\", \"year\": \"1999\", \"encoder\": \"Lavf58\"}",
+                           kVideo25)));
+    const CMediaMetadata& m = m_record.Metadata;
+    EXPECT_STREQ(L"  A title ", m.Title) << "kept as it stands; the item trims it";
+    EXPECT_STREQ(L"An album", m.Album);
+    EXPECT_STREQ(L"Jazz", m.Genre);
+    EXPECT_STREQ(L"(c) 2020", m.Copyright);
+    EXPECT_STREQ(L"no comment", m.Comment);
+    EXPECT_STREQ(L"An artist", m.Author) << "the artist before the author";
+    EXPECT_EQ(3, m.Track);
+    EXPECT_EQ(2021, m.Year) << "the year of the date before a year tag";
+
+    m_record.Reset();
+    ASSERT_EQ(0, Parse(Doc("\"tags\": {\"AUTHOR\": \"Someone\", \"YEAR\": 1987, \"track\": \"x\"}", kVideo25)));
+    EXPECT_STREQ(L"Someone", m_record.Metadata.Author);
+    EXPECT_EQ(1987, m_record.Metadata.Year);
+    EXPECT_EQ(0, m_record.Metadata.Track);
+    EXPECT_STREQ(L"", m_record.Metadata.Title);
+
+    for (const char* bad : {"\"tags\": []", "\"tags\": \"x\"", "\"tags\": {\"title\": {\"a\": 1}}"}) {
+        m_record.Reset();
+        EXPECT_EQ(-1, Parse(Doc(bad, kVideo25))) << bad;
+        EXPECT_STREQ(L"", m_record.Format) << bad;
+    }
 }
 
 TEST_F(ProbeJsonTest, EmptyOrMissingStreamsFailButKeepTheContainer)

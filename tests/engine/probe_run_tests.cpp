@@ -66,7 +66,18 @@ protected:
              L"-f lavfi -i sine=frequency=440:duration=2:sample_rate=22050 -c:a libmp3lame -ac 1 -b:a 64k"},
             {&s_odd, L"odd size.mkv",
              L"-f lavfi -i testsrc=duration=1:size=1280x721:rate=10 -c:v libx264 -pix_fmt yuv444p -preset ultrafast"},
+            // Tagged clips in a folder whose name the command interpreter would expand.
+            {&s_tagged, L"tags %OS% !OS!\\\x00DCn\x00EF" L"code %OS%.mp3",
+             L"-f lavfi -i sine=frequency=440:duration=1 -c:a libmp3lame -metadata \"title=\x00DCn\x00EF" L"code title\""
+             L" -metadata \"artist=Bj\x00F6rk & Co\" -metadata \"album=\x65E5\x672C\" -metadata genre=Jazz"
+             L" -metadata \"copyright=(c) 2021 \x00E9\" -metadata \"comment=100% fine\" -metadata track=3/12"
+             L" -metadata date=2021"},
+            {&s_timed, L"tags %OS% !OS!\\timed.wav", L"-f lavfi -i sine=frequency=440:duration=4.023:sample_rate=8000"},
+            {&s_wide, L"tags %OS% !OS!\\wide %OS%.mkv",
+             L"-f lavfi -i testsrc=duration=1:size=320x240:rate=10 -c:v libx264 -preset ultrafast -aspect 16:9"
+             L" -metadata \"title=Film \x00E0 voir\" -metadata artist=Someone -metadata date=1999-12-31"},
         };
+        CreateDirectoryW(s_clips + L"\\tags %OS% !OS!", nullptr);
         for (auto& c : clips) {
             *c.path = s_clips + L"\\" + c.name;
             if (mediatest::RunAndWait(ffmpeg + c.args + L" \"" + *c.path + L"\"") != 0 ||
@@ -85,13 +96,14 @@ protected:
     }
 
     static std::string s_problem;
-    static CString s_probe, s_clips, s_av, s_multi, s_audio, s_odd;
+    static CString s_probe, s_clips, s_av, s_multi, s_audio, s_odd, s_tagged, s_timed, s_wide;
     mediatest::CTestEngineHost m_host;
 };
 
 std::string ProbeRealTest::s_problem;
 CString ProbeRealTest::s_probe, ProbeRealTest::s_clips, ProbeRealTest::s_av, ProbeRealTest::s_multi,
-    ProbeRealTest::s_audio, ProbeRealTest::s_odd;
+    ProbeRealTest::s_audio, ProbeRealTest::s_odd, ProbeRealTest::s_tagged, ProbeRealTest::s_timed,
+    ProbeRealTest::s_wide;
 
 TEST_F(ProbeRealTest, VideoWithAudio)
 {
@@ -196,6 +208,43 @@ TEST_F(ProbeRealTest, OddFrameSize)
     EXPECT_EQ(1, v->FrameRateDen);
     EXPECT_TRUE(item.ResolutionText.IsEmpty()) << "721 is no class";
     EXPECT_EQ(MEDIA_SELECT_NONE, item.MediaInfo.SelectedAudioStream);
+}
+
+TEST_F(ProbeRealTest, AspectAndTagsOfClipsMadeWithMetadata)
+{
+    CMediaItem song;
+    ASSERT_EQ(0, song.Open(s_tagged)) << "a path with %OS% in it is probed as it stands";
+    const CMediaMetadata& m = song.MediaInfo.Metadata;
+    EXPECT_STREQ(L"\x00DCn\x00EF" L"code title", m.Title);
+    EXPECT_STREQ(L"\x00DCn\x00EF" L"code title", song.Title);
+    EXPECT_STREQ(L"Bj\x00F6rk & Co", m.Author);
+    EXPECT_STREQ(L"\x65E5\x672C", m.Album);
+    EXPECT_STREQ(L"Jazz", m.Genre);
+    EXPECT_STREQ(L"(c) 2021 \x00E9", m.Copyright);
+    EXPECT_STREQ(L"100% fine", m.Comment);
+    EXPECT_EQ(3, m.Track);
+    EXPECT_EQ(2021, m.Year);
+
+    CMediaItem film;
+    ASSERT_EQ(0, film.Open(s_wide));
+    const CMediaStream* v = film.MediaInfo.GetSelectedVideoStream();
+    ASSERT_NE(nullptr, v);
+    EXPECT_EQ(320, v->Width);
+    EXPECT_EQ(16, v->AspectNum);
+    EXPECT_EQ(9, v->AspectDen);
+    EXPECT_STREQ(L"Film \x00E0 voir", film.Title);
+    EXPECT_STREQ(L"Someone", film.MediaInfo.Metadata.Author) << "Matroska names it ARTIST";
+    EXPECT_EQ(1999, film.MediaInfo.Metadata.Year);
+
+    // 4.023000 s is 4022999.99... as a double.
+    CMediaInfoRecord timed;
+    ASSERT_EQ(0, timed.Probe(s_timed, nullptr));
+    EXPECT_EQ(4023000, timed.DurationInUs);
+
+    CMediaInfoRecord plain;
+    ASSERT_EQ(0, plain.Probe(s_av, nullptr));
+    EXPECT_EQ(4, plain.GetSelectedVideoStream()->AspectNum) << "square pixels of 320x240";
+    EXPECT_EQ(3, plain.GetSelectedVideoStream()->AspectDen);
 }
 
 TEST_F(ProbeRealTest, TemporaryFolderOutsideTheAnsiCodePage)
@@ -314,16 +363,44 @@ TEST_F(ProbeFakeTest, StopDuringASlowProbe)
     r.Format = L"left over";
     {
         enginetest::CPumpedThread probe([&] { result = ProbeMediaFile(r, L"C:\\slow.mp4", &stop); });
-        EXPECT_TRUE(enginetest::WaitUntil([&] { return !enginetest::ReadPids(pids).empty(); }, 20000));
+        EXPECT_TRUE(enginetest::WaitUntil([&] { return !enginetest::ReadPids(pids).empty(); }, 30000));
         EXPECT_EQ(1, mediatest::CountFiles(m_tmp)) << "the output file exists while the tool runs";
         stop = 2;
-        EXPECT_TRUE(probe.Join(20000));
+        EXPECT_TRUE(probe.Join(60000));
     }
     CToolProcessBase::SetStopGraceForTests(grace);
 
     EXPECT_EQ(1, result);
     EXPECT_EQ(0, r.GetStreamCount());
     EXPECT_EQ(0, mediatest::CountFiles(m_tmp)) << "no temporary file is left";
+    for (DWORD pid : enginetest::ReadPids(pids))
+        EXPECT_FALSE(enginetest::IsProcessListed(pid)) << "process " << pid << " still runs";
+}
+
+TEST_F(ProbeFakeTest, AnItemsProbeOfAHungToolEndsThroughTheCallersStopFlag)
+{
+    CString pids = m_folder + L"\\pids.txt";
+    Script(L"hang\npid_file " + pids + L"\n");
+    DWORD grace = CToolProcessBase::GetStopGrace();
+    CToolProcessBase::SetStopGraceForTests(300);
+    volatile int stop = 0;
+    int opened = 99, probed = 99;
+    CMediaItem item, again;
+    again.Path = L"http://example.invalid/stalled";
+    {
+        enginetest::CPumpedThread loader([&] {
+            opened = item.Open(L"http://example.invalid/stalled.m3u8", &stop);
+            probed = again.Probe(0, &stop);
+        });
+        EXPECT_TRUE(enginetest::WaitUntil([&] { return !enginetest::ReadPids(pids).empty(); }, 30000));
+        stop = 2;
+        EXPECT_TRUE(loader.Join(30000)) << "the stop did not end the probe";
+    }
+    CToolProcessBase::SetStopGraceForTests(grace);
+    EXPECT_EQ(-1, opened);
+    EXPECT_EQ(-1, probed) << "a raised flag ends the next probe too";
+    EXPECT_EQ(0u, item.Flags & MEDIA_FILE_PROBED);
+    EXPECT_EQ(0u, again.Flags & MEDIA_FILE_PROBED);
     for (DWORD pid : enginetest::ReadPids(pids))
         EXPECT_FALSE(enginetest::IsProcessListed(pid)) << "process " << pid << " still runs";
 }

@@ -1,13 +1,18 @@
 // Thumbnails: the colour spread worked out by hand, the grab-and-retry schedule read from the fake
-// encoder's command lines, side-car images and what a failure leaves behind.
+// encoder's command lines, side-car images, what a failure or a stop leaves behind, and readers
+// racing the hand-over of a new picture.
 #include <gtest/gtest.h>
 
 #include <math.h>
+
+#include <atomic>
+#include <thread>
 
 #include "EngineTestSupport.h"
 #include "encoder_test_support.h"
 #include "engine/MediaItem.h"
 #include "engine/ThumbnailGrab.h"
+#include "engine/ToolProcess.h"
 #include "image/RasterImage.h"
 
 using namespace enginetest;
@@ -249,6 +254,175 @@ TEST_F(ThumbnailSchedule, AudioWithoutSidecarGetsNoGrab)
     EXPECT_EQ(-1, MediaThumbnail::EnsureThumbnail(m_item, 0));
     EXPECT_TRUE(GrabStarts().empty());
     EXPECT_EQ(0, m_host.TempFilesMade);
+}
+
+TEST_F(ThumbnailSchedule, AHungGrabEndsThroughTheStopFlagAndLeavesTheItemUnsettled)
+{
+    CString pids = m_folder + L"\\pids.txt";
+    ASSERT_TRUE(WriteUtf8File(m_folder + L"\\Velkor.fake", L"log " + m_log + L"\nhang\npid_file " + pids + L"\n"));
+    PutGrab(Pattern(64, 48));
+    m_item.MediaInfo.DurationInUs = 60000000;
+    DWORD grace = CToolProcessBase::GetStopGrace();
+    CToolProcessBase::SetStopGraceForTests(300);
+    volatile int stop = 0;
+    int result = 99;
+    {
+        CPumpedThread grab([&] { result = m_item.EnsureThumbnail(0, &stop); });
+        EXPECT_TRUE(WaitUntil([&] { return !ReadPids(pids).empty(); }, 30000)) << "the grab never started";
+        stop = 2;
+        EXPECT_TRUE(grab.Join(30000)) << "the stop did not end the grab";
+    }
+    CToolProcessBase::SetStopGraceForTests(grace);
+    EXPECT_EQ(-1, result);
+    EXPECT_EQ(1u, GrabStarts().size()) << "no retry after a stop";
+    EXPECT_FALSE(m_item.StateFlags & MEDIA_STATE_THUMBNAIL_READY) << "a stopped item is tried again later";
+    EXPECT_FALSE(FileExists(m_host.NextTempFile));
+    EXPECT_TRUE(m_item.ThumbnailFile.IsEmpty());
+    for (DWORD pid : ReadPids(pids))
+        EXPECT_FALSE(IsProcessListed(pid)) << "process " << pid << " still runs";
+}
+
+TEST_F(ThumbnailSchedule, TheThumbnailFileIsNamedOnlyOnceWrittenWhole)
+{
+    // The fake encoder takes its time; meanwhile a reader (a playlist being saved) keeps looking
+    // at the name the item gives for its thumbnail file.
+    ASSERT_TRUE(WriteUtf8File(m_folder + L"\\Velkor.fake", L"log " + m_log + L"\ndelay 800\n"));
+    PutGrab(Pattern(640, 480));
+    m_item.MediaInfo.DurationInUs = 60000000;
+    CThumbnailLock lock;
+    std::atomic<bool> grabbing(true);
+    int namedEarly = 0, namedUnfinished = 0, looks = 0;
+    std::thread reader([&] {
+        while (grabbing) {
+            CString named;
+            lock.Lock();
+            named = m_item.ThumbnailFile;
+            lock.Unlock();
+            ++looks;
+            if (named == m_host.NextTempFile) {
+                CRasterImage saved;
+                if (!saved.Load(named, ImageTypeJPG) || saved.GetWidth() != 160)
+                    ++namedUnfinished;
+            } else if (!named.IsEmpty()) {
+                ++namedEarly;
+            }
+            Sleep(5);
+        }
+    });
+    int result = m_item.GrabThumbnail(nullptr, &lock);
+    grabbing = false;
+    reader.join();
+    EXPECT_EQ(0, result);
+    EXPECT_GT(looks, 0) << "the reader never looked while the grab ran";
+    EXPECT_EQ(0, namedUnfinished) << "the item named its thumbnail file before it was written";
+    EXPECT_EQ(0, namedEarly);
+    EXPECT_STREQ(m_host.NextTempFile, m_item.ThumbnailFile);
+    EXPECT_TRUE(m_item.Flags & MEDIA_FILE_GRABBED_THUMBNAIL);
+}
+
+// A reader that paints items' pictures under the guard, as the playlist does, while another
+// thread hands them new ones.
+TEST(ThumbnailRace, APaintNeverSeesAPictureHalfHandedOver)
+{
+    CEncoderTestHost host;
+    CString folder = MakeAwkwardFolder(L"thumb race");
+    ASSERT_FALSE(folder.IsEmpty());
+    const struct {
+        int width, height;
+        RGBQUAD colour;
+    } kPictures[2] = {{64, 48, Rgb(200, 30, 30)}, {40, 30, Rgb(30, 200, 30)}};
+    CString files[2];
+    for (int i = 0; i < 2; ++i) {
+        CRasterImage image = Blank(kPictures[i].width, kPictures[i].height);
+        image.Clear(0);
+        for (int y = 0; y < kPictures[i].height; ++y)
+            for (int x = 0; x < kPictures[i].width; ++x)
+                image.SetPixelColor(x, y, kPictures[i].colour);
+        files[i].Format(L"%s\\picture %d.png", folder.GetString(), i);
+        ASSERT_TRUE(image.Save(files[i], ImageTypePNG));
+    }
+
+    CMediaItem item;
+    ASSERT_EQ(0, item.LoadThumbnailImage(files[0]));
+    CThumbnailLock lock;
+    std::atomic<bool> running(true);
+    std::atomic<int> paints(0), torn(0);
+    std::thread painter([&] {
+        HDC screen = GetDC(nullptr);
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, 64, 48);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        while (running) {
+            lock.Lock();
+            CRasterImage& t = item.Thumbnail;
+            int match = -1;
+            for (int i = 0; i < 2; ++i)
+                if (t.IsValid() && t.GetWidth() == kPictures[i].width && t.GetHeight() == kPictures[i].height)
+                    match = i;
+            bool whole = match >= 0;
+            if (whole) {
+                RGBQUAD a = t.GetPixelColor(0, 0, false), b = t.GetPixelColor(t.GetWidth() - 1, t.GetHeight() - 1, false);
+                const RGBQUAD& c = kPictures[match].colour;
+                whole = a.rgbRed == c.rgbRed && a.rgbGreen == c.rgbGreen && b.rgbRed == c.rgbRed && b.rgbGreen == c.rgbGreen;
+                RECT rc = {0, 0, t.GetWidth(), t.GetHeight()};
+                t.Draw(dc, rc);
+            }
+            lock.Unlock();
+            if (!whole)
+                ++torn;
+            ++paints;
+        }
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        ReleaseDC(nullptr, screen);
+    });
+    const int kRounds = 400;
+    int loaded = 0;
+    for (int round = 0; round < kRounds; ++round)
+        loaded += item.LoadThumbnailImage(files[round % 2], &lock) == 0;
+    while (paints < 100)
+        Sleep(1);
+    running = false;
+    painter.join();
+    EXPECT_EQ(kRounds, loaded);
+    EXPECT_EQ(0, torn.load()) << "of " << paints.load() << " paints";
+    EXPECT_EQ(kPictures[(kRounds - 1) % 2].width, item.Thumbnail.GetWidth());
+}
+
+// The flags of an item change on its thumbnail thread and on the window thread.
+TEST(ThumbnailRace, FlagsChangedFromTwoThreadsKeepEveryBit)
+{
+    CMediaItem item;
+    std::atomic<bool> go(false);
+    std::atomic<int> lost(0);
+    auto toggle = [&](UINT bit, bool state) {
+        while (!go)
+            Sleep(0);
+        for (int i = 0; i < 200000; ++i) {
+            if (state) {
+                item.ChangeStateFlags(bit);
+                if (!(item.StateFlags & bit))
+                    ++lost;
+                item.ChangeStateFlags(0, bit);
+            } else {
+                item.ChangeFlags(bit);
+                if (!(item.Flags & bit))
+                    ++lost;
+                item.ChangeFlags(0, bit);
+            }
+        }
+    };
+    std::thread a(toggle, MEDIA_STATE_THUMBNAIL_READY, true), b(toggle, MEDIA_STATE_DISPLAY_READY, true);
+    std::thread c(toggle, MEDIA_FILE_GRABBED_THUMBNAIL, false), d(toggle, MEDIA_FILE_PROBED, false);
+    go = true;
+    a.join();
+    b.join();
+    c.join();
+    d.join();
+    EXPECT_EQ(0, lost.load());
+    EXPECT_EQ(0u, item.StateFlags);
+    EXPECT_EQ(0u, item.Flags);
 }
 
 }  // namespace

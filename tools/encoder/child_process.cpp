@@ -46,13 +46,20 @@ bool ChildProcess::Start(const std::wstring& program, const std::wstring& args, 
     if (setup.onOutput && !MakePipe(childOut, m_output, true))
         return false;
     m_sink = setup.onOutput;
+    UniqueHandle childErr;
+    bool errorPipe = setup.onError && !(setup.errorToOutput && childOut.IsValid());
+    if (errorPipe && !MakePipe(childErr, m_error, true))
+        return false;
+    m_errorSink = setup.onError;
 
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdInput = childIn.IsValid() ? childIn.Get() : GetStdHandle(STD_INPUT_HANDLE);
     si.hStdOutput = childOut.IsValid() ? childOut.Get() : GetStdHandle(STD_OUTPUT_HANDLE);
-    si.hStdError = setup.errorToOutput && childOut.IsValid() ? childOut.Get() : GetStdHandle(STD_ERROR_HANDLE);
+    si.hStdError = setup.errorToOutput && childOut.IsValid() ? childOut.Get()
+                   : childErr.IsValid()                      ? childErr.Get()
+                                                             : GetStdHandle(STD_ERROR_HANDLE);
 
     std::wstring cmd = L"\"" + program + L"\"";
     if (!args.empty())
@@ -80,20 +87,26 @@ bool ChildProcess::Start(const std::wstring& program, const std::wstring& args, 
     return true;
 }
 
-void ChildProcess::Drain()
+void ChildProcess::DrainPipe(const UniqueHandle& pipe, const Sink& sink)
 {
-    if (!m_output.IsValid())
+    if (!pipe.IsValid())
         return;
     char buf[4096];
     DWORD available = 0;
-    while (PeekNamedPipe(m_output.Get(), nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+    while (PeekNamedPipe(pipe.Get(), nullptr, 0, nullptr, &available, nullptr) && available > 0) {
         DWORD got = 0;
         DWORD want = available < sizeof(buf) ? available : static_cast<DWORD>(sizeof(buf));
-        if (!ReadFile(m_output.Get(), buf, want, &got, nullptr) || got == 0)
+        if (!ReadFile(pipe.Get(), buf, want, &got, nullptr) || got == 0)
             break;
-        if (m_sink)
-            m_sink(buf, got);
+        if (sink)
+            sink(buf, got);
     }
+}
+
+void ChildProcess::Drain()
+{
+    DrainPipe(m_output, m_sink);
+    DrainPipe(m_error, m_errorSink);
 }
 
 bool ChildProcess::Wait(DWORD ms)

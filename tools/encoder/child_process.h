@@ -18,7 +18,9 @@ public:
     struct Setup {
         bool stdinPipe = false;       // a pipe the tool writes to; else the tool's own input
         Sink onOutput;                // set: standard output is read through a pipe; else inherited
-        bool errorToOutput = false;   // standard error goes into the same pipe; else inherited
+        bool errorToOutput = false;   // standard error goes into the same pipe
+        Sink onError;                 // set (without errorToOutput): standard error is read
+                                      // through a pipe of its own; else inherited
     };
 
     ChildProcess() = default;
@@ -38,12 +40,15 @@ public:
 
 private:
     void Drain();
+    static void DrainPipe(const tooldetail::UniqueHandle& pipe, const Sink& sink);
 
     tooldetail::UniqueHandle m_job;
     tooldetail::UniqueHandle m_process;
     tooldetail::UniqueHandle m_stdinWrite;
     tooldetail::UniqueHandle m_output;
+    tooldetail::UniqueHandle m_error;
     Sink m_sink;
+    Sink m_errorSink;
 };
 
 // Runs a program to its end, or ends it after timeoutMs, and returns its exit code with all it

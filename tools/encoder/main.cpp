@@ -27,11 +27,21 @@ const DWORD kReportIntervalMs = 250;
 // holds the encode.
 const UINT kReplyTimeoutMs = 5000;
 const DWORD kProbeTimeoutMs = 30000;
+const DWORD kDescribePollMs = 20;
 
 void Note(const std::wstring& text)
 {
     fwprintf(stderr, L"Velkor: %ls\n", text.c_str());
     fflush(stderr);
+}
+
+// Raw bytes: the log already has the line ends ffmpeg wrote.
+void PassOnError(const char* data, size_t size)
+{
+    HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD written = 0;
+    if (err && err != INVALID_HANDLE_VALUE)
+        WriteFile(err, data, static_cast<DWORD>(size), &written, nullptr);
 }
 
 class Reporter {
@@ -191,8 +201,12 @@ int wmain(int argc, wchar_t** argv)
     if (!translation.ok)
         return fail(kExitRefused, translation.error);
 
+    // The records carry the expected length, and the encode's own log describes the inputs before
+    // it starts: a look of its own at the inputs is needed only to choose streams before the encode,
+    // or where the log level hides that description.
     ProbedMedia media;
-    if (reporter.Active() || MayNeedAutomaticMaps(tokens)) {
+    bool durationFromLog = reporter.Active() && !MayNeedAutomaticMaps(tokens) && LogShowsInputDump(tokens);
+    if ((reporter.Active() && !durationFromLog) || MayNeedAutomaticMaps(tokens)) {
         std::string log;
         RunCaptured(ffmpeg, JoinCommandLine(ProbeArguments(tokens)), kProbeTimeoutMs, log);
         media = ParseInputDump(log);
@@ -210,7 +224,8 @@ int wmain(int argc, wchar_t** argv)
         for (const std::wstring& n : notes)
             Note(n);
     }
-    block.totalDurationUs = ExpectedDurationUs(tokens, media);
+    const TokenList cutTokens = tokens;
+    block.totalDurationUs = ExpectedDurationUs(cutTokens, media);
 
     size_t outputIndex = OutputPathIndex(tokens);
     std::wstring outputPath = outputIndex == std::wstring::npos ? std::wstring() : tokens[outputIndex].value;
@@ -226,11 +241,30 @@ int wmain(int argc, wchar_t** argv)
     setup.stdinPipe = !InputIsStdin(tokens);
     if (progressPipe)
         setup.onOutput = [&progress](const char* data, size_t size) { progress.Feed(data, size); };
+    // ffmpeg's log passes on to the tool's own standard error as it comes, and is read until the
+    // first input's duration stands in it.
+    std::string inputDump;
+    bool described = !durationFromLog;
+    if (durationFromLog) {
+        setup.onError = [&](const char* data, size_t size) {
+            PassOnError(data, size);
+            if (described)
+                return;
+            inputDump.append(data, size);
+            if (FirstInputDescribed(inputDump)) {
+                described = true;
+                media = ParseInputDump(inputDump);
+                block.totalDurationUs = ExpectedDurationUs(cutTokens, media);
+                inputDump.clear();
+            }
+        };
+    }
     if (!child.Start(ffmpeg, args, setup)) {
         wchar_t buf[64];
         swprintf(buf, 64, L" (error %lu)", GetLastError());
         return fail(kExitMissingFfmpeg, L"cannot start " + ffmpeg + buf);
     }
+    const DWORD startTick = GetTickCount();
 
     auto refresh = [&]() {
         progress.Snapshot(block);
@@ -249,9 +283,22 @@ int wmain(int argc, wchar_t** argv)
         Note(L"stop asked by the callback window");
     };
 
+    // The started record waits for the duration; an ffmpeg that ends first (an input it cannot
+    // open) has said all it knows. One whose inputs take longer to open than a probe was given
+    // starts without it and sends it with the next progress once it is there.
+    for (DWORD waited = GetTickCount(); !described && GetTickCount() - waited < kProbeTimeoutMs;) {
+        if (child.Wait(kDescribePollMs))
+            break;
+    }
+    if (!described)
+        block.totalDurationUs = ExpectedDurationUs(cutTokens, ParseInputDump(inputDump));
     if (reporter.Send(kRecordStarted, block) == 1)
         stop();
-    while (!child.Wait(kReportIntervalMs)) {
+    // The first progress keeps its time from the start of ffmpeg: waiting for the description does
+    // not put the reports, and so a stop asked in reply to them, later in the encode.
+    DWORD sinceStart = GetTickCount() - startTick;
+    DWORD firstWait = sinceStart >= kReportIntervalMs ? 0 : kReportIntervalMs - sinceStart;
+    for (DWORD wait = firstWait; !child.Wait(wait); wait = kReportIntervalMs) {
         if (stopping) {
             if (GetTickCount() - stopAsked >= kStopGraceMs) {
                 Note(L"ffmpeg did not end after the stop; ending it");

@@ -169,6 +169,25 @@ ProbedMedia ParseInputDump(const std::string& log)
     return media;
 }
 
+bool FirstInputDescribed(const std::string& log)
+{
+    // A line still being written may hold half a duration.
+    size_t complete = log.find_last_of("\r\n");
+    if (complete == std::string::npos)
+        return false;
+    bool inFirst = false;
+    for (const std::string& line : Lines(log.substr(0, complete))) {
+        if (line.compare(0, 8, "Input #0") == 0)
+            inFirst = true;
+        else if (inFirst && line.compare(0, 12, "  Duration: ") == 0)
+            return true;
+        else if (line.compare(0, 8, "Input #1") == 0 || line.compare(0, 8, "Output #") == 0 ||
+                 line.compare(0, 15, "Stream mapping:") == 0 || line.compare(0, 9, "Press [q]") == 0)
+            return true;
+    }
+    return false;
+}
+
 MuxerDefaults ParseMuxerHelp(const std::string& help)
 {
     MuxerDefaults d;

@@ -28,6 +28,10 @@ struct ProbedMedia {
 // Parses the "Input #n" blocks of ffmpeg's log.
 ProbedMedia ParseInputDump(const std::string& log);
 
+// Whether the complete lines of a log that is still being written already give the first input's
+// duration, or have gone past the inputs (then ffmpeg gives none).
+bool FirstInputDescribed(const std::string& log);
+
 struct MuxerDefaults {
     bool known = false;  // false: the help text named no muxer
     std::string videoCodec, audioCodec, subtitleCodec;  // empty: the muxer takes no such stream

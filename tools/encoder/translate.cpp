@@ -566,6 +566,48 @@ void AddAutomaticMaps(TokenList& tokens, const ProbedMedia& media, const MuxerDe
     }
 }
 
+bool LogShowsInputDump(const TokenList& tokens)
+{
+    static const struct {
+        const wchar_t* name;
+        int level;
+    } kLevels[] = {{L"quiet", -8}, {L"panic", 0}, {L"fatal", 8}, {L"error", 16}, {L"warning", 24},
+                   {L"info", 32}, {L"verbose", 40}, {L"debug", 48}, {L"trace", 56}};
+    const int kInfo = 32;
+    int level = kInfo;
+    for (const Token& t : tokens) {
+        if ((t.option != L"v" && t.option != L"loglevel") || !t.hasValue)
+            continue;
+        // "repeat+warning", "+repeat", "warning", "24": flags beside at most one level. The "level"
+        // flag starts every line with its level, which no longer reads as the description.
+        std::wstring value = t.value;
+        size_t start = 0;
+        while (start <= value.size()) {
+            size_t plus = value.find(L'+', start);
+            std::wstring part = value.substr(start, plus == npos ? npos : plus - start);
+            start = plus == npos ? value.size() + 1 : plus + 1;
+            if (part == L"level")
+                return false;
+            if (part.empty() || part == L"repeat")
+                continue;
+            bool known = false;
+            for (const auto& l : kLevels)
+                if (part == l.name) {
+                    level = l.level;
+                    known = true;
+                }
+            if (!known) {
+                wchar_t* end = nullptr;
+                long n = wcstol(part.c_str(), &end, 10);
+                if (!end || *end != 0)
+                    return false;
+                level = static_cast<int>(n);
+            }
+        }
+    }
+    return level >= kInfo;
+}
+
 std::vector<std::wstring> ProbeArguments(const TokenList& tokens)
 {
     TokenList part;

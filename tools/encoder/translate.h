@@ -32,6 +32,11 @@ bool MayNeedAutomaticMaps(const TokenList& tokens);
 void AddAutomaticMaps(TokenList& tokens, const ProbedMedia& media, const MuxerDefaults* muxer,
                       std::vector<std::wstring>& notes);
 
+// Whether ffmpeg's log level, as the command line sets it, shows the description of the inputs
+// in its usual form (level info or more, also when no level is given). False for a level not
+// understood here.
+bool LogShowsInputDump(const TokenList& tokens);
+
 // The global and input options alone, to have ffmpeg describe the inputs.
 std::vector<std::wstring> ProbeArguments(const TokenList& tokens);
 

@@ -33,6 +33,7 @@ struct FakeScript {
     int exitCode = 0;
     int stopExitCode = 255;     // exit code after a stop request was obeyed
     int delayMs = 0;
+    int startDelayMs = 0;       // before a playback tool's first report, as a slow start
     bool hang = false;          // never end by itself, whatever it is asked
     bool startChild = false;    // a hanging child of itself, in the same job
     bool childWindow = false;   // WS_CHILD of the play window
@@ -125,6 +126,7 @@ void ApplyOption(FakeScript& s, const std::wstring& name, const std::wstring& va
     if (name == L"exit") s.exitCode = number;
     else if (name == L"stop_exit") s.stopExitCode = number;
     else if (name == L"delay") s.delayMs = number;
+    else if (name == L"start_delay") s.startDelayMs = number;
     else if (name == L"hang") s.hang = true;
     else if (name == L"child") s.startChild = true;
     else if (name == L"child_window") s.childWindow = true;
@@ -258,7 +260,8 @@ void LogReply(const FakeScript& s, int code, LRESULT reply)
     AppendUtf8(s.recordLog, L"reply " + std::to_wstring(code) + L" " + std::to_wstring((long long)reply) + L"\n");
 }
 
-// Encoder: started, a few progress records, ended; a reply of 1 to a progress record stops it.
+// Encoder: started, a few progress records, ended; a reply of 1 to the start or a progress record
+// stops it.
 bool RunEncoderProtocol(const FakeScript& s)
 {
     HWND target = (HWND)(INT_PTR)s.callbackWindow;
@@ -267,8 +270,9 @@ bool RunEncoderProtocol(const FakeScript& s)
     PutI64(rec, 0, s.callbackContext);
     PutI64(rec, kEncoderBlockAt + 16, durationUs);
     PutI32(rec, 8, 21);
-    LogReply(s, 21, SendRecord(target, nullptr, kEncoderProgress, rec));
-    bool stopped = false;
+    LRESULT started = SendRecord(target, nullptr, kEncoderProgress, rec);
+    LogReply(s, 21, started);
+    bool stopped = started == 1 && !s.hang;
     for (int i = 1; i <= s.progressCount && !stopped; ++i) {
         Sleep(s.intervalMs);
         PutI32(rec, 8, 22);
@@ -440,6 +444,8 @@ bool RunPlayerProtocol(const FakeScript& s)
     }
     g_player.tool = g_player.child ? g_player.child : (g_player.popup ? g_player.popup : g_player.hidden);
 
+    if (s.startDelayMs > 0)
+        Sleep(s.startDelayMs);
     SendStatus(20, 1);
     SendStatus(21, 0);
     SetTimer(g_player.hidden, kTickTimer, s.intervalMs > 0 ? s.intervalMs : 50, nullptr);

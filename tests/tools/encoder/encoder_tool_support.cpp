@@ -2,6 +2,7 @@
 #include "tools/encoder/encoder_tool_support.h"
 
 #include "tools/common/handle.h"
+#include "tests/common/ProcessStart.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -184,8 +185,7 @@ public:
         std::vector<wchar_t> line(cmd.begin(), cmd.end());
         line.push_back(0);
         PROCESS_INFORMATION pi = {};
-        if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                            &si, &pi))
+        if (!CreateProcessForTest(program.c_str(), line.data(), TRUE, 0, nullptr, &si, &pi))
             return false;
         m_process.Reset(pi.hProcess);
         CloseHandle(pi.hThread);

@@ -67,6 +67,53 @@ TEST_F(EncoderRecords, TotalDurationFollowsTheStartAndLengthCuts)
     EXPECT_NEAR(1500000, both.records.back().positionUs, 100000);
 }
 
+TEST_F(EncoderRecords, TotalDurationIsTheFirstInputsWhateverTheLogLevel)
+{
+    // A second, longer input: the length is still the first one's.
+    RunOptions o;
+    o.window = true;
+    o.context = 5;
+    RunResult two = RunTool(L"-i " + Quote(Env().clip) + L" -f lavfi -i sine=frequency=300:duration=9 -map 0:v "
+                            L"-map 1:a -codec:v libx264 -codec:a aac -shortest -f mp4 " +
+                                Quote(Scratch(L"two inputs.mp4")) + L" -y",
+                            o);
+    ASSERT_FALSE(two.records.empty()) << two.output;
+    EXPECT_EQ(0u, two.exitCode) << two.output;
+    for (const Record& rec : two.records)
+        EXPECT_NEAR(3000000, rec.totalUs, 100000) << "code " << rec.code;
+    // ffmpeg's own log still reaches the tool's standard error, the description of the inputs too.
+    EXPECT_NE(std::string::npos, two.output.find("Input #1")) << two.output;
+    EXPECT_NE(std::string::npos, two.output.find("Stream mapping:")) << two.output;
+
+    // Log levels that hide the description of the inputs, and one that keeps it.
+    for (const wchar_t* level : {L"-loglevel error", L"-v repeat+quiet", L"-v 24", L"-loglevel level+info"}) {
+        RunResult r = Convert(level, L"", 6);
+        ASSERT_FALSE(r.records.empty()) << r.output;
+        EXPECT_EQ(0u, r.exitCode) << r.output;
+        EXPECT_EQ(21u, r.records.front().code);
+        EXPECT_NEAR(3000000, r.records.front().totalUs, 100000) << level;
+        EXPECT_NEAR(3000000, r.records.back().totalUs, 100000) << level;
+    }
+}
+
+TEST_F(EncoderRecords, InputThatCannotBeOpenedGivesStartedAndEndedWithFfmpegsError)
+{
+    RunOptions o;
+    o.window = true;
+    o.context = 8;
+    RunResult r = RunTool(L"-i " + Quote(Scratch(L"no such clip.mp4")) + L" -codec:v libx264 -t 2 -f mp4 " +
+                              Quote(Scratch(L"never.mp4")) + L" -y",
+                          o);
+    ASSERT_TRUE(r.finished) << r.output;
+    EXPECT_NE(0u, r.exitCode) << r.output;
+    ASSERT_EQ(2u, r.records.size()) << r.output;
+    EXPECT_EQ(21u, r.records[0].code);
+    EXPECT_EQ(24u, r.records[1].code);
+    // Only the output's length cut is known.
+    EXPECT_EQ(2000000, r.records[0].totalUs);
+    EXPECT_NE(std::string::npos, r.output.find("No such file or directory")) << r.output;
+}
+
 TEST_F(EncoderRecords, ReplyOfOneStopsTheEncodeAndLeavesAShorterCompleteFile)
 {
     std::wstring out = Scratch(L"stopped.mp4");

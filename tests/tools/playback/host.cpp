@@ -3,6 +3,7 @@
 
 #include "image/RasterImage.h"
 #include "tests/common/Screenshot.h"
+#include "tests/common/ProcessStart.h"
 
 #include <cstring>
 
@@ -44,7 +45,7 @@ int RunAndWait(const std::wstring& commandLine, DWORD timeoutMs, const wchar_t* 
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, folder, &si, &pi))
+    if (!CreateProcessForTest(nullptr, line.data(), FALSE, CREATE_NO_WINDOW, folder, &si, &pi))
         return -1;
     CloseHandle(pi.hThread);
     DWORD code = static_cast<DWORD>(-1);
@@ -71,8 +72,7 @@ int RunAndCapture(const std::wstring& commandLine, std::string* output, DWORD ti
     si.hStdOutput = writeEnd;
     si.hStdError = writeEnd;
     PROCESS_INFORMATION pi = {};
-    BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
-                                  &pi);
+    BOOL started = CreateProcessForTest(nullptr, line.data(), TRUE, CREATE_NO_WINDOW, nullptr, &si, &pi);
     CloseHandle(writeEnd);
     if (!started) {
         CloseHandle(readEnd);
@@ -227,8 +227,7 @@ bool ToolProcess::Start(const std::wstring& exe, const std::wstring& args)
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
-                        &pi))
+    if (!CreateProcessForTest(exe.c_str(), line.data(), FALSE, CREATE_NO_WINDOW, nullptr, &si, &pi))
         return false;
     CloseHandle(pi.hThread);
     process_ = pi.hProcess;

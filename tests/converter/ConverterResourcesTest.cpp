@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "../ResourceCensus.h"
+#include "tests/player/ResourceCensus.h"
 #include "toolkit/UpdateDialogIds.h"
 
 using namespace rescensus;
@@ -24,7 +24,8 @@ const std::vector<Entry> kConverterResources = {
     {707, KIND_BITMAP, 24, 24, 6, M, RGB(224, 224, 224)},
     {142, KIND_BITMAP, 28, 20, 1, M, kDialog},
     {146, KIND_PNG, 32, 32, 1, 0, RGB(64, 64, 64)},
-    // State images: image 0 stands for "no state" and is empty, so it is checked apart.
+    // State images: a list draws state n with image n - 1, so image 2 is a spare and empty; the
+    // strip is checked apart.
     {701, KIND_BITMAP, 16, 16, 3, RGB(255, 255, 255), RGB(255, 255, 255)},
 };
 

@@ -1,0 +1,235 @@
+// The format combo box's drawing and the frame-rate texts.
+#include "converter/FormatComboBox.h"
+
+#include <math.h>
+
+#include <vector>
+
+#include "conversion/MediaPreset.h"
+#include "converter/ConverterEnvironment.h"
+#include "converter/ConverterHelpers.h"
+#include "engine/MediaValueTexts.h"
+#include "framework/Ddx.h"
+
+namespace {
+
+const COLORREF kHeadingBackground = RGB(0xF0, 0xF0, 0xF0);
+const COLORREF kHeadingLine = RGB(0xE0, 0xE0, 0xE0);
+const int kIconSpace = 20;
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CFormatComboBox, CComboBox)
+END_MESSAGE_MAP()
+
+CFormatComboBox::CFormatComboBox()
+    : ImageList(nullptr),
+      ColumnWidth(32),
+      DetailColor(::GetSysColor(COLOR_BTNSHADOW)),
+      RightAlignDetail(0),
+      m_nRowKind(ROWS_CATALOG)
+{
+}
+
+CFormatComboBox::~CFormatComboBox() {}
+
+int CFormatComboBox::AddCatalogRow(LPCWSTR lpszText, CMediaCatalogItem* pItem)
+{
+    const int row = AddString(lpszText ? lpszText : L"");
+    if (row >= 0)
+        SetItemDataPtr(row, pItem);
+    return row;
+}
+
+int CFormatComboBox::AddPresetRow(LPCWSTR lpszText, CMediaPreset* pPreset)
+{
+    const int row = AddString(lpszText ? lpszText : L"");
+    if (row >= 0)
+        SetItemDataPtr(row, pPreset);
+    return row;
+}
+
+CMediaCatalogItem* CFormatComboBox::GetCatalogItem(int nRow) const
+{
+    if (m_nRowKind != ROWS_CATALOG || nRow < 0 || nRow >= GetCount())
+        return nullptr;
+    DWORD_PTR data = GetItemData(nRow);
+    return data == (DWORD_PTR)CB_ERR ? nullptr : reinterpret_cast<CMediaCatalogItem*>(data);
+}
+
+CMediaPreset* CFormatComboBox::GetPreset(int nRow) const
+{
+    if (m_nRowKind != ROWS_PRESETS || nRow < 0 || nRow >= GetCount())
+        return nullptr;
+    DWORD_PTR data = GetItemData(nRow);
+    return data == (DWORD_PTR)CB_ERR ? nullptr : reinterpret_cast<CMediaPreset*>(data);
+}
+
+BOOL CFormatComboBox::IsHeadingRow(int nRow) const
+{
+    const CMediaCatalogItem* item = GetCatalogItem(nRow);
+    return item && (item->Flags & CATEGORY_ITEM);
+}
+
+int CFormatComboBox::IconForItem(const CMediaCatalogItem* pItem)
+{
+    if (!pItem)
+        return -1;
+    const int media = pItem->GetMedia();
+    if (media == -1)
+        return -1;
+    if (pItem->Flags & FORMAT_DEVICE)
+        return 2;
+    return media == 2 ? 1 : 0;
+}
+
+void CFormatComboBox::MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct)
+{
+    // The dialogs set the height (CB_SETITEMHEIGHT); until then the font's line is kept.
+    (void)lpMeasureItemStruct;
+}
+
+void CFormatComboBox::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
+{
+    LPDRAWITEMSTRUCT dis = lpDrawItemStruct;
+    CDC* pDC = CDC::FromHandle(dis->hDC);
+    CRect item = dis->rcItem;
+    const int row = (int)dis->itemID;
+    const bool inField = (dis->itemState & ODS_COMBOBOXEDIT) != 0;
+    const bool disabled = (dis->itemState & ODS_DISABLED) != 0;
+    const bool selected = (dis->itemState & ODS_SELECTED) != 0;
+    CConverterEnvironment* environment = GetConverterEnvironment();
+    const COLORREF window = ::GetSysColor(COLOR_WINDOW);
+    const COLORREF disabledBackground =
+        environment && environment->IsThemed() ? window : ::GetSysColor(COLOR_BTNFACE);
+
+    if (row < 0) {
+        // An empty selection field: nothing of an old row may stay in it.
+        if (dis->itemAction & (ODA_DRAWENTIRE | ODA_SELECT))
+            pDC->FillSolidRect(&item, disabled ? disabledBackground : window);
+        return;
+    }
+
+    const CMediaCatalogItem* catalogItem = GetCatalogItem(row);
+    const bool heading = !inField && catalogItem && (catalogItem->Flags & CATEGORY_ITEM);
+
+    if (dis->itemAction & (ODA_DRAWENTIRE | ODA_SELECT)) {
+        const bool withIcons = ImageList && ImageList->GetSafeHandle();
+        CRect text = item;
+        if (withIcons)
+            text.left += kIconSpace;
+
+        COLORREF foreground = ::GetSysColor(COLOR_WINDOWTEXT);
+        if (disabled)
+            foreground = ::GetSysColor(COLOR_GRAYTEXT);
+        else if (selected && !heading)
+            foreground = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
+        pDC->FillSolidRect(&item, disabled ? disabledBackground : heading ? kHeadingBackground : window);
+        // The highlight stays behind the text; the icon column keeps the row's ground.
+        if (selected && !disabled && !heading)
+            pDC->FillSolidRect(&text, ::GetSysColor(COLOR_HIGHLIGHT));
+        if (heading && row > 0)
+            pDC->FillSolidRect(item.left, item.top, item.Width(), 1, kHeadingLine);
+
+        if (withIcons && (heading || inField)) {
+            const int icon = IconForItem(catalogItem);
+            if (icon >= 0)
+                ImageList->Draw(pDC, icon, CPoint(item.left + 1, item.top + (item.Height() - 16) / 2), ILD_TRANSPARENT);
+        }
+
+        CString label;
+        GetLBText(row, label);
+        CString left = label, right;
+        const int tab = label.Find(L'\t');
+        if (tab >= 0) {
+            left = label.Left(tab);
+            right = label.Mid(tab + 1);
+        }
+        CFont* font = heading && environment ? environment->GetBoldFont() : GetFont();
+        CGdiSelector selectFont(*pDC, font && font->GetSafeHandle() ? font : GetFont());
+        const int mode = pDC->SetBkMode(TRANSPARENT);
+        const COLORREF oldColour = pDC->SetTextColor(foreground);
+        const UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+        CRect leftRect = text;
+        leftRect.left += 2;
+        if (!right.IsEmpty())
+            leftRect.right -= ColumnWidth + 8;
+        pDC->DrawText(left, &leftRect, format | DT_END_ELLIPSIS);
+        if (!right.IsEmpty()) {
+            CRect rightRect = text;
+            rightRect.left = text.right - ColumnWidth;
+            UINT align = DT_LEFT;
+            if (RightAlignDetail) {
+                rightRect.right -= 4;
+                align = DT_RIGHT;
+            }
+            pDC->SetTextColor(disabled ? ::GetSysColor(COLOR_BTNSHADOW)
+                              : selected && !heading ? ::GetSysColor(COLOR_HIGHLIGHTTEXT)
+                                                     : DetailColor);
+            pDC->DrawText(right, &rightRect, format | align | DT_END_ELLIPSIS);
+        }
+        pDC->SetTextColor(oldColour);
+        pDC->SetBkMode(mode);
+    }
+
+    if (!heading && ((dis->itemAction & ODA_FOCUS) || (dis->itemState & ODS_FOCUS))) {
+        CRect focus = item;
+        if (ImageList && ImageList->GetSafeHandle())
+            focus.left += kIconSpace;
+        pDC->DrawFocusRect(&focus);
+    }
+}
+
+// Frame-rate texts ----------------------------------------------------------------------------------
+
+MediaRate ParseFrameRateText(LPCWSTR text)
+{
+    const MediaRate automatic = {0, 0};
+    CString value(text ? text : L"");
+    value.Trim();
+    if (value.Find(L'.') < 0) {
+        const int whole = _wtoi(value);
+        if (whole <= 0)
+            return automatic;
+        return {whole, 1};
+    }
+    const double rate = ParseDouble(value);
+    if (!(rate > 0.0) || rate > 1000000.0)
+        return automatic;
+    const long long thousandths = llround(rate * 1000.0);
+    if (thousandths < 10)
+        return automatic;
+    // 29.97 is how 30000/1001 shows: reading it back gives that rate again, not one that drifts
+    // by a frame every half minute.
+    const long long family = llround(rate * 1.001);
+    if (family > 0 && family <= 1000000) {
+        const int num = (int)(family * 1000);
+        if (FormatFrameRate(num, 1001, L"%.3f", FALSE, FALSE) == FormatFrameRate((int)thousandths, 1000, L"%.3f", FALSE, FALSE))
+            return {num, 1001};
+    }
+    return {(int)thousandths, 1000};
+}
+
+CString FrameRateText(const MediaRate& rate)
+{
+    return FormatFrameRate(rate.Num, rate.Den, L"%.3f", FALSE, FALSE);
+}
+
+void DDX_Rational(CDataExchange* pDX, int nIDC, MediaRate& rate)
+{
+    HWND edit = pDX->PrepareEditCtrl(nIDC);
+    if (!edit)
+        return;
+    if (pDX->m_bSaveAndValidate) {
+        const int length = ::GetWindowTextLengthW(edit);
+        CString text;
+        if (length > 0) {
+            std::vector<wchar_t> buffer(length + 1, L'\0');
+            ::GetWindowTextW(edit, buffer.data(), length + 1);
+            text = buffer.data();
+        }
+        rate = ParseFrameRateText(text);
+    } else {
+        ::SetWindowTextW(edit, FrameRateText(rate));
+    }
+}

@@ -1,0 +1,59 @@
+// CFormatComboBox: the owner-drawn list of output formats under their category headings (or of
+// one format's presets), with the format's extension in a narrow right-hand column; and the
+// frame-rate texts of the format and preset dialogs.
+#pragma once
+
+#include "conversion/MediaCatalog.h"
+#include "framework/Controls.h"
+
+class CDataExchange;
+class CMediaPreset;
+
+class CFormatComboBox : public CComboBox {
+public:
+    // What the item data of the rows points to: catalogue items (categories and formats) or
+    // presets. Drawing never reads one as the other.
+    enum RowKind { ROWS_CATALOG = 0, ROWS_PRESETS = 1 };
+
+    CFormatComboBox();
+    ~CFormatComboBox() override;
+
+    // A drop-down list, owner-drawn with fixed height, with strings.
+    static const DWORD kStyle = CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL;
+
+    void SetRowKind(RowKind kind) { m_nRowKind = kind; }
+    RowKind GetRowKind() const { return m_nRowKind; }
+    // "%s\t%s" gives a right-hand part; the row's data is the item. -1 on failure.
+    int AddCatalogRow(LPCWSTR lpszText, CMediaCatalogItem* pItem);
+    int AddPresetRow(LPCWSTR lpszText, CMediaPreset* pPreset);
+    // The row's item, or null (a preset list has no catalogue items and the other way round).
+    CMediaCatalogItem* GetCatalogItem(int nRow) const;
+    CMediaPreset* GetPreset(int nRow) const;
+    // A category row of a catalogue list.
+    BOOL IsHeadingRow(int nRow) const;
+
+    void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
+    void MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct) override;
+
+    // The icon a catalogue item shows: 1 audio, 0 other media, 2 devices; -1 for no media.
+    static int IconForItem(const CMediaCatalogItem* pItem);
+
+    CImageList* ImageList;
+    int ColumnWidth;
+    COLORREF DetailColor;
+    int RightAlignDetail;
+
+protected:
+    RowKind m_nRowKind;
+
+    DECLARE_MESSAGE_MAP()
+};
+
+// A frame-rate text as a pair: "25" gives 25/1, "29.97" 30000/1001 (the rates of the 1000/1001
+// family are recognised in their three-decimal texts), "12.5" 12500/1000; an empty text, 0, a
+// text that does not read and rates below 0.01 give 0/0 (Auto).
+MediaRate ParseFrameRateText(LPCWSTR text);
+// The pair as the edit shows it: "%.3f" without trailing zeros, empty for Auto.
+CString FrameRateText(const MediaRate& rate);
+// Saving reads the edit's text through ParseFrameRateText; loading shows FrameRateText.
+void DDX_Rational(CDataExchange* pDX, int nIDC, MediaRate& rate);

@@ -1,0 +1,861 @@
+// The three conversion dialogs driven as a user would: the command line first, then the controls
+// by messages. With the stand-in encoder (its arguments logged): tracks, cut, effects and volume
+// on the encoder's command line, the GIF's passes, Stop, closing mid-conversion, progress records
+// meant for another dialog, the listener's calls on the UI thread, power off through its stub.
+// With the real tools: each mode with its defaults and with a chosen format and preset, a rotated
+// and a flipped GIF, the completion actions in their order, and screenshots during conversions.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "ConverterTestSupport.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "conversion/MediaPreset.h"
+#include "conversion/OutputNaming.h"
+#include "conversion/PresetStore.h"
+#include "converter/CommandLineOptions.h"
+#include "converter/ConverterDialogs.h"
+#include "converter/ConverterResource.h"
+#include "engine/EncoderTool.h"
+#include "engine/SystemHelpers.h"
+#include "framework/Effects.h"
+#include "tests/conversion/ConversionTestSupport.h"
+#include "toolkit/UpdateCheck.h"
+
+using namespace convertertest;
+
+namespace {
+
+// What the replaced outside effects saw, in order, with the dialog's close among them.
+std::mutex g_eventLock;
+std::vector<CString> g_events;
+std::vector<CString> g_messages;
+std::vector<UINT> g_exits;
+
+void Note(const CString& event)
+{
+    std::lock_guard<std::mutex> lock(g_eventLock);
+    g_events.push_back(event);
+}
+
+int WINAPI RecordMessageBox(HWND, LPCWSTR text, LPCWSTR, UINT)
+{
+    std::lock_guard<std::mutex> lock(g_eventLock);
+    g_messages.push_back(text ? text : L"");
+    return IDOK;
+}
+
+HINSTANCE WINAPI RecordShellExecute(HWND, LPCWSTR operation, LPCWSTR file, LPCWSTR parameters, LPCWSTR, INT)
+{
+    Note(CString(L"shell|") + (operation ? operation : L"") + L"|" + (file ? file : L"") + L"|" +
+         (parameters ? parameters : L""));
+    return (HINSTANCE)42;
+}
+
+BOOL WINAPI RecordExitWindows(UINT flags, DWORD)
+{
+    std::lock_guard<std::mutex> lock(g_eventLock);
+    g_exits.push_back(flags);
+    return TRUE;
+}
+
+// A dialog that notes from which thread the listener's calls come, the close, the job's end, and
+// takes its screenshot at the first shown percentage.
+template <class Base>
+class CWatched : public Base {
+public:
+    CWatched() : ui(::GetCurrentThreadId()) {}
+
+    void ShowStatusText(LPCWSTR status, LPCWSTR detail) override
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            texts.push_back({::GetCurrentThreadId(), CString(status ? status : L"") + L"|" + (detail ? detail : L"")});
+        }
+        Base::ShowStatusText(status, detail);
+        // The shot once a percentage and the text of the same record are shown.
+        if (::GetCurrentThreadId() == ui && m_percentShown && !shotName.IsEmpty() && shotPath.IsEmpty()) {
+            this->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            shotPath = Shot(shotName, this->m_hWnd);
+            shotTitle = this->GetTitleText();
+        }
+    }
+    void SetProgress(__int64 position, __int64 range, int style) override
+    {
+        const bool onUi = ::GetCurrentThreadId() == ui;
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            ++(onUi ? uiProgress : workerProgress);
+        }
+        Base::SetProgress(position, range, style);
+        if (onUi && this->GetTitleText().Find(L'%') > 0 && position > 0)
+            m_percentShown = true;
+    }
+    int OnJobDone() override
+    {
+        ++done;
+        return Base::OnJobDone();
+    }
+    void OnCancel() override
+    {
+        Note(L"close");
+        Base::OnCancel();
+    }
+    CString StatusBarText() { return this->m_statusBar.GetText(); }
+
+    const DWORD ui;
+    std::vector<std::pair<DWORD, CString>> texts;
+    int uiProgress = 0, workerProgress = 0, done = 0;
+    CString shotName, shotPath, shotTitle;
+
+private:
+    std::mutex m_lock;
+    bool m_percentShown = false;
+};
+
+using CConverter = CWatched<CConverterDialog>;
+using CExtractor = CWatched<CAudioExtractorDialog>;
+using CGifMaker = CWatched<CGifMakerDialog>;
+
+// The options of a command line as the program would read them.
+CCommandLineOptions ParseLine(const CString& line)
+{
+    CString whole = L"Ravento.exe " + line;
+    int argc = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(whole, &argc);
+    CCommandLineOptions options;
+    options.Parse(argc, argv);
+    ::LocalFree(argv);
+    return options;
+}
+
+CString Quoted(const CString& path)
+{
+    return L"\"" + path + L"\"";
+}
+
+// The encoder runs in the stand-in's log whose command line names the text.
+std::vector<CString> EncoderLines(const CString& log, const CString& containing)
+{
+    std::vector<CString> lines;
+    for (const CString& line : enginetest::ReadLines(log))
+        if (line.Find(L"cmdline: ") == 0 && line.Find(containing) >= 0)
+            lines.push_back(line);
+    return lines;
+}
+
+class DialogTest : public ::testing::Test {
+protected:
+    void Install(const CString& app)
+    {
+        {
+            std::lock_guard<std::mutex> lock(g_eventLock);
+            g_events.clear();
+            g_messages.clear();
+            g_exits.clear();
+        }
+        m_oldBox = FwSetMessageBoxFunction(RecordMessageBox);
+        m_oldShell = FwSetShellExecuteFunction(RecordShellExecute);
+        m_oldExit = FwSetExitWindowsFunction(RecordExitWindows);
+        std::unique_ptr<CStageEnvironment> environment(new CStageEnvironment(app));
+        CStageEnvironment* raw = environment.get();
+        m_app.reset(new CConverterTestApp(std::unique_ptr<CConverterEnvironment>(environment.release())));
+        raw->Aim();
+        CConverterSettings& s = m_app->Settings();
+        s.autoCheckUpdate = 0;
+        s.overwrite = FILE_EXISTS_RENAME_ALL;
+        s.sameAsInput = 0;
+        m_store.reset(new CTestStore);
+        SetConverterPresetStore(m_store.get());
+        m_out = MakeAwkwardFolder(L"out");
+    }
+    void TearDown() override
+    {
+        for (CWnd* dialog : m_open)
+            if (dialog->m_hWnd)
+                dialog->DestroyWindow();
+        m_open.clear();
+        m_dialogs.clear();
+        SetConverterPresetStore(nullptr);
+        m_store.reset();
+        m_app.reset();
+        if (m_oldBox || m_oldShell || m_oldExit) {
+            FwSetMessageBoxFunction(m_oldBox);
+            FwSetShellExecuteFunction(m_oldShell);
+            FwSetExitWindowsFunction(m_oldExit);
+        }
+    }
+
+    // The dialog made as the application makes it: the command line handed over, then shown.
+    template <class D>
+    D& Open(UINT templateId, const CString& line, BOOL autoStart = FALSE)
+    {
+        D* dialog = new D;
+        m_dialogs.emplace_back(dialog, [](void* p) { delete static_cast<D*>(p); });
+        dialog->TakeCommandLine(ParseLine(line), autoStart);
+        EXPECT_TRUE(dialog->Create(templateId, nullptr));
+        dialog->ShowWindow(SW_SHOW);
+        dialog->UpdateWindow();
+        m_open.push_back(dialog);
+        PumpPending();
+        return *dialog;
+    }
+    static void Press(CWnd& dialog, UINT id)
+    {
+        dialog.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)::GetDlgItem(dialog.m_hWnd, (int)id));
+    }
+    static void Click(CWnd& dialog, UINT id) { ::SendMessageW(::GetDlgItem(dialog.m_hWnd, (int)id), BM_CLICK, 0, 0); }
+    static bool IsChecked(CWnd& dialog, UINT id) { return ::IsDlgButtonChecked(dialog.m_hWnd, (int)id) == BST_CHECKED; }
+    static bool IsEnabled(CWnd& dialog, UINT id) { return ::IsWindowEnabled(::GetDlgItem(dialog.m_hWnd, (int)id)) != FALSE; }
+    static bool IsShown(CWnd& dialog, UINT id) { return ::IsWindowVisible(::GetDlgItem(dialog.m_hWnd, (int)id)) != FALSE; }
+    static CString Text(CWnd& dialog, UINT id) { return WindowText(::GetDlgItem(dialog.m_hWnd, (int)id)); }
+    static CString SelectedRow(CWnd& dialog, UINT id)
+    {
+        HWND combo = ::GetDlgItem(dialog.m_hWnd, (int)id);
+        const int row = (int)::SendMessageW(combo, CB_GETCURSEL, 0, 0);
+        if (row < 0)
+            return CString();
+        wchar_t text[512] = L"";
+        ::SendMessageW(combo, CB_GETLBTEXT, row, (LPARAM)text);
+        return text;
+    }
+    // A row chosen in a list as the user picks it.
+    static void Choose(CWnd& dialog, UINT id, int row)
+    {
+        HWND combo = ::GetDlgItem(dialog.m_hWnd, (int)id);
+        ::SendMessageW(combo, CB_SETCURSEL, row, 0);
+        dialog.SendMessage(WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), (LPARAM)combo);
+    }
+    static int FormatRow(CFormatSelectorDialog& dialog, LPCWSTR key)
+    {
+        for (int row = 0; row < dialog.m_formatCombo.GetCount(); ++row) {
+            CMediaCatalogItem* item = dialog.m_formatCombo.GetCatalogItem(row);
+            if (item && !(item->Flags & CATEGORY_ITEM) && item->Id == key)
+                return row;
+        }
+        return -1;
+    }
+    static int PresetRow(CFormatSelectorDialog& dialog, LPCWSTR name)
+    {
+        CString seen;
+        for (int row = 0; row < dialog.m_presetCombo.GetCount(); ++row) {
+            CMediaPreset* preset = dialog.m_presetCombo.GetPreset(row);
+            if (preset && CString(preset->Settings.Name) == name)
+                return row;
+            seen += (preset ? preset->Settings.Name : CString(L"(none)")) + L"; ";
+        }
+        ADD_FAILURE() << "no preset " << CStringA(name).GetString() << " among " << CStringA(seen).GetString()
+                      << " of " << CStringA(dialog.m_strFormatKey).GetString();
+        return -1;
+    }
+    template <class D>
+    static bool WaitForEnd(D& dialog, DWORD timeoutMs)
+    {
+        return WaitUntil([&] { return dialog.done > 0 && !dialog.IsRunning(); }, timeoutMs);
+    }
+    static bool Completed(CMediaConvertDialog& dialog)
+    {
+        return dialog.Job.Status.State == JOB_STATE_FINISHED && dialog.Job.Status.Result == JOB_RESULT_COMPLETED;
+    }
+    static std::vector<CString> Events()
+    {
+        std::lock_guard<std::mutex> lock(g_eventLock);
+        return g_events;
+    }
+
+    std::unique_ptr<CConverterTestApp> m_app;
+    std::unique_ptr<CTestStore> m_store;
+    std::vector<std::unique_ptr<void, void (*)(void*)>> m_dialogs;
+    std::vector<CWnd*> m_open;
+    CString m_out;
+    FwMessageBoxFn m_oldBox = nullptr;
+    FwShellExecuteFn m_oldShell = nullptr;
+    FwExitWindowsFn m_oldExit = nullptr;
+};
+
+// With the stand-in encoder.
+class StandInDialogs : public DialogTest {
+protected:
+    void SetUp() override
+    {
+        CConversionStage& stage = GetConversionStage();
+        if (!stage.problem.IsEmpty())
+            GTEST_SKIP() << CStringA(stage.problem).GetString();
+        ScriptStandInEncoder(L"progress 2\ninterval 20\n");
+        Install(stage.app);
+    }
+    CConversionStage& Stage() { return GetConversionStage(); }
+};
+
+// With the real tools.
+class RealDialogs : public DialogTest {
+protected:
+    void SetUp() override
+    {
+        CToolStage& stage = GetToolStage();
+        if (!stage.problem.IsEmpty())
+            GTEST_SKIP() << CStringA(stage.problem).GetString();
+        Install(stage.app);
+    }
+    const CClips& Clips() { return GetClips(); }
+};
+
+}  // namespace
+
+// ----- the stand-in encoder --------------------------------------------------------------------------
+
+TEST_F(StandInDialogs, TheConverterHandsTracksCutEffectsAndVolumeToTheEncoder)
+{
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().multi) + L" -vstream 0 -astream 2 -sstream 3"
+                                                         L" -starttime 500 -stoptime 2500 -fliph -flipv -rotate 90"
+                                                         L" -grayscale -negate -volume 150 -ofolder " + Quoted(m_out));
+    // The command line shows in the controls.
+    EXPECT_EQ(Stage().multi, Text(dialog, IDC_SOURCE));
+    EXPECT_EQ(CString(L"Track #1"), SelectedRow(dialog, IDC_VIDEO_TRACK));
+    EXPECT_EQ(CString(L"Track #2 - [fre]"), SelectedRow(dialog, IDC_AUDIO_TRACK));
+    EXPECT_EQ(CString(L"Track #1"), SelectedRow(dialog, IDC_SUBTITLE_TRACK).Left(8));
+    EXPECT_TRUE(IsChecked(dialog, IDC_CUT));
+    EXPECT_TRUE(IsChecked(dialog, IDC_FLIP_HORIZONTAL));
+    EXPECT_TRUE(IsChecked(dialog, IDC_FLIP_VERTICAL));
+    EXPECT_TRUE(IsChecked(dialog, IDC_ROTATE));
+    EXPECT_EQ(CString(L"90 degrees"), SelectedRow(dialog, IDC_ROTATION));
+    EXPECT_TRUE(IsChecked(dialog, IDC_GRAYSCALE));
+    EXPECT_TRUE(IsChecked(dialog, IDC_NEGATE));
+    EXPECT_FALSE(IsChecked(dialog, IDC_OLD_PHOTO));
+    EXPECT_TRUE(IsChecked(dialog, IDC_CHANGE_VOLUME));
+    EXPECT_EQ(CString(L"150%"), Text(dialog, IDC_VOLUME_TEXT));
+    EXPECT_EQ(150, (int)dialog.SendDlgItemMessage(IDC_VOLUME, TBM_GETPOS));
+    EXPECT_FALSE(IsChecked(dialog, IDC_SAVE_TO_SOURCE));
+    EXPECT_EQ(m_out, dialog.GetDestinationFolder());
+
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 60000));
+    const std::vector<CString> runs = EncoderLines(Stage().log, m_out);
+    ASSERT_EQ(1u, runs.size()) << CStringA(enginetest::ReadUtf8File(Stage().log)).GetString();
+    const CString& run = runs[0];
+    for (LPCWSTR part : {L"-map 0:0", L"-map 0:2", L"-map 0:3", L"-ss 0:00:00.500", L"-t 0:00:02.000",
+                         L"transpose=1", L"vflip", L"hflip", L"hue=s=0", L"negate", L"-vol 384"})
+        EXPECT_GE(run.Find(part), 0) << CStringA(part).GetString() << " in " << CStringA(run).GetString();
+    EXPECT_LT(run.Find(L"-map 0:1 "), 0) << CStringA(run).GetString();
+    EXPECT_LT(run.Find(L"colorchannelmixer"), 0);
+}
+
+TEST_F(StandInDialogs, TheControlsChangedByTheUserReachTheEncoder)
+{
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().multi) + L" -ofolder " + Quoted(m_out));
+    EXPECT_EQ(CString(L"Auto"), SelectedRow(dialog, IDC_AUDIO_TRACK));
+    EXPECT_FALSE(IsEnabled(dialog, IDC_ROTATION));
+    EXPECT_FALSE(IsEnabled(dialog, IDC_CUT_START));
+    // The video off, the first audio track, old photo has no video to act on then.
+    Choose(dialog, IDC_VIDEO_TRACK, 1);
+    EXPECT_FALSE(IsEnabled(dialog, IDC_OLD_PHOTO));
+    Choose(dialog, IDC_AUDIO_TRACK, 2);
+    Click(dialog, IDC_CUT);
+    EXPECT_TRUE(IsEnabled(dialog, IDC_CUT_START));
+    dialog.m_startEdit.SetTime(1000);
+    Click(dialog, IDC_CHANGE_VOLUME);
+    EXPECT_TRUE(IsEnabled(dialog, IDC_VOLUME));
+    dialog.SendDlgItemMessage(IDC_VOLUME, TBM_SETPOS, TRUE, 50);
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 60000));
+    const std::vector<CString> runs = EncoderLines(Stage().log, m_out);
+    ASSERT_EQ(1u, runs.size()) << CStringA(enginetest::ReadUtf8File(Stage().log)).GetString();
+    for (LPCWSTR part : {L"-vn", L"-map 0:1", L"-ss 0:00:01.000", L"-vol 128"})
+        EXPECT_GE(runs[0].Find(part), 0) << CStringA(part).GetString() << " in " << CStringA(runs[0]).GetString();
+    EXPECT_LT(runs[0].Find(L"-map 0:2"), 0);
+}
+
+TEST_F(StandInDialogs, TheAudioExtractorHandsTrackCutAndVolumeToTheEncoder)
+{
+    CExtractor& dialog = Open<CExtractor>(IDD_AUDIO_EXTRACTOR, L"-c ae " + Quoted(Stage().multi) +
+                                                                   L" -astream 1 -oformat AF_mp3 -starttime 200"
+                                                                   L" -volume 200 -ofolder " + Quoted(m_out));
+    EXPECT_EQ(CString(L"Track #1 - [eng]"), SelectedRow(dialog, IDC_AUDIO_TRACK));
+    EXPECT_EQ(CString(L"AF_mp3"), dialog.m_strFormatKey);
+    EXPECT_EQ(CString(L"200%"), Text(dialog, IDC_VOLUME_TEXT));
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 60000));
+    const std::vector<CString> runs = EncoderLines(Stage().log, m_out);
+    ASSERT_EQ(1u, runs.size()) << CStringA(enginetest::ReadUtf8File(Stage().log)).GetString();
+    for (LPCWSTR part : {L"-vn", L"-map 0:1", L"-ss 0:00:00.200", L"-vol 512", L"libmp3lame", L".mp3"})
+        EXPECT_GE(runs[0].Find(part), 0) << CStringA(part).GetString() << " in " << CStringA(runs[0]).GetString();
+}
+
+TEST_F(StandInDialogs, TheGifMakerPutsEffectsIntoBothPassesAndPlayOnceIsOnePlay)
+{
+    CGifMaker& dialog = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Stage().clip) +
+                                                           L" -rotate 90 -fliph -oldphoto -ofolder " + Quoted(m_out));
+    // The GIF format is found by key and the cut starts as the first five seconds (here the clip).
+    EXPECT_EQ(CString(L"VF_gif"), dialog.m_strFormatKey);
+    ASSERT_TRUE(dialog.GetSelectedFormat() != nullptr);
+    EXPECT_EQ(CString(L"VF_gif"), dialog.GetSelectedFormat()->Id);
+    EXPECT_TRUE(IsChecked(dialog, IDC_CUT));
+    EXPECT_EQ(CString(L"352"), SelectedRow(dialog, IDC_GIF_WIDTH));
+    EXPECT_EQ(CString(L"288"), SelectedRow(dialog, IDC_GIF_HEIGHT));
+    Choose(dialog, IDC_GIF_LOOP, 1);  // "Play once"
+    EXPECT_FALSE(IsShown(dialog, IDC_GIF_LOOP_COUNT));
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 60000));
+    const CString log = enginetest::ReadUtf8File(Stage().log);
+    const std::vector<CString> palette = EncoderLines(Stage().log, L"palettegen");
+    const std::vector<CString> picture = EncoderLines(Stage().log, L"paletteuse");
+    ASSERT_EQ(1u, palette.size()) << CStringA(log).GetString();
+    ASSERT_EQ(1u, picture.size()) << CStringA(log).GetString();
+    for (const CString* pass : {&palette[0], &picture[0]}) {
+        EXPECT_GE(pass->Find(L"transpose=1,hflip,colorchannelmixer"), 0) << CStringA(*pass).GetString();
+        // The turned picture is scaled to the turned size.
+        EXPECT_GE(pass->Find(L"scale=288:352"), 0) << CStringA(*pass).GetString();
+    }
+    EXPECT_LT(picture[0].Find(L"-filter:v"), 0) << CStringA(picture[0]).GetString();
+    EXPECT_GE(picture[0].Find(L"-loop -1"), 0) << CStringA(picture[0]).GetString();
+}
+
+TEST_F(StandInDialogs, TheGifMakersFrameRateListKeepsOneRowFromTheSource)
+{
+    CGifMaker& dialog = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
+    CComboBox* rates = static_cast<CComboBox*>(dialog.GetDlgItem(IDC_GIF_RATE));
+    const int rows = rates->GetCount();
+    EXPECT_EQ(6, rows);  // 25 from the source, then 5, 8, 10, 12, 15
+    EXPECT_EQ(0, dialog.CheckSourceMedia(Stage().multi));
+    EXPECT_EQ(0, dialog.CheckSourceMedia(Stage().clip));
+    EXPECT_EQ(rows, rates->GetCount());
+    CString first;
+    rates->GetLBText(0, first);
+    EXPECT_EQ(CString(L"25"), first);
+    // A hidden GIF format is found all the same.
+    m_store->FindFormat(L"VF_gif")->Flags |= CATALOG_HIDDEN;
+    EXPECT_EQ(0, dialog.RefreshSelection());
+    ASSERT_TRUE(dialog.GetSelectedFormat() != nullptr);
+    EXPECT_EQ(CString(L"VF_gif"), dialog.GetSelectedFormat()->Id);
+}
+
+TEST_F(StandInDialogs, StopCancelsTheConversionAndTheDialogIsIdleAgain)
+{
+    ScriptStandInEncoder(L"progress 400\ninterval 50\n");
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(dialog.IsRunning());
+    EXPECT_TRUE(IsShown(dialog, IDC_STOP));
+    EXPECT_FALSE(IsShown(dialog, IDC_START));
+    EXPECT_FALSE(IsEnabled(dialog, IDC_SOURCE));
+    EXPECT_FALSE(IsEnabled(dialog, IDC_FORMAT_LIST));
+    ASSERT_TRUE(WaitUntil([&] { return !EncoderLines(Stage().log, m_out).empty(); }, 30000));
+    ASSERT_TRUE(WaitUntil([&] { return dialog.GetTitleText().Find(L'%') > 0; }, 30000)) << CStringA(dialog.GetTitleText()).GetString();
+    const DWORD before = ::GetTickCount();
+    Press(dialog, IDC_STOP);
+    EXPECT_FALSE(dialog.IsRunning());
+    EXPECT_LT(::GetTickCount() - before, 10000u);
+    ASSERT_TRUE(WaitForEnd(dialog, 10000));
+    EXPECT_EQ(JOB_RESULT_CANCELED, dialog.Job.Status.Result);
+    EXPECT_EQ(0, convtest::CountProcessesOf(Stage().encoder));
+    EXPECT_TRUE(IsShown(dialog, IDC_START));
+    EXPECT_FALSE(IsShown(dialog, IDC_STOP));
+    EXPECT_TRUE(IsEnabled(dialog, IDC_SOURCE));
+    EXPECT_TRUE(IsEnabled(dialog, IDC_FORMAT_LIST));
+    // The title is the dialog's own again.
+    EXPECT_EQ(CString(L"Ravento"), dialog.GetTitleText());
+}
+
+TEST_F(StandInDialogs, ClosingTheDialogMidConversionStopsTheEncoder)
+{
+    ScriptStandInEncoder(L"progress 400\ninterval 50\n");
+    CConverter dialog;
+    dialog.TakeCommandLine(ParseLine(Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out)), TRUE);
+    bool sawRunning = false;
+    std::thread user([&] {
+        HWND window = nullptr;
+        WaitUntil(
+            [&] {
+                window = dialog.m_hWnd;
+                return window && ::IsWindowVisible(window) && !EncoderLines(Stage().log, m_out).empty();
+            },
+            30000);
+        sawRunning = window && dialog.IsRunning();
+        ::Sleep(300);
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+    });
+    // AutoStart with a source and a destination: the dialog starts by itself.
+    const DWORD before = ::GetTickCount();
+    EXPECT_EQ(IDCANCEL, dialog.DoModal());
+    user.join();
+    EXPECT_TRUE(sawRunning);
+    EXPECT_LT(::GetTickCount() - before, 40000u);
+    EXPECT_FALSE(dialog.IsRunning());
+    EXPECT_EQ(0, convtest::CountProcessesOf(Stage().encoder));
+    EXPECT_TRUE(dialog.m_hWnd == nullptr);
+}
+
+TEST_F(StandInDialogs, AProgressRecordIsTakenOnlyFromTheEncoderOfTheDialogsOwnJob)
+{
+    ScriptStandInEncoder(L"progress 400\ninterval 50\n");
+    const CString otherOut = MakeAwkwardFolder(L"other out");
+    CConverter& first = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
+    CConverter& second = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -ofolder " + Quoted(otherOut));
+    Press(first, IDC_START);
+    ASSERT_TRUE(WaitUntil([&] { return !EncoderLines(Stage().log, m_out).empty(); }, 30000));
+    // The first job's driver, from its command line.
+    const CString run = EncoderLines(Stage().log, m_out)[0];
+    const int at = run.Find(L"-callback_context ");
+    ASSERT_GE(at, 0) << CStringA(run).GetString();
+    const __int64 context = _wtoi64(run.Mid(at + 18));
+    ASSERT_NE(0, context);
+
+    EncoderProgressRecord record = {};
+    record.Context = context;
+    record.Code = 99;  // no record kind: a driver that takes it answers -1
+    COPYDATASTRUCT data = {ENCODER_RECORD_ID, ENCODER_RECORD_SIZE, &record};
+    auto Send = [&](CWnd& dialog) { return (int)::SendMessageW(dialog.m_hWnd, WM_COPYDATA, 0, (LPARAM)&data); };
+    EXPECT_EQ(-1, Send(first));
+    // The second dialog has no job: refused.
+    EXPECT_EQ(0, Send(second));
+    // Nor once it runs one of its own.
+    Press(second, IDC_START);
+    ASSERT_TRUE(second.IsRunning());
+    EXPECT_EQ(0, Send(second));
+    record.Context = 0x7FFFFF00;  // no driver at all
+    EXPECT_EQ(0, Send(first));
+    Press(first, IDC_STOP);
+    Press(second, IDC_STOP);
+    // Without a job even its own old driver's record is refused.
+    record.Context = context;
+    EXPECT_EQ(0, Send(first));
+}
+
+TEST_F(StandInDialogs, TheListenersCallsFromTheWorkerReachTheTextsOnTheUiThread)
+{
+    ScriptStandInEncoder(L"progress 20\ninterval 30\n");
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 60000));
+    EXPECT_GT(dialog.workerProgress, 0);
+    EXPECT_GE(dialog.uiProgress, dialog.workerProgress);
+    // Each text the worker gave is given again on the UI thread, where it is shown.
+    int fromWorker = 0;
+    for (size_t i = 0; i < dialog.texts.size(); ++i) {
+        if (dialog.texts[i].first == dialog.ui)
+            continue;
+        ++fromWorker;
+        ASSERT_LT(i + 1, dialog.texts.size());
+        EXPECT_EQ(dialog.ui, dialog.texts[i + 1].first);
+        EXPECT_EQ(dialog.texts[i].second, dialog.texts[i + 1].second);
+    }
+    EXPECT_GT(fromWorker, 0);
+    ASSERT_FALSE(dialog.texts.empty());
+    CString last = dialog.texts.back().second;
+    if (last.Right(1) == L"|")
+        last = last.Left(last.GetLength() - 1);
+    else
+        last.Replace(L"|", L": ");
+    EXPECT_EQ(last, dialog.StatusBarText());
+}
+
+TEST_F(StandInDialogs, AFailedStartReturnsTheDialogToIdle)
+{
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
+    // A second start while a job runs is refused by the runner; simulated by a worker that is
+    // already there.
+    dialog.m_pThread = reinterpret_cast<CMediaConvertThread_ST*>(1);
+    EXPECT_EQ(-1, dialog.StartConversion());
+    dialog.m_pThread = nullptr;
+    EXPECT_TRUE(IsShown(dialog, IDC_START));
+    EXPECT_FALSE(IsShown(dialog, IDC_STOP));
+    EXPECT_TRUE(IsEnabled(dialog, IDC_SOURCE));
+    EXPECT_TRUE(IsEnabled(dialog, IDC_FORMAT_LIST));
+}
+
+TEST_F(StandInDialogs, ATypedSourceIsProbedBeforeItIsConverted)
+{
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
+    ASSERT_EQ(1, (int)dialog.Job.Source.MediaInfo.AudioStreams.GetSize());
+    // The user types another path: Start probes it, so its tracks are the ones converted.
+    dialog.SetDlgItemText(IDC_SOURCE, Stage().multi);
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 60000));
+    EXPECT_EQ(2, (int)dialog.Job.Source.MediaInfo.AudioStreams.GetSize());
+    EXPECT_EQ(Stage().multi, dialog.Job.Source.Path);
+    EXPECT_EQ(1u, EncoderLines(Stage().log, m_out).size());
+    // A typed path that is no media file is refused with a message and nothing runs.
+    const CString text = m_out + L"\\not media.mp4";
+    enginetest::WriteUtf8File(text, L"not a video");
+    ScriptStandInEncoder(L"progress 2\ninterval 20\n");
+    dialog.done = 0;
+    dialog.SetDlgItemText(IDC_SOURCE, text);
+    Press(dialog, IDC_START);
+    EXPECT_FALSE(dialog.IsRunning());
+    EXPECT_TRUE(EncoderLines(Stage().log, m_out).empty());
+    std::lock_guard<std::mutex> lock(g_eventLock);
+    ASSERT_FALSE(g_messages.empty());
+    EXPECT_GE(g_messages.back().Find(L"is not a valid video or audio file"), 0);
+}
+
+TEST_F(StandInDialogs, PowerOffRunsOnlyThroughItsStubAfterTheJob)
+{
+    m_app->Settings().autoPlay = 1;
+    m_app->Settings().autoOpenFolder = 1;
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
+    dialog.SendMessage(WM_COMMAND, ID_AUTO_SHUTDOWN);
+    EXPECT_EQ(1, dialog.m_bAutoShutdown);
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 60000));
+    std::lock_guard<std::mutex> lock(g_eventLock);
+    ASSERT_EQ(1u, g_exits.size());
+    EXPECT_EQ((UINT)(EWX_POWEROFF | EWX_FORCE), g_exits[0]);
+    // Nothing else follows a power off.
+    EXPECT_TRUE(g_events.empty());
+}
+
+// ----- the real tools -----------------------------------------------------------------------------------
+
+TEST_F(RealDialogs, TheConverterConvertsWithItsDefaults)
+{
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Clips().longer) + L" -ofolder " + Quoted(m_out));
+    dialog.shotName = L"converter converting";
+    ASSERT_TRUE(dialog.GetSelectedFormat() != nullptr);
+    EXPECT_EQ(CString(L"VF_mp4"), dialog.GetSelectedFormat()->Id);
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 180000));
+    ASSERT_TRUE(Completed(dialog)) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_EQ(m_out + L"\\longer clip.mp4", dialog.Job.Target.Path);
+    EXPECT_TRUE(::PathFileExistsW(dialog.Job.Target.Path));
+    ASSERT_EQ(1, (int)dialog.Job.Target.MediaInfo.VideoStreams.GetSize());
+    EXPECT_EQ(1, (int)dialog.Job.Target.MediaInfo.AudioStreams.GetSize());
+    EXPECT_EQ(320, dialog.Job.Target.MediaInfo.VideoStreams[0]->Width);
+    EXPECT_FALSE(dialog.shotPath.IsEmpty()) << "no percentage was shown";
+    // The finished job: play and the recent lists.
+    EXPECT_TRUE(IsEnabled(dialog, IDC_PLAY_OUTPUT));
+    ASSERT_GE(m_app->Settings().recentFolders.GetCount(), 1);
+    EXPECT_EQ(m_out, m_app->Settings().recentFolders[0]);
+    Shot(L"converter finished", dialog.m_hWnd);
+}
+
+TEST_F(RealDialogs, TheConverterConvertsIntoAChosenFormatAndPreset)
+{
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Clips().clip) + L" -ofolder " + Quoted(m_out));
+    const int format = FormatRow(dialog, L"VF_avi");
+    ASSERT_GE(format, 0);
+    Choose(dialog, IDC_FORMAT_LIST, format);
+    const int preset = PresetRow(dialog, L"MPEG-4");
+    ASSERT_GE(preset, 0);
+    Choose(dialog, IDC_PRESET_LIST, preset);
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 180000));
+    ASSERT_TRUE(Completed(dialog)) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_EQ(m_out + L"\\av clip.avi", dialog.Job.Target.Path);
+    ASSERT_EQ(1, (int)dialog.Job.Target.MediaInfo.VideoStreams.GetSize());
+    ASSERT_EQ(1, (int)dialog.Job.Target.MediaInfo.AudioStreams.GetSize());
+    EXPECT_EQ(CString(L"mpeg4"), dialog.Job.Target.MediaInfo.VideoStreams[0]->Codec);
+    EXPECT_EQ(CString(L"mp3"), dialog.Job.Target.MediaInfo.AudioStreams[0]->Codec);
+    // The choice is remembered for the next run.
+    dialog.DestroyWindow();
+    m_open.clear();
+    m_dialogs.clear();
+    EXPECT_EQ(CString(L"VF_avi"), m_app->Settings().formatKey);
+    EXPECT_EQ(CString(L"MPEG-4"), m_app->Settings().presetName);
+}
+
+TEST_F(RealDialogs, TheAudioExtractorExtractsWithItsDefaultsAndWithAChosenFormatAndPreset)
+{
+    CExtractor& dialog = Open<CExtractor>(IDD_AUDIO_EXTRACTOR, L"-c ae " + Quoted(Clips().longer) + L" -oformat AF_mp3"
+                                                                   L" -ofolder " + Quoted(m_out));
+    dialog.shotName = L"audio extractor converting";
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 180000));
+    ASSERT_TRUE(Completed(dialog)) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_EQ(m_out + L"\\longer clip.mp3", dialog.Job.Target.Path);
+    EXPECT_EQ(0, (int)dialog.Job.Target.MediaInfo.VideoStreams.GetSize());
+    ASSERT_EQ(1, (int)dialog.Job.Target.MediaInfo.AudioStreams.GetSize());
+    EXPECT_EQ(CString(L"mp3"), dialog.Job.Target.MediaInfo.AudioStreams[0]->Codec);
+    EXPECT_FALSE(dialog.shotPath.IsEmpty()) << "no percentage was shown";
+
+    const int format = FormatRow(dialog, L"AF_aac");
+    ASSERT_GE(format, 0);
+    Choose(dialog, IDC_FORMAT_LIST, format);
+    const int preset = PresetRow(dialog, L"Low Quality");
+    ASSERT_GE(preset, 0);
+    Choose(dialog, IDC_PRESET_LIST, preset);
+    dialog.done = 0;
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 180000));
+    ASSERT_TRUE(Completed(dialog)) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_EQ(m_out + L"\\longer clip.aac", dialog.Job.Target.Path);
+    ASSERT_EQ(1, (int)dialog.Job.Target.MediaInfo.AudioStreams.GetSize());
+    EXPECT_EQ(CString(L"aac"), dialog.Job.Target.MediaInfo.AudioStreams[0]->Codec);
+}
+
+TEST_F(RealDialogs, TheGifMakerMakesAGifWithItsDefaultsAndWithChosenSizeRateAndLoop)
+{
+    CGifMaker& dialog = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Clips().longer) + L" -ofolder " + Quoted(m_out));
+    dialog.shotName = L"gif maker converting";
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 180000));
+    ASSERT_TRUE(Completed(dialog)) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_EQ(m_out + L"\\longer clip.gif", dialog.Job.Target.Path);
+    ASSERT_EQ(1, (int)dialog.Job.Target.MediaInfo.VideoStreams.GetSize());
+    EXPECT_EQ(320, dialog.Job.Target.MediaInfo.VideoStreams[0]->Width);
+    EXPECT_EQ(240, dialog.Job.Target.MediaInfo.VideoStreams[0]->Height);
+    EXPECT_FALSE(dialog.shotPath.IsEmpty()) << "no percentage was shown";
+
+    Choose(dialog, IDC_GIF_WIDTH, 1);  // 160 x 120
+    EXPECT_EQ(CString(L"120"), SelectedRow(dialog, IDC_GIF_HEIGHT));
+    Choose(dialog, IDC_GIF_LOOP, 2);  // a count
+    EXPECT_TRUE(IsShown(dialog, IDC_GIF_LOOP_COUNT));
+    dialog.SetDlgItemText(IDC_GIF_LOOP_COUNT, L"3");
+    dialog.done = 0;
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 180000));
+    ASSERT_TRUE(Completed(dialog)) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_EQ(m_out + L"\\longer clip (1).gif", dialog.Job.Target.Path);
+    ASSERT_EQ(1, (int)dialog.Job.Target.MediaInfo.VideoStreams.GetSize());
+    EXPECT_EQ(160, dialog.Job.Target.MediaInfo.VideoStreams[0]->Width);
+    EXPECT_EQ(120, dialog.Job.Target.MediaInfo.VideoStreams[0]->Height);
+    // The choices are kept for the next run.
+    dialog.DestroyWindow();
+    m_open.clear();
+    m_dialogs.clear();
+    EXPECT_EQ(160, m_app->Settings().gifWidth);
+    EXPECT_EQ(2, m_app->Settings().gifLoop);
+    EXPECT_EQ(3, m_app->Settings().gifLoopCount);
+}
+
+TEST_F(RealDialogs, ARotatedGifTakesTheTurnedSizeAndAFlippedOneConverts)
+{
+    CGifMaker& turned = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Clips().clip) + L" -rotate 90 -grayscale"
+                                                           L" -ofolder " + Quoted(m_out));
+    Press(turned, IDC_START);
+    ASSERT_TRUE(WaitForEnd(turned, 180000));
+    ASSERT_TRUE(Completed(turned)) << CStringA(turned.StatusBarText()).GetString();
+    ASSERT_EQ(1, (int)turned.Job.Target.MediaInfo.VideoStreams.GetSize());
+    EXPECT_EQ(288, turned.Job.Target.MediaInfo.VideoStreams[0]->Width);
+    EXPECT_EQ(352, turned.Job.Target.MediaInfo.VideoStreams[0]->Height);
+
+    const CString flippedOut = MakeAwkwardFolder(L"flipped out");
+    CGifMaker& flipped = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Clips().clip) + L" -flipv -fliph -negate"
+                                                            L" -ofolder " + Quoted(flippedOut));
+    Press(flipped, IDC_START);
+    ASSERT_TRUE(WaitForEnd(flipped, 180000));
+    ASSERT_TRUE(Completed(flipped)) << CStringA(flipped.StatusBarText()).GetString();
+    ASSERT_EQ(1, (int)flipped.Job.Target.MediaInfo.VideoStreams.GetSize());
+    EXPECT_EQ(352, flipped.Job.Target.MediaInfo.VideoStreams[0]->Width);
+    EXPECT_EQ(288, flipped.Job.Target.MediaInfo.VideoStreams[0]->Height);
+}
+
+TEST_F(RealDialogs, TheCompletionActionsPlayThenOpenTheFolderThenClose)
+{
+    CConverterSettings& s = m_app->Settings();
+    s.autoPlay = 1;
+    s.autoOpenFolder = 1;
+    s.autoCloseWindow = 1;
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Clips().clip) + L" -ofolder " + Quoted(m_out));
+    m_app->App().m_pMainWnd = &dialog;
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 180000));
+    ASSERT_TRUE(Completed(dialog)) << CStringA(dialog.StatusBarText()).GetString();
+    ASSERT_TRUE(WaitUntil([] { return Events().size() >= 3; }, 10000));
+    m_app->App().m_pMainWnd = nullptr;
+    const std::vector<CString> events = Events();
+    ASSERT_EQ(3u, events.size());
+    // Played by the player of the application folder, with the output as its argument.
+    // The stand-in player beside the program.
+    ASSERT_TRUE(::PathFileExistsW(GetToolStage().app + L"\\Lumivo.exe"));
+    EXPECT_EQ(GetToolStage().app + L"\\Lumivo.exe", GetPlayerExePath());
+    EXPECT_EQ(CString(L"shell||") + GetPlayerExePath() + L"|\"" + dialog.Job.Target.Path + L"\"", events[0]);
+    EXPECT_EQ(0, events[1].Find(L"shell||explorer.exe|/select,")) << CStringA(events[1]).GetString();
+    EXPECT_EQ(CString(L"close"), events[2]);
+    EXPECT_FALSE(dialog.IsWindowVisible());
+    std::lock_guard<std::mutex> lock(g_eventLock);
+    EXPECT_TRUE(g_exits.empty());
+}
+
+TEST_F(StandInDialogs, EachDialogAsksForTheUpdateCheckAtItsStartOnlyWhenTheSettingIsOn)
+{
+    // Taken off the queue before it is handled: the check itself is the update issue's.
+    auto Posted = [](CWnd& dialog) {
+        MSG msg;
+        return ::PeekMessageW(&msg, dialog.m_hWnd, WM_START_UPDATE_CHECK, WM_START_UPDATE_CHECK, PM_REMOVE) != FALSE;
+    };
+    auto Make = [&](CMediaConvertDialog* dialog, UINT templateId) {
+        m_dialogs.emplace_back(dialog, [](void* p) { delete static_cast<CMediaConvertDialog*>(p); });
+        m_open.push_back(dialog);
+        EXPECT_TRUE(dialog->Create(templateId, nullptr));
+        return dialog;
+    };
+    m_app->Settings().autoCheckUpdate = 1;
+    EXPECT_TRUE(Posted(*Make(new CConverterDialog, IDD_CONVERTER)));
+    EXPECT_TRUE(Posted(*Make(new CAudioExtractorDialog, IDD_AUDIO_EXTRACTOR)));
+    EXPECT_TRUE(Posted(*Make(new CGifMakerDialog, IDD_GIF_MAKER)));
+    m_app->Settings().autoCheckUpdate = 0;
+    EXPECT_FALSE(Posted(*Make(new CConverterDialog, IDD_CONVERTER)));
+}
+
+TEST_F(StandInDialogs, ADroppedSourceIsProbedAsABrowsedOneAndADroppedFolderIsTheDestination)
+{
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
+    auto Drop = [&](const CString& path) {
+        // A drop as the shell hands it over: a DROPFILES block with one wide path.
+        const SIZE_T bytes = sizeof(DROPFILES) + (path.GetLength() + 2) * sizeof(wchar_t);
+        HGLOBAL block = ::GlobalAlloc(GHND, bytes);
+        DROPFILES* drop = static_cast<DROPFILES*>(::GlobalLock(block));
+        drop->pFiles = sizeof(DROPFILES);
+        drop->fWide = TRUE;
+        memcpy(reinterpret_cast<BYTE*>(drop) + sizeof(DROPFILES), path.GetString(), path.GetLength() * sizeof(wchar_t));
+        ::GlobalUnlock(block);
+        dialog.SendMessage(WM_DROPFILES, (WPARAM)block);
+    };
+    Drop(Stage().multi);
+    EXPECT_EQ(Stage().multi, Text(dialog, IDC_SOURCE));
+    EXPECT_EQ(Stage().multi, dialog.Job.Source.ProbedPath);
+    EXPECT_EQ(2, (int)dialog.Job.Source.MediaInfo.AudioStreams.GetSize());
+    EXPECT_EQ(CString(L"Track #2 - [fre]"), [&] {
+        Choose(dialog, IDC_AUDIO_TRACK, 3);
+        return SelectedRow(dialog, IDC_AUDIO_TRACK);
+    }());
+    const CString folder = MakeAwkwardFolder(L"dropped folder");
+    Drop(folder);
+    EXPECT_EQ(folder, dialog.GetDestinationFolder());
+    EXPECT_EQ(Stage().multi, Text(dialog, IDC_SOURCE));
+}
+
+TEST_F(StandInDialogs, PresetRowsAreClampedARowWithoutAPresetIsNoneAndAReleasedPresetIsDroppedUntouched)
+{
+    CMediaFormat* mp4 = m_store->FindFormat(L"VF_mp4");
+    CMediaFormat* avi = m_store->FindFormat(L"VF_avi");
+    ASSERT_TRUE(mp4 && mp4->Presets && avi && avi->Presets);
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -oformat VF_mp4");
+    ASSERT_EQ(mp4, dialog.GetSelectedFormat());
+    // A remembered row past the end: the last row.
+    avi->LastPreset = 999;
+    Choose(dialog, IDC_FORMAT_LIST, FormatRow(dialog, L"VF_avi"));
+    ASSERT_EQ(avi, dialog.GetSelectedFormat());
+    EXPECT_EQ(dialog.m_presetCombo.GetCount() - 1, dialog.m_nPresetRow);
+    ASSERT_TRUE(dialog.GetSelectedPreset() != nullptr);
+    // No remembered row and a default below the list: the first row.
+    mp4->LastPreset = -1;
+    mp4->DefaultPreset = -7;
+    Choose(dialog, IDC_FORMAT_LIST, FormatRow(dialog, L"VF_mp4"));
+    ASSERT_EQ(mp4, dialog.GetSelectedFormat());
+    EXPECT_EQ(0, dialog.m_nPresetRow);
+    CMediaPreset* held = dialog.GetSelectedPreset();
+    ASSERT_TRUE(held != nullptr);
+    const int uses = held->UseCount;
+    EXPECT_GT(uses, 0);
+    // The preset manager is about to free this format's presets: the dialog lets go untouched.
+    dialog.OnPresetsReleased(mp4);
+    EXPECT_TRUE(dialog.GetSelectedPreset() == nullptr);
+    EXPECT_EQ(uses, held->UseCount);
+    // With no preset the row reads as none.
+    EXPECT_EQ(0, dialog.ApplySelection());
+    EXPECT_TRUE(dialog.GetSelectedPreset() == nullptr);
+    EXPECT_TRUE(dialog.m_strPresetName.IsEmpty());
+    EXPECT_EQ(CString(L"VF_mp4"), dialog.m_strFormatKey);
+    // Another format's release leaves the selection alone.
+    ASSERT_EQ(0, dialog.RefreshSelection());
+    CMediaPreset* again = dialog.GetSelectedPreset();
+    ASSERT_TRUE(again != nullptr);
+    dialog.OnPresetsReleased(m_store->FindFormat(L"AF_mp3"));
+    EXPECT_EQ(again, dialog.GetSelectedPreset());
+}

@@ -1,0 +1,490 @@
+// Ravento as a program: started with the command lines the player writes for an item (its own
+// launcher builds them), in each of its three modes, driven by messages from here; the presets
+// file and the settings saved at exit; AutoStart with a stored destination and the real tools;
+// and the settings sheet with its own Explorer switch.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <thread>
+
+#include "ConverterTestSupport.h"
+#include "converter/ConverterResource.h"
+#include "converter/SettingsSheet.h"
+#include "framework/Handles.h"
+#include "player/ConverterLauncher.h"
+#include "tests/conversion/ConversionTestSupport.h"
+#include "toolkit/ShellMenuExtension.h"
+
+using namespace convertertest;
+
+namespace {
+
+const wchar_t kRaventoKey[] = L"Software\\Tarvelo Software\\Ravento";
+
+CString Quoted(const CString& path)
+{
+    return L"\"" + path + L"\"";
+}
+
+CString PresetsFilePath()
+{
+    wchar_t appData[MAX_PATH] = L"";
+    ::SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData);
+    return CString(appData) + L"\\Tarvelo Software\\Ravento\\MediaFormats.preset";
+}
+
+void SetNumber(LPCWSTR section, LPCWSTR name, DWORD value)
+{
+    CRegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, CString(kRaventoKey) + L"\\" + section));
+    key.SetDWORDValue(name, value);
+}
+
+void SetSetting(LPCWSTR section, LPCWSTR name, LPCWSTR value)
+{
+    CRegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, CString(kRaventoKey) + L"\\" + section));
+    key.SetStringValue(name, value);
+}
+
+bool GetSetting(LPCWSTR section, LPCWSTR name, DWORD& value)
+{
+    CRegKey key;
+    return key.Open(HKEY_CURRENT_USER, CString(kRaventoKey) + L"\\" + section, KEY_READ) == ERROR_SUCCESS &&
+           key.QueryDWORDValue(name, value) == ERROR_SUCCESS;
+}
+
+CString GetStringSetting(LPCWSTR section, LPCWSTR name)
+{
+    CRegKey key;
+    CString value;
+    if (key.Open(HKEY_CURRENT_USER, CString(kRaventoKey) + L"\\" + section, KEY_READ) == ERROR_SUCCESS)
+        key.QueryStringValue(name, value);
+    return value;
+}
+
+// One run of Ravento.exe.
+class CRaventoRun {
+public:
+    bool Start(const CString& exe, const CString& line)
+    {
+        CString command = Quoted(exe) + (line.IsEmpty() ? CString() : L" " + line);
+        STARTUPINFOW si = {};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi = {};
+        if (!::CreateProcessW(exe, const_cast<LPWSTR>(command.GetString()), nullptr, nullptr, FALSE, 0, nullptr,
+                              nullptr, &si, &pi))
+            return false;
+        m_process.Attach(pi.hProcess);
+        ::CloseHandle(pi.hThread);
+        m_pid = pi.dwProcessId;
+        return true;
+    }
+    // The program's visible dialog.
+    HWND WaitForDialog(DWORD timeoutMs = 30000)
+    {
+        WaitUntil(
+            [&] {
+                m_dialog = nullptr;
+                ::EnumWindows(OfThisRun, (LPARAM)this);
+                return m_dialog != nullptr;
+            },
+            timeoutMs);
+        return m_dialog;
+    }
+    bool WaitForExit(DWORD timeoutMs)
+    {
+        return WaitUntil([&] { return ::WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0; }, timeoutMs);
+    }
+    ~CRaventoRun()
+    {
+        if (m_process.IsValid() && ::WaitForSingleObject(m_process, 0) != WAIT_OBJECT_0) {
+            ::TerminateProcess(m_process, 1);
+            ::WaitForSingleObject(m_process, 5000);
+        }
+    }
+
+    HWND Dialog() const { return m_dialog; }
+    CString Text(UINT id) const
+    {
+        // Another process's control answers WM_GETTEXT; GetWindowText would not ask it.
+        wchar_t text[1024] = L"";
+        ::SendMessageW(::GetDlgItem(m_dialog, (int)id), WM_GETTEXT, 1024, (LPARAM)text);
+        return text;
+    }
+    bool Checked(UINT id) const { return ::SendMessageW(::GetDlgItem(m_dialog, (int)id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    CString SelectedRow(UINT id) const
+    {
+        HWND combo = ::GetDlgItem(m_dialog, (int)id);
+        const int row = (int)::SendMessageW(combo, CB_GETCURSEL, 0, 0);
+        wchar_t text[512] = L"";
+        if (row >= 0)
+            ::SendMessageW(combo, CB_GETLBTEXT, row, (LPARAM)text);
+        return text;
+    }
+    int Position(UINT id) const { return (int)::SendMessageW(::GetDlgItem(m_dialog, (int)id), TBM_GETPOS, 0, 0); }
+    void Press(UINT id) const
+    {
+        ::PostMessageW(m_dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)::GetDlgItem(m_dialog, (int)id));
+    }
+    void Close() const { ::PostMessageW(m_dialog, WM_CLOSE, 0, 0); }
+
+private:
+    static BOOL CALLBACK OfThisRun(HWND hwnd, LPARAM self)
+    {
+        CRaventoRun* run = reinterpret_cast<CRaventoRun*>(self);
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(hwnd, &pid);
+        wchar_t cls[64] = L"";
+        ::GetClassNameW(hwnd, cls, 64);
+        if (pid == run->m_pid && ::IsWindowVisible(hwnd) && wcscmp(cls, L"#32770") == 0 && ::GetDlgItem(hwnd, IDC_START)) {
+            run->m_dialog = hwnd;
+            return FALSE;
+        }
+        return TRUE;
+    }
+
+    CHandle m_process;
+    DWORD m_pid = 0;
+    HWND m_dialog = nullptr;
+};
+
+std::vector<CString> EncoderLines(const CString& log, const CString& containing)
+{
+    std::vector<CString> lines;
+    for (const CString& line : enginetest::ReadLines(log))
+        if (line.Find(L"cmdline: ") == 0 && line.Find(containing) >= 0)
+            lines.push_back(line);
+    return lines;
+}
+
+class RaventoProgram : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CRegKey::DeleteTree(HKEY_CURRENT_USER, kRaventoKey);
+        ::DeleteFileW(PresetsFilePath());
+        // No update check from the tests; a destination of the tests' own.
+        SetNumber(L"Settings", L"AutoCheckUpdate", 0);
+        SetNumber(L"Settings", L"SameAsInput", 0);
+        m_out = MakeAwkwardFolder(L"program out");
+        SetSetting(L"Data\\Recent Folders", L"01", m_out);
+    }
+    void TearDown() override
+    {
+        CRegKey::DeleteTree(HKEY_CURRENT_USER, kRaventoKey);
+        ::DeleteFileW(PresetsFilePath());
+    }
+    // Starts the converter of the stand-in stage with a line, waits for its dialog, has it start
+    // the conversion, waits for the encoder's run and closes it; the run's command line.
+    CString ConvertAndClose(CRaventoRun& run, const CString& line, LPCWSTR caption, const std::function<void()>& check,
+                            CString marker = CString())
+    {
+        if (marker.IsEmpty())
+            marker = m_out;
+        CConversionStage& stage = GetConversionStage();
+        EXPECT_TRUE(run.Start(stage.ravento, line)) << CStringA(line).GetString();
+        EXPECT_TRUE(run.WaitForDialog() != nullptr) << CStringA(line).GetString();
+        if (!run.Dialog())
+            return CString();
+        EXPECT_EQ(CString(caption), WindowText(run.Dialog()));
+        check();
+        Shot(CString(L"program ") + caption, run.Dialog());
+        run.Press(IDC_START);
+        EXPECT_TRUE(WaitUntil([&] { return !EncoderLines(stage.log, marker).empty(); }, 60000));
+        // The end of the job, then the dialog closed.
+        EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(::GetDlgItem(run.Dialog(), IDC_START)) != FALSE; }, 60000));
+        run.Close();
+        EXPECT_TRUE(run.WaitForExit(30000));
+        const std::vector<CString> lines = EncoderLines(stage.log, L"-callback_context");
+        CString all;
+        for (const CString& l : lines)
+            all += l + L"\n";
+        return all;
+    }
+    CString m_out;
+};
+
+}  // namespace
+
+TEST_F(RaventoProgram, ThePlayersConversionLineStartsTheConverterWithTheItemsChoices)
+{
+    CConversionStage& stage = GetConversionStage();
+    ASSERT_TRUE(stage.problem.IsEmpty()) << CStringA(stage.problem).GetString();
+    ScriptStandInEncoder(L"progress 2\ninterval 20\n");
+    const CString line = BuildConverterCommandLine(stage.multi, 0, 2, 3, L"VF_mkv", 500, 2500, 1, 0, 180, 0, 1, 0, 150);
+    CRaventoRun run;
+    const CString runs = ConvertAndClose(run, line, L"Ravento", [&] {
+        EXPECT_EQ(stage.multi, run.Text(IDC_SOURCE));
+        EXPECT_EQ(CString(L"Track #1"), run.SelectedRow(IDC_VIDEO_TRACK));
+        EXPECT_EQ(CString(L"Track #2 - [fre]"), run.SelectedRow(IDC_AUDIO_TRACK));
+        EXPECT_TRUE(run.Checked(IDC_CUT));
+        EXPECT_TRUE(run.Checked(IDC_FLIP_HORIZONTAL));
+        EXPECT_FALSE(run.Checked(IDC_FLIP_VERTICAL));
+        EXPECT_TRUE(run.Checked(IDC_ROTATE));
+        EXPECT_EQ(CString(L"180 degrees"), run.SelectedRow(IDC_ROTATION));
+        EXPECT_TRUE(run.Checked(IDC_NEGATE));
+        EXPECT_TRUE(run.Checked(IDC_CHANGE_VOLUME));
+        EXPECT_EQ(150, run.Position(IDC_VOLUME));
+        EXPECT_EQ(CString(L"tracks clip.mkv"), run.Text(IDC_OUTPUT_NAME));
+        // The stored destination.
+        EXPECT_FALSE(run.Checked(IDC_SAVE_TO_SOURCE));
+        EXPECT_EQ(m_out, run.Text(IDC_DESTINATION));
+    });
+    for (LPCWSTR part : {L"-map 0:0", L"-map 0:2", L"-map 0:3", L"-ss 0:00:00.500", L"-t 0:00:02.000",
+                         L"transpose=2,transpose=2,hflip,negate", L"-vol 384", L"-f matroska"})
+        EXPECT_GE(runs.Find(part), 0) << CStringA(part).GetString() << " in " << CStringA(runs).GetString();
+    // Saved at exit: the settings with the format, and the presets file.
+    EXPECT_EQ(CString(L"VF_mkv"), GetStringSetting(L"Settings", L"MediaFormat"));
+    DWORD left = 0;
+    EXPECT_TRUE(GetSetting(L"Settings", L"MainWindow.Left", left));
+    EXPECT_TRUE(::PathFileExistsW(PresetsFilePath())) << CStringA(PresetsFilePath()).GetString();
+}
+
+TEST_F(RaventoProgram, ThePlayersAudioLineStartsTheAudioExtractor)
+{
+    CConversionStage& stage = GetConversionStage();
+    ASSERT_TRUE(stage.problem.IsEmpty()) << CStringA(stage.problem).GetString();
+    ScriptStandInEncoder(L"progress 2\ninterval 20\n");
+    const CString line = BuildExtractAudioCommandLine(stage.multi, 1, L"AF_mp3", 0, -1, 200);
+    EXPECT_EQ(0, line.Find(L"-c ae \""));
+    CRaventoRun run;
+    const CString runs = ConvertAndClose(run, line, L"Audio Extractor", [&] {
+        EXPECT_EQ(stage.multi, run.Text(IDC_SOURCE));
+        EXPECT_EQ(CString(L"Track #1 - [eng]"), run.SelectedRow(IDC_AUDIO_TRACK));
+        EXPECT_FALSE(run.Checked(IDC_CUT));
+        EXPECT_TRUE(run.Checked(IDC_CHANGE_VOLUME));
+        EXPECT_EQ(200, run.Position(IDC_VOLUME));
+        EXPECT_EQ(CString(L"tracks clip.mp3"), run.Text(IDC_OUTPUT_NAME));
+    });
+    for (LPCWSTR part : {L"-vn", L"-map 0:1", L"-vol 512", L"libmp3lame", L"tracks clip.mp3"})
+        EXPECT_GE(runs.Find(part), 0) << CStringA(part).GetString() << " in " << CStringA(runs).GetString();
+    EXPECT_EQ(CString(L"AF_mp3"), GetStringSetting(L"Settings", L"MediaFormat"));
+    EXPECT_TRUE(::PathFileExistsW(PresetsFilePath()));
+}
+
+TEST_F(RaventoProgram, ThePlayersGifLineStartsTheGifMaker)
+{
+    CConversionStage& stage = GetConversionStage();
+    ASSERT_TRUE(stage.problem.IsEmpty()) << CStringA(stage.problem).GetString();
+    ScriptStandInEncoder(L"progress 2\ninterval 20\n");
+    const CString line = BuildMakeGifCommandLine(stage.clip, -1, -2, 0, -1, 0, 1, 90, 1, 0, 0);
+    EXPECT_EQ(0, line.Find(L"-c gm \""));
+    CRaventoRun run;
+    const CString runs = ConvertAndClose(run, line, L"Animated GIF Maker", [&] {
+        EXPECT_EQ(stage.clip, run.Text(IDC_SOURCE));
+        EXPECT_TRUE(run.Checked(IDC_ROTATE));
+        EXPECT_EQ(CString(L"90 degrees"), run.SelectedRow(IDC_ROTATION));
+        EXPECT_TRUE(run.Checked(IDC_FLIP_VERTICAL));
+        EXPECT_FALSE(run.Checked(IDC_FLIP_HORIZONTAL));
+        EXPECT_TRUE(run.Checked(IDC_GRAYSCALE));
+        EXPECT_EQ(CString(L"av clip.gif"), run.Text(IDC_OUTPUT_NAME));
+    }, L"paletteuse");
+    for (LPCWSTR part : {L"transpose=1,vflip,hue=s=0,fps=", L"palettegen", L"paletteuse"})
+        EXPECT_GE(runs.Find(part), 0) << CStringA(part).GetString() << " in " << CStringA(runs).GetString();
+    // The GIF's choices are saved at exit, the format choice of the other modes is not touched.
+    DWORD width = 0;
+    EXPECT_TRUE(GetSetting(L"Settings", L"GIF.Width", width));
+    EXPECT_EQ(352u, width);
+    EXPECT_TRUE(GetStringSetting(L"Settings", L"MediaFormat").IsEmpty());
+    EXPECT_TRUE(::PathFileExistsW(PresetsFilePath()));
+}
+
+TEST_F(RaventoProgram, WithoutACommandLineTheConverterStartsEmptyAndWaits)
+{
+    CConversionStage& stage = GetConversionStage();
+    ASSERT_TRUE(stage.problem.IsEmpty()) << CStringA(stage.problem).GetString();
+    SetNumber(L"Settings", L"AutoStart", 1);
+    ScriptStandInEncoder(L"progress 2\ninterval 20\n");
+    CRaventoRun run;
+    ASSERT_TRUE(run.Start(stage.ravento, CString()));
+    ASSERT_TRUE(run.WaitForDialog() != nullptr);
+    EXPECT_EQ(CString(L"Ravento"), WindowText(run.Dialog()));
+    EXPECT_TRUE(run.Text(IDC_SOURCE).IsEmpty());
+    ::Sleep(1000);
+    // AutoStart needs a source of the command line.
+    EXPECT_TRUE(EncoderLines(stage.log, L"-callback_window").empty());
+    run.Close();
+    EXPECT_TRUE(run.WaitForExit(30000));
+    EXPECT_TRUE(::PathFileExistsW(PresetsFilePath()));
+}
+
+TEST_F(RaventoProgram, AutoStartConvertsIntoTheStoredDestinationAndClosesWhenAsked)
+{
+    CToolStage& stage = GetToolStage();
+    ASSERT_TRUE(stage.problem.IsEmpty()) << CStringA(stage.problem).GetString();
+    SetNumber(L"Settings", L"AutoStart", 1);
+    SetNumber(L"Settings", L"AutoCloseWindow", 1);
+    const CString clip = GetClips().clip;
+    CRaventoRun run;
+    ASSERT_TRUE(run.Start(stage.ravento, Quoted(clip)));
+    ASSERT_TRUE(run.WaitForDialog() != nullptr);
+    // Nobody presses Start: the program converts, then closes by itself.
+    ASSERT_TRUE(run.WaitForExit(180000));
+    const CString output = m_out + L"\\av clip.mp4";
+    EXPECT_TRUE(::PathFileExistsW(output)) << CStringA(output).GetString();
+    EXPECT_EQ(clip, GetStringSetting(L"Data\\Recent Files", L"01"));
+    EXPECT_EQ(m_out, GetStringSetting(L"Data\\Recent Folders", L"01"));
+}
+
+// ----- the settings sheet -------------------------------------------------------------------------------
+
+namespace {
+
+struct CSearch {
+    UINT id;
+    HWND found;
+};
+
+BOOL CALLBACK MatchButton(HWND hwnd, LPARAM p)
+{
+    CSearch* s = reinterpret_cast<CSearch*>(p);
+    if ((UINT)::GetDlgCtrlID(hwnd) == s->id && (::GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD)) {
+        wchar_t cls[32] = L"";
+        ::GetClassNameW(hwnd, cls, 32);
+        if (_wcsicmp(cls, L"Button") == 0) {
+            s->found = hwnd;
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+// A button of the sheet's page by its id.
+HWND FindChild(HWND parent, UINT id)
+{
+    CSearch search = {id, nullptr};
+    ::EnumChildWindows(parent, MatchButton, (LPARAM)&search);
+    return search.found;
+}
+
+void CreateHandlerKeys(const CShellMenuExtension& extension)
+{
+    for (const CString& key : {extension.GetFilesKey(), extension.GetFoldersKey()}) {
+        CRegKey handler;
+        ASSERT_EQ(ERROR_SUCCESS, handler.Create(HKEY_CLASSES_ROOT, key));
+        handler.SetStringValue(nullptr, L"{00000000-0000-0000-0000-000000000000}");
+    }
+}
+
+void DeleteHandlerKeys(const CShellMenuExtension& extension)
+{
+    CRegKey::DeleteTree(HKEY_CLASSES_ROOT, extension.GetFilesKey());
+    CRegKey::DeleteTree(HKEY_CLASSES_ROOT, extension.GetFoldersKey());
+}
+
+class SettingsSheet : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_app.reset(new CConverterTestApp);
+        CreateHandlerKeys(m_converter);
+        CreateHandlerKeys(m_player);
+    }
+    void TearDown() override
+    {
+        DeleteHandlerKeys(m_converter);
+        DeleteHandlerKeys(m_player);
+        m_app.reset();
+    }
+    // Runs the sheet as the command does; 'user' acts on it from another thread, with the
+    // sheet's window.
+    INT_PTR Run(const std::function<void(HWND)>& user)
+    {
+        CSettingsSheet sheet(nullptr);
+        std::thread driver([&] {
+            HWND window = WaitForWindow(L"Settings", 15000);
+            if (window) {
+                WaitUntil([&] { return FindChild(window, IDC_SETTINGS_PROMPT) != nullptr; }, 5000);
+                user(window);
+            }
+            if (window)
+                ::PostMessageW(window, WM_COMMAND, m_ok ? IDOK : IDCANCEL, 0);
+        });
+        const INT_PTR result = sheet.DoModal();
+        driver.join();
+        return result;
+    }
+    static bool Checked(HWND sheet, UINT id)
+    {
+        return ::SendMessageW(FindChild(sheet, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }
+    static void Click(HWND sheet, UINT id) { ::SendMessageW(FindChild(sheet, id), BM_CLICK, 0, 0); }
+
+    std::unique_ptr<CConverterTestApp> m_app;
+    CShellMenuExtension m_converter{kConverterShellExtensionFileName, kConverterShellHandlerName};
+    CShellMenuExtension m_player{L"Brackel.dll", CShellMenuExtension::HandlerNameOf(L"Lumivo")};
+    bool m_ok = true;
+};
+
+}  // namespace
+
+TEST_F(SettingsSheet, AnUnknownOverwriteValueShowsPromptMeAndOkStoresItWithTheOtherChoices)
+{
+    CConverterSettings& s = m_app->Settings();
+    s.overwrite = 5;
+    s.autoCheckUpdate = 1;
+    bool prompt = false, autoCheck = false, contextMenu = false;
+    EXPECT_EQ(IDOK, Run([&](HWND sheet) {
+        prompt = Checked(sheet, IDC_SETTINGS_PROMPT);
+        autoCheck = Checked(sheet, IDC_SETTINGS_AUTO_CHECK);
+        contextMenu = Checked(sheet, IDC_SETTINGS_CONTEXT_MENU);
+        Shot(L"settings sheet", sheet);
+        Click(sheet, IDC_SETTINGS_AUTO_CHECK);
+        Click(sheet, IDC_SETTINGS_CONTEXT_MENU);
+    }));
+    EXPECT_TRUE(prompt);
+    EXPECT_TRUE(autoCheck);
+    // The converter's own entry is what the box shows.
+    EXPECT_TRUE(contextMenu);
+    EXPECT_EQ(0, s.overwrite);
+    EXPECT_EQ(0, s.autoCheckUpdate);
+    // Unticked and OK: the converter's entry is gone, the player's stays.
+    EXPECT_EQ(0, m_converter.IsRegistered());
+    EXPECT_EQ(2, m_player.IsRegistered());
+
+    // Another round: the box follows the converter's entry only, and a choice is stored as its value.
+    bool contextAgain = true;
+    EXPECT_EQ(IDOK, Run([&](HWND sheet) {
+        contextAgain = Checked(sheet, IDC_SETTINGS_CONTEXT_MENU);
+        Click(sheet, IDC_SETTINGS_OVERWRITE);
+    }));
+    EXPECT_FALSE(contextAgain);
+    EXPECT_EQ(12, s.overwrite);
+    EXPECT_EQ(0, m_converter.IsRegistered());
+    EXPECT_EQ(2, m_player.IsRegistered());
+}
+
+TEST_F(SettingsSheet, CancelKeepsTheSettingsAndTheExplorerEntry)
+{
+    CConverterSettings& s = m_app->Settings();
+    s.overwrite = 13;
+    s.autoCheckUpdate = 0;
+    m_ok = false;
+    bool cancelChoice = false;
+    EXPECT_EQ(IDCANCEL, Run([&](HWND sheet) {
+        cancelChoice = Checked(sheet, IDC_SETTINGS_CANCEL);
+        Click(sheet, IDC_SETTINGS_NEW_NAME);
+        Click(sheet, IDC_SETTINGS_AUTO_CHECK);
+        Click(sheet, IDC_SETTINGS_CONTEXT_MENU);
+    }));
+    EXPECT_TRUE(cancelChoice);
+    EXPECT_EQ(13, s.overwrite);
+    EXPECT_EQ(0, s.autoCheckUpdate);
+    EXPECT_EQ(2, m_converter.IsRegistered());
+}
+
+TEST(SettingsSheetValues, TheChoicesMapToTheOverwriteValuesAndBack)
+{
+    for (int choice = 0; choice < 4; ++choice)
+        EXPECT_EQ(choice, OverwriteChoiceOf(OverwriteOfChoice(choice)));
+    EXPECT_EQ(0, OverwriteOfChoice(0));
+    EXPECT_EQ(11, OverwriteOfChoice(1));
+    EXPECT_EQ(12, OverwriteOfChoice(2));
+    EXPECT_EQ(13, OverwriteOfChoice(3));
+    for (int value : {0, 1, 2, 3, 5, 10, 14, -1})
+        EXPECT_EQ(0, OverwriteChoiceOf(value)) << value;
+    EXPECT_EQ(CString(L"Nordane.dll"), CString(kConverterShellExtensionFileName));
+    EXPECT_EQ(CShellMenuExtension::HandlerNameOf(L"Ravento"), CString(kConverterShellHandlerName));
+}
