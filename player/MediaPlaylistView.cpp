@@ -70,20 +70,6 @@ bool IsFile(LPCWSTR path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// CMediaItem::Open with the worker's stop flag, so a dead address can be given up.
-int OpenItemStoppable(CMediaItem& item, LPCWSTR path, const volatile int* stop)
-{
-    item.Flags = 0;
-    item.Path = path;
-    if (PathIsURLW(path))
-        item.Flags |= MEDIA_FILE_URL;
-    if (item.MediaInfo.Probe(path, stop) != 0)
-        return -1;
-    item.Flags |= MEDIA_FILE_PROBED;
-    item.UpdateDisplayInfo();
-    return 0;
-}
-
 void DestroyItem(CMediaItem* item)
 {
     if (!item)
@@ -92,36 +78,18 @@ void DestroyItem(CMediaItem* item)
     delete item;
 }
 
-const UINT kThumbnailFlags = MEDIA_FILE_SIDECAR_THUMBNAIL | MEDIA_FILE_GRABBED_THUMBNAIL;
+// The item window's draw lock as the guard the thumbnail operations hand their picture over under:
+// a painting never meets a half-made picture, and the item's thumbnail file never names a file
+// that is still being written.
+class CDrawLockGuard : public CThumbnailGuard {
+public:
+    explicit CDrawLockGuard(CItemDrawLock& lock) : m_lock(lock) {}
+    void Lock() override { m_lock.Enter(); }
+    void Unlock() override { m_lock.Leave(); }
 
-// The thumbnail is made on a copy of what the grab reads and handed to the item in one step under
-// the draw lock: a painting never meets a half-made picture, and the item's thumbnail file never
-// names a file that is still being written.
-void MakeItemThumbnail(CMediaItem& item, CItemDrawLock& lock)
-{
-    if (item.StateFlags & MEDIA_STATE_THUMBNAIL_READY)
-        return;
-    CMediaItem work;
-    work.Path = item.Path;
-    work.Flags = item.Flags;
-    work.ThumbnailFile = item.ThumbnailFile;
-    work.Kind = item.Kind;
-    work.MediaInfo = item.MediaInfo;
-    int result = work.LoadThumbnail();
-    {
-        CItemDrawLock::Scope hold(lock);
-        if (result == 0) {
-            item.Thumbnail.Destroy();
-            item.Thumbnail.Copy(work.Thumbnail);
-            item.ThumbnailFile = work.ThumbnailFile;
-            item.Flags = (item.Flags & ~kThumbnailFlags) | (work.Flags & kThumbnailFlags);
-        }
-        InterlockedOr(reinterpret_cast<volatile LONG*>(&item.StateFlags), (LONG)MEDIA_STATE_THUMBNAIL_READY);
-    }
-    // The file belongs to the item now (or, after a failure, was never the copy's to delete).
-    work.Flags &= ~MEDIA_FILE_GRABBED_THUMBNAIL;
-    work.ThumbnailFile.Empty();
-}
+private:
+    CItemDrawLock& m_lock;
+};
 
 }  // namespace
 
@@ -438,7 +406,7 @@ int CMediaPlaylistView::AddPendingPath(LPCWSTR path, const volatile int* stop)
     if (::SendMessageW(m_hWnd, WM_CONTAINS_PATH, 0, (LPARAM)path))
         return -1;
     CMediaItem* item = new CMediaItem;
-    if (OpenItemStoppable(*item, path, stop) != 0) {
+    if (item->Open(path, stop) != 0) {
         DestroyItem(item);
         return -1;
     }
@@ -781,7 +749,10 @@ void CMediaPlaylistView::UpdateThumbnails(int index, const volatile int* stop)
             continue;
         if (*stop != 0)
             break;
-        MakeItemThumbnail(*item, lock);
+        // A stopped grab leaves the item unsettled, to be tried again by the next thread.
+        CDrawLockGuard guard(lock);
+        if (item->EnsureThumbnail(0, stop, &guard) < 0 && *stop != 0)
+            break;
         ::PostMessageW(m_hWnd, WM_THUMBNAIL_MADE, (WPARAM)i, (LPARAM)item);
     }
 }

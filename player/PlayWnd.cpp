@@ -520,12 +520,12 @@ int CPlaylistPlayerWnd::PlayMediaItem(CMediaItem* item, int host)
     CPlayerWindows& windows = GetPlayerWindows();
     if (IsMissingFile(*item)) {
         AfxMessageBox(L"File does not exist.");
-        item->StateFlags |= MEDIA_STATE_FILE_MISSING;
+        item->ChangeStateFlags(MEDIA_STATE_FILE_MISSING);
         if (windows.itemWnd)
             windows.itemWnd->InvalidateMediaItem(item);
         return -1;
     }
-    item->StateFlags &= ~MEDIA_STATE_FILE_MISSING;
+    item->ChangeStateFlags(0, MEDIA_STATE_FILE_MISSING);
     StopAndRemember(0);
     m_pCurrentItem = item;
     if (StartPlayThread() != 0) {
