@@ -61,7 +61,9 @@ CTestTools MakeTools()
     CreateDirectoryW(fake, nullptr);
     t.fakePlayer = fake + L"\\Drumlin.exe";
     t.fakeProbe = fake + L"\\Quisset.exe";
-    ok = ok && PlaceFile(bin + L"\\faketool.exe", t.fakePlayer) && PlaceFile(bin + L"\\faketool.exe", t.fakeProbe);
+    t.fakeEncoder = fake + L"\\Velkor.exe";
+    ok = ok && PlaceFile(bin + L"\\faketool.exe", t.fakePlayer) && PlaceFile(bin + L"\\faketool.exe", t.fakeProbe) &&
+         PlaceFile(bin + L"\\faketool.exe", t.fakeEncoder);
     if (!ok)
         t = CTestTools();
     return t;
@@ -426,6 +428,11 @@ bool WriteFakePlayerScript(LPCWSTR lines)
 bool WriteFakeProbeScript(LPCWSTR lines)
 {
     return WriteScriptBeside(TestTools().fakeProbe, lines);
+}
+
+bool WriteFakeEncoderScript(LPCWSTR lines)
+{
+    return WriteScriptBeside(TestTools().fakeEncoder, lines);
 }
 
 std::unique_ptr<CPlayerTestApp> PlayerUiTest::s_app;

@@ -36,6 +36,7 @@ struct CTestTools {
     CString ffmpeg;   // the Windows ffmpeg build (for making clips)
     CString fakePlayer;  // the fake tool as a playback tool, in a folder of its own
     CString fakeProbe;   // and as a probe tool beside it
+    CString fakeEncoder; // and as the encoder that grabs frames
 };
 const CTestTools& TestTools();
 
@@ -175,6 +176,7 @@ CString ArgumentAfter(const std::vector<CString>& args, LPCWSTR name);
 // Writes the fake playback tool's script beside it ("<tool>.fake" with these lines).
 bool WriteFakePlayerScript(LPCWSTR lines);
 bool WriteFakeProbeScript(LPCWSTR lines);
+bool WriteFakeEncoderScript(LPCWSTR lines);
 
 // The suites of window tests: one application, settings and frame for each suite, the power-off
 // and message-box calls recorded.

@@ -304,6 +304,34 @@ TEST_F(PlaylistView, FailingAndHangingProbesAreDroppedAndStopped)
     EXPECT_EQ(1, List().GetMediaItemCount());
 }
 
+TEST_F(PlaylistView, AHangingFrameGrabIsStoppedAndTheItemTriedAgainLater)
+{
+    ASSERT_TRUE(WriteFakeEncoderScript(L"hang\n"));
+    s_app->Resources()->encodeToolPath = TestTools().fakeEncoder;
+    {
+        CPlaylistEditGuard guard(&View(), 0);
+        View().AddPath(TestClips().c);
+    }
+    ASSERT_TRUE(WaitUntil([&] { return !View().IsLoading(); }, 60000));
+    ASSERT_EQ(1, List().GetMediaItemCount());
+    WaitUntil([] { return false; }, 1000);
+    ASSERT_TRUE(View().AreThumbnailsRunning()) << "the grab hangs";
+    DWORD began = GetTickCount();
+    View().StopUpdateThreads();
+    EXPECT_FALSE(View().AreThumbnailsRunning());
+    EXPECT_LT(GetTickCount() - began, 9000u) << "the grab gets its grace and is ended";
+    CMediaItem* item = List().GetMediaItem(0);
+    EXPECT_FALSE(item->StateFlags & MEDIA_STATE_THUMBNAIL_READY) << "a stopped grab settles nothing";
+    EXPECT_FALSE(item->Thumbnail.IsValid());
+
+    // The next thumbnail threads try the item again, with a working encoder this time.
+    UseTestTools(s_app->Resources());
+    View().StartUpdateThreads();
+    ASSERT_TRUE(WaitUntil([&] { return !View().AreThumbnailsRunning(); }, 60000));
+    EXPECT_TRUE(item->StateFlags & MEDIA_STATE_THUMBNAIL_READY);
+    EXPECT_TRUE(item->Thumbnail.IsValid());
+}
+
 TEST_F(PlaylistView, AddressesAndDropsAddOrReplace)
 {
     CString longPath = L"C:\\";
