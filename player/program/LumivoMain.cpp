@@ -1,2 +1,5 @@
-// The entry of Lumivo.exe.
+// The entry of Lumivo.exe and its one application object.
 #include "framework/AppMain.h"
+#include "player/PlayerApp.h"
+
+CPlayerApp theApp;

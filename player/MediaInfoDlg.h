@@ -1,0 +1,26 @@
+// The media information dialog: a two-column report of one item's file, streams and metadata.
+#pragma once
+
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+
+class CMediaItem;
+
+class CMediaInfoDlg : public CDialog {
+public:
+    // The item is not owned; it must outlive the dialog.
+    explicit CMediaInfoDlg(CMediaItem* item, CWnd* pParent = nullptr);
+
+    BOOL OnInitDialog() override;
+    // Rebuilds the report from the item: the path above, the rows below (none for an item that
+    // could not be probed). Section rows carry item data 1.
+    void Fill();
+
+    CMediaItem* m_pItem;
+    CListCtrl m_list;
+
+protected:
+    void AddRow(LPCWSTR name, LPCWSTR value, bool section = false);
+    void OnCustomDraw(UINT id, NMHDR* pNMHDR, LRESULT* pResult);
+    DECLARE_MESSAGE_MAP()
+};

@@ -1,0 +1,155 @@
+// The media playlist view: the queue of paths waiting to be opened, the load thread that probes
+// them, the two thumbnail threads, opening and saving playlists, and the edit guard that keeps the
+// workers out of every change of the playlist.
+#pragma once
+
+#include <vector>
+
+#include "framework/DocView.h"
+#include "framework/Thread.h"
+#include "player/PlaylistItemWnd.h"
+#include "player/PlayerWindows.h"
+
+class CMediaItem;
+class CMediaPlaylistView;
+
+// Opens and probes the queued paths one after another; ends when the queue is empty or it is
+// stopped, and then posts WM_LOAD_THREAD_EXIT. The view deletes it.
+class CMediaLoadThread : public CWinThread {
+public:
+    explicit CMediaLoadThread(CMediaPlaylistView* view);
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+
+    CMediaPlaylistView* m_pView;
+    HWND m_hView;
+    volatile int m_nStop;
+};
+
+// Makes the thumbnails of every second item from its index (0 or 1); then posts
+// WM_UPDATE_THREAD_EXIT. The view deletes it.
+class CMediaUpdateThread : public CWinThread {
+public:
+    CMediaUpdateThread(CMediaPlaylistView* view, int index);
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+
+    CMediaPlaylistView* m_pView;
+    int m_nIndex;
+    HWND m_hView;
+    volatile int m_nStop;
+};
+
+// Stops the workers for an edit of the playlist (the load thread too when asked) and lets them
+// go on when the outermost guard ends.
+class CPlaylistEditGuard {
+public:
+    CPlaylistEditGuard(CMediaPlaylistView* view, int stopLoad);
+    ~CPlaylistEditGuard();
+    CPlaylistEditGuard(const CPlaylistEditGuard&) = delete;
+    CPlaylistEditGuard& operator=(const CPlaylistEditGuard&) = delete;
+
+private:
+    CMediaPlaylistView* m_pView;
+};
+
+class CMediaPlaylistView : public CView {
+    DECLARE_DYNCREATE(CMediaPlaylistView)
+public:
+    CMediaPlaylistView();
+    ~CMediaPlaylistView() override;
+
+    // The item window the view works on: its own list window, made at creation, unless another
+    // was given before (not owned then).
+    void SetItemWindow(CMediaPlaylistLink* items) { m_pItems = items; }
+    CMediaPlaylistLink* GetItemWindow() const { return m_pItems; }
+
+    // Appends an item the list then owns; posts WM_ITEM_INSERTED: the index, -1 when refused.
+    // Runs on the user-interface thread (a worker's call is sent there).
+    virtual int InsertItem(CMediaItem* item);
+    virtual int RemoveItem(int index, int redraw);
+    virtual void RemoveAllItems();
+    virtual int PlayItem(int index, int host);
+    virtual void UpdateItemCountDisplay() {}
+    // The load thread's body.
+    virtual void LoadPendingPaths(const volatile int* stop);
+
+    // Replace the playlist with a path, a folder's files or a playlist file; the first item (or
+    // the playlist's last one) plays once it is in.
+    int OpenPath(LPCWSTR path);
+    int OpenFolder(LPCWSTR folder, LPCWSTR filter, int recurse);
+    int OpenPlaylist(LPCWSTR path, int playFirst, int addToRecent);
+    // The item count, or -1.
+    int SavePlaylist(LPCWSTR path, int embedThumbnails, int addToRecent);
+    // A playlist file is merged at once; anything else is queued: 1 queued, 0 refused.
+    int AddPath(LPCWSTR path);
+    // Files whose names pass the ';'-separated patterns, through AddPath: the paths accepted.
+    int AddFolder(LPCWSTR folder, LPCWSTR filter, int recurse);
+    // -1 for an image file, else queued: 0.
+    int QueuePath(LPCWSTR path);
+    // One queued path on the load thread: the new item's index, or -1.
+    int AddPendingPath(LPCWSTR path, const volatile int* stop);
+    // The number of items read, 0 on failure.
+    int LoadPlaylist(LPCWSTR path, int addToRecent);
+    int ShowInFolder(int index);
+    void ShowMediaInfo(int index);
+    // Dropped files and folders: added, or (replace) in place of the playlist with the first
+    // playing once it is in. Paths of any length are read whole.
+    int AddDroppedFiles(HDROP drop, bool replace);
+
+    int StartUpdateThreads();
+    void StopUpdateThreads();
+    void StopLoadThread();
+    void ResumeLoadThread();
+
+    // The thumbnail threads' body: items index, index + 2, ... get their thumbnails.
+    void UpdateThumbnails(int index, const volatile int* stop);
+
+    // The only way to hand this view files with WM_ADD_DROPPED_FILES: the message is refused
+    // unless it comes through here (a drop handle from another process is no handle of ours).
+    static LRESULT SendDroppedFiles(HWND view, HDROP drop);
+
+    bool IsLoading() const { return m_pLoadThread != nullptr; }
+    bool AreThumbnailsRunning() const { return m_pUpdateThreads[0] || m_pUpdateThreads[1]; }
+    int GetPendingCount();
+    // A copy of the queue, first path first.
+    std::vector<CString> GetPendingPaths();
+
+    int m_nAwaitedIndex;
+    int m_nLastItem;
+    int m_nModified;
+    int m_nClosing;
+
+protected:
+    friend class CPlaylistEditGuard;
+    void BeginEdit(int stopLoad);
+    void EndEdit();
+
+    CMediaPlaylistLink& Items();
+    // Whether a path of the queue or the list is refused as a duplicate now.
+    bool IsRefusedDuplicate(LPCWSTR path);
+
+    int OnCreate(LPCREATESTRUCT lpcs);
+    void OnDestroy();
+    void OnSize(UINT nType, int cx, int cy);
+    void OnSetFocus(CWnd* pOldWnd);
+    BOOL OnEraseBkgnd(CDC* pDC);
+    void OnDropFiles(HDROP hDropInfo);
+    LRESULT OnLoadThreadExit(WPARAM, LPARAM);
+    LRESULT OnItemInserted(WPARAM wParam, LPARAM);
+    LRESULT OnUpdateThreadExit(WPARAM wParam, LPARAM lParam);
+    LRESULT OnInsertLoadedItem(WPARAM, LPARAM lParam);
+    LRESULT OnContainsPath(WPARAM, LPARAM lParam);
+    LRESULT OnGetItemForThumbnail(WPARAM wParam, LPARAM);
+    LRESULT OnThumbnailMade(WPARAM wParam, LPARAM lParam);
+    LRESULT OnAddDroppedFiles(WPARAM wParam, LPARAM);
+    DECLARE_MESSAGE_MAP()
+
+    CPlaylistItemWnd m_wndItems;
+    CMediaPlaylistLink* m_pItems;
+    CStringList m_pendingPaths;
+    CRITICAL_SECTION m_pendingLock;
+    CMediaLoadThread* m_pLoadThread;
+    CMediaUpdateThread* m_pUpdateThreads[2];
+    int m_nEditDepth;
+};

@@ -1,0 +1,95 @@
+// The split pane window that holds the main frame's two views: the playlist view on the right
+// and the play view filling the rest with a draggable splitter between them, or one at a time;
+// and the view container built on it, with the "Open Files" button of an empty playlist.
+#pragma once
+
+#include "framework/DocView.h"
+#include "image/RasterImage.h"
+#include "toolkit/HoverButton.h"
+
+// Pane ids: the playlist view and the play view.
+const UINT SPLIT_PANE_PLAYLIST_ID = 10;
+const UINT SPLIT_PANE_PLAY_ID = 20;
+// Layouts ("Layout").
+const int SPLIT_LAYOUT_SIDE_BY_SIDE = 1;
+const int SPLIT_LAYOUT_ONE_AT_A_TIME = 2;
+
+class CSplitPaneWnd : public CWnd {
+public:
+    CSplitPaneWnd();
+    ~CSplitPaneWnd() override;
+
+    virtual BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
+    // The playlist view (of the context's view class unless another is given) and the play view,
+    // hidden until a layout shows them: TRUE when both exist.
+    virtual BOOL CreatePanes(CCreateContext* pContext, CRuntimeClass* pPlaylistClass = nullptr,
+                             CRuntimeClass* pPlayClass = nullptr);
+    virtual void SetLayout(int layout);
+    virtual void SetActivePane(CWnd* pane);
+    virtual void RecalcLayout();
+
+    int GetLayout() const { return m_nLayout; }
+    CWnd* GetActivePane() const { return m_pActivePane; }
+    CWnd* GetPlaylistPane() const { return m_pPlaylistPane; }
+    CWnd* GetPlayPane() const { return m_pPlayPane; }
+    int GetPaneWidth() const { return m_nPaneWidth; }
+    // The playlist pane's width when nothing was dragged.
+    static int DefaultPaneWidth();
+    // The strip between the panes that takes the splitter drag, in client coordinates.
+    CRect GetSplitterRect() const;
+    // The width kept while the window is too narrow for it (-1 none).
+    static int GetRememberedWidth() { return s_nRememberedWidth; }
+
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+    static const int kSplitterWidth = 4;
+
+protected:
+    CWnd* m_pPlaylistPane;
+    CWnd* m_pPlayPane;
+    CWnd* m_pActivePane;
+    int m_nLayout;
+    int m_nPaneWidth;
+    HCURSOR m_hSizeCursor;
+    int m_nDragOffset;
+    static int s_nRememberedWidth;
+
+    CWnd* CreatePane(CRuntimeClass* pClass, UINT nID, CCreateContext* pContext);
+    void ShowPane(CWnd* pane, bool show);
+
+    void OnDestroy();
+    void OnSize(UINT nType, int cx, int cy);
+    BOOL OnEraseBkgnd(CDC* pDC);
+    void OnLButtonDown(UINT nFlags, CPoint point);
+    void OnLButtonUp(UINT nFlags, CPoint point);
+    void OnLButtonDblClk(UINT nFlags, CPoint point);
+    void OnMouseMove(UINT nFlags, CPoint point);
+    void OnCancelMode();
+    BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
+    DECLARE_MESSAGE_MAP()
+};
+
+// The main frame's client: the split panes on RGB(32, 32, 32), and the centred "Open Files" button
+// in place of both views while the playlist is empty.
+class CViewContainerWnd : public CSplitPaneWnd {
+public:
+    CViewContainerWnd();
+
+    // The pane activation, and in one-view-at-a-time layout the menu bar and the control bar's
+    // view-switch button follow it.
+    virtual void SetActiveView(CView* view);
+    void RecalcLayout() override;
+    void ShowEmptyState(bool empty);
+    bool IsShowingEmptyState() const { return m_bEmpty; }
+
+    CHoverButton m_wndOpenFiles;
+    CRasterImage m_imageNormal;
+    CRasterImage m_imageHover;
+
+protected:
+    int OnCreate(LPCREATESTRUCT lpcs);
+    void OnOpenFiles();
+    DECLARE_MESSAGE_MAP()
+
+    bool m_bEmpty;
+};

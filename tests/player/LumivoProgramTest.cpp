@@ -1,0 +1,212 @@
+// Lumivo.exe as a user starts it, from an application folder with the real tools: with files,
+// with a folder and with nothing (the last playlist), and its end, which keeps the playlist and
+// the settings; and the command line's paths.
+#include <gtest/gtest.h>
+
+#include "PlayerUiTestSupport.h"
+#include "engine/SystemHelpers.h"
+#include "player/PlayerApp.h"
+#include "player/PlayerResource.h"
+#include "player/PlaylistData.h"
+#include "player/PlaylistFormat.h"
+#include "tests/common/Screenshot.h"
+
+using namespace playertest;
+
+namespace {
+
+const wchar_t kProgramKey[] = L"Software\\Tarvelo Software\\Lumivo";
+
+TEST(PlayerCommandLine, PathsAreMadeWholeAndAddressesKeptAsGiven)
+{
+    CString folder = MakeAwkwardFolder(L"command-line");
+    CString file = folder + L"\\clip.mp4";
+    ASSERT_TRUE(WriteUtf8File(file, L"x"));
+    wchar_t current[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, current);
+    SetCurrentDirectoryW(folder);
+
+    CPlayerCommandLineInfo info;
+    info.ParseParam(L"x", TRUE, FALSE);
+    info.ParseParam(L"clip.mp4", FALSE, FALSE);
+    info.ParseParam(L"http://example.com/a b.mp4", FALSE, FALSE);
+    info.ParseParam(L"missing.mp4", FALSE, TRUE);
+    SetCurrentDirectoryW(current);
+
+    ASSERT_EQ(3, (int)info.paths.GetSize()) << "flags are no paths";
+    EXPECT_EQ(0, info.paths[0].CompareNoCase(GetLongPath(file))) << CStringA(info.paths[0]).GetString();
+    EXPECT_STREQ(L"http://example.com/a b.mp4", info.paths[1]) << "an address stays as it is";
+    EXPECT_EQ(0, info.paths[2].CompareNoCase(folder + L"\\missing.mp4")) << "a missing file stays, made absolute";
+    EXPECT_EQ(CCommandLineInfo::FileOpen, info.m_nShellCommand);
+
+    CPlayerCommandLineInfo flagsOnly;
+    flagsOnly.ParseParam(L"y", TRUE, TRUE);
+    EXPECT_EQ(CCommandLineInfo::FileNew, flagsOnly.m_nShellCommand);
+    EXPECT_EQ(0, (int)flagsOnly.paths.GetSize());
+}
+
+// One run of the program: started with its arguments, its window found, closed as the user would.
+class CLumivoRun {
+    struct Find {
+        DWORD pid;
+        HWND found;
+    };
+    static BOOL CALLBACK Visit(HWND hwnd, LPARAM lp)
+    {
+        Find* f = reinterpret_cast<Find*>(lp);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        if (pid == f->pid && IsWindowVisible(hwnd) && GetWindow(hwnd, GW_CHILD)) {
+            f->found = hwnd;
+            return FALSE;
+        }
+        return TRUE;
+    }
+
+public:
+    bool Start(const CString& program, const CString& args)
+    {
+        CString line = L"\"" + program + L"\" " + args;
+        std::vector<wchar_t> buffer(line.GetString(), line.GetString() + line.GetLength() + 1);
+        STARTUPINFOW si = {};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi = {};
+        if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+            return false;
+        m_process.Attach(pi.hProcess);
+        CloseHandle(pi.hThread);
+        m_pid = pi.dwProcessId;
+        return WaitUntil([&] { return Window() != nullptr; }, 60000);
+    }
+    // The program's main window: its visible top-level window with a menu bar child.
+    HWND Window()
+    {
+        Find find = {m_pid, nullptr};
+        EnumWindows(&CLumivoRun::Visit, (LPARAM)&find);
+        return find.found;
+    }
+    CString Title()
+    {
+        wchar_t text[512] = L"";
+        if (HWND w = Window())
+            GetWindowTextW(w, text, 512);
+        return text;
+    }
+    bool WaitTitle(LPCWSTR part, DWORD ms)
+    {
+        return WaitUntil([&] { return Title().Find(part) >= 0; }, ms);
+    }
+    // Closed as by the close box; true when the program ended by itself.
+    bool Close()
+    {
+        if (HWND w = Window())
+            PostMessageW(w, WM_CLOSE, 0, 0);
+        return WaitUntil([&] { return WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0; }, 60000);
+    }
+    ~CLumivoRun()
+    {
+        if (m_process.IsValid() && WaitForSingleObject(m_process, 0) != WAIT_OBJECT_0)
+            TerminateProcess(m_process, 1);
+    }
+
+private:
+    CHandle m_process;
+    DWORD m_pid = 0;
+};
+
+class LumivoProgram : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        const CTestTools& tools = TestTools();
+        ASSERT_FALSE(tools.modules.IsEmpty());
+        CString app = tools.modules.Left(tools.modules.ReverseFind(L'\\'));
+        s_program = app + L"\\Lumivo.exe";
+        DeleteFileW(s_program);
+        CString built = GetEnv(L"TEST_BIN_DIR") + L"\\Lumivo.exe";
+        ASSERT_TRUE(CreateHardLinkW(s_program, built, nullptr) || CopyFileW(built, s_program, FALSE));
+        s_clips = MakeAwkwardFolder(L"lumivo-clips");
+        const CString sources[] = {TestClips().a, TestClips().c, TestClips().b};
+        const wchar_t* names[] = {L"\\one.mp4", L"\\two.mp4", L"\\three.mp4"};
+        for (int i = 0; i < 3; ++i)
+            ASSERT_TRUE(CopyFileW(sources[i], s_clips + names[i], FALSE));
+    }
+    void SetUp() override { ResetProfile(); }
+    void TearDown() override { ResetProfile(); }
+    // A first run: no settings, no last playlist, and no update check over the network.
+    static void ResetProfile()
+    {
+        CRegKey::DeleteTree(HKEY_CURRENT_USER, kProgramKey);
+        CRegKey key;
+        if (key.Create(HKEY_CURRENT_USER, CString(kProgramKey) + L"\\Settings") == ERROR_SUCCESS)
+            key.SetDWORDValue(L"AutoCheckUpdate", 0);
+        DeleteFileW(DefaultPlaylist());
+    }
+    static CString DefaultPlaylist()
+    {
+        wchar_t appData[MAX_PATH] = L"";
+        GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH);
+        return CString(appData) + L"\\Tarvelo Software\\Lumivo\\Default.playlist";
+    }
+    static int ItemsIn(const CString& playlist)
+    {
+        CPlaylistData data(1);
+        std::unique_ptr<CPlaylistFormat> format(CreatePlaylistFormat(playlist));
+        return format && format->Load(playlist, data) == 0 ? data.GetCount() : -1;
+    }
+    static CString Quoted(const CString& path) { return L"\"" + path + L"\""; }
+
+    static CString s_program, s_clips;
+};
+CString LumivoProgram::s_program, LumivoProgram::s_clips;
+
+TEST_F(LumivoProgram, AFolderOnTheCommandLinePlaysItsFirstFileAndTheEndKeepsThePlaylist)
+{
+    {
+        CLumivoRun run;
+        ASSERT_TRUE(run.Start(s_program, Quoted(s_clips)));
+        // The title counts the items in when the file starts: the others are still being loaded.
+        // one.mp4 names its own title ("Tracks test"), which the item shows instead of its name.
+        ASSERT_TRUE(run.WaitTitle(L"Tracks test - 1/", 60000)) << "the first file plays: " << CStringA(run.Title()).GetString();
+        WaitUntil([] { return false; }, 3500);  // the tool opens the file, then the picture comes
+        EXPECT_FALSE(SaveWindowScreenshot(L"player", L"lumivo-started-with-a-folder", run.Window()).IsEmpty());
+        ASSERT_TRUE(run.Close());
+    }
+    EXPECT_EQ(3, ItemsIn(DefaultPlaylist())) << "the playlist is kept for the next start";
+    CRegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, CString(kProgramKey) + L"\\Settings", KEY_READ));
+    DWORD width = 0;
+    EXPECT_EQ(ERROR_SUCCESS, key.QueryDWORDValue(L"MainWindow.Width", width)) << "the settings were saved";
+    EXPECT_GT((int)width, 0);
+
+    // No arguments: the last playlist comes back and resumes the item that was playing.
+    {
+        CLumivoRun run;
+        ASSERT_TRUE(run.Start(s_program, L""));
+        ASSERT_TRUE(run.WaitTitle(L"/3", 60000)) << CStringA(run.Title()).GetString();
+        WaitUntil([] { return false; }, 3500);
+        EXPECT_FALSE(SaveWindowScreenshot(L"player", L"lumivo-started-with-the-last-playlist", run.Window()).IsEmpty());
+        ASSERT_TRUE(run.Close());
+    }
+}
+
+TEST_F(LumivoProgram, FilesOnTheCommandLineReplaceThePlaylistAndBadOnesPlayNothing)
+{
+    {
+        CLumivoRun run;
+        ASSERT_TRUE(run.Start(s_program, Quoted(s_clips + L"\\three.mp4") + L" " + Quoted(s_clips + L"\\two.mp4")));
+        ASSERT_TRUE(run.WaitTitle(L"three - 1/", 60000)) << CStringA(run.Title()).GetString();
+        ASSERT_TRUE(run.Close());
+    }
+    EXPECT_EQ(2, ItemsIn(DefaultPlaylist()));
+    {
+        CLumivoRun run;
+        ASSERT_TRUE(run.Start(s_program, Quoted(s_clips + L"\\none such.mp4") + L" http://127.0.0.1:9/x.mp4 -flag"));
+        WaitUntil([] { return false; }, 8000);
+        EXPECT_STREQ(L"Lumivo", run.Title()) << "nothing plays";
+        ASSERT_TRUE(run.Close());
+    }
+    EXPECT_EQ(0, ItemsIn(DefaultPlaylist())) << "the files that did not load replaced the playlist";
+}
+
+}  // namespace

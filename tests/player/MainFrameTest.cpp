@@ -1,0 +1,179 @@
+// The main frame with its menu bar, control bar and view container, built as the program builds
+// it: placement rules, full screen in both layouts, the item count, the control bar steering a
+// real playback, command routing to both views, docking and the view switch.
+#include <gtest/gtest.h>
+
+#include "PlayerUiTestSupport.h"
+#include "engine/ToolProcess.h"
+#include "framework/CmdUI.h"
+#include "player/MainFrame.h"
+#include "player/PlayView.h"
+#include "player/PlayerResource.h"
+#include "player/PlaylistView.h"
+#include "tests/common/Screenshot.h"
+
+using namespace playertest;
+
+namespace {
+
+constexpr __int64 kSecondUs(int n)
+{
+    return n * 1000000LL;
+}
+
+class MainFrameWindow : public PlayerFrameTest {};
+
+
+TEST_F(MainFrameWindow, AFirstRunOpensAtTheDefaultSizeAndClosingKeepsThePlacement)
+{
+    CPlayerSettings& s = s_app->Settings();
+    EXPECT_TRUE(CMainFrame::UsesDefaultSize(&s, 1920));
+    EXPECT_FALSE(CMainFrame::UsesDefaultSize(&s, 1024)) << "a small screen leaves the size to the system";
+    ASSERT_TRUE(Open());
+    CRect rc;
+    m_frame->GetWindowRect(&rc);
+    EXPECT_EQ(CSize(1024, 576), rc.Size());
+    CPlayerWindows& w = GetPlayerWindows();
+    EXPECT_EQ(static_cast<CMainFrameLink*>(m_frame), w.frame);
+    EXPECT_EQ(&m_frame->GetControlBar(), static_cast<CPlaybackControlBar*>(w.controlBar));
+    EXPECT_EQ(m_frame->GetPlaylistView(), w.playlistView);
+    EXPECT_EQ(&Play(), w.playWnd);
+    EXPECT_TRUE(m_frame->GetContainer().IsShowingEmptyState()) << "an empty playlist shows Open Files";
+    SaveWindowScreenshot(L"player", L"main-window-empty", m_frame->m_hWnd);
+
+    m_frame->SetWindowPos(nullptr, 100, 80, 900, 600, SWP_NOZORDER);
+    m_frame->ToggleFullScreen();
+    Close();
+    EXPECT_EQ(100, s.windowLeft) << "closed in full screen: the normal placement is kept";
+    EXPECT_EQ(80, s.windowTop);
+    EXPECT_EQ(900, s.windowWidth);
+    EXPECT_EQ(600, s.windowHeight);
+    EXPECT_TRUE(GetPlayerWindows().frame == nullptr) << "the pointers go with the frame";
+    EXPECT_FALSE(CMainFrame::UsesDefaultSize(&s, 1920));
+}
+
+TEST_F(MainFrameWindow, APlaylistOfThumbnailsPlaysAndTheControlBarSteersIt)
+{
+    ASSERT_TRUE(Open());
+    Load({TestClips().a, TestClips().b, TestClips().c});
+    EXPECT_FALSE(m_frame->GetContainer().IsShowingEmptyState());
+    EXPECT_EQ(0, m_frame->GetMenuBarWnd().countText.Find(L"3 items, 0:1")) << CStringA(m_frame->GetMenuBarWnd().countText).GetString();
+    SaveWindowScreenshot(L"player", L"main-window-playlist", m_frame->m_hWnd);
+
+    CPlaybackControlBar& bar = m_frame->GetControlBar();
+    CImageList* playImage = bar.ButtonImages(CPlaybackControlBar::PLAY);
+    // The play view is not active: the frame routes Play to it anyway.
+    Command(ID_PLAY_PLAY);
+    ASSERT_TRUE(WaitUntil([&] { return Play().IsPlaying() && Play().GetStatusBlock().PositionUs > kSecondUs(1); },
+                          30000));
+    EXPECT_NE(playImage, bar.ButtonImages(CPlaybackControlBar::PLAY)) << "the button shows Pause";
+    EXPECT_NEAR(12000, bar.TimeDisplay()->GetDuration(), 200);
+    EXPECT_GT(bar.TimeDisplay()->GetPosition(), 900);
+    EXPECT_EQ(0, bar.TimeDisplay()->GetText().Find(L"00:0"));
+    SaveWindowScreenshot(L"player", L"main-window-playing", m_frame->m_hWnd);
+
+    // The seek slider moved by the user seeks; the volume slider sets the volume.
+    bar.SendMessage(WM_BAR_ELEMENT_CHANGED, 8000, (LPARAM)bar.Element(CPlaybackControlBar::SEEK));
+    ASSERT_TRUE(WaitUntil([&] { return Play().GetStatusBlock().PositionUs >= kSecondUs(7); }, 15000));
+    bar.SendMessage(WM_BAR_ELEMENT_CHANGED, 40, (LPARAM)bar.Element(CPlaybackControlBar::VOLUME));
+    EXPECT_EQ(40, Play().GetVolume());
+    EXPECT_STREQ(L"Volume: 40%", bar.GetTipText(CPlaybackControlBar::VOLUME + 1));
+    Command(ID_VOLUME_MUTE);
+    EXPECT_EQ(1, Play().GetMute());
+    Command(ID_VOLUME_MUTE);
+
+    bool totalShown = bar.TimeDisplay()->IsTotalShown() != FALSE;
+    bar.SendMessage(WM_COMMAND, ID_TIME_DISPLAY_TOGGLE, 0);
+    EXPECT_TRUE(bar.TimeDisplay()->IsRemainingShown());
+    EXPECT_EQ(totalShown, bar.TimeDisplay()->IsTotalShown() != FALSE);
+    Command(ID_PLAY_STOP);
+    EXPECT_FALSE(Play().HasSession());
+    EXPECT_EQ(playImage, bar.ButtonImages(CPlaybackControlBar::PLAY));
+    bar.SendMessage(WM_COMMAND, ID_TIME_DISPLAY_TOGGLE, 0);
+    bar.SendMessage(WM_COMMAND, ID_TIME_DISPLAY_TOGGLE, 0);
+    bar.SendMessage(WM_COMMAND, ID_TIME_DISPLAY_TOGGLE, 0);
+    EXPECT_FALSE(bar.TimeDisplay()->IsRemainingShown()) << "four toggles go round once";
+}
+
+TEST_F(MainFrameWindow, FullScreenPushesTheDockedPlaylistAndTheBarPastTheEdges)
+{
+    ASSERT_TRUE(Open());
+    CRect before;
+    m_frame->GetWindowRect(&before);
+    CRect pane;
+    m_frame->GetPlaylistView()->GetWindowRect(&pane);
+    CRect bar;
+    m_frame->GetControlBar().GetWindowRect(&bar);
+    m_frame->ToggleFullScreen();
+    EXPECT_TRUE(m_frame->IsFullScreen());
+    CRect client;
+    m_frame->GetClientRect(&client);
+    m_frame->ClientToScreen(&client);
+    const int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_EQ(-2, client.left);
+    EXPECT_EQ(-2, client.top);
+    EXPECT_EQ(screenW + pane.Width() + 2, client.right) << "the docked playlist lies past the right edge";
+    EXPECT_EQ(screenH + bar.Height() + 2, client.bottom) << "the control bar lies past the bottom edge";
+    m_frame->ToggleFullScreen();
+    CRect after;
+    m_frame->GetWindowRect(&after);
+    EXPECT_EQ(before, after);
+
+    // One view at a time: nothing but the bar is pushed out.
+    Command(ID_VIEW_DOCK_PLAYLIST);
+    EXPECT_EQ(2, m_frame->GetViewLayout());
+    m_frame->ToggleFullScreen();
+    m_frame->GetClientRect(&client);
+    m_frame->ClientToScreen(&client);
+    EXPECT_EQ(screenW + 2, client.right);
+    EXPECT_EQ(screenH + bar.Height() + 2, client.bottom);
+    m_frame->ToggleFullScreen();
+    s_app->Settings().alwaysShowControlBar = 1;
+    m_frame->ToggleFullScreen();
+    m_frame->GetClientRect(&client);
+    m_frame->ClientToScreen(&client);
+    EXPECT_EQ(screenH + 2, client.bottom) << "the bar stays on the screen when asked to";
+    m_frame->ToggleFullScreen();
+}
+
+TEST_F(MainFrameWindow, DockingSwitchingAndTheControlBarCommands)
+{
+    ASSERT_TRUE(Open());
+    Load({TestClips().b});
+    EXPECT_TRUE(m_frame->GetControlBar().Element(CPlaybackControlBar::SWITCH)->IsHidden()) << "docked: no switch";
+    Command(ID_VIEW_DOCK_PLAYLIST);
+    EXPECT_EQ(2, m_frame->GetViewLayout());
+    EXPECT_FALSE(m_frame->GetControlBar().Element(CPlaybackControlBar::SWITCH)->IsHidden());
+    EXPECT_EQ(m_frame->GetPlaylistView(), m_frame->GetActiveView());
+    Command(ID_VIEW_SWITCH);
+    EXPECT_EQ(m_frame->GetPlayView(), m_frame->GetActiveView());
+    EXPECT_FALSE(m_frame->GetMenuBarWnd().IsWindowVisible()) << "the play view alone hides the menu bar";
+    Command(ID_NEXT_PANE);
+    EXPECT_EQ(m_frame->GetPlaylistView(), m_frame->GetActiveView()) << "F6 switches like Switch View";
+    EXPECT_TRUE(m_frame->GetMenuBarWnd().IsWindowVisible());
+    Command(ID_VIEW_DOCK_PLAYLIST);
+    EXPECT_EQ(1, m_frame->GetViewLayout());
+
+    Command(ID_VIEW_TOOLBAR);
+    EXPECT_FALSE(m_frame->GetControlBar().IsWindowVisible()) << "59392 is the control bar's switch";
+    EXPECT_TRUE(m_frame->GetMenuBarWnd().IsWindowVisible()) << "the menu bar never goes with it";
+    Command(ID_VIEW_TOOLBAR);
+    EXPECT_TRUE(m_frame->GetControlBar().IsWindowVisible());
+
+    // The seek slider takes what the other elements leave.
+    CPlaybackControlBar& bar = m_frame->GetControlBar();
+    CRect client, last;
+    bar.GetClientRect(&client);
+    bar.Element(CPlaybackControlBar::FULL_SCREEN)->GetRect(&last);
+    EXPECT_LE(last.right, client.right) << "the last button is never cut";
+    EXPECT_GT(last.right, client.right - 10);
+    m_frame->SetWindowPos(nullptr, 0, 0, 500, 400, SWP_NOZORDER | SWP_NOMOVE);
+    CRect seek;
+    bar.Element(CPlaybackControlBar::SEEK)->GetRect(&seek);
+    EXPECT_EQ(100, seek.Width()) << "a narrow bar keeps the seek slider at 100 pixels";
+
+    EXPECT_TRUE(Enabled(ID_PLAYLIST_DELETE_ALL)) << "the playlist view's commands reach the frame";
+    EXPECT_FALSE(Enabled(ID_PLAY_STOP));
+}
+
+}  // namespace
