@@ -71,6 +71,21 @@ BOOL CFormatComboBox::IsHeadingRow(int nRow) const
     return item && (item->Flags & CATEGORY_ITEM);
 }
 
+int CFormatComboBox::FormatRowFrom(int nRow, int nFromRow) const
+{
+    if (!IsHeadingRow(nRow))
+        return nRow;
+    if (nFromRow >= 0 && nRow == nFromRow - 1)
+        for (int row = nRow - 1; row >= 0; --row)
+            if (!IsHeadingRow(row))
+                return row;
+    const int count = GetCount();
+    for (int row = nRow + 1; row < count; ++row)
+        if (!IsHeadingRow(row))
+            return row;
+    return nRow;
+}
+
 int CFormatComboBox::IconForItem(const CMediaCatalogItem* pItem)
 {
     if (!pItem)

@@ -31,6 +31,11 @@ public:
     CMediaPreset* GetPreset(int nRow) const;
     // A category row of a catalogue list.
     BOOL IsHeadingRow(int nRow) const;
+    // The row that choosing nRow selects when nFromRow was selected: a heading passes to the
+    // format below it, or to the format above it when it was reached one row up (the arrow key,
+    // the wheel), so that the list can be walked upward past its headings. A heading with no
+    // format to go to stays.
+    int FormatRowFrom(int nRow, int nFromRow) const;
 
     void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
     void MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct) override;

@@ -179,10 +179,10 @@ void CFormatSettingsDialog::SelectPresetRow(int row)
 
 void CFormatSettingsDialog::OnFormatChange()
 {
-    const int row = m_formatList.GetCurSel();
-    if (row < 0 || row == m_nFormatRow)
+    const int chosen = m_formatList.GetCurSel();
+    if (chosen < 0 || chosen == m_nFormatRow)
         return;
-    SelectFormatRow(row);
+    SelectFormatRow(m_formatList.FormatRowFrom(chosen, m_nFormatRow));
     if (!m_pFormat)
         return;
     const int presetRow = m_pFormat->LastPreset >= 0 ? m_pFormat->LastPreset : m_pFormat->DefaultPreset;

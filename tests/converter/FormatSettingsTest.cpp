@@ -149,6 +149,44 @@ TEST_F(FormatSettings, VideoOffDisablesItsControlsAndTheAudioBox)
     EXPECT_FALSE(locked.m_presetList.IsWindowEnabled());
 }
 
+TEST_F(FormatSettings, TheArrowKeysWalkTheFormatsPastTheirHeadingsBothWays)
+{
+    m_format = m_store->FindFormat(L"AF_mp3");
+    CFormatSettingsDialog& dialog = Open(nullptr);
+    const int mp3Row = dialog.GetFormatRow();
+    ASSERT_TRUE(dialog.m_formatList.IsHeadingRow(mp3Row - 1));
+    ASSERT_EQ(m_store->Categories[1], dialog.m_formatList.GetCatalogItem(mp3Row - 1));
+    auto Key = [&](UINT key) {
+        dialog.m_formatList.SendMessage(WM_KEYDOWN, key, 0);
+        dialog.m_formatList.SendMessage(WM_KEYUP, key, 0xC0000001);
+    };
+    dialog.m_formatList.SetFocus();
+    // Up from the first audio format goes over the "Audio" heading to the last video format.
+    Key(VK_UP);
+    EXPECT_EQ(mp3Row - 2, dialog.GetFormatRow());
+    EXPECT_EQ(mp3Row - 2, dialog.m_formatList.GetCurSel());
+    ASSERT_NE(nullptr, dialog.GetFormat());
+    EXPECT_EQ(dialog.m_formatList.GetCatalogItem(mp3Row - 2), dialog.GetFormat());
+    EXPECT_TRUE(dialog.GetFormat()->Flags & FORMAT_VIDEO);
+    // And down again over the heading to the first audio format.
+    Key(VK_DOWN);
+    EXPECT_EQ(mp3Row, dialog.GetFormatRow());
+    EXPECT_EQ(m_store->FindFormat(L"AF_mp3"), dialog.GetFormat());
+
+    // A heading clicked from further away, above or below, gives the first format under it.
+    Key(VK_DOWN);
+    ASSERT_EQ(mp3Row + 1, dialog.GetFormatRow());
+    Select(IDC_FORMAT_LIST, mp3Row - 1);
+    EXPECT_EQ(mp3Row, dialog.GetFormatRow());
+    Select(IDC_FORMAT_LIST, 1);
+    Select(IDC_FORMAT_LIST, mp3Row - 1);
+    EXPECT_EQ(mp3Row, dialog.GetFormatRow());
+    EXPECT_EQ(mp3Row, dialog.m_formatList.GetCurSel());
+    // Row 0 is the first heading: Home gives the first format.
+    Key(VK_HOME);
+    EXPECT_EQ(1, dialog.GetFormatRow());
+}
+
 TEST_F(FormatSettings, AValueTheCodecListLacksOpensOnTheCustomRowWithItsBoxes)
 {
     CMediaPreset* custom = m_format->CustomPreset;
