@@ -251,6 +251,34 @@ TEST_F(FormatSettings, OkStoresIntoTheCustomPresetWithTheNewCodecsKey)
     EXPECT_EQ(0, memcmp(&listedBefore, &Preset(L"H.264 - HD 720p")->Settings, sizeof(listedBefore)));
 }
 
+TEST_F(FormatSettings, BoxTextThatIsNoNumberOfDigitsReadsAsAuto)
+{
+    // The boxes take digits only when typed; a paste can still bring a sign or letters.
+    CFormatSettingsDialog& dialog = Open(Preset(L"H.264"));
+    SelectText(IDC_VIDEO_BITRATE, L"Custom");
+    Type(IDC_VIDEO_BITRATE_BOX, L"-777000");
+    SelectText(IDC_RESOLUTION, L"Custom");
+    Type(IDC_WIDTH, L"-336");
+    Type(IDC_HEIGHT, L"x200");
+    dialog.SendMessage(WM_COMMAND, IDOK);
+    const CMediaPreset* custom = m_format->CustomPreset;
+    EXPECT_EQ(0, custom->Settings.Video.BitRate);
+    EXPECT_EQ(0, custom->Settings.Video.Width);
+    EXPECT_EQ(0, custom->Settings.Video.Height);
+
+    // Digits read as they are, a number too large for the record stopping at the largest.
+    CFormatSettingsDialog& again = Open(Preset(L"H.264"));
+    SelectText(IDC_VIDEO_BITRATE, L"Custom");
+    Type(IDC_VIDEO_BITRATE_BOX, L"99999999999");
+    SelectText(IDC_RESOLUTION, L"Custom");
+    Type(IDC_WIDTH, L" 336");
+    Type(IDC_HEIGHT, L"200px");
+    again.SendMessage(WM_COMMAND, IDOK);
+    EXPECT_EQ(INT_MAX, custom->Settings.Video.BitRate);
+    EXPECT_EQ(336, custom->Settings.Video.Width);
+    EXPECT_EQ(200, custom->Settings.Video.Height);
+}
+
 TEST_F(FormatSettings, TheEditedCustomPresetReachesThePresetsFileAndTheNextConversion)
 {
     CConversionStage& stage = GetConversionStage();
