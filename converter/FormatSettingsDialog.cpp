@@ -182,7 +182,13 @@ void CFormatSettingsDialog::OnFormatChange()
     const int chosen = m_formatList.GetCurSel();
     if (chosen < 0 || chosen == m_nFormatRow)
         return;
-    SelectFormatRow(m_formatList.FormatRowFrom(chosen, m_nFormatRow));
+    const int row = m_formatList.FormatRowFrom(chosen, m_formatList.WasMovedUp());
+    if (row == m_nFormatRow) {
+        // The heading over the shown format was clicked: the format, and what is set for it, stay.
+        m_formatList.SetCurSel(row);
+        return;
+    }
+    SelectFormatRow(row);
     if (!m_pFormat)
         return;
     const int presetRow = m_pFormat->LastPreset >= 0 ? m_pFormat->LastPreset : m_pFormat->DefaultPreset;

@@ -173,7 +173,14 @@ TEST_F(FormatSettings, TheArrowKeysWalkTheFormatsPastTheirHeadingsBothWays)
     EXPECT_EQ(mp3Row, dialog.GetFormatRow());
     EXPECT_EQ(m_store->FindFormat(L"AF_mp3"), dialog.GetFormat());
 
-    // A heading clicked from further away, above or below, gives the first format under it.
+    // The wheel goes the same ways.
+    dialog.m_formatList.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    EXPECT_EQ(mp3Row - 2, dialog.GetFormatRow());
+    dialog.m_formatList.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)-WHEEL_DELTA), 0);
+    EXPECT_EQ(mp3Row, dialog.GetFormatRow());
+
+    // A heading clicked gives the first format under it, from above or below; the heading over
+    // the shown format changes nothing, and the settings being edited stay.
     Key(VK_DOWN);
     ASSERT_EQ(mp3Row + 1, dialog.GetFormatRow());
     Select(IDC_FORMAT_LIST, mp3Row - 1);
@@ -181,7 +188,13 @@ TEST_F(FormatSettings, TheArrowKeysWalkTheFormatsPastTheirHeadingsBothWays)
     Select(IDC_FORMAT_LIST, 1);
     Select(IDC_FORMAT_LIST, mp3Row - 1);
     EXPECT_EQ(mp3Row, dialog.GetFormatRow());
+    SelectText(IDC_AUDIO_BITRATE, L"Custom");
+    Type(IDC_AUDIO_BITRATE_BOX, L"99000");
+    Select(IDC_FORMAT_LIST, mp3Row - 1);
+    EXPECT_EQ(mp3Row, dialog.GetFormatRow());
     EXPECT_EQ(mp3Row, dialog.m_formatList.GetCurSel());
+    EXPECT_STREQ(L"Custom", Selected(IDC_AUDIO_BITRATE));
+    EXPECT_STREQ(L"99000", Text(IDC_AUDIO_BITRATE_BOX));
     // Row 0 is the first heading: Home gives the first format.
     Key(VK_HOME);
     EXPECT_EQ(1, dialog.GetFormatRow());
