@@ -64,7 +64,10 @@ int CCommandLineOptions::Parse(int argc, const wchar_t* const* argv)
     for (int i = 1; i < argc; ++i) {
         const wchar_t* arg = argv[i] ? argv[i] : L"";
         if (arg[0] != L'-' && arg[0] != L'/') {
-            source = arg;
+            // Empty quotes (or blanks) name no file: they must not wipe out a source before them.
+            CString path(arg);
+            if (!CString(path).Trim().IsEmpty())
+                source = path;
             continue;
         }
         const wchar_t* name = arg + 1;

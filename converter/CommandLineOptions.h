@@ -17,7 +17,8 @@ public:
     virtual ~CCommandLineOptions();
 
     // Reads an argument vector whose first entry is the program: options begin with '-' or '/'
-    // (names compared case-sensitively), any other argument is the source (the last one wins).
+    // (names compared case-sensitively), any other argument that is not blank is the source (the
+    // last one wins).
     // Unknown options and bad values are passed over silently. 0 when there are fewer than two
     // arguments, else 1.
     virtual int Parse(int argc, const wchar_t* const* argv);

@@ -27,7 +27,8 @@ CFormatComboBox::CFormatComboBox()
       ColumnWidth(32),
       DetailColor(::GetSysColor(COLOR_BTNSHADOW)),
       RightAlignDetail(0),
-      m_nRowKind(ROWS_CATALOG)
+      m_nRowKind(ROWS_CATALOG),
+      m_bMovedUp(FALSE)
 {
 }
 
@@ -69,6 +70,42 @@ BOOL CFormatComboBox::IsHeadingRow(int nRow) const
 {
     const CMediaCatalogItem* item = GetCatalogItem(nRow);
     return item && (item->Flags & CATEGORY_ITEM);
+}
+
+int CFormatComboBox::FormatRowFrom(int nRow, BOOL bUpward) const
+{
+    if (!IsHeadingRow(nRow))
+        return nRow;
+    if (bUpward)
+        for (int row = nRow - 1; row >= 0; --row)
+            if (!IsHeadingRow(row))
+                return row;
+    const int count = GetCount();
+    for (int row = nRow + 1; row < count; ++row)
+        if (!IsHeadingRow(row))
+            return row;
+    return nRow;
+}
+
+LRESULT CFormatComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // The keys reach the combo box also while its list is open.
+    switch (message) {
+    case WM_KEYDOWN:
+        m_bMovedUp = wParam == VK_UP || wParam == VK_LEFT || wParam == VK_PRIOR;
+        break;
+    case WM_MOUSEWHEEL:
+        m_bMovedUp = (short)HIWORD(wParam) > 0;
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_SYSKEYDOWN:
+        m_bMovedUp = FALSE;
+        break;
+    default:
+        break;
+    }
+    return CComboBox::WindowProc(message, wParam, lParam);
 }
 
 int CFormatComboBox::IconForItem(const CMediaCatalogItem* pItem)

@@ -31,6 +31,13 @@ public:
     CMediaPreset* GetPreset(int nRow) const;
     // A category row of a catalogue list.
     BOOL IsHeadingRow(int nRow) const;
+    // The row that choosing nRow selects: a heading passes to the format below it, or, when the
+    // list was moved upward (WasMovedUp), to the format above it, so that the list can be walked
+    // upward past its headings. A heading with no format to go to stays.
+    int FormatRowFrom(int nRow, BOOL bUpward) const;
+    // Whether the last key or wheel turn that moved the selection went upward (Up, Left, Page Up,
+    // the wheel away from the user); a click or any other key clears it.
+    BOOL WasMovedUp() const { return m_bMovedUp; }
 
     void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
     void MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct) override;
@@ -45,6 +52,9 @@ public:
 
 protected:
     RowKind m_nRowKind;
+    BOOL m_bMovedUp;
+
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -179,9 +179,15 @@ void CFormatSettingsDialog::SelectPresetRow(int row)
 
 void CFormatSettingsDialog::OnFormatChange()
 {
-    const int row = m_formatList.GetCurSel();
-    if (row < 0 || row == m_nFormatRow)
+    const int chosen = m_formatList.GetCurSel();
+    if (chosen < 0 || chosen == m_nFormatRow)
         return;
+    const int row = m_formatList.FormatRowFrom(chosen, m_formatList.WasMovedUp());
+    if (row == m_nFormatRow) {
+        // The heading over the shown format was clicked: the format, and what is set for it, stay.
+        m_formatList.SetCurSel(row);
+        return;
+    }
     SelectFormatRow(row);
     if (!m_pFormat)
         return;

@@ -32,6 +32,17 @@ bool SameRate(const MediaRate& a, const MediaRate& b)
     return fabs((double)a.Num / a.Den - (double)b.Num / b.Den) < 0.001;
 }
 
+// The boxes take digits: a pasted sign or other text before them reads as 0 (Auto), never as a
+// negative rate or size; digits beyond the 32-bit range stop at the largest number.
+int ReadBoxNumber(const CString& text)
+{
+    CString digits(text);
+    digits.TrimLeft();
+    if (digits.IsEmpty() || digits[0] < L'0' || digits[0] > L'9')
+        return 0;
+    return _wtoi(digits);
+}
+
 CString Number(int value)
 {
     CString text;
@@ -506,7 +517,7 @@ void CPresetEditDialog::StoreControls(CMediaPreset& preset)
     auto BoxNumber = [&](UINT id) {
         CString text;
         GetDlgItemText((int)id, text);
-        return _wtoi(text);
+        return ReadBoxNumber(text);
     };
 
     if (HasVideo()) {

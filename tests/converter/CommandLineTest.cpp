@@ -123,6 +123,12 @@ TEST(CommandLine, BarePathsAreSourcesAndTheLastOneWins)
     // A path handed over with a backslash at its end keeps its closing quote.
     EXPECT_STREQ(L"\\\\server\\share\\", ParseLine(L"\"\\\\server\\share\\\\\" -vstream 1").source);
     EXPECT_EQ(1, ParseLine(L"\"\\\\server\\share\\\\\" -vstream 1").videoStream);
+    // Empty quotes name no file: the source before them stays.
+    EXPECT_STREQ(L"C:\\a b.mp4", ParseLine(L"\"C:\\a b.mp4\" \"\"").source);
+    EXPECT_STREQ(L"a.mp4", ParseArgs({L"a.mp4", L"", L"-volume", L"50", L""}).source);
+    EXPECT_EQ(50, ParseArgs({L"a.mp4", L"", L"-volume", L"50", L""}).volume);
+    EXPECT_STREQ(L"a.mp4", ParseArgs({L"a.mp4", L"  \t"}).source);
+    EXPECT_TRUE(ParseArgs({L""}).source.IsEmpty());
 }
 
 TEST(CommandLine, NumbersReadTheirLeadingDigits)

@@ -149,6 +149,57 @@ TEST_F(FormatSettings, VideoOffDisablesItsControlsAndTheAudioBox)
     EXPECT_FALSE(locked.m_presetList.IsWindowEnabled());
 }
 
+TEST_F(FormatSettings, TheArrowKeysWalkTheFormatsPastTheirHeadingsBothWays)
+{
+    m_format = m_store->FindFormat(L"AF_mp3");
+    CFormatSettingsDialog& dialog = Open(nullptr);
+    const int mp3Row = dialog.GetFormatRow();
+    ASSERT_TRUE(dialog.m_formatList.IsHeadingRow(mp3Row - 1));
+    ASSERT_EQ(m_store->Categories[1], dialog.m_formatList.GetCatalogItem(mp3Row - 1));
+    auto Key = [&](UINT key) {
+        dialog.m_formatList.SendMessage(WM_KEYDOWN, key, 0);
+        dialog.m_formatList.SendMessage(WM_KEYUP, key, 0xC0000001);
+    };
+    dialog.m_formatList.SetFocus();
+    // Up from the first audio format goes over the "Audio" heading to the last video format.
+    Key(VK_UP);
+    EXPECT_EQ(mp3Row - 2, dialog.GetFormatRow());
+    EXPECT_EQ(mp3Row - 2, dialog.m_formatList.GetCurSel());
+    ASSERT_NE(nullptr, dialog.GetFormat());
+    EXPECT_EQ(dialog.m_formatList.GetCatalogItem(mp3Row - 2), dialog.GetFormat());
+    EXPECT_TRUE(dialog.GetFormat()->Flags & FORMAT_VIDEO);
+    // And down again over the heading to the first audio format.
+    Key(VK_DOWN);
+    EXPECT_EQ(mp3Row, dialog.GetFormatRow());
+    EXPECT_EQ(m_store->FindFormat(L"AF_mp3"), dialog.GetFormat());
+
+    // The wheel goes the same ways.
+    dialog.m_formatList.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    EXPECT_EQ(mp3Row - 2, dialog.GetFormatRow());
+    dialog.m_formatList.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)-WHEEL_DELTA), 0);
+    EXPECT_EQ(mp3Row, dialog.GetFormatRow());
+
+    // A heading clicked gives the first format under it, from above or below; the heading over
+    // the shown format changes nothing, and the settings being edited stay.
+    Key(VK_DOWN);
+    ASSERT_EQ(mp3Row + 1, dialog.GetFormatRow());
+    Select(IDC_FORMAT_LIST, mp3Row - 1);
+    EXPECT_EQ(mp3Row, dialog.GetFormatRow());
+    Select(IDC_FORMAT_LIST, 1);
+    Select(IDC_FORMAT_LIST, mp3Row - 1);
+    EXPECT_EQ(mp3Row, dialog.GetFormatRow());
+    SelectText(IDC_AUDIO_BITRATE, L"Custom");
+    Type(IDC_AUDIO_BITRATE_BOX, L"99000");
+    Select(IDC_FORMAT_LIST, mp3Row - 1);
+    EXPECT_EQ(mp3Row, dialog.GetFormatRow());
+    EXPECT_EQ(mp3Row, dialog.m_formatList.GetCurSel());
+    EXPECT_STREQ(L"Custom", Selected(IDC_AUDIO_BITRATE));
+    EXPECT_STREQ(L"99000", Text(IDC_AUDIO_BITRATE_BOX));
+    // Row 0 is the first heading: Home gives the first format.
+    Key(VK_HOME);
+    EXPECT_EQ(1, dialog.GetFormatRow());
+}
+
 TEST_F(FormatSettings, AValueTheCodecListLacksOpensOnTheCustomRowWithItsBoxes)
 {
     CMediaPreset* custom = m_format->CustomPreset;
@@ -211,6 +262,34 @@ TEST_F(FormatSettings, OkStoresIntoTheCustomPresetWithTheNewCodecsKey)
     EXPECT_EQ(custom->VideoCodec, copy.VideoCodec);
     // The listed presets are never changed here.
     EXPECT_EQ(0, memcmp(&listedBefore, &Preset(L"H.264 - HD 720p")->Settings, sizeof(listedBefore)));
+}
+
+TEST_F(FormatSettings, BoxTextThatIsNoNumberOfDigitsReadsAsAuto)
+{
+    // The boxes take digits only when typed; a paste can still bring a sign or letters.
+    CFormatSettingsDialog& dialog = Open(Preset(L"H.264"));
+    SelectText(IDC_VIDEO_BITRATE, L"Custom");
+    Type(IDC_VIDEO_BITRATE_BOX, L"-777000");
+    SelectText(IDC_RESOLUTION, L"Custom");
+    Type(IDC_WIDTH, L"-336");
+    Type(IDC_HEIGHT, L"x200");
+    dialog.SendMessage(WM_COMMAND, IDOK);
+    const CMediaPreset* custom = m_format->CustomPreset;
+    EXPECT_EQ(0, custom->Settings.Video.BitRate);
+    EXPECT_EQ(0, custom->Settings.Video.Width);
+    EXPECT_EQ(0, custom->Settings.Video.Height);
+
+    // Digits read as they are, a number too large for the record stopping at the largest.
+    CFormatSettingsDialog& again = Open(Preset(L"H.264"));
+    SelectText(IDC_VIDEO_BITRATE, L"Custom");
+    Type(IDC_VIDEO_BITRATE_BOX, L"99999999999");
+    SelectText(IDC_RESOLUTION, L"Custom");
+    Type(IDC_WIDTH, L" 336");
+    Type(IDC_HEIGHT, L"200px");
+    again.SendMessage(WM_COMMAND, IDOK);
+    EXPECT_EQ(INT_MAX, custom->Settings.Video.BitRate);
+    EXPECT_EQ(336, custom->Settings.Video.Width);
+    EXPECT_EQ(200, custom->Settings.Video.Height);
 }
 
 TEST_F(FormatSettings, TheEditedCustomPresetReachesThePresetsFileAndTheNextConversion)

@@ -154,6 +154,8 @@ TEST_F(PresetManager, TheTreeListsEveryCategoryAndFormatAndTheListTheFirstFormat
     EXPECT_STREQ(first->GetPresetSummary(*(*first->Presets)[0]), manager.m_list.GetItemText(0, 1));
     CString text = tree.GetItemText(tree.GetChildItem(tree.GetRootItem()));
     EXPECT_STREQ(first->Name + L" (" + first->Extension + L")", text);
+    // Every format's line fits the tree's width as the dialog opens: no sideways scrolling.
+    EXPECT_FALSE(tree.GetStyle() & WS_HSCROLL);
     // A category shows no presets.
     tree.SelectItem(tree.GetRootItem());
     EXPECT_EQ(nullptr, manager.GetShownFormat());
