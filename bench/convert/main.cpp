@@ -410,6 +410,9 @@ RaventoOutcome TimeRavento(const CString& exe, const CString& clip, const CStrin
             outcome.hiddenAt = Now() - start;
     }
     outcome.seconds = Now() - start;
+    // A program that ends within one look at the windows after hiding its dialog: hidden at the end.
+    if (outcome.shownAt > 0 && outcome.hiddenAt == 0)
+        outcome.hiddenAt = outcome.seconds;
     outcome.encoderSeconds = watch.Stop(outcome.encoderRuns);
     outcome.timeline = watch.Timeline();
     GetExitCodeProcess(process, &outcome.exitCode);
