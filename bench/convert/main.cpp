@@ -120,18 +120,8 @@ private:
     volatile LONG m_count = 0;
 };
 
-// Also notes when the job enters the encoder and when its output is written, so that the encoder
-// run can be told apart from the probes before and after it.
 class CBenchListener : public CMediaJobListener {
 public:
-    void OnJobStateChanged(CMediaConvertJob& job) override
-    {
-        if (job.Status.SubState == JOB_SUB_CONVERTING && ConvertingAt == 0)
-            ConvertingAt = Now();
-        else if (job.Status.SubState == JOB_SUB_OUTPUT_WRITTEN && WrittenAt == 0)
-            WrittenAt = Now();
-        CMediaJobListener::OnJobStateChanged(job);
-    }
     void OnJobProgress(CMediaConvertJob& job) override
     {
         InterlockedIncrement(&Progress);
@@ -139,8 +129,6 @@ public:
     }
     void ShowStatusText(LPCWSTR, LPCWSTR) override {}
     volatile LONG Progress = 0;
-    // Written on the worker thread, read once it has ended.
-    double ConvertingAt = 0, WrittenAt = 0;
 };
 
 // The dialog's side of the job: encoder records to their driver, the worker's end notice to the listener.
@@ -166,7 +154,7 @@ LRESULT CALLBACK NotifyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 struct JobOutcome {
     double seconds;
-    double encoderSeconds;  // from the start of the encoder run to the written output
+    double encoderSeconds;  // the longest Velkor run: the encode (the grab of the output picture is short)
     int result;
     int detail;
     int progress;
@@ -457,6 +445,10 @@ JobOutcome TimeJob(const CString& clip, const CString& outFolder, const CString&
     CHandle logFile(OpenLog(log));
     g_encoderLog = logFile.IsValid() ? (HANDLE)logFile : nullptr;
     JobOutcome outcome = {0, 0, JOB_RESULT_NONE, 0, 0, CString()};
+    // The job's sub-states do not mark the encoder's run: the format probes the source after the
+    // job enters "converting". The Velkor runs of this process are timed instead.
+    CToolWatch watch(GetCurrentProcess(), GetCurrentProcessId(), L"Velkor.exe");
+    watch.Start();
     double start = Now();
     if (listener.StartJob(window) == 0) {
         while (!state.finished) {
@@ -469,8 +461,8 @@ JobOutcome TimeJob(const CString& clip, const CString& outFolder, const CString&
         }
     }
     outcome.seconds = Now() - start;
-    if (listener.ConvertingAt > 0 && listener.WrittenAt > listener.ConvertingAt)
-        outcome.encoderSeconds = listener.WrittenAt - listener.ConvertingAt;
+    int runs = 0;
+    outcome.encoderSeconds = watch.Stop(runs);
     g_encoderLog = nullptr;
     outcome.result = job.Status.Result;
     outcome.detail = job.Status.Detail;
