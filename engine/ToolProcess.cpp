@@ -302,8 +302,11 @@ int CToolProcessBase::Run(LPCWSTR commandLine, const volatile int* stopFlag)
     }
 
     CToolJob job;
-    // Suspended until it is in the job, so that nothing it starts can escape it.
-    DWORD flags = NORMAL_PRIORITY_CLASS | (job.IsValid() ? CREATE_SUSPENDED : 0);
+    // Suspended until it is in the job, so that nothing it starts can escape it. The tools are
+    // console programs that need no console: started from a windowed program without
+    // DETACHED_PROCESS, each run would get a console host process of its own, with a hidden window
+    // that the tool's log is drawn into.
+    DWORD flags = NORMAL_PRIORITY_CLASS | DETACHED_PROCESS | (job.IsValid() ? CREATE_SUSPENDED : 0);
     LPCWSTR folder = m_strWorkingFolder.IsEmpty() ? nullptr : m_strWorkingFolder.GetString();
     BOOL started;
     if (redirected) {

@@ -5,7 +5,7 @@
 // 2. Ravento.exe started with a generated 60-second 1280x720 source, a stored destination,
 //    "AutoStart" and "AutoCloseWindow", timed to its exit (the whole job: start-up, probes, thumbnails,
 //    the encoder, the output's probe), and its encoder step (the longest Velkor run it started),
-//    against the same encoder command run by ffmpeg directly.
+//    against the same encoder command run by ffmpeg directly; the two take turns three times.
 // Prints the times and their ratios. Ravento's registry settings are set aside and put back.
 // Usage: bench_convert <ffmpeg folder> [work folder]   (run under Wine)
 #include <windows.h>
@@ -120,18 +120,8 @@ private:
     volatile LONG m_count = 0;
 };
 
-// Also notes when the job enters the encoder and when its output is written, so that the encoder
-// run can be told apart from the probes before and after it.
 class CBenchListener : public CMediaJobListener {
 public:
-    void OnJobStateChanged(CMediaConvertJob& job) override
-    {
-        if (job.Status.SubState == JOB_SUB_CONVERTING && ConvertingAt == 0)
-            ConvertingAt = Now();
-        else if (job.Status.SubState == JOB_SUB_OUTPUT_WRITTEN && WrittenAt == 0)
-            WrittenAt = Now();
-        CMediaJobListener::OnJobStateChanged(job);
-    }
     void OnJobProgress(CMediaConvertJob& job) override
     {
         InterlockedIncrement(&Progress);
@@ -139,8 +129,6 @@ public:
     }
     void ShowStatusText(LPCWSTR, LPCWSTR) override {}
     volatile LONG Progress = 0;
-    // Written on the worker thread, read once it has ended.
-    double ConvertingAt = 0, WrittenAt = 0;
 };
 
 // The dialog's side of the job: encoder records to their driver, the worker's end notice to the listener.
@@ -166,7 +154,7 @@ LRESULT CALLBACK NotifyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 struct JobOutcome {
     double seconds;
-    double encoderSeconds;  // from the start of the encoder run to the written output
+    double encoderSeconds;  // the longest Velkor run: the encode (the grab of the output picture is short)
     int result;
     int detail;
     int progress;
@@ -176,21 +164,29 @@ struct JobOutcome {
 JobOutcome TimeJob(const CString& clip, const CString& outFolder, const CString& preset, const CString& log);
 CString ReadEncoderCommand(const CString& log);
 
-// Velkor runs of one process tree, timed from outside by watching the process list.
+// Velkor runs of one process tree, timed from outside: the process list is looked at now and
+// then to find them, and each run's start and end are the times the system keeps for the process.
+// Polling the list often would time the runs no better and would slow down what it watches: every
+// look at the list, and every process start of the program, is a call to the one Wine server.
 class CToolWatch {
 public:
-    CToolWatch(DWORD parent, const wchar_t* exeName) : m_tree{parent}, m_exe(exeName) {}
+    CToolWatch(HANDLE program, DWORD parent, const wchar_t* exeName) : m_tree{parent}, m_exe(exeName)
+    {
+        FILETIME exited, kernel, user;
+        m_origin = {};
+        GetProcessTimes(program, &m_origin, &exited, &kernel, &user);
+    }
     void Start()
     {
         m_thread = std::thread([this] { Watch(); });
     }
-    // Each run's start and end, in seconds after 'origin'.
-    CString Timeline(double origin) const
+    // Each run's start and end, in seconds after the program's own start.
+    CString Timeline() const
     {
         CString text;
         for (const Run& run : m_runs) {
             CString one;
-            one.Format(L" %.2f-%.2f", run.begin - origin, run.end - origin);
+            one.Format(L" %.2f-%.2f", Seconds(m_origin, run.begin), Seconds(m_origin, run.end));
             text += one;
         }
         return text;
@@ -203,8 +199,8 @@ public:
             m_thread.join();
         double longest = 0;
         for (const Run& run : m_runs)
-            if (run.end > run.begin && run.end - run.begin > longest)
-                longest = run.end - run.begin;
+            if (run.ended && Seconds(run.begin, run.end) > longest)
+                longest = Seconds(run.begin, run.end);
         runs = (int)m_runs.size();
         return longest;
     }
@@ -213,12 +209,32 @@ private:
     struct Run {
         DWORD pid;
         HANDLE process;
-        double begin, end;
+        FILETIME begin, end;
+        bool ended;
     };
+    static double Seconds(const FILETIME& from, const FILETIME& to)
+    {
+        ULARGE_INTEGER a, b;
+        a.LowPart = from.dwLowDateTime;
+        a.HighPart = from.dwHighDateTime;
+        b.LowPart = to.dwLowDateTime;
+        b.HighPart = to.dwHighDateTime;
+        return ((double)b.QuadPart - (double)a.QuadPart) / 1e7;
+    }
+    // Takes the times of a run that has ended; the handle is not needed after that.
+    static void Finish(Run& run)
+    {
+        FILETIME kernel, user;
+        if (GetProcessTimes(run.process, &run.begin, &run.end, &kernel, &user))
+            run.ended = true;
+        CloseHandle(run.process);
+        run.process = nullptr;
+    }
     void Watch()
     {
-        while (!m_stop) {
-            HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        for (;;) {
+            const bool last = m_stop;
+            HANDLE snapshot = last ? INVALID_HANDLE_VALUE : CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
             if (snapshot != INVALID_HANDLE_VALUE) {
                 PROCESSENTRY32W entry = {};
                 entry.dwSize = sizeof(entry);
@@ -235,27 +251,31 @@ private:
                     for (const Run& run : m_runs)
                         known = known || run.pid == entry.th32ProcessID;
                     if (!known) {
-                        HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID);
+                        HANDLE process =
+                            OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
                         if (process)
-                            m_runs.push_back({entry.th32ProcessID, process, Now(), 0});
+                            m_runs.push_back({entry.th32ProcessID, process, {}, {}, false});
                     }
                 }
                 CloseHandle(snapshot);
             }
             for (Run& run : m_runs)
-                if (run.end == 0 && WaitForSingleObject(run.process, 0) == WAIT_OBJECT_0) {
-                    run.end = Now();
-                    CloseHandle(run.process);
-                }
-            Sleep(2);
+                if (run.process && WaitForSingleObject(run.process, 0) == WAIT_OBJECT_0)
+                    Finish(run);
+            if (last)
+                break;
+            Sleep(20);
         }
         for (Run& run : m_runs)
-            if (run.end == 0)
+            if (run.process) {
                 CloseHandle(run.process);
+                run.process = nullptr;
+            }
     }
 
     std::vector<DWORD> m_tree;  // the program and the processes started below it
     const wchar_t* m_exe;
+    FILETIME m_origin;
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
     std::vector<Run> m_runs;
@@ -361,12 +381,15 @@ RaventoOutcome TimeRavento(const CString& exe, const CString& clip, const CStrin
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
     const double start = Now();
-    if (!CreateProcessW(exe, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    // As the player and the shell start it: without this console program's console to inherit.
+    if (!CreateProcessW(exe, line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr, &si, &pi))
         return outcome;
     CHandle process(pi.hProcess), thread(pi.hThread);
-    CToolWatch watch(pi.dwProcessId, L"Velkor.exe");
+    CToolWatch watch(process, pi.dwProcessId, L"Velkor.exe");
     watch.Start();
-    while (WaitForSingleObject(process, 5) == WAIT_TIMEOUT) {
+    // The exit is seen at once; the windows are looked at every 20 ms, which is also what the
+    // dialog's shown and hidden times are good for.
+    while (WaitForSingleObject(process, 20) == WAIT_TIMEOUT) {
         WindowSearch search = {pi.dwProcessId, false};
         EnumWindows(FindVisibleWindow, (LPARAM)&search);
         if (search.found && outcome.shownAt == 0)
@@ -375,8 +398,11 @@ RaventoOutcome TimeRavento(const CString& exe, const CString& clip, const CStrin
             outcome.hiddenAt = Now() - start;
     }
     outcome.seconds = Now() - start;
+    // A program that ends within one look at the windows after hiding its dialog: hidden at the end.
+    if (outcome.shownAt > 0 && outcome.hiddenAt == 0)
+        outcome.hiddenAt = outcome.seconds;
     outcome.encoderSeconds = watch.Stop(outcome.encoderRuns);
-    outcome.timeline = watch.Timeline(start);
+    outcome.timeline = watch.Timeline();
     GetExitCodeProcess(process, &outcome.exitCode);
     return outcome;
 }
@@ -419,6 +445,10 @@ JobOutcome TimeJob(const CString& clip, const CString& outFolder, const CString&
     CHandle logFile(OpenLog(log));
     g_encoderLog = logFile.IsValid() ? (HANDLE)logFile : nullptr;
     JobOutcome outcome = {0, 0, JOB_RESULT_NONE, 0, 0, CString()};
+    // The job's sub-states do not mark the encoder's run: the format probes the source after the
+    // job enters "converting". The Velkor runs of this process are timed instead.
+    CToolWatch watch(GetCurrentProcess(), GetCurrentProcessId(), L"Velkor.exe");
+    watch.Start();
     double start = Now();
     if (listener.StartJob(window) == 0) {
         while (!state.finished) {
@@ -431,8 +461,8 @@ JobOutcome TimeJob(const CString& clip, const CString& outFolder, const CString&
         }
     }
     outcome.seconds = Now() - start;
-    if (listener.ConvertingAt > 0 && listener.WrittenAt > listener.ConvertingAt)
-        outcome.encoderSeconds = listener.WrittenAt - listener.ConvertingAt;
+    int runs = 0;
+    outcome.encoderSeconds = watch.Stop(runs);
     g_encoderLog = nullptr;
     outcome.result = job.Status.Result;
     outcome.detail = job.Status.Detail;
@@ -623,37 +653,55 @@ int wmain(int argc, wchar_t** argv)
     if (status != 0)
         return status;
 
+    // Ravento and ffmpeg take turns, three times each, and each keeps its best time: a machine
+    // shared with other work moves a single run of either by more than the difference looked for.
     const bool setAside = SetAsideRaventoSettings();
     const CString ravenOutput = work + L"\\ravento\\long clip 720p.mp4";
-    DeleteFileW(ravenOutput);
-    RaventoOutcome app = TimeRavento(ravento, longClip, work + L"\\ravento", preset);
+    RaventoOutcome best = {};
+    double bestEncoderStep = 1e9, bestLongDirect = 1e9;
+    for (int round = 0; round < 3 && status == 0; ++round) {
+        DeleteFileW(ravenOutput);
+        RaventoOutcome app = TimeRavento(ravento, longClip, work + L"\\ravento", preset);
+        if (app.exitCode != 0 || GetFileAttributesW(ravenOutput) == INVALID_FILE_ATTRIBUTES) {
+            fwprintf(stderr, L"Ravento ended with %lu and %ls\n", app.exitCode,
+                     GetFileAttributesW(ravenOutput) == INVALID_FILE_ATTRIBUTES ? L"no output" : L"its output");
+            status = 1;
+            break;
+        }
+        DeleteFileW(longDirectOutput);
+        CHandle log(OpenLog(directLog));
+        const double start = Now();
+        const int exitCode = RunHidden(longCommand, log.IsValid() ? (HANDLE)log : nullptr);
+        const double direct = Now() - start;
+        if (exitCode != 0) {
+            fwprintf(stderr, L"ffmpeg on the 60-second clip ended with %d\n", exitCode);
+            status = 1;
+            break;
+        }
+        wprintf(L"Ravento round %d, 60-second clip, AutoStart to exit: %.2f s (%d encoder runs, the encode %.2f s),"
+                L" ffmpeg directly %.2f s\n",
+                round + 1, app.seconds, app.encoderRuns, app.encoderSeconds, direct);
+        wprintf(L"  timeline: dialog shown at %.2f s, encoder runs at%ls s, dialog hidden at %.2f s, exit at %.2f s\n",
+                app.shownAt, app.timeline.GetString(), app.hiddenAt, app.seconds);
+        if (best.seconds == 0 || app.seconds < best.seconds)
+            best = app;
+        if (app.encoderSeconds > 0 && app.encoderSeconds < bestEncoderStep)
+            bestEncoderStep = app.encoderSeconds;
+        if (direct < bestLongDirect)
+            bestLongDirect = direct;
+    }
     PutBackRaventoSettings(setAside);
-    if (app.exitCode != 0 || GetFileAttributesW(ravenOutput) == INVALID_FILE_ATTRIBUTES) {
-        fwprintf(stderr, L"Ravento ended with %lu and %ls\n", app.exitCode,
-                 GetFileAttributesW(ravenOutput) == INVALID_FILE_ATTRIBUTES ? L"no output" : L"its output");
-        return 1;
-    }
-    DeleteFileW(longDirectOutput);
-    CHandle log(OpenLog(directLog));
-    const double start = Now();
-    const int exitCode = RunHidden(longCommand, log.IsValid() ? (HANDLE)log : nullptr);
-    const double direct = Now() - start;
-    if (exitCode != 0) {
-        fwprintf(stderr, L"ffmpeg on the 60-second clip ended with %d\n", exitCode);
-        return 1;
-    }
-    wprintf(L"Ravento, 60-second clip, AutoStart to exit: %.2f s (%d encoder runs), ffmpeg directly %.2f s\n",
-            app.seconds, app.encoderRuns, direct);
-    wprintf(L"Ravento timeline: dialog shown at %.2f s, encoder runs at%ls s, dialog hidden at %.2f s,"
-            L" exit at %.2f s\n",
-            app.shownAt, app.timeline.GetString(), app.hiddenAt, app.seconds);
-    wprintf(L"Ravento whole job: ratio %.3f (goal 1.25 or less)\n", app.seconds / direct);
-    // Without a window manager (Xvfb) Wine waits up to 2 s for one when a captioned window is
-    // hidden: the time from the hidden dialog to the exit is mostly that wait.
-    if (app.hiddenAt > 0)
-        wprintf(L"Ravento to the dialog hidden (the close left out): %.2f s, ratio %.3f\n", app.hiddenAt,
-                app.hiddenAt / direct);
-    wprintf(L"Ravento encoder step %.2f s: ratio %.3f (goal 1.05 or less)\n", app.encoderSeconds,
-            app.encoderSeconds / direct);
+    if (status != 0)
+        return status;
+    wprintf(L"Ravento whole job %.2f s, ffmpeg directly %.2f s: ratio %.3f (goal 1.25 or less)\n", best.seconds,
+            bestLongDirect, best.seconds / bestLongDirect);
+    // Without a window manager (Xvfb) Wine waits 2 s for one when a captioned window is hidden
+    // (its log says "wait_for_withdrawn_state ... wait timed out"): the time from the hidden
+    // dialog to the exit is mostly that wait, which a desktop does not have.
+    if (best.hiddenAt > 0)
+        wprintf(L"Ravento to the dialog hidden (the close left out): %.2f s, ratio %.3f\n", best.hiddenAt,
+                best.hiddenAt / bestLongDirect);
+    wprintf(L"Ravento encoder step %.2f s: ratio %.3f (goal 1.05 or less)\n", bestEncoderStep,
+            bestEncoderStep / bestLongDirect);
     return 0;
 }

@@ -64,7 +64,8 @@ CString GetStringSetting(LPCWSTR section, LPCWSTR name)
     return value;
 }
 
-// One run of Ravento.exe.
+// One run of Ravento.exe, started as the player and the shell start it: without a console of
+// this test program's to inherit.
 class CRaventoRun {
 public:
     bool Start(const CString& exe, const CString& line)
@@ -73,8 +74,8 @@ public:
         STARTUPINFOW si = {};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi = {};
-        if (!::CreateProcessW(exe, const_cast<LPWSTR>(command.GetString()), nullptr, nullptr, FALSE, 0, nullptr,
-                              nullptr, &si, &pi))
+        if (!::CreateProcessW(exe, const_cast<LPWSTR>(command.GetString()), nullptr, nullptr, FALSE, DETACHED_PROCESS,
+                              nullptr, nullptr, &si, &pi))
             return false;
         m_process.Attach(pi.hProcess);
         ::CloseHandle(pi.hThread);
@@ -289,6 +290,24 @@ TEST_F(RaventoProgram, ThePlayersGifLineStartsTheGifMaker)
     EXPECT_EQ(352u, width);
     EXPECT_TRUE(GetStringSetting(L"Settings", L"MediaFormat").IsEmpty());
     EXPECT_TRUE(::PathFileExistsW(PresetsFilePath()));
+}
+
+// Ravento is a windowed program and the tools are console programs: they run without a console,
+// which would cost a console host process (under Wine with a hidden window) for every tool run.
+TEST_F(RaventoProgram, TheToolsRunWithoutAConsole)
+{
+    CConversionStage& stage = GetConversionStage();
+    ASSERT_TRUE(stage.problem.IsEmpty()) << CStringA(stage.problem).GetString();
+    const CString report = m_out + L"\\encoder console.txt";
+    ScriptStandInEncoder(L"progress 2\ninterval 20\nconsole_file " + report + L"\n");
+    CRaventoRun run;
+    ConvertAndClose(run, Quoted(stage.clip), L"Ravento", [] {});
+    ScriptStandInEncoder(L"progress 2\ninterval 20\n");
+    // The source's thumbnail grab and the conversion.
+    const std::vector<CString> runs = enginetest::ReadLines(report);
+    EXPECT_GE(runs.size(), 2u);
+    for (const CString& said : runs)
+        EXPECT_EQ(CString(L"no console"), said);
 }
 
 TEST_F(RaventoProgram, WithoutACommandLineTheConverterStartsEmptyAndWaits)

@@ -51,6 +51,11 @@ std::wstring RawArguments()
     return p;
 }
 
+DWORD ChildConsoleFlags()
+{
+    return GetConsoleCP() != 0 ? 0 : DETACHED_PROCESS;
+}
+
 int RunInherited(const std::wstring& program, const std::wstring& args)
 {
     std::wstring cmd = L"\"" + program + L"\"";
@@ -66,7 +71,8 @@ int RunInherited(const std::wstring& program, const std::wstring& args)
     si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
+    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, ChildConsoleFlags(), nullptr, nullptr,
+                        &si, &pi))
         return -1;
     CloseHandle(pi.hThread);
     WaitForSingleObject(pi.hProcess, INFINITE);

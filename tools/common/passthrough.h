@@ -21,4 +21,10 @@ std::wstring RawArguments();
 // or -1 when it cannot be started.
 int RunInherited(const std::wstring& program, const std::wstring& args);
 
+// The console flag for starting a wrapped program: a tool that has a console shares it with the
+// program (0); one started without a console starts the program without one too
+// (DETACHED_PROCESS), since a console program would otherwise get a console host of its own,
+// which costs a process start (and on Wine a hidden console window) on every run.
+DWORD ChildConsoleFlags();
+
 }  // namespace tooldetail

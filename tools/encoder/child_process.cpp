@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "tools/common/passthrough.h"
+
 namespace velkor {
 
 using tooldetail::UniqueHandle;
@@ -76,8 +78,8 @@ bool ChildProcess::Start(const std::wstring& program, const std::wstring& args, 
         SetInformationJobObject(m_job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
     }
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
-                        nullptr, nullptr, &si, &pi))
+    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE,
+                        CREATE_SUSPENDED | tooldetail::ChildConsoleFlags(), nullptr, nullptr, &si, &pi))
         return false;
     m_process.Reset(pi.hProcess);
     UniqueHandle thread(pi.hThread);

@@ -43,6 +43,7 @@ struct FakeScript {
     int playMs = 1000;
     COLORREF color = RGB(255, 0, 0);
     std::wstring stdoutFile, stdoutText, logPath, pidFile, recordLog;
+    std::wstring consoleFile;   // told whether this run has a console: "console" or "no console"
     int64_t callbackWindow = 0, playWindow = 0, callbackContext = 0;
 };
 
@@ -139,6 +140,7 @@ void ApplyOption(FakeScript& s, const std::wstring& name, const std::wstring& va
     else if (name == L"log") s.logPath = value;
     else if (name == L"pid_file") s.pidFile = value;
     else if (name == L"record_log") s.recordLog = value;
+    else if (name == L"console_file") s.consoleFile = value;
     else if (name == L"color") {
         unsigned long rgb = wcstoul(value.c_str(), nullptr, 16);
         s.color = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
@@ -210,6 +212,14 @@ void ParseCommandLine(FakeScript& s, int argc, wchar_t** argv)
                 ApplyOption(s, name, argv[++i]);
         }
     }
+}
+
+// Only a process with a console can open its screen buffer.
+bool HasConsole()
+{
+    COwnedHandle screen(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr));
+    return screen.IsValid();
 }
 
 void LogCommandLine(const FakeScript& s, int argc, wchar_t** argv)
@@ -465,6 +475,7 @@ int wmain(int argc, wchar_t** argv)
     FakeScript s;
     ParseCommandLine(s, argc, argv);
     LogCommandLine(s, argc, argv);
+    AppendUtf8(s.consoleFile, HasConsole() ? L"console\n" : L"no console\n");
     AppendUtf8(s.pidFile, std::to_wstring(GetCurrentProcessId()) + L"\n");
     if (s.startChild)
         StartHangingChild(s);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/passthrough.h"
+
 namespace drumlin {
 
 namespace {
@@ -14,13 +16,6 @@ namespace {
 // such a child would hold the pipe open and its reader would never see the end.
 std::mutex g_startLock;
 std::atomic<unsigned> g_pipeNumber{0};
-
-// A child of a console program shares its console; only without one does a child need a hidden
-// console of its own (which on Wine costs a console host process per child).
-DWORD ConsoleFlags()
-{
-    return GetConsoleCP() != 0 ? 0 : CREATE_NO_WINDOW;
-}
 
 }  // namespace
 
@@ -81,7 +76,7 @@ bool PipedChild::Start(const std::wstring& program, const std::wstring& args, HA
     si.hStdError = errors.Get();
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE,
-                        CREATE_SUSPENDED | ConsoleFlags(), nullptr, nullptr, &si, &pi))
+                        CREATE_SUSPENDED | tooldetail::ChildConsoleFlags(), nullptr, nullptr, &si, &pi))
         return false;
     UniqueHandle thread(pi.hThread);
     process_.Reset(pi.hProcess);

@@ -1,5 +1,6 @@
 // The encoder tool's choice of encoders and outputs and its failures: encoders this ffmpeg build
-// lacks, frame grabs as baseline JPEG, a missing ffmpeg, and outputs it must not overwrite.
+// lacks, frame grabs as baseline JPEG, a missing ffmpeg, outputs it must not overwrite, and the
+// console the wrapped programs get.
 #include "tools/encoder/encoder_tool_support.h"
 
 #include <gtest/gtest.h>
@@ -99,6 +100,50 @@ TEST_F(EncoderChoice, CallbackOptionsThatAreNotNumbersAreRefused)
     ASSERT_TRUE(r.finished);
     EXPECT_EQ(4u, r.exitCode) << r.output;
     EXPECT_NE(std::string::npos, r.output.find("callback_window")) << r.output;
+}
+
+// The programs start the tools without a console; a tool passes that on to the ffmpeg build it
+// wraps, which would otherwise get a console (a console host process) of its own on every run.
+// The probe tool shares the helper that starts the wrapped program. A stand-in of the build tells
+// whether it has a console.
+TEST(WrappedPrograms, StartWithoutAConsoleWhenTheirToolHasNone)
+{
+    wchar_t bin[4096] = L"";
+    GetEnvironmentVariableW(L"TEST_BIN_DIR", bin, 4096);
+    const std::wstring folder = Env().scratch + L"console\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const struct {
+        const wchar_t* tool;
+        const wchar_t* wrapped;
+        const wchar_t* args;
+    } tools[] = {
+        {L"Velkor.exe", L"ffmpeg", L"-i \"C:\\in.mp4\" -f mp4 \"C:\\out.mp4\" -y"},
+        {L"Quisset.exe", L"ffprobe", L"-show_format \"C:\\in.mp4\""},
+    };
+    for (const auto& t : tools) {
+        const std::wstring tool = folder + t.tool, report = folder + t.wrapped + L" console.txt";
+        ASSERT_TRUE(CopyFileW((std::wstring(bin) + L"\\" + t.tool).c_str(), tool.c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW((std::wstring(bin) + L"\\faketool.exe").c_str(), (folder + t.wrapped + L".exe").c_str(),
+                              FALSE));
+        char utf8[4096] = "";
+        WideCharToMultiByte(CP_UTF8, 0, report.c_str(), -1, utf8, sizeof(utf8), nullptr, nullptr);
+        WriteText(folder + t.wrapped + L".fake", std::string("console_file ") + utf8 + "\n");
+        DeleteFileW(report.c_str());
+
+        std::wstring line = Quote(tool) + L" " + t.args;
+        std::vector<wchar_t> command(line.begin(), line.end());
+        command.push_back(0);
+        STARTUPINFOW si = {};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi = {};
+        ASSERT_TRUE(CreateProcessW(tool.c_str(), command.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+                                   nullptr, &si, &pi));
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 30000));
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        const std::vector<uint8_t> said = ReadAll(report);
+        EXPECT_EQ("no console\n", std::string(said.begin(), said.end())) << t.wrapped << " started by " << t.tool;
+    }
 }
 
 }  // namespace
