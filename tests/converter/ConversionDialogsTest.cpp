@@ -859,3 +859,119 @@ TEST_F(StandInDialogs, PresetRowsAreClampedARowWithoutAPresetIsNoneAndAReleasedP
     dialog.OnPresetsReleased(m_store->FindFormat(L"AF_mp3"));
     EXPECT_EQ(again, dialog.GetSelectedPreset());
 }
+
+// ----- refusals and sources the dialogs cannot use ---------------------------------------------------
+
+namespace {
+
+// Types a folder into the destination combo's edit as the user would.
+void TypeDestination(CWnd& dialog, const CString& folder)
+{
+    HWND combo = ::GetDlgItem(dialog.m_hWnd, IDC_DESTINATION);
+    HWND edit = (HWND)::SendMessageW(combo, CBEM_GETEDITCONTROL, 0, 0);
+    ::SetWindowTextW(edit ? edit : combo, folder);
+}
+
+std::vector<CString> Messages()
+{
+    std::lock_guard<std::mutex> lock(g_eventLock);
+    return g_messages;
+}
+
+}  // namespace
+
+TEST_F(StandInDialogs, StartWithoutAUsableDestinationShowsItsMessageAndStaysIdle)
+{
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
+    TypeDestination(dialog, L"");
+    Press(dialog, IDC_START);
+    EXPECT_FALSE(dialog.IsRunning());
+    ASSERT_EQ(1u, Messages().size());
+    EXPECT_EQ(CString(L"You must choose a destination folder!"), Messages()[0]);
+    // A folder below a file cannot be made.
+    const CString file = m_out + L"\\a file";
+    ASSERT_TRUE(TouchFile(file));
+    TypeDestination(dialog, file + L"\\sub");
+    Press(dialog, IDC_START);
+    EXPECT_FALSE(dialog.IsRunning());
+    ASSERT_EQ(2u, Messages().size());
+    EXPECT_EQ(CString(L"Cannot find or create folder:\n") + file + L"\\sub", Messages()[1]);
+    // A folder that is not there yet is made.
+    const CString made = m_out + L"\\new one\\deeper";
+    TypeDestination(dialog, made);
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 60000));
+    EXPECT_TRUE(::PathIsDirectoryW(made));
+    EXPECT_EQ(1u, EncoderLines(Stage().log, made).size());
+    EXPECT_EQ(2u, Messages().size());
+    EXPECT_TRUE(IsShown(dialog, IDC_START));
+    EXPECT_TRUE(IsEnabled(dialog, IDC_SOURCE));
+    EXPECT_TRUE(IsEnabled(dialog, IDC_DESTINATION));
+}
+
+TEST_F(StandInDialogs, AMissingSourceOnTheCommandLineIsRefusedAndNothingStartsByItself)
+{
+    const CString missing = m_out + L"\\not there.mp4";
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(missing) + L" -ofolder " + Quoted(m_out), TRUE);
+    PumpPending();
+    EXPECT_FALSE(dialog.IsRunning());
+    ASSERT_EQ(1u, Messages().size());
+    EXPECT_EQ(CString(L"\"") + missing + L"\"\n\nis not a valid video or audio file.", Messages()[0]);
+    EXPECT_TRUE(Text(dialog, IDC_SOURCE).IsEmpty());
+    Press(dialog, IDC_START);
+    EXPECT_FALSE(dialog.IsRunning());
+    ASSERT_EQ(2u, Messages().size());
+    EXPECT_EQ(CString(L"Source file doesn't exist!"), Messages()[1]);
+    EXPECT_TRUE(EncoderLines(Stage().log, m_out).empty());
+}
+
+TEST_F(StandInDialogs, AZeroLengthCutConvertsTheWholeSource)
+{
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
+    Click(dialog, IDC_CUT);
+    dialog.m_startEdit.SetTime(1500);
+    dialog.m_stopEdit.SetTime(1500);
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 60000));
+    const std::vector<CString> runs = EncoderLines(Stage().log, m_out);
+    ASSERT_EQ(1u, runs.size());
+    EXPECT_LT(runs[0].Find(L" -ss "), 0) << CStringA(runs[0]).GetString();
+    EXPECT_LT(runs[0].Find(L" -t "), 0) << CStringA(runs[0]).GetString();
+}
+
+TEST_F(RealDialogs, TheAudioExtractorWarnsOfASourceWithoutAudioAndItsJobFails)
+{
+    CExtractor& dialog = Open<CExtractor>(IDD_AUDIO_EXTRACTOR, L"-c ae " + Quoted(Clips().silent) + L" -oformat AF_mp3"
+                                                                   L" -ofolder " + Quoted(m_out));
+    ASSERT_EQ(1u, Messages().size());
+    EXPECT_EQ(CString(L"\"") + Clips().silent + L"\"\n\ndoesn't have audio.", Messages()[0]);
+    EXPECT_EQ(Clips().silent, Text(dialog, IDC_SOURCE));
+    EXPECT_EQ(CString(L"No audio"), SelectedRow(dialog, IDC_AUDIO_TRACK));
+    EXPECT_FALSE(IsEnabled(dialog, IDC_AUDIO_TRACK));
+    EXPECT_FALSE(IsEnabled(dialog, IDC_CHANGE_VOLUME));
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 120000));
+    EXPECT_EQ(JOB_RESULT_FAILED, dialog.Job.Status.Result) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_FALSE(IsEnabled(dialog, IDC_PLAY_OUTPUT));
+    EXPECT_EQ(0, m_app->Settings().recentFiles.GetCount());
+    EXPECT_FALSE(IsEnabled(dialog, IDC_AUDIO_TRACK));
+    EXPECT_FALSE(IsEnabled(dialog, IDC_CHANGE_VOLUME));
+    Shot(L"audio extractor without audio", dialog.m_hWnd);
+}
+
+TEST_F(RealDialogs, TheGifMakerWarnsOfASourceWithoutVideoAndItsJobFails)
+{
+    CGifMaker& dialog = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Clips().tone) + L" -ofolder " + Quoted(m_out));
+    ASSERT_EQ(1u, Messages().size());
+    EXPECT_EQ(CString(L"\"") + Clips().tone + L"\"\n\ndoesn't have video.", Messages()[0]);
+    EXPECT_EQ(CString(L"No video"), SelectedRow(dialog, IDC_VIDEO_TRACK));
+    EXPECT_FALSE(IsEnabled(dialog, IDC_VIDEO_TRACK));
+    EXPECT_FALSE(IsEnabled(dialog, IDC_ROTATE));
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 120000));
+    EXPECT_EQ(JOB_RESULT_FAILED, dialog.Job.Status.Result) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_FALSE(IsEnabled(dialog, IDC_PLAY_OUTPUT));
+    EXPECT_FALSE(IsEnabled(dialog, IDC_ROTATE));
+    EXPECT_FALSE(::PathFileExistsW(m_out + L"\\tone (1).gif"));
+    Shot(L"gif maker without video", dialog.m_hWnd);
+}
