@@ -434,6 +434,25 @@ TEST_F(StandInDialogs, TheGifMakersFrameRateListKeepsOneRowFromTheSource)
     EXPECT_EQ(CString(L"VF_gif"), dialog.GetSelectedFormat()->Id);
 }
 
+TEST_F(StandInDialogs, TheGifMakerShowsNoneOfTheFormatControlsThatCarryItsFixedChoice)
+{
+    CGifMaker& dialog = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
+    ASSERT_TRUE(dialog.GetSelectedFormat() != nullptr);
+    // They hold the selection, but a user sees only the GIF's own choices (no stray boxes under
+    // "Save to folder:"), idle and while a job runs.
+    for (UINT id : {IDC_FORMAT_LABEL, IDC_FORMAT_LIST, IDC_PRESET_LIST, IDC_FORMAT_ADVANCED})
+        EXPECT_FALSE(IsShown(dialog, id)) << id;
+    ScriptStandInEncoder(L"progress 400\ninterval 50\n");
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(dialog.IsRunning());
+    for (UINT id : {IDC_FORMAT_LABEL, IDC_FORMAT_LIST, IDC_PRESET_LIST, IDC_FORMAT_ADVANCED})
+        EXPECT_FALSE(IsShown(dialog, id)) << id;
+    Press(dialog, IDC_STOP);
+    ASSERT_TRUE(WaitForEnd(dialog, 10000));
+    for (UINT id : {IDC_FORMAT_LABEL, IDC_FORMAT_LIST, IDC_PRESET_LIST, IDC_FORMAT_ADVANCED})
+        EXPECT_FALSE(IsShown(dialog, id)) << id;
+}
+
 TEST_F(StandInDialogs, StopCancelsTheConversionAndTheDialogIsIdleAgain)
 {
     ScriptStandInEncoder(L"progress 400\ninterval 50\n");
