@@ -374,6 +374,8 @@ CAudioExtractorDialog::CAudioExtractorDialog(CWnd* pParentWnd)
     : CMediaConvertDialog(IDD_AUDIO_EXTRACTOR, pParentWnd), m_nAudioRow(0), m_bChangeVolume(0), m_nVolume(100)
 {
     m_markedLabels = {IDC_SOURCE_LABEL, IDC_FORMAT_LABEL, IDC_FOLDER_LABEL};
+    // What it makes is sound: the output box shows so before the first job says more.
+    m_nOutputKind = 2;
 }
 
 CAudioExtractorDialog::~CAudioExtractorDialog()

@@ -378,6 +378,9 @@ TEST_F(StandInDialogs, TheAudioExtractorHandsTrackCutAndVolumeToTheEncoder)
     EXPECT_EQ(CString(L"Track #1 - [eng]"), SelectedRow(dialog, IDC_AUDIO_TRACK));
     EXPECT_EQ(CString(L"AF_mp3"), dialog.m_strFormatKey);
     EXPECT_EQ(CString(L"200%"), Text(dialog, IDC_VOLUME_TEXT));
+    // The output box shows sound from the start, not a video picture.
+    EXPECT_EQ(2, dialog.GetOutputKind());
+    Shot(L"audio extractor ready", dialog.m_hWnd);
     Press(dialog, IDC_START);
     ASSERT_TRUE(WaitForEnd(dialog, 60000));
     const std::vector<CString> runs = EncoderLines(Stage().log, m_out);
