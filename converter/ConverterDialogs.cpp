@@ -172,11 +172,11 @@ void CConverterDialog::FillTemplateLists()
 
 BOOL CConverterDialog::OnInitDialog()
 {
-    CMediaConvertDialog::OnInitDialog();
+    const BOOL focusFirst = CMediaConvertDialog::OnInitDialog();
     SendDlgItemMessage(IDC_VOLUME, TBM_SETPOS, TRUE, m_nVolume);
     VolumeText(this, m_nVolume);
     ApplySubControlRules();
-    return TRUE;
+    return focusFirst;
 }
 
 void CConverterDialog::AddOwnTips()
@@ -405,11 +405,11 @@ void CAudioExtractorDialog::FillTemplateLists()
 
 BOOL CAudioExtractorDialog::OnInitDialog()
 {
-    CMediaConvertDialog::OnInitDialog();
+    const BOOL focusFirst = CMediaConvertDialog::OnInitDialog();
     SendDlgItemMessage(IDC_VOLUME, TBM_SETPOS, TRUE, m_nVolume);
     VolumeText(this, m_nVolume);
     ApplySubControlRules();
-    return TRUE;
+    return focusFirst;
 }
 
 void CAudioExtractorDialog::AddOwnTips()
@@ -618,9 +618,9 @@ void CGifMakerDialog::FillTemplateLists()
 
 BOOL CGifMakerDialog::OnInitDialog()
 {
-    CMediaConvertDialog::OnInitDialog();
+    const BOOL focusFirst = CMediaConvertDialog::OnInitDialog();
     ApplyLoopRule();
-    return TRUE;
+    return focusFirst;
 }
 
 void CGifMakerDialog::AddOwnTips()

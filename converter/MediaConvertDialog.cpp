@@ -393,7 +393,9 @@ BOOL CMediaConvertDialog::OnInitDialog()
         PostMessage(WM_START_UPDATE_CHECK, 0, 1);
     if (m_bAutoStart && !m_strSource.IsEmpty() && (!GetDestinationFolder().IsEmpty() || m_bSaveToSource))
         PostMessage(WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED), 0);
-    return TRUE;
+    // The start button has the focus (EnableControls): the dialog manager must not move it to
+    // the first control.
+    return FALSE;
 }
 
 void CMediaConvertDialog::LayoutBottomBand()

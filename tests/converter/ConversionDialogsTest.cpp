@@ -456,6 +456,18 @@ TEST_F(StandInDialogs, TheGifMakerShowsNoneOfTheFormatControlsThatCarryItsFixedC
         EXPECT_FALSE(IsShown(dialog, id)) << id;
 }
 
+TEST_F(StandInDialogs, EachDialogOpensWithItsStartButtonFocused)
+{
+    CConverter& converter = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
+    EXPECT_EQ(::GetDlgItem(converter.m_hWnd, IDC_START), ::GetFocus());
+    converter.DestroyWindow();
+    CExtractor& extractor = Open<CExtractor>(IDD_AUDIO_EXTRACTOR, CString());
+    EXPECT_EQ(::GetDlgItem(extractor.m_hWnd, IDC_START), ::GetFocus());
+    extractor.DestroyWindow();
+    CGifMaker& maker = Open<CGifMaker>(IDD_GIF_MAKER, Quoted(Stage().clip));
+    EXPECT_EQ(::GetDlgItem(maker.m_hWnd, IDC_START), ::GetFocus());
+}
+
 TEST_F(StandInDialogs, StopCancelsTheConversionAndTheDialogIsIdleAgain)
 {
     ScriptStandInEncoder(L"progress 400\ninterval 50\n");
