@@ -1117,11 +1117,14 @@ void CMediaConvertDialog::OnUpdateStart(CCmdUI* pCmdUI)
 void CMediaConvertDialog::OnDropFiles(HDROP hDropInfo)
 {
     wchar_t path[MAX_PATH + 1] = L"";
-    if (::DragQueryFileW(hDropInfo, 0xFFFFFFFF, nullptr, 0) > 0 && ::DragQueryFileW(hDropInfo, 0, path, MAX_PATH + 1)) {
+    // While a job runs, its source and destination controls are disabled and the end of the job
+    // still needs the folder it wrote to: a drop changes nothing then.
+    if (!IsJobRunning() && ::DragQueryFileW(hDropInfo, 0xFFFFFFFF, nullptr, 0) > 0 &&
+        ::DragQueryFileW(hDropInfo, 0, path, MAX_PATH + 1)) {
         if (PathIsDirectoryW(path)) {
             m_folderCombo.SetPath(path, FALSE);
             m_strFolder = path;
-        } else if (!IsJobRunning()) {
+        } else {
             // Probed as a browsed file is.
             CheckSourceMedia(path);
         }

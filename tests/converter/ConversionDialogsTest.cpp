@@ -149,6 +149,19 @@ std::vector<CString> EncoderLines(const CString& log, const CString& containing)
     return lines;
 }
 
+// A drop as the shell hands it over: a DROPFILES block with one wide path.
+void DropOn(CWnd& dialog, const CString& path)
+{
+    const SIZE_T bytes = sizeof(DROPFILES) + (path.GetLength() + 2) * sizeof(wchar_t);
+    HGLOBAL block = ::GlobalAlloc(GHND, bytes);
+    DROPFILES* drop = static_cast<DROPFILES*>(::GlobalLock(block));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    memcpy(reinterpret_cast<BYTE*>(drop) + sizeof(DROPFILES), path.GetString(), path.GetLength() * sizeof(wchar_t));
+    ::GlobalUnlock(block);
+    dialog.SendMessage(WM_DROPFILES, (WPARAM)block);
+}
+
 class DialogTest : public ::testing::Test {
 protected:
     void Install(const CString& app)
@@ -829,17 +842,7 @@ TEST_F(StandInDialogs, EachDialogAsksForTheUpdateCheckAtItsStartOnlyWhenTheSetti
 TEST_F(StandInDialogs, ADroppedSourceIsProbedAsABrowsedOneAndADroppedFolderIsTheDestination)
 {
     CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
-    auto Drop = [&](const CString& path) {
-        // A drop as the shell hands it over: a DROPFILES block with one wide path.
-        const SIZE_T bytes = sizeof(DROPFILES) + (path.GetLength() + 2) * sizeof(wchar_t);
-        HGLOBAL block = ::GlobalAlloc(GHND, bytes);
-        DROPFILES* drop = static_cast<DROPFILES*>(::GlobalLock(block));
-        drop->pFiles = sizeof(DROPFILES);
-        drop->fWide = TRUE;
-        memcpy(reinterpret_cast<BYTE*>(drop) + sizeof(DROPFILES), path.GetString(), path.GetLength() * sizeof(wchar_t));
-        ::GlobalUnlock(block);
-        dialog.SendMessage(WM_DROPFILES, (WPARAM)block);
-    };
+    auto Drop = [&](const CString& path) { DropOn(dialog, path); };
     Drop(Stage().multi);
     EXPECT_EQ(Stage().multi, Text(dialog, IDC_SOURCE));
     EXPECT_EQ(Stage().multi, dialog.Job.Source.ProbedPath);
@@ -1008,4 +1011,24 @@ TEST_F(RealDialogs, TheGifMakerWarnsOfASourceWithoutVideoAndItsJobFails)
     EXPECT_FALSE(IsEnabled(dialog, IDC_ROTATE));
     EXPECT_FALSE(::PathFileExistsW(m_out + L"\\tone (1).gif"));
     Shot(L"gif maker without video", dialog.m_hWnd);
+}
+
+TEST_F(RealDialogs, ADropWhileAJobRunsChangesNeitherItsSourceNorTheFolderItsOutputGoesTo)
+{
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Clips().clip) + L" -ofolder " + Quoted(m_out));
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(dialog.IsRunning());
+    DropOn(dialog, MakeAwkwardFolder(L"dropped while running"));
+    DropOn(dialog, Clips().longer);
+    EXPECT_EQ(m_out, dialog.GetDestinationFolder());
+    EXPECT_EQ(Clips().clip, Text(dialog, IDC_SOURCE));
+    ASSERT_TRUE(WaitForEnd(dialog, 180000));
+    ASSERT_TRUE(Completed(dialog)) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_EQ(m_out + L"\\av clip.mp4", dialog.Job.Target.Path);
+    // The recent lists get what the job used, and the dialog still shows it.
+    ASSERT_GE(m_app->Settings().recentFolders.GetCount(), 1);
+    EXPECT_EQ(m_out, m_app->Settings().recentFolders[0]);
+    EXPECT_EQ(m_out, dialog.GetDestinationFolder());
+    ASSERT_GE(m_app->Settings().recentFiles.GetCount(), 1);
+    EXPECT_EQ(Clips().clip, m_app->Settings().recentFiles[0]);
 }
