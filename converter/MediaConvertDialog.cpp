@@ -659,8 +659,9 @@ int CMediaConvertDialog::StartConversion()
     if (CMediaJobListener::StartJob(m_hWnd) != 0) {
         // No worker: nothing will end the job, so the dialog is idle again at once.
         EnableControls(false);
+        // Shown as a job that failed for no reason of its own is.
         ShowStatusIcon(240);
-        ShowStatusText(L"Failed", L"Cannot start the conversion");
+        ShowStatusText(L"Failed", L"");
         return -1;
     }
     return 0;

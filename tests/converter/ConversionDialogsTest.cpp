@@ -609,6 +609,10 @@ TEST_F(StandInDialogs, AFailedStartReturnsTheDialogToIdle)
     dialog.m_pThread = reinterpret_cast<CMediaConvertThread_ST*>(1);
     EXPECT_EQ(-1, dialog.StartConversion());
     dialog.m_pThread = nullptr;
+    // Said as a failed job says it, in the words every job uses.
+    EXPECT_EQ(CString(L"Failed"), dialog.StatusBarText());
+    EXPECT_TRUE(IsShown(dialog, IDC_STATUS_BAR));
+    EXPECT_EQ(CString(L"Ravento"), dialog.GetTitleText());
     EXPECT_TRUE(IsShown(dialog, IDC_START));
     EXPECT_FALSE(IsShown(dialog, IDC_STOP));
     EXPECT_TRUE(IsEnabled(dialog, IDC_SOURCE));
