@@ -431,6 +431,25 @@ TEST_F(StandInDialogs, TheGifMakerPutsEffectsIntoBothPassesAndPlayOnceIsOnePlay)
     EXPECT_GE(picture[0].Find(L"-loop -1"), 0) << CStringA(picture[0]).GetString();
 }
 
+TEST_F(StandInDialogs, TheGifMakersChosenSizeRateAndLoopCountReachTheEncoder)
+{
+    CGifMaker& dialog = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
+    Choose(dialog, IDC_GIF_HEIGHT, 1);  // 176 x 144
+    EXPECT_EQ(CString(L"176"), SelectedRow(dialog, IDC_GIF_WIDTH));
+    Choose(dialog, IDC_GIF_RATE, 3);  // 25 from the source, then 5, 8, 10
+    EXPECT_EQ(CString(L"10"), SelectedRow(dialog, IDC_GIF_RATE));
+    Choose(dialog, IDC_GIF_LOOP, 2);
+    dialog.SetDlgItemText(IDC_GIF_LOOP_COUNT, L"4");
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 60000));
+    const std::vector<CString> picture = EncoderLines(Stage().log, L"paletteuse");
+    ASSERT_EQ(1u, picture.size()) << CStringA(enginetest::ReadUtf8File(Stage().log)).GetString();
+    for (LPCWSTR part : {L"fps=10", L"scale=176:144", L"-loop "})
+        EXPECT_GE(picture[0].Find(part), 0) << CStringA(part).GetString() << " in " << CStringA(picture[0]).GetString();
+    EXPECT_LT(picture[0].Find(L"-loop 0"), 0) << CStringA(picture[0]).GetString();
+    EXPECT_LT(picture[0].Find(L"-loop -1"), 0) << CStringA(picture[0]).GetString();
+}
+
 TEST_F(StandInDialogs, TheGifMakersFrameRateListKeepsOneRowFromTheSource)
 {
     CGifMaker& dialog = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
