@@ -500,6 +500,28 @@ TEST_F(StandInDialogs, EachDialogOpensWithItsStartButtonFocused)
     EXPECT_EQ(::GetDlgItem(maker.m_hWnd, IDC_START), ::GetFocus());
 }
 
+TEST_F(StandInDialogs, TheBottomBandsControlsDoNotOverlap)
+{
+    auto Rect = [](CWnd& dialog, UINT id) {
+        CRect r;
+        ::GetWindowRect(::GetDlgItem(dialog.m_hWnd, (int)id), &r);
+        return r;
+    };
+    auto Check = [&](CWnd& dialog) {
+        const UINT ids[] = {IDC_STATUS_ICON, IDC_STATUS_BAR, IDC_START, IDC_STOP, IDCANCEL};
+        for (UINT a : ids)
+            for (UINT b : ids) {
+                if (a >= b || (a == IDC_START && b == IDC_STOP) || (a == IDC_STOP && b == IDC_START))
+                    continue;  // start and stop share one place
+                CRect both;
+                EXPECT_FALSE(both.IntersectRect(Rect(dialog, a), Rect(dialog, b))) << a << " and " << b;
+            }
+    };
+    Check(Open<CConverter>(IDD_CONVERTER, CString()));
+    Check(Open<CExtractor>(IDD_AUDIO_EXTRACTOR, CString()));
+    Check(Open<CGifMaker>(IDD_GIF_MAKER, CString()));
+}
+
 TEST_F(StandInDialogs, StopCancelsTheConversionAndTheDialogIsIdleAgain)
 {
     ScriptStandInEncoder(L"progress 400\ninterval 50\n");
