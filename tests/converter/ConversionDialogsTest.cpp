@@ -522,6 +522,47 @@ TEST_F(StandInDialogs, TheBottomBandsControlsDoNotOverlap)
     Check(Open<CGifMaker>(IDD_GIF_MAKER, CString()));
 }
 
+TEST_F(StandInDialogs, TheMenuTogglesFlipTheirSettingsAndShowTheirCheckMarks)
+{
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, CString());
+    CMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(IDR_MAIN_MENU));
+    HMENU popup = ::GetSubMenu(menu.m_hMenu, 0);
+    ASSERT_TRUE(popup != nullptr);
+    auto Checked = [&](UINT id) {
+        dialog.SendMessage(WM_INITMENUPOPUP, (WPARAM)popup, MAKELPARAM(0, FALSE));
+        return (::GetMenuState(popup, id, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    };
+    CConverterSettings& s = m_app->Settings();
+    for (UINT id : {ID_AUTO_PLAY, ID_AUTO_OPEN_FOLDER, ID_AUTO_CLOSE, ID_AUTO_SHUTDOWN})
+        EXPECT_FALSE(Checked(id)) << id;
+    for (UINT id : {ID_AUTO_PLAY, ID_AUTO_OPEN_FOLDER, ID_AUTO_CLOSE, ID_AUTO_SHUTDOWN})
+        dialog.SendMessage(WM_COMMAND, id);
+    EXPECT_EQ(1, s.autoPlay);
+    EXPECT_EQ(1, s.autoOpenFolder);
+    EXPECT_EQ(1, s.autoCloseWindow);
+    EXPECT_EQ(1, dialog.m_bAutoShutdown);
+    for (UINT id : {ID_AUTO_PLAY, ID_AUTO_OPEN_FOLDER, ID_AUTO_CLOSE, ID_AUTO_SHUTDOWN})
+        EXPECT_TRUE(Checked(id)) << id;
+    dialog.SendMessage(WM_COMMAND, ID_AUTO_PLAY);
+    EXPECT_EQ(0, s.autoPlay);
+    EXPECT_FALSE(Checked(ID_AUTO_PLAY));
+    // The system menu's entry (the window's z-order itself is the window manager's business).
+    HMENU system = ::GetSystemMenu(dialog.m_hWnd, FALSE);
+    ASSERT_TRUE(system != nullptr);
+    wchar_t text[64] = L"";
+    ::GetMenuStringW(system, 0, text, 64, MF_BYPOSITION);
+    EXPECT_EQ(CString(L"Always On Top"), CString(text));
+    dialog.SendMessage(WM_SYSCOMMAND, ID_ALWAYS_ON_TOP);
+    EXPECT_EQ(1, s.alwaysOnTop);
+    dialog.SendMessage(WM_INITMENUPOPUP, (WPARAM)system, MAKELPARAM(0, TRUE));
+    EXPECT_TRUE(::GetMenuState(system, ID_ALWAYS_ON_TOP, MF_BYCOMMAND) & MF_CHECKED);
+    dialog.SendMessage(WM_SYSCOMMAND, ID_ALWAYS_ON_TOP);
+    EXPECT_EQ(0, s.alwaysOnTop);
+    dialog.SendMessage(WM_INITMENUPOPUP, (WPARAM)system, MAKELPARAM(0, TRUE));
+    EXPECT_FALSE(::GetMenuState(system, ID_ALWAYS_ON_TOP, MF_BYCOMMAND) & MF_CHECKED);
+}
+
 TEST_F(StandInDialogs, StopCancelsTheConversionAndTheDialogIsIdleAgain)
 {
     ScriptStandInEncoder(L"progress 400\ninterval 50\n");
