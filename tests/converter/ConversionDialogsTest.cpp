@@ -1118,3 +1118,29 @@ TEST_F(RealDialogs, ADropWhileAJobRunsChangesNeitherItsSourceNorTheFolderItsOutp
     ASSERT_GE(m_app->Settings().recentFiles.GetCount(), 1);
     EXPECT_EQ(Clips().clip, m_app->Settings().recentFiles[0]);
 }
+
+TEST_F(RealDialogs, EffectsLeftTickedOnADisabledVideoTrackDoNotStopTheConversion)
+{
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Clips().clip) + L" -vstream -2 -fliph -rotate 90 -grayscale"
+                                                         L" -ofolder " + Quoted(m_out));
+    EXPECT_EQ(CString(L"Disable"), SelectedRow(dialog, IDC_VIDEO_TRACK));
+    EXPECT_FALSE(IsEnabled(dialog, IDC_FLIP_HORIZONTAL));
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 180000));
+    ASSERT_TRUE(Completed(dialog)) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_EQ(0, (int)dialog.Job.Target.MediaInfo.VideoStreams.GetSize());
+    EXPECT_EQ(1, (int)dialog.Job.Target.MediaInfo.AudioStreams.GetSize());
+}
+
+TEST_F(RealDialogs, TheAudioExtractorIntoAVideoFormatWritesTheSoundOnly)
+{
+    // A first start remembers no format: the extractor takes the first of the list, a video one.
+    CExtractor& dialog = Open<CExtractor>(IDD_AUDIO_EXTRACTOR, L"-c ae " + Quoted(Clips().clip) + L" -oformat VF_mp4"
+                                                                   L" -ofolder " + Quoted(m_out));
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 180000));
+    ASSERT_TRUE(Completed(dialog)) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_EQ(m_out + L"\\av clip.mp4", dialog.Job.Target.Path);
+    EXPECT_EQ(0, (int)dialog.Job.Target.MediaInfo.VideoStreams.GetSize());
+    EXPECT_EQ(1, (int)dialog.Job.Target.MediaInfo.AudioStreams.GetSize());
+}
