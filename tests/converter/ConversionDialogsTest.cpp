@@ -1144,3 +1144,26 @@ TEST_F(RealDialogs, TheAudioExtractorIntoAVideoFormatWritesTheSoundOnly)
     EXPECT_EQ(0, (int)dialog.Job.Target.MediaInfo.VideoStreams.GetSize());
     EXPECT_EQ(1, (int)dialog.Job.Target.MediaInfo.AudioStreams.GetSize());
 }
+
+TEST_F(RealDialogs, ConvertingASourceIntoItsOwnNameNeverOverwritesIt)
+{
+    // Into its own folder and its own format, with "Always overwrite existing file" standing.
+    const CString folder = MakeAwkwardFolder(L"own name");
+    const CString source = folder + L"\\own clip.mp4";
+    ASSERT_TRUE(::CopyFileW(Clips().clip, source, FALSE));
+    const __int64 size = GetFileSize64(source);
+    m_app->Settings().sameAsInput = 1;
+    m_app->Settings().overwrite = FILE_EXISTS_OVERWRITE_ALL;
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(source) + L" -oformat VF_mp4");
+    ASSERT_TRUE(IsChecked(dialog, IDC_SAVE_TO_SOURCE));
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 180000));
+    // The source is as it was; the output went to a name of its own.
+    EXPECT_EQ(size, GetFileSize64(source));
+    CMediaInfoRecord probed;
+    ASSERT_EQ(0, probed.Probe(source, nullptr));
+    EXPECT_EQ(1, (int)probed.VideoStreams.GetSize());
+    EXPECT_GT(probed.GetDurationMs(), 1500);
+    EXPECT_TRUE(Completed(dialog)) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_EQ(folder + L"\\own clip (1).mp4", dialog.Job.Target.Path);
+}
