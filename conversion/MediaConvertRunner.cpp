@@ -31,6 +31,23 @@ int MapOf(const CMediaInfoRecord& info, int selection, int type)
     return -1;
 }
 
+// Whether two paths name one file: the same full path, or (another spelling of it) the same
+// file of the same volume.
+bool IsSameFile(const CString& a, const CString& b)
+{
+    wchar_t fullA[MAX_PATH * 4] = L"", fullB[MAX_PATH * 4] = L"";
+    if (GetFullPathNameW(a, MAX_PATH * 4, fullA, nullptr) && GetFullPathNameW(b, MAX_PATH * 4, fullB, nullptr) &&
+        _wcsicmp(fullA, fullB) == 0)
+        return true;
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    CHandle fileA(CreateFileW(a, 0, share, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    CHandle fileB(CreateFileW(b, 0, share, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION infoA, infoB;
+    return fileA.IsValid() && fileB.IsValid() && GetFileInformationByHandle(fileA, &infoA) &&
+           GetFileInformationByHandle(fileB, &infoB) && infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
+           infoA.nFileIndexHigh == infoB.nFileIndexHigh && infoA.nFileIndexLow == infoB.nFileIndexLow;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -289,6 +306,10 @@ int CMediaConvertRunner::Work()
     const CString title = !job.Output.DestinationName.IsEmpty() ? GetFileTitle(job.Output.DestinationName)
                                                                 : GetFileTitle(job.Source.Path);
     job.Target.Path = folder + L"\\" + title + format->Extension;
+    // The source itself is never the destination, whatever the overwrite answer: the encoder
+    // cannot write the file it reads. It gets the first free numbered name, as a rename would.
+    if (IsSameFile(job.Target.Path, job.Source.Path))
+        job.Target.Path = folder + L"\\" + MakeNumberedFileName(folder, title, format->Extension) + format->Extension;
 
     int answer = host ? host->GetOverwriteAnswer() : FILE_EXISTS_ASK;
     if (CheckExistingFile(job.Target.Path, answer) == 1) {

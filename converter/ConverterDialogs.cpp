@@ -172,11 +172,11 @@ void CConverterDialog::FillTemplateLists()
 
 BOOL CConverterDialog::OnInitDialog()
 {
-    CMediaConvertDialog::OnInitDialog();
+    const BOOL focusFirst = CMediaConvertDialog::OnInitDialog();
     SendDlgItemMessage(IDC_VOLUME, TBM_SETPOS, TRUE, m_nVolume);
     VolumeText(this, m_nVolume);
     ApplySubControlRules();
-    return TRUE;
+    return focusFirst;
 }
 
 void CConverterDialog::AddOwnTips()
@@ -374,6 +374,8 @@ CAudioExtractorDialog::CAudioExtractorDialog(CWnd* pParentWnd)
     : CMediaConvertDialog(IDD_AUDIO_EXTRACTOR, pParentWnd), m_nAudioRow(0), m_bChangeVolume(0), m_nVolume(100)
 {
     m_markedLabels = {IDC_SOURCE_LABEL, IDC_FORMAT_LABEL, IDC_FOLDER_LABEL};
+    // What it makes is sound: the output box shows so before the first job says more.
+    m_nOutputKind = 2;
 }
 
 CAudioExtractorDialog::~CAudioExtractorDialog()
@@ -403,11 +405,11 @@ void CAudioExtractorDialog::FillTemplateLists()
 
 BOOL CAudioExtractorDialog::OnInitDialog()
 {
-    CMediaConvertDialog::OnInitDialog();
+    const BOOL focusFirst = CMediaConvertDialog::OnInitDialog();
     SendDlgItemMessage(IDC_VOLUME, TBM_SETPOS, TRUE, m_nVolume);
     VolumeText(this, m_nVolume);
     ApplySubControlRules();
-    return TRUE;
+    return focusFirst;
 }
 
 void CAudioExtractorDialog::AddOwnTips()
@@ -616,9 +618,9 @@ void CGifMakerDialog::FillTemplateLists()
 
 BOOL CGifMakerDialog::OnInitDialog()
 {
-    CMediaConvertDialog::OnInitDialog();
+    const BOOL focusFirst = CMediaConvertDialog::OnInitDialog();
     ApplyLoopRule();
-    return TRUE;
+    return focusFirst;
 }
 
 void CGifMakerDialog::AddOwnTips()

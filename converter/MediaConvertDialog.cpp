@@ -393,7 +393,9 @@ BOOL CMediaConvertDialog::OnInitDialog()
         PostMessage(WM_START_UPDATE_CHECK, 0, 1);
     if (m_bAutoStart && !m_strSource.IsEmpty() && (!GetDestinationFolder().IsEmpty() || m_bSaveToSource))
         PostMessage(WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED), 0);
-    return TRUE;
+    // The start button has the focus (EnableControls): the dialog manager must not move it to
+    // the first control.
+    return FALSE;
 }
 
 void CMediaConvertDialog::LayoutBottomBand()
@@ -657,8 +659,9 @@ int CMediaConvertDialog::StartConversion()
     if (CMediaJobListener::StartJob(m_hWnd) != 0) {
         // No worker: nothing will end the job, so the dialog is idle again at once.
         EnableControls(false);
+        // Shown as a job that failed for no reason of its own is.
         ShowStatusIcon(240);
-        ShowStatusText(L"Failed", L"Cannot start the conversion");
+        ShowStatusText(L"Failed", L"");
         return -1;
     }
     return 0;
@@ -1115,11 +1118,14 @@ void CMediaConvertDialog::OnUpdateStart(CCmdUI* pCmdUI)
 void CMediaConvertDialog::OnDropFiles(HDROP hDropInfo)
 {
     wchar_t path[MAX_PATH + 1] = L"";
-    if (::DragQueryFileW(hDropInfo, 0xFFFFFFFF, nullptr, 0) > 0 && ::DragQueryFileW(hDropInfo, 0, path, MAX_PATH + 1)) {
+    // While a job runs, its source and destination controls are disabled and the end of the job
+    // still needs the folder it wrote to: a drop changes nothing then.
+    if (!IsJobRunning() && ::DragQueryFileW(hDropInfo, 0xFFFFFFFF, nullptr, 0) > 0 &&
+        ::DragQueryFileW(hDropInfo, 0, path, MAX_PATH + 1)) {
         if (PathIsDirectoryW(path)) {
             m_folderCombo.SetPath(path, FALSE);
             m_strFolder = path;
-        } else if (!IsJobRunning()) {
+        } else {
             // Probed as a browsed file is.
             CheckSourceMedia(path);
         }

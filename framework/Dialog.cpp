@@ -265,9 +265,11 @@ BOOL CDialog::PreTranslateMessage(MSG* pMsg)
 BOOL CDialog::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
 {
     if (CWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo)) return TRUE;
-    // Menu and accelerator commands go on to the owner and then to the thread and application;
-    // control notifications and system commands stay with the dialog.
-    if ((nCode != (int)CN_COMMAND && nCode != (int)CN_UPDATE_COMMAND_UI) || nID == 0 || nID >= 0xF000) return FALSE;
+    // Menu and accelerator commands (0x8000 and up) go on to the owner and then to the thread and
+    // application; control ids (a button click is a command too), control notifications and
+    // system commands stay with the dialog, so an owner's own OK, Cancel or Start never answers
+    // this dialog's buttons.
+    if ((nCode != (int)CN_COMMAND && nCode != (int)CN_UPDATE_COMMAND_UI) || nID < 0x8000 || nID >= 0xF000) return FALSE;
     HWND hOwner = ::GetWindow(m_hWnd, GW_OWNER);
     if (!hOwner) hOwner = m_pParentWnd->GetSafeHwnd();
     if (hOwner && hOwner != m_hWnd) {

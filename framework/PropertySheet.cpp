@@ -332,7 +332,9 @@ LRESULT CPropertySheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 BOOL CPropertySheet::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
 {
     if (CWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo)) return TRUE;
-    if ((nCode != (int)CN_COMMAND && nCode != (int)CN_UPDATE_COMMAND_UI) || nID == 0 || nID >= 0xF000) return FALSE;
+    // As a dialog: only menu commands go on; the sheet's OK, Cancel and the pages' controls are
+    // the sheet's own, whatever the owner does with the same ids.
+    if ((nCode != (int)CN_COMMAND && nCode != (int)CN_UPDATE_COMMAND_UI) || nID < 0x8000 || nID >= 0xF000) return FALSE;
     CWnd* owner = CWnd::FromHandlePermanent(::GetWindow(m_hWnd, GW_OWNER));
     if (owner && owner != this && owner->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo)) return TRUE;
     CWinThread* thread = AfxGetThread();

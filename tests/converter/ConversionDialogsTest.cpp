@@ -149,6 +149,19 @@ std::vector<CString> EncoderLines(const CString& log, const CString& containing)
     return lines;
 }
 
+// A drop as the shell hands it over: a DROPFILES block with one wide path.
+void DropOn(CWnd& dialog, const CString& path)
+{
+    const SIZE_T bytes = sizeof(DROPFILES) + (path.GetLength() + 2) * sizeof(wchar_t);
+    HGLOBAL block = ::GlobalAlloc(GHND, bytes);
+    DROPFILES* drop = static_cast<DROPFILES*>(::GlobalLock(block));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    memcpy(reinterpret_cast<BYTE*>(drop) + sizeof(DROPFILES), path.GetString(), path.GetLength() * sizeof(wchar_t));
+    ::GlobalUnlock(block);
+    dialog.SendMessage(WM_DROPFILES, (WPARAM)block);
+}
+
 class DialogTest : public ::testing::Test {
 protected:
     void Install(const CString& app)
@@ -378,6 +391,9 @@ TEST_F(StandInDialogs, TheAudioExtractorHandsTrackCutAndVolumeToTheEncoder)
     EXPECT_EQ(CString(L"Track #1 - [eng]"), SelectedRow(dialog, IDC_AUDIO_TRACK));
     EXPECT_EQ(CString(L"AF_mp3"), dialog.m_strFormatKey);
     EXPECT_EQ(CString(L"200%"), Text(dialog, IDC_VOLUME_TEXT));
+    // The output box shows sound from the start, not a video picture.
+    EXPECT_EQ(2, dialog.GetOutputKind());
+    Shot(L"audio extractor ready", dialog.m_hWnd);
     Press(dialog, IDC_START);
     ASSERT_TRUE(WaitForEnd(dialog, 60000));
     const std::vector<CString> runs = EncoderLines(Stage().log, m_out);
@@ -415,6 +431,25 @@ TEST_F(StandInDialogs, TheGifMakerPutsEffectsIntoBothPassesAndPlayOnceIsOnePlay)
     EXPECT_GE(picture[0].Find(L"-loop -1"), 0) << CStringA(picture[0]).GetString();
 }
 
+TEST_F(StandInDialogs, TheGifMakersChosenSizeRateAndLoopCountReachTheEncoder)
+{
+    CGifMaker& dialog = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
+    Choose(dialog, IDC_GIF_HEIGHT, 1);  // 176 x 144
+    EXPECT_EQ(CString(L"176"), SelectedRow(dialog, IDC_GIF_WIDTH));
+    Choose(dialog, IDC_GIF_RATE, 3);  // 25 from the source, then 5, 8, 10
+    EXPECT_EQ(CString(L"10"), SelectedRow(dialog, IDC_GIF_RATE));
+    Choose(dialog, IDC_GIF_LOOP, 2);
+    dialog.SetDlgItemText(IDC_GIF_LOOP_COUNT, L"4");
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 60000));
+    const std::vector<CString> picture = EncoderLines(Stage().log, L"paletteuse");
+    ASSERT_EQ(1u, picture.size()) << CStringA(enginetest::ReadUtf8File(Stage().log)).GetString();
+    for (LPCWSTR part : {L"fps=10", L"scale=176:144", L"-loop "})
+        EXPECT_GE(picture[0].Find(part), 0) << CStringA(part).GetString() << " in " << CStringA(picture[0]).GetString();
+    EXPECT_LT(picture[0].Find(L"-loop 0"), 0) << CStringA(picture[0]).GetString();
+    EXPECT_LT(picture[0].Find(L"-loop -1"), 0) << CStringA(picture[0]).GetString();
+}
+
 TEST_F(StandInDialogs, TheGifMakersFrameRateListKeepsOneRowFromTheSource)
 {
     CGifMaker& dialog = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
@@ -432,6 +467,100 @@ TEST_F(StandInDialogs, TheGifMakersFrameRateListKeepsOneRowFromTheSource)
     EXPECT_EQ(0, dialog.RefreshSelection());
     ASSERT_TRUE(dialog.GetSelectedFormat() != nullptr);
     EXPECT_EQ(CString(L"VF_gif"), dialog.GetSelectedFormat()->Id);
+}
+
+TEST_F(StandInDialogs, TheGifMakerShowsNoneOfTheFormatControlsThatCarryItsFixedChoice)
+{
+    CGifMaker& dialog = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
+    ASSERT_TRUE(dialog.GetSelectedFormat() != nullptr);
+    // They hold the selection, but a user sees only the GIF's own choices (no stray boxes under
+    // "Save to folder:"), idle and while a job runs.
+    for (UINT id : {IDC_FORMAT_LABEL, IDC_FORMAT_LIST, IDC_PRESET_LIST, IDC_FORMAT_ADVANCED})
+        EXPECT_FALSE(IsShown(dialog, id)) << id;
+    ScriptStandInEncoder(L"progress 400\ninterval 50\n");
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(dialog.IsRunning());
+    for (UINT id : {IDC_FORMAT_LABEL, IDC_FORMAT_LIST, IDC_PRESET_LIST, IDC_FORMAT_ADVANCED})
+        EXPECT_FALSE(IsShown(dialog, id)) << id;
+    Press(dialog, IDC_STOP);
+    ASSERT_TRUE(WaitForEnd(dialog, 10000));
+    for (UINT id : {IDC_FORMAT_LABEL, IDC_FORMAT_LIST, IDC_PRESET_LIST, IDC_FORMAT_ADVANCED})
+        EXPECT_FALSE(IsShown(dialog, id)) << id;
+}
+
+TEST_F(StandInDialogs, EachDialogOpensWithItsStartButtonFocused)
+{
+    CConverter& converter = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
+    EXPECT_EQ(::GetDlgItem(converter.m_hWnd, IDC_START), ::GetFocus());
+    converter.DestroyWindow();
+    CExtractor& extractor = Open<CExtractor>(IDD_AUDIO_EXTRACTOR, CString());
+    EXPECT_EQ(::GetDlgItem(extractor.m_hWnd, IDC_START), ::GetFocus());
+    extractor.DestroyWindow();
+    CGifMaker& maker = Open<CGifMaker>(IDD_GIF_MAKER, Quoted(Stage().clip));
+    EXPECT_EQ(::GetDlgItem(maker.m_hWnd, IDC_START), ::GetFocus());
+}
+
+TEST_F(StandInDialogs, TheBottomBandsControlsDoNotOverlap)
+{
+    auto Rect = [](CWnd& dialog, UINT id) {
+        CRect r;
+        ::GetWindowRect(::GetDlgItem(dialog.m_hWnd, (int)id), &r);
+        return r;
+    };
+    auto Check = [&](CWnd& dialog) {
+        const UINT ids[] = {IDC_STATUS_ICON, IDC_STATUS_BAR, IDC_START, IDC_STOP, IDCANCEL};
+        for (UINT a : ids)
+            for (UINT b : ids) {
+                if (a >= b || (a == IDC_START && b == IDC_STOP) || (a == IDC_STOP && b == IDC_START))
+                    continue;  // start and stop share one place
+                CRect both;
+                EXPECT_FALSE(both.IntersectRect(Rect(dialog, a), Rect(dialog, b))) << a << " and " << b;
+            }
+    };
+    Check(Open<CConverter>(IDD_CONVERTER, CString()));
+    Check(Open<CExtractor>(IDD_AUDIO_EXTRACTOR, CString()));
+    Check(Open<CGifMaker>(IDD_GIF_MAKER, CString()));
+}
+
+TEST_F(StandInDialogs, TheMenuTogglesFlipTheirSettingsAndShowTheirCheckMarks)
+{
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, CString());
+    CMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(IDR_MAIN_MENU));
+    HMENU popup = ::GetSubMenu(menu.m_hMenu, 0);
+    ASSERT_TRUE(popup != nullptr);
+    auto Checked = [&](UINT id) {
+        dialog.SendMessage(WM_INITMENUPOPUP, (WPARAM)popup, MAKELPARAM(0, FALSE));
+        return (::GetMenuState(popup, id, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    };
+    CConverterSettings& s = m_app->Settings();
+    for (UINT id : {ID_AUTO_PLAY, ID_AUTO_OPEN_FOLDER, ID_AUTO_CLOSE, ID_AUTO_SHUTDOWN})
+        EXPECT_FALSE(Checked(id)) << id;
+    for (UINT id : {ID_AUTO_PLAY, ID_AUTO_OPEN_FOLDER, ID_AUTO_CLOSE, ID_AUTO_SHUTDOWN})
+        dialog.SendMessage(WM_COMMAND, id);
+    EXPECT_EQ(1, s.autoPlay);
+    EXPECT_EQ(1, s.autoOpenFolder);
+    EXPECT_EQ(1, s.autoCloseWindow);
+    EXPECT_EQ(1, dialog.m_bAutoShutdown);
+    for (UINT id : {ID_AUTO_PLAY, ID_AUTO_OPEN_FOLDER, ID_AUTO_CLOSE, ID_AUTO_SHUTDOWN})
+        EXPECT_TRUE(Checked(id)) << id;
+    dialog.SendMessage(WM_COMMAND, ID_AUTO_PLAY);
+    EXPECT_EQ(0, s.autoPlay);
+    EXPECT_FALSE(Checked(ID_AUTO_PLAY));
+    // The system menu's entry (the window's z-order itself is the window manager's business).
+    HMENU system = ::GetSystemMenu(dialog.m_hWnd, FALSE);
+    ASSERT_TRUE(system != nullptr);
+    wchar_t text[64] = L"";
+    ::GetMenuStringW(system, 0, text, 64, MF_BYPOSITION);
+    EXPECT_EQ(CString(L"Always On Top"), CString(text));
+    dialog.SendMessage(WM_SYSCOMMAND, ID_ALWAYS_ON_TOP);
+    EXPECT_EQ(1, s.alwaysOnTop);
+    dialog.SendMessage(WM_INITMENUPOPUP, (WPARAM)system, MAKELPARAM(0, TRUE));
+    EXPECT_TRUE(::GetMenuState(system, ID_ALWAYS_ON_TOP, MF_BYCOMMAND) & MF_CHECKED);
+    dialog.SendMessage(WM_SYSCOMMAND, ID_ALWAYS_ON_TOP);
+    EXPECT_EQ(0, s.alwaysOnTop);
+    dialog.SendMessage(WM_INITMENUPOPUP, (WPARAM)system, MAKELPARAM(0, TRUE));
+    EXPECT_FALSE(::GetMenuState(system, ID_ALWAYS_ON_TOP, MF_BYCOMMAND) & MF_CHECKED);
 }
 
 TEST_F(StandInDialogs, StopCancelsTheConversionAndTheDialogIsIdleAgain)
@@ -562,6 +691,10 @@ TEST_F(StandInDialogs, AFailedStartReturnsTheDialogToIdle)
     dialog.m_pThread = reinterpret_cast<CMediaConvertThread_ST*>(1);
     EXPECT_EQ(-1, dialog.StartConversion());
     dialog.m_pThread = nullptr;
+    // Said as a failed job says it, in the words every job uses.
+    EXPECT_EQ(CString(L"Failed"), dialog.StatusBarText());
+    EXPECT_TRUE(IsShown(dialog, IDC_STATUS_BAR));
+    EXPECT_EQ(CString(L"Ravento"), dialog.GetTitleText());
     EXPECT_TRUE(IsShown(dialog, IDC_START));
     EXPECT_FALSE(IsShown(dialog, IDC_STOP));
     EXPECT_TRUE(IsEnabled(dialog, IDC_SOURCE));
@@ -795,17 +928,7 @@ TEST_F(StandInDialogs, EachDialogAsksForTheUpdateCheckAtItsStartOnlyWhenTheSetti
 TEST_F(StandInDialogs, ADroppedSourceIsProbedAsABrowsedOneAndADroppedFolderIsTheDestination)
 {
     CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
-    auto Drop = [&](const CString& path) {
-        // A drop as the shell hands it over: a DROPFILES block with one wide path.
-        const SIZE_T bytes = sizeof(DROPFILES) + (path.GetLength() + 2) * sizeof(wchar_t);
-        HGLOBAL block = ::GlobalAlloc(GHND, bytes);
-        DROPFILES* drop = static_cast<DROPFILES*>(::GlobalLock(block));
-        drop->pFiles = sizeof(DROPFILES);
-        drop->fWide = TRUE;
-        memcpy(reinterpret_cast<BYTE*>(drop) + sizeof(DROPFILES), path.GetString(), path.GetLength() * sizeof(wchar_t));
-        ::GlobalUnlock(block);
-        dialog.SendMessage(WM_DROPFILES, (WPARAM)block);
-    };
+    auto Drop = [&](const CString& path) { DropOn(dialog, path); };
     Drop(Stage().multi);
     EXPECT_EQ(Stage().multi, Text(dialog, IDC_SOURCE));
     EXPECT_EQ(Stage().multi, dialog.Job.Source.ProbedPath);
@@ -858,4 +981,189 @@ TEST_F(StandInDialogs, PresetRowsAreClampedARowWithoutAPresetIsNoneAndAReleasedP
     ASSERT_TRUE(again != nullptr);
     dialog.OnPresetsReleased(m_store->FindFormat(L"AF_mp3"));
     EXPECT_EQ(again, dialog.GetSelectedPreset());
+}
+
+// ----- refusals and sources the dialogs cannot use ---------------------------------------------------
+
+namespace {
+
+// Types a folder into the destination combo's edit as the user would.
+void TypeDestination(CWnd& dialog, const CString& folder)
+{
+    HWND combo = ::GetDlgItem(dialog.m_hWnd, IDC_DESTINATION);
+    HWND edit = (HWND)::SendMessageW(combo, CBEM_GETEDITCONTROL, 0, 0);
+    ::SetWindowTextW(edit ? edit : combo, folder);
+}
+
+std::vector<CString> Messages()
+{
+    std::lock_guard<std::mutex> lock(g_eventLock);
+    return g_messages;
+}
+
+}  // namespace
+
+TEST_F(StandInDialogs, StartWithoutAUsableDestinationShowsItsMessageAndStaysIdle)
+{
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
+    TypeDestination(dialog, L"");
+    Press(dialog, IDC_START);
+    EXPECT_FALSE(dialog.IsRunning());
+    ASSERT_EQ(1u, Messages().size());
+    EXPECT_EQ(CString(L"You must choose a destination folder!"), Messages()[0]);
+    // A folder below a file cannot be made.
+    const CString file = m_out + L"\\a file";
+    ASSERT_TRUE(TouchFile(file));
+    TypeDestination(dialog, file + L"\\sub");
+    Press(dialog, IDC_START);
+    EXPECT_FALSE(dialog.IsRunning());
+    ASSERT_EQ(2u, Messages().size());
+    EXPECT_EQ(CString(L"Cannot find or create folder:\n") + file + L"\\sub", Messages()[1]);
+    // A folder that is not there yet is made.
+    const CString made = m_out + L"\\new one\\deeper";
+    TypeDestination(dialog, made);
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 60000));
+    EXPECT_TRUE(::PathIsDirectoryW(made));
+    EXPECT_EQ(1u, EncoderLines(Stage().log, made).size());
+    EXPECT_EQ(2u, Messages().size());
+    EXPECT_TRUE(IsShown(dialog, IDC_START));
+    EXPECT_TRUE(IsEnabled(dialog, IDC_SOURCE));
+    EXPECT_TRUE(IsEnabled(dialog, IDC_DESTINATION));
+}
+
+TEST_F(StandInDialogs, AMissingSourceOnTheCommandLineIsRefusedAndNothingStartsByItself)
+{
+    const CString missing = m_out + L"\\not there.mp4";
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(missing) + L" -ofolder " + Quoted(m_out), TRUE);
+    PumpPending();
+    EXPECT_FALSE(dialog.IsRunning());
+    ASSERT_EQ(1u, Messages().size());
+    EXPECT_EQ(CString(L"\"") + missing + L"\"\n\nis not a valid video or audio file.", Messages()[0]);
+    EXPECT_TRUE(Text(dialog, IDC_SOURCE).IsEmpty());
+    Press(dialog, IDC_START);
+    EXPECT_FALSE(dialog.IsRunning());
+    ASSERT_EQ(2u, Messages().size());
+    EXPECT_EQ(CString(L"Source file doesn't exist!"), Messages()[1]);
+    EXPECT_TRUE(EncoderLines(Stage().log, m_out).empty());
+}
+
+TEST_F(StandInDialogs, AZeroLengthCutConvertsTheWholeSource)
+{
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
+    Click(dialog, IDC_CUT);
+    dialog.m_startEdit.SetTime(1500);
+    dialog.m_stopEdit.SetTime(1500);
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 60000));
+    const std::vector<CString> runs = EncoderLines(Stage().log, m_out);
+    ASSERT_EQ(1u, runs.size());
+    EXPECT_LT(runs[0].Find(L" -ss "), 0) << CStringA(runs[0]).GetString();
+    EXPECT_LT(runs[0].Find(L" -t "), 0) << CStringA(runs[0]).GetString();
+}
+
+TEST_F(RealDialogs, TheAudioExtractorWarnsOfASourceWithoutAudioAndItsJobFails)
+{
+    CExtractor& dialog = Open<CExtractor>(IDD_AUDIO_EXTRACTOR, L"-c ae " + Quoted(Clips().silent) + L" -oformat AF_mp3"
+                                                                   L" -ofolder " + Quoted(m_out));
+    ASSERT_EQ(1u, Messages().size());
+    EXPECT_EQ(CString(L"\"") + Clips().silent + L"\"\n\ndoesn't have audio.", Messages()[0]);
+    EXPECT_EQ(Clips().silent, Text(dialog, IDC_SOURCE));
+    EXPECT_EQ(CString(L"No audio"), SelectedRow(dialog, IDC_AUDIO_TRACK));
+    EXPECT_FALSE(IsEnabled(dialog, IDC_AUDIO_TRACK));
+    EXPECT_FALSE(IsEnabled(dialog, IDC_CHANGE_VOLUME));
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 120000));
+    EXPECT_EQ(JOB_RESULT_FAILED, dialog.Job.Status.Result) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_FALSE(IsEnabled(dialog, IDC_PLAY_OUTPUT));
+    EXPECT_EQ(0, m_app->Settings().recentFiles.GetCount());
+    EXPECT_FALSE(IsEnabled(dialog, IDC_AUDIO_TRACK));
+    EXPECT_FALSE(IsEnabled(dialog, IDC_CHANGE_VOLUME));
+    Shot(L"audio extractor without audio", dialog.m_hWnd);
+}
+
+TEST_F(RealDialogs, TheGifMakerWarnsOfASourceWithoutVideoAndItsJobFails)
+{
+    CGifMaker& dialog = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Clips().tone) + L" -ofolder " + Quoted(m_out));
+    ASSERT_EQ(1u, Messages().size());
+    EXPECT_EQ(CString(L"\"") + Clips().tone + L"\"\n\ndoesn't have video.", Messages()[0]);
+    EXPECT_EQ(CString(L"No video"), SelectedRow(dialog, IDC_VIDEO_TRACK));
+    EXPECT_FALSE(IsEnabled(dialog, IDC_VIDEO_TRACK));
+    EXPECT_FALSE(IsEnabled(dialog, IDC_ROTATE));
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 120000));
+    EXPECT_EQ(JOB_RESULT_FAILED, dialog.Job.Status.Result) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_FALSE(IsEnabled(dialog, IDC_PLAY_OUTPUT));
+    EXPECT_FALSE(IsEnabled(dialog, IDC_ROTATE));
+    EXPECT_FALSE(::PathFileExistsW(m_out + L"\\tone (1).gif"));
+    Shot(L"gif maker without video", dialog.m_hWnd);
+}
+
+TEST_F(RealDialogs, ADropWhileAJobRunsChangesNeitherItsSourceNorTheFolderItsOutputGoesTo)
+{
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Clips().clip) + L" -ofolder " + Quoted(m_out));
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(dialog.IsRunning());
+    DropOn(dialog, MakeAwkwardFolder(L"dropped while running"));
+    DropOn(dialog, Clips().longer);
+    EXPECT_EQ(m_out, dialog.GetDestinationFolder());
+    EXPECT_EQ(Clips().clip, Text(dialog, IDC_SOURCE));
+    ASSERT_TRUE(WaitForEnd(dialog, 180000));
+    ASSERT_TRUE(Completed(dialog)) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_EQ(m_out + L"\\av clip.mp4", dialog.Job.Target.Path);
+    // The recent lists get what the job used, and the dialog still shows it.
+    ASSERT_GE(m_app->Settings().recentFolders.GetCount(), 1);
+    EXPECT_EQ(m_out, m_app->Settings().recentFolders[0]);
+    EXPECT_EQ(m_out, dialog.GetDestinationFolder());
+    ASSERT_GE(m_app->Settings().recentFiles.GetCount(), 1);
+    EXPECT_EQ(Clips().clip, m_app->Settings().recentFiles[0]);
+}
+
+TEST_F(RealDialogs, EffectsLeftTickedOnADisabledVideoTrackDoNotStopTheConversion)
+{
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Clips().clip) + L" -vstream -2 -fliph -rotate 90 -grayscale"
+                                                         L" -ofolder " + Quoted(m_out));
+    EXPECT_EQ(CString(L"Disable"), SelectedRow(dialog, IDC_VIDEO_TRACK));
+    EXPECT_FALSE(IsEnabled(dialog, IDC_FLIP_HORIZONTAL));
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 180000));
+    ASSERT_TRUE(Completed(dialog)) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_EQ(0, (int)dialog.Job.Target.MediaInfo.VideoStreams.GetSize());
+    EXPECT_EQ(1, (int)dialog.Job.Target.MediaInfo.AudioStreams.GetSize());
+}
+
+TEST_F(RealDialogs, TheAudioExtractorIntoAVideoFormatWritesTheSoundOnly)
+{
+    // A first start remembers no format: the extractor takes the first of the list, a video one.
+    CExtractor& dialog = Open<CExtractor>(IDD_AUDIO_EXTRACTOR, L"-c ae " + Quoted(Clips().clip) + L" -oformat VF_mp4"
+                                                                   L" -ofolder " + Quoted(m_out));
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 180000));
+    ASSERT_TRUE(Completed(dialog)) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_EQ(m_out + L"\\av clip.mp4", dialog.Job.Target.Path);
+    EXPECT_EQ(0, (int)dialog.Job.Target.MediaInfo.VideoStreams.GetSize());
+    EXPECT_EQ(1, (int)dialog.Job.Target.MediaInfo.AudioStreams.GetSize());
+}
+
+TEST_F(RealDialogs, ConvertingASourceIntoItsOwnNameNeverOverwritesIt)
+{
+    // Into its own folder and its own format, with "Always overwrite existing file" standing.
+    const CString folder = MakeAwkwardFolder(L"own name");
+    const CString source = folder + L"\\own clip.mp4";
+    ASSERT_TRUE(::CopyFileW(Clips().clip, source, FALSE));
+    const __int64 size = GetFileSize64(source);
+    m_app->Settings().sameAsInput = 1;
+    m_app->Settings().overwrite = FILE_EXISTS_OVERWRITE_ALL;
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(source) + L" -oformat VF_mp4");
+    ASSERT_TRUE(IsChecked(dialog, IDC_SAVE_TO_SOURCE));
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 180000));
+    // The source is as it was; the output went to a name of its own.
+    EXPECT_EQ(size, GetFileSize64(source));
+    CMediaInfoRecord probed;
+    ASSERT_EQ(0, probed.Probe(source, nullptr));
+    EXPECT_EQ(1, (int)probed.VideoStreams.GetSize());
+    EXPECT_GT(probed.GetDurationMs(), 1500);
+    EXPECT_TRUE(Completed(dialog)) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_EQ(folder + L"\\own clip (1).mp4", dialog.Job.Target.Path);
 }

@@ -279,6 +279,7 @@ const CClips& GetClips()
     clips.multi = clips.folder + L"\\tracks clip.mkv";
     clips.tone = clips.folder + L"\\tone (1).m4a";
     clips.longer = clips.folder + L"\\longer clip.mp4";
+    clips.silent = clips.folder + L"\\silent clip.mp4";
     const CString subtitles = clips.folder + L"\\subtitles.srt";
     enginetest::WriteUtf8File(subtitles, L"1\r\n00:00:00,000 --> 00:00:02,500\r\nHello\r\n\r\n");
     const CString ffmpeg = L"\"" + ff + L"\\ffmpeg.exe\" -v error -y ";
@@ -292,6 +293,8 @@ const CClips& GetClips()
         ffmpeg + L"-f lavfi -i sine=frequency=440:duration=2:sample_rate=44100 -c:a aac \"" + clips.tone + L"\"",
         ffmpeg + L"-f lavfi -i testsrc=duration=6:size=320x240:rate=25 -f lavfi -i sine=frequency=660:duration=6"
                  L" -ac 2 -c:v libx264 -pix_fmt yuv420p -c:a aac -shortest \"" + clips.longer + L"\"",
+        ffmpeg + L"-f lavfi -i testsrc=duration=2:size=320x240:rate=25 -c:v libx264 -pix_fmt yuv420p \"" +
+                 clips.silent + L"\"",
     };
     for (const CString& command : commands)
         if (RunHidden(command, 120000) != 0) {

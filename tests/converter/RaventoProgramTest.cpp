@@ -347,6 +347,72 @@ TEST_F(RaventoProgram, AutoStartConvertsIntoTheStoredDestinationAndClosesWhenAsk
     EXPECT_EQ(m_out, GetStringSetting(L"Data\\Recent Folders", L"01"));
 }
 
+TEST_F(RaventoProgram, ClosingTheProgramMidConversionEndsTheEncoderAndStillSaves)
+{
+    CConversionStage& stage = GetConversionStage();
+    ASSERT_TRUE(stage.problem.IsEmpty()) << CStringA(stage.problem).GetString();
+    SetNumber(L"Settings", L"AutoStart", 1);
+    // Long enough that the close comes in the middle.
+    ScriptStandInEncoder(L"progress 400\ninterval 50\n");
+    CRaventoRun run;
+    ASSERT_TRUE(run.Start(stage.ravento, Quoted(stage.clip) + L" -oformat VF_avi"));
+    ASSERT_TRUE(run.WaitForDialog() != nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return !EncoderLines(stage.log, m_out).empty(); }, 60000));
+    EXPECT_EQ(1, convtest::CountProcessesOf(stage.encoder));
+    EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(run.Dialog(), IDC_STOP)));
+    run.Close();
+    ASSERT_TRUE(run.WaitForExit(30000));
+    EXPECT_EQ(0, convtest::CountProcessesOf(stage.encoder));
+    // Nothing was completed, yet what the user chose is kept.
+    EXPECT_TRUE(GetStringSetting(L"Data\\Recent Files", L"01").IsEmpty());
+    EXPECT_EQ(CString(L"VF_avi"), GetStringSetting(L"Settings", L"MediaFormat"));
+    EXPECT_TRUE(::PathFileExistsW(PresetsFilePath()));
+}
+
+TEST_F(RaventoProgram, TheSettingsCommandStoresTheSheetsChoicesAtOnceWhenItEndsWithOk)
+{
+    CConversionStage& stage = GetConversionStage();
+    ASSERT_TRUE(stage.problem.IsEmpty()) << CStringA(stage.problem).GetString();
+    CRaventoRun run;
+    ASSERT_TRUE(run.Start(stage.ravento, L"-c gm"));
+    ASSERT_TRUE(run.WaitForDialog() != nullptr);
+    ::PostMessageW(run.Dialog(), WM_COMMAND, ID_SETTINGS, 0);
+    HWND sheet = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        sheet = ::FindWindowW(nullptr, L"Settings");
+        return sheet && ::IsWindowVisible(sheet);
+    }, 15000));
+    HWND overwrite = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        overwrite = ::FindWindowExW(::FindWindowExW(sheet, nullptr, L"#32770", nullptr), nullptr, L"Button",
+                                    L"Always overwrite existing file");
+        return overwrite != nullptr;
+    }, 5000));
+    ::SendMessageW(overwrite, BM_CLICK, 0, 0);
+    Shot(L"program settings sheet", sheet);
+    // OK as the user clicks it: the sheet's own button, not the dialog's.
+    ::PostMessageW(::GetDlgItem(sheet, IDOK), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(sheet); }, 10000));
+    // In the registry while the program still runs.
+    DWORD value = 0;
+    EXPECT_TRUE(WaitUntil([&] { return GetSetting(L"Settings", L"Overwrite", value) && value == 12; }, 10000)) << value;
+    EXPECT_TRUE(::IsWindowVisible(run.Dialog()));
+
+    // Cancel ends the sheet only: the program goes on.
+    ::PostMessageW(run.Dialog(), WM_COMMAND, ID_SETTINGS, 0);
+    ASSERT_TRUE(WaitUntil([&] {
+        sheet = ::FindWindowW(nullptr, L"Settings");
+        return sheet && ::IsWindowVisible(sheet);
+    }, 15000));
+    ::PostMessageW(::GetDlgItem(sheet, IDCANCEL), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(sheet); }, 10000));
+    ::Sleep(500);
+    EXPECT_TRUE(::IsWindowVisible(run.Dialog()));
+    EXPECT_FALSE(run.WaitForExit(0));
+    run.Close();
+    EXPECT_TRUE(run.WaitForExit(30000));
+}
+
 // ----- the settings sheet -------------------------------------------------------------------------------
 
 namespace {

@@ -379,3 +379,120 @@ TEST(SheetAndPages, AFailedValidationKeepsTheSheetAndCancelGivesIDCANCEL)
     EXPECT_EQ(CString(L"Please enter no more than 3 characters."), g_boxes[0]);
     EXPECT_EQ(0, one.m_applied);
 }
+
+namespace {
+
+// An owner with buttons of its own under the same ids as its dialogs' and a menu command.
+class COwnerWithButtons : public CWnd {
+public:
+    int m_oks = 0, m_cancels = 0, m_flags = 0, m_opens = 0;
+
+protected:
+    void OnOwnOK() { ++m_oks; }
+    void OnOwnCancel() { ++m_cancels; }
+    void OnOwnFlag() { ++m_flags; }
+    void OnOpen() { ++m_opens; }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(COwnerWithButtons, CWnd)
+    ON_COMMAND(IDOK, OnOwnOK)
+    ON_COMMAND(IDCANCEL, OnOwnCancel)
+    ON_BN_CLICKED(IDC_FLAG, OnOwnFlag)
+    ON_COMMAND(ID_TEST_OPEN, OnOpen)
+END_MESSAGE_MAP()
+
+// Clicks, once it runs, a control of its own that it has no handler for, sends a menu command
+// and then clicks its OK button.
+class CClickingDlg : public CDataDlg {
+public:
+    explicit CClickingDlg(CWnd* owner) : CDataDlg(owner) {}
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        CDataDlg::OnInitDialog();
+        PostMessage(WM_TEST_END);
+        return TRUE;
+    }
+    LRESULT OnScript(WPARAM, LPARAM)
+    {
+        SendDlgItemMessage(IDC_FLAG, BM_CLICK);
+        SendMessage(WM_COMMAND, ID_TEST_OPEN);
+        SendDlgItemMessage(IDOK, BM_CLICK);
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CClickingDlg, CDataDlg)
+    ON_MESSAGE(WM_TEST_END, OnScript)
+END_MESSAGE_MAP()
+
+// A page that clicks its sheet's OK or Cancel button once it shows.
+class CClickingPage : public CPropertyPage {
+public:
+    explicit CClickingPage(UINT button) : CPropertyPage(IDD_TEST_PAGE1), m_button(button) {}
+    int m_applied = 0;
+
+protected:
+    BOOL OnSetActive() override
+    {
+        PostMessage(WM_TEST_END);
+        return CPropertyPage::OnSetActive();
+    }
+    BOOL OnApply() override
+    {
+        ++m_applied;
+        return CPropertyPage::OnApply();
+    }
+    LRESULT OnScript(WPARAM, LPARAM)
+    {
+        HWND sheet = ::GetParent(m_hWnd);
+        ::SendMessageW(::GetDlgItem(sheet, (int)m_button), BM_CLICK, 0, 0);
+        // A click that did not end the sheet would leave it open for ever: it ends here instead.
+        if (::IsWindow(sheet) && ::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0) != 0) {
+            m_stillOpen = true;
+            GetSheet()->EndDialog(IDABORT);
+        }
+        return 0;
+    }
+    UINT m_button;
+
+public:
+    bool m_stillOpen = false;
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CClickingPage, CPropertyPage)
+    ON_MESSAGE(WM_TEST_END, OnScript)
+END_MESSAGE_MAP()
+
+} // namespace
+
+TEST(DialogModal, AnOwnersButtonsNeverAnswerTheButtonsOfItsDialogsButItsMenuCommandsDo)
+{
+    COwnerWithButtons owner;
+    ASSERT_TRUE(owner.CreateEx(0, NULL, L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, NULL, NULL));
+
+    CClickingDlg dialog(&owner);
+    EXPECT_EQ(IDOK, dialog.DoModal());
+    EXPECT_EQ(BST_UNCHECKED, dialog.m_flag) << "the flag was clicked in the dialog";
+    EXPECT_EQ(0, owner.m_flags);
+    EXPECT_EQ(0, owner.m_oks);
+    EXPECT_EQ(1, owner.m_opens) << "a menu command goes on to the owner";
+
+    CPropertySheet accepted(L"Settings", &owner);
+    CClickingPage ok(IDOK);
+    accepted.AddPage(&ok);
+    EXPECT_EQ(IDOK, accepted.DoModal());
+    EXPECT_FALSE(ok.m_stillOpen);
+    EXPECT_EQ(1, ok.m_applied);
+
+    CPropertySheet refused(L"Settings", &owner);
+    CClickingPage cancel(IDCANCEL);
+    refused.AddPage(&cancel);
+    EXPECT_EQ(IDCANCEL, refused.DoModal());
+    EXPECT_FALSE(cancel.m_stillOpen);
+    EXPECT_EQ(0, cancel.m_applied);
+    EXPECT_EQ(0, owner.m_oks);
+    EXPECT_EQ(0, owner.m_cancels);
+    owner.DestroyWindow();
+}
