@@ -237,12 +237,19 @@ void CMediaPlaylistView::OnDestroy()
     StopUpdateThreads();
     CPlayerSettings* s = Settings();
     if (s && m_pItems) {
-        int saved = s->loadLastPlaylist ? SavePlaylist(s->GetDefaultPlaylistPath(), 0, 0) : 0;
         // Thumbnails saved as files with the default playlist stay for the next start.
-        if (saved <= 0)
+        if (SaveDefaultPlaylist() <= 0)
             s->DeleteTempFolder();
     }
     CView::OnDestroy();
+}
+
+int CMediaPlaylistView::SaveDefaultPlaylist()
+{
+    CPlayerSettings* s = Settings();
+    if (!s || !m_pItems || !s->loadLastPlaylist)
+        return 0;
+    return SavePlaylist(s->GetDefaultPlaylistPath(), 0, 0);
 }
 
 // Edits ---------------------------------------------------------------------------------------------------

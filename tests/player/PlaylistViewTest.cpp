@@ -491,6 +491,42 @@ TEST_F(PlaylistView, RemovingThePlayingItemStopsItWithoutTheAfterPlaybackSteps)
     EXPECT_EQ(-1, View().PlayItem(7, 1));
 }
 
+TEST_F(PlaylistView, APowerOffAfterPlaybackKeepsThePlaylistAndTheSettingsFirst)
+{
+    // The power-off is forced: the program gets no close, so nothing it keeps at a close may wait
+    // for one.
+    CPlayerSettings& s = s_app->Settings();
+    s.loadLastPlaylist = 1;
+    CString defaultPath = s.GetDefaultPlaylistPath();
+    DeleteFileW(defaultPath);
+    {
+        CPlaylistEditGuard guard(&View(), 0);
+        View().AddPath(TestClips().c);
+        View().AddPath(TestClips().b);
+    }
+    ASSERT_TRUE(WaitLoaded());
+    s.shutdownAfterPlayback = 1;
+    s.scanSubfolders = 1;  // changed since the settings were last written
+    s_app->App().WriteProfileInt(L"Settings", L"ScanSubfolders", 0);
+    int keptItems = -1;
+    UINT keptScan = 99;
+    s_onPowerOff = [&] {
+        CPlaylistData kept(1);
+        std::unique_ptr<CPlaylistFormat> format(CreatePlaylistFormat(defaultPath));
+        keptItems = format && format->Load(defaultPath, kept) == 0 ? kept.GetCount() : -2;
+        keptScan = s_app->App().GetProfileInt(L"Settings", L"ScanSubfolders", 99);
+    };
+    // The last item ends by itself; nothing follows it, so the computer is shut down.
+    ASSERT_EQ(0, View().PlayItem(1, PLAYER_HOST_PLAY_VIEW));
+    ASSERT_TRUE(WaitUntil([&] { return s_powerOffs > 0; }, 60000));
+    EXPECT_EQ(1, s_powerOffs);
+    EXPECT_EQ(2, keptItems) << "the playlist was written before the power-off";
+    EXPECT_EQ(1u, keptScan) << "and the settings too";
+    s.scanSubfolders = 0;
+    s.loadLastPlaylist = 0;
+    DeleteFileW(defaultPath);
+}
+
 TEST_F(PlaylistView, ClosingSavesTheDefaultPlaylistOnceAndEmptiesTheThumbnailFolder)
 {
     CPlayerSettings& s = s_app->Settings();
