@@ -168,13 +168,20 @@ private:
 CFolderDialogAnswerer* CFolderDialogAnswerer::s_current = nullptr;
 
 struct CShellCall {
-    CString file, parameters;
+    CString file, parameters, verb;
+    INT show;
 };
 std::vector<CShellCall> g_shellCalls;
-HINSTANCE WINAPI RecordShell(HWND, LPCWSTR, LPCWSTR file, LPCWSTR parameters, LPCWSTR, INT)
+HINSTANCE WINAPI RecordShell(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR, INT show)
 {
-    g_shellCalls.push_back({file ? file : L"", parameters ? parameters : L""});
+    g_shellCalls.push_back({file ? file : L"", parameters ? parameters : L"", verb ? verb : L"<none>", show});
     return (HINSTANCE)42;
+}
+std::vector<CString> g_messageBoxes;
+int WINAPI RecordMessageBox(HWND, LPCWSTR text, LPCWSTR, UINT)
+{
+    g_messageBoxes.push_back(text ? text : L"");
+    return IDOK;
 }
 
 class PlaylistCommands : public PlayerFrameTest {
@@ -497,6 +504,58 @@ TEST_F(PlaylistCommands, RecentFilesReplayAndAddressesOpenAsPaths)
     Command(ID_RECENT_FILE_FIRST);
     EXPECT_TRUE(WaitUntil([&] { return Play().HasSession(); }, 30000));
     Play().StopAndRemember(0);
+}
+
+TEST_F(PlaylistCommands, TheShellIsHandedTheItemsFolderTheWebPageAndTheMail)
+{
+    CString folder = MakeAwkwardFolder(L"show-in-folder");
+    CString clip = folder + L"\\clip & (1).mp4";
+    ASSERT_TRUE(CopyFileW(TestClips().b, clip, FALSE));
+    {
+        CPlaylistEditGuard guard(&Playlist(), 0);
+        Playlist().AddPath(clip);
+    }
+    WaitLoaded();
+    ASSERT_EQ(1, List().GetItemCount());
+    FwShellExecuteFn previousShell = FwSetShellExecuteFunction(RecordShell);
+    FwMessageBoxFn previousBox = FwSetMessageBoxFunction(RecordMessageBox);
+    g_messageBoxes.clear();
+
+    Select(0);
+    ASSERT_TRUE(Enabled(ID_ITEM_SHOW_IN_FOLDER));
+    Command(ID_ITEM_SHOW_IN_FOLDER);
+    ASSERT_EQ(1u, g_shellCalls.size());
+    EXPECT_STREQ(L"explorer.exe", g_shellCalls[0].file);
+    EXPECT_STREQ(L"/select," + clip, g_shellCalls[0].parameters);
+    EXPECT_EQ(SW_SHOWNORMAL, g_shellCalls[0].show);
+
+    // The folder gone meanwhile: the one message, and nothing started.
+    CMediaItem* item = List().GetMediaItemAt(0);
+    CString kept = item->Path;
+    item->Path = folder + L"\\gone away\\clip.mp4";
+    Command(ID_ITEM_SHOW_IN_FOLDER);
+    item->Path = kept;
+    EXPECT_EQ(1u, g_shellCalls.size());
+    ASSERT_EQ(1u, g_messageBoxes.size());
+    EXPECT_STREQ(L"Folder does not exist!", g_messageBoxes[0]);
+
+    // An address has no folder to show.
+    item->ChangeFlags(MEDIA_FILE_URL);
+    EXPECT_FALSE(Enabled(ID_ITEM_SHOW_IN_FOLDER));
+    item->ChangeFlags(0, MEDIA_FILE_URL);
+
+    Command(ID_APP_WEB_SITE);
+    ASSERT_EQ(2u, g_shellCalls.size());
+    EXPECT_STREQ(L"open", g_shellCalls[1].verb);
+    EXPECT_EQ(0, g_shellCalls[1].file.Find(L"http://")) << CStringA(g_shellCalls[1].file).GetString();
+    EXPECT_EQ(SW_SHOWNORMAL, g_shellCalls[1].show);
+    Command(ID_APP_EMAIL);
+    ASSERT_EQ(3u, g_shellCalls.size());
+    EXPECT_EQ(0, g_shellCalls[2].file.Find(L"mailto:")) << CStringA(g_shellCalls[2].file).GetString();
+    EXPECT_NE(-1, g_shellCalls[2].file.Find(L"subject=About")) << CStringA(g_shellCalls[2].file).GetString();
+
+    FwSetShellExecuteFunction(previousShell);
+    FwSetMessageBoxFunction(previousBox);
 }
 
 TEST_F(PlaylistCommands, TheConverterGetsTheSelectedItemAndSettingsAreSavedOnOk)
