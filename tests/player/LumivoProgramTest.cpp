@@ -222,6 +222,26 @@ TEST_F(LumivoProgram, TheEndOfTheSessionKeepsWhatTheProgramsCloseKeeps)
     EXPECT_GT((int)width, 0);
 }
 
+TEST_F(LumivoProgram, ClosedAtOnceItLeavesNoToolRunning)
+{
+    // Closed while its probes, its thumbnails and the first clip's start are all under way.
+    const wchar_t* const tools[] = {L"Quisset.exe", L"Velkor.exe", L"Drumlin.exe", L"ffprobe.exe", L"ffmpeg.exe"};
+    auto running = [&] {
+        int n = 0;
+        for (const wchar_t* tool : tools)
+            n += enginetest::CountProcessesNamed(tool);
+        return n;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return running() == 0; }, 20000)) << "no tool runs before";
+    for (DWORD wait : {0u, 1500u}) {
+        CLumivoRun run;
+        ASSERT_TRUE(run.Start(s_program, Quoted(s_clips)));
+        WaitUntil([] { return false; }, wait);
+        ASSERT_TRUE(run.Close()) << "the program ends after " << wait << " ms";
+        EXPECT_TRUE(WaitUntil([&] { return running() == 0; }, 15000)) << running() << " tools left after " << wait << " ms";
+    }
+}
+
 TEST_F(LumivoProgram, FilesOnTheCommandLineReplaceThePlaylistAndBadOnesPlayNothing)
 {
     {
