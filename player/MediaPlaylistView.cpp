@@ -564,9 +564,11 @@ int CMediaPlaylistView::LoadPlaylist(LPCWSTR path, int addToRecent)
     int count = playlist.GetCount();
     for (int i = 0; i < count; ++i) {
         CMediaItem* item = playlist.GetAt(i);
-        // Read on this thread: an address whose server never answers must not hold it for good.
-        CToolTimeLimit limit(item->Path, nullptr);
-        item->Probe(0, limit.Flag());
+        if (!(item->Flags & MEDIA_FILE_PROBED)) {
+            // Read on this thread: an address whose server never answers must not hold it for good.
+            CToolTimeLimit limit(item->Path, nullptr);
+            item->Probe(0, limit.Flag());
+        }
         item->UpdateDisplayInfo();
         if (InsertItem(item) >= 0)
             playlist.SetAt(i, nullptr);  // the list owns it now
