@@ -9,6 +9,8 @@
 #include "player/MainFrame.h"
 #include "player/PlayView.h"
 #include "player/PlayerResource.h"
+#include "player/PlaylistData.h"
+#include "player/PlaylistFormat.h"
 #include "player/PlaylistView.h"
 #include "tests/common/Screenshot.h"
 
@@ -22,6 +24,38 @@ constexpr __int64 kSecondUs(int n)
 }
 
 class MainFrameWindow : public PlayerFrameTest {};
+
+// Counts the window moves and the background erasing the windows of this thread go through
+// while it lives.
+class CWindowWorkCounter {
+public:
+    CWindowWorkCounter()
+    {
+        s_current = this;
+        m_hook = SetWindowsHookExW(WH_CALLWNDPROC, &CWindowWorkCounter::Hook, nullptr, GetCurrentThreadId());
+    }
+    ~CWindowWorkCounter()
+    {
+        UnhookWindowsHookEx(m_hook);
+        s_current = nullptr;
+    }
+    int moves = 0;
+    int erases = 0;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
+    {
+        const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && s_current) {
+            s_current->moves += call->message == WM_WINDOWPOSCHANGING;
+            s_current->erases += call->message == WM_ERASEBKGND;
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static CWindowWorkCounter* s_current;
+    HHOOK m_hook = nullptr;
+};
+CWindowWorkCounter* CWindowWorkCounter::s_current = nullptr;
 
 
 TEST_F(MainFrameWindow, AFirstRunOpensAtTheDefaultSizeAndClosingKeepsThePlacement)
@@ -50,6 +84,47 @@ TEST_F(MainFrameWindow, AFirstRunOpensAtTheDefaultSizeAndClosingKeepsThePlacemen
     EXPECT_EQ(600, s.windowHeight);
     EXPECT_TRUE(GetPlayerWindows().frame == nullptr) << "the pointers go with the frame";
     EXPECT_FALSE(CMainFrame::UsesDefaultSize(&s, 1920));
+}
+
+TEST_F(MainFrameWindow, ALongPlaylistLaysTheViewsOutOnceNotOncePerItem)
+{
+    ASSERT_TRUE(Open());
+    const int kItems = 3000;
+    CPlaylistData data(1);
+    for (int i = 0; i < kItems; ++i) {
+        CString path;
+        path.Format(L"C:\\gone away\\clip %04d.mp4", i);
+        CMediaItem* item = data.AddPath(path);
+        item->ChangeFlags(MEDIA_FILE_PROBED);  // read with its information, nothing to probe
+        item->MediaInfo.DurationInUs = kSecondUs(1);
+    }
+    CString file = MakeAwkwardFolder(L"long-playlist") + L"\\long.playlist";
+    std::unique_ptr<CPlaylistFormat> format(CreatePlaylistFormat(file));
+    ASSERT_EQ(0, format->Save(file, data, 0));
+    ASSERT_TRUE(m_frame->GetContainer().IsShowingEmptyState());
+
+    DWORD began = GetTickCount();
+    {
+        CWindowWorkCounter work;
+        ASSERT_EQ(kItems, Playlist().OpenPlaylist(file, 0, 0));
+        Playlist().UpdateItemCountDisplay();
+        EXPECT_LT(work.moves, 50) << "the views come back once, as the first item comes in";
+        EXPECT_LT(work.erases, 50);
+    }
+    DWORD took = GetTickCount() - began;
+    EXPECT_FALSE(m_frame->GetContainer().IsShowingEmptyState());
+    EXPECT_TRUE(m_frame->GetPlaylistView()->IsWindowVisible());
+    EXPECT_TRUE(m_frame->GetPlayView()->IsWindowVisible());
+    EXPECT_EQ(0, m_frame->GetMenuBarWnd().countText.Find(L"3000 items")) << CStringA(m_frame->GetMenuBarWnd().countText).GetString();
+    std::printf("%d items read and shown in %lu ms\n", kItems, took);
+
+    // Emptied, the button comes back; one item again, the views.
+    Command(ID_PLAYLIST_DELETE_ALL);
+    EXPECT_TRUE(m_frame->GetContainer().IsShowingEmptyState());
+    EXPECT_FALSE(m_frame->GetPlaylistView()->IsWindowVisible());
+    Load({TestClips().b});
+    EXPECT_FALSE(m_frame->GetContainer().IsShowingEmptyState());
+    EXPECT_TRUE(m_frame->GetPlaylistView()->IsWindowVisible());
 }
 
 TEST_F(MainFrameWindow, APlaylistOfThumbnailsPlaysAndTheControlBarSteersIt)
