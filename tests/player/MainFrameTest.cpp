@@ -127,6 +127,52 @@ TEST_F(MainFrameWindow, ALongPlaylistLaysTheViewsOutOnceNotOncePerItem)
     EXPECT_TRUE(m_frame->GetPlaylistView()->IsWindowVisible());
 }
 
+// The entries of the submenu at 'position' of the menu bar's popup at 'title'.
+std::vector<CString> SubmenuTexts(HMENU bar, int title, int position)
+{
+    std::vector<CString> texts;
+    HMENU sub = GetSubMenu(GetSubMenu(bar, title), position);
+    for (int i = 0; sub && i < GetMenuItemCount(sub); ++i) {
+        wchar_t text[128] = L"";
+        GetMenuStringW(sub, i, text, 128, MF_BYPOSITION);
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+TEST_F(MainFrameWindow, TheMenuBarsTrackMenusShowTheItemTheCommandsActOn)
+{
+    ASSERT_TRUE(Open());
+    Load({TestClips().b, TestClips().a});
+    HMENU bar = m_frame->GetMenuBarWnd().GetBarMenu();
+    ASSERT_TRUE(bar);
+    const int kPlaylistMenu = 1, kVideo = 8, kAudio = 9;
+    HMENU playlistMenu = GetSubMenu(bar, kPlaylistMenu);
+    ASSERT_TRUE(playlistMenu);
+    wchar_t text[64] = L"";
+    GetMenuStringW(playlistMenu, kAudio, text, 64, MF_BYPOSITION);
+    ASSERT_STREQ(L"&Audio Track", text);
+    auto open = [&] { m_frame->SendMessage(WM_INITMENUPOPUP, (WPARAM)playlistMenu, MAKELPARAM(kPlaylistMenu, FALSE)); };
+
+    // The playlist active: the selected item's tracks, and choosing one sets that item's stream.
+    auto* list = dynamic_cast<CPlaylistItemWnd*>(Playlist().GetItemWindow());
+    list->SetItemSelected(1, TRUE, TRUE, TRUE);
+    open();
+    EXPECT_EQ((std::vector<CString>{L"Auto", L"Disable", L"", L"Track #1", L"Track #2 - [eng]"}),
+              SubmenuTexts(bar, kPlaylistMenu, kAudio));
+    Command(ID_AUDIO_TRACK_FIRST + 1);
+    EXPECT_EQ(1, list->GetMediaItemAt(1)->MediaInfo.SelectedAudioStream);
+
+    // Playing in the play view, which is then active: the playing item's, whatever is selected.
+    ASSERT_EQ(0, Play().PlayMediaItem(list->GetMediaItemAt(0), PLAYER_HOST_PLAY_VIEW));
+    ASSERT_TRUE(m_frame->GetActiveView() == m_frame->GetPlayView());
+    open();
+    EXPECT_EQ((std::vector<CString>{L"Auto", L"Disable", L"", L"Track #1"}), SubmenuTexts(bar, kPlaylistMenu, kAudio))
+        << "clip b has one audio track";
+    EXPECT_EQ((std::vector<CString>{L"Auto", L"Disable", L"", L"Track #1"}), SubmenuTexts(bar, kPlaylistMenu, kVideo));
+    Play().StopAndRemember(0);
+}
+
 TEST_F(MainFrameWindow, APlaylistOfThumbnailsPlaysAndTheControlBarSteersIt)
 {
     ASSERT_TRUE(Open());
