@@ -8,6 +8,7 @@
 #include "engine/SystemHelpers.h"
 #include "player/PlayerResource.h"
 #include "player/SharedResources.h"
+#include "player/ToolTimeLimit.h"
 
 namespace {
 
@@ -82,7 +83,11 @@ BOOL CMediaInfoDlg::OnInitDialog()
     m_list.InsertColumn(1, L"", LVCFMT_LEFT, client.Width() - GetSystemMetrics(SM_CXVSCROLL) - 100);
     if (m_pItem) {
         SetWindowText(FileNamePart(m_pItem->Path));
-        m_pItem->Probe(0);
+        if (!(m_pItem->Flags & MEDIA_FILE_PROBED)) {
+            // On the interface thread: an address whose server never answers must not hold it.
+            CToolTimeLimit limit(m_pItem->Path, nullptr);
+            m_pItem->Probe(0, limit.Flag());
+        }
     }
     Fill();
     return TRUE;

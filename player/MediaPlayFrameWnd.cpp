@@ -1,6 +1,7 @@
 // The player's frame base: its switches, Esc, the first-run centring and the end of the session.
 #include "player/MediaPlayFrameWnd.h"
 
+#include "framework/App.h"
 #include "player/PlayerSettings.h"
 
 IMPLEMENT_DYNCREATE(CMediaPlayFrameWnd, CFullScreenFrameWnd)
@@ -10,6 +11,7 @@ BEGIN_MESSAGE_MAP(CMediaPlayFrameWnd, CFullScreenFrameWnd)
     ON_WM_SYSCOMMAND()
     ON_WM_INITMENUPOPUP()
     ON_WM_QUERYENDSESSION()
+    ON_MESSAGE(WM_ENDSESSION, OnEndSession)
     ON_WM_SYSCOLORCHANGE()
     ON_COMMAND(ID_VIEW_ALWAYS_ON_TOP, OnToggleAlwaysOnTop)
     ON_COMMAND(ID_VIEW_TRANSPARENT, OnToggleTransparent)
@@ -84,6 +86,17 @@ BOOL CMediaPlayFrameWnd::OnQueryEndSession()
     if (!CFullScreenFrameWnd::OnQueryEndSession()) return FALSE;
     if (CPlayerSettings* settings = GetPlayerSettings()) settings->SaveSettings();
     return TRUE;
+}
+
+LRESULT CMediaPlayFrameWnd::OnEndSession(WPARAM wParam, LPARAM)
+{
+    CWinApp* app = AfxGetApp();
+    if (!wParam || !app || app->m_pMainWnd != this) return 0;
+    // The close keeps what the user's exit keeps: the playing item's place, the playlist, the
+    // window's placement, zoom and volume; the settings written at the question lack the latter.
+    SendMessage(WM_CLOSE);  // this frame is gone afterwards
+    if (CPlayerSettings* settings = GetPlayerSettings()) settings->SaveSettings();
+    return 0;
 }
 
 // The common controls of the frame's windows learn of the new colours from their parent; the

@@ -43,6 +43,9 @@ protected:
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu);
     BOOL OnQueryEndSession();
+    // The session ends: the program's own close runs now, for Windows ends the process as soon
+    // as every window has answered.
+    LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
     void OnSysColorChange();
     void OnToggleAlwaysOnTop();
     void OnToggleTransparent();

@@ -19,6 +19,7 @@
 #include "player/PlayerSettings.h"
 #include "player/PlaylistData.h"
 #include "player/PlaylistFormat.h"
+#include "player/ToolTimeLimit.h"
 #include "toolkit/FileMatchFilter.h"
 
 namespace {
@@ -236,12 +237,19 @@ void CMediaPlaylistView::OnDestroy()
     StopUpdateThreads();
     CPlayerSettings* s = Settings();
     if (s && m_pItems) {
-        int saved = s->loadLastPlaylist ? SavePlaylist(s->GetDefaultPlaylistPath(), 0, 0) : 0;
         // Thumbnails saved as files with the default playlist stay for the next start.
-        if (saved <= 0)
+        if (SaveDefaultPlaylist() <= 0)
             s->DeleteTempFolder();
     }
     CView::OnDestroy();
+}
+
+int CMediaPlaylistView::SaveDefaultPlaylist()
+{
+    CPlayerSettings* s = Settings();
+    if (!s || !m_pItems || !s->loadLastPlaylist)
+        return 0;
+    return SavePlaylist(s->GetDefaultPlaylistPath(), 0, 0);
 }
 
 // Edits ---------------------------------------------------------------------------------------------------
@@ -406,7 +414,8 @@ int CMediaPlaylistView::AddPendingPath(LPCWSTR path, const volatile int* stop)
     if (::SendMessageW(m_hWnd, WM_CONTAINS_PATH, 0, (LPARAM)path))
         return -1;
     CMediaItem* item = new CMediaItem;
-    if (item->Open(path, stop) != 0) {
+    CToolTimeLimit limit(path, stop);
+    if (item->Open(path, limit.Flag()) != 0) {
         DestroyItem(item);
         return -1;
     }
@@ -555,7 +564,11 @@ int CMediaPlaylistView::LoadPlaylist(LPCWSTR path, int addToRecent)
     int count = playlist.GetCount();
     for (int i = 0; i < count; ++i) {
         CMediaItem* item = playlist.GetAt(i);
-        item->Probe(0);
+        if (!(item->Flags & MEDIA_FILE_PROBED)) {
+            // Read on this thread: an address whose server never answers must not hold it for good.
+            CToolTimeLimit limit(item->Path, nullptr);
+            item->Probe(0, limit.Flag());
+        }
         item->UpdateDisplayInfo();
         if (InsertItem(item) >= 0)
             playlist.SetAt(i, nullptr);  // the list owns it now
@@ -751,8 +764,14 @@ void CMediaPlaylistView::UpdateThumbnails(int index, const volatile int* stop)
             break;
         // A stopped grab leaves the item unsettled, to be tried again by the next thread.
         CDrawLockGuard guard(lock);
-        if (item->EnsureThumbnail(0, stop, &guard) < 0 && *stop != 0)
-            break;
+        CToolTimeLimit limit(item->Path, stop);
+        if (item->EnsureThumbnail(0, limit.Flag(), &guard) < 0) {
+            if (*stop != 0)
+                break;
+            // An address that never answered has had its chance; the next threads try the others.
+            if (limit.Expired())
+                item->ChangeStateFlags(MEDIA_STATE_THUMBNAIL_READY);
+        }
         ::PostMessageW(m_hWnd, WM_THUMBNAIL_MADE, (WPARAM)i, (LPARAM)item);
     }
 }

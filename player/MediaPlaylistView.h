@@ -81,6 +81,9 @@ public:
     int OpenPlaylist(LPCWSTR path, int playFirst, int addToRecent);
     // The item count, or -1.
     int SavePlaylist(LPCWSTR path, int embedThumbnails, int addToRecent);
+    // When "LoadLastPlaylist" is on, the playlist as the next start reads it (thumbnails as files,
+    // not a recent playlist): SavePlaylist's result, 0 when it is off.
+    int SaveDefaultPlaylist();
     // A playlist file is merged at once; anything else is queued: 1 queued, 0 refused.
     int AddPath(LPCWSTR path);
     // Files whose names pass the ';'-separated patterns, through AddPath: the paths accepted.

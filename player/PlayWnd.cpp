@@ -8,6 +8,7 @@
 #include "engine/SystemHelpers.h"
 #include "framework/Effects.h"
 #include "framework/Frame.h"
+#include "player/MediaPlaylistView.h"
 #include "player/PlayView.h"
 #include "player/PlayerResource.h"
 #include "player/PlayerSettings.h"
@@ -835,6 +836,11 @@ void CPlayWnd::RunAfterPlaybackSteps()
     CPlayerSettings* s = Settings();
     CMainFrameLink* frame = GetPlayerWindows().frame;
     if (s && s->shutdownAfterPlayback) {
+        // The power-off is forced: Windows ends this program without asking it first, so what
+        // its close would keep is kept now.
+        if (CMediaPlaylistView* view = GetPlayerWindows().playlistView)
+            view->SaveDefaultPlaylist();
+        s->SaveSettings();
         PowerOffComputer();
     } else if (s && s->autoCloseWindow) {
         if (frame && frame->GetFrameWnd())

@@ -3,6 +3,7 @@
 
 #include <shlwapi.h>
 
+#include <string>
 #include <vector>
 
 #include "engine/SystemHelpers.h"
@@ -127,6 +128,17 @@ bool FitsAnsiCodePage(const CString& text)
 
 CString DecodeText(const char* bytes, size_t size)
 {
+    // UTF-16 with its mark, as editors save "Unicode" text; a last odd byte is no character.
+    if (size >= 2 && (((BYTE)bytes[0] == 0xFF && (BYTE)bytes[1] == 0xFE) || ((BYTE)bytes[0] == 0xFE && (BYTE)bytes[1] == 0xFF))) {
+        const bool bigEndian = (BYTE)bytes[0] == 0xFE;
+        std::wstring text;
+        text.reserve((size - 2) / 2);
+        for (size_t i = 2; i + 1 < size; i += 2) {
+            const BYTE a = (BYTE)bytes[i], b = (BYTE)bytes[i + 1];
+            text += (wchar_t)(bigEndian ? (a << 8) | b : (b << 8) | a);
+        }
+        return CString(text.c_str(), (int)text.size());
+    }
     if (size >= 3 && (BYTE)bytes[0] == 0xEF && (BYTE)bytes[1] == 0xBB && (BYTE)bytes[2] == 0xBF)
         return CString(detail::Widen(bytes + 3, (int)(size - 3), CP_UTF8));
     bool ascii = true;

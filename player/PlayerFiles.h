@@ -36,8 +36,8 @@ bool ReadWholeFile(LPCWSTR path, std::string& bytes, __int64 limit = MAX_PLAYLIS
 
 // True when every character of 'text' survives the ANSI code page.
 bool FitsAnsiCodePage(const CString& text);
-// Text of a file that may start with a UTF-8 byte-order mark; without one, UTF-8 when the bytes
-// are well-formed UTF-8 with characters beyond ASCII, else the ANSI code page.
+// Text of a file that may start with a UTF-8 or UTF-16 byte-order mark; without one, UTF-8 when
+// the bytes are well-formed UTF-8 with characters beyond ASCII, else the ANSI code page.
 CString DecodeText(const char* bytes, size_t size);
 
 }  // namespace playerfiles

@@ -358,6 +358,11 @@ void CViewContainerWnd::ShowEmptyState(bool empty)
 {
     if (!m_pPlaylistPane || !m_pPlayPane)
         return;
+    // Every item that comes in asks again: only a change moves windows (a playlist of thousands
+    // would otherwise lay the views out once per item).
+    const bool buttonShown = m_wndOpenFiles.m_hWnd && (m_wndOpenFiles.GetStyle() & WS_VISIBLE);
+    if (empty == m_bEmpty && (!m_wndOpenFiles.m_hWnd || buttonShown == empty))
+        return;
     m_bEmpty = empty;
     if (empty) {
         ShowPane(m_pPlaylistPane, false);

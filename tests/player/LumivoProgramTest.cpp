@@ -103,6 +103,22 @@ public:
             PostMessageW(w, WM_CLOSE, 0, 0);
         return WaitUntil([&] { return WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0; }, 60000);
     }
+    // Windows ending the session: asked, told, and then the process is ended, as the system
+    // ends whatever is left once every window has answered. True when the program agreed.
+    bool EndSession()
+    {
+        HWND w = Window();
+        if (!w)
+            return false;
+        DWORD_PTR agreed = 0;
+        if (!SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 30000, &agreed) || !agreed)
+            return false;
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 30000, &ignored);
+        TerminateProcess(m_process, 0);
+        WaitForSingleObject(m_process, 10000);
+        return true;
+    }
     ~CLumivoRun()
     {
         if (m_process.IsValid() && WaitForSingleObject(m_process, 0) != WAIT_OBJECT_0)
@@ -187,6 +203,42 @@ TEST_F(LumivoProgram, AFolderOnTheCommandLinePlaysItsFirstFileAndTheEndKeepsTheP
         WaitUntil([] { return false; }, 3500);
         EXPECT_FALSE(SaveWindowScreenshot(L"player", L"lumivo-started-with-the-last-playlist", run.Window()).IsEmpty());
         ASSERT_TRUE(run.Close());
+    }
+}
+
+TEST_F(LumivoProgram, TheEndOfTheSessionKeepsWhatTheProgramsCloseKeeps)
+{
+    {
+        CLumivoRun run;
+        ASSERT_TRUE(run.Start(s_program, Quoted(s_clips + L"\\two.mp4") + L" " + Quoted(s_clips + L"\\three.mp4")));
+        ASSERT_TRUE(run.WaitTitle(L" - 1/", 60000)) << CStringA(run.Title()).GetString();
+        ASSERT_TRUE(run.EndSession());
+    }
+    EXPECT_EQ(2, ItemsIn(DefaultPlaylist())) << "the playlist is kept for the next start";
+    CRegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, CString(kProgramKey) + L"\\Settings", KEY_READ));
+    DWORD width = 0;
+    EXPECT_EQ(ERROR_SUCCESS, key.QueryDWORDValue(L"MainWindow.Width", width)) << "the window's placement too";
+    EXPECT_GT((int)width, 0);
+}
+
+TEST_F(LumivoProgram, ClosedAtOnceItLeavesNoToolRunning)
+{
+    // Closed while its probes, its thumbnails and the first clip's start are all under way.
+    const wchar_t* const tools[] = {L"Quisset.exe", L"Velkor.exe", L"Drumlin.exe", L"ffprobe.exe", L"ffmpeg.exe"};
+    auto running = [&] {
+        int n = 0;
+        for (const wchar_t* tool : tools)
+            n += enginetest::CountProcessesNamed(tool);
+        return n;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return running() == 0; }, 20000)) << "no tool runs before";
+    for (DWORD wait : {0u, 1500u}) {
+        CLumivoRun run;
+        ASSERT_TRUE(run.Start(s_program, Quoted(s_clips)));
+        WaitUntil([] { return false; }, wait);
+        ASSERT_TRUE(run.Close()) << "the program ends after " << wait << " ms";
+        EXPECT_TRUE(WaitUntil([&] { return running() == 0; }, 15000)) << running() << " tools left after " << wait << " ms";
     }
 }
 

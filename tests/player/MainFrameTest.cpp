@@ -9,6 +9,8 @@
 #include "player/MainFrame.h"
 #include "player/PlayView.h"
 #include "player/PlayerResource.h"
+#include "player/PlaylistData.h"
+#include "player/PlaylistFormat.h"
 #include "player/PlaylistView.h"
 #include "tests/common/Screenshot.h"
 
@@ -22,6 +24,38 @@ constexpr __int64 kSecondUs(int n)
 }
 
 class MainFrameWindow : public PlayerFrameTest {};
+
+// Counts the window moves and the background erasing the windows of this thread go through
+// while it lives.
+class CWindowWorkCounter {
+public:
+    CWindowWorkCounter()
+    {
+        s_current = this;
+        m_hook = SetWindowsHookExW(WH_CALLWNDPROC, &CWindowWorkCounter::Hook, nullptr, GetCurrentThreadId());
+    }
+    ~CWindowWorkCounter()
+    {
+        UnhookWindowsHookEx(m_hook);
+        s_current = nullptr;
+    }
+    int moves = 0;
+    int erases = 0;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
+    {
+        const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && s_current) {
+            s_current->moves += call->message == WM_WINDOWPOSCHANGING;
+            s_current->erases += call->message == WM_ERASEBKGND;
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static CWindowWorkCounter* s_current;
+    HHOOK m_hook = nullptr;
+};
+CWindowWorkCounter* CWindowWorkCounter::s_current = nullptr;
 
 
 TEST_F(MainFrameWindow, AFirstRunOpensAtTheDefaultSizeAndClosingKeepsThePlacement)
@@ -50,6 +84,93 @@ TEST_F(MainFrameWindow, AFirstRunOpensAtTheDefaultSizeAndClosingKeepsThePlacemen
     EXPECT_EQ(600, s.windowHeight);
     EXPECT_TRUE(GetPlayerWindows().frame == nullptr) << "the pointers go with the frame";
     EXPECT_FALSE(CMainFrame::UsesDefaultSize(&s, 1920));
+}
+
+TEST_F(MainFrameWindow, ALongPlaylistLaysTheViewsOutOnceNotOncePerItem)
+{
+    ASSERT_TRUE(Open());
+    const int kItems = 3000;
+    CPlaylistData data(1);
+    for (int i = 0; i < kItems; ++i) {
+        CString path;
+        path.Format(L"C:\\gone away\\clip %04d.mp4", i);
+        CMediaItem* item = data.AddPath(path);
+        item->ChangeFlags(MEDIA_FILE_PROBED);  // read with its information, nothing to probe
+        item->MediaInfo.DurationInUs = kSecondUs(1);
+    }
+    CString file = MakeAwkwardFolder(L"long-playlist") + L"\\long.playlist";
+    std::unique_ptr<CPlaylistFormat> format(CreatePlaylistFormat(file));
+    ASSERT_EQ(0, format->Save(file, data, 0));
+    ASSERT_TRUE(m_frame->GetContainer().IsShowingEmptyState());
+
+    DWORD began = GetTickCount();
+    {
+        CWindowWorkCounter work;
+        ASSERT_EQ(kItems, Playlist().OpenPlaylist(file, 0, 0));
+        Playlist().UpdateItemCountDisplay();
+        EXPECT_LT(work.moves, 50) << "the views come back once, as the first item comes in";
+        EXPECT_LT(work.erases, 50);
+    }
+    DWORD took = GetTickCount() - began;
+    EXPECT_FALSE(m_frame->GetContainer().IsShowingEmptyState());
+    EXPECT_TRUE(m_frame->GetPlaylistView()->IsWindowVisible());
+    EXPECT_TRUE(m_frame->GetPlayView()->IsWindowVisible());
+    EXPECT_EQ(0, m_frame->GetMenuBarWnd().countText.Find(L"3000 items")) << CStringA(m_frame->GetMenuBarWnd().countText).GetString();
+    std::printf("%d items read and shown in %lu ms\n", kItems, took);
+
+    // Emptied, the button comes back; one item again, the views.
+    Command(ID_PLAYLIST_DELETE_ALL);
+    EXPECT_TRUE(m_frame->GetContainer().IsShowingEmptyState());
+    EXPECT_FALSE(m_frame->GetPlaylistView()->IsWindowVisible());
+    Load({TestClips().b});
+    EXPECT_FALSE(m_frame->GetContainer().IsShowingEmptyState());
+    EXPECT_TRUE(m_frame->GetPlaylistView()->IsWindowVisible());
+}
+
+// The entries of the submenu at 'position' of the menu bar's popup at 'title'.
+std::vector<CString> SubmenuTexts(HMENU bar, int title, int position)
+{
+    std::vector<CString> texts;
+    HMENU sub = GetSubMenu(GetSubMenu(bar, title), position);
+    for (int i = 0; sub && i < GetMenuItemCount(sub); ++i) {
+        wchar_t text[128] = L"";
+        GetMenuStringW(sub, i, text, 128, MF_BYPOSITION);
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+TEST_F(MainFrameWindow, TheMenuBarsTrackMenusShowTheItemTheCommandsActOn)
+{
+    ASSERT_TRUE(Open());
+    Load({TestClips().b, TestClips().a});
+    HMENU bar = m_frame->GetMenuBarWnd().GetBarMenu();
+    ASSERT_TRUE(bar);
+    const int kPlaylistMenu = 1, kVideo = 8, kAudio = 9;
+    HMENU playlistMenu = GetSubMenu(bar, kPlaylistMenu);
+    ASSERT_TRUE(playlistMenu);
+    wchar_t text[64] = L"";
+    GetMenuStringW(playlistMenu, kAudio, text, 64, MF_BYPOSITION);
+    ASSERT_STREQ(L"&Audio Track", text);
+    auto open = [&] { m_frame->SendMessage(WM_INITMENUPOPUP, (WPARAM)playlistMenu, MAKELPARAM(kPlaylistMenu, FALSE)); };
+
+    // The playlist active: the selected item's tracks, and choosing one sets that item's stream.
+    auto* list = dynamic_cast<CPlaylistItemWnd*>(Playlist().GetItemWindow());
+    list->SetItemSelected(1, TRUE, TRUE, TRUE);
+    open();
+    EXPECT_EQ((std::vector<CString>{L"Auto", L"Disable", L"", L"Track #1", L"Track #2 - [eng]"}),
+              SubmenuTexts(bar, kPlaylistMenu, kAudio));
+    Command(ID_AUDIO_TRACK_FIRST + 1);
+    EXPECT_EQ(1, list->GetMediaItemAt(1)->MediaInfo.SelectedAudioStream);
+
+    // Playing in the play view, which is then active: the playing item's, whatever is selected.
+    ASSERT_EQ(0, Play().PlayMediaItem(list->GetMediaItemAt(0), PLAYER_HOST_PLAY_VIEW));
+    ASSERT_TRUE(m_frame->GetActiveView() == m_frame->GetPlayView());
+    open();
+    EXPECT_EQ((std::vector<CString>{L"Auto", L"Disable", L"", L"Track #1"}), SubmenuTexts(bar, kPlaylistMenu, kAudio))
+        << "clip b has one audio track";
+    EXPECT_EQ((std::vector<CString>{L"Auto", L"Disable", L"", L"Track #1"}), SubmenuTexts(bar, kPlaylistMenu, kVideo));
+    Play().StopAndRemember(0);
 }
 
 TEST_F(MainFrameWindow, APlaylistOfThumbnailsPlaysAndTheControlBarSteersIt)

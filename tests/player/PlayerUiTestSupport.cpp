@@ -438,12 +438,15 @@ bool WriteFakeEncoderScript(LPCWSTR lines)
 std::unique_ptr<CPlayerTestApp> PlayerUiTest::s_app;
 std::unique_ptr<CTestPlayerFrame> PlayerUiTest::s_frame;
 int PlayerUiTest::s_powerOffs = 0;
+std::function<void()> PlayerUiTest::s_onPowerOff;
 std::vector<CString> PlayerUiTest::s_boxes;
 
 namespace {
 BOOL WINAPI RecordPowerOff(UINT, DWORD)
 {
     ++PlayerUiTest::s_powerOffs;
+    if (PlayerUiTest::s_onPowerOff)
+        PlayerUiTest::s_onPowerOff();
     return TRUE;
 }
 int WINAPI RecordMessageBox(HWND, LPCWSTR text, LPCWSTR, UINT)
@@ -499,6 +502,7 @@ void PlayerUiTest::ResetUi()
     s_frame->layout = 1;
     s_frame->ClearRecords();
     s_powerOffs = 0;
+    s_onPowerOff = nullptr;
     s_boxes.clear();
 }
 

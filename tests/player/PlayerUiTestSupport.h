@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <vector>
@@ -193,6 +194,8 @@ protected:
 public:
     // What the replaced power-off and message-box calls recorded.
     static int s_powerOffs;
+    // Called at each power-off, as things stand at that moment (empty: nothing).
+    static std::function<void()> s_onPowerOff;
     static std::vector<CString> s_boxes;
 };
 

@@ -4,11 +4,14 @@
 // the hand-over to the converter.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <vector>
 
 #include "PlayerUiTestSupport.h"
 #include "framework/FileDialog.h"
 #include "player/PlaylistFormat.h"
+#include "toolkit/SelectFolderDlg.h"
 
 using namespace playertest;
 
@@ -49,29 +52,136 @@ private:
 };
 CDialogAnswerer* CDialogAnswerer::s_current = nullptr;
 
-// The file dialogs answer with this path and filter.
+// The file dialogs answer with this path and filter, or with these names in one folder as a
+// multiple selection answers; what they were opened with is kept.
 CString g_chosenPath;
+std::vector<CString> g_chosenNames;
 DWORD g_chosenFilter = 1;
 int g_fileDialogs = 0;
+struct CFileDialogSeen {
+    CString title, initialFolder;
+    DWORD filterIndex = 0;
+} g_seenDialog;
 BOOL WINAPI ChooseFile(LPOPENFILENAMEW ofn, BOOL)
 {
     ++g_fileDialogs;
-    if (g_chosenPath.IsEmpty() || (DWORD)g_chosenPath.GetLength() + 2 > ofn->nMaxFile)
+    g_seenDialog.title = ofn->lpstrTitle ? ofn->lpstrTitle : L"";
+    g_seenDialog.initialFolder = ofn->lpstrInitialDir ? ofn->lpstrInitialDir : L"";
+    g_seenDialog.filterIndex = ofn->nFilterIndex;
+    // The folder, then each name, each ended by a NUL, and an empty name at the end.
+    std::vector<wchar_t> answer(g_chosenPath.GetString(), g_chosenPath.GetString() + g_chosenPath.GetLength() + 1);
+    for (const CString& name : g_chosenNames)
+        answer.insert(answer.end(), name.GetString(), name.GetString() + name.GetLength() + 1);
+    answer.push_back(0);
+    if (g_chosenPath.IsEmpty() || answer.size() > ofn->nMaxFile)
         return FALSE;
-    wcscpy(ofn->lpstrFile, g_chosenPath);
-    ofn->lpstrFile[g_chosenPath.GetLength() + 1] = 0;
+    std::copy(answer.begin(), answer.end(), ofn->lpstrFile);
     ofn->nFilterIndex = g_chosenFilter;
     return TRUE;
 }
 
+// Answers the folder dialog as a user does: once its worker has selected the initial folder, the
+// dialog is read, 'fill' changes what the user would change and OK is pressed. Cancel when the
+// folder never comes.
+class CFolderDialogAnswerer {
+public:
+    struct Seen {
+        CString caption, prompt, pattern, selected;
+        std::vector<CString> presets;
+        bool scanSubfolders = false;
+    };
+    explicit CFolderDialogAnswerer(std::function<void(CSelectFolderDlg&)> fill) : m_fill(std::move(fill))
+    {
+        s_current = this;
+        m_hook = SetWindowsHookExW(WH_CBT, &CFolderDialogAnswerer::Hook, nullptr, GetCurrentThreadId());
+    }
+    ~CFolderDialogAnswerer()
+    {
+        if (m_timer)
+            KillTimer(nullptr, m_timer);
+        UnhookWindowsHookEx(m_hook);
+        s_current = nullptr;
+    }
+    Seen seen;
+    int answered = 0;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
+    {
+        if (code == HCBT_ACTIVATE && s_current && !s_current->m_dialog) {
+            wchar_t cls[32] = L"";
+            GetClassNameW((HWND)wParam, cls, 32);
+            if (wcscmp(cls, L"#32770") == 0) {
+                s_current->m_dialog = (HWND)wParam;
+                s_current->m_began = GetTickCount();
+                s_current->m_timer = SetTimer(nullptr, 0, 100, &CFolderDialogAnswerer::Tick);
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        CFolderDialogAnswerer* self = s_current;
+        if (!self || !self->m_timer)
+            return;
+        CSelectFolderDlg* dlg = dynamic_cast<CSelectFolderDlg*>(CWnd::FromHandlePermanent(self->m_dialog));
+        const bool late = GetTickCount() - self->m_began > 60000;
+        if (!dlg || (dlg->IsWorkerRunning() && !late))
+            return;
+        KillTimer(nullptr, self->m_timer);
+        self->m_timer = 0;
+        ++self->answered;
+        Seen& seen = self->seen;
+        dlg->GetWindowText(seen.caption);
+        dlg->GetDlgItemText(IDC_SELECT_FOLDER_TEXT, seen.prompt);
+        seen.pattern = dlg->GetPatternCombo().GetEditText();
+        seen.scanSubfolders = dlg->IsDlgButtonChecked(IDC_SELECT_FOLDER_SUBFOLDERS) == BST_CHECKED;
+        HWND combo = dlg->GetPatternCombo().m_hWnd;
+        int count = (int)::SendMessageW(combo, CB_GETCOUNT, 0, 0);
+        for (int i = 0; i < count; ++i) {
+            wchar_t text[260] = L"";
+            COMBOBOXEXITEMW item = {};
+            item.mask = CBEIF_TEXT;
+            item.iItem = i;
+            item.pszText = text;
+            item.cchTextMax = 260;
+            ::SendMessageW(combo, CBEM_GETITEMW, 0, (LPARAM)&item);
+            seen.presets.push_back(text);
+        }
+        CFolderTreeCtrl& tree = dlg->GetTree();
+        seen.selected = tree.GetItemPath(tree.GetSelectedItem());
+        if (seen.selected.IsEmpty()) {
+            dlg->PostMessage(WM_COMMAND, IDCANCEL, 0);
+            return;
+        }
+        self->m_fill(*dlg);
+        dlg->PostMessage(WM_COMMAND, IDOK, 0);
+    }
+
+    static CFolderDialogAnswerer* s_current;
+    std::function<void(CSelectFolderDlg&)> m_fill;
+    HHOOK m_hook = nullptr;
+    HWND m_dialog = nullptr;
+    UINT_PTR m_timer = 0;
+    DWORD m_began = 0;
+};
+CFolderDialogAnswerer* CFolderDialogAnswerer::s_current = nullptr;
+
 struct CShellCall {
-    CString file, parameters;
+    CString file, parameters, verb;
+    INT show;
 };
 std::vector<CShellCall> g_shellCalls;
-HINSTANCE WINAPI RecordShell(HWND, LPCWSTR, LPCWSTR file, LPCWSTR parameters, LPCWSTR, INT)
+HINSTANCE WINAPI RecordShell(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR, INT show)
 {
-    g_shellCalls.push_back({file ? file : L"", parameters ? parameters : L""});
+    g_shellCalls.push_back({file ? file : L"", parameters ? parameters : L"", verb ? verb : L"<none>", show});
     return (HINSTANCE)42;
+}
+std::vector<CString> g_messageBoxes;
+int WINAPI RecordMessageBox(HWND, LPCWSTR text, LPCWSTR, UINT)
+{
+    g_messageBoxes.push_back(text ? text : L"");
+    return IDOK;
 }
 
 class PlaylistCommands : public PlayerFrameTest {
@@ -151,6 +261,116 @@ TEST_F(PlaylistCommands, EveryCommandFollowsItsEnablingRule)
     EXPECT_FALSE(Enabled(ID_DISPLAY_SHOW_TITLE));
     EXPECT_TRUE(Enabled(ID_DISPLAY_SHOW_ICON));
     Command(ID_DISPLAY_GRID);
+}
+
+TEST_F(PlaylistCommands, FilesAndFoldersFromTheirDialogs)
+{
+    CPlayerSettings& s = s_app->Settings();
+    CString folder = MakeAwkwardFolder(L"open-commands");
+    const CString inner = folder + L"\\inner";
+    CreateDirectoryW(inner, nullptr);
+    ASSERT_TRUE(CopyFileW(TestClips().a, folder + L"\\one.mp4", FALSE));
+    ASSERT_TRUE(CopyFileW(TestClips().b, folder + L"\\two.mp4", FALSE));
+    ASSERT_TRUE(CopyFileW(TestClips().c, inner + L"\\three.mp4", FALSE));
+    ASSERT_TRUE(WriteUtf8File(folder + L"\\cover.png", L"a picture"));
+    ASSERT_TRUE(WriteUtf8File(folder + L"\\notes.txt", L"no media"));
+    auto paths = [&] {
+        std::vector<CString> all;
+        for (int i = 0; i < List().GetItemCount(); ++i)
+            all.push_back(List().GetMediaItemAt(i)->Path);
+        std::sort(all.begin(), all.end(), [](const CString& x, const CString& y) { return x.CompareNoCase(y) < 0; });
+        return all;
+    };
+
+    const int allowed = s.allowDuplicates;
+    s.allowDuplicates = 1;
+    // Open Files: an image is refused, the clip after it replaces the playlist and plays.
+    {
+        CPlaylistEditGuard guard(&Playlist(), 0);
+        Playlist().AddPath(TestClips().c);
+    }
+    WaitLoaded();
+    s.lastFolder = L"C:\\";
+    s.filterIndex = 2;
+    g_chosenPath = folder;
+    g_chosenNames = {L"cover.png", L"two.mp4"};
+    g_chosenFilter = 3;
+    Command(ID_FILE_OPEN_FILES);
+    EXPECT_STREQ(L"", g_seenDialog.title);
+    EXPECT_EQ(2u, g_seenDialog.filterIndex) << "the filter of the last time";
+    EXPECT_STREQ(L"C:\\", g_seenDialog.initialFolder);
+    ASSERT_TRUE(WaitUntil([&] { return Play().HasSession(); }, 30000)) << "the first item plays once it is in";
+    WaitLoaded();
+    ASSERT_EQ(1, List().GetItemCount());
+    EXPECT_STREQ(folder + L"\\two.mp4", List().GetMediaItemAt(0)->Path);
+    EXPECT_STREQ(folder, s.lastFolder);
+    EXPECT_EQ(3, s.filterIndex);
+    Play().StopAndRemember(0);
+
+    // Add Files: added behind, nothing starts, the filter of Open Files stays.
+    g_chosenNames = {L"one.mp4"};
+    g_chosenFilter = 5;
+    Command(ID_PLAYLIST_ADD_FILES);
+    EXPECT_STREQ(L"Add Files", g_seenDialog.title);
+    WaitLoaded();
+    ASSERT_EQ(2, List().GetItemCount());
+    EXPECT_STREQ(folder + L"\\one.mp4", List().GetMediaItemAt(1)->Path);
+    EXPECT_EQ(3, s.filterIndex);
+    EXPECT_FALSE(Play().HasSession());
+    g_chosenNames.clear();
+
+    // Open Folder: the folder picker with its two presets, here with the subfolders.
+    s.scanSubfolders = 0;
+    {
+        CFolderDialogAnswerer answer([](CSelectFolderDlg& dlg) {
+            dlg.CheckDlgButton(IDC_SELECT_FOLDER_SUBFOLDERS, BST_CHECKED);
+        });
+        Command(ID_FILE_OPEN_FOLDER);
+        ASSERT_EQ(1, answer.answered);
+        EXPECT_STREQ(L"Open Folder", answer.seen.caption);
+        EXPECT_STREQ(L"Open Folder to Play", answer.seen.prompt);
+        EXPECT_EQ(0, answer.seen.selected.CompareNoCase(folder)) << "the last folder is chosen at first";
+        ASSERT_EQ(2u, answer.seen.presets.size());
+        EXPECT_STREQ(L"*.mp4;*.flv;*.webm;*.gif;*.mp3;*.aac", answer.seen.presets[0]);
+        EXPECT_STREQ(L"*.*", answer.seen.presets[1]);
+        EXPECT_STREQ(answer.seen.presets[0], answer.seen.pattern);
+        EXPECT_FALSE(answer.seen.scanSubfolders);
+    }
+    ASSERT_TRUE(WaitUntil([&] { return Play().HasSession(); }, 30000));
+    WaitLoaded();
+    std::vector<CString> opened = paths();
+    ASSERT_EQ(3u, opened.size()) << "the clips of the folder and its subfolder, no picture, no text";
+    EXPECT_STREQ(inner + L"\\three.mp4", opened[0]);
+    EXPECT_EQ(1, s.scanSubfolders);
+    Play().StopAndRemember(0);
+
+    // Add Folder: a pattern of the user's own, without the subfolders.
+    {
+        CFolderDialogAnswerer answer([](CSelectFolderDlg& dlg) {
+            dlg.GetPatternCombo().GetEditCtrl()->SetWindowText(L"t*.mp4");
+            dlg.CheckDlgButton(IDC_SELECT_FOLDER_SUBFOLDERS, BST_UNCHECKED);
+        });
+        Command(ID_PLAYLIST_ADD_FOLDER);
+        ASSERT_EQ(1, answer.answered);
+        EXPECT_STREQ(L"Add Folder", answer.seen.caption);
+        EXPECT_STREQ(L"Add Folder to Playlist", answer.seen.prompt);
+        EXPECT_TRUE(answer.seen.scanSubfolders) << "as it was left";
+    }
+    WaitLoaded();
+    ASSERT_EQ(4, List().GetItemCount());
+    EXPECT_STREQ(folder + L"\\two.mp4", List().GetMediaItemAt(3)->Path);
+    EXPECT_EQ(0, s.scanSubfolders);
+    EXPECT_FALSE(Play().HasSession());
+
+    // Cancelled, nothing changes.
+    {
+        CDialogAnswerer answer([](HWND dlg) { PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0); });
+        Command(ID_PLAYLIST_ADD_FOLDER);
+        EXPECT_EQ(1, answer.answered);
+    }
+    EXPECT_EQ(4, List().GetItemCount());
+    EXPECT_EQ(0, s.scanSubfolders);
+    s.allowDuplicates = allowed;
 }
 
 TEST_F(PlaylistCommands, AddressesFromTheirDialogs)
@@ -284,6 +504,58 @@ TEST_F(PlaylistCommands, RecentFilesReplayAndAddressesOpenAsPaths)
     Command(ID_RECENT_FILE_FIRST);
     EXPECT_TRUE(WaitUntil([&] { return Play().HasSession(); }, 30000));
     Play().StopAndRemember(0);
+}
+
+TEST_F(PlaylistCommands, TheShellIsHandedTheItemsFolderTheWebPageAndTheMail)
+{
+    CString folder = MakeAwkwardFolder(L"show-in-folder");
+    CString clip = folder + L"\\clip & (1).mp4";
+    ASSERT_TRUE(CopyFileW(TestClips().b, clip, FALSE));
+    {
+        CPlaylistEditGuard guard(&Playlist(), 0);
+        Playlist().AddPath(clip);
+    }
+    WaitLoaded();
+    ASSERT_EQ(1, List().GetItemCount());
+    FwShellExecuteFn previousShell = FwSetShellExecuteFunction(RecordShell);
+    FwMessageBoxFn previousBox = FwSetMessageBoxFunction(RecordMessageBox);
+    g_messageBoxes.clear();
+
+    Select(0);
+    ASSERT_TRUE(Enabled(ID_ITEM_SHOW_IN_FOLDER));
+    Command(ID_ITEM_SHOW_IN_FOLDER);
+    ASSERT_EQ(1u, g_shellCalls.size());
+    EXPECT_STREQ(L"explorer.exe", g_shellCalls[0].file);
+    EXPECT_STREQ(L"/select," + clip, g_shellCalls[0].parameters);
+    EXPECT_EQ(SW_SHOWNORMAL, g_shellCalls[0].show);
+
+    // The folder gone meanwhile: the one message, and nothing started.
+    CMediaItem* item = List().GetMediaItemAt(0);
+    CString kept = item->Path;
+    item->Path = folder + L"\\gone away\\clip.mp4";
+    Command(ID_ITEM_SHOW_IN_FOLDER);
+    item->Path = kept;
+    EXPECT_EQ(1u, g_shellCalls.size());
+    ASSERT_EQ(1u, g_messageBoxes.size());
+    EXPECT_STREQ(L"Folder does not exist!", g_messageBoxes[0]);
+
+    // An address has no folder to show.
+    item->ChangeFlags(MEDIA_FILE_URL);
+    EXPECT_FALSE(Enabled(ID_ITEM_SHOW_IN_FOLDER));
+    item->ChangeFlags(0, MEDIA_FILE_URL);
+
+    Command(ID_APP_WEB_SITE);
+    ASSERT_EQ(2u, g_shellCalls.size());
+    EXPECT_STREQ(L"open", g_shellCalls[1].verb);
+    EXPECT_EQ(0, g_shellCalls[1].file.Find(L"http://")) << CStringA(g_shellCalls[1].file).GetString();
+    EXPECT_EQ(SW_SHOWNORMAL, g_shellCalls[1].show);
+    Command(ID_APP_EMAIL);
+    ASSERT_EQ(3u, g_shellCalls.size());
+    EXPECT_EQ(0, g_shellCalls[2].file.Find(L"mailto:")) << CStringA(g_shellCalls[2].file).GetString();
+    EXPECT_NE(-1, g_shellCalls[2].file.Find(L"subject=About")) << CStringA(g_shellCalls[2].file).GetString();
+
+    FwSetShellExecuteFunction(previousShell);
+    FwSetMessageBoxFunction(previousBox);
 }
 
 TEST_F(PlaylistCommands, TheConverterGetsTheSelectedItemAndSettingsAreSavedOnOk)

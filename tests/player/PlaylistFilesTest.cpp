@@ -499,6 +499,35 @@ TEST_F(PlaylistFiles, M3uKeepsNamesBeyondTheAnsiCodePage)
     EXPECT_EQ(L"C:\\\u0416.mp3", other.GetAt(0)->Path);
 }
 
+TEST_F(PlaylistFiles, M3uInUtf16IsReadAsUtf16)
+{
+    // Editors save "Unicode" lists as UTF-16 with a byte-order mark, in either byte order.
+    const CString first = L"C:\\Music\\caf\u00e9 \u97f3\u697d.mp3", second = L"http://example.invalid/a.mp3";
+    const CString text = L"#EXTM3U\r\n" + first + L"\r\n" + second + L"\n";
+    std::string little("\xFF\xFE", 2), big("\xFE\xFF", 2);
+    for (int i = 0; i < text.GetLength(); ++i) {
+        wchar_t c = text[i];
+        little += (char)(c & 0xFF);
+        little += (char)(c >> 8);
+        big += (char)(c >> 8);
+        big += (char)(c & 0xFF);
+    }
+    for (const std::string& bytes : {little, big}) {
+        ASSERT_TRUE(WriteBytes(PathOf(L"unicode.m3u"), bytes));
+        CPlaylistData playlist;
+        ASSERT_EQ(0, Load(PathOf(L"unicode.m3u"), playlist));
+        ASSERT_EQ(2, playlist.GetCount()) << (bytes == big ? "big-endian" : "little-endian");
+        EXPECT_EQ(first, playlist.GetAt(0)->Path);
+        EXPECT_EQ(second, playlist.GetAt(1)->Path);
+    }
+    // A mark with half a character after it is read as far as it goes.
+    ASSERT_TRUE(WriteBytes(PathOf(L"unicode.m3u"), std::string("\xFF\xFE" "C\0:\0\\\0x\0", 10) + "y"));
+    CPlaylistData cut;
+    ASSERT_EQ(0, Load(PathOf(L"unicode.m3u"), cut));
+    ASSERT_EQ(1, cut.GetCount());
+    EXPECT_EQ(L"C:\\x", cut.GetAt(0)->Path);
+}
+
 TEST_F(PlaylistFiles, M3uLongLinesStayWhole)
 {
     CString longPath = L"C:\\" + CString(L'x', 5000) + L".mp4";

@@ -23,6 +23,9 @@ struct CMenuSpy {
     HHOOK hook = nullptr;
     std::vector<UINT> firstIds;
     std::vector<UINT> defaults;
+    // The entries of each submenu of the tracked popup as it opened, by position ("" a
+    // separator, "-" where the position holds no submenu).
+    std::vector<std::vector<CString>> submenus;
     CMenuSpy()
     {
         s_current = this;
@@ -42,6 +45,18 @@ struct CMenuSpy {
             if (s_current->firstIds.empty()) {
                 s_current->firstIds.push_back(GetMenuItemID(menu, 0));
                 s_current->defaults.push_back(GetMenuDefaultItem(menu, FALSE, 0));
+                for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+                    std::vector<CString> entries;
+                    HMENU sub = GetSubMenu(menu, i);
+                    for (int j = 0; sub && j < GetMenuItemCount(sub); ++j) {
+                        wchar_t text[128] = L"";
+                        GetMenuStringW(sub, j, text, 128, MF_BYPOSITION);
+                        entries.push_back(text);
+                    }
+                    if (!sub)
+                        entries.push_back(L"-");
+                    s_current->submenus.push_back(entries);
+                }
                 PostMessageW(cwp->hwnd, WM_CANCELMODE, 0, 0);
                 EndMenu();
             }
@@ -215,7 +230,43 @@ TEST_F(PlaylistItemWindow, TheContextMenuFitsTheSelection)
         ASSERT_EQ(1u, spy.firstIds.size());
         EXPECT_EQ((UINT)ID_ITEM_PLAY, spy.firstIds[0]) << "a selection: the item menu";
         EXPECT_EQ((UINT)ID_ITEM_PLAY, spy.defaults[0]);
+        ASSERT_GE(spy.submenus.size(), 11u);
+        EXPECT_EQ(std::vector<CString>{L"No Audio"}, spy.submenus[9]) << "an item without streams";
     }
+
+    // The track menus are the selected item's own, at their places in the item menu.
+    {
+        CPlaylistEditGuard guard(s_view, 0);
+        s_view->RemoveAllItems();
+    }
+    LoadClips(1);
+    Items().SetItemSelected(0, TRUE, TRUE, TRUE);
+    {
+        CMenuSpy spy;
+        Items().SendMessage(WM_CONTEXTMENU, (WPARAM)Items().m_hWnd, MAKELPARAM(-1, -1));
+        ASSERT_GE(spy.submenus.size(), 11u);
+        const std::vector<CString> video = {L"Auto", L"Disable", L"", L"Track #1"};
+        const std::vector<CString> audio = {L"Auto", L"Disable", L"", L"Track #1", L"Track #2 - [eng]"};
+        EXPECT_EQ(video, spy.submenus[8]);
+        EXPECT_EQ(audio, spy.submenus[9]);
+        ASSERT_FALSE(spy.submenus[10].empty());
+        EXPECT_STREQ(L"Auto", spy.submenus[10][0]) << "the clip has subtitles";
+    }
+
+    // The play view's context menu shows the playing item's tracks at its own places.
+    ASSERT_EQ(0, Play().PlayMediaItem(Items().GetMediaItemAt(0), PLAYER_HOST_PLAY_VIEW));
+    {
+        CMenuSpy spy;
+        s_frame->playView->SendMessage(WM_CONTEXTMENU, (WPARAM)s_frame->playView->m_hWnd, MAKELPARAM(-1, -1));
+        ASSERT_EQ(1u, spy.firstIds.size());
+        EXPECT_EQ((UINT)ID_PLAY_PLAY, spy.firstIds[0]);
+        ASSERT_GE(spy.submenus.size(), 8u);
+        EXPECT_EQ((std::vector<CString>{L"Auto", L"Disable", L"", L"Track #1"}), spy.submenus[5]);
+        EXPECT_EQ((std::vector<CString>{L"Auto", L"Disable", L"", L"Track #1", L"Track #2 - [eng]"}), spy.submenus[6]);
+        ASSERT_FALSE(spy.submenus[7].empty());
+        EXPECT_STREQ(L"Auto", spy.submenus[7][0]);
+    }
+    Play().StopAndRemember(0);
 }
 
 TEST_F(PlaylistItemWindow, CardsShowTheirThumbnailsAndThePlayingCardHostsTheVideo)

@@ -14,6 +14,10 @@
 #include "player/PlayView.h"
 #include "player/PlaylistData.h"
 #include "player/PlaylistFormat.h"
+#include "player/MediaInfoDlg.h"
+#include "player/PlayerResource.h"
+#include "player/ToolTimeLimit.h"
+#include "tests/toolkit/LoopbackHttpServer.h"
 
 using namespace playertest;
 
@@ -90,6 +94,7 @@ protected:
     {
         ResetUi();
         CToolProcessBase::SetStopGraceForTests(10000);
+        CToolTimeLimit::SetLimitForTests(CToolTimeLimit::kDefaultLimitMs);
     }
 
     CMediaPlaylistView& View() { return *s_frame->playlistView; }
@@ -332,6 +337,55 @@ TEST_F(PlaylistView, AHangingFrameGrabIsStoppedAndTheItemTriedAgainLater)
     EXPECT_TRUE(item->Thumbnail.IsValid());
 }
 
+TEST_F(PlaylistView, AnAddressWhoseServerNeverAnswersCostsAWaitNotTheSession)
+{
+    // The server takes the request, sends its header and then nothing: the real probe would
+    // wait for the rest for good. Its lifetime ends the stall long after the limit.
+    CLoopbackHttpServer server(64, 90000);
+    LoopbackRoute stalled;
+    stalled.path = "/stalled.mp4";
+    stalled.body.assign(4 * 1024 * 1024, 'x');
+    stalled.stallAfter = 0;
+    server.AddRoute(stalled);
+    ASSERT_TRUE(server.Start());
+    const CString url = server.Url("/stalled.mp4");
+    CToolTimeLimit::SetLimitForTests(3000);
+
+    // A plain playlist is read on this thread, its entries probed one after another.
+    CString m3u = MakeAwkwardFolder(L"stalled-address") + L"\\radio.m3u";
+    ASSERT_TRUE(WriteUtf8File(m3u, TestClips().b + L"\r\n" + url + L"\r\n" + TestClips().c + L"\r\n"));
+    DWORD began = GetTickCount();
+    EXPECT_EQ(3, View().OpenPlaylist(m3u, 0, 0));
+    EXPECT_LT(GetTickCount() - began, 30000u) << "the address gets its time, then the rest is read";
+    ASSERT_EQ(3, List().GetMediaItemCount()) << "the entry stays, unprobed, in its place";
+    EXPECT_STREQ(url, List().GetMediaItem(1)->Path);
+    EXPECT_FALSE(List().GetMediaItem(1)->Flags & MEDIA_FILE_PROBED);
+    EXPECT_TRUE(List().GetMediaItem(2)->Flags & MEDIA_FILE_PROBED);
+    ASSERT_TRUE(WaitThumbnails(60000));
+
+    // Its information is asked for on this thread too.
+    {
+        CMediaInfoDlg dlg(List().GetMediaItem(1));
+        began = GetTickCount();
+        ASSERT_TRUE(dlg.Create(IDD_MEDIA_INFO, nullptr));
+        EXPECT_LT(GetTickCount() - began, 30000u);
+        EXPECT_EQ(0, dlg.m_list.GetItemCount());
+        dlg.DestroyWindow();
+    }
+
+    // Queued, it holds the load thread only as long: the path behind it still comes in.
+    {
+        CPlaylistEditGuard guard(&View(), 0);
+        View().AddPath(url + L"?again");
+        View().AddPath(TestClips().a);
+    }
+    ASSERT_TRUE(WaitLoaded(45000)) << "the load does not stay stuck on the address";
+    ASSERT_EQ(4, List().GetMediaItemCount());
+    EXPECT_STREQ(TestClips().a, List().GetMediaItem(3)->Path);
+    EXPECT_GE(server.ConnectionCount(), 3);
+    server.Stop();
+}
+
 TEST_F(PlaylistView, AddressesAndDropsAddOrReplace)
 {
     CString longPath = L"C:\\";
@@ -435,6 +489,42 @@ TEST_F(PlaylistView, RemovingThePlayingItemStopsItWithoutTheAfterPlaybackSteps)
     EXPECT_FALSE(Play().HasSession()) << "Repeat All did not go on to another item";
     EXPECT_EQ(-1, View().RemoveItem(5, 1));
     EXPECT_EQ(-1, View().PlayItem(7, 1));
+}
+
+TEST_F(PlaylistView, APowerOffAfterPlaybackKeepsThePlaylistAndTheSettingsFirst)
+{
+    // The power-off is forced: the program gets no close, so nothing it keeps at a close may wait
+    // for one.
+    CPlayerSettings& s = s_app->Settings();
+    s.loadLastPlaylist = 1;
+    CString defaultPath = s.GetDefaultPlaylistPath();
+    DeleteFileW(defaultPath);
+    {
+        CPlaylistEditGuard guard(&View(), 0);
+        View().AddPath(TestClips().c);
+        View().AddPath(TestClips().b);
+    }
+    ASSERT_TRUE(WaitLoaded());
+    s.shutdownAfterPlayback = 1;
+    s.scanSubfolders = 1;  // changed since the settings were last written
+    s_app->App().WriteProfileInt(L"Settings", L"ScanSubfolders", 0);
+    int keptItems = -1;
+    UINT keptScan = 99;
+    s_onPowerOff = [&] {
+        CPlaylistData kept(1);
+        std::unique_ptr<CPlaylistFormat> format(CreatePlaylistFormat(defaultPath));
+        keptItems = format && format->Load(defaultPath, kept) == 0 ? kept.GetCount() : -2;
+        keptScan = s_app->App().GetProfileInt(L"Settings", L"ScanSubfolders", 99);
+    };
+    // The last item ends by itself; nothing follows it, so the computer is shut down.
+    ASSERT_EQ(0, View().PlayItem(1, PLAYER_HOST_PLAY_VIEW));
+    ASSERT_TRUE(WaitUntil([&] { return s_powerOffs > 0; }, 60000));
+    EXPECT_EQ(1, s_powerOffs);
+    EXPECT_EQ(2, keptItems) << "the playlist was written before the power-off";
+    EXPECT_EQ(1u, keptScan) << "and the settings too";
+    s.scanSubfolders = 0;
+    s.loadLastPlaylist = 0;
+    DeleteFileW(defaultPath);
 }
 
 TEST_F(PlaylistView, ClosingSavesTheDefaultPlaylistOnceAndEmptiesTheThumbnailFolder)
