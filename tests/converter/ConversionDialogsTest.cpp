@@ -820,6 +820,47 @@ TEST_F(StandInDialogs, ADroppedSourceIsProbedAsABrowsedOneAndADroppedFolderIsThe
     EXPECT_EQ(Stage().multi, Text(dialog, IDC_SOURCE));
 }
 
+TEST_F(StandInDialogs, TheArrowKeysAndTheWheelWalkTheFormatListPastItsHeadingsBothWays)
+{
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -oformat AF_mp3");
+    CMediaFormat* mp3 = m_store->FindFormat(L"AF_mp3");
+    ASSERT_EQ(mp3, dialog.GetSelectedFormat());
+    const int mp3Row = FormatRow(dialog, L"AF_mp3");
+    ASSERT_GE(mp3Row, 2);
+    ASSERT_TRUE(dialog.m_formatCombo.IsHeadingRow(mp3Row - 1));
+    ASSERT_FALSE(dialog.m_formatCombo.IsHeadingRow(mp3Row - 2));
+    CMediaCatalogItem* above = dialog.m_formatCombo.GetCatalogItem(mp3Row - 2);
+    auto Key = [&](UINT key) {
+        dialog.m_formatCombo.SendMessage(WM_KEYDOWN, key, 0);
+        dialog.m_formatCombo.SendMessage(WM_KEYUP, key, 0xC0000001);
+    };
+    dialog.m_formatCombo.SetFocus();
+    // Up from the first format of a category goes over its heading to the format above.
+    Key(VK_UP);
+    EXPECT_EQ(mp3Row - 2, dialog.m_formatCombo.GetCurSel());
+    EXPECT_EQ(above, dialog.GetSelectedFormat());
+    EXPECT_TRUE(dialog.m_presetCombo.IsWindowEnabled());
+    // And down again over the heading.
+    Key(VK_DOWN);
+    EXPECT_EQ(mp3Row, dialog.m_formatCombo.GetCurSel());
+    EXPECT_EQ(mp3, dialog.GetSelectedFormat());
+    // The wheel goes the same ways.
+    dialog.m_formatCombo.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    EXPECT_EQ(above, dialog.GetSelectedFormat());
+    dialog.m_formatCombo.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)-WHEEL_DELTA), 0);
+    EXPECT_EQ(mp3, dialog.GetSelectedFormat());
+    // A heading chosen otherwise gives the first format under it, also from below.
+    Key(VK_DOWN);
+    ASSERT_NE(mp3, dialog.GetSelectedFormat());
+    Choose(dialog, IDC_FORMAT_LIST, mp3Row - 1);
+    EXPECT_EQ(mp3, dialog.GetSelectedFormat());
+    EXPECT_EQ(mp3Row, dialog.m_formatCombo.GetCurSel());
+    // Row 0 is the first heading: Home gives the first format.
+    Key(VK_HOME);
+    EXPECT_EQ(1, dialog.m_formatCombo.GetCurSel());
+    EXPECT_EQ(dialog.m_formatCombo.GetCatalogItem(1), dialog.GetSelectedFormat());
+}
+
 TEST_F(StandInDialogs, PresetRowsAreClampedARowWithoutAPresetIsNoneAndAReleasedPresetIsDroppedUntouched)
 {
     CMediaFormat* mp4 = m_store->FindFormat(L"VF_mp4");
