@@ -386,6 +386,34 @@ TEST_F(StandInDialogs, TheAudioExtractorHandsTrackCutAndVolumeToTheEncoder)
         EXPECT_GE(runs[0].Find(part), 0) << CStringA(part).GetString() << " in " << CStringA(runs[0]).GetString();
 }
 
+TEST_F(StandInDialogs, AVolumeBeyondTheSlidersRangeStopsAtItsEnds)
+{
+    // The slider goes from 0 to 500 percent; the encoder gets the level of what it shows.
+    CConverter& converter = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().multi) + L" -volume 2147483647"
+                                                            L" -ofolder " + Quoted(m_out));
+    EXPECT_TRUE(IsChecked(converter, IDC_CHANGE_VOLUME));
+    EXPECT_EQ(CString(L"500%"), Text(converter, IDC_VOLUME_TEXT));
+    EXPECT_EQ(500, (int)converter.SendDlgItemMessage(IDC_VOLUME, TBM_GETPOS));
+    EXPECT_EQ(500, converter.m_nVolume);
+    Press(converter, IDC_START);
+    ASSERT_TRUE(WaitForEnd(converter, 60000));
+    std::vector<CString> runs = EncoderLines(Stage().log, m_out);
+    ASSERT_EQ(1u, runs.size()) << CStringA(enginetest::ReadUtf8File(Stage().log)).GetString();
+    EXPECT_GE(runs[0].Find(L"-vol 1280 "), 0) << CStringA(runs[0]).GetString();
+
+    CExtractor& extractor = Open<CExtractor>(IDD_AUDIO_EXTRACTOR, L"-c ae " + Quoted(Stage().multi) +
+                                                                      L" -volume -40 -ofolder " + Quoted(m_out));
+    EXPECT_TRUE(IsChecked(extractor, IDC_CHANGE_VOLUME));
+    EXPECT_EQ(CString(L"0%"), Text(extractor, IDC_VOLUME_TEXT));
+    EXPECT_EQ(0, (int)extractor.SendDlgItemMessage(IDC_VOLUME, TBM_GETPOS));
+    EXPECT_EQ(0, extractor.m_nVolume);
+    Press(extractor, IDC_START);
+    ASSERT_TRUE(WaitForEnd(extractor, 60000));
+    runs = EncoderLines(Stage().log, m_out);
+    ASSERT_EQ(2u, runs.size()) << CStringA(enginetest::ReadUtf8File(Stage().log)).GetString();
+    EXPECT_GE(runs[1].Find(L"-vol 0 "), 0) << CStringA(runs[1]).GetString();
+}
+
 TEST_F(StandInDialogs, TheGifMakerPutsEffectsIntoBothPassesAndPlayOnceIsOnePlay)
 {
     CGifMaker& dialog = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Stage().clip) +
