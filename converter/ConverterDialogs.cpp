@@ -82,6 +82,15 @@ int TrackOfRow(int row, int first, bool hasDisable, int count)
     return MEDIA_SELECT_AUTO;
 }
 
+// The volume slider's range, in percent.
+const int kMaxVolume = 500;
+
+// A volume from the command line as the slider can show it; the encoder takes it from there.
+int SliderVolume(int volume)
+{
+    return volume < 0 ? 0 : volume > kMaxVolume ? kMaxVolume : volume;
+}
+
 void VolumeText(CWnd* dialog, int volume)
 {
     CString text;
@@ -156,7 +165,7 @@ void CConverterDialog::TakeCommandLine(const CCommandLineOptions& options, BOOL 
     m_nPendingAudio = options.audioStream;
     if (options.volume != 100) {
         m_bChangeVolume = 1;
-        m_nVolume = options.volume;
+        m_nVolume = SliderVolume(options.volume);
     }
     m_nPendingSubtitle = options.subtitleStream;
 }
@@ -167,7 +176,7 @@ void CConverterDialog::FillTemplateLists()
     FillRows(ComboOf(this, IDC_AUDIO_TRACK), {L"Auto"});
     FillRows(ComboOf(this, IDC_SUBTITLE_TRACK), {L"Auto"});
     FillRows(ComboOf(this, IDC_ROTATION), {L"90 degrees", L"180 degrees", L"270 degrees"});
-    SendDlgItemMessage(IDC_VOLUME, TBM_SETRANGE, TRUE, MAKELPARAM(0, 500));
+    SendDlgItemMessage(IDC_VOLUME, TBM_SETRANGE, TRUE, MAKELPARAM(0, kMaxVolume));
 }
 
 BOOL CConverterDialog::OnInitDialog()
@@ -393,14 +402,14 @@ void CAudioExtractorDialog::TakeCommandLine(const CCommandLineOptions& options, 
     m_nPendingAudio = options.audioStream;
     if (options.volume != 100) {
         m_bChangeVolume = 1;
-        m_nVolume = options.volume;
+        m_nVolume = SliderVolume(options.volume);
     }
 }
 
 void CAudioExtractorDialog::FillTemplateLists()
 {
     FillRows(ComboOf(this, IDC_AUDIO_TRACK), {L"Auto"});
-    SendDlgItemMessage(IDC_VOLUME, TBM_SETRANGE, TRUE, MAKELPARAM(0, 500));
+    SendDlgItemMessage(IDC_VOLUME, TBM_SETRANGE, TRUE, MAKELPARAM(0, kMaxVolume));
 }
 
 BOOL CAudioExtractorDialog::OnInitDialog()

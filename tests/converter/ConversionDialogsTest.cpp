@@ -402,6 +402,34 @@ TEST_F(StandInDialogs, TheAudioExtractorHandsTrackCutAndVolumeToTheEncoder)
         EXPECT_GE(runs[0].Find(part), 0) << CStringA(part).GetString() << " in " << CStringA(runs[0]).GetString();
 }
 
+TEST_F(StandInDialogs, AVolumeBeyondTheSlidersRangeStopsAtItsEnds)
+{
+    // The slider goes from 0 to 500 percent; the encoder gets the level of what it shows.
+    CConverter& converter = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().multi) + L" -volume 2147483647"
+                                                            L" -ofolder " + Quoted(m_out));
+    EXPECT_TRUE(IsChecked(converter, IDC_CHANGE_VOLUME));
+    EXPECT_EQ(CString(L"500%"), Text(converter, IDC_VOLUME_TEXT));
+    EXPECT_EQ(500, (int)converter.SendDlgItemMessage(IDC_VOLUME, TBM_GETPOS));
+    EXPECT_EQ(500, converter.m_nVolume);
+    Press(converter, IDC_START);
+    ASSERT_TRUE(WaitForEnd(converter, 60000));
+    std::vector<CString> runs = EncoderLines(Stage().log, m_out);
+    ASSERT_EQ(1u, runs.size()) << CStringA(enginetest::ReadUtf8File(Stage().log)).GetString();
+    EXPECT_GE(runs[0].Find(L"-vol 1280 "), 0) << CStringA(runs[0]).GetString();
+
+    CExtractor& extractor = Open<CExtractor>(IDD_AUDIO_EXTRACTOR, L"-c ae " + Quoted(Stage().multi) +
+                                                                      L" -volume -40 -ofolder " + Quoted(m_out));
+    EXPECT_TRUE(IsChecked(extractor, IDC_CHANGE_VOLUME));
+    EXPECT_EQ(CString(L"0%"), Text(extractor, IDC_VOLUME_TEXT));
+    EXPECT_EQ(0, (int)extractor.SendDlgItemMessage(IDC_VOLUME, TBM_GETPOS));
+    EXPECT_EQ(0, extractor.m_nVolume);
+    Press(extractor, IDC_START);
+    ASSERT_TRUE(WaitForEnd(extractor, 60000));
+    runs = EncoderLines(Stage().log, m_out);
+    ASSERT_EQ(2u, runs.size()) << CStringA(enginetest::ReadUtf8File(Stage().log)).GetString();
+    EXPECT_GE(runs[1].Find(L"-vol 0 "), 0) << CStringA(runs[1]).GetString();
+}
+
 TEST_F(StandInDialogs, TheGifMakerPutsEffectsIntoBothPassesAndPlayOnceIsOnePlay)
 {
     CGifMaker& dialog = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Stage().clip) +
@@ -941,6 +969,47 @@ TEST_F(StandInDialogs, ADroppedSourceIsProbedAsABrowsedOneAndADroppedFolderIsThe
     Drop(folder);
     EXPECT_EQ(folder, dialog.GetDestinationFolder());
     EXPECT_EQ(Stage().multi, Text(dialog, IDC_SOURCE));
+}
+
+TEST_F(StandInDialogs, TheArrowKeysAndTheWheelWalkTheFormatListPastItsHeadingsBothWays)
+{
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -oformat AF_mp3");
+    CMediaFormat* mp3 = m_store->FindFormat(L"AF_mp3");
+    ASSERT_EQ(mp3, dialog.GetSelectedFormat());
+    const int mp3Row = FormatRow(dialog, L"AF_mp3");
+    ASSERT_GE(mp3Row, 2);
+    ASSERT_TRUE(dialog.m_formatCombo.IsHeadingRow(mp3Row - 1));
+    ASSERT_FALSE(dialog.m_formatCombo.IsHeadingRow(mp3Row - 2));
+    CMediaCatalogItem* above = dialog.m_formatCombo.GetCatalogItem(mp3Row - 2);
+    auto Key = [&](UINT key) {
+        dialog.m_formatCombo.SendMessage(WM_KEYDOWN, key, 0);
+        dialog.m_formatCombo.SendMessage(WM_KEYUP, key, 0xC0000001);
+    };
+    dialog.m_formatCombo.SetFocus();
+    // Up from the first format of a category goes over its heading to the format above.
+    Key(VK_UP);
+    EXPECT_EQ(mp3Row - 2, dialog.m_formatCombo.GetCurSel());
+    EXPECT_EQ(above, dialog.GetSelectedFormat());
+    EXPECT_TRUE(dialog.m_presetCombo.IsWindowEnabled());
+    // And down again over the heading.
+    Key(VK_DOWN);
+    EXPECT_EQ(mp3Row, dialog.m_formatCombo.GetCurSel());
+    EXPECT_EQ(mp3, dialog.GetSelectedFormat());
+    // The wheel goes the same ways.
+    dialog.m_formatCombo.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    EXPECT_EQ(above, dialog.GetSelectedFormat());
+    dialog.m_formatCombo.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)-WHEEL_DELTA), 0);
+    EXPECT_EQ(mp3, dialog.GetSelectedFormat());
+    // A heading chosen otherwise gives the first format under it, also from below.
+    Key(VK_DOWN);
+    ASSERT_NE(mp3, dialog.GetSelectedFormat());
+    Choose(dialog, IDC_FORMAT_LIST, mp3Row - 1);
+    EXPECT_EQ(mp3, dialog.GetSelectedFormat());
+    EXPECT_EQ(mp3Row, dialog.m_formatCombo.GetCurSel());
+    // Row 0 is the first heading: Home gives the first format.
+    Key(VK_HOME);
+    EXPECT_EQ(1, dialog.m_formatCombo.GetCurSel());
+    EXPECT_EQ(dialog.m_formatCombo.GetCatalogItem(1), dialog.GetSelectedFormat());
 }
 
 TEST_F(StandInDialogs, PresetRowsAreClampedARowWithoutAPresetIsNoneAndAReleasedPresetIsDroppedUntouched)
