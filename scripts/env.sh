@@ -65,6 +65,22 @@ start_wine() {
   "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
+# Xvfb has no window manager. Wine waits up to two seconds for one to confirm every hide of a
+# window it leaves to the manager, so the private displays of the tests and benchmarks have Wine
+# manage its windows itself; a person's desktop (scripts/run) keeps the default. The toolkit's
+# tests keep the default too: they read an always-on-top frame's stacking back from the screen,
+# and Wine stacks the windows it manages itself without regard to always-on-top.
+wine_manages_windows() {
+  local key='HKCU\Software\Wine\X11 Driver'
+  local toolkit='HKCU\Software\Wine\AppDefaults\toolkit_tests.exe\X11 Driver'
+  if [ "$1" = yes ]; then
+    "$WINELOADER" reg add "$key" /v Managed /d N /f </dev/null >/dev/null 2>&1
+    "$WINELOADER" reg add "$toolkit" /v Managed /d Y /f </dev/null >/dev/null 2>&1
+  else
+    "$WINELOADER" reg delete "$key" /v Managed /f </dev/null >/dev/null 2>&1 || true
+  fi
+}
+
 stop_wine() {
   "$WINESERVER" -k 2>/dev/null || true
 }
