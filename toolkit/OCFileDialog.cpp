@@ -69,8 +69,9 @@ CString COCFileDialog::GetPathName() const
 {
     if (m_hWnd && (m_ofn.Flags & OFN_EXPLORER)) {
         HWND dialog = ::GetParent(m_hWnd);
-        wchar_t spec[MAX_PATH + 1] = {};
-        if (::SendMessageW(dialog, CDM_GETSPEC, MAX_PATH, (LPARAM)spec) > 0 && spec[0]) {
+        // The name in the edit box: only while one is typed does the dialog's own path stand.
+        wchar_t typedName[MAX_PATH + 1] = {};
+        if (::SendMessageW(dialog, CDM_GETSPEC, MAX_PATH, (LPARAM)typedName) > 0 && typedName[0]) {
             wchar_t path[MAX_PATH + 1] = {};
             if (::SendMessageW(dialog, CDM_GETFILEPATH, MAX_PATH, (LPARAM)path) > 0) return CString(path);
         }

@@ -82,9 +82,9 @@ def load_program_tables():
             sys.path.append(folder)
     for path in paths:
         name = os.path.splitext(os.path.basename(path))[0]
-        spec = importlib.util.spec_from_file_location(name, path)
-        module = importlib.util.module_from_spec(spec)
-        spec.loader.exec_module(module)
+        found = importlib.util.spec_from_file_location(name, path)
+        module = importlib.util.module_from_spec(found)
+        found.loader.exec_module(module)
         for set_name, table in module.TABLES.items():
             if set_name in TABLES:
                 raise ValueError("resource set %r is defined twice (%s)" % (set_name, path))
