@@ -190,19 +190,14 @@ BOOL CConverterDialog::OnInitDialog()
 
 void CConverterDialog::AddOwnTips()
 {
-    static const struct {
-        UINT id;
-        const wchar_t* text;
-    } tips[] = {
+    static const ControlTip tips[] = {
         {IDC_CUT, L"Convert only a part of the source video/audio"},
         {IDC_VIDEO_TRACK, L"Select a video track to convert"},
         {IDC_AUDIO_TRACK, L"Select an audio track to convert"},
         {IDC_SUBTITLE_TRACK, L"Select a subtitle track to convert"},
         {IDC_FORMAT_ADVANCED, L"Adcanced video/audio options"},
     };
-    for (const auto& tip : tips)
-        if (CWnd* control = GetDlgItem((int)tip.id))
-            m_toolTip.AddTool(control, tip.text);
+    AddControlTips(tips);
 }
 
 void CConverterDialog::DoDataExchange(CDataExchange* pDX)
@@ -423,12 +418,12 @@ BOOL CAudioExtractorDialog::OnInitDialog()
 
 void CAudioExtractorDialog::AddOwnTips()
 {
-    if (CWnd* w = GetDlgItem(IDC_CUT))
-        m_toolTip.AddTool(w, L"Extract only a part of the source audio");
-    if (CWnd* w = GetDlgItem(IDC_AUDIO_TRACK))
-        m_toolTip.AddTool(w, L"Select an audio track to extract");
-    if (CWnd* w = GetDlgItem(IDC_FORMAT_ADVANCED))
-        m_toolTip.AddTool(w, L"Adcanced video/audio options");
+    static const ControlTip tips[] = {
+        {IDC_CUT, L"Extract only a part of the source audio"},
+        {IDC_AUDIO_TRACK, L"Select an audio track to extract"},
+        {IDC_FORMAT_ADVANCED, L"Adcanced video/audio options"},
+    };
+    AddControlTips(tips);
 }
 
 void CAudioExtractorDialog::DoDataExchange(CDataExchange* pDX)
@@ -634,18 +629,13 @@ BOOL CGifMakerDialog::OnInitDialog()
 
 void CGifMakerDialog::AddOwnTips()
 {
-    static const struct {
-        UINT id;
-        const wchar_t* text;
-    } tips[] = {
+    static const ControlTip tips[] = {
         {IDC_CUT, L"Convert only a part of the source video to GIF"},
         {IDC_VIDEO_TRACK, L"Select a video track to convert"},
         {IDC_SUBTITLE_TRACK, L"Select a subtitle track to convert"},
         {IDC_GIF_LOOP_COUNT, L"Enter loop count here"},
     };
-    for (const auto& tip : tips)
-        if (CWnd* control = GetDlgItem((int)tip.id))
-            m_toolTip.AddTool(control, tip.text);
+    AddControlTips(tips);
 }
 
 void CGifMakerDialog::DoDataExchange(CDataExchange* pDX)

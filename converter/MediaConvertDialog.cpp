@@ -346,10 +346,7 @@ BOOL CMediaConvertDialog::OnInitDialog()
     m_stopEdit.SubclassDlgItem(IDC_CUT_STOP, this);
     LayoutBottomBand();
 
-    static const struct {
-        UINT id;
-        const wchar_t* text;
-    } tips[] = {
+    static const ControlTip tips[] = {
         {IDC_SOURCE, L"Please click '...' button to choose a source file"},
         {IDC_BROWSE_SOURCE, L"Choose source file"},
         {IDC_CUT_RESET, L"Reset time range"},
@@ -358,9 +355,7 @@ BOOL CMediaConvertDialog::OnInitDialog()
         {IDC_OPEN_FOLDER, L"Open destination folder"},
         {IDC_OUTPUT_NAME, L"Automatically generate file name"},
     };
-    for (const auto& tip : tips)
-        if (CWnd* control = GetDlgItem((int)tip.id))
-            m_toolTip.AddTool(control, tip.text);
+    AddControlTips(tips);
     AddOwnTips();
 
     m_statusIcon.SubclassDlgItem(IDC_STATUS_ICON, this);

@@ -45,6 +45,13 @@ BOOL COEDialog::AddControlTip(UINT nID)
     return control && m_toolTip.m_hWnd ? m_toolTip.AddTool(control) : FALSE;
 }
 
+void COEDialog::AddControlTips(const ControlTip* tips, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        if (CWnd* control = GetDlgItem((int)tips[i].id))
+            m_toolTip.AddTool(control, tips[i].text);
+}
+
 BOOL COEDialog::PreTranslateMessage(MSG* pMsg)
 {
     if (pMsg->message == WM_MOUSEMOVE && m_toolTip.m_hWnd) {

@@ -26,6 +26,14 @@ public:
     BOOL AddControlTip(UINT nID);
     // The tip of a string resource: the part after its first '\n'; false when there is none.
     static BOOL LoadTipText(UINT nID, CString& tip);
+    // Tips with their own texts, one table line a control; a control the template lacks is passed over.
+    struct ControlTip {
+        UINT id;
+        const wchar_t* text;
+    };
+    void AddControlTips(const ControlTip* tips, size_t count);
+    template <size_t N>
+    void AddControlTips(const ControlTip (&tips)[N]) { AddControlTips(tips, N); }
 
     CToolTip m_toolTip;
     int autoDisableMenuItems;

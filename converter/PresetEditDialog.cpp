@@ -134,10 +134,7 @@ BOOL CPresetEditDialog::OnInitDialog()
 
 void CPresetEditDialog::AddSettingsTips()
 {
-    static const struct {
-        UINT id;
-        const wchar_t* text;
-    } tips[] = {
+    static const ControlTip tips[] = {
         {IDC_VIDEO_ON, L"Enable/disable video\n- Checked = the output file contains video stream\n- Unchecked = the output "
                        L"file doesn't contain video stream"},
         {IDC_AUDIO_ON, L"Enable/disable audio\n- Checked = the output file contains audio stream\n- Unchecked = the output "
@@ -159,9 +156,7 @@ void CPresetEditDialog::AddSettingsTips()
         {IDC_SAMPLE_RATE_BOX, L"Enter audio sample rate here"},
         {IDC_AUDIO_BITRATE_BOX, L"Enter audio bit rate here (bps)"},
     };
-    for (const auto& tip : tips)
-        if (CWnd* control = GetDlgItem((int)tip.id))
-            m_toolTip.AddTool(control, tip.text);
+    AddControlTips(tips);
 }
 
 bool CPresetEditDialog::HasVideo() const
