@@ -291,6 +291,24 @@ LPCWSTR AfxDefaultWndClass()
     return name;
 }
 
+CRect GetWindowWorkArea(HWND hWnd)
+{
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    HMONITOR monitor = ::MonitorFromWindow(hWnd, MONITOR_DEFAULTTONEAREST);
+    if (monitor && ::GetMonitorInfoW(monitor, &info))
+        return CRect(info.rcWork);
+    RECT area = {};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    return CRect(area);
+}
+
+BOOL IsRectOnSomeMonitor(const RECT& rc)
+{
+    if (rc.right <= rc.left || rc.bottom <= rc.top) return FALSE;
+    return ::MonitorFromRect(&rc, MONITOR_DEFAULTTONULL) != NULL;
+}
+
 LPCWSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackground, HICON hIcon)
 {
     static std::mutex lock;

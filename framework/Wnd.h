@@ -618,6 +618,13 @@ LPCWSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor = NULL, HBRUSH hbr
 // The name of the framework's default window class (CS_DBLCLKS, arrow cursor, window colour).
 LPCWSTR AfxDefaultWndClass();
 
+// The work area of the monitor that holds most of the window (the nearest monitor when none does);
+// drop-down lists and placed windows measure their room against it, not the primary screen.
+CRect GetWindowWorkArea(HWND hWnd);
+// Whether some present monitor shows part of the rectangle: a place saved on a monitor that is gone
+// (or made of huge values) shows on none.
+BOOL IsRectOnSomeMonitor(const RECT& rc);
+
 // Gives the windows on the way from pMsg's target up to hWndStop their PreTranslateMessage.
 BOOL AfxWalkPreTranslateTree(HWND hWndStop, MSG* pMsg);
 

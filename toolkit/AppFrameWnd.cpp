@@ -12,7 +12,7 @@ bool SavedRectUsable(int left, int top, int width, int height)
 {
     if (left == -1 || top == -1 || width <= 0 || height <= 0) return false;
     const RECT rc = {left, top, left + width, top + height};
-    return ::MonitorFromRect(&rc, MONITOR_DEFAULTTONULL) != NULL;
+    return IsRectOnSomeMonitor(rc);
 }
 
 } // namespace

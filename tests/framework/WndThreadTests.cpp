@@ -245,6 +245,32 @@ TEST(CWnd, AttachDetachAndTemporaryWrappers)
     EXPECT_EQ(nullptr, CWnd::FromHandle(NULL));
 }
 
+TEST(CWnd, MonitorHelpersMeasureThePresentScreens)
+{
+    const int cx = ::GetSystemMetrics(SM_CXVIRTUALSCREEN), cy = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN), top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    EXPECT_TRUE(IsRectOnSomeMonitor(RECT{left + 10, top + 10, left + 110, top + 110}));
+    // A corner that overlaps a screen counts; a place beyond every screen or an empty rectangle does not.
+    EXPECT_TRUE(IsRectOnSomeMonitor(RECT{left - 50, top - 50, left + 10, top + 10}));
+    EXPECT_FALSE(IsRectOnSomeMonitor(RECT{left + cx + 100, top, left + cx + 400, top + 300}));
+    EXPECT_FALSE(IsRectOnSomeMonitor(RECT{left - 5000, top - 5000, left - 4000, top - 4000}));
+    EXPECT_FALSE(IsRectOnSomeMonitor(RECT{left + 10, top + 10, left + 10, top + 300}));
+
+    RECT primaryWork = {};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &primaryWork, 0);
+    HWND wnd = ::CreateWindowExW(0, L"STATIC", L"placed", WS_POPUP, left + 20, top + 20, 100, 60, NULL, NULL, NULL, NULL);
+    ASSERT_NE(nullptr, wnd);
+    CRect work = GetWindowWorkArea(wnd);
+    EXPECT_FALSE(work.IsRectEmpty());
+    EXPECT_LE(work.Width(), cx);
+    EXPECT_LE(work.Height(), cy);
+    // With one screen, as under Xvfb, the window's monitor is the primary one.
+    if (::GetSystemMetrics(SM_CMONITORS) == 1) {
+        EXPECT_EQ(CRect(primaryWork), work);
+    }
+    ::DestroyWindow(wnd);
+}
+
 // A UI thread that makes a window, reports through it and ends when told to quit.
 class CWindowThread : public CWinThread {
 public:
