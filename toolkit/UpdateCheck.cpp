@@ -18,6 +18,8 @@
 
 const wchar_t kUpdateFailedText[] = L"Failed to get update information!\nPlease try again later.";
 const wchar_t kUpdateNewestText[] = L"You are already using the newest version.\nPlease check again in future.";
+// Far above any real feed (a few hundred bytes).
+const int kUpdateFeedLimit = 256 * 1024;
 
 namespace {
 
@@ -176,8 +178,11 @@ int CUpdateChecker::Download(CString& text)
     CWinInetRequest request;
     request.m_pCancel = &m_nCancel;
     request.m_strUrl = m_strFeedUrl;
+    // One byte past the limit tells a feed of exactly the limit from a longer body, whose reading
+    // stops there: an address that serves something large or endless is a failed check.
+    request.m_nBytesToRead = kUpdateFeedLimit + 1;
     CMemoryStream bytes(1024);
-    if (request.DownloadToMemory(bytes) != 0)
+    if (request.DownloadToMemory(bytes) != 0 || bytes.GetSize() > kUpdateFeedLimit)
         return -1;
     // The feed is UTF-8, whatever the system's code page.
     const char* data = (const char*)bytes.GetBuffer();

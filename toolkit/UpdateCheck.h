@@ -45,7 +45,7 @@ public:
     int Check();
     // Download and ParseUpdateXml: 0 or -1.
     int Fetch();
-    // The feed as text, decoded from UTF-8: 0 or -1.
+    // The feed as text, decoded from UTF-8: 0, or -1 also for a body longer than kUpdateFeedLimit.
     int Download(CString& text);
     // Takes the newest version, download address, level and description from the feed: 0, or -1
     // with nothing changed.
@@ -72,3 +72,5 @@ private:
 // The messages of a manual check.
 extern const wchar_t kUpdateFailedText[];
 extern const wchar_t kUpdateNewestText[];
+// The longest feed read, in bytes; a longer body fails the check.
+extern const int kUpdateFeedLimit;

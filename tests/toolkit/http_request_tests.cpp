@@ -688,6 +688,25 @@ TEST(ByteSinks, MemoryStreamGrowsInStepsAndSeeksWithinBounds)
     EXPECT_EQ(3, stream.GetSize());
 }
 
+TEST(ByteSinks, MemoryStreamGrowsGeometricallyOverALongBody)
+{
+    // A megabyte in the downloader's 4 KB blocks: a copy of the whole buffer per block would make
+    // a long body cost its square.
+    CMemoryStream stream(1024);
+    const std::string block = Pattern(4096);
+    std::set<size_t> capacities;
+    for (int i = 0; i < 256; ++i) {
+        DWORD n = 0;
+        ASSERT_EQ(0, stream.Write(block.data(), (DWORD)block.size(), &n));
+        capacities.insert(stream.GetCapacity());
+    }
+    EXPECT_EQ(256 * 4096, stream.GetSize());
+    EXPECT_LE(capacities.size(), 12u);
+    EXPECT_LE(stream.GetCapacity(), 2u * 256 * 4096);
+    EXPECT_EQ(0u, stream.GetCapacity() % 1024) << "whole steps";
+    EXPECT_EQ(0, memcmp(stream.GetBuffer() + 255 * 4096, block.data(), block.size()));
+}
+
 TEST(ByteSinks, FileWritesAtOffsetsAndTakesLongPaths)
 {
     CString folder = ScratchFolder(L"sinks");
