@@ -60,6 +60,39 @@ bool IsWebAddress(const CString& url)
     return url.Left(7).CompareNoCase(L"http://") == 0 || url.Left(8).CompareNoCase(L"https://") == 0;
 }
 
+// The messages of the starter's window: wParam is the new "AutoCheckUpdate"; the check has ended.
+const UINT WM_SET_AUTO_CHECK = WM_APP + 1;
+const UINT WM_CHECK_ENDED = WM_APP + 2;
+
+LRESULT CALLBACK StarterWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_SET_AUTO_CHECK:
+        if (CToolkitHost* host = GetToolkitHost())
+            host->SetAutoCheckUpdate(wParam != 0);
+        return 0;
+    case WM_CHECK_ENDED:
+        ::DestroyWindow(hWnd);
+        return 0;
+    }
+    return ::DefWindowProcW(hWnd, message, wParam, lParam);
+}
+
+HWND CreateStarterWindow()
+{
+    static const ATOM windowClass = [] {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = &StarterWindowProc;
+        wc.hInstance = ::GetModuleHandleW(NULL);
+        wc.lpszClassName = L"UpdateCheckStarter";
+        return ::RegisterClassW(&wc);
+    }();
+    if (!windowClass)
+        return NULL;
+    return ::CreateWindowExW(0, MAKEINTATOM(windowClass), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL,
+                             ::GetModuleHandleW(NULL), NULL);
+}
+
 UINT __cdecl UpdateCheckThread(LPVOID param)
 {
     CUpdateChecker* checker = static_cast<CUpdateChecker*>(param);
@@ -122,8 +155,23 @@ LRESULT HandleStartUpdateCheck(WPARAM wParam, LPARAM lParam)
 
 CUpdateChecker::CUpdateChecker(LPCWSTR productName, LPCWSTR currentVersion, LPCWSTR feedUrl, BOOL automatic)
     : m_strProductName(productName), m_strCurrentVersion(currentVersion), m_strFeedUrl(feedUrl),
-      m_bAutomatic(automatic)
+      m_bAutomatic(automatic), m_hStarterWindow(CreateStarterWindow())
 {
+}
+
+CUpdateChecker::~CUpdateChecker()
+{
+    if (!m_hStarterWindow)
+        return;
+    if (::GetWindowThreadProcessId(m_hStarterWindow, NULL) != ::GetCurrentThreadId()) {
+        // Only its own thread can destroy the window: after the values posted before this.
+        ::PostMessageW(m_hStarterWindow, WM_CHECK_ENDED, 0, 0);
+        return;
+    }
+    MSG msg;
+    while (::PeekMessageW(&msg, m_hStarterWindow, WM_SET_AUTO_CHECK, WM_SET_AUTO_CHECK, PM_REMOVE))
+        ::DispatchMessageW(&msg);
+    ::DestroyWindow(m_hStarterWindow);
 }
 
 int CUpdateChecker::Run()
@@ -221,6 +269,17 @@ int CUpdateChecker::ParseUpdateXml(const CString& text)
     m_nLevel = level;
     m_strDescription = description;
     return 0;
+}
+
+void CUpdateChecker::SetAutoCheckUpdate(BOOL on)
+{
+    if (m_hStarterWindow) {
+        ::PostMessageW(m_hStarterWindow, WM_SET_AUTO_CHECK, on ? 1 : 0, 0);
+        return;
+    }
+    // No window could be made for the starting thread: the host is told from here.
+    if (CToolkitHost* host = GetToolkitHost())
+        host->SetAutoCheckUpdate(on);
 }
 
 CString CUpdateChecker::GetDownloadPage() const
