@@ -139,10 +139,17 @@ bool CMemoryStream::Grow(__int64 needed)
 {
     if (needed <= (__int64)m_nCapacity)
         return true;
-    // Whole steps until the request fits, counted rather than added one by one.
-    unsigned __int64 steps = ((unsigned __int64)needed - m_nCapacity + m_nGrowStep - 1) / m_nGrowStep;
-    unsigned __int64 capacity = m_nCapacity + steps * m_nGrowStep;
-    if (capacity > (unsigned __int64)(SIZE_MAX / 2))
+    const unsigned __int64 limit = (unsigned __int64)(SIZE_MAX / 2);
+    // At least doubled: a long body written block by block is then copied a few times in all
+    // rather than once per block. Whole steps still, and only what fits when doubling would not.
+    auto wholeSteps = [&](unsigned __int64 bytes) {
+        return m_nCapacity + (bytes - m_nCapacity + m_nGrowStep - 1) / m_nGrowStep * m_nGrowStep;
+    };
+    unsigned __int64 capacity = wholeSteps((unsigned __int64)needed);
+    const unsigned __int64 doubled = wholeSteps(2 * (unsigned __int64)m_nCapacity);
+    if (doubled > capacity && doubled <= limit)
+        capacity = doubled;
+    if (capacity > limit)
         return false;
     BYTE* grown = (BYTE*)realloc(m_pBuffer, (size_t)capacity);
     if (!grown)

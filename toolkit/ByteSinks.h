@@ -54,7 +54,8 @@ private:
     HANDLE m_hFile = INVALID_HANDLE_VALUE;
 };
 
-// Grows by whole steps, zero-filling the new space; the size is the highest byte written.
+// Grows by whole steps, at least doubling, and zero-fills the new space; the size is the highest
+// byte written.
 class CMemoryStream : public CStream {
 public:
     explicit CMemoryStream(int growStep = 1024);

@@ -231,6 +231,22 @@ __int64 ContentRangeStart(const CString& value)
     return _wtoi64(v);
 }
 
+// Creates a file of a new name beside 'path' ("<path>.<n>.part") and opens it for writing; its
+// name, or "" when none could be made.
+CString CreateFileBeside(LPCWSTR path, CWin32File& file)
+{
+    for (int n = 0; n < 100; ++n) {
+        CString name;
+        name.Format(L"%s.%d.part", path, n);
+        if (file.Open(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_NEW, FILE_ATTRIBUTE_NORMAL) == 0)
+            return name;
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    return CString();
+}
+
 } // namespace
 
 // CHttpRequest ---------------------------------------------------------------------------------
@@ -259,11 +275,12 @@ int CHttpRequest::GetRemoteSize(__int64& size, __int64 startOffset)
 
 int CHttpRequest::DownloadToFile(LPCWSTR path, __int64 offset, BOOL resume)
 {
-    DWORD disposition = CREATE_ALWAYS;
-    if (resume || offset > 0)
-        disposition = OPEN_EXISTING;
-    else if (offset == -1)
-        disposition = OPEN_ALWAYS;
+    // Any other negative offset counts as 0, as a negative range start does.
+    if (!resume && offset <= 0 && offset != -1)
+        return DownloadReplacing(path);
+    // Resuming and appending write into the file itself: a failure may leave some of the new
+    // bytes, but never cuts what was there.
+    const DWORD disposition = resume || offset > 0 ? OPEN_EXISTING : OPEN_ALWAYS;
     CWin32File file;
     if (file.Open(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, disposition, FILE_ATTRIBUTE_NORMAL) != 0)
         return -2;
@@ -283,6 +300,23 @@ int CHttpRequest::DownloadToFile(LPCWSTR path, __int64 offset, BOOL resume)
         m_nRangeStart = at;
     int result = Download(&file);
     file.Close();
+    return result;
+}
+
+int CHttpRequest::DownloadReplacing(LPCWSTR path)
+{
+    // The body goes into a new file beside the target, which it replaces only when complete: a
+    // refused request, a dropped connection or a cancel leaves the target as it was.
+    CWin32File file;
+    CString part = CreateFileBeside(path, file);
+    if (part.IsEmpty())
+        return -2;
+    int result = Download(&file);
+    file.Close();
+    if (result == 0 && !::MoveFileExW(LongPathForm(part), LongPathForm(path), MOVEFILE_REPLACE_EXISTING))
+        result = -2;
+    if (result != 0)
+        ::DeleteFileW(LongPathForm(part));
     return result;
 }
 
@@ -539,12 +573,10 @@ int CWinInetRequest::Transfer(CHttpTransfer& t, CStream* sink)
     m_strLocation = location;
     m_progress.m_bResumable = CString(ranges).MakeLower() == L"bytes";
 
-    if (!sink || m_nBytesToRead == 0)
-        return 0;
-
     if (m_nRangeStart > 0) {
         // A server that ignores Range answers 200 with the whole resource, which must never land at
-        // the offset; nor may a part that starts anywhere else.
+        // the offset; nor may a part that starts anywhere else. Its length is not the size from
+        // the offset on either, so a request for the headers alone is refused the same way.
         bool honoured = status == 206;
         if (honoured && !contentRange.IsEmpty())
             honoured = ContentRangeStart(contentRange) == m_nRangeStart;
@@ -553,6 +585,8 @@ int CWinInetRequest::Transfer(CHttpTransfer& t, CStream* sink)
         if (!honoured)
             return IsCancelled() ? 1 : -2;
     }
+    if (!sink || m_nBytesToRead == 0)
+        return 0;
     return ReadBody(t, sink, request);
 }
 

@@ -49,8 +49,9 @@ public:
     virtual void Reset();
     // The content length of the resource from 'startOffset' on, without reading the body.
     virtual int GetRemoteSize(__int64& size, __int64 startOffset);
-    // Writes the body into the file: at 'offset' (-1 appends, 0 replaces the file); with 'resume'
-    // the file must exist and the server is asked for the rest from where the writing starts.
+    // Writes the body into the file: at 'offset' (-1 appends, 0 replaces the file once the body is
+    // complete); with 'resume' the file must exist and the server is asked for the rest from where
+    // the writing starts. A failure never shortens the file.
     virtual int DownloadToFile(LPCWSTR path, __int64 offset, BOOL resume);
     // Writes the body into the sink (null reads the headers only).
     virtual int Download(CStream* sink) = 0;
@@ -117,6 +118,10 @@ public:
     CString m_strAcceptRanges;
     CString m_strContentEncoding;
     CString m_strLocation;          // only for 301, 302 and 303
+
+private:
+    // DownloadToFile at offset 0: through a new file beside the target.
+    int DownloadReplacing(LPCWSTR path);
 };
 
 namespace detail {

@@ -132,14 +132,19 @@ int CImageComboBox::ComputeDropWidth()
     return width;
 }
 
+int CImageComboBox::FitDropWidth(int width, int left, const RECT& workArea)
+{
+    const int room = workArea.right - 2 - left;
+    return std::max(std::min(width, room), 0);
+}
+
 void CImageComboBox::AdjustDropWidth()
 {
-    int width = ComputeDropWidth();
     CRect rc;
     GetWindowRect(&rc);
-    const int room = ::GetSystemMetrics(SM_CXSCREEN) - 2 - rc.left;
-    if (width > room) width = room;
-    ::SendMessageW(ListCombo(), CB_SETDROPPEDWIDTH, (WPARAM)std::max(width, 0), 0);
+    // The list opens on the combo's own monitor, which need not be the primary one.
+    const int width = FitDropWidth(ComputeDropWidth(), rc.left, GetWindowWorkArea(m_hWnd));
+    ::SendMessageW(ListCombo(), CB_SETDROPPEDWIDTH, (WPARAM)width, 0);
 }
 
 BOOL CImageComboBox::OnDropDown()

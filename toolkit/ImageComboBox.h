@@ -20,11 +20,15 @@ public:
     // A selected image of -1 leaves the selected image as it is.
     virtual BOOL SetItemImages(int nIndex, int nImage, int nSelectedImage = -1);
     virtual BOOL SetItemText(int nIndex, LPCWSTR lpszText);
-    // Widens the drop-down list to the widest item, kept inside the screen; also on every drop-down.
+    // Widens the drop-down list to the widest item, kept inside the work area of the combo's
+    // monitor; also on every drop-down.
     virtual void AdjustDropWidth();
 
-    // The width AdjustDropWidth sets, before it is cut to the screen.
+    // The width AdjustDropWidth sets, before it is cut to the work area.
     int ComputeDropWidth();
+    // 'width' cut so that a list whose left edge is at 'left' ends 2 pixels before the work area's
+    // right edge (never below 0).
+    static int FitDropWidth(int width, int left, const RECT& workArea);
     // The combo box inside, which holds the drop-down list.
     HWND ListCombo() const;
 

@@ -5,7 +5,10 @@
 #include "framework/Thread.h"
 
 namespace {
+// The menu object while it owns the window.
 const wchar_t kProperty[] = L"ShellContextMenu";
+// The procedure under OwnerProc, for as long as OwnerProc is in the window's chain.
+const wchar_t kNextProperty[] = L"ShellContextMenu.Next";
 }
 
 CShellContextMenu::CShellContextMenu() {}
@@ -75,16 +78,27 @@ void CShellContextMenu::Subclass(HWND hOwner)
     Unsubclass();
     m_hOwner = hOwner;
     ::SetPropW(hOwner, kProperty, (HANDLE)this);
+    // Still in the chain from an earlier menu, under a subclass that came later: it serves this
+    // menu as well. Putting it in a second time would make it forward to itself.
+    if (WNDPROC next = (WNDPROC)::GetPropW(hOwner, kNextProperty)) {
+        m_pfnOwnerProc = next;
+        return;
+    }
     m_pfnOwnerProc = (WNDPROC)::SetWindowLongPtrW(hOwner, GWLP_WNDPROC, (LONG_PTR)&CShellContextMenu::OwnerProc);
+    ::SetPropW(hOwner, kNextProperty, (HANDLE)m_pfnOwnerProc);
 }
 
 void CShellContextMenu::Unsubclass()
 {
     if (!m_hOwner) return;
     if (::IsWindow(m_hOwner)) {
-        if ((WNDPROC)::GetWindowLongPtrW(m_hOwner, GWLP_WNDPROC) == &CShellContextMenu::OwnerProc)
-            ::SetWindowLongPtrW(m_hOwner, GWLP_WNDPROC, (LONG_PTR)m_pfnOwnerProc);
-        ::RemovePropW(m_hOwner, kProperty);
+        if (::GetPropW(m_hOwner, kProperty) == (HANDLE)this) ::RemovePropW(m_hOwner, kProperty);
+        // Only the top of the chain can be taken out. Under another subclass OwnerProc stays and
+        // forwards everything until the window is destroyed.
+        if ((WNDPROC)::GetWindowLongPtrW(m_hOwner, GWLP_WNDPROC) == &CShellContextMenu::OwnerProc) {
+            ::SetWindowLongPtrW(m_hOwner, GWLP_WNDPROC, (LONG_PTR)::GetPropW(m_hOwner, kNextProperty));
+            ::RemovePropW(m_hOwner, kNextProperty);
+        }
     }
     m_hOwner = NULL;
     m_pfnOwnerProc = NULL;
@@ -112,35 +126,43 @@ void CShellContextMenu::ShowHelpText(UINT nID)
 
 LRESULT CALLBACK CShellContextMenu::OwnerProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    const WNDPROC next = (WNDPROC)::GetPropW(hWnd, kNextProperty);
+    if (!next) return ::DefWindowProcW(hWnd, message, wParam, lParam);
+    // Null once the menu has let the window go while this procedure had to stay.
     CShellContextMenu* self = reinterpret_cast<CShellContextMenu*>(::GetPropW(hWnd, kProperty));
-    if (!self || !self->m_pfnOwnerProc) return ::DefWindowProcW(hWnd, message, wParam, lParam);
-    WNDPROC previous = self->m_pfnOwnerProc;
-    switch (message) {
-    case WM_INITMENUPOPUP:
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM: {
-        // Only the menu's own items (control id 0), not the window's owner-drawn controls.
-        if (message != WM_INITMENUPOPUP && wParam != 0) break;
-        IContextMenu2* menu2 = NULL;
-        if (self->m_pContextMenu &&
-            SUCCEEDED(self->m_pContextMenu->QueryInterface(IID_IContextMenu2, (void**)&menu2)) && menu2) {
-            menu2->HandleMenuMsg(message, wParam, lParam);
-            menu2->Release();
-            return message == WM_INITMENUPOPUP ? 0 : TRUE;
+    if (self) {
+        switch (message) {
+        case WM_INITMENUPOPUP:
+        case WM_DRAWITEM:
+        case WM_MEASUREITEM: {
+            // Only the menu's own items (control id 0), not the window's owner-drawn controls.
+            if (message != WM_INITMENUPOPUP && wParam != 0) break;
+            IContextMenu2* menu2 = NULL;
+            if (self->m_pContextMenu &&
+                SUCCEEDED(self->m_pContextMenu->QueryInterface(IID_IContextMenu2, (void**)&menu2)) && menu2) {
+                menu2->HandleMenuMsg(message, wParam, lParam);
+                menu2->Release();
+                return message == WM_INITMENUPOPUP ? 0 : TRUE;
+            }
+            break;
         }
-        break;
-    }
-    case WM_MENUSELECT: {
-        const UINT id = LOWORD(wParam), flags = HIWORD(wParam);
-        if (!(flags & MF_POPUP) && self->IsShellCommand(id)) {
-            self->ShowHelpText(id);
-            return 0;
+        case WM_MENUSELECT: {
+            const UINT id = LOWORD(wParam), flags = HIWORD(wParam);
+            if (!(flags & MF_POPUP) && self->IsShellCommand(id)) {
+                self->ShowHelpText(id);
+                return 0;
+            }
+            break;
         }
-        break;
+        case WM_DESTROY:
+            self->Unsubclass();
+            break;
+        }
     }
-    case WM_DESTROY:
-        self->Unsubclass();
-        break;
+    const LRESULT result = ::CallWindowProcW(next, hWnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        ::RemovePropW(hWnd, kNextProperty);
+        ::RemovePropW(hWnd, kProperty);
     }
-    return ::CallWindowProcW(previous, hWnd, message, wParam, lParam);
+    return result;
 }

@@ -40,6 +40,8 @@ protected:
     HMENU m_hMenu = NULL;
 
     void Subclass(HWND hOwner);
+    // Lets the window go. Under a subclass that came later OwnerProc cannot leave the chain: it
+    // stays, forwarding every message, until the window is destroyed.
     void Unsubclass();
     // Shows the command's help text in the frame the owner belongs to.
     void ShowHelpText(UINT nID);

@@ -18,6 +18,8 @@
 
 const wchar_t kUpdateFailedText[] = L"Failed to get update information!\nPlease try again later.";
 const wchar_t kUpdateNewestText[] = L"You are already using the newest version.\nPlease check again in future.";
+// Far above any real feed (a few hundred bytes).
+const int kUpdateFeedLimit = 256 * 1024;
 
 namespace {
 
@@ -56,6 +58,39 @@ CString ElementText(const pugi::xml_node& parent, const wchar_t* name)
 bool IsWebAddress(const CString& url)
 {
     return url.Left(7).CompareNoCase(L"http://") == 0 || url.Left(8).CompareNoCase(L"https://") == 0;
+}
+
+// The messages of the starter's window: wParam is the new "AutoCheckUpdate"; the check has ended.
+const UINT WM_SET_AUTO_CHECK = WM_APP + 1;
+const UINT WM_CHECK_ENDED = WM_APP + 2;
+
+LRESULT CALLBACK StarterWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_SET_AUTO_CHECK:
+        if (CToolkitHost* host = GetToolkitHost())
+            host->SetAutoCheckUpdate(wParam != 0);
+        return 0;
+    case WM_CHECK_ENDED:
+        ::DestroyWindow(hWnd);
+        return 0;
+    }
+    return ::DefWindowProcW(hWnd, message, wParam, lParam);
+}
+
+HWND CreateStarterWindow()
+{
+    static const ATOM windowClass = [] {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = &StarterWindowProc;
+        wc.hInstance = ::GetModuleHandleW(NULL);
+        wc.lpszClassName = L"UpdateCheckStarter";
+        return ::RegisterClassW(&wc);
+    }();
+    if (!windowClass)
+        return NULL;
+    return ::CreateWindowExW(0, MAKEINTATOM(windowClass), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL,
+                             ::GetModuleHandleW(NULL), NULL);
 }
 
 UINT __cdecl UpdateCheckThread(LPVOID param)
@@ -120,8 +155,23 @@ LRESULT HandleStartUpdateCheck(WPARAM wParam, LPARAM lParam)
 
 CUpdateChecker::CUpdateChecker(LPCWSTR productName, LPCWSTR currentVersion, LPCWSTR feedUrl, BOOL automatic)
     : m_strProductName(productName), m_strCurrentVersion(currentVersion), m_strFeedUrl(feedUrl),
-      m_bAutomatic(automatic)
+      m_bAutomatic(automatic), m_hStarterWindow(CreateStarterWindow())
 {
+}
+
+CUpdateChecker::~CUpdateChecker()
+{
+    if (!m_hStarterWindow)
+        return;
+    if (::GetWindowThreadProcessId(m_hStarterWindow, NULL) != ::GetCurrentThreadId()) {
+        // Only its own thread can destroy the window: after the values posted before this.
+        ::PostMessageW(m_hStarterWindow, WM_CHECK_ENDED, 0, 0);
+        return;
+    }
+    MSG msg;
+    while (::PeekMessageW(&msg, m_hStarterWindow, WM_SET_AUTO_CHECK, WM_SET_AUTO_CHECK, PM_REMOVE))
+        ::DispatchMessageW(&msg);
+    ::DestroyWindow(m_hStarterWindow);
 }
 
 int CUpdateChecker::Run()
@@ -176,8 +226,11 @@ int CUpdateChecker::Download(CString& text)
     CWinInetRequest request;
     request.m_pCancel = &m_nCancel;
     request.m_strUrl = m_strFeedUrl;
+    // One byte past the limit tells a feed of exactly the limit from a longer body, whose reading
+    // stops there: an address that serves something large or endless is a failed check.
+    request.m_nBytesToRead = kUpdateFeedLimit + 1;
     CMemoryStream bytes(1024);
-    if (request.DownloadToMemory(bytes) != 0)
+    if (request.DownloadToMemory(bytes) != 0 || bytes.GetSize() > kUpdateFeedLimit)
         return -1;
     // The feed is UTF-8, whatever the system's code page.
     const char* data = (const char*)bytes.GetBuffer();
@@ -216,6 +269,17 @@ int CUpdateChecker::ParseUpdateXml(const CString& text)
     m_nLevel = level;
     m_strDescription = description;
     return 0;
+}
+
+void CUpdateChecker::SetAutoCheckUpdate(BOOL on)
+{
+    if (m_hStarterWindow) {
+        ::PostMessageW(m_hStarterWindow, WM_SET_AUTO_CHECK, on ? 1 : 0, 0);
+        return;
+    }
+    // No window could be made for the starting thread: the host is told from here.
+    if (CToolkitHost* host = GetToolkitHost())
+        host->SetAutoCheckUpdate(on);
 }
 
 CString CUpdateChecker::GetDownloadPage() const

@@ -34,7 +34,9 @@ LRESULT HandleStartUpdateCheck(WPARAM wParam, LPARAM lParam);
 // One check, from its start to its end on its thread.
 class CUpdateChecker {
 public:
+    // Made on the thread that starts the check (the user interface's); it may end on another.
     CUpdateChecker(LPCWSTR productName, LPCWSTR currentVersion, LPCWSTR feedUrl, BOOL automatic);
+    ~CUpdateChecker();
     CUpdateChecker(const CUpdateChecker&) = delete;
     CUpdateChecker& operator=(const CUpdateChecker&) = delete;
 
@@ -45,7 +47,7 @@ public:
     int Check();
     // Download and ParseUpdateXml: 0 or -1.
     int Fetch();
-    // The feed as text, decoded from UTF-8: 0 or -1.
+    // The feed as text, decoded from UTF-8: 0, or -1 also for a body longer than kUpdateFeedLimit.
     int Download(CString& text);
     // Takes the newest version, download address, level and description from the feed: 0, or -1
     // with nothing changed.
@@ -53,6 +55,9 @@ public:
     // The address "Download New Version" opens: the feed's when it is a web address, else the
     // product page.
     CString GetDownloadPage() const;
+    // Hands "AutoCheckUpdate" to the host on the thread that made this checker: the dialogs that
+    // change it run on the check's own thread.
+    void SetAutoCheckUpdate(BOOL on);
 
     CString m_strProductName;
     CString m_strCurrentVersion;
@@ -67,8 +72,13 @@ public:
 
 private:
     void Tell(LPCWSTR text, UINT icon);
+
+    // A message-only window of the thread that made the checker, which sets what is posted to it.
+    HWND m_hStarterWindow = NULL;
 };
 
 // The messages of a manual check.
 extern const wchar_t kUpdateFailedText[];
 extern const wchar_t kUpdateNewestText[];
+// The longest feed read, in bytes; a longer body fails the check.
+extern const int kUpdateFeedLimit;

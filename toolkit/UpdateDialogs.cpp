@@ -96,8 +96,7 @@ void CUpdateProgressDlg::OnCancel()
 LRESULT CUpdateProgressDlg::OnWorkerDone(WPARAM, LPARAM)
 {
     KillTimer(kProgressTimer);
-    if (CToolkitHost* host = GetToolkitHost())
-        host->SetAutoCheckUpdate(IsDlgButtonChecked(IDC_UPDATE_PROGRESS_AUTO) == BST_CHECKED);
+    m_pChecker->SetAutoCheckUpdate(IsDlgButtonChecked(IDC_UPDATE_PROGRESS_AUTO) == BST_CHECKED);
     EndDialog(m_pChecker->m_nCancel ? IDCANCEL : IDOK);
     return 0;
 }
@@ -146,7 +145,6 @@ BOOL CNewVersionDlg::OnInitDialog()
 
 void CNewVersionDlg::OnDestroy()
 {
-    if (CToolkitHost* host = GetToolkitHost())
-        host->SetAutoCheckUpdate(IsDlgButtonChecked(IDC_UPDATE_AUTO_CHECK) == BST_CHECKED);
+    m_pChecker->SetAutoCheckUpdate(IsDlgButtonChecked(IDC_UPDATE_AUTO_CHECK) == BST_CHECKED);
     CDialog::OnDestroy();
 }

@@ -1,5 +1,6 @@
 // The update dialogs: the progress of a manual check (template 526) and the news of a newer
-// version (template 527). Both run on the check's thread without an owner.
+// version (template 527). Both run on the check's thread without an owner; the setting they change
+// reaches the host through the checker, on the thread that started the check.
 #pragma once
 
 #include "framework/Controls.h"

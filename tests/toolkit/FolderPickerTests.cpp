@@ -900,6 +900,140 @@ TEST_F(FolderDialogTest, TheShellsOwnMenuShowsForTheSelectedFolder)
     EXPECT_FALSE(tree.IsShellCommand(CShellContextMenu::kFirstCommand));
 }
 
+namespace {
+
+// A shell menu that only answers help texts, counting them.
+class CHelpOnlyContextMenu : public IContextMenu {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (riid == IID_IUnknown || riid == IID_IContextMenu) {
+            *ppv = static_cast<IContextMenu*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = NULL;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --m_refs; }   // owned by the test
+    HRESULT STDMETHODCALLTYPE QueryContextMenu(HMENU, UINT, UINT, UINT, UINT) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE InvokeCommand(CMINVOKECOMMANDINFO*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetCommandString(UINT_PTR, UINT type, UINT*, LPSTR name, UINT size) override
+    {
+        if (type != GCS_HELPTEXTW) return E_NOTIMPL;
+        ++m_helpAsked;
+        ::lstrcpynW((LPWSTR)name, L"Opens the folder", (int)size);
+        return S_OK;
+    }
+    ULONG m_refs = 1;
+    int m_helpAsked = 0;
+};
+
+// The menu's subclassing of a window, without tracking a real menu.
+class CSubclassingMenu : public CShellContextMenu {
+public:
+    explicit CSubclassingMenu(IContextMenu* menu)
+    {
+        menu->AddRef();
+        m_pContextMenu = menu;
+        m_nLastCommand = kFirstCommand + 3;
+    }
+    using CShellContextMenu::Subclass;
+    using CShellContextMenu::Unsubclass;
+};
+
+const UINT kProbeMessage = WM_APP + 41;
+const LRESULT kProbeAnswer = 0x5EED;
+WNDPROC g_belowOtherSubclass = NULL;
+int g_propertiesAtNcDestroy = -1;
+
+// The window's own procedure: it alone knows the probe.
+LRESULT CALLBACK ProbeWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == kProbeMessage) return kProbeAnswer;
+    return ::DefWindowProcW(hWnd, message, wParam, lParam);
+}
+
+BOOL CALLBACK CountProperty(HWND, LPWSTR, HANDLE, ULONG_PTR count)
+{
+    ++*(int*)count;
+    return TRUE;
+}
+
+// Someone else's subclass, put on top of the menu's; it counts what the window still holds once
+// the rest of the chain has seen its last message.
+LRESULT CALLBACK OtherSubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = ::CallWindowProcW(g_belowOtherSubclass, hWnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        g_propertiesAtNcDestroy = 0;
+        ::EnumPropsExW(hWnd, &CountProperty, (LPARAM)&g_propertiesAtNcDestroy);
+    }
+    return result;
+}
+
+LRESULT SelectMenuItem(HWND window, UINT id)
+{
+    return ::SendMessageW(window, WM_MENUSELECT, MAKEWPARAM(id, MF_STRING), 0);
+}
+
+} // namespace
+
+class ShellContextMenuTest : public ToolkitWindowTest {};
+
+TEST_F(ShellContextMenuTest, UnderAnotherSubclassTheWindowKeepsItsOwnProcedureUntilItIsDestroyed)
+{
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = &ProbeWindowProc;
+    wc.hInstance = ::GetModuleHandleW(NULL);
+    wc.lpszClassName = L"ShellMenuProbeWindow";
+    ::RegisterClassW(&wc);
+    HWND window = ::CreateWindowExW(0, wc.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 10, 10, 100, 100,
+                                    m_parent.m_hWnd, NULL, wc.hInstance, NULL);
+    ASSERT_TRUE(window != NULL);
+    const UINT command = CShellContextMenu::kFirstCommand + 1;
+    CHelpOnlyContextMenu shell;
+    {
+        CSubclassingMenu menu(&shell);
+        menu.Subclass(window);
+        EXPECT_EQ((HANDLE)static_cast<CShellContextMenu*>(&menu), ::GetPropW(window, L"ShellContextMenu"));
+        // Another subclass comes on top while the menu is up; the menu's messages still reach it.
+        g_belowOtherSubclass = (WNDPROC)::SetWindowLongPtrW(window, GWLP_WNDPROC, (LONG_PTR)&OtherSubclassProc);
+        SelectMenuItem(window, command);
+        EXPECT_EQ(1, shell.m_helpAsked);
+        EXPECT_EQ(kProbeAnswer, ::SendMessageW(window, kProbeMessage, 0, 0));
+
+        // The menu's procedure cannot leave the chain: it lets the object go and forwards.
+        menu.Unsubclass();
+        EXPECT_EQ((LONG_PTR)&OtherSubclassProc, ::GetWindowLongPtrW(window, GWLP_WNDPROC));
+        EXPECT_EQ(NULL, ::GetPropW(window, L"ShellContextMenu"));
+        EXPECT_EQ(kProbeAnswer, ::SendMessageW(window, kProbeMessage, 0, 0));
+        SelectMenuItem(window, command);
+        EXPECT_EQ(1, shell.m_helpAsked) << "no longer the menu's window";
+    }
+    // The object is gone; the window's own procedure still answers.
+    EXPECT_EQ(kProbeAnswer, ::SendMessageW(window, kProbeMessage, 0, 0));
+
+    // A later menu over the same window is served by the procedure still in the chain.
+    {
+        CSubclassingMenu again(&shell);
+        again.Subclass(window);
+        EXPECT_EQ((LONG_PTR)&OtherSubclassProc, ::GetWindowLongPtrW(window, GWLP_WNDPROC));
+        SelectMenuItem(window, command);
+        EXPECT_EQ(2, shell.m_helpAsked);
+        EXPECT_EQ(kProbeAnswer, ::SendMessageW(window, kProbeMessage, 0, 0));
+        again.Unsubclass();
+        EXPECT_EQ(kProbeAnswer, ::SendMessageW(window, kProbeMessage, 0, 0));
+    }
+
+    // Destroyed, the window keeps nothing of the menu's.
+    g_propertiesAtNcDestroy = -1;
+    ::DestroyWindow(window);
+    EXPECT_EQ(0, g_propertiesAtNcDestroy);
+    EXPECT_EQ(1u, shell.m_refs) << "each menu let its shell menu go";
+}
+
 TEST_F(FolderDialogTest, PresetsFillTheComboAndPutTheirPatternsIntoIt)
 {
     m_dlg->m_strPresets = L"Video|*.mp4;*.flv|Audio|*.mp3;*.aac";

@@ -119,14 +119,15 @@ TEST_F(ImageComboTest, TheDropDownIsAsWideAsTheWidestItemWithItsImage)
     EXPECT_EQ(expected, computed);
     EXPECT_GT(computed, 200);
 
-    // A combo near the screen's right edge cuts its list 2 pixels before it.
-    const int screen = ::GetSystemMetrics(SM_CXSCREEN);
-    m_parent.MoveWindow(screen - 250, 40, 240, 200);
+    // A combo near the right edge of its monitor's work area cuts its list 2 pixels before it.
+    const CRect area = GetWindowWorkArea(m_combo.m_hWnd);
+    m_parent.MoveWindow(area.right - 250, 40, 240, 200);
     m_combo.AdjustDropWidth();
     CRect rc;
     m_combo.GetWindowRect(&rc);
-    ASSERT_LT(screen - 2 - rc.left, computed);
-    EXPECT_EQ(screen - 2 - rc.left, DroppedWidth());
+    ASSERT_LT(area.right - 2 - rc.left, computed);
+    EXPECT_EQ(area.right - 2 - rc.left, DroppedWidth());
+    EXPECT_EQ(CImageComboBox::FitDropWidth(computed, rc.left, GetWindowWorkArea(m_combo.m_hWnd)), DroppedWidth());
     m_parent.MoveWindow(40, 40, 480, 240);
 
     m_combo.SendMessage(CB_SHOWDROPDOWN, TRUE);  // CBN_DROPDOWN comes back reflected
@@ -134,4 +135,19 @@ TEST_F(ImageComboTest, TheDropDownIsAsWideAsTheWidestItemWithItsImage)
     EXPECT_EQ(computed, DroppedWidth());
     SaveScreenRectScreenshot(L"toolkit", L"image-combo-dropped", CRect(40, 40, 520, 280));
     m_combo.SendMessage(CB_SHOWDROPDOWN, FALSE);
+}
+
+TEST(ImageComboDropWidth, TheListEndsInsideTheWorkAreaOfTheComboMonitor)
+{
+    // A second monitor right of a 1920-pixel primary: the list is as wide as asked where it fits,
+    // and ends 2 pixels before that monitor's right edge where it does not.
+    const CRect right(1920, 0, 3840, 1040);
+    EXPECT_EQ(500, CImageComboBox::FitDropWidth(500, 2000, right));
+    EXPECT_EQ(3840 - 2 - 3500, CImageComboBox::FitDropWidth(500, 3500, right));
+    // A monitor left of the primary, in negative coordinates.
+    const CRect left(-1280, 0, 0, 1024);
+    EXPECT_EQ(500, CImageComboBox::FitDropWidth(500, -1200, left));
+    EXPECT_EQ(298, CImageComboBox::FitDropWidth(500, -300, left));
+    // A combo that has no room left on its monitor gets no width rather than a negative one.
+    EXPECT_EQ(0, CImageComboBox::FitDropWidth(500, 3900, right));
 }

@@ -285,14 +285,22 @@ void CLoopbackHttpServer::Serve(UINT_PTR client)
             }
         }
         char statusLine[160];
-        snprintf(statusLine, sizeof(statusLine), "HTTP/1.1 %d %s\r\nContent-Length: %llu\r\nConnection: close\r\n",
-                 status, Reason(status), (unsigned long long)body.size());
+        if (route.endless)
+            snprintf(statusLine, sizeof(statusLine), "HTTP/1.1 %d %s\r\nConnection: close\r\n", status, Reason(status));
+        else
+            snprintf(statusLine, sizeof(statusLine), "HTTP/1.1 %d %s\r\nContent-Length: %llu\r\nConnection: close\r\n",
+                     status, Reason(status), (unsigned long long)body.size());
         std::string response = statusLine + extra;
         for (const std::string& line : route.headers)
             response += line + "\r\n";
         response += "\r\n";
 
-        if (SendAll(client, response.data(), response.size())) {
+        if (route.endless && !body.empty()) {
+            if (SendAll(client, response.data(), response.size())) {
+                while (SendAll(client, body.data(), body.size()))
+                    m_bodyBytesSent.fetch_add((long long)body.size());
+            }
+        } else if (SendAll(client, response.data(), response.size())) {
             size_t limit = body.size();
             if (route.stallAfter >= 0)
                 limit = std::min(limit, (size_t)route.stallAfter);
@@ -307,6 +315,7 @@ void CLoopbackHttpServer::Serve(UINT_PTR client)
                 size_t n = std::min(chunk, limit - sent);
                 going = SendAll(client, body.data() + sent, n);
                 sent += n;
+                m_bodyBytesSent.fetch_add((long long)n);
             }
             // A stalled answer holds the connection until the server stops (or its lifetime ends).
             if (going && route.stallAfter >= 0 && sent == limit) {

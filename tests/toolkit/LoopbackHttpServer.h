@@ -36,6 +36,9 @@ struct LoopbackRoute {
     // After this many body bytes the server closes the connection although the length it announced
     // was the whole body's (-1: never).
     long closeAfter = -1;
+    // The body is sent over and over without a length, until the client goes away or the server
+    // stops.
+    bool endless = false;
 };
 
 struct LoopbackRequest {
@@ -70,6 +73,8 @@ public:
     CString Url(const char* target) const;
 
     int ConnectionCount() const { return m_connections.load(); }
+    // Body bytes handed to the connections so far (the system may still hold some of them).
+    long long BodyBytesSent() const { return m_bodyBytesSent.load(); }
     std::vector<LoopbackRequest> Requests() const;
     // Waits until 'count' requests have been read; false at the deadline.
     bool WaitForRequests(size_t count, DWORD timeoutMs) const;
@@ -97,5 +102,6 @@ private:
     std::vector<LoopbackRoute> m_routes;
     std::vector<LoopbackRequest> m_requests;
     std::atomic<int> m_connections{0};
+    std::atomic<long long> m_bodyBytesSent{0};
     mutable std::mutex m_mutex;
 };

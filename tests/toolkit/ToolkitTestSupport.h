@@ -27,7 +27,11 @@ public:
     void GetMainWindowRect(int& left, int& top, int& width, int& height) override;
     void SetMainWindowRect(int left, int top, int width, int height) override;
     BOOL GetAutoCheckUpdate() override { return m_autoCheck; }
-    void SetAutoCheckUpdate(BOOL on) override { m_autoCheck = on; }
+    void SetAutoCheckUpdate(BOOL on) override
+    {
+        m_autoCheck = on;
+        m_autoCheckSetBy = ::GetCurrentThreadId();
+    }
     int GetAutoCheckUpdateDays() override { return m_autoCheckDays; }
     __int64 GetLastUpdateCheck() override { return m_lastCheck; }
     void SetLastUpdateCheck(__int64 seconds) override { m_lastCheck = seconds; }
@@ -45,6 +49,7 @@ public:
     CString m_extension = L"Brackel.dll";
     int m_rect[4] = {-1, -1, 0, 0};
     BOOL m_autoCheck = TRUE;
+    DWORD m_autoCheckSetBy = 0;   // the thread that last set m_autoCheck
     int m_autoCheckDays = 1;
     __int64 m_lastCheck = 0;
     HCURSOR m_hHand = NULL;

@@ -107,6 +107,8 @@ bool CCheckRun::Join(DWORD timeoutMs)
     if (!PumpUntil([this] { return m_done != 0; }, timeoutMs))
         return false;
     m_thread.join();
+    // What the check posted to this thread before it ended is queued by now.
+    PumpPending();
     return true;
 }
 

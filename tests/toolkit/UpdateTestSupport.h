@@ -44,7 +44,8 @@ class CCheckRun {
 public:
     explicit CCheckRun(CUpdateChecker& checker);
     ~CCheckRun();
-    // True when Run ended within the time; its result is then in m_nResult.
+    // True when Run ended within the time; its result is then in m_nResult, and what it posted to
+    // this thread has been dispatched.
     bool Join(DWORD timeoutMs);
     DWORD ThreadId() const { return m_threadId; }
     int m_nResult = -99;

@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <mutex>
 #include <set>
@@ -57,6 +59,23 @@ void WriteFileBytes(const CString& path, const std::string& bytes)
     ASSERT_TRUE(f != nullptr);
     fwrite(bytes.data(), 1, bytes.size(), f);
     fclose(f);
+}
+
+// The names of the files in a folder, sorted.
+std::vector<CString> FolderFiles(const CString& folder)
+{
+    std::vector<CString> names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(folder + L"\\*", &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(found.cFileName);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    std::sort(names.begin(), names.end(), [](const CString& a, const CString& b) { return a.Compare(b) < 0; });
+    return names;
 }
 
 std::string Bytes(CMemoryStream& stream)
@@ -274,6 +293,87 @@ TEST_F(HttpDownload, FileIsReplacedAppendedOrResumed)
     EXPECT_TRUE(SameBytes(big, ReadFileBytes(path)));
     EXPECT_EQ(206, resume.m_nStatusCode);
     EXPECT_EQ("bytes=30000-", m_server.Requests().back().Header("Range"));
+}
+
+TEST_F(HttpDownload, FailedFreshDownloadLeavesTheExistingFileAsItWas)
+{
+    const std::string before = Pattern(30000);
+    CString path = m_folder + L"\\kept.bin";
+    // A refused request (404), a connection dropped after some bytes, and a cancel after a block.
+    for (const char* target : {"/nothing-here", "/cut.bin", "/slow.bin"}) {
+        WriteFileBytes(path, before);
+        volatile LONG cancel = 0;
+        CRecordingListener listener;
+        listener.m_cancelAfterBlocks = strcmp(target, "/slow.bin") == 0 ? 1 : 0;
+        listener.m_pCancel = &cancel;
+        CWinInetRequest request;
+        request.m_pListener = &listener;
+        request.m_pCancel = &cancel;
+        request.m_strUrl = m_server.Url(target);
+        EXPECT_NE(0, request.DownloadToFile(path, 0, FALSE)) << target;
+        EXPECT_TRUE(SameBytes(before, ReadFileBytes(path))) << target;
+        // Nothing of the failed download is left beside it.
+        std::vector<CString> files = FolderFiles(m_folder);
+        ASSERT_EQ(1u, files.size()) << target;
+        EXPECT_EQ(CString(L"kept.bin"), files[0]) << target;
+    }
+
+    // Without a file there before, a failure leaves none.
+    CWinInetRequest missing;
+    missing.m_strUrl = m_server.Url("/nothing-here");
+    EXPECT_EQ(-2, missing.DownloadToFile(m_folder + L"\\new.bin", 0, FALSE));
+    EXPECT_EQ(1u, FolderFiles(m_folder).size());
+
+    // A complete download replaces the file, also one that is longer than the body.
+    WriteFileBytes(path, std::string(200000, 'x'));
+    CWinInetRequest whole;
+    whole.m_strUrl = m_server.Url("/big.bin");
+    ASSERT_EQ(0, whole.DownloadToFile(path, 0, FALSE));
+    EXPECT_TRUE(SameBytes(Pattern(100000), ReadFileBytes(path)));
+    EXPECT_EQ(1u, FolderFiles(m_folder).size());
+}
+
+TEST_F(HttpDownload, ResumedDownloadNeverShortensTheFile)
+{
+    // The first 30000 bytes of the resource are there, and more bytes of an earlier try behind them.
+    const std::string before = Pattern(100000).substr(0, 30000) + std::string(50000, 'x');
+    CString path = m_folder + L"\\resumed.bin";
+    struct {
+        const char* target;
+        int result;
+    } cases[] = {{"/nothing-here", -2}, {"/no-range.bin", -2}, {"/cut.bin", -1}};
+    for (const auto& c : cases) {
+        WriteFileBytes(path, before);
+        CWinInetRequest request;
+        request.m_strUrl = m_server.Url(c.target);
+        EXPECT_EQ(c.result, request.DownloadToFile(path, 3000, TRUE)) << c.target;
+        std::string after = ReadFileBytes(path);
+        EXPECT_EQ(before.size(), after.size()) << c.target;
+        EXPECT_TRUE(SameBytes(before.substr(0, 3000), after.substr(0, 3000))) << c.target;
+    }
+}
+
+TEST_F(HttpDownload, RemoteSizeFromAnOffsetNeedsTheRangeHonoured)
+{
+    __int64 size = -1;
+    CWinInetRequest whole;
+    whole.m_strUrl = m_server.Url("/no-range.bin");
+    ASSERT_EQ(0, whole.GetRemoteSize(size, 0));
+    EXPECT_EQ(100000, size);
+
+    // The server answers the whole resource: its length is not the size from the offset on.
+    CWinInetRequest ignored;
+    ignored.m_strUrl = m_server.Url("/no-range.bin");
+    size = -1;
+    EXPECT_EQ(-2, ignored.GetRemoteSize(size, 30000));
+    EXPECT_EQ(200, ignored.m_nStatusCode);
+    EXPECT_EQ(0, size);
+
+    CWinInetRequest honoured;
+    honoured.m_strUrl = m_server.Url("/big.bin");
+    ASSERT_EQ(0, honoured.GetRemoteSize(size, 30000));
+    EXPECT_EQ(206, honoured.m_nStatusCode);
+    EXPECT_EQ(70000, size);
 }
 
 TEST_F(HttpDownload, ServerIgnoringRangeIsNotHonouredAndWritesNothing)
@@ -586,6 +686,25 @@ TEST(ByteSinks, MemoryStreamGrowsInStepsAndSeeksWithinBounds)
     EXPECT_EQ(0, stream.GetBuffer()[300]);
     EXPECT_EQ(0, stream.SetEndOfFile(3));
     EXPECT_EQ(3, stream.GetSize());
+}
+
+TEST(ByteSinks, MemoryStreamGrowsGeometricallyOverALongBody)
+{
+    // A megabyte in the downloader's 4 KB blocks: a copy of the whole buffer per block would make
+    // a long body cost its square.
+    CMemoryStream stream(1024);
+    const std::string block = Pattern(4096);
+    std::set<size_t> capacities;
+    for (int i = 0; i < 256; ++i) {
+        DWORD n = 0;
+        ASSERT_EQ(0, stream.Write(block.data(), (DWORD)block.size(), &n));
+        capacities.insert(stream.GetCapacity());
+    }
+    EXPECT_EQ(256 * 4096, stream.GetSize());
+    EXPECT_LE(capacities.size(), 12u);
+    EXPECT_LE(stream.GetCapacity(), 2u * 256 * 4096);
+    EXPECT_EQ(0u, stream.GetCapacity() % 1024) << "whole steps";
+    EXPECT_EQ(0, memcmp(stream.GetBuffer() + 255 * 4096, block.data(), block.size()));
 }
 
 TEST(ByteSinks, FileWritesAtOffsetsAndTakesLongPaths)

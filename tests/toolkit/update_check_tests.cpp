@@ -156,6 +156,35 @@ TEST_F(UpdateCheckTest, CheckComparesTheFeedsVersionWithTheRunningOne)
     EXPECT_EQ(-1, NewChecker("/newer.xml", TRUE)->Check());
 }
 
+TEST_F(UpdateCheckTest, FeedIsReadUpToItsLimitAndNoFurther)
+{
+    // Feeds of exactly the limit and of one byte more, both valid documents.
+    const std::string frame = Feed("3.4.0", "http://a/d", "x");
+    const size_t padding = (size_t)kUpdateFeedLimit - (frame.size() - 1);
+    const std::string atLimit = Feed("3.4.0", "http://a/d", std::string(padding, 'd').c_str());
+    ASSERT_EQ((size_t)kUpdateFeedLimit, atLimit.size());
+    AddRoute("/at-limit.xml", atLimit);
+    AddRoute("/over-limit.xml", Feed("3.4.0", "http://a/d", std::string(padding + 1, 'd').c_str()));
+    // A mistyped address that serves something without end.
+    LoopbackRoute endless;
+    endless.path = "/endless";
+    endless.body = std::string(64 * 1024, 'z');
+    endless.honourRange = false;
+    endless.endless = true;
+    m_server.AddRoute(endless);
+
+    EXPECT_EQ(1, NewChecker("/at-limit.xml", TRUE)->Check());
+    EXPECT_EQ(-1, NewChecker("/over-limit.xml", TRUE)->Check());
+    CUpdateChecker* checker = NewChecker("/endless", TRUE);
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(-1, checker->Check());
+    EXPECT_LT(GetTickCount() - start, 30000u);
+    EXPECT_TRUE(checker->m_strNewestVersion.IsEmpty());
+    // The check stopped reading: what the server could still send went nowhere.
+    m_server.Stop();
+    EXPECT_LT(m_server.BodyBytesSent(), 64ll * 1024 * 1024);
+}
+
 TEST_F(UpdateCheckTest, AutomaticCheckThatIsNotDueDoesNothing)
 {
     const __int64 recent = _time64(NULL) - 60;

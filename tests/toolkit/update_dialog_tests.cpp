@@ -89,6 +89,8 @@ TEST_F(UpdateCheckTest, CancelledManualCheckEndsQuietly)
     EXPECT_TRUE(m_effects.Boxes().empty());
     EXPECT_TRUE(m_effects.Opened().empty());
     EXPECT_TRUE(m_host.m_autoCheck);
+    // The setting belongs to the thread that started the check, not to the check's own.
+    EXPECT_EQ(GetCurrentThreadId(), m_host.m_autoCheckSetBy);
     EXPECT_FALSE(IsWindow(progress));
 }
 
@@ -139,6 +141,7 @@ TEST_F(UpdateCheckTest, NewVersionDialogDownloadsFromTheFeedsAddress)
     ASSERT_TRUE(run.Join(20000));
     EXPECT_EQ(1, run.m_nResult);
     EXPECT_FALSE(m_host.m_autoCheck);
+    EXPECT_EQ(GetCurrentThreadId(), m_host.m_autoCheckSetBy);
     std::vector<CString> opened = m_effects.Opened();
     ASSERT_EQ(3u, opened.size());
     EXPECT_EQ(m_host.GetProductPageUrl(), opened[0]);
@@ -200,8 +203,12 @@ TEST_F(UpdateCheckTest, AutomaticStartAtProgramStartShowsTheNewVersion)
         },
         20000));
     EXPECT_EQ(CString(L"A newer version of Ravento is available:"), ItemText(news, IDC_UPDATE_TITLE));
+    m_host.m_autoCheckSetBy = 0;
     PressButton(news, IDCANCEL);
     EXPECT_TRUE(Gone(news));
+    // The dialog's setting reaches the host on the thread that started the check.
+    EXPECT_TRUE(PumpUntil([&] { return m_host.m_autoCheckSetBy != 0; }, 10000));
+    EXPECT_EQ(GetCurrentThreadId(), m_host.m_autoCheckSetBy);
     EXPECT_TRUE(m_effects.Boxes().empty());
     EXPECT_TRUE(m_effects.Opened().empty());
 }
