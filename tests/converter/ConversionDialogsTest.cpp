@@ -497,6 +497,40 @@ TEST_F(StandInDialogs, TheGifMakersFrameRateListKeepsOneRowFromTheSource)
     EXPECT_EQ(CString(L"VF_gif"), dialog.GetSelectedFormat()->Id);
 }
 
+TEST_F(StandInDialogs, TheGifMakerReadsAFrameRateTextAsTheFormatAndPresetDialogsDo)
+{
+    CGifMaker& dialog = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
+    CMediaPreset* custom = m_store->FindFormat(L"VF_gif")->FindPreset(L"Custom");
+    ASSERT_TRUE(custom != nullptr);
+    auto Rate = [&](LPCWSTR text) {
+        dialog.SetDlgItemText(IDC_GIF_RATE, text);
+        EXPECT_TRUE(dialog.UpdateData(TRUE));
+        CJobOutputSettings options;
+        EXPECT_EQ(0, dialog.FillJobOptions(options));
+        CString pair;
+        pair.Format(L"%d/%d", custom->Settings.Video.RateNum, custom->Settings.Video.RateDen);
+        return pair;
+    };
+    // The rates of the NTSC family by the texts that name them, as the frame-rate boxes read them.
+    EXPECT_EQ(CString(L"30000/1001"), Rate(L"29.97"));
+    EXPECT_EQ(CString(L"24000/1001"), Rate(L"23.976"));
+    EXPECT_EQ(CString(L"60000/1001"), Rate(L"59.94"));
+    // The row a 30000/1001 source gives the list.
+    EXPECT_EQ(CString(L"30000/1001"), Rate(L"29.97003"));
+    for (LPCWSTR text : {L"12.5", L"15", L"29.96", L"8"}) {
+        const MediaRate boxes = ParseFrameRateText(text);
+        CString pair;
+        pair.Format(L"%d/%d", boxes.Num, boxes.Den);
+        EXPECT_EQ(pair, Rate(text)) << CStringA(text).GetString();
+    }
+    // A text that gives no rate makes 10 frames per second.
+    for (LPCWSTR text : {L"0", L"", L"fast"}) {
+        Rate(text);
+        EXPECT_EQ(10 * custom->Settings.Video.RateDen, custom->Settings.Video.RateNum) << CStringA(text).GetString();
+        EXPECT_GT(custom->Settings.Video.RateDen, 0);
+    }
+}
+
 TEST_F(StandInDialogs, TheGifMakerShowsNoneOfTheFormatControlsThatCarryItsFixedChoice)
 {
     CGifMaker& dialog = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
