@@ -254,6 +254,9 @@ TEST_F(ScriptedJobTest, EncoderThatWritesNothingFails)
     EXPECT_STREQ(L"Cannot convert to selected format", run->listener.LastDetail());
     EXPECT_STREQ(Out + L"\\av clip.mp4", job.Target.Path);
     EXPECT_EQ(0u, job.Status.JobFlags & JOB_OUTPUT_WRITTEN);
+    // The encoder had reported its whole length; the failed job's progress starts over.
+    EXPECT_EQ(0, job.Status.ProgressPosition);
+    EXPECT_EQ(100, job.Status.ProgressRange);
 }
 
 TEST_F(ScriptedJobTest, EmptyOutputFailsToo)
@@ -385,6 +388,8 @@ TEST_F(ScriptedJobTest, StopEndsTheJobAsCanceledAndLeavesNoToolRunning)
     EXPECT_EQ(0, job.Status.Detail);
     EXPECT_STREQ(L"Canceled", run->listener.LastStatus());
     EXPECT_STREQ(L"", run->listener.LastDetail());
+    EXPECT_EQ(0, job.Status.ProgressPosition);
+    EXPECT_EQ(100, job.Status.ProgressRange);
     EXPECT_EQ(0, CountProcessesOf(Hosts.EncoderTool));
 }
 

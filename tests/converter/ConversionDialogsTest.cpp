@@ -107,6 +107,14 @@ public:
         Base::OnCancel();
     }
     CString StatusBarText() { return this->m_statusBar.GetText(); }
+    // How many pixels of the status bar are filled.
+    int StatusBarFill()
+    {
+        CRect client;
+        this->m_statusBar.GetClientRect(&client);
+        return CStatusProgressBar::FilledWidth(client.Width(), this->m_statusBar.GetPosition(),
+                                               this->m_statusBar.GetTotal());
+    }
 
     const DWORD ui;
     std::vector<std::pair<DWORD, CString>> texts;
@@ -637,12 +645,18 @@ TEST_F(StandInDialogs, StopCancelsTheConversionAndTheDialogIsIdleAgain)
     EXPECT_FALSE(IsEnabled(dialog, IDC_FORMAT_LIST));
     ASSERT_TRUE(WaitUntil([&] { return !EncoderLines(Stage().log, m_out).empty(); }, 30000));
     ASSERT_TRUE(WaitUntil([&] { return dialog.GetTitleText().Find(L'%') > 0; }, 30000)) << CStringA(dialog.GetTitleText()).GetString();
+    ASSERT_TRUE(WaitUntil([&] { return dialog.StatusBarFill() > 0; }, 30000));
     const DWORD before = ::GetTickCount();
     Press(dialog, IDC_STOP);
     EXPECT_FALSE(dialog.IsRunning());
     EXPECT_LT(::GetTickCount() - before, 10000u);
     ASSERT_TRUE(WaitForEnd(dialog, 10000));
     EXPECT_EQ(JOB_RESULT_CANCELED, dialog.Job.Status.Result);
+    // Nothing of the stopped job's fill stays beside "Canceled".
+    EXPECT_EQ(CString(L"Canceled"), dialog.StatusBarText());
+    EXPECT_EQ(0, dialog.StatusBarFill());
+    dialog.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Shot(L"converter canceled", dialog.m_hWnd);
     EXPECT_EQ(0, convtest::CountProcessesOf(Stage().encoder));
     EXPECT_TRUE(IsShown(dialog, IDC_START));
     EXPECT_FALSE(IsShown(dialog, IDC_STOP));
