@@ -24,6 +24,8 @@
 #include "engine/EncoderTool.h"
 #include "engine/SystemHelpers.h"
 #include "framework/Effects.h"
+#include "image/RasterImage.h"
+#include "tests/common/Screenshot.h"
 #include "tests/conversion/ConversionTestSupport.h"
 #include "toolkit/UpdateCheck.h"
 
@@ -537,6 +539,56 @@ TEST_F(StandInDialogs, TheGifMakerReadsAFrameRateTextAsTheFormatAndPresetDialogs
         EXPECT_EQ(10 * custom->Settings.Video.RateDen, custom->Settings.Video.RateNum) << CStringA(text).GetString();
         EXPECT_GT(custom->Settings.Video.RateDen, 0);
     }
+}
+
+TEST_F(StandInDialogs, ThePresetListOpensWideEnoughForEveryNameAndTheBoxTipsACutOne)
+{
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -oformat VF_mp4 -ofolder " + Quoted(m_out));
+    const int row = PresetRow(dialog, L"MPEG-4 - HD 1080p");
+    ASSERT_GE(row, 0);
+    Choose(dialog, IDC_PRESET_LIST, row);
+    CFormatComboBox& combo = dialog.m_presetCombo;
+    EXPECT_EQ(CString(L"MPEG-4 - HD 1080p"), combo.GetCutSelectionName());
+    COMBOBOXINFO info = {};
+    ASSERT_TRUE(combo.GetComboBoxInfo(&info));
+    CRect box, list, window;
+    combo.GetWindowRect(&box);
+    dialog.GetWindowRect(&window);
+
+    combo.ShowDropDown(TRUE);
+    PumpPending();
+    ::GetWindowRect(info.hwndList, &list);
+    EXPECT_GT(list.Width(), box.Width());
+    {
+        // Beside its detail column, every name has the room it takes.
+        CClientDC dc(&combo);
+        CGdiSelector font(dc, combo.GetFont());
+        for (int r = 0; r < combo.GetCount(); ++r) {
+            CMediaPreset* preset = combo.GetPreset(r);
+            ASSERT_TRUE(preset != nullptr);
+            EXPECT_LE(dc.GetTextExtent(CString(preset->Settings.Name)).cx + combo.ColumnWidth + 8, list.Width())
+                << CStringA(preset->Settings.Name).GetString();
+        }
+    }
+    CRect shown;
+    shown.UnionRect(&window, &list);
+    CRasterImage shot;
+    ASSERT_TRUE(CaptureScreenRect(shown, shot));
+    SaveTestImage(L"converter", L"converter preset list", shot);
+    combo.ShowDropDown(FALSE);
+    PumpPending();
+
+    const CPoint middle = box.CenterPoint();
+    ::SetCursorPos(middle.x, middle.y);
+    CPoint inside = middle;
+    combo.ScreenToClient(&inside);
+    combo.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(inside.x, inside.y));
+    ASSERT_TRUE(WaitUntil([] { return VisibleToolTip() != nullptr; }, 5000));
+    wchar_t tip[128] = L"";
+    ::SendMessageW(VisibleToolTip(), WM_GETTEXT, 128, (LPARAM)tip);
+    EXPECT_EQ(CString(L"MPEG-4 - HD 1080p"), CString(tip));
+    Shot(L"converter preset tip", dialog.m_hWnd);
+    ::SetCursorPos(0, 0);
 }
 
 TEST_F(StandInDialogs, TheGifMakerShowsNoneOfTheFormatControlsThatCarryItsFixedChoice)

@@ -184,6 +184,27 @@ BOOL CControlHost::OnCommand(WPARAM wParam, LPARAM lParam)
     return TRUE;
 }
 
+namespace {
+
+BOOL CALLBACK FindVisibleToolTip(HWND hwnd, LPARAM found)
+{
+    wchar_t cls[64] = L"";
+    ::GetClassNameW(hwnd, cls, 64);
+    if (_wcsicmp(cls, TOOLTIPS_CLASSW) != 0 || !::IsWindowVisible(hwnd))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = hwnd;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND VisibleToolTip()
+{
+    HWND found = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindVisibleToolTip, (LPARAM)&found);
+    return found;
+}
+
 void PumpPending()
 {
     MSG msg;

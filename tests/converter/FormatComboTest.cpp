@@ -53,24 +53,6 @@ int FillFormats(CFormatComboBox& combo, CMediaPresetStore& store)
     return rows;
 }
 
-BOOL CALLBACK FindShownToolTip(HWND hwnd, LPARAM found)
-{
-    wchar_t cls[64] = L"";
-    ::GetClassNameW(hwnd, cls, 64);
-    if (_wcsicmp(cls, TOOLTIPS_CLASSW) != 0 || !::IsWindowVisible(hwnd))
-        return TRUE;
-    *reinterpret_cast<HWND*>(found) = hwnd;
-    return FALSE;
-}
-
-// The visible tool tip of this thread, or null.
-HWND ShownToolTip()
-{
-    HWND found = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), FindShownToolTip, (LPARAM)&found);
-    return found;
-}
-
 class FormatCombo : public ::testing::Test {
 protected:
     void SetUp() override
@@ -266,12 +248,12 @@ TEST_F(FormatCombo, APresetListOpensAsWideAsItsLongestRowAndTheClosedBoxTipsACut
     CPoint inside = middle;
     combo.ScreenToClient(&inside);
     combo.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(inside.x, inside.y));
-    ASSERT_TRUE(WaitUntil([] { return ShownToolTip() != nullptr; }, 5000));
+    ASSERT_TRUE(WaitUntil([] { return VisibleToolTip() != nullptr; }, 5000));
     wchar_t tipText[128] = L"";
-    ::SendMessageW(ShownToolTip(), WM_GETTEXT, 128, (LPARAM)tipText);
+    ::SendMessageW(VisibleToolTip(), WM_GETTEXT, 128, (LPARAM)tipText);
     EXPECT_EQ(CString(format->Presets->GetAt(longRow)->Settings.Name), CString(tipText));
     CRect tip;
-    ::GetWindowRect(ShownToolTip(), &tip);
+    ::GetWindowRect(VisibleToolTip(), &tip);
     CRect tipAndBox;
     tipAndBox.UnionRect(&tip, &box);
     tipAndBox.InflateRect(4, 4);
@@ -281,7 +263,7 @@ TEST_F(FormatCombo, APresetListOpensAsWideAsItsLongestRowAndTheClosedBoxTipsACut
     combo.SetCurSel(0);
     EXPECT_TRUE(combo.GetCutSelectionName().IsEmpty()) << CStringA(combo.GetCutSelectionName()).GetString();
     combo.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(inside.x + 1, inside.y));
-    EXPECT_TRUE(WaitUntil([] { return ShownToolTip() == nullptr; }, 5000));
+    EXPECT_TRUE(WaitUntil([] { return VisibleToolTip() == nullptr; }, 5000));
     combo.DestroyWindow();
 }
 
