@@ -578,15 +578,7 @@ TEST_F(StandInDialogs, ThePresetListOpensWideEnoughForEveryNameAndTheBoxTipsACut
     combo.ShowDropDown(FALSE);
     PumpPending();
 
-    const CPoint middle = box.CenterPoint();
-    ::SetCursorPos(middle.x, middle.y);
-    CPoint inside = middle;
-    combo.ScreenToClient(&inside);
-    combo.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(inside.x, inside.y));
-    ASSERT_TRUE(WaitUntil([] { return VisibleToolTip() != nullptr; }, 5000));
-    wchar_t tip[128] = L"";
-    ::SendMessageW(VisibleToolTip(), WM_GETTEXT, 128, (LPARAM)tip);
-    EXPECT_EQ(CString(L"MPEG-4 - HD 1080p"), CString(tip));
+    EXPECT_EQ(CString(L"MPEG-4 - HD 1080p"), HoverForToolTip(combo));
     Shot(L"converter preset tip", dialog.m_hWnd);
     ::SetCursorPos(0, 0);
 }

@@ -205,6 +205,22 @@ HWND VisibleToolTip()
     return found;
 }
 
+CString HoverForToolTip(CWnd& control)
+{
+    CRect box;
+    control.GetWindowRect(&box);
+    const CPoint middle = box.CenterPoint();
+    ::SetCursorPos(middle.x, middle.y);
+    CPoint inside = middle;
+    control.ScreenToClient(&inside);
+    control.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(inside.x, inside.y));
+    if (!WaitUntil([] { return VisibleToolTip() != nullptr; }, 5000))
+        return CString();
+    wchar_t text[256] = L"";
+    ::SendMessageW(VisibleToolTip(), WM_GETTEXT, 256, (LPARAM)text);
+    return text;
+}
+
 void PumpPending()
 {
     MSG msg;

@@ -243,15 +243,8 @@ TEST_F(FormatCombo, APresetListOpensAsWideAsItsLongestRowAndTheClosedBoxTipsACut
     // The closed box cuts the long name: its tip shows the whole name; a short one has no tip.
     EXPECT_EQ(CString(format->Presets->GetAt(longRow)->Settings.Name), combo.GetCutSelectionName());
     combo.GetWindowRect(&box);
-    const CPoint middle = box.CenterPoint();
-    ::SetCursorPos(middle.x, middle.y);
-    CPoint inside = middle;
-    combo.ScreenToClient(&inside);
-    combo.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(inside.x, inside.y));
-    ASSERT_TRUE(WaitUntil([] { return VisibleToolTip() != nullptr; }, 5000));
-    wchar_t tipText[128] = L"";
-    ::SendMessageW(VisibleToolTip(), WM_GETTEXT, 128, (LPARAM)tipText);
-    EXPECT_EQ(CString(format->Presets->GetAt(longRow)->Settings.Name), CString(tipText));
+    EXPECT_EQ(CString(format->Presets->GetAt(longRow)->Settings.Name), HoverForToolTip(combo));
+    ASSERT_TRUE(VisibleToolTip() != nullptr);
     CRect tip;
     ::GetWindowRect(VisibleToolTip(), &tip);
     CRect tipAndBox;
@@ -262,7 +255,7 @@ TEST_F(FormatCombo, APresetListOpensAsWideAsItsLongestRowAndTheClosedBoxTipsACut
 
     combo.SetCurSel(0);
     EXPECT_TRUE(combo.GetCutSelectionName().IsEmpty()) << CStringA(combo.GetCutSelectionName()).GetString();
-    combo.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(inside.x + 1, inside.y));
+    combo.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(box.Width() / 2 + 1, box.Height() / 2));
     EXPECT_TRUE(WaitUntil([] { return VisibleToolTip() == nullptr; }, 5000));
     combo.DestroyWindow();
 }
