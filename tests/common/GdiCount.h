@@ -17,7 +17,14 @@ inline long CountProcessGdiObjects()
         return (long)reported;
     // Wine's table: 0x10000 entries of 24 bytes (the object's address, its owner, a unique count,
     // then its type, 0 for a free entry), pointed to by the process environment block.
-    const BYTE* peb = reinterpret_cast<const BYTE*>(NtCurrentTeb()->ProcessEnvironmentBlock);
+    typedef NTSTATUS(NTAPI * QueryFn)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    const QueryFn query = reinterpret_cast<QueryFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION basic = {};
+    if (!query || query(::GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof(basic), nullptr) != 0 ||
+        !basic.PebBaseAddress)
+        return -1;
+    const BYTE* peb = reinterpret_cast<const BYTE*>(basic.PebBaseAddress);
 #ifdef _WIN64
     const BYTE* table = *reinterpret_cast<const BYTE* const*>(peb + 0xF8);
 #else
