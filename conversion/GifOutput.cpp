@@ -147,7 +147,11 @@ int VF_gif::Convert(CEncoderOptions& options, const CMediaPreset& preset, CEncod
     first.OutputPath = palette.GetPath();
     first.OutputStart = options.OutputStart;
     first.OutputDuration = options.OutputDuration;
-    first.VideoFilter.Format(L"%sfps=%f,scale=%d:%d:flags=lanczos,palettegen", effects.GetString(), rate, w, h);
+    // The palette comes out only once the whole clip is read, so the pass alone would report no
+    // progress at all: the same pictures also go to a null output, whose time is the progress.
+    first.ComplexFilter.Format(L"%sfps=%f,scale=%d:%d:flags=lanczos,split [a][b]; [a] palettegen [p]",
+                               effects.GetString(), rate, w, h);
+    first.ExtraOptions1 = L"-map \"[b]\" -f null NUL -map \"[p]\"";
     if (RunEncoderJob(first, notifyWindow, events, cancel) != 0)
         return -1;
 

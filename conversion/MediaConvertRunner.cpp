@@ -90,6 +90,8 @@ void CMediaJobListener::OnJobStateChanged(CMediaConvertJob& job)
             SetProgress(0, 100, 0);
         }
     } else if (status.State == JOB_STATE_FINISHED) {
+        // However the job ended: a stopped or failed one must not leave its last fill beside its text.
+        SetProgress(0, 100, 0);
         if (status.Result == JOB_RESULT_CANCELED && status.Detail == JOB_DETAIL_FILE_EXISTS) {
             ShowFileName(FileNamePart(job.Target.Path));
         } else if (status.Result == JOB_RESULT_COMPLETED) {

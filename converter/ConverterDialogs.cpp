@@ -1,7 +1,6 @@
 // The converter, Audio Extractor and Animated GIF Maker dialogs.
 #include "converter/ConverterDialogs.h"
 
-#include <math.h>
 #include <stdio.h>
 
 #include <iterator>
@@ -905,11 +904,13 @@ int CGifMakerDialog::FillJobOptions(CJobOutputSettings& options)
     if (CMediaPreset* custom = format ? format->FindPreset(L"Custom") : nullptr) {
         custom->Settings.Video.Width = _wtoi(m_strWidth);
         custom->Settings.Video.Height = _wtoi(m_strHeight);
-        double rate = ParseDouble(m_strFrameRate);
-        if (!(rate > 0))
-            rate = 10;
-        custom->Settings.Video.RateNum = (int)llround(rate * 1000);
-        custom->Settings.Video.RateDen = 1000;
+        // Read as the frame-rate boxes of the format and preset dialogs read it: 29.97 is 30000/1001
+        // here as there.
+        MediaRate rate = ParseFrameRateText(m_strFrameRate);
+        if (rate.Num <= 0 || rate.Den <= 0)
+            rate = {10, 1};
+        custom->Settings.Video.RateNum = rate.Num;
+        custom->Settings.Video.RateDen = rate.Den;
     }
     switch (m_nLoopRow) {
     case 0:

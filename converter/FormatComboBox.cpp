@@ -10,16 +10,27 @@
 #include "converter/ConverterHelpers.h"
 #include "engine/MediaValueTexts.h"
 #include "framework/Ddx.h"
+#include "framework/Wnd.h"
 
 namespace {
 
 const COLORREF kHeadingBackground = RGB(0xF0, 0xF0, 0xF0);
 const COLORREF kHeadingLine = RGB(0xE0, 0xE0, 0xE0);
 const int kIconSpace = 20;
+// Room beyond a row's own parts, so that its name never meets the ellipsis by a pixel.
+const int kRowSlack = 4;
+
+void SplitAtTab(const CString& label, CString& left, CString& right)
+{
+    const int tab = label.Find(L'\t');
+    left = tab >= 0 ? label.Left(tab) : label;
+    right = tab >= 0 ? label.Mid(tab + 1) : CString();
+}
 
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CFormatComboBox, CComboBox)
+    ON_CONTROL_REFLECT_EX(CBN_DROPDOWN, OnDropDown)
 END_MESSAGE_MAP()
 
 CFormatComboBox::CFormatComboBox()
@@ -105,7 +116,131 @@ LRESULT CFormatComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     default:
         break;
     }
+    switch (message) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+        RelayToNameTip(message, wParam, lParam);
+        break;
+    case WM_DESTROY:
+        if (m_nameTip.m_hWnd)
+            m_nameTip.DestroyWindow();
+        m_strTipText.Empty();
+        break;
+    default:
+        break;
+    }
     return CComboBox::WindowProc(message, wParam, lParam);
+}
+
+CRect CFormatComboBox::NameRect(const CRect& item, bool withDetail) const
+{
+    CRect rect = item;
+    if (ImageList && ImageList->GetSafeHandle())
+        rect.left += kIconSpace;
+    rect.left += 2;
+    if (withDetail)
+        rect.right -= ColumnWidth + 8;
+    return rect;
+}
+
+CFont* CFormatComboBox::RowFont(bool heading)
+{
+    CConverterEnvironment* environment = heading ? GetConverterEnvironment() : nullptr;
+    CFont* font = environment ? environment->GetBoldFont() : nullptr;
+    return font && font->GetSafeHandle() ? font : GetFont();
+}
+
+int CFormatComboBox::GetLongestRowWidth()
+{
+    CClientDC dc(this);
+    const int count = GetCount();
+    int longest = 0;
+    for (int row = 0; row < count; ++row) {
+        CString label, left, right;
+        GetLBText(row, label);
+        SplitAtTab(label, left, right);
+        CGdiSelector font(dc, RowFont(IsHeadingRow(row) != FALSE));
+        // A row as wide as its name: the name's rectangle then holds the name exactly.
+        const CRect bare = NameRect(CRect(0, 0, 0, 0), !right.IsEmpty());
+        const int width = dc.GetTextExtent(left).cx - bare.Width() + kRowSlack;
+        if (width > longest)
+            longest = width;
+    }
+    return longest;
+}
+
+void CFormatComboBox::FitDroppedWidth()
+{
+    int width = GetLongestRowWidth() + 2 * ::GetSystemMetrics(SM_CXEDGE);
+    CRect box, dropped;
+    GetWindowRect(&box);
+    GetDroppedControlRect(&dropped);
+    const int itemHeight = GetItemHeight(0);
+    if (itemHeight > 0 && (__int64)itemHeight * GetCount() > dropped.Height() - box.Height())
+        width += ::GetSystemMetrics(SM_CXVSCROLL);
+    const int room = GetWindowWorkArea(m_hWnd).right - box.left;
+    if (width > room)
+        width = room;
+    SetDroppedWidth(width > 0 ? width : 0);
+}
+
+BOOL CFormatComboBox::OnDropDown()
+{
+    FitDroppedWidth();
+    if (m_nameTip.m_hWnd)
+        m_nameTip.Pop();
+    return FALSE;  // the parent hears of it too
+}
+
+CString CFormatComboBox::GetCutSelectionName()
+{
+    const int row = GetCurSel();
+    COMBOBOXINFO info = {};
+    if (row < 0 || !GetComboBoxInfo(&info))
+        return CString();
+    CString label, left, right;
+    GetLBText(row, label);
+    SplitAtTab(label, left, right);
+    // The selection field is drawn one pixel inside the box's item rectangle.
+    CRect field = info.rcItem;
+    field.DeflateRect(1, 1);
+    CClientDC dc(this);
+    CGdiSelector font(dc, RowFont(false));
+    return dc.GetTextExtent(left).cx > NameRect(field, !right.IsEmpty()).Width() ? left : CString();
+}
+
+void CFormatComboBox::RelayToNameTip(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    TTTOOLINFOW tool = {};
+    tool.cbSize = CToolTipCtrl::ToolInfoSize();
+    tool.uFlags = TTF_IDISHWND;
+    tool.hwnd = m_hWnd;
+    tool.uId = (UINT_PTR)m_hWnd;
+    if (!m_nameTip.m_hWnd) {
+        if (!m_nameTip.Create(this, TTS_ALWAYSTIP | TTS_NOPREFIX))
+            return;
+        tool.lpszText = const_cast<LPWSTR>(L"");
+        m_nameTip.SendMessage(TTM_ADDTOOLW, 0, (LPARAM)&tool);
+        m_strTipText.Empty();
+    }
+    // An empty text shows no tip: a name that fits needs none.
+    const CString text = GetCutSelectionName();
+    if (text != m_strTipText) {
+        m_strTipText = text;
+        tool.lpszText = const_cast<LPWSTR>(m_strTipText.GetString());
+        m_nameTip.SendMessage(TTM_UPDATETIPTEXTW, 0, (LPARAM)&tool);
+        if (m_strTipText.IsEmpty())
+            m_nameTip.Pop();
+    }
+    MSG msg = {};
+    msg.hwnd = m_hWnd;
+    msg.message = message;
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    msg.time = ::GetMessageTime();
+    ::GetCursorPos(&msg.pt);
+    m_nameTip.RelayEvent(&msg);
 }
 
 int CFormatComboBox::IconForItem(const CMediaCatalogItem* pItem)
@@ -174,23 +309,14 @@ void CFormatComboBox::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
                 ImageList->Draw(pDC, icon, CPoint(item.left + 1, item.top + (item.Height() - 16) / 2), ILD_TRANSPARENT);
         }
 
-        CString label;
+        CString label, left, right;
         GetLBText(row, label);
-        CString left = label, right;
-        const int tab = label.Find(L'\t');
-        if (tab >= 0) {
-            left = label.Left(tab);
-            right = label.Mid(tab + 1);
-        }
-        CFont* font = heading && environment ? environment->GetBoldFont() : GetFont();
-        CGdiSelector selectFont(*pDC, font && font->GetSafeHandle() ? font : GetFont());
+        SplitAtTab(label, left, right);
+        CGdiSelector selectFont(*pDC, RowFont(heading));
         const int mode = pDC->SetBkMode(TRANSPARENT);
         const COLORREF oldColour = pDC->SetTextColor(foreground);
         const UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
-        CRect leftRect = text;
-        leftRect.left += 2;
-        if (!right.IsEmpty())
-            leftRect.right -= ColumnWidth + 8;
+        CRect leftRect = NameRect(item, !right.IsEmpty());
         pDC->DrawText(left, &leftRect, format | DT_END_ELLIPSIS);
         if (!right.IsEmpty()) {
             CRect rightRect = text;

@@ -42,6 +42,14 @@ public:
     void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
     void MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct) override;
 
+    // The width of the longest row drawn in full (icon column, name, detail column), in pixels.
+    int GetLongestRowWidth();
+    // The list is made that wide as it drops down: never narrower than the box, never past the
+    // right edge of the work area of the monitor that holds the box.
+    void FitDroppedWidth();
+    // The selected row's name when the closed box cuts it short, else empty: the box's tool tip.
+    CString GetCutSelectionName();
+
     // The icon a catalogue item shows: 1 audio, 0 other media, 2 devices; -1 for no media.
     static int IconForItem(const CMediaCatalogItem* pItem);
 
@@ -53,8 +61,18 @@ public:
 protected:
     RowKind m_nRowKind;
     BOOL m_bMovedUp;
+    // Made at the first mouse move over the box; its one tool is the box.
+    CToolTipCtrl m_nameTip;
+    CString m_strTipText;
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnDropDown();
+    // Where a row's name is drawn within the row's rectangle.
+    CRect NameRect(const CRect& item, bool withDetail) const;
+    // The font a row is drawn in.
+    CFont* RowFont(bool heading);
+    // Shows the cut name of the selection, or nothing, as the mouse moves over the box.
+    void RelayToNameTip(UINT message, WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 };

@@ -85,6 +85,7 @@ BOOL CPresetManagerDialog::OnInitDialog()
     m_list.SubclassDlgItem(IDC_PRESETS, this);
     // Given after creation, as the tree makes its check-box images only then.
     m_tree.ModifyStyle(0, TVS_CHECKBOXES);
+    m_treeStates.Attach(TreeView_GetImageList(m_tree.m_hWnd, TVSIL_STATE));
 
     m_treeRect = ChildRect(this, IDC_FORMAT_TREE);
     m_labelRect = ChildRect(this, IDC_PRESETS_LABEL);

@@ -40,7 +40,10 @@ public:
 
     CTreeCtrl m_tree;
     CCheckListCtrl m_list;
+    // The list's state images; the list shares them (LVS_SHAREIMAGELISTS), so this is their owner.
     CImageList m_states;
+    // The check boxes the tree makes for itself: no tree destroys them, so the dialog owns them.
+    CImageList m_treeStates;
     int ListChanged;
 
     static const int kMinWidth = 600;

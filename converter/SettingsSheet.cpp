@@ -61,7 +61,7 @@ BOOL CSettingsPage1::OnApply()
         s->overwrite = OverwriteOfChoice(m_nExistingFile);
     }
     CShellMenuExtension extension(kConverterShellExtensionFileName, kConverterShellHandlerName);
-    extension.Enable(m_bContextMenu ? TRUE : FALSE);
+    extension.ApplySetting(m_bContextMenu ? TRUE : FALSE);
     return CPropertyPage::OnApply();
 }
 

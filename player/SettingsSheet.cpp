@@ -96,7 +96,7 @@ BOOL CSettingsPage1::OnApply()
         s->thumbnailHeight = thumbnailHeight;
     }
     CShellMenuExtension extension(kPlayerShellExtensionFileName);
-    extension.Enable(explorerMenu ? TRUE : FALSE);
+    extension.ApplySetting(explorerMenu ? TRUE : FALSE);
     return CPropertyPage::OnApply();
 }
 

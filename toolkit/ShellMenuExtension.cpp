@@ -45,11 +45,27 @@ int CShellMenuExtension::Enable(BOOL bOn)
     return bOn ? RegisterContextMenu() : UnregisterContextMenu();
 }
 
+bool CShellMenuExtension::DllIsThere() const
+{
+    const DWORD attributes = ::GetFileAttributesW(GetDllPath());
+    return !m_strDllFileName.IsEmpty() && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int CShellMenuExtension::ApplySetting(BOOL bOn)
+{
+    if (bOn && !DllIsThere()) {
+        CString message;
+        message.Format(L"Cannot find the Explorer context menu extension:\n%s", GetDllPath().GetString());
+        AfxMessageBox(message, MB_OK | MB_ICONWARNING);
+        return -1;
+    }
+    return Enable(bOn);
+}
+
 int CShellMenuExtension::RegisterContextMenu()
 {
     const CString path = GetDllPath();
-    const DWORD attributes = ::GetFileAttributesW(path);
-    if (m_strDllFileName.IsEmpty() || attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (!DllIsThere())
         return -1;
     CString parameters;
     parameters.Format(L"/s /c \"%s\"", path.GetString());

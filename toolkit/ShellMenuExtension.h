@@ -12,6 +12,9 @@ public:
 
     // On: RegisterContextMenu; off: UnregisterContextMenu.
     int Enable(BOOL bOn);
+    // Enable as a settings sheet's OK sets the switch: turned on without its DLL in the application
+    // folder, it tells the user so in a message box instead of only reading as off next time.
+    int ApplySetting(BOOL bOn);
     // Starts "regsvr32.exe /s /c "<dll>"" hidden, without waiting: 0, or -1 when the DLL is missing
     // or regsvr32 could not be started.
     int RegisterContextMenu();
@@ -30,6 +33,8 @@ public:
     static CString HandlerNameOf(LPCWSTR lpszProgram);
 
 protected:
+    bool DllIsThere() const;
+
     CString m_strDllFileName;
     CString m_strHandlerName;
 };

@@ -25,6 +25,7 @@
 #include "conversion/PresetStore.h"
 #include "engine/EncoderTool.h"
 #include "engine/EngineHost.h"
+#include "engine/MediaInfo.h"
 #include "engine/SystemHelpers.h"
 #include "framework/Effects.h"
 #include "framework/Handles.h"
@@ -407,16 +408,35 @@ RaventoOutcome TimeRavento(const CString& exe, const CString& clip, const CStrin
     return outcome;
 }
 
+// Whether the file is a clip of that many seconds with a picture and sound, as the probe tool
+// reads it (the engine host must be set).
+bool IsClipOf(const CString& clip, int seconds)
+{
+    if (GetFileAttributesW(clip) == INVALID_FILE_ATTRIBUTES)
+        return false;
+    CMediaInfoRecord info;
+    if (info.Probe(clip, nullptr) != 0 || info.VideoStreams.IsEmpty() || info.AudioStreams.IsEmpty())
+        return false;
+    const __int64 wantedUs = (__int64)seconds * 1000000;
+    return info.DurationInUs > wantedUs - 500000 && info.DurationInUs < wantedUs + 500000;
+}
+
+// A clip left by an earlier run is used again only when it is whole: an interrupted run leaves a
+// file that is no clip at all.
 bool MakeClip(const CString& ffmpeg, const CString& clip, int seconds)
 {
-    if (GetFileAttributesW(clip) != INVALID_FILE_ATTRIBUTES)
+    if (IsClipOf(clip, seconds))
         return true;
+    if (GetFileAttributesW(clip) != INVALID_FILE_ATTRIBUTES) {
+        wprintf(L"making %ls again: the file there is not a %d-second clip\n", clip.GetString(), seconds);
+        DeleteFileW(clip);
+    }
     CString make;
     make.Format(L"\"%s\" -v error -y -f lavfi -i testsrc=duration=%d:size=1280x720:rate=30"
                 L" -f lavfi -i sine=frequency=440:duration=%d:sample_rate=44100 -ac 2 -c:v libx264 -preset ultrafast"
                 L" -pix_fmt yuv420p -c:a aac -shortest \"%s\"",
                 ffmpeg.GetString(), seconds, seconds, clip.GetString());
-    return RunHidden(make, nullptr) == 0;
+    return RunHidden(make, nullptr) == 0 && IsClipOf(clip, seconds);
 }
 
 // The job's command as Velkor gave it to ffmpeg, less the progress pipe that only the tool reads,
@@ -543,6 +563,9 @@ int wmain(int argc, wchar_t** argv)
         FindClose(find);
     }
 
+    // The clips are checked with the probe tool.
+    SetEngineHost(&hosts);
+    SetConvertHost(&hosts);
     const CString clip = work + L"\\clip 720p.mp4";
     const CString longClip = work + L"\\long clip 720p.mp4";
     if (!MakeClip(ffmpeg, clip, 20) || !MakeClip(ffmpeg, longClip, 60)) {
@@ -557,8 +580,6 @@ int wmain(int argc, wchar_t** argv)
     }
     CreateDirectoryW(work + L"\\ravento", nullptr);
 
-    SetEngineHost(&hosts);
-    SetConvertHost(&hosts);
     hosts.Store.BuildCategories();
     for (INT_PTR c = 0; c < hosts.Store.Categories.GetSize(); ++c)
         for (INT_PTR f = 0; f < hosts.Store.Categories[c]->Formats.GetSize(); ++f)

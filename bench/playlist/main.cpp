@@ -4,8 +4,10 @@
 // generated clips are added to a playlist view, timed until every thumbnail is in, against the same
 // probes and grabs run one after another; prints the ratio (goal: 0.6 or less).
 //
-// bench_playlist [scratch folder]    (default: TEST_TEMP_DIR, else the system's temporary folder)
-// Run under Wine with a display; the tools are taken from beside the program, ffmpeg from .deps.
+// bench_playlist <ffmpeg folder> [scratch folder]    (scratch by default: TEST_TEMP_DIR, else the
+// system's temporary folder)
+// Run under Wine with a display; the tools are taken from beside the program, ffmpeg from the folder
+// given (scripts/bench gives the flavour's).
 #include <windows.h>
 
 #include <cstdio>
@@ -96,8 +98,8 @@ CString ScratchFolder(int argc, wchar_t** argv)
 {
     CString folder;
     wchar_t buf[MAX_PATH + 1] = L"";
-    if (argc > 1)
-        folder = argv[1];
+    if (argc > 2)
+        folder = argv[2];
     else if (GetEnvironmentVariableW(L"TEST_TEMP_DIR", buf, MAX_PATH) > 0)
         folder = buf;
     else if (GetTempPathW(MAX_PATH, buf) > 0)
@@ -200,7 +202,7 @@ bool Place(const CString& from, const CString& to)
 }
 
 // The thumbnails of 100 clips through the playlist view against the same work on one thread.
-int BenchThumbnails(const CString& scratch)
+int BenchThumbnails(const CString& scratch, const CString& ffmpegDir)
 {
     CString bin = GetAppFolder();
     CString work = scratch + L"\\bench thumbnails";
@@ -210,7 +212,6 @@ int BenchThumbnails(const CString& scratch)
     CreateDirectoryW(modules, nullptr);
     CreateDirectoryW(modules + L"\\ffmpeg", nullptr);
     CreateDirectoryW(clips, nullptr);
-    const CString ffmpegDir = BENCH_FFMPEG_DIR;
     if (!Place(bin + L"\\Quisset.exe", modules + L"\\Quisset.exe") ||
         !Place(bin + L"\\Velkor.exe", modules + L"\\Velkor.exe") ||
         !Place(ffmpegDir + L"\\ffmpeg.exe", modules + L"\\ffmpeg\\ffmpeg.exe") ||
@@ -318,6 +319,12 @@ int BenchThumbnails(const CString& scratch)
 
 int wmain(int argc, wchar_t** argv)
 {
+    if (argc < 2) {
+        std::printf("usage: bench_playlist <ffmpeg folder> [scratch folder]\n");
+        return 2;
+    }
+    CString ffmpegDir = argv[1];
+    ffmpegDir.TrimRight(L'\\');
     CString path = ScratchFolder(argc, argv) + L"\\bench playlist.playlist";
     CPlaylistData playlist;
     for (int i = 0; i < kItems; ++i)
@@ -362,5 +369,5 @@ int wmain(int argc, wchar_t** argv)
                 encodeMs * 1000 / kItems);
     std::printf("load: %8.1f ms  (%6.1f us per item; thumbnails alone %6.1f us)\n", loadMs, loadMs * 1000 / kItems,
                 decodeMs * 1000 / kItems);
-    return BenchThumbnails(ScratchFolder(argc, argv));
+    return BenchThumbnails(ScratchFolder(argc, argv), ffmpegDir);
 }

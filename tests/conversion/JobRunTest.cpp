@@ -15,6 +15,7 @@
 #include "conversion/OutputNaming.h"
 #include "engine/SystemHelpers.h"
 #include "engine/ToolProcess.h"
+#include "framework/Effects.h"
 #include "framework/Handles.h"
 
 using namespace convtest;
@@ -253,6 +254,9 @@ TEST_F(ScriptedJobTest, EncoderThatWritesNothingFails)
     EXPECT_STREQ(L"Cannot convert to selected format", run->listener.LastDetail());
     EXPECT_STREQ(Out + L"\\av clip.mp4", job.Target.Path);
     EXPECT_EQ(0u, job.Status.JobFlags & JOB_OUTPUT_WRITTEN);
+    // The encoder had reported its whole length; the failed job's progress starts over.
+    EXPECT_EQ(0, job.Status.ProgressPosition);
+    EXPECT_EQ(100, job.Status.ProgressRange);
 }
 
 TEST_F(ScriptedJobTest, EmptyOutputFailsToo)
@@ -384,6 +388,8 @@ TEST_F(ScriptedJobTest, StopEndsTheJobAsCanceledAndLeavesNoToolRunning)
     EXPECT_EQ(0, job.Status.Detail);
     EXPECT_STREQ(L"Canceled", run->listener.LastStatus());
     EXPECT_STREQ(L"", run->listener.LastDetail());
+    EXPECT_EQ(0, job.Status.ProgressPosition);
+    EXPECT_EQ(100, job.Status.ProgressRange);
     EXPECT_EQ(0, CountProcessesOf(Hosts.EncoderTool));
 }
 
@@ -564,6 +570,81 @@ TEST_F(RealJobTest, GifWithoutGifsicleFallsBackToTheEncodersFile)
     ASSERT_EQ(JOB_RESULT_COMPLETED, job.Status.Result);
     ASSERT_EQ(1, (int)job.Target.MediaInfo.VideoStreams.GetSize());
     EXPECT_EQ(352, job.Target.MediaInfo.VideoStreams[0]->Width);
+}
+
+namespace {
+
+// The positions a job reported, with a mark where each GIF pass's encoder started.
+struct PassEvent {
+    int pass;  // 1 palette, 2 picture: the start of that pass; 0 a progress report
+    __int64 position, total;
+};
+std::mutex g_passLock;
+std::vector<PassEvent> g_passEvents;
+FwCreateProcessFn g_realCreateProcess = nullptr;
+
+BOOL WINAPI MarkGifPasses(LPCWSTR app, LPWSTR cmd, LPSECURITY_ATTRIBUTES pa, LPSECURITY_ATTRIBUTES ta, BOOL inherit,
+                          DWORD flags, LPVOID env, LPCWSTR dir, LPSTARTUPINFOW si, LPPROCESS_INFORMATION pi)
+{
+    const int pass = !cmd ? 0 : wcsstr(cmd, L"palettegen") ? 1 : wcsstr(cmd, L"paletteuse") ? 2 : 0;
+    if (pass) {
+        std::lock_guard<std::mutex> lock(g_passLock);
+        g_passEvents.push_back({pass, 0, 0});
+    }
+    return g_realCreateProcess(app, cmd, pa, ta, inherit, flags, env, dir, si, pi);
+}
+
+class CPassListener : public CRecordingJobListener {
+public:
+    void OnJobProgress(CMediaConvertJob& job) override
+    {
+        {
+            std::lock_guard<std::mutex> lock(g_passLock);
+            g_passEvents.push_back({0, job.Status.Progress.PositionUs, job.Status.Progress.TotalDurationUs});
+        }
+        CRecordingJobListener::OnJobProgress(job);
+    }
+};
+
+}  // namespace
+
+TEST_F(RealJobTest, EachGifPassReportsItsProgressAcrossTheClip)
+{
+    REQUIRE_STAGE();
+    g_passEvents.clear();
+    g_realCreateProcess = FwSetCreateProcessFunction(MarkGifPasses);
+    CPassListener listener;
+    CNotifyWindow window(&listener);
+    CMediaConvertJob& job = listener.Job;
+    job.Source.Path = GetStage().longClip;
+    job.Output.DestinationFolder = Out;
+    job.Output.FormatKey = L"VF_gif";
+    job.Output.PresetName = L"240 x 160";
+    job.Output.TrimStart = 0;
+    job.Output.TrimEnd = 12000;
+    ASSERT_EQ(0, listener.StartJob(window.Get()));
+    const bool finished = PumpUntilFinished({&window}, 120000);
+    FwSetCreateProcessFunction(g_realCreateProcess);
+    ASSERT_TRUE(finished);
+    ASSERT_EQ(JOB_RESULT_COMPLETED, job.Status.Result) << CStringA(listener.LastDetail()).GetString();
+    // Each pass, the palette's as well as the picture's, reports positions up to the end of the
+    // clip it reads, as a one-pass job does.
+    __int64 reached[3] = {-1, -1, -1}, total[3] = {0, 0, 0};
+    int pass = 0;
+    for (const PassEvent& e : g_passEvents) {
+        if (e.pass) {
+            pass = e.pass;
+            continue;
+        }
+        if (e.position > reached[pass])
+            reached[pass] = e.position;
+        total[pass] = e.total;
+    }
+    for (int p = 1; p <= 2; ++p) {
+        SCOPED_TRACE(p == 1 ? "palette pass" : "picture pass");
+        EXPECT_EQ(12000000, total[p]);
+        EXPECT_GE(reached[p], total[p] * 9 / 10);
+    }
 }
 
 TEST_F(RealJobTest, StopDuringEncodingCancelsAndEndsEveryTool)

@@ -9,6 +9,7 @@
 
 #include <pugixml.hpp>
 
+#include "conversion/MediaPreset.h"
 #include "conversion/PresetStore.h"
 #include "engine/SystemHelpers.h"
 
@@ -381,3 +382,29 @@ TEST_F(PresetsFile, DefaultFileIsTheOneInTheUserDataFolder)
 }
 
 } // namespace
+
+TEST_F(PresetsFile, ARateStoredInThousandthsIsKeptAsStoredAndStillMatchesTheNtscRate)
+{
+    // What an older Animated GIF Maker stored for 29.97 frames per second.
+    MakeFile([](pugi::xml_document& doc) {
+        FormatNode(doc, L"MFC_Video", L"VF_mp4").child(L"Presets").first_child().child(L"Video").attribute(L"FrameRate").set_value(
+            L"29970/1000");
+    });
+    for (int round = 0; round < 2; ++round) {
+        CMediaPresetStore store;
+        ASSERT_EQ(0, store.BuildCategories());
+        ASSERT_EQ(0, CPresetStore::ReadFile(path.c_str(), store));
+        const CMediaPreset& stored = *(*store.FindFormat(L"VF_mp4")->Presets)[0];
+        EXPECT_EQ(29970, stored.Settings.Video.RateNum) << round;
+        EXPECT_EQ(1000, stored.Settings.Video.RateDen) << round;
+        CMediaPreset ntsc;
+        ntsc.Settings = stored.Settings;
+        ntsc.VideoCodec = stored.VideoCodec;
+        ntsc.AudioCodec = stored.AudioCodec;
+        ntsc.Settings.Video.RateNum = 30000;
+        ntsc.Settings.Video.RateDen = 1001;
+        EXPECT_TRUE(ComparePresetSettings(stored, ntsc));
+        // Written back as it was read.
+        ASSERT_EQ(0, CPresetStore::WriteFile(path.c_str(), store));
+    }
+}

@@ -24,6 +24,8 @@
 #include "engine/EncoderTool.h"
 #include "engine/SystemHelpers.h"
 #include "framework/Effects.h"
+#include "image/RasterImage.h"
+#include "tests/common/Screenshot.h"
 #include "tests/conversion/ConversionTestSupport.h"
 #include "toolkit/UpdateCheck.h"
 
@@ -107,6 +109,14 @@ public:
         Base::OnCancel();
     }
     CString StatusBarText() { return this->m_statusBar.GetText(); }
+    // How many pixels of the status bar are filled.
+    int StatusBarFill()
+    {
+        CRect client;
+        this->m_statusBar.GetClientRect(&client);
+        return CStatusProgressBar::FilledWidth(client.Width(), this->m_statusBar.GetPosition(),
+                                               this->m_statusBar.GetTotal());
+    }
 
     const DWORD ui;
     std::vector<std::pair<DWORD, CString>> texts;
@@ -497,6 +507,82 @@ TEST_F(StandInDialogs, TheGifMakersFrameRateListKeepsOneRowFromTheSource)
     EXPECT_EQ(CString(L"VF_gif"), dialog.GetSelectedFormat()->Id);
 }
 
+TEST_F(StandInDialogs, TheGifMakerReadsAFrameRateTextAsTheFormatAndPresetDialogsDo)
+{
+    CGifMaker& dialog = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
+    CMediaPreset* custom = m_store->FindFormat(L"VF_gif")->FindPreset(L"Custom");
+    ASSERT_TRUE(custom != nullptr);
+    auto Rate = [&](LPCWSTR text) {
+        dialog.SetDlgItemText(IDC_GIF_RATE, text);
+        EXPECT_TRUE(dialog.UpdateData(TRUE));
+        CJobOutputSettings options;
+        EXPECT_EQ(0, dialog.FillJobOptions(options));
+        CString pair;
+        pair.Format(L"%d/%d", custom->Settings.Video.RateNum, custom->Settings.Video.RateDen);
+        return pair;
+    };
+    // The rates of the NTSC family by the texts that name them, as the frame-rate boxes read them.
+    EXPECT_EQ(CString(L"30000/1001"), Rate(L"29.97"));
+    EXPECT_EQ(CString(L"24000/1001"), Rate(L"23.976"));
+    EXPECT_EQ(CString(L"60000/1001"), Rate(L"59.94"));
+    // The row a 30000/1001 source gives the list.
+    EXPECT_EQ(CString(L"30000/1001"), Rate(L"29.97003"));
+    for (LPCWSTR text : {L"12.5", L"15", L"29.96", L"8"}) {
+        const MediaRate boxes = ParseFrameRateText(text);
+        CString pair;
+        pair.Format(L"%d/%d", boxes.Num, boxes.Den);
+        EXPECT_EQ(pair, Rate(text)) << CStringA(text).GetString();
+    }
+    // A text that gives no rate makes 10 frames per second.
+    for (LPCWSTR text : {L"0", L"", L"fast"}) {
+        Rate(text);
+        EXPECT_EQ(10 * custom->Settings.Video.RateDen, custom->Settings.Video.RateNum) << CStringA(text).GetString();
+        EXPECT_GT(custom->Settings.Video.RateDen, 0);
+    }
+}
+
+TEST_F(StandInDialogs, ThePresetListOpensWideEnoughForEveryNameAndTheBoxTipsACutOne)
+{
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -oformat VF_mp4 -ofolder " + Quoted(m_out));
+    const int row = PresetRow(dialog, L"MPEG-4 - HD 1080p");
+    ASSERT_GE(row, 0);
+    Choose(dialog, IDC_PRESET_LIST, row);
+    CFormatComboBox& combo = dialog.m_presetCombo;
+    EXPECT_EQ(CString(L"MPEG-4 - HD 1080p"), combo.GetCutSelectionName());
+    COMBOBOXINFO info = {};
+    ASSERT_TRUE(combo.GetComboBoxInfo(&info));
+    CRect box, list, window;
+    combo.GetWindowRect(&box);
+    dialog.GetWindowRect(&window);
+
+    combo.ShowDropDown(TRUE);
+    PumpPending();
+    ::GetWindowRect(info.hwndList, &list);
+    EXPECT_GT(list.Width(), box.Width());
+    {
+        // Beside its detail column, every name has the room it takes.
+        CClientDC dc(&combo);
+        CGdiSelector font(dc, combo.GetFont());
+        for (int r = 0; r < combo.GetCount(); ++r) {
+            CMediaPreset* preset = combo.GetPreset(r);
+            ASSERT_TRUE(preset != nullptr);
+            EXPECT_LE(dc.GetTextExtent(CString(preset->Settings.Name)).cx + combo.ColumnWidth + 8, list.Width())
+                << CStringA(preset->Settings.Name).GetString();
+        }
+    }
+    CRect shown;
+    shown.UnionRect(&window, &list);
+    CRasterImage shot;
+    ASSERT_TRUE(CaptureScreenRect(shown, shot));
+    SaveTestImage(L"converter", L"converter preset list", shot);
+    combo.ShowDropDown(FALSE);
+    PumpPending();
+
+    EXPECT_EQ(CString(L"MPEG-4 - HD 1080p"), HoverForToolTip(combo));
+    Shot(L"converter preset tip", dialog.m_hWnd);
+    ::SetCursorPos(0, 0);
+}
+
 TEST_F(StandInDialogs, TheGifMakerShowsNoneOfTheFormatControlsThatCarryItsFixedChoice)
 {
     CGifMaker& dialog = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
@@ -603,12 +689,18 @@ TEST_F(StandInDialogs, StopCancelsTheConversionAndTheDialogIsIdleAgain)
     EXPECT_FALSE(IsEnabled(dialog, IDC_FORMAT_LIST));
     ASSERT_TRUE(WaitUntil([&] { return !EncoderLines(Stage().log, m_out).empty(); }, 30000));
     ASSERT_TRUE(WaitUntil([&] { return dialog.GetTitleText().Find(L'%') > 0; }, 30000)) << CStringA(dialog.GetTitleText()).GetString();
+    ASSERT_TRUE(WaitUntil([&] { return dialog.StatusBarFill() > 0; }, 30000));
     const DWORD before = ::GetTickCount();
     Press(dialog, IDC_STOP);
     EXPECT_FALSE(dialog.IsRunning());
     EXPECT_LT(::GetTickCount() - before, 10000u);
     ASSERT_TRUE(WaitForEnd(dialog, 10000));
     EXPECT_EQ(JOB_RESULT_CANCELED, dialog.Job.Status.Result);
+    // Nothing of the stopped job's fill stays beside "Canceled".
+    EXPECT_EQ(CString(L"Canceled"), dialog.StatusBarText());
+    EXPECT_EQ(0, dialog.StatusBarFill());
+    dialog.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Shot(L"converter canceled", dialog.m_hWnd);
     EXPECT_EQ(0, convtest::CountProcessesOf(Stage().encoder));
     EXPECT_TRUE(IsShown(dialog, IDC_START));
     EXPECT_FALSE(IsShown(dialog, IDC_STOP));

@@ -184,6 +184,43 @@ BOOL CControlHost::OnCommand(WPARAM wParam, LPARAM lParam)
     return TRUE;
 }
 
+namespace {
+
+BOOL CALLBACK FindVisibleToolTip(HWND hwnd, LPARAM found)
+{
+    wchar_t cls[64] = L"";
+    ::GetClassNameW(hwnd, cls, 64);
+    if (_wcsicmp(cls, TOOLTIPS_CLASSW) != 0 || !::IsWindowVisible(hwnd))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = hwnd;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND VisibleToolTip()
+{
+    HWND found = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindVisibleToolTip, (LPARAM)&found);
+    return found;
+}
+
+CString HoverForToolTip(CWnd& control)
+{
+    CRect box;
+    control.GetWindowRect(&box);
+    const CPoint middle = box.CenterPoint();
+    ::SetCursorPos(middle.x, middle.y);
+    CPoint inside = middle;
+    control.ScreenToClient(&inside);
+    control.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(inside.x, inside.y));
+    if (!WaitUntil([] { return VisibleToolTip() != nullptr; }, 5000))
+        return CString();
+    wchar_t text[256] = L"";
+    ::SendMessageW(VisibleToolTip(), WM_GETTEXT, 256, (LPARAM)text);
+    return text;
+}
+
 void PumpPending()
 {
     MSG msg;

@@ -82,6 +82,11 @@ bool TouchFile(LPCWSTR path);
 CString WindowText(HWND hwnd);
 // Saves a screenshot into the test output's "converter" folder; the path or empty.
 CString Shot(LPCWSTR name, HWND hwnd);
+// The tool tip of this thread that is shown now, or null.
+HWND VisibleToolTip();
+// The mouse put on the middle of the control and moved there: the text of the tool tip that shows
+// within five seconds, or empty when none does.
+CString HoverForToolTip(CWnd& control);
 
 // How many preset objects are alive in the process (every allocation of a preset's size is
 // counted), for tests that check that each preset is destroyed exactly once.

@@ -1,10 +1,14 @@
 // The format combo box with the real catalogue (headings, icons, the extension column), a preset
-// list drawn without reading presets as catalogue items, and the frame-rate texts.
+// list drawn without reading presets as catalogue items, a list as wide as its longest row with a
+// tip for a name the closed box cuts, and the frame-rate texts.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "ConverterTestSupport.h"
 #include "conversion/PresetStore.h"
 #include "converter/FormatComboBox.h"
+#include "framework/Wnd.h"
 #include "image/RasterImage.h"
 #include "tests/common/Screenshot.h"
 
@@ -163,6 +167,96 @@ TEST_F(FormatCombo, APresetListIsNeverReadAsCatalogueItems)
     ::RedrawWindow(combo.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
     ASSERT_TRUE(CaptureScreenRect(rc, field));
     EXPECT_FALSE(SaveTestImage(L"converter", L"format-combo-presets", field).IsEmpty());
+    combo.DestroyWindow();
+}
+
+TEST_F(FormatCombo, APresetListOpensAsWideAsItsLongestRowAndTheClosedBoxTipsACutName)
+{
+    CMediaFormat* format = m_store.FindFormat(L"VF_mp4");
+    ASSERT_NE(nullptr, format);
+    format->LoadBuiltInPresets();
+    ASSERT_TRUE(format->Presets && format->Presets->GetSize() > 20);
+    CControlHost& host = CControlHost::Shared();
+    CFormatComboBox combo;
+    // Narrower than any of the long names, as the conversion dialogs' preset box is.
+    ASSERT_TRUE(combo.Create(CFormatComboBox::kStyle | WS_CHILD | WS_VISIBLE, CRect(300, 10, 420, 300), &host, 604));
+    combo.SetRowKind(CFormatComboBox::ROWS_PRESETS);
+    combo.SetFont(m_app->Environment()->GetNormalFont());
+    combo.ColumnWidth = 64;
+    combo.DetailColor = RGB(0, 0, 255);
+    combo.SetItemHeight(-1, 18);
+    combo.SetItemHeight(0, 18);
+    int longestName = 0, longRow = -1;
+    {
+        CClientDC dc(&combo);
+        CGdiSelector font(dc, combo.GetFont());
+        for (INT_PTR i = 0; i < format->Presets->GetSize(); ++i) {
+            CMediaPreset* preset = format->Presets->GetAt(i);
+            const int row = combo.AddPresetRow(format->GetPresetRowText(*preset, true), preset);
+            const int width = dc.GetTextExtent(CString(preset->Settings.Name)).cx;
+            if (width > longestName) {
+                longestName = width;
+                longRow = row;
+            }
+        }
+    }
+    ASSERT_GE(longRow, 0);
+    COMBOBOXINFO info = {};
+    ASSERT_TRUE(combo.GetComboBoxInfo(&info));
+    CRect box;
+    combo.GetWindowRect(&box);
+
+    // Every name fits the opened list beside its detail column, and the list is no wider than that
+    // needs (a scroll bar and a few pixels).
+    combo.SetCurSel(longRow);
+    combo.ShowDropDown(TRUE);
+    PumpPending();
+    CRect list;
+    ::GetWindowRect(info.hwndList, &list);
+    EXPECT_GT(list.Width(), box.Width());
+    EXPECT_GE(list.Width(), longestName + combo.ColumnWidth + 8);
+    EXPECT_LE(list.Width(), longestName + combo.ColumnWidth + 8 + ::GetSystemMetrics(SM_CXVSCROLL) + 24);
+    const int fullWidth = list.Width();
+    CRasterImage shot;
+    CRect both(box.left, box.top, std::max(list.right, box.right), list.bottom);
+    ASSERT_TRUE(CaptureScreenRect(both, shot));
+    SaveTestImage(L"converter", L"preset-combo-wide-list", shot);
+    combo.ShowDropDown(FALSE);
+    PumpPending();
+
+    // A box near the right edge of its monitor's work area: the list stops at that edge.
+    const CRect work = GetWindowWorkArea(combo.m_hWnd);
+    CRect hostRect;
+    host.GetWindowRect(&hostRect);
+    const int shift = (work.right - box.Width() - 20) - box.left;
+    host.SetWindowPos(nullptr, hostRect.left + shift, hostRect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    combo.ShowDropDown(TRUE);
+    PumpPending();
+    ::GetWindowRect(info.hwndList, &list);
+    EXPECT_LE(list.right, work.right);
+    EXPECT_GE(list.Width(), box.Width());
+    EXPECT_LT(list.Width(), fullWidth);
+    combo.ShowDropDown(FALSE);
+    host.SetWindowPos(nullptr, hostRect.left, hostRect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PumpPending();
+
+    // The closed box cuts the long name: its tip shows the whole name; a short one has no tip.
+    EXPECT_EQ(CString(format->Presets->GetAt(longRow)->Settings.Name), combo.GetCutSelectionName());
+    combo.GetWindowRect(&box);
+    EXPECT_EQ(CString(format->Presets->GetAt(longRow)->Settings.Name), HoverForToolTip(combo));
+    ASSERT_TRUE(VisibleToolTip() != nullptr);
+    CRect tip;
+    ::GetWindowRect(VisibleToolTip(), &tip);
+    CRect tipAndBox;
+    tipAndBox.UnionRect(&tip, &box);
+    tipAndBox.InflateRect(4, 4);
+    ASSERT_TRUE(CaptureScreenRect(tipAndBox, shot));
+    SaveTestImage(L"converter", L"preset-combo-name-tip", shot);
+
+    combo.SetCurSel(0);
+    EXPECT_TRUE(combo.GetCutSelectionName().IsEmpty()) << CStringA(combo.GetCutSelectionName()).GetString();
+    combo.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(box.Width() / 2 + 1, box.Height() / 2));
+    EXPECT_TRUE(WaitUntil([] { return VisibleToolTip() == nullptr; }, 5000));
     combo.DestroyWindow();
 }
 

@@ -240,10 +240,14 @@ TEST_F(KitWindow, OwnerDrawComboShowsTwoColumnsAndSeparators)
 
 TEST_F(KitWindow, ACheckListKeepsExactlyOneRowChecked)
 {
-    CCheckListCtrl list;
-    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, CRect(10, 10, 300, 150), &Host(), 408));
+    // The state images belong to the caller: the list only shares them.
     CImageList states;
     ASSERT_TRUE(states.Create(701, 16, 1, RGB(255, 255, 255)));
+    const int images = states.GetImageCount();
+    ASSERT_GE(images, 2);
+    CCheckListCtrl list;
+    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
+                            CRect(10, 10, 300, 150), &Host(), 408));
     list.SetImageList(&states, LVSIL_STATE);
     InsertListColumn(list, 0, L"Preset", -1, LVCFMT_LEFT, 200, -1);
     for (int i = 0; i < 3; ++i)
@@ -291,6 +295,7 @@ TEST_F(KitWindow, ACheckListKeepsExactlyOneRowChecked)
     EXPECT_TRUE(GetSelectedRows(list).empty());
     EXPECT_FALSE(Shot(L"check-list", list.m_hWnd).IsEmpty());
     list.DestroyWindow();
+    EXPECT_EQ(images, states.GetImageCount());
 }
 
 TEST_F(KitWindow, AFixedHeightHeaderTakesItsHeightInTheLayout)

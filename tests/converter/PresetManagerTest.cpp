@@ -1,12 +1,14 @@
 // The preset manager: the formats tree, adding, editing, deleting, reordering, the default, reset
 // and reset all, hidden formats, and the presets file after each close; presets that a stand-in
-// conversion dialog holds are never deleted under it, and every preset is destroyed exactly once.
+// conversion dialog holds are never deleted under it, every preset is destroyed exactly once, and
+// each image list of the dialog has one owner.
 #include <gtest/gtest.h>
 
 #include <functional>
 
 #include "ConverterTestSupport.h"
 #include "conversion/MediaPreset.h"
+#include "tests/common/GdiCount.h"
 #include "converter/ConverterResource.h"
 #include "converter/PresetManagerDialog.h"
 
@@ -413,4 +415,29 @@ TEST_F(PresetManager, TheLayoutFollowsTheSizeAndEveryWayOfClosingEndsWithOk)
         EXPECT_EQ(IDOK, result) << way;
         EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(m_store->Path)) << way;
     }
+}
+
+TEST_F(PresetManager, EachImageListHasOneOwnerAcrossTwentyOpensAndCloses)
+{
+    // Once before counting: what the first dialog makes for good (fonts, the theme) is not a leak.
+    Open();
+    m_manager->DestroyWindow();
+    m_manager.reset();
+    const long before = testgdi::CountProcessGdiObjects();
+    ASSERT_GT(before, 0) << "this system gives no count of GDI objects";
+    for (int round = 0; round < 20; ++round) {
+        CTestManager& manager = Open();
+        // The list shows the dialog's own state images and the tree its check boxes.
+        ASSERT_TRUE(manager.m_states.GetSafeHandle() != nullptr);
+        EXPECT_EQ(manager.m_states.GetSafeHandle(), manager.m_list.GetImageList(LVSIL_STATE)->GetSafeHandle());
+        const int states = manager.m_states.GetImageCount();
+        EXPECT_GE(states, 2);
+        EXPECT_TRUE(TreeView_GetImageList(manager.m_tree.m_hWnd, TVSIL_STATE) != nullptr);
+        manager.DestroyWindow();
+        // The list control let go of the member's list without destroying it.
+        ASSERT_EQ(states, manager.m_states.GetImageCount()) << round;
+        m_manager.reset();
+    }
+    // Twenty opens leave no GDI object behind (a few may come and go with the system's caches).
+    EXPECT_LT(testgdi::CountProcessGdiObjects() - before, 10);
 }

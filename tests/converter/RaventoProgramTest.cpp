@@ -560,6 +560,60 @@ TEST_F(SettingsSheet, CancelKeepsTheSettingsAndTheExplorerEntry)
     EXPECT_EQ(2, m_converter.IsRegistered());
 }
 
+namespace {
+
+std::vector<CString> g_sheetMessages;
+std::vector<CString> g_sheetShellCalls;
+
+int WINAPI RecordSheetMessage(HWND, LPCWSTR text, LPCWSTR, UINT)
+{
+    g_sheetMessages.push_back(text ? text : L"");
+    return IDOK;
+}
+
+HINSTANCE WINAPI RecordSheetShell(HWND, LPCWSTR, LPCWSTR file, LPCWSTR parameters, LPCWSTR, INT)
+{
+    g_sheetShellCalls.push_back(CString(file ? file : L"") + L" " + (parameters ? parameters : L""));
+    return (HINSTANCE)42;
+}
+
+}  // namespace
+
+TEST_F(SettingsSheet, TickedWithoutItsExtensionTheSwitchSaysSoAndWithItRegistersIt)
+{
+    DeleteHandlerKeys(m_converter);
+    const CString folder = MakeAwkwardFolder(L"settings app");
+    ::DeleteFileW(folder + L"\\Nordane.dll");
+    ASSERT_TRUE(m_app->App().WriteProfileString(L"", L"AppFolder", folder));
+    g_sheetMessages.clear();
+    g_sheetShellCalls.clear();
+    FwMessageBoxFn oldBox = FwSetMessageBoxFunction(RecordSheetMessage);
+    FwShellExecuteFn oldShell = FwSetShellExecuteFunction(RecordSheetShell);
+    bool ticked = true;
+    EXPECT_EQ(IDOK, Run([&](HWND sheet) {
+        ticked = Checked(sheet, IDC_SETTINGS_CONTEXT_MENU);
+        Click(sheet, IDC_SETTINGS_CONTEXT_MENU);
+    }));
+    EXPECT_FALSE(ticked);
+    // Nothing to register: the user is told which file is missing, and nothing is started.
+    ASSERT_EQ(1u, g_sheetMessages.size());
+    EXPECT_EQ(L"Cannot find the Explorer context menu extension:\n" + folder + L"\\Nordane.dll", g_sheetMessages[0]);
+    EXPECT_TRUE(g_sheetShellCalls.empty());
+    EXPECT_EQ(0, m_converter.IsRegistered());
+
+    // With the extension beside the program: regsvr32 registers it, without a word.
+    HANDLE dll = ::CreateFileW(folder + L"\\Nordane.dll", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, dll);
+    ::CloseHandle(dll);
+    g_sheetMessages.clear();
+    EXPECT_EQ(IDOK, Run([&](HWND sheet) { Click(sheet, IDC_SETTINGS_CONTEXT_MENU); }));
+    EXPECT_TRUE(g_sheetMessages.empty());
+    ASSERT_EQ(1u, g_sheetShellCalls.size());
+    EXPECT_EQ(L"regsvr32.exe /s /c \"" + folder + L"\\Nordane.dll\"", g_sheetShellCalls[0]);
+    FwSetMessageBoxFunction(oldBox);
+    FwSetShellExecuteFunction(oldShell);
+}
+
 TEST(SettingsSheetValues, TheChoicesMapToTheOverwriteValuesAndBack)
 {
     for (int choice = 0; choice < 4; ++choice)

@@ -302,6 +302,29 @@ TEST_F(SettingsSheet, GeneralPageRefusesSizesOutOfRangeAndAppliesTheSettingsAndT
     EXPECT_EQ(1u, g_shellCalls.size());
 }
 
+TEST_F(SettingsSheet, TheExplorerSwitchTickedWithoutItsExtensionSaysSo)
+{
+    CString folder = MakeAwkwardFolder(L"settings-no-extension");
+    DeleteFileW(folder + L"\\Brackel.dll");
+    ASSERT_TRUE(App().WriteProfileString(L"", L"AppFolder", folder));
+    CSettingsSheet sheet;
+    bool ticked = true;
+    INT_PTR result = RunSheet(sheet, {[&] {
+                                  HWND page = sheet.page1.m_hWnd;
+                                  ticked = Checked(page, IDC_SETTINGS_EXPLORER_MENU);
+                                  Click(page, IDC_SETTINGS_EXPLORER_MENU);
+                                  PressOk(sheet);
+                                  return true;
+                              }});
+    EXPECT_EQ(IDOK, result);
+    EXPECT_FALSE(ticked);
+    // The user learns which file is missing; nothing is started and the entry stays off.
+    ASSERT_EQ(1u, g_messages.size());
+    EXPECT_EQ(L"Cannot find the Explorer context menu extension:\n" + folder + L"\\Brackel.dll", g_messages[0]);
+    EXPECT_TRUE(g_shellCalls.empty());
+    EXPECT_EQ(0, CShellMenuExtension(kPlayerShellExtensionFileName).IsRegistered());
+}
+
 TEST_F(SettingsSheet, HistoryPageKeepsItsFieldsAndModifiedMarkInStepAndAppliesClampedCounts)
 {
     S().saveRecentFiles = 1;
