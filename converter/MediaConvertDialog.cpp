@@ -141,6 +141,7 @@ int GetJobStateIcon(int code)
     case 220:
         return 5;
     case 221:
+    case JOB_ICON_INCOMPLETE:
         return 3;
     case 240:
         return 4;
@@ -697,7 +698,7 @@ int CMediaConvertDialog::OnJobDone()
     EnableControls(false);
     const bool success = Job.Status.State == JOB_STATE_FINISHED && Job.Status.Result == JOB_RESULT_COMPLETED;
     if (CWnd* play = GetDlgItem(IDC_PLAY_OUTPUT))
-        play->EnableWindow(success);
+        play->EnableWindow(HasKeptOutput());
     Job.ProgressText.Empty();
     UpdateOutputInfo();
     CConverterSettings* settings = Settings();
@@ -1051,8 +1052,7 @@ void CMediaConvertDialog::OnBrowseFolder()
 
 void CMediaConvertDialog::OnOpenFolder()
 {
-    if (Job.Status.State == JOB_STATE_FINISHED && Job.Status.Result == JOB_RESULT_COMPLETED &&
-        IsExistingFile(Job.Target.Path)) {
+    if (HasKeptOutput() && IsExistingFile(Job.Target.Path)) {
         ShowInExplorer(Job.Target.Path);
         return;
     }
@@ -1101,8 +1101,14 @@ void CMediaConvertDialog::OnPlayOutput()
 
 void CMediaConvertDialog::OnUpdatePlayOutput(CCmdUI* pCmdUI)
 {
-    pCmdUI->Enable(!IsJobRunning() && Job.Status.State == JOB_STATE_FINISHED &&
-                   Job.Status.Result == JOB_RESULT_COMPLETED);
+    pCmdUI->Enable(!IsJobRunning() && HasKeptOutput());
+}
+
+bool CMediaConvertDialog::HasKeptOutput() const
+{
+    // A short output stays on disk: the user may look at it, but nothing acts as if it were whole.
+    return Job.Status.State == JOB_STATE_FINISHED &&
+           (Job.Status.Result == JOB_RESULT_COMPLETED || Job.Status.Result == JOB_RESULT_INCOMPLETE);
 }
 
 void CMediaConvertDialog::OnUpdateStart(CCmdUI* pCmdUI)

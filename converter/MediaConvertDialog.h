@@ -81,6 +81,8 @@ public:
     void CloseMainWindow() override;
 
     BOOL IsRunning() const { return IsJobRunning(); }
+    // The last job ended with its output on disk: completed, or kept though shorter than asked.
+    bool HasKeptOutput() const;
     const CString& GetSourcePath() const { return m_strSource; }
     CString GetDestinationFolder();
     int GetOutputKind() const { return m_nOutputKind; }

@@ -932,6 +932,34 @@ TEST_F(RealDialogs, TheCompletionActionsPlayThenOpenTheFolderThenClose)
     EXPECT_TRUE(g_exits.empty());
 }
 
+// A source cut short on disk: the output holds all it gave and stays, but the dialog says it is
+// shorter than the source and runs none of the actions that take a job for complete.
+TEST_F(RealDialogs, AShortOutputIsKeptAndSaidSoWithoutTheCompletionActions)
+{
+    CConverterSettings& s = m_app->Settings();
+    s.autoPlay = 1;
+    s.autoOpenFolder = 1;
+    s.autoCloseWindow = 1;
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Clips().cutShort) + L" -oformat VF_mkv -ofolder " + Quoted(m_out));
+    m_app->App().m_pMainWnd = &dialog;
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 180000));
+    // A close the end would have posted is delivered before the main window is let go.
+    PumpPending();
+    m_app->App().m_pMainWnd = nullptr;
+    EXPECT_EQ(JOB_RESULT_INCOMPLETE, dialog.Job.Status.Result) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_EQ(CString(L"Incomplete: Output is shorter than the source"), dialog.StatusBarText());
+    EXPECT_EQ(3, dialog.m_statusIcon.GetIndex());
+    EXPECT_TRUE(::PathFileExistsW(m_out + L"\\cut short.mkv"));
+    // The user may look at what was kept; nothing acts as if the job were complete.
+    EXPECT_TRUE(IsEnabled(dialog, IDC_PLAY_OUTPUT));
+    EXPECT_TRUE(dialog.IsWindowVisible());
+    EXPECT_TRUE(Events().empty());
+    EXPECT_EQ(0, s.recentFiles.GetCount());
+    EXPECT_FALSE(dialog.Job.OutputDurationText.IsEmpty());
+    Shot(L"converter with a short output", dialog.m_hWnd);
+}
+
 TEST_F(StandInDialogs, EachDialogAsksForTheUpdateCheckAtItsStartOnlyWhenTheSettingIsOn)
 {
     // Taken off the queue before it is handled: the check itself is the update issue's.
@@ -1144,6 +1172,7 @@ TEST_F(RealDialogs, TheAudioExtractorWarnsOfASourceWithoutAudioAndItsJobFails)
     Press(dialog, IDC_START);
     ASSERT_TRUE(WaitForEnd(dialog, 120000));
     EXPECT_EQ(JOB_RESULT_FAILED, dialog.Job.Status.Result) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_EQ(CString(L"Failed: Source has no audio"), dialog.StatusBarText());
     EXPECT_FALSE(IsEnabled(dialog, IDC_PLAY_OUTPUT));
     EXPECT_EQ(0, m_app->Settings().recentFiles.GetCount());
     EXPECT_FALSE(IsEnabled(dialog, IDC_AUDIO_TRACK));
@@ -1162,6 +1191,7 @@ TEST_F(RealDialogs, TheGifMakerWarnsOfASourceWithoutVideoAndItsJobFails)
     Press(dialog, IDC_START);
     ASSERT_TRUE(WaitForEnd(dialog, 120000));
     EXPECT_EQ(JOB_RESULT_FAILED, dialog.Job.Status.Result) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_EQ(CString(L"Failed: Source has no video"), dialog.StatusBarText());
     EXPECT_FALSE(IsEnabled(dialog, IDC_PLAY_OUTPUT));
     EXPECT_FALSE(IsEnabled(dialog, IDC_ROTATE));
     EXPECT_FALSE(::PathFileExistsW(m_out + L"\\tone (1).gif"));

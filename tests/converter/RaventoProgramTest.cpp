@@ -259,7 +259,7 @@ TEST_F(RaventoProgram, ThePlayersAudioLineStartsTheAudioExtractor)
         EXPECT_EQ(200, run.Position(IDC_VOLUME));
         EXPECT_EQ(CString(L"tracks clip.mp3"), run.Text(IDC_OUTPUT_NAME));
     });
-    for (LPCWSTR part : {L"-vn", L"-map 0:1", L"-vol 512", L"libmp3lame", L"tracks clip.mp3"})
+    for (LPCWSTR part : {L"-vn", L"-map 0:1", L"-vol 512", L"libmp3lame", L"tracks clip.part.mp3"})
         EXPECT_GE(runs.Find(part), 0) << CStringA(part).GetString() << " in " << CStringA(runs).GetString();
     EXPECT_EQ(CString(L"AF_mp3"), GetStringSetting(L"Settings", L"MediaFormat"));
     EXPECT_TRUE(::PathFileExistsW(PresetsFilePath()));
