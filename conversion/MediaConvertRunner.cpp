@@ -382,6 +382,8 @@ int CMediaConvertRunner::Work()
         }
     }
 
+    job.Status.JobFlags |= JOB_STARTED;
+    SetSubState(JOB_SUB_DESTINATION_READY);
     // The encoder writes beside the destination; only a finished output takes the destination's
     // name, so a stopped or failed job leaves neither half a file nor an empty one, and a file the
     // user chose to overwrite stays until its replacement is whole. Creating that file first also
@@ -399,9 +401,6 @@ int CMediaConvertRunner::Work()
             return -1;
         }
     }
-
-    job.Status.JobFlags |= JOB_STARTED;
-    SetSubState(JOB_SUB_DESTINATION_READY);
     SetSubState(JOB_SUB_CONVERTING);
 
     CEncoderOptions options;

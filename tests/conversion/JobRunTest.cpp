@@ -388,6 +388,7 @@ TEST_F(ScriptedJobTest, ADestinationThatCannotBeWrittenSaysSo)
     ASSERT_EQ(0, second->listener.StartJob(second->window.Get()));
     Finish(*second);
     EXPECT_EQ(JOB_DETAIL_CANNOT_WRITE, second->listener.Job.Status.Detail);
+    EXPECT_STREQ(L"av clip.wav", second->listener.ShownFileName()) << "the file that cannot be written is named";
     EXPECT_EQ(-1, LoggedArgs().Find(L".wav")) << "the encoder was not started";
 }
 
