@@ -321,28 +321,24 @@ TEST_F(ScriptedJobTest, OnlyAFinishedOutputTakesTheDestinationsName)
     EXPECT_STREQ(L"av clip.mkv", NamesIn(Out)) << "the stopped run's file is gone";
     EXPECT_STREQ(L"old", ReadUtf8(target));
 
+    auto RunToItsEnd = [&](LPCWSTR script) {
+        Script(script);
+        std::unique_ptr<JobRun> next = Start(GetStage().av, L"VF_mkv", L"H.264");
+        Finish(*next);
+        return next->listener.Job.Status.Result;
+    };
     // A failed run: the same.
-    Script(L"output_text half\nexit 3\n");
-    std::unique_ptr<JobRun> failed = Start(GetStage().av, L"VF_mkv", L"H.264");
-    Finish(*failed);
-    EXPECT_EQ(JOB_RESULT_FAILED, failed->listener.Job.Status.Result);
+    EXPECT_EQ(JOB_RESULT_FAILED, RunToItsEnd(L"output_text half\nexit 3\n"));
     EXPECT_STREQ(L"av clip.mkv", NamesIn(Out));
     EXPECT_STREQ(L"old", ReadUtf8(target));
-
     // A finished run replaces the file, under the name the prompt agreed to.
-    Script(L"output_text new\nprogress 3\ninterval 30\n");
-    std::unique_ptr<JobRun> done = Start(GetStage().av, L"VF_mkv", L"H.264");
-    Finish(*done);
-    EXPECT_EQ(JOB_RESULT_COMPLETED, done->listener.Job.Status.Result);
+    EXPECT_EQ(JOB_RESULT_COMPLETED, RunToItsEnd(L"output_text new\nprogress 3\ninterval 30\n"));
     EXPECT_STREQ(L"av clip.mkv", NamesIn(Out));
     EXPECT_STREQ(L"new", ReadUtf8(target));
-    EXPECT_EQ(3, done->listener.Job.Target.Size);
-
     // A rename keeps the first file and numbers the new one.
-    std::unique_ptr<JobRun> renamed = Start(GetStage().av, L"VF_mkv", L"H.264");
-    Finish(*renamed);
-    EXPECT_EQ(JOB_RESULT_COMPLETED, renamed->listener.Job.Status.Result);
+    EXPECT_EQ(JOB_RESULT_COMPLETED, RunToItsEnd(L"output_text newer\nprogress 3\ninterval 30\n"));
     EXPECT_STREQ(L"av clip (1).mkv|av clip.mkv", NamesIn(Out));
+    EXPECT_STREQ(L"newer", ReadUtf8(Out + L"\\av clip (1).mkv"));
 }
 
 TEST_F(ScriptedJobTest, AFailedJobLeavesNoFile)

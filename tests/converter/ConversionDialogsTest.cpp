@@ -316,6 +316,22 @@ protected:
         Install(stage.app);
     }
     const CClips& Clips() { return GetClips(); }
+    // The converter with AutoPlay, AutoOpenFolder and AutoCloseWindow set, the main window, its
+    // conversion run to the end and what the end posted delivered.
+    CConverter& ConvertWithEveryCompletionAction(const CString& line)
+    {
+        CConverterSettings& s = m_app->Settings();
+        s.autoPlay = 1;
+        s.autoOpenFolder = 1;
+        s.autoCloseWindow = 1;
+        CConverter& dialog = Open<CConverter>(IDD_CONVERTER, line);
+        m_app->App().m_pMainWnd = &dialog;
+        Press(dialog, IDC_START);
+        EXPECT_TRUE(WaitForEnd(dialog, 180000));
+        PumpPending();
+        m_app->App().m_pMainWnd = nullptr;
+        return dialog;
+    }
 };
 
 }  // namespace
@@ -907,17 +923,9 @@ TEST_F(RealDialogs, ARotatedGifTakesTheTurnedSizeAndAFlippedOneConverts)
 
 TEST_F(RealDialogs, TheCompletionActionsPlayThenOpenTheFolderThenClose)
 {
-    CConverterSettings& s = m_app->Settings();
-    s.autoPlay = 1;
-    s.autoOpenFolder = 1;
-    s.autoCloseWindow = 1;
-    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Clips().clip) + L" -ofolder " + Quoted(m_out));
-    m_app->App().m_pMainWnd = &dialog;
-    Press(dialog, IDC_START);
-    ASSERT_TRUE(WaitForEnd(dialog, 180000));
+    CConverter& dialog = ConvertWithEveryCompletionAction(Quoted(Clips().clip) + L" -ofolder " + Quoted(m_out));
     ASSERT_TRUE(Completed(dialog)) << CStringA(dialog.StatusBarText()).GetString();
     ASSERT_TRUE(WaitUntil([] { return Events().size() >= 3; }, 10000));
-    m_app->App().m_pMainWnd = nullptr;
     const std::vector<CString> events = Events();
     ASSERT_EQ(3u, events.size());
     // Played by the player of the application folder, with the output as its argument.
@@ -936,17 +944,7 @@ TEST_F(RealDialogs, TheCompletionActionsPlayThenOpenTheFolderThenClose)
 // shorter than the source and runs none of the actions that take a job for complete.
 TEST_F(RealDialogs, AShortOutputIsKeptAndSaidSoWithoutTheCompletionActions)
 {
-    CConverterSettings& s = m_app->Settings();
-    s.autoPlay = 1;
-    s.autoOpenFolder = 1;
-    s.autoCloseWindow = 1;
-    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Clips().cutShort) + L" -oformat VF_mkv -ofolder " + Quoted(m_out));
-    m_app->App().m_pMainWnd = &dialog;
-    Press(dialog, IDC_START);
-    ASSERT_TRUE(WaitForEnd(dialog, 180000));
-    // A close the end would have posted is delivered before the main window is let go.
-    PumpPending();
-    m_app->App().m_pMainWnd = nullptr;
+    CConverter& dialog = ConvertWithEveryCompletionAction(Quoted(Clips().cutShort) + L" -oformat VF_mkv -ofolder " + Quoted(m_out));
     EXPECT_EQ(JOB_RESULT_INCOMPLETE, dialog.Job.Status.Result) << CStringA(dialog.StatusBarText()).GetString();
     EXPECT_EQ(CString(L"Incomplete: Output is shorter than the source"), dialog.StatusBarText());
     EXPECT_EQ(3, dialog.m_statusIcon.GetIndex());
@@ -955,7 +953,7 @@ TEST_F(RealDialogs, AShortOutputIsKeptAndSaidSoWithoutTheCompletionActions)
     EXPECT_TRUE(IsEnabled(dialog, IDC_PLAY_OUTPUT));
     EXPECT_TRUE(dialog.IsWindowVisible());
     EXPECT_TRUE(Events().empty());
-    EXPECT_EQ(0, s.recentFiles.GetCount());
+    EXPECT_EQ(0, m_app->Settings().recentFiles.GetCount());
     EXPECT_FALSE(dialog.Job.OutputDurationText.IsEmpty());
     Shot(L"converter with a short output", dialog.m_hWnd);
 }
