@@ -69,16 +69,20 @@ CString MakePartialPath(const CString& target)
 }
 
 // How long the output should be, in microseconds: from the cut's start to its stop, within the
-// source's duration (a sound output's within the sound's, when the probe gave it); 0 unknown.
-__int64 ExpectedDurationUs(const CJobSourceItem& source, const CEncoderOptions& options, bool soundOnly)
+// duration of what goes into it (the longest of its streams when the probe gave their durations,
+// else the source's); 0 when not known. A track shorter than the container is no short output.
+__int64 ExpectedDurationUs(const CJobSourceItem& source, const CEncoderOptions& options, bool withPicture,
+                           bool withSound)
 {
-    __int64 total = source.MediaInfo.DurationInUs;
-    if (soundOnly) {
-        const CMediaInfoRecord& sound = source.AudioPath.IsEmpty() ? source.MediaInfo : source.AudioInfo;
-        const CMediaStream* stream = sound.GetSelectedAudioStream();
-        if (stream && stream->DurationInUs > 0)
+    const CMediaInfoRecord& sound = source.AudioPath.IsEmpty() ? source.MediaInfo : source.AudioInfo;
+    const CMediaStream* streams[] = {withPicture ? source.MediaInfo.GetSelectedVideoStream() : nullptr,
+                                     withSound ? sound.GetSelectedAudioStream() : nullptr};
+    __int64 total = 0;
+    for (const CMediaStream* stream : streams)
+        if (stream && stream->DurationInUs > total)
             total = stream->DurationInUs;
-    }
+    if (total <= 0)
+        total = source.MediaInfo.DurationInUs;
     if (total <= 0)
         return 0;
     __int64 expected = total - options.Input1Start * 1000;
@@ -405,7 +409,7 @@ int CMediaConvertRunner::Work()
 
     CEncoderOptions options;
     FillEncoderOptions(options, written);
-    const __int64 expectedUs = ExpectedDurationUs(job.Source, options, soundOnly);
+    const __int64 expectedUs = ExpectedDurationUs(job.Source, options, !soundOnly, !pictureOnly);
     if (format->Convert(options, preset, this, m_hNotifyWindow, m_pCancel) != 0) {
         if (Canceled()) {
             SetResult(JOB_RESULT_CANCELED, 0);

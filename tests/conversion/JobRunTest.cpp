@@ -26,8 +26,8 @@ namespace {
 struct Stage {
     CString problem;
     // silent: picture only; cutShort: a 30 s clip of which only the first third is on disk, while
-    // its index (at the front) still says 30 s.
-    CString app, modules, probe, encoder, gifsicle, clips, av, tone, longClip, silent, cutShort;
+    // its index (at the front) still says 30 s; shortSound: 20 s of sound in 30 s of picture.
+    CString app, modules, probe, encoder, gifsicle, clips, av, tone, longClip, silent, cutShort, shortSound;
 };
 
 Stage& GetStage()
@@ -72,6 +72,7 @@ Stage& GetStage()
     stage.longClip = stage.clips + L"\\long clip.mp4";
     stage.silent = stage.clips + L"\\silent clip.mp4";
     stage.cutShort = stage.clips + L"\\cut short.mp4";
+    stage.shortSound = stage.clips + L"\\short sound.mp4";
     const CString whole = stage.clips + L"\\whole.mp4";
     const CString ffmpeg = L"\"" + ff + L"\\ffmpeg.exe\" -v error -y ";
     const CString commands[] = {
@@ -83,6 +84,8 @@ Stage& GetStage()
         ffmpeg + L"-f lavfi -i testsrc=duration=2:size=320x240:rate=25 -c:v mpeg4 \"" + stage.silent + L"\"",
         ffmpeg + L"-f lavfi -i testsrc=duration=30:size=320x240:rate=25 -f lavfi -i sine=duration=30 -c:v mpeg4"
                  L" -c:a aac -shortest -movflags +faststart \"" + whole + L"\"",
+        ffmpeg + L"-f lavfi -i testsrc=duration=30:size=160x120:rate=10 -f lavfi -i sine=duration=20 -c:v mpeg4"
+                 L" -c:a aac \"" + stage.shortSound + L"\"",
     };
     for (const CString& command : commands) {
         if (RunHidden(command, 120000) != 0) {
@@ -751,6 +754,29 @@ TEST_F(RealJobTest, AnOutputShorterThanTheSourceIsKeptButNeverCompleted)
     Finish(*cut, 120000);
     EXPECT_EQ(JOB_RESULT_COMPLETED, cut->listener.Job.Status.Result);
     EXPECT_STREQ(L"Completed", cut->listener.LastStatus());
+}
+
+// What was asked of a sound-only output is the sound: 20 s of it in a 30 s container is whole.
+TEST_F(RealJobTest, ATrackShorterThanItsContainerIsNoShortOutput)
+{
+    REQUIRE_STAGE();
+    std::unique_ptr<JobRun> sound = Start(GetStage().shortSound, L"AF_mp3", L"Auto");
+    std::unique_ptr<JobRun> noPicture(new JobRun);
+    CMediaConvertJob& job = noPicture->listener.Job;
+    job.Source.Path = GetStage().shortSound;
+    ASSERT_EQ(0, job.ProbeSource(nullptr));
+    job.Source.MediaInfo.SelectedVideoStream = MEDIA_SELECT_NONE;
+    job.Output.DestinationFolder = Out;
+    job.Output.FormatKey = L"VF_mkv";
+    job.Output.PresetName = L"H.264";
+    ASSERT_EQ(0, noPicture->listener.StartJob(noPicture->window.Get()));
+    ASSERT_TRUE(PumpUntilFinished({&sound->window, &noPicture->window}, 120000));
+    for (JobRun* run : {sound.get(), noPicture.get()}) {
+        const CMediaConvertJob& done = run->listener.Job;
+        EXPECT_EQ(30000000, done.Source.MediaInfo.DurationInUs);
+        EXPECT_EQ(JOB_RESULT_COMPLETED, done.Status.Result) << CStringA(run->listener.LastDetail()).GetString();
+        EXPECT_NEAR(20000000.0, (double)done.Target.MediaInfo.DurationInUs, 500000.0);
+    }
 }
 
 TEST(ShortOutputRule, ShorterByMoreThanTwoSecondsAndTwoPercent)
