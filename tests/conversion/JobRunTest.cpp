@@ -344,6 +344,24 @@ TEST_F(ScriptedJobTest, OnlyAFinishedOutputTakesTheDestinationsName)
     EXPECT_STREQ(L"newer", ReadUtf8(Out + L"\\av clip (1).mkv"));
 }
 
+// A playlist names its segments: it is written under its own name, and removed when the job fails.
+TEST_F(ScriptedJobTest, APlaylistIsWrittenUnderItsOwnName)
+{
+    REQUIRE_STAGE();
+    Script(L"output_text #EXTM3U\nprogress 3\ninterval 30\n");
+    std::unique_ptr<JobRun> run = Start(GetStage().av, L"VF_hls", L"Auto");
+    Finish(*run);
+    EXPECT_EQ(JOB_RESULT_COMPLETED, run->listener.Job.Status.Result);
+    EXPECT_STREQ(L"av clip.m3u8", NamesIn(Out));
+    EXPECT_GE(LoggedArgs().Find(L"\\av clip.m3u8\""), 0) << CStringA(LoggedArgs()).GetString();
+
+    Script(L"output_text #EXTM3U\nexit 3\n");
+    std::unique_ptr<JobRun> failed = Start(GetStage().av, L"VF_hls", L"Auto", L"other");
+    Finish(*failed);
+    EXPECT_EQ(JOB_RESULT_FAILED, failed->listener.Job.Status.Result);
+    EXPECT_STREQ(L"av clip.m3u8", NamesIn(Out));
+}
+
 TEST_F(ScriptedJobTest, AFailedJobLeavesNoFile)
 {
     REQUIRE_STAGE();
