@@ -37,9 +37,11 @@ int CGifsicle::Run(LPCWSTR commandLine, const volatile int* cancel)
     process.m_si.dwFlags = STARTF_USESHOWWINDOW | STARTF_FORCEOFFFEEDBACK;
     process.m_si.wShowWindow = SW_HIDE;
     CString line(commandLine);
+    const CString folder = GetToolStartFolder(nullptr);
     // A console program that needs no console: without one it costs no console host process.
     if (!FwCreateProcess(NULL, const_cast<LPWSTR>(line.GetString()), NULL, NULL, FALSE,
-                         NORMAL_PRIORITY_CLASS | DETACHED_PROCESS, NULL, NULL, &process.m_si, &process.m_pi))
+                         NORMAL_PRIORITY_CLASS | DETACHED_PROCESS, NULL, folder.IsEmpty() ? NULL : folder.GetString(),
+                         &process.m_si, &process.m_pi))
         return -1;
     HANDLE handle = process.m_pi.hProcess;
     if (cancel) {

@@ -50,6 +50,7 @@ void CJobTargetItem::Reset()
     MediaInfo.Reset();
     Size = -1;
     Thumbnail.Destroy();
+    PendingThumbnail.Destroy();
 }
 
 void CJobStatus::ResetAll()
@@ -206,9 +207,20 @@ int CMediaConvertJob::ProbeOutput(const volatile int* stopFlag)
         Status.ProbeFlags |= JOB_OUTPUT_PROBED;
     }
     if (!(Status.ProbeFlags & JOB_OUTPUT_THUMBNAIL) && !Target.MediaInfo.VideoStreams.IsEmpty() &&
-        GrabJobThumbnail(Target.Path, Target.Thumbnail, JOB_THUMBNAIL_TIME_MS, stopFlag) == 0)
+        GrabJobThumbnail(Target.Path, Target.PendingThumbnail, JOB_THUMBNAIL_TIME_MS, stopFlag) == 0)
         Status.ProbeFlags |= JOB_OUTPUT_THUMBNAIL;
     return 0;
+}
+
+bool CMediaConvertJob::TakeOutputThumbnail()
+{
+    if (!Target.PendingThumbnail.IsValid())
+        return false;
+    CRasterImage previous;
+    if (!previous.TakeOver(Target.Thumbnail) || !Target.Thumbnail.TakeOver(Target.PendingThumbnail))
+        Target.Thumbnail.Copy(Target.PendingThumbnail);
+    Target.PendingThumbnail.Destroy();
+    return true;
 }
 
 void CMediaConvertJob::GetStatusText(int& icon, int& progressCode, CString& status, CString& detail) const
@@ -241,6 +253,17 @@ void CMediaConvertJob::GetStatusText(int& icon, int& progressCode, CString& stat
             detail = L"Source format is not supported";
         else if (Status.Detail == JOB_DETAIL_SOURCE_MISSING)
             detail = L"Cannot find source file";
+        else if (Status.Detail == JOB_DETAIL_CANNOT_WRITE)
+            detail = L"Cannot write destination file";
+        else if (Status.Detail == JOB_DETAIL_SOURCE_NO_AUDIO)
+            detail = L"Source has no audio";
+        else if (Status.Detail == JOB_DETAIL_SOURCE_NO_VIDEO)
+            detail = L"Source has no video";
+        break;
+    case JOB_RESULT_INCOMPLETE:
+        icon = JOB_ICON_INCOMPLETE;
+        status = L"Incomplete";
+        detail = L"Output is shorter than the source";
         break;
     case JOB_RESULT_CANCELED:
         status = L"Canceled";

@@ -45,15 +45,23 @@ enum JobSubState {
 enum JobResult {
     JOB_RESULT_NONE = 0,
     JOB_RESULT_COMPLETED = 10,
+    // The output was written and stays, but it is clearly shorter than what was asked of it.
+    JOB_RESULT_INCOMPLETE = 5,
     JOB_RESULT_CANCELED = 2,
     JOB_RESULT_FAILED = -10,
 };
 enum JobDetail {
     JOB_DETAIL_FILE_EXISTS = 200,
+    JOB_DETAIL_OUTPUT_SHORT = 210,
+    JOB_DETAIL_CANNOT_WRITE = -132,
     JOB_DETAIL_CANNOT_CONVERT = -131,
+    JOB_DETAIL_SOURCE_NO_VIDEO = -123,
+    JOB_DETAIL_SOURCE_NO_AUDIO = -122,
     JOB_DETAIL_SOURCE_NOT_SUPPORTED = -121,
     JOB_DETAIL_SOURCE_MISSING = -120,
 };
+// The status icon of a job whose output is shorter than asked.
+const int JOB_ICON_INCOMPLETE = 230;
 const int JOB_PROGRESS_TIME = 11;
 
 class CJobSourceItem {
@@ -106,7 +114,10 @@ public:
     CMediaInfoRecord MediaInfo;
     int Kind;
     __int64 Size;
+    // Drawn by the dialog on its thread; the worker grabs into PendingThumbnail, which the
+    // listener hands over when the job has ended (CMediaConvertJob::TakeOutputThumbnail).
     CRasterImage Thumbnail;
+    CRasterImage PendingThumbnail;
 };
 
 class CJobStatus {
@@ -158,6 +169,8 @@ public:
     virtual int SetAudioInput(LPCWSTR path, const volatile int* stopFlag);
     virtual int SetSubtitleInput(LPCWSTR path, const volatile int* stopFlag);
     virtual int GetOutputType();
+    // Probes the destination and grabs its picture into Target.PendingThumbnail: 0, or -1 when the
+    // probe failed.
     virtual int ProbeOutput(const volatile int* stopFlag);
     virtual int OnStateChangedHook() { return 0; }
     // icon and progressCode -2 mean "leave as shown".
@@ -165,6 +178,9 @@ public:
 
     // 1 when the source was probed from its present path already, else the probe's 0 or -1.
     int ProbeSource(const volatile int* stopFlag);
+    // On the thread that draws the job, once its worker has ended: the output's picture grabbed by
+    // the worker becomes Target.Thumbnail. True when there was one.
+    bool TakeOutputThumbnail();
     // 0, or -1 when the destination file does not exist.
     int OpenOutputFile();
     // 0, or -1 (after a message) when neither the file nor its folder exists.

@@ -48,7 +48,58 @@ bool IsSameFile(const CString& a, const CString& b)
            infoA.nFileIndexHigh == infoB.nFileIndexHigh && infoA.nFileIndexLow == infoB.nFileIndexLow;
 }
 
+// A playlist and its segments are written as several files that name each other: they cannot be
+// moved into place as one, so these muxers write straight under the destination's name.
+bool WritesSeveralFiles(const CMediaFormat& format)
+{
+    return format.Muxer.CompareNoCase(L"hls") == 0 || format.Muxer.CompareNoCase(L"dash") == 0;
+}
+
+// The name the encoder writes to beside the destination until the output is finished: the
+// destination's title with ".part" and its extension, numbered when that name is taken.
+CString MakePartialPath(const CString& target)
+{
+    const int slash = target.ReverseFind(L'\\');
+    const CString folder = slash >= 0 ? target.Left(slash) : CString();
+    const CString name = slash >= 0 ? target.Mid(slash + 1) : target;
+    const int dot = name.ReverseFind(L'.');
+    const CString title = dot >= 0 ? name.Left(dot) : name;
+    const CString extension = dot >= 0 ? name.Mid(dot) : CString();
+    return MakeUniqueFilePath(folder, title + L".part", extension);
+}
+
+// How long the output should be, in microseconds: from the cut's start to its stop, within the
+// duration of what goes into it (the longest of its streams when the probe gave their durations,
+// else the source's); 0 when not known. A track shorter than the container is no short output.
+__int64 ExpectedDurationUs(const CJobSourceItem& source, const CEncoderOptions& options, bool withPicture,
+                           bool withSound)
+{
+    const CMediaInfoRecord& sound = source.AudioPath.IsEmpty() ? source.MediaInfo : source.AudioInfo;
+    const CMediaStream* streams[] = {withPicture ? source.MediaInfo.GetSelectedVideoStream() : nullptr,
+                                     withSound ? sound.GetSelectedAudioStream() : nullptr};
+    __int64 total = 0;
+    for (const CMediaStream* stream : streams)
+        if (stream && stream->DurationInUs > total)
+            total = stream->DurationInUs;
+    if (total <= 0)
+        total = source.MediaInfo.DurationInUs;
+    if (total <= 0)
+        return 0;
+    __int64 expected = total - options.Input1Start * 1000;
+    if (options.Input1Duration > 0 && options.Input1Duration * 1000 < expected)
+        expected = options.Input1Duration * 1000;
+    return expected > 0 ? expected : 0;
+}
+
 } // namespace
+
+bool IsOutputShort(__int64 expectedUs, __int64 actualUs)
+{
+    if (expectedUs <= 0 || actualUs <= 0)
+        return false;
+    const __int64 missing = expectedUs - actualUs;
+    return missing > OUTPUT_SHORT_BY_US && missing * 100 > expectedUs * OUTPUT_SHORT_BY_PERCENT;
+}
 
 // ---------------------------------------------------------------------------------------------
 
@@ -94,7 +145,7 @@ void CMediaJobListener::OnJobStateChanged(CMediaConvertJob& job)
         SetProgress(0, 100, 0);
         if (status.Result == JOB_RESULT_CANCELED && status.Detail == JOB_DETAIL_FILE_EXISTS) {
             ShowFileName(FileNamePart(job.Target.Path));
-        } else if (status.Result == JOB_RESULT_COMPLETED) {
+        } else if (status.Result == JOB_RESULT_COMPLETED || status.Result == JOB_RESULT_INCOMPLETE) {
             ShowDuration(job.Target.MediaInfo.DurationInUs);
             ShowPosition(-1);
             ShowOutputSize(job.Target.Size);
@@ -181,6 +232,7 @@ void CMediaJobListener::OnJobFinished()
 {
     m_pThread = nullptr;
     m_thread.Close();
+    Job.TakeOutputThumbnail();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -267,7 +319,7 @@ int CMediaConvertRunner::Run()
     const int r = Work();
     if (r == 0)
         SetResult(JOB_RESULT_COMPLETED, 0);
-    else if (Canceled())
+    else if (r != 2 && Canceled())
         SetResult(JOB_RESULT_CANCELED, 0);
     SetState(JOB_STATE_FINISHED);
     return r;
@@ -302,6 +354,18 @@ int CMediaConvertRunner::Work()
         SetResult(JOB_RESULT_FAILED, JOB_DETAIL_SOURCE_NOT_SUPPORTED);
         return -1;
     }
+    // An output made of a stream the source does not have would be nothing but an encoder error.
+    const bool soundOnly = !(format->Flags & FORMAT_VIDEO) || (preset.Settings.Video.Flags & PRESET_STREAM_OFF);
+    const bool pictureOnly = !soundOnly && !(format->Flags & FORMAT_AUDIO);
+    const CMediaInfoRecord& sound = job.Source.AudioPath.IsEmpty() ? job.Source.MediaInfo : job.Source.AudioInfo;
+    if (soundOnly && sound.AudioStreams.IsEmpty()) {
+        SetResult(JOB_RESULT_FAILED, JOB_DETAIL_SOURCE_NO_AUDIO);
+        return -1;
+    }
+    if (pictureOnly && job.Source.MediaInfo.VideoStreams.IsEmpty()) {
+        SetResult(JOB_RESULT_FAILED, JOB_DETAIL_SOURCE_NO_VIDEO);
+        return -1;
+    }
 
     const CString folder = (job.Output.Flags & JOB_OUTPUT_TO_SOURCE_FOLDER) ? GetParentFolder(job.Source.Path)
                                                                              : job.Output.DestinationFolder;
@@ -326,10 +390,28 @@ int CMediaConvertRunner::Work()
 
     job.Status.JobFlags |= JOB_STARTED;
     SetSubState(JOB_SUB_DESTINATION_READY);
+    // The encoder writes beside the destination; only a finished output takes the destination's
+    // name, so a stopped or failed job leaves neither half a file nor an empty one, and a file the
+    // user chose to overwrite stays until its replacement is whole. Creating that file first also
+    // tells a destination that cannot be written from an encoder failure.
+    const bool direct = WritesSeveralFiles(*format);
+    const CString written = direct ? job.Target.Path : MakePartialPath(job.Target.Path);
+    CTempFile partial(written, TRUE, TRUE);
+    {
+        CHandle file(CreateFileW(written, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 direct ? OPEN_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.IsValid()) {
+            // Not ours to delete: nothing was created.
+            partial.m_nDelete = 0;
+            SetResult(JOB_RESULT_FAILED, JOB_DETAIL_CANNOT_WRITE);
+            return -1;
+        }
+    }
     SetSubState(JOB_SUB_CONVERTING);
 
     CEncoderOptions options;
-    FillEncoderOptions(options, job.Target.Path);
+    FillEncoderOptions(options, written);
+    const __int64 expectedUs = ExpectedDurationUs(job.Source, options, !soundOnly, !pictureOnly);
     if (format->Convert(options, preset, this, m_hNotifyWindow, m_pCancel) != 0) {
         if (Canceled()) {
             SetResult(JOB_RESULT_CANCELED, 0);
@@ -338,16 +420,29 @@ int CMediaConvertRunner::Work()
         SetResult(JOB_RESULT_FAILED, JOB_DETAIL_CANNOT_CONVERT);
         return -1;
     }
-    job.Target.Size = GetFileSize64(job.Target.Path);
     // A missing output (-1) is as much a failure as an empty one: an encoder that exits 0
     // without writing must not end as "Completed".
-    if (job.Target.Size <= 0) {
+    if (GetFileSize64(written) <= 0) {
         SetResult(JOB_RESULT_FAILED, JOB_DETAIL_CANNOT_CONVERT);
         return -1;
     }
+    if (direct) {
+        partial.m_nDelete = 0;
+    } else if (!MoveFileExW(written, job.Target.Path, MOVEFILE_REPLACE_EXISTING)) {
+        // The destination is held open elsewhere, or read-only.
+        SetResult(JOB_RESULT_FAILED, JOB_DETAIL_CANNOT_WRITE);
+        return -1;
+    }
+    job.Target.Size = GetFileSize64(job.Target.Path);
     job.Status.JobFlags |= JOB_OUTPUT_WRITTEN;
     SetSubState(JOB_SUB_OUTPUT_WRITTEN);
     job.ProbeOutput(m_pCancel);
+    // An encoder reading a damaged source ends well with what it could read: an output clearly
+    // shorter than asked is kept, since it holds all the source gave, but never called complete.
+    if (IsOutputShort(expectedUs, job.Target.MediaInfo.DurationInUs)) {
+        SetResult(JOB_RESULT_INCOMPLETE, JOB_DETAIL_OUTPUT_SHORT);
+        return 2;
+    }
     return 0;
 }
 

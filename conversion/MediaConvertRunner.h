@@ -97,7 +97,7 @@ public:
     int OnEnded(const EncoderProgressBlock* block) override;
     virtual ~CMediaConvertRunner() {}
     virtual int Run();
-    // 0 completed, 1 canceled or skipped, -1 failed.
+    // 0 completed, 1 canceled or skipped, -1 failed, 2 written but shorter than asked (kept).
     virtual int Work();
     virtual int FillEncoderOptions(CEncoderOptions& options, LPCWSTR outputPath);
     virtual void SetState(int state);
@@ -114,6 +114,14 @@ private:
     // The listener while it can still be called.
     CMediaJobListener* Listener() const { return m_pListener && m_pListener->IsAttached() ? m_pListener : nullptr; }
 };
+
+// An output counts as shorter than asked when it misses more than both of these: a stream a few
+// frames or packets short of its source is normal, a source cut short on disk is not.
+const __int64 OUTPUT_SHORT_BY_US = 2000000;
+const int OUTPUT_SHORT_BY_PERCENT = 2;
+// Whether an output of actualUs falls short of expectedUs by more than both margins; false when
+// either duration is unknown (0).
+bool IsOutputShort(__int64 expectedUs, __int64 actualUs);
 
 // -2 when the encoder driver cannot be set up, else the driver's run result (0, 1 stopped, -1).
 int RunEncoderJob(CEncoderOptions& options, HWND notifyWindow, CEncoderToolEvents* listener,

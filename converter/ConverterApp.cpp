@@ -22,7 +22,7 @@ BEGIN_MESSAGE_MAP(CConverterApp, CWinApp)
     ON_COMMAND(ID_EMAIL_US, OnEmailUs)
 END_MESSAGE_MAP()
 
-CConverterApp::CConverterApp() : CWinApp(L"Ravento")
+CConverterApp::CConverterApp() : CWinApp(L"Ravento"), m_bSettingsLoaded(false), m_bPresetsLoaded(false)
 {
     SetConverterEnvironment(&m_environment);
     SetConverterSettings(&m_settings);
@@ -47,8 +47,10 @@ BOOL CConverterApp::InitInstance()
         return FALSE;
     if (m_settings.Load() != 0)
         return FALSE;
+    m_bSettingsLoaded = true;
     if (m_presets.LoadDefaultPresets() != 0)
         return FALSE;
+    m_bPresetsLoaded = true;
     CCommandLineOptions options;
     options.ParseProcessCommandLine();
     RunMode(options);
@@ -99,8 +101,12 @@ INT_PTR CConverterApp::RunGifMakerDialog(const CCommandLineOptions& options)
 
 int CConverterApp::ExitInstance()
 {
-    m_presets.Save();
-    m_settings.Save();
+    // A start-up that ended early saves nothing: the defaults in memory would replace the user's
+    // settings and presets.
+    if (m_bPresetsLoaded)
+        m_presets.Save();
+    if (m_bSettingsLoaded)
+        m_settings.Save();
     return CWinApp::ExitInstance();
 }
 

@@ -17,7 +17,7 @@ public:
 
     // Always FALSE: the program ends after its dialog (or at once when start-up fails).
     BOOL InitInstance() override;
-    // The presets file (when it changed), then the settings.
+    // The presets file (when it changed), then the settings; each only when start-up loaded it.
     int ExitInstance() override;
 
     // Each builds its dialog, makes it the main window, hands it the command line and runs it.
@@ -39,6 +39,9 @@ public:
     void OnEmailUs();
 
 protected:
+    bool m_bSettingsLoaded;
+    bool m_bPresetsLoaded;
+
     DECLARE_MESSAGE_MAP()
 };
 

@@ -112,6 +112,8 @@ protected:
     std::vector<UINT> RunningDisabledIds() const override;
     void EnableControls(bool running) override;
     bool HasFormatControls() const override { return false; }
+    // The GIF Maker makes GIFs: no key of the command line replaces its format.
+    void TakeFormatKey(const CString& key) override { (void)key; }
     void FillTemplateLists() override;
     void EnableVideoGroups();
     void ApplyLoopRule();

@@ -67,7 +67,7 @@ BOOL CFormatSelectorDialog::OnInitDialog()
 void CFormatSelectorDialog::FillFormatCombo()
 {
     if (CPresetStore* store = GetStore())
-        FillFormatRows(m_formatCombo, *store);
+        FillFormatRows(m_formatCombo, *store, m_pSelectedFormat);
     else
         m_formatCombo.ResetContent();
     for (int r = 0; r < m_formatCombo.GetCount(); ++r)
@@ -194,6 +194,9 @@ void CFormatSelectorDialog::OnFormatSettings()
     CPresetStore* store = GetStore();
     if (!store || !m_pSelectedFormat)
         return;
+    // The dialog lists the formats as this combo does for the same selection, and answers by row.
+    FillFormatCombo();
+    m_formatCombo.SetCurSel(m_nFormatRow);
     CFormatSettingsDialog dialog(store, m_pSelectedFormat, m_pSelectedPreset, FALSE, FALSE, this);
     if (dialog.DoModal() != IDOK)
         return;

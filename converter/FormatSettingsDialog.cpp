@@ -14,20 +14,25 @@ bool IsVisible(const CMediaCatalogItem* item)
 
 }  // namespace
 
-void FillFormatRows(CFormatComboBox& combo, CPresetStore& store)
+void FillFormatRows(CFormatComboBox& combo, CPresetStore& store, const CMediaFormat* selected)
 {
     combo.ResetContent();
+    // The selected format is listed in its place whether it is hidden or not, or its category:
+    // a hidden format asked for by its key must be seen to be the one converted to.
+    auto Listed = [selected](const CMediaFormat* format) { return format == selected || IsVisible(format); };
     for (INT_PTR c = 0; c < store.Categories.GetSize(); ++c) {
         CMediaCategory* category = store.Categories[c];
-        bool visible = false;
-        for (INT_PTR f = 0; f < category->Formats.GetSize() && !visible; ++f)
-            visible = IsVisible(category->Formats[f]);
-        if (!IsVisible(category) || !visible)
+        bool visible = false, holdsSelected = false;
+        for (INT_PTR f = 0; f < category->Formats.GetSize(); ++f) {
+            visible = visible || IsVisible(category->Formats[f]);
+            holdsSelected = holdsSelected || category->Formats[f] == selected;
+        }
+        if (!holdsSelected && (!IsVisible(category) || !visible))
             continue;
         combo.AddCatalogRow(category->Name, category);
         for (INT_PTR f = 0; f < category->Formats.GetSize(); ++f) {
             CMediaFormat* format = category->Formats[f];
-            if (!IsVisible(format))
+            if (!Listed(format) || (!IsVisible(category) && format != selected))
                 continue;
             CString text;
             text.Format(L"%s\t%s", format->Name.GetString(), format->Extension.GetString());
@@ -78,7 +83,7 @@ BOOL CFormatSettingsDialog::OnInitDialog()
 void CFormatSettingsDialog::FillFormatList()
 {
     if (m_pStore)
-        FillFormatRows(m_formatList, *m_pStore);
+        FillFormatRows(m_formatList, *m_pStore, m_pInitialFormat);
     else
         m_formatList.ResetContent();
 }

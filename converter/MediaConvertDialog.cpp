@@ -3,6 +3,8 @@
 
 #include <shlwapi.h>
 
+#include <climits>
+
 #include "conversion/MediaPreset.h"
 #include "conversion/OutputNaming.h"
 #include "conversion/PresetStore.h"
@@ -141,6 +143,7 @@ int GetJobStateIcon(int code)
     case 220:
         return 5;
     case 221:
+    case JOB_ICON_INCOMPLETE:
         return 3;
     case 240:
         return 4;
@@ -268,7 +271,7 @@ void CMediaConvertDialog::TakeCommandLine(const CCommandLineOptions& options, BO
     if (!options.source.IsEmpty())
         m_strSource = options.source;
     if (!options.formatKey.IsEmpty())
-        m_strFormatKey = options.formatKey;
+        TakeFormatKey(options.formatKey);
     if (!options.folder.IsEmpty())
         m_strFolder = options.folder;
     bool cut = false;
@@ -282,8 +285,19 @@ void CMediaConvertDialog::TakeCommandLine(const CCommandLineOptions& options, BO
     }
     if (cut)
         m_bCut = 1;
-    // Without a source of its own the dialog never starts by itself.
-    m_bAutoStart = !options.source.IsEmpty() && autoStart ? 1 : 0;
+    // Without a source of its own the dialog never starts by itself, nor into a format other than
+    // the one asked for.
+    m_bAutoStart = !options.source.IsEmpty() && autoStart && m_strUnknownFormat.IsEmpty() ? 1 : 0;
+}
+
+void CMediaConvertDialog::TakeFormatKey(const CString& key)
+{
+    // Looked up now: a key the lists do not show would otherwise fall back to their first format.
+    CPresetStore* store = GetStore();
+    if (!store || store->FindFormat(key))
+        m_strFormatKey = key;
+    else
+        m_strUnknownFormat = key;
 }
 
 int CMediaConvertDialog::OnCreate(LPCREATESTRUCT lpCreateStruct)
@@ -337,7 +351,7 @@ BOOL CMediaConvertDialog::OnInitDialog()
     GetWindowText(m_strCaption);
     CConverterSettings* settings = Settings();
     if (settings && settings->windowLeft != -1 && settings->windowTop != -1)
-        SetWindowPos(nullptr, settings->windowLeft, settings->windowTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        PlaceAt(settings->windowLeft, settings->windowTop);
     if (CMenu* system = GetSystemMenu(FALSE)) {
         system->InsertMenu(0, MF_BYPOSITION | MF_STRING, ID_ALWAYS_ON_TOP, L"Always On Top");
         system->InsertMenu(1, MF_BYPOSITION | MF_SEPARATOR);
@@ -379,6 +393,11 @@ BOOL CMediaConvertDialog::OnInitDialog()
 
     FillTemplateLists();
     UpdateData(FALSE);
+    if (!m_strUnknownFormat.IsEmpty()) {
+        CString message;
+        message.Format(L"Unknown output format:\n%s", m_strUnknownFormat.GetString());
+        AfxMessageBox(message, MB_OK | MB_ICONWARNING);
+    }
     if (!m_strSource.IsEmpty())
         CheckSourceMedia(m_strSource);
     EnableControls(false);
@@ -391,6 +410,28 @@ BOOL CMediaConvertDialog::OnInitDialog()
     // The start button has the focus (EnableControls): the dialog manager must not move it to
     // the first control.
     return FALSE;
+}
+
+void CMediaConvertDialog::PlaceAt(int left, int top)
+{
+    CRect window;
+    GetWindowRect(&window);
+    // Summed in 64 bits: a huge saved value must not wrap round into a place on the screen.
+    const __int64 right = (__int64)left + window.Width(), bottom = (__int64)top + window.Height();
+    const bool fits = right <= INT_MAX && bottom <= INT_MAX;
+    const RECT saved = {left, top, fits ? (LONG)right : left, fits ? (LONG)bottom : top};
+    if (!fits || !IsRectOnSomeMonitor(saved)) {
+        // Saved on a monitor that is gone: the user would see nothing. The primary one shows it.
+        MONITORINFO info = {};
+        info.cbSize = sizeof(info);
+        const POINT origin = {0, 0};
+        CRect work(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        if (GetMonitorInfoW(MonitorFromPoint(origin, MONITOR_DEFAULTTOPRIMARY), &info))
+            work = info.rcWork;
+        left = work.left + (work.Width() - window.Width()) / 2;
+        top = work.top + (work.Height() - window.Height()) / 2;
+    }
+    SetWindowPos(nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CMediaConvertDialog::LayoutBottomBand()
@@ -496,6 +537,7 @@ CString CMediaConvertDialog::GetDestinationFolder()
 int CMediaConvertDialog::CheckSourceMedia(LPCWSTR path)
 {
     CString source(path ? path : L"");
+    source.Trim();
     if (Job.SetSource(source, nullptr) != 0) {
         SetDlgItemText(IDC_SOURCE, L"");
         m_strSource.Empty();
@@ -604,11 +646,14 @@ void CMediaConvertDialog::OnStart()
         return;
     if (ApplySelection() != 0)
         return;
-    // A typed or dropped path is probed before it is converted.
-    CString source = m_strSource;
-    source.Trim();
-    if (!source.IsEmpty() && source.CompareNoCase(Job.Source.ProbedPath) != 0 && IsExistingFile(source))
-        if (CheckSourceMedia(source) != 0)
+    // A typed or dropped path is probed before it is converted; blanks typed around it are no
+    // part of it, for the probe and the check alike.
+    const CString typed = m_strSource;
+    m_strSource.Trim();
+    if (typed != m_strSource)
+        SetDlgItemText(IDC_SOURCE, m_strSource);
+    if (!m_strSource.IsEmpty() && m_strSource.CompareNoCase(Job.Source.ProbedPath) != 0 && IsExistingFile(m_strSource))
+        if (CheckSourceMedia(m_strSource) != 0)
             return;
     if (!IsExistingFile(m_strSource)) {
         AfxMessageBox(L"Source file doesn't exist!", MB_OK | MB_ICONWARNING);
@@ -622,8 +667,27 @@ void CMediaConvertDialog::OnStart()
         start->EnableWindow(TRUE);
 }
 
+int CMediaConvertDialog::CheckCut()
+{
+    if (!m_bCut)
+        return 0;
+    const __int64 duration = Job.Source.MediaInfo.GetDurationMs();
+    LPCWSTR problem = nullptr;
+    if (m_nCutStart >= m_nCutStop)
+        problem = L"Start time must be before stop time!";
+    else if (duration > 0 && m_nCutStart >= duration)
+        problem = L"Start time is past the end of the source!";
+    if (!problem)
+        return 0;
+    AfxMessageBox(problem, MB_OK | MB_ICONWARNING);
+    return -1;
+}
+
 int CMediaConvertDialog::StartConversion()
 {
+    // Nothing of a cut the user cannot have meant is quietly dropped.
+    if (CheckCut() != 0)
+        return -1;
     const CString folder = GetDestinationFolder();
     if (IsDlgButtonChecked(IDC_SAVE_TO_SOURCE) != BST_CHECKED) {
         if (folder.IsEmpty()) {
@@ -697,7 +761,7 @@ int CMediaConvertDialog::OnJobDone()
     EnableControls(false);
     const bool success = Job.Status.State == JOB_STATE_FINISHED && Job.Status.Result == JOB_RESULT_COMPLETED;
     if (CWnd* play = GetDlgItem(IDC_PLAY_OUTPUT))
-        play->EnableWindow(success);
+        play->EnableWindow(HasKeptOutput());
     Job.ProgressText.Empty();
     UpdateOutputInfo();
     CConverterSettings* settings = Settings();
@@ -1051,8 +1115,7 @@ void CMediaConvertDialog::OnBrowseFolder()
 
 void CMediaConvertDialog::OnOpenFolder()
 {
-    if (Job.Status.State == JOB_STATE_FINISHED && Job.Status.Result == JOB_RESULT_COMPLETED &&
-        IsExistingFile(Job.Target.Path)) {
+    if (HasKeptOutput() && IsExistingFile(Job.Target.Path)) {
         ShowInExplorer(Job.Target.Path);
         return;
     }
@@ -1101,8 +1164,14 @@ void CMediaConvertDialog::OnPlayOutput()
 
 void CMediaConvertDialog::OnUpdatePlayOutput(CCmdUI* pCmdUI)
 {
-    pCmdUI->Enable(!IsJobRunning() && Job.Status.State == JOB_STATE_FINISHED &&
-                   Job.Status.Result == JOB_RESULT_COMPLETED);
+    pCmdUI->Enable(!IsJobRunning() && HasKeptOutput());
+}
+
+bool CMediaConvertDialog::HasKeptOutput() const
+{
+    // A short output stays on disk: the user may look at it, but nothing acts as if it were whole.
+    return Job.Status.State == JOB_STATE_FINISHED &&
+           (Job.Status.Result == JOB_RESULT_COMPLETED || Job.Status.Result == JOB_RESULT_INCOMPLETE);
 }
 
 void CMediaConvertDialog::OnUpdateStart(CCmdUI* pCmdUI)

@@ -64,8 +64,12 @@ public:
     // copied before the dialog runs; only the parts this dialog has. autoStart is the setting.
     virtual void TakeCommandLine(const CCommandLineOptions& options, BOOL autoStart);
 
-    // Probes a source and shows it: 0, or -1 (after a message) when it is no media file.
+    // Probes a source (its path trimmed of blanks) and shows it: 0, or -1 (after a message) when
+    // it is no media file.
     virtual int CheckSourceMedia(LPCWSTR path);
+    // With "Cut" ticked, a cut that ends before it starts or starts past the source's end is
+    // refused with a message naming the problem: -1; else 0.
+    int CheckCut();
     // Checks the destination, fills the job and starts it: 0 started, -1 refused or failed.
     virtual int StartConversion();
     void StopConversion();
@@ -81,6 +85,8 @@ public:
     void CloseMainWindow() override;
 
     BOOL IsRunning() const { return IsJobRunning(); }
+    // The last job ended with its output on disk: completed, or kept though shorter than asked.
+    bool HasKeptOutput() const;
     const CString& GetSourcePath() const { return m_strSource; }
     CString GetDestinationFolder();
     int GetOutputKind() const { return m_nOutputKind; }
@@ -100,6 +106,8 @@ public:
     int m_nPendingSubtitle;
     int m_nOutputKind;
     CString m_strCaption;
+    // A format key of the command line that the catalogue does not have: refused at the start.
+    CString m_strUnknownFormat;
 
     CToolBarCtrl m_toolBar;
     CImageList m_toolBarImages;
@@ -134,6 +142,9 @@ protected:
 
     // The shared bindings: source, save-to-source, cut and its times (the folder read when saving).
     void DoDataExchange(CDataExchange* pDX) override;
+    // The command line's format key: one of the catalogue replaces the stored choice, an unknown
+    // one is kept aside to be refused. The GIF Maker's format is fixed.
+    virtual void TakeFormatKey(const CString& key);
     // Each dialog's own parts.
     virtual void AddOwnTips() {}
     // The rows a template would hold ("Auto" of the track lists...) and the slider's range, before
@@ -150,6 +161,9 @@ protected:
     virtual bool HasFormatControls() const { return true; }
 
     // Shared operations.
+    // Moves the window to a saved place, or centres it on the primary monitor when no present
+    // monitor would show it there.
+    void PlaceAt(int left, int top);
     void LayoutBottomBand();
     void UpdateSourceInfo();
     void UpdateOutputInfo();

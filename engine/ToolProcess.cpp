@@ -1,6 +1,7 @@
 // The tool process runner and the argument-list builder.
 #include "engine/ToolProcess.h"
 
+#include <shlwapi.h>
 #include <stdarg.h>
 
 #include <atomic>
@@ -16,6 +17,14 @@ const DWORD kPollMs = 100;
 // How long a terminated process tree may take to be gone before the run gives up waiting.
 const DWORD kTerminateWaitMs = 5000;
 std::atomic<DWORD> g_stopGraceMs(10000);
+// The longest folder a child can be started in: MAX_PATH less the trailing backslash and the
+// terminator. Wine's process creation does not refuse a longer one but corrupts our heap with it.
+const int kMaxStartFolderLength = MAX_PATH - 2;
+
+bool CanStartIn(const CString& folder)
+{
+    return !folder.IsEmpty() && folder.GetLength() <= kMaxStartFolderLength && PathIsDirectoryW(folder);
+}
 
 // A job that ends every process in it when its last handle closes: the tool and whatever it
 // started. Without it, terminating the tool would leave its own children (ffmpeg) running.
@@ -223,6 +232,19 @@ CString MakeToolCommandWithOutput(LPCWSTR toolPath, LPCWSTR args, LPCWSTR output
     return command;
 }
 
+CString GetToolStartFolder(LPCWSTR requested)
+{
+    if (requested && CanStartIn(requested))
+        return requested;
+    wchar_t current[MAX_PATH] = L"";
+    const DWORD n = GetCurrentDirectoryW(MAX_PATH, current);
+    if (n > 0 && (int)n <= kMaxStartFolderLength)
+        return CString();
+    wchar_t system[MAX_PATH] = L"";
+    const UINT s = GetSystemDirectoryW(system, MAX_PATH);
+    return s > 0 && (int)s <= kMaxStartFolderLength ? CString(system) : CString();
+}
+
 // Process record -------------------------------------------------------------------------------------
 
 CProcessInfo::CProcessInfo()
@@ -307,7 +329,8 @@ int CToolProcessBase::Run(LPCWSTR commandLine, const volatile int* stopFlag)
     // DETACHED_PROCESS, each run would get a console host process of its own, with a hidden window
     // that the tool's log is drawn into.
     DWORD flags = NORMAL_PRIORITY_CLASS | DETACHED_PROCESS | (job.IsValid() ? CREATE_SUSPENDED : 0);
-    LPCWSTR folder = m_strWorkingFolder.IsEmpty() ? nullptr : m_strWorkingFolder.GetString();
+    const CString startFolder = GetToolStartFolder(m_strWorkingFolder);
+    LPCWSTR folder = startFolder.IsEmpty() ? nullptr : startFolder.GetString();
     BOOL started;
     if (redirected) {
         CInheritLockScope lock;

@@ -50,7 +50,8 @@ public:
     static DWORD GetStopGrace();
 
     // The folder the tool starts in; empty: the caller's current folder. A driver sets it rather
-    // than changing the process's current folder, which other threads' runs share.
+    // than changing the process's current folder, which other threads' runs share. A folder that
+    // a child cannot start in is not handed to the tool (GetToolStartFolder).
     CString m_strWorkingFolder;
 
 protected:
@@ -70,6 +71,12 @@ public:
     STARTUPINFOW m_si;
     PROCESS_INFORMATION m_pi;
 };
+
+// The folder a tool is started in, for 'requested' (may be null or empty): the tools need none,
+// since every path on their command lines is absolute, but a folder too long for a child fails
+// its start. So the requested folder when a child can take it, else empty (the caller's current
+// folder) when that one can be taken, else the system folder.
+CString GetToolStartFolder(LPCWSTR requested);
 
 // Starts the probe tool once, hidden and without arguments, so that its first real run is quick;
 // 0, or -1 when the file does not exist. Nothing waits for it.

@@ -47,6 +47,18 @@ bool WriteUtf8(LPCWSTR path, const CString& text)
     return n >= 0 && WriteBytes(path, bytes.data(), (DWORD)n);
 }
 
+bool CopyFirstThird(LPCWSTR from, LPCWSTR to)
+{
+    if (!CopyFileW(from, to, FALSE))
+        return false;
+    CHandle cut(CreateFileW(to, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER size, third;
+    if (!cut.IsValid() || !GetFileSizeEx(cut, &size))
+        return false;
+    third.QuadPart = size.QuadPart / 3;
+    return SetFilePointerEx(cut, third, nullptr, FILE_BEGIN) && SetEndOfFile(cut);
+}
+
 CString ReadUtf8(LPCWSTR path)
 {
     CHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

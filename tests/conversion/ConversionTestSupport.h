@@ -24,6 +24,8 @@ bool WriteBytes(LPCWSTR path, const char* bytes, DWORD count);
 bool WriteUtf8(LPCWSTR path, const CString& text);
 // The file's text read as UTF-8; empty when it cannot be read.
 CString ReadUtf8(LPCWSTR path);
+// Writes the first third of 'from' to 'to', as a copy cut short on disk; false on failure.
+bool CopyFirstThird(LPCWSTR from, LPCWSTR to);
 // How many running processes were started from exactly this executable.
 int CountProcessesOf(LPCWSTR exePath);
 // Runs a command line hidden and waits: its exit code, or -1.

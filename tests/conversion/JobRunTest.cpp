@@ -5,6 +5,7 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -25,7 +26,9 @@ namespace {
 // The scratch application folder and the clips, made once per run.
 struct Stage {
     CString problem;
-    CString app, modules, probe, encoder, gifsicle, clips, av, tone, longClip;
+    // silent: picture only; cutShort: a 30 s clip of which only the first third is on disk, while
+    // its index (at the front) still says 30 s; shortSound: 20 s of sound in 30 s of picture.
+    CString app, modules, probe, encoder, gifsicle, clips, av, tone, longClip, silent, cutShort, shortSound;
 };
 
 Stage& GetStage()
@@ -68,6 +71,10 @@ Stage& GetStage()
     stage.av = stage.clips + L"\\av clip.mp4";
     stage.tone = stage.clips + L"\\tone (1).m4a";
     stage.longClip = stage.clips + L"\\long clip.mp4";
+    stage.silent = stage.clips + L"\\silent clip.mp4";
+    stage.cutShort = stage.clips + L"\\cut short.mp4";
+    stage.shortSound = stage.clips + L"\\short sound.mp4";
+    const CString whole = stage.clips + L"\\whole.mp4";
     const CString ffmpeg = L"\"" + ff + L"\\ffmpeg.exe\" -v error -y ";
     const CString commands[] = {
         ffmpeg + L"-f lavfi -i testsrc=duration=2:size=352x288:rate=25 -f lavfi -i sine=frequency=440:duration=2:sample_rate=44100"
@@ -75,14 +82,41 @@ Stage& GetStage()
         ffmpeg + L"-f lavfi -i sine=frequency=440:duration=2:sample_rate=44100 -c:a aac \"" + stage.tone + L"\"",
         ffmpeg + L"-f lavfi -i testsrc=duration=30:size=640x480:rate=25 -f lavfi -i sine=duration=30 -c:v mpeg4"
                  L" -c:a aac -shortest \"" + stage.longClip + L"\"",
+        ffmpeg + L"-f lavfi -i testsrc=duration=2:size=320x240:rate=25 -c:v mpeg4 \"" + stage.silent + L"\"",
+        ffmpeg + L"-f lavfi -i testsrc=duration=30:size=320x240:rate=25 -f lavfi -i sine=duration=30 -c:v mpeg4"
+                 L" -c:a aac -shortest -movflags +faststart \"" + whole + L"\"",
+        ffmpeg + L"-f lavfi -i testsrc=duration=30:size=160x120:rate=10 -f lavfi -i sine=duration=20 -c:v mpeg4"
+                 L" -c:a aac \"" + stage.shortSound + L"\"",
     };
     for (const CString& command : commands) {
         if (RunHidden(command, 120000) != 0) {
             stage.problem = L"cannot make the test clips";
-            break;
+            return stage;
         }
     }
+    if (!CopyFirstThird(whole, stage.cutShort))
+        stage.problem = L"cannot cut the clip short";
     return stage;
+}
+
+// The names in a folder, sorted, joined with "|".
+CString NamesIn(const CString& folder)
+{
+    std::vector<CString> names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(folder + L"\\*", &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
+                names.push_back(found.cFileName);
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+    std::sort(names.begin(), names.end(), [](const CString& a, const CString& b) { return a.Compare(b) < 0; });
+    CString joined;
+    for (const CString& name : names)
+        joined += (joined.IsEmpty() ? L"" : L"|") + name;
+    return joined;
 }
 
 #define REQUIRE_STAGE()                                              \
@@ -271,6 +305,114 @@ TEST_F(ScriptedJobTest, EmptyOutputFailsToo)
     EXPECT_TRUE(Hosts.Questions.empty());
 }
 
+// The encoder writes beside the destination; the file the user chose to overwrite stays whole
+// until a finished output replaces it, and a stopped or failed run leaves nothing behind.
+TEST_F(ScriptedJobTest, OnlyAFinishedOutputTakesTheDestinationsName)
+{
+    REQUIRE_STAGE();
+    const CString target = Out + L"\\av clip.mkv", partial = Out + L"\\av clip.part.mkv";
+    ASSERT_TRUE(WriteUtf8(target, L"old"));
+    Script(L"output_text new\nprogress 1000\ninterval 50\nhang\n");
+    // One answer for each job's question, in turn.
+    Hosts.Answers = {FILE_EXISTS_OVERWRITE, FILE_EXISTS_OVERWRITE, FILE_EXISTS_OVERWRITE, FILE_EXISTS_RENAME};
+    Hosts.RenameTo = {L"", L"", L"", L"av clip (1)"};
+    std::unique_ptr<JobRun> run = Start(GetStage().av, L"VF_mkv", L"H.264");
+    const DWORD start = GetTickCount();
+    while (run->listener.ProgressCount() < 2 && GetTickCount() - start < 30000)
+        PumpFor(20);
+    ASSERT_GE(run->listener.ProgressCount(), 2);
+    EXPECT_STREQ(L"new", ReadUtf8(partial)) << "the encoder writes beside the destination";
+    EXPECT_STREQ(L"old", ReadUtf8(target));
+    EXPECT_EQ(0, run->listener.StopJob());
+    EXPECT_EQ(JOB_RESULT_CANCELED, run->listener.Job.Status.Result);
+    EXPECT_STREQ(L"av clip.mkv", NamesIn(Out)) << "the stopped run's file is gone";
+    EXPECT_STREQ(L"old", ReadUtf8(target));
+
+    auto RunToItsEnd = [&](LPCWSTR script) {
+        Script(script);
+        std::unique_ptr<JobRun> next = Start(GetStage().av, L"VF_mkv", L"H.264");
+        Finish(*next);
+        return next->listener.Job.Status.Result;
+    };
+    // A failed run: the same.
+    EXPECT_EQ(JOB_RESULT_FAILED, RunToItsEnd(L"output_text half\nexit 3\n"));
+    EXPECT_STREQ(L"av clip.mkv", NamesIn(Out));
+    EXPECT_STREQ(L"old", ReadUtf8(target));
+    // A finished run replaces the file, under the name the prompt agreed to.
+    EXPECT_EQ(JOB_RESULT_COMPLETED, RunToItsEnd(L"output_text new\nprogress 3\ninterval 30\n"));
+    EXPECT_STREQ(L"av clip.mkv", NamesIn(Out));
+    EXPECT_STREQ(L"new", ReadUtf8(target));
+    // A rename keeps the first file and numbers the new one.
+    EXPECT_EQ(JOB_RESULT_COMPLETED, RunToItsEnd(L"output_text newer\nprogress 3\ninterval 30\n"));
+    EXPECT_STREQ(L"av clip (1).mkv|av clip.mkv", NamesIn(Out));
+    EXPECT_STREQ(L"newer", ReadUtf8(Out + L"\\av clip (1).mkv"));
+}
+
+// A playlist names its segments: it is written under its own name, and removed when the job fails.
+TEST_F(ScriptedJobTest, APlaylistIsWrittenUnderItsOwnName)
+{
+    REQUIRE_STAGE();
+    Script(L"output_text #EXTM3U\nprogress 3\ninterval 30\n");
+    std::unique_ptr<JobRun> run = Start(GetStage().av, L"VF_hls", L"Auto");
+    Finish(*run);
+    EXPECT_EQ(JOB_RESULT_COMPLETED, run->listener.Job.Status.Result);
+    EXPECT_STREQ(L"av clip.m3u8", NamesIn(Out));
+    EXPECT_GE(LoggedArgs().Find(L"\\av clip.m3u8\""), 0) << CStringA(LoggedArgs()).GetString();
+
+    Script(L"output_text #EXTM3U\nexit 3\n");
+    std::unique_ptr<JobRun> failed = Start(GetStage().av, L"VF_hls", L"Auto", L"other");
+    Finish(*failed);
+    EXPECT_EQ(JOB_RESULT_FAILED, failed->listener.Job.Status.Result);
+    EXPECT_STREQ(L"av clip.m3u8", NamesIn(Out));
+}
+
+TEST_F(ScriptedJobTest, AFailedJobLeavesNoFile)
+{
+    REQUIRE_STAGE();
+    for (LPCWSTR script : {L"output_text half\nexit 3\n", L"exit 0\n", L"exit 3\n"}) {
+        Script(script);
+        std::unique_ptr<JobRun> run = Start(GetStage().av, L"VF_mp4", L"H.264");
+        Finish(*run);
+        EXPECT_EQ(JOB_RESULT_FAILED, run->listener.Job.Status.Result) << CStringA(script).GetString();
+        EXPECT_STREQ(L"Cannot convert to selected format", run->listener.LastDetail());
+        EXPECT_STREQ(L"", NamesIn(Out)) << CStringA(script).GetString();
+    }
+}
+
+// A destination held open by another program (a player showing the old output) cannot be
+// replaced: the job says so, and both the held file and the new output's leftovers are dealt with.
+TEST_F(ScriptedJobTest, ADestinationThatCannotBeWrittenSaysSo)
+{
+    REQUIRE_STAGE();
+    const CString target = Out + L"\\av clip.mkv";
+    ASSERT_TRUE(WriteUtf8(target, L"old"));
+    Script(L"output_text new\nprogress 3\ninterval 30\n");
+    Hosts.Overwrite = FILE_EXISTS_OVERWRITE_ALL;
+    {
+        CHandle held(CreateFileW(target, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.IsValid());
+        std::unique_ptr<JobRun> run = Start(GetStage().av, L"VF_mkv", L"H.264");
+        Finish(*run);
+        EXPECT_EQ(JOB_RESULT_FAILED, run->listener.Job.Status.Result);
+        EXPECT_STREQ(L"Failed", run->listener.LastStatus());
+        EXPECT_STREQ(L"Cannot write destination file", run->listener.LastDetail());
+    }
+    EXPECT_STREQ(L"av clip.mkv", NamesIn(Out));
+    EXPECT_STREQ(L"old", ReadUtf8(target));
+
+    // A destination folder that is a file.
+    std::unique_ptr<JobRun> second(new JobRun);
+    second->listener.Job.Source.Path = GetStage().av;
+    second->listener.Job.Output.DestinationFolder = target;
+    second->listener.Job.Output.FormatKey = L"AF_wav";
+    second->listener.Job.Output.PresetName = L"Lossless";
+    ASSERT_EQ(0, second->listener.StartJob(second->window.Get()));
+    Finish(*second);
+    EXPECT_EQ(JOB_DETAIL_CANNOT_WRITE, second->listener.Job.Status.Detail);
+    EXPECT_STREQ(L"av clip.wav", second->listener.ShownFileName()) << "the file that cannot be written is named";
+    EXPECT_EQ(-1, LoggedArgs().Find(L".wav")) << "the encoder was not started";
+}
+
 TEST_F(ScriptedJobTest, ListenerSeesStatesInOrderOnTheWorkerAndProgressOnTheWindowsThread)
 {
     REQUIRE_STAGE();
@@ -404,6 +546,9 @@ TEST_F(ScriptedJobTest, FailuresBeforeTheEncoderHaveTheirTexts)
         {Log, L"VF_mp4", L"H.264", L"Source format is not supported", JOB_DETAIL_SOURCE_NOT_SUPPORTED},
         {GetStage().av, L"VF_nothing", L"Auto", L"", 0},
         {GetStage().av, L"", L"Auto", L"", 0},
+        // An output made of a stream the source lacks.
+        {GetStage().silent, L"AF_mp3", L"Auto", L"Source has no audio", JOB_DETAIL_SOURCE_NO_AUDIO},
+        {GetStage().tone, L"VF_gif", L"Custom", L"Source has no video", JOB_DETAIL_SOURCE_NO_VIDEO},
     };
     Script(L"exit 0\n");
     WriteBytes(Log, "not media", 9);
@@ -414,7 +559,9 @@ TEST_F(ScriptedJobTest, FailuresBeforeTheEncoderHaveTheirTexts)
         EXPECT_EQ(c.code, run->listener.Job.Status.Detail);
         EXPECT_STREQ(L"Failed", run->listener.LastStatus());
         EXPECT_STREQ(c.detail, run->listener.LastDetail());
+        EXPECT_STREQ(L"", NamesIn(Out));
     }
+    EXPECT_EQ(-1, LoggedArgs().Find(L"cmdline")) << "no case reached the encoder";
 }
 
 TEST_F(ScriptedJobTest, MissingEncoderAndUnwritableFolderFail)
@@ -436,7 +583,7 @@ TEST_F(ScriptedJobTest, MissingEncoderAndUnwritableFolderFail)
     ASSERT_EQ(0, second->listener.StartJob(second->window.Get()));
     Finish(*second);
     EXPECT_EQ(JOB_RESULT_FAILED, second->listener.Job.Status.Result);
-    EXPECT_STREQ(L"Cannot convert to selected format", second->listener.LastDetail());
+    EXPECT_STREQ(L"Cannot write destination file", second->listener.LastDetail());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -535,8 +682,9 @@ TEST_F(RealJobTest, EveryFormatWritesWhatItsPresetAsks)
             EXPECT_EQ(0, (int)out.AudioStreams.GetSize());
         }
     }
-    // The GIF's palette and intermediate are gone.
+    // The GIF's palette and intermediate are gone, and no output was left under a passing name.
     EXPECT_EQ(palettesBefore, CountPaletteFiles());
+    EXPECT_EQ(-1, NamesIn(Out).Find(L".part")) << CStringA(NamesIn(Out)).GetString();
 }
 
 TEST_F(RealJobTest, GifsicleOptimisesAndMissingPiecesAreRefused)
@@ -666,6 +814,120 @@ TEST_F(RealJobTest, StopDuringEncodingCancelsAndEndsEveryTool)
     EXPECT_STREQ(L"Canceled", run->listener.LastStatus());
     EXPECT_EQ(0, CountProcessesOf(GetStage().encoder));
     EXPECT_EQ(0, CountProcessesOf(GetStage().modules + L"\\ffmpeg\\ffmpeg.exe"));
+    EXPECT_STREQ(L"", NamesIn(Out)) << "the stopped encoder's file is gone";
+}
+
+// A source cut short on disk still says 30 s; the encoder ends well with the third it could read.
+TEST_F(RealJobTest, AnOutputShorterThanTheSourceIsKeptButNeverCompleted)
+{
+    REQUIRE_STAGE();
+    std::unique_ptr<JobRun> run = Start(GetStage().cutShort, L"VF_mkv", L"H.264");
+    Finish(*run, 120000);
+    const CMediaConvertJob& job = run->listener.Job;
+    ASSERT_EQ(30000000, job.Source.MediaInfo.DurationInUs);
+    EXPECT_EQ(JOB_STATE_FINISHED, job.Status.State);
+    EXPECT_EQ(JOB_RESULT_INCOMPLETE, job.Status.Result);
+    EXPECT_EQ(JOB_DETAIL_OUTPUT_SHORT, job.Status.Detail);
+    EXPECT_STREQ(L"Incomplete", run->listener.LastStatus());
+    EXPECT_STREQ(L"Output is shorter than the source", run->listener.LastDetail());
+    // The output holds all the source gave: it stays, probed.
+    EXPECT_STREQ(L"cut short.mkv", NamesIn(Out));
+    EXPECT_EQ(JOB_STARTED | JOB_OUTPUT_WRITTEN, job.Status.JobFlags);
+    EXPECT_GT(job.Target.MediaInfo.DurationInUs, 2000000);
+    EXPECT_LT(job.Target.MediaInfo.DurationInUs, 20000000);
+    int icon = 0, code = 0;
+    CString status, detail;
+    job.GetStatusText(icon, code, status, detail);
+    EXPECT_EQ(JOB_ICON_INCOMPLETE, icon);
+
+    // What was asked is the cut: a cut inside the part on disk converts whole.
+    std::unique_ptr<JobRun> cut(new JobRun);
+    cut->listener.Job.Source.Path = GetStage().cutShort;
+    cut->listener.Job.Output.DestinationFolder = Out;
+    cut->listener.Job.Output.DestinationName = L"first seconds";
+    cut->listener.Job.Output.FormatKey = L"VF_mkv";
+    cut->listener.Job.Output.PresetName = L"H.264";
+    cut->listener.Job.Output.TrimStart = 1000;
+    cut->listener.Job.Output.TrimEnd = 4000;
+    ASSERT_EQ(0, cut->listener.StartJob(cut->window.Get()));
+    Finish(*cut, 120000);
+    EXPECT_EQ(JOB_RESULT_COMPLETED, cut->listener.Job.Status.Result);
+    EXPECT_STREQ(L"Completed", cut->listener.LastStatus());
+}
+
+// What was asked of a sound-only output is the sound: 20 s of it in a 30 s container is whole.
+TEST_F(RealJobTest, ATrackShorterThanItsContainerIsNoShortOutput)
+{
+    REQUIRE_STAGE();
+    std::unique_ptr<JobRun> sound = Start(GetStage().shortSound, L"AF_mp3", L"Auto");
+    std::unique_ptr<JobRun> noPicture(new JobRun);
+    CMediaConvertJob& job = noPicture->listener.Job;
+    job.Source.Path = GetStage().shortSound;
+    ASSERT_EQ(0, job.ProbeSource(nullptr));
+    job.Source.MediaInfo.SelectedVideoStream = MEDIA_SELECT_NONE;
+    job.Output.DestinationFolder = Out;
+    job.Output.FormatKey = L"VF_mkv";
+    job.Output.PresetName = L"H.264";
+    ASSERT_EQ(0, noPicture->listener.StartJob(noPicture->window.Get()));
+    ASSERT_TRUE(PumpUntilFinished({&sound->window, &noPicture->window}, 120000));
+    for (JobRun* run : {sound.get(), noPicture.get()}) {
+        const CMediaConvertJob& done = run->listener.Job;
+        EXPECT_EQ(30000000, done.Source.MediaInfo.DurationInUs);
+        EXPECT_EQ(JOB_RESULT_COMPLETED, done.Status.Result) << CStringA(run->listener.LastDetail()).GetString();
+        EXPECT_NEAR(20000000.0, (double)done.Target.MediaInfo.DurationInUs, 500000.0);
+    }
+}
+
+TEST(ShortOutputRule, ShorterByMoreThanTwoSecondsAndTwoPercent)
+{
+    // 30 s asked: 1.9 s missing is a stream a few frames short; 2.1 s missing is not.
+    EXPECT_FALSE(IsOutputShort(30000000, 28100000));
+    EXPECT_TRUE(IsOutputShort(30000000, 27900000));
+    EXPECT_TRUE(IsOutputShort(30000000, 10000000));
+    // Three hours asked: 3 minutes missing is 1.7 %, 4 minutes 2.2 %.
+    const __int64 hours = 3LL * 3600 * 1000000;
+    EXPECT_FALSE(IsOutputShort(hours, hours - 180LL * 1000000));
+    EXPECT_TRUE(IsOutputShort(hours, hours - 240LL * 1000000));
+    // Nothing is known: nothing is claimed.
+    EXPECT_FALSE(IsOutputShort(0, 10000000));
+    EXPECT_FALSE(IsOutputShort(30000000, 0));
+    // Longer is never short.
+    EXPECT_FALSE(IsOutputShort(30000000, 31000000));
+}
+
+// The dialog draws the output's picture on its own thread while the worker runs: the worker grabs
+// into a picture of its own, handed over only once the end notice is handled.
+TEST_F(RealJobTest, TheOutputsPictureIsHandedOverOnTheListenersThread)
+{
+    REQUIRE_STAGE();
+    struct CWatchedListener : public CRecordingJobListener {
+        HANDLE Worker() const { return m_thread; }
+    };
+    CWatchedListener listener;
+    CNotifyWindow window(&listener);
+    CMediaConvertJob& job = listener.Job;
+    job.Source.Path = GetStage().av;
+    job.Output.DestinationFolder = Out;
+    job.Output.FormatKey = L"VF_mp4";
+    job.Output.PresetName = L"H.264";
+    ASSERT_EQ(0, listener.StartJob(window.Get()));
+    // The worker ends while only messages sent to this thread are delivered: its end notice waits.
+    HANDLE worker = listener.Worker();
+    const DWORD start = GetTickCount();
+    while (MsgWaitForMultipleObjects(1, &worker, FALSE, 100, QS_SENDMESSAGE) != WAIT_OBJECT_0 &&
+           GetTickCount() - start < 120000) {
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker, 0));
+    ASSERT_FALSE(window.Finished());
+    ASSERT_EQ(JOB_RESULT_COMPLETED, job.Status.Result);
+    ASSERT_TRUE(job.Status.ProbeFlags & JOB_OUTPUT_THUMBNAIL);
+    EXPECT_FALSE(job.Target.Thumbnail.IsValid()) << "the worker wrote the picture the dialog draws";
+    ASSERT_TRUE(PumpUntilFinished({&window}, 30000));
+    EXPECT_TRUE(job.Target.Thumbnail.IsValid());
+    EXPECT_EQ(352, job.Target.Thumbnail.GetWidth());
+    EXPECT_FALSE(job.Target.PendingThumbnail.IsValid());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -781,6 +1043,7 @@ TEST_F(DialogCloseTest, ClosedTheDialogsWayTheJobIsCanceledFirst)
     EXPECT_EQ(JOB_RESULT_CANCELED, dialog->Job.Status.Result);
     EXPECT_STREQ(L"Canceled", dialog->Status());
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker, 10000));
+    EXPECT_STREQ(L"", NamesIn(Out)) << "the closed job's file is gone";
 }
 
 TEST_F(DialogCloseTest, StopAfterTheWindowIsGoneWaitsForTheWorkerItself)

@@ -326,6 +326,22 @@ protected:
         Install(stage.app);
     }
     const CClips& Clips() { return GetClips(); }
+    // The converter with AutoPlay, AutoOpenFolder and AutoCloseWindow set, the main window, its
+    // conversion run to the end and what the end posted delivered.
+    CConverter& ConvertWithEveryCompletionAction(const CString& line)
+    {
+        CConverterSettings& s = m_app->Settings();
+        s.autoPlay = 1;
+        s.autoOpenFolder = 1;
+        s.autoCloseWindow = 1;
+        CConverter& dialog = Open<CConverter>(IDD_CONVERTER, line);
+        m_app->App().m_pMainWnd = &dialog;
+        Press(dialog, IDC_START);
+        EXPECT_TRUE(WaitForEnd(dialog, 180000));
+        PumpPending();
+        m_app->App().m_pMainWnd = nullptr;
+        return dialog;
+    }
 };
 
 }  // namespace
@@ -999,17 +1015,9 @@ TEST_F(RealDialogs, ARotatedGifTakesTheTurnedSizeAndAFlippedOneConverts)
 
 TEST_F(RealDialogs, TheCompletionActionsPlayThenOpenTheFolderThenClose)
 {
-    CConverterSettings& s = m_app->Settings();
-    s.autoPlay = 1;
-    s.autoOpenFolder = 1;
-    s.autoCloseWindow = 1;
-    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Clips().clip) + L" -ofolder " + Quoted(m_out));
-    m_app->App().m_pMainWnd = &dialog;
-    Press(dialog, IDC_START);
-    ASSERT_TRUE(WaitForEnd(dialog, 180000));
+    CConverter& dialog = ConvertWithEveryCompletionAction(Quoted(Clips().clip) + L" -ofolder " + Quoted(m_out));
     ASSERT_TRUE(Completed(dialog)) << CStringA(dialog.StatusBarText()).GetString();
     ASSERT_TRUE(WaitUntil([] { return Events().size() >= 3; }, 10000));
-    m_app->App().m_pMainWnd = nullptr;
     const std::vector<CString> events = Events();
     ASSERT_EQ(3u, events.size());
     // Played by the player of the application folder, with the output as its argument.
@@ -1022,6 +1030,24 @@ TEST_F(RealDialogs, TheCompletionActionsPlayThenOpenTheFolderThenClose)
     EXPECT_FALSE(dialog.IsWindowVisible());
     std::lock_guard<std::mutex> lock(g_eventLock);
     EXPECT_TRUE(g_exits.empty());
+}
+
+// A source cut short on disk: the output holds all it gave and stays, but the dialog says it is
+// shorter than the source and runs none of the actions that take a job for complete.
+TEST_F(RealDialogs, AShortOutputIsKeptAndSaidSoWithoutTheCompletionActions)
+{
+    CConverter& dialog = ConvertWithEveryCompletionAction(Quoted(Clips().cutShort) + L" -oformat VF_mkv -ofolder " + Quoted(m_out));
+    EXPECT_EQ(JOB_RESULT_INCOMPLETE, dialog.Job.Status.Result) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_EQ(CString(L"Incomplete: Output is shorter than the source"), dialog.StatusBarText());
+    EXPECT_EQ(3, dialog.m_statusIcon.GetIndex());
+    EXPECT_TRUE(::PathFileExistsW(m_out + L"\\cut short.mkv"));
+    // The user may look at what was kept; nothing acts as if the job were complete.
+    EXPECT_TRUE(IsEnabled(dialog, IDC_PLAY_OUTPUT));
+    EXPECT_TRUE(dialog.IsWindowVisible());
+    EXPECT_TRUE(Events().empty());
+    EXPECT_EQ(0, m_app->Settings().recentFiles.GetCount());
+    EXPECT_FALSE(dialog.Job.OutputDurationText.IsEmpty());
+    Shot(L"converter with a short output", dialog.m_hWnd);
 }
 
 TEST_F(StandInDialogs, EachDialogAsksForTheUpdateCheckAtItsStartOnlyWhenTheSettingIsOn)
@@ -1209,18 +1235,151 @@ TEST_F(StandInDialogs, AMissingSourceOnTheCommandLineIsRefusedAndNothingStartsBy
     EXPECT_TRUE(EncoderLines(Stage().log, m_out).empty());
 }
 
-TEST_F(StandInDialogs, AZeroLengthCutConvertsTheWholeSource)
+// A cut the user cannot have meant is never quietly dropped for the whole source: Start names the
+// problem and nothing runs; unticked, the same times are no cut at all.
+TEST_F(StandInDialogs, AReversedOrImpossibleCutIsRefusedWithItsProblemNamed)
 {
     CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
     Click(dialog, IDC_CUT);
-    dialog.m_startEdit.SetTime(1500);
-    dialog.m_stopEdit.SetTime(1500);
+    struct Case {
+        LPCWSTR start, stop, message;
+    } cases[] = {
+        {L"00:00:01.500", L"00:00:00.500", L"Start time must be before stop time!"},
+        {L"00:00:01.500", L"00:00:01.500", L"Start time must be before stop time!"},
+        // The time edit takes a text no clock shows; read as it stands it lies past the 2 s clip.
+        {L"99:59:99.999", L"99:59:99.999", L"Start time must be before stop time!"},
+        {L"00:00:05.000", L"99:59:99.999", L"Start time is past the end of the source!"},
+    };
+    for (const Case& c : cases) {
+        dialog.SetDlgItemText(IDC_CUT_START, c.start);
+        dialog.SetDlgItemText(IDC_CUT_STOP, c.stop);
+        const size_t before = Messages().size();
+        Press(dialog, IDC_START);
+        EXPECT_FALSE(dialog.IsRunning()) << CStringA(c.start).GetString();
+        ASSERT_EQ(before + 1, Messages().size()) << CStringA(c.start).GetString();
+        EXPECT_EQ(CString(c.message), Messages().back());
+        EXPECT_TRUE(IsShown(dialog, IDC_START));
+        EXPECT_TRUE(IsEnabled(dialog, IDC_CUT_START));
+    }
+    EXPECT_TRUE(EncoderLines(Stage().log, m_out).empty());
+    Shot(L"converter refuses a reversed cut", dialog.m_hWnd);
+
+    // A cut within the source converts that part.
+    dialog.SetDlgItemText(IDC_CUT_START, L"00:00:00.500");
+    dialog.SetDlgItemText(IDC_CUT_STOP, L"00:00:01.500");
     Press(dialog, IDC_START);
     ASSERT_TRUE(WaitForEnd(dialog, 60000));
-    const std::vector<CString> runs = EncoderLines(Stage().log, m_out);
+    std::vector<CString> runs = EncoderLines(Stage().log, m_out);
+    ASSERT_EQ(1u, runs.size());
+    EXPECT_GE(runs[0].Find(L" -ss 0:00:00.500"), 0) << CStringA(runs[0]).GetString();
+    EXPECT_GE(runs[0].Find(L" -t 0:00:01.000"), 0) << CStringA(runs[0]).GetString();
+
+    // Unticked, reversed times are no cut.
+    ScriptStandInEncoder(L"progress 2\ninterval 20\n");
+    dialog.done = 0;
+    dialog.SetDlgItemText(IDC_CUT_START, L"00:00:01.500");
+    dialog.SetDlgItemText(IDC_CUT_STOP, L"00:00:00.500");
+    Click(dialog, IDC_CUT);
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 60000));
+    runs = EncoderLines(Stage().log, m_out);
     ASSERT_EQ(1u, runs.size());
     EXPECT_LT(runs[0].Find(L" -ss "), 0) << CStringA(runs[0]).GetString();
-    EXPECT_LT(runs[0].Find(L" -t "), 0) << CStringA(runs[0]).GetString();
+    EXPECT_EQ(4u, Messages().size());
+}
+
+// The blanks of a typed path are no part of it, for the probe and the check alike.
+TEST_F(StandInDialogs, BlanksTypedAroundTheSourceAreNoPartOfIt)
+{
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
+    dialog.SetDlgItemText(IDC_SOURCE, L"  " + Stage().clip + L" ");
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 60000)) << (Messages().empty() ? "" : CStringA(Messages().back()).GetString());
+    EXPECT_EQ(Stage().clip, dialog.Job.Source.Path);
+    EXPECT_EQ(Stage().clip, Text(dialog, IDC_SOURCE));
+    // Another file typed with blanks is probed and converted under its own name.
+    ScriptStandInEncoder(L"progress 2\ninterval 20\n");
+    dialog.done = 0;
+    dialog.SetDlgItemText(IDC_SOURCE, L" " + Stage().multi + L"  ");
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 60000));
+    EXPECT_EQ(Stage().multi, dialog.Job.Source.Path);
+    EXPECT_EQ(2, (int)dialog.Job.Source.MediaInfo.AudioStreams.GetSize());
+    EXPECT_TRUE(Messages().empty());
+}
+
+// A hidden format given by its key is the one converted to, and the list shows it; an unknown key
+// is refused and the stored choice stays; the GIF Maker makes GIFs whatever the key.
+TEST_F(StandInDialogs, AHiddenFormatKeyIsShownAndUsedAndAnUnknownOneIsRefused)
+{
+    CConverter& hidden = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -oformat AF_m4a -ofolder " + Quoted(m_out));
+    ASSERT_TRUE(m_store->FindFormat(L"AF_m4a")->Flags & CATALOG_HIDDEN);
+    EXPECT_EQ(0, SelectedRow(hidden, IDC_FORMAT_LIST).Find(L"M4A\t")) << CStringA(SelectedRow(hidden, IDC_FORMAT_LIST)).GetString();
+    EXPECT_EQ(CString(L"av clip.m4a"), Text(hidden, IDC_OUTPUT_NAME));
+    Shot(L"converter with a hidden format", hidden.m_hWnd);
+    Press(hidden, IDC_START);
+    ASSERT_TRUE(WaitForEnd(hidden, 60000));
+    const std::vector<CString> runs = EncoderLines(Stage().log, m_out);
+    ASSERT_EQ(1u, runs.size());
+    EXPECT_GE(runs[0].Find(L"-f ipod"), 0) << CStringA(runs[0]).GetString();
+    EXPECT_GE(runs[0].Find(L"av clip.part.m4a"), 0) << CStringA(runs[0]).GetString();
+    // Another format chosen in the list: the hidden one is offered no more once the list is filled again.
+    Choose(hidden, IDC_FORMAT_LIST, FormatRow(hidden, L"VF_mkv"));
+    hidden.RefreshSelection();
+    EXPECT_EQ(-1, FormatRow(hidden, L"AF_m4a"));
+    EXPECT_TRUE(Messages().empty());
+
+    m_app->Settings().formatKey = L"VF_avi";
+    ScriptStandInEncoder(L"progress 2\ninterval 20\n");
+    CConverter& unknown = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -oformat AF_xyz -ofolder " + Quoted(m_out), TRUE);
+    PumpPending();
+    ASSERT_EQ(1u, Messages().size());
+    EXPECT_EQ(CString(L"Unknown output format:\nAF_xyz"), Messages()[0]);
+    EXPECT_EQ(CString(L"VF_avi"), unknown.m_strFormatKey);
+    EXPECT_EQ(0, SelectedRow(unknown, IDC_FORMAT_LIST).Find(L"AVI\t"));
+    // The auto-start waits for the user, who was told the format asked for is not there.
+    EXPECT_FALSE(unknown.IsRunning());
+    EXPECT_TRUE(EncoderLines(Stage().log, m_out).empty());
+
+    CGifMaker& gif = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Stage().clip) + L" -oformat VF_mp4 -ofolder " + Quoted(m_out));
+    EXPECT_EQ(CString(L"VF_gif"), gif.m_strFormatKey);
+    EXPECT_EQ(CString(L"av clip.gif"), Text(gif, IDC_OUTPUT_NAME));
+    EXPECT_EQ(1u, Messages().size());
+}
+
+// A place saved on a monitor that is gone, or made of huge values, opens on the primary monitor.
+TEST_F(StandInDialogs, ASavedPlaceThatNoMonitorShowsOpensCentredOnThePrimaryOne)
+{
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    const POINT origin = {0, 0};
+    ASSERT_TRUE(::GetMonitorInfoW(::MonitorFromPoint(origin, MONITOR_DEFAULTTOPRIMARY), &info));
+    const CRect work(info.rcWork);
+    struct Case {
+        int left, top;
+        bool kept;
+    } cases[] = {
+        {120, 90, true},
+        {work.right + 2000, 100, false},
+        {-30000, -30000, false},
+        {INT_MAX - 100, INT_MAX - 100, false},
+        {INT_MIN + 1, 40, false},
+    };
+    for (const Case& c : cases) {
+        m_app->Settings().windowLeft = c.left;
+        m_app->Settings().windowTop = c.top;
+        CConverter& dialog = Open<CConverter>(IDD_CONVERTER, L"-ofolder " + Quoted(m_out));
+        CRect placed;
+        dialog.GetWindowRect(&placed);
+        if (c.kept) {
+            EXPECT_EQ(c.left, placed.left);
+            EXPECT_EQ(c.top, placed.top);
+        } else {
+            EXPECT_NEAR(work.CenterPoint().x, placed.CenterPoint().x, 2) << c.left;
+            EXPECT_NEAR(work.CenterPoint().y, placed.CenterPoint().y, 2) << c.left;
+        }
+        dialog.DestroyWindow();
+    }
 }
 
 TEST_F(RealDialogs, TheAudioExtractorWarnsOfASourceWithoutAudioAndItsJobFails)
@@ -1236,6 +1395,7 @@ TEST_F(RealDialogs, TheAudioExtractorWarnsOfASourceWithoutAudioAndItsJobFails)
     Press(dialog, IDC_START);
     ASSERT_TRUE(WaitForEnd(dialog, 120000));
     EXPECT_EQ(JOB_RESULT_FAILED, dialog.Job.Status.Result) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_EQ(CString(L"Failed: Source has no audio"), dialog.StatusBarText());
     EXPECT_FALSE(IsEnabled(dialog, IDC_PLAY_OUTPUT));
     EXPECT_EQ(0, m_app->Settings().recentFiles.GetCount());
     EXPECT_FALSE(IsEnabled(dialog, IDC_AUDIO_TRACK));
@@ -1254,6 +1414,7 @@ TEST_F(RealDialogs, TheGifMakerWarnsOfASourceWithoutVideoAndItsJobFails)
     Press(dialog, IDC_START);
     ASSERT_TRUE(WaitForEnd(dialog, 120000));
     EXPECT_EQ(JOB_RESULT_FAILED, dialog.Job.Status.Result) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_EQ(CString(L"Failed: Source has no video"), dialog.StatusBarText());
     EXPECT_FALSE(IsEnabled(dialog, IDC_PLAY_OUTPUT));
     EXPECT_FALSE(IsEnabled(dialog, IDC_ROTATE));
     EXPECT_FALSE(::PathFileExistsW(m_out + L"\\tone (1).gif"));

@@ -8,6 +8,7 @@
 
 #include "conversion/MediaPreset.h"
 #include "tests/common/Screenshot.h"
+#include "tests/conversion/ConversionTestSupport.h"
 
 // Allocations of a preset's size, tracked by address so that their deletion can be told apart.
 namespace {
@@ -317,6 +318,8 @@ const CClips& GetClips()
     clips.tone = clips.folder + L"\\tone (1).m4a";
     clips.longer = clips.folder + L"\\longer clip.mp4";
     clips.silent = clips.folder + L"\\silent clip.mp4";
+    clips.cutShort = clips.folder + L"\\cut short.mp4";
+    const CString whole = clips.folder + L"\\whole.mp4";
     const CString subtitles = clips.folder + L"\\subtitles.srt";
     enginetest::WriteUtf8File(subtitles, L"1\r\n00:00:00,000 --> 00:00:02,500\r\nHello\r\n\r\n");
     const CString ffmpeg = L"\"" + ff + L"\\ffmpeg.exe\" -v error -y ";
@@ -332,12 +335,16 @@ const CClips& GetClips()
                  L" -ac 2 -c:v libx264 -pix_fmt yuv420p -c:a aac -shortest \"" + clips.longer + L"\"",
         ffmpeg + L"-f lavfi -i testsrc=duration=2:size=320x240:rate=25 -c:v libx264 -pix_fmt yuv420p \"" +
                  clips.silent + L"\"",
+        ffmpeg + L"-f lavfi -i testsrc=duration=30:size=160x120:rate=25 -f lavfi -i sine=duration=30 -c:v mpeg4"
+                 L" -c:a aac -shortest -movflags +faststart \"" + whole + L"\"",
     };
     for (const CString& command : commands)
         if (RunHidden(command, 120000) != 0) {
             clips.problem = L"cannot make the test clips";
-            break;
+            return clips;
         }
+    if (!convtest::CopyFirstThird(whole, clips.cutShort))
+        clips.problem = L"cannot cut a clip short";
     return clips;
 }
 

@@ -103,10 +103,11 @@ public:
 // Clips made once per run: 'clip' 2 s 352x288 with stereo audio (mp4); 'multi' 3 s 320x240 (mkv)
 // with two audio tracks (English, French) and a subtitle track, streams 0 video, 1 and 2 audio,
 // 3 subtitle; 'tone' 2 s of audio only (m4a); 'longer' 6 s 320x240 with audio (mp4); 'silent'
-// 2 s 320x240 without audio (mp4).
+// 2 s 320x240 without audio (mp4); 'cutShort' a 30 s clip of which only the first third is on
+// disk while its index (at the front) still says 30 s (mp4).
 struct CClips {
     CString problem;
-    CString folder, clip, multi, tone, longer, silent;
+    CString folder, clip, multi, tone, longer, silent, cutShort;
 };
 const CClips& GetClips();
 

@@ -11,6 +11,7 @@
 #include "ConverterTestSupport.h"
 #include "converter/ConverterResource.h"
 #include "converter/SettingsSheet.h"
+#include "engine/SystemHelpers.h"
 #include "framework/Handles.h"
 #include "player/ConverterLauncher.h"
 #include "tests/conversion/ConversionTestSupport.h"
@@ -106,6 +107,23 @@ public:
         }
     }
 
+    // A message box the program shows before (or over) its dialog.
+    HWND WaitForMessageBox(DWORD timeoutMs = 30000)
+    {
+        HWND box = nullptr;
+        WaitUntil(
+            [&] {
+                m_dialog = nullptr;
+                m_wantBox = true;
+                ::EnumWindows(OfThisRun, (LPARAM)this);
+                m_wantBox = false;
+                box = m_dialog;
+                m_dialog = nullptr;
+                return box != nullptr;
+            },
+            timeoutMs);
+        return box;
+    }
     HWND Dialog() const { return m_dialog; }
     CString Text(UINT id) const
     {
@@ -139,7 +157,8 @@ private:
         ::GetWindowThreadProcessId(hwnd, &pid);
         wchar_t cls[64] = L"";
         ::GetClassNameW(hwnd, cls, 64);
-        if (pid == run->m_pid && ::IsWindowVisible(hwnd) && wcscmp(cls, L"#32770") == 0 && ::GetDlgItem(hwnd, IDC_START)) {
+        if (pid == run->m_pid && ::IsWindowVisible(hwnd) && wcscmp(cls, L"#32770") == 0 &&
+            (::GetDlgItem(hwnd, IDC_START) != nullptr) != run->m_wantBox) {
             run->m_dialog = hwnd;
             return FALSE;
         }
@@ -149,7 +168,21 @@ private:
     CHandle m_process;
     DWORD m_pid = 0;
     HWND m_dialog = nullptr;
+    bool m_wantBox = false;
 };
+
+// The text of a message box of another process: its static that is not the icon.
+CString MessageText(HWND box)
+{
+    CString text;
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t cls[32] = L"", buffer[1024] = L"";
+        ::GetClassNameW(child, cls, 32);
+        if (_wcsicmp(cls, L"Static") == 0 && ::SendMessageW(child, WM_GETTEXT, 1024, (LPARAM)buffer) > 0)
+            text = buffer;
+    }
+    return text;
+}
 
 std::vector<CString> EncoderLines(const CString& log, const CString& containing)
 {
@@ -259,7 +292,7 @@ TEST_F(RaventoProgram, ThePlayersAudioLineStartsTheAudioExtractor)
         EXPECT_EQ(200, run.Position(IDC_VOLUME));
         EXPECT_EQ(CString(L"tracks clip.mp3"), run.Text(IDC_OUTPUT_NAME));
     });
-    for (LPCWSTR part : {L"-vn", L"-map 0:1", L"-vol 512", L"libmp3lame", L"tracks clip.mp3"})
+    for (LPCWSTR part : {L"-vn", L"-map 0:1", L"-vol 512", L"libmp3lame", L"tracks clip.part.mp3"})
         EXPECT_GE(runs.Find(part), 0) << CStringA(part).GetString() << " in " << CStringA(runs).GetString();
     EXPECT_EQ(CString(L"AF_mp3"), GetStringSetting(L"Settings", L"MediaFormat"));
     EXPECT_TRUE(::PathFileExistsW(PresetsFilePath()));
@@ -345,6 +378,55 @@ TEST_F(RaventoProgram, AutoStartConvertsIntoTheStoredDestinationAndClosesWhenAsk
     EXPECT_TRUE(::PathFileExistsW(output)) << CStringA(output).GetString();
     EXPECT_EQ(clip, GetStringSetting(L"Data\\Recent Files", L"01"));
     EXPECT_EQ(m_out, GetStringSetting(L"Data\\Recent Folders", L"01"));
+}
+
+// A source 300 characters deep converted into a folder 330 characters deep: the probe of the
+// source, the encoder and the probe of the output all start although their folders are longer
+// than a child can start in.
+TEST_F(RaventoProgram, FilesDeeperThanAToolsFolderCanBeAreConverted)
+{
+    CToolStage& stage = GetToolStage();
+    ASSERT_TRUE(stage.problem.IsEmpty()) << CStringA(stage.problem).GetString();
+    const CString from = enginetest::MakeDeepFolder(L"deep source", 290);
+    const CString to = enginetest::MakeDeepFolder(L"deep output", 330);
+    ASSERT_FALSE(from.IsEmpty());
+    ASSERT_FALSE(to.IsEmpty());
+    const CString clip = from + L"\\deep clip.mp4";
+    ASSERT_GE(clip.GetLength(), 300);
+    ASSERT_TRUE(::CopyFileW(GetClips().clip, clip, FALSE));
+    SetNumber(L"Settings", L"AutoStart", 1);
+    SetNumber(L"Settings", L"AutoCloseWindow", 1);
+    CRaventoRun run;
+    ASSERT_TRUE(run.Start(stage.ravento, Quoted(clip) + L" -oformat VF_mkv -ofolder " + Quoted(to)));
+    // Converted and closed by itself: only a completed job (its output probed) closes the program.
+    ASSERT_TRUE(run.WaitForExit(180000));
+    EXPECT_GT(GetFileSize64(to + L"\\deep clip.mkv"), 0);
+    EXPECT_EQ(-1, GetFileSize64(to + L"\\deep clip.part.mkv"));
+    EXPECT_EQ(clip, GetStringSetting(L"Data\\Recent Files", L"01"));
+}
+
+// An unknown format key on the command line: said, and nothing converts into another format.
+TEST_F(RaventoProgram, AnUnknownFormatOnTheCommandLineIsRefusedAndTheStoredOneKept)
+{
+    CConversionStage& stage = GetConversionStage();
+    ASSERT_TRUE(stage.problem.IsEmpty()) << CStringA(stage.problem).GetString();
+    SetSetting(L"Settings", L"MediaFormat", L"VF_avi");
+    SetNumber(L"Settings", L"AutoStart", 1);
+    ScriptStandInEncoder(L"progress 2\ninterval 20\n");
+    CRaventoRun run;
+    ASSERT_TRUE(run.Start(stage.ravento, Quoted(stage.clip) + L" -oformat AF_xyz"));
+    HWND box = run.WaitForMessageBox();
+    ASSERT_TRUE(box != nullptr);
+    EXPECT_EQ(CString(L"Unknown output format:\nAF_xyz"), MessageText(box));
+    Shot(L"program unknown format", box);
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(run.WaitForDialog() != nullptr);
+    EXPECT_EQ(0, run.SelectedRow(IDC_FORMAT_LIST).Find(L"AVI\t")) << CStringA(run.SelectedRow(IDC_FORMAT_LIST)).GetString();
+    EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(run.Dialog(), IDC_START))) << "nothing started by itself";
+    EXPECT_TRUE(EncoderLines(stage.log, L"-callback_window").empty());
+    run.Close();
+    ASSERT_TRUE(run.WaitForExit(30000));
+    EXPECT_EQ(CString(L"VF_avi"), GetStringSetting(L"Settings", L"MediaFormat"));
 }
 
 TEST_F(RaventoProgram, ClosingTheProgramMidConversionEndsTheEncoderAndStillSaves)

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include "ConverterTestSupport.h"
+#include "converter/ConverterApp.h"
 
 using namespace convertertest;
 
@@ -183,4 +184,33 @@ TEST_F(ConverterSettings, RecentListsHoldTwentyPathsIgnoringCaseAndAMaximumOfZer
     none.LoadRecentFiles(0);
     EXPECT_EQ(0, none.recentFolders.GetCount());
     EXPECT_EQ(0, none.recentFiles.GetCount());
+}
+
+// Start-up ends early when the environment cannot be set up; the settings were never read, and
+// the defaults in memory must not replace the user's at exit.
+TEST_F(ConverterSettings, AStartUpThatEndedBeforeLoadingSavesNothingAtExit)
+{
+    const CString key = CString(L"Software\\") + kTestMaker + L"\\Ravento\\Settings";
+    {
+        CRegKey stored;
+        ASSERT_EQ(ERROR_SUCCESS, stored.Create(HKEY_CURRENT_USER, key));
+        stored.SetDWORDValue(L"MainWindow.Left", 321);
+        stored.SetStringValue(L"MediaFormat", L"VF_avi");
+    }
+    {
+        CConverterApp app;
+        app.SetRegistryKey(kTestMaker);
+        app.ExitInstance();
+    }
+    CRegKey stored;
+    ASSERT_EQ(ERROR_SUCCESS, stored.Open(HKEY_CURRENT_USER, key, KEY_READ));
+    DWORD left = 0;
+    EXPECT_EQ(ERROR_SUCCESS, stored.QueryDWORDValue(L"MainWindow.Left", left));
+    EXPECT_EQ(321u, left);
+    wchar_t format[32] = L"";
+    ULONG chars = 32;
+    EXPECT_EQ(ERROR_SUCCESS, stored.QueryStringValue(L"MediaFormat", format, &chars));
+    EXPECT_STREQ(L"VF_avi", format);
+    DWORD autoSelect = 0;
+    EXPECT_NE(ERROR_SUCCESS, stored.QueryDWORDValue(L"AutoSelect", autoSelect)) << "a default was written";
 }

@@ -103,6 +103,21 @@ CString MakeAwkwardFolder(LPCWSTR tag)
     }
 }
 
+CString MakeDeepFolder(LPCWSTR tag, int length)
+{
+    CString folder = MakeAwkwardFolder(tag);
+    if (folder.IsEmpty())
+        return CString();
+    for (int level = 0; folder.GetLength() < length; ++level) {
+        CString part;
+        part.Format(L"\\level %d %s", level, L"abcdefghijklmnopqrstuvwxyz abcdefghijklmnopqrstuvwxyz");
+        folder += part.Left(60);
+        if (!CreateDirectoryW(folder, nullptr))
+            return CString();
+    }
+    return folder;
+}
+
 CString InstallFakeTool(LPCWSTR folder, LPCWSTR name)
 {
     CString path;

@@ -18,6 +18,9 @@ CString FakeToolPath();
 // A new, empty folder under TEST_TEMP_DIR whose name holds blanks, "&", "(", ")" and non-ASCII
 // letters; 'tag' keeps the folders of different tests apart.
 CString MakeAwkwardFolder(LPCWSTR tag);
+// A new, empty folder inside a fresh MakeAwkwardFolder whose full path has at least 'length'
+// characters, made of nested folders of at most 60 characters each; empty on failure.
+CString MakeDeepFolder(LPCWSTR tag, int length);
 // Copies the fake tool into 'folder' under 'name' and returns the copy's path.
 CString InstallFakeTool(LPCWSTR folder, LPCWSTR name);
 

@@ -282,6 +282,50 @@ TEST_F(ToolRunner, MissingRelativeOrFolderPathsFailWithoutStartingAnything)
     EXPECT_EQ(-1, GetFileSize64(log)) << "something was started";
 }
 
+// The tools need no folder of their own (every path on their command lines is absolute), but a
+// folder a child cannot start in fails the start: under Wine one past MAX_PATH even corrupts our
+// heap. The relative name of the tool's output file shows where it ran.
+TEST_F(ToolRunner, AFolderTooLongForAChildIsNotHandedToTheTool)
+{
+    const CString deep = MakeDeepFolder(L"deep run", 300);
+    ASSERT_GE(deep.GetLength(), 300);
+    const CString shallow = In(L"shallow");
+    const CString ours = In(L"ours");
+    ASSERT_TRUE(CreateDirectoryW(shallow, nullptr));
+    ASSERT_TRUE(CreateDirectoryW(ours, nullptr));
+    ASSERT_TRUE(WriteUtf8File(deep + L"\\where.txt", L"deep"));
+    ASSERT_TRUE(WriteUtf8File(shallow + L"\\where.txt", L"shallow"));
+    ASSERT_TRUE(WriteUtf8File(ours + L"\\where.txt", L"ours"));
+    wchar_t saved[MAX_PATH + 1] = L"";
+    GetCurrentDirectoryW(MAX_PATH + 1, saved);
+    ASSERT_TRUE(SetCurrentDirectoryW(ours));
+
+    auto RunIn = [&](const CString& folder, const CString& output) {
+        CToolProcessBase runner;
+        runner.SetPath(m_tool);
+        runner.m_strWorkingFolder = folder;
+        return runner.Run(MakeToolCommandWithOutput(m_tool, L"-fake_stdout_file where.txt", output), nullptr);
+    };
+    EXPECT_EQ(0, RunIn(shallow, In(L"1.txt")));
+    EXPECT_STREQ(L"shallow", ReadUtf8File(In(L"1.txt"))) << "a folder the tool can take is its";
+    EXPECT_EQ(0, RunIn(deep, In(L"2.txt")));
+    EXPECT_STREQ(L"ours", ReadUtf8File(In(L"2.txt"))) << "too long: the tool runs where we are";
+
+    // Our own folder too long as well (Wine lets a process have one): the tool still starts.
+    const bool deepCurrent = SetCurrentDirectoryW(deep) != FALSE;
+    const int fromDeep = RunIn(deep, In(L"3.txt"));
+    const int withoutFolder = RunIn(CString(), In(L"4.txt"));
+    SetCurrentDirectoryW(saved);
+    if (deepCurrent) {
+        EXPECT_EQ(0, fromDeep);
+        EXPECT_EQ(0, withoutFolder);
+        EXPECT_STREQ(L"", ReadUtf8File(In(L"4.txt"))) << "it ran in a folder of its own choosing";
+    }
+    EXPECT_STREQ(shallow, GetToolStartFolder(shallow));
+    EXPECT_STREQ(L"", GetToolStartFolder(deep)) << "our own folder, short again";
+    EXPECT_STREQ(L"", GetToolStartFolder(In(L"no such folder")));
+}
+
 CString g_openedFile;
 int g_openedShow = -1;
 HINSTANCE WINAPI RecordShellOpen(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR, INT show)

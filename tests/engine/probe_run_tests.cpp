@@ -264,6 +264,21 @@ TEST_F(ProbeRealTest, TemporaryFolderOutsideTheAnsiCodePage)
     EXPECT_STREQ(current, after) << "other threads depend on the current folder";
 }
 
+// The probe runs in the media's folder when it can; one 300 characters deep is more than a child
+// can start in, and the file is probed all the same.
+TEST_F(ProbeRealTest, FileDeeperThanAChildsFolderCanBe)
+{
+    const CString deep = enginetest::MakeDeepFolder(L"deep probe", 290);
+    ASSERT_FALSE(deep.IsEmpty());
+    const CString clip = deep + L"\\av.mp4";
+    ASSERT_GE(clip.GetLength(), 300);
+    ASSERT_TRUE(CopyFileW(s_av, clip, FALSE));
+    CMediaInfoRecord r;
+    ASSERT_EQ(0, r.Probe(clip, nullptr));
+    EXPECT_EQ(2, r.GetStreamCount());
+    EXPECT_EQ(SizeOf(s_av), r.Size);
+}
+
 TEST_F(ProbeRealTest, MissingFileFails)
 {
     CMediaItem item;

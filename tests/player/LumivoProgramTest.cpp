@@ -242,6 +242,26 @@ TEST_F(LumivoProgram, ClosedAtOnceItLeavesNoToolRunning)
     }
 }
 
+// A file 300 characters deep lies in a folder longer than a child can start in: its probe, its
+// thumbnail and its play still start, and the program lives on to be closed.
+TEST_F(LumivoProgram, AFileThreeHundredCharactersDeepIsLoadedAndPlayed)
+{
+    const CString folder = enginetest::MakeDeepFolder(L"deep lumivo", 290);
+    ASSERT_FALSE(folder.IsEmpty());
+    const CString clip = folder + L"\\deep two.mp4";
+    ASSERT_GE(clip.GetLength(), 300);
+    ASSERT_TRUE(CopyFileW(s_clips + L"\\two.mp4", clip, FALSE));
+    {
+        CLumivoRun run;
+        ASSERT_TRUE(run.Start(s_program, Quoted(clip)));
+        ASSERT_TRUE(run.WaitTitle(L"deep two - 1/1", 60000)) << CStringA(run.Title()).GetString();
+        WaitUntil([] { return false; }, 3500);  // the tool opens the file, then the picture comes
+        EXPECT_FALSE(SaveWindowScreenshot(L"player", L"lumivo-playing-a-deep-file", run.Window()).IsEmpty());
+        ASSERT_TRUE(run.Close());
+    }
+    EXPECT_EQ(1, ItemsIn(DefaultPlaylist()));
+}
+
 TEST_F(LumivoProgram, FilesOnTheCommandLineReplaceThePlaylistAndBadOnesPlayNothing)
 {
     {

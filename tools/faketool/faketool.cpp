@@ -44,6 +44,7 @@ struct FakeScript {
     COLORREF color = RGB(255, 0, 0);
     std::wstring stdoutFile, stdoutText, logPath, pidFile, recordLog;
     std::wstring consoleFile;   // told whether this run has a console: "console" or "no console"
+    std::wstring outputText;    // written to the encoder's output file, the argument before "-y"
     int64_t callbackWindow = 0, playWindow = 0, callbackContext = 0;
 };
 
@@ -141,6 +142,7 @@ void ApplyOption(FakeScript& s, const std::wstring& name, const std::wstring& va
     else if (name == L"pid_file") s.pidFile = value;
     else if (name == L"record_log") s.recordLog = value;
     else if (name == L"console_file") s.consoleFile = value;
+    else if (name == L"output_text") s.outputText = value;
     else if (name == L"color") {
         unsigned long rgb = wcstoul(value.c_str(), nullptr, 16);
         s.color = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
@@ -479,6 +481,15 @@ int wmain(int argc, wchar_t** argv)
     AppendUtf8(s.pidFile, std::to_wstring(GetCurrentProcessId()) + L"\n");
     if (s.startChild)
         StartHangingChild(s);
+    for (int i = 2; i < argc && !s.outputText.empty(); ++i)
+        if (wcscmp(argv[i], L"-y") == 0) {
+            COwnedHandle output(CreateFileW(argv[i - 1], GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr));
+            DWORD written = 0;
+            const std::string bytes = ToUtf8(s.outputText);
+            if (output.IsValid())
+                WriteFile(output.Get(), bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+            break;
+        }
 
     std::string bytes;
     if (!s.stdoutFile.empty() && ReadWholeFile(s.stdoutFile, bytes))
