@@ -45,6 +45,7 @@ struct FakeScript {
     std::wstring stdoutFile, stdoutText, logPath, pidFile, recordLog;
     std::wstring consoleFile;   // told whether this run has a console: "console" or "no console"
     std::wstring outputText;    // written to the encoder's output file, the argument before "-y"
+    std::wstring waitFile;      // a slow tool whose end the test decides: nothing more is done until it exists
     int64_t callbackWindow = 0, playWindow = 0, callbackContext = 0;
 };
 
@@ -140,6 +141,7 @@ void ApplyOption(FakeScript& s, const std::wstring& name, const std::wstring& va
     else if (name == L"stdout_text") s.stdoutText = value;
     else if (name == L"log") s.logPath = value;
     else if (name == L"pid_file") s.pidFile = value;
+    else if (name == L"wait_file") s.waitFile = value;
     else if (name == L"record_log") s.recordLog = value;
     else if (name == L"console_file") s.consoleFile = value;
     else if (name == L"output_text") s.outputText = value;
@@ -481,6 +483,8 @@ int wmain(int argc, wchar_t** argv)
     AppendUtf8(s.pidFile, std::to_wstring(GetCurrentProcessId()) + L"\n");
     if (s.startChild)
         StartHangingChild(s);
+    while (!s.waitFile.empty() && GetFileAttributesW(s.waitFile.c_str()) == INVALID_FILE_ATTRIBUTES)
+        Sleep(20);
     for (int i = 2; i < argc && !s.outputText.empty(); ++i)
         if (wcscmp(argv[i], L"-y") == 0) {
             COwnedHandle output(CreateFileW(argv[i - 1], GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr));
