@@ -31,10 +31,11 @@ public:
     explicit VF_gif(const FormatDef& def) : CBuiltInFormat(def) {}
 
     // Probes the source and sets a GIF-only encode at the preset's (or the source's) size.
-    int PrepareJob(CEncoderOptions& options, const CMediaPreset& preset, const volatile int* cancel) override;
+    int PrepareJob(CEncoderOptions& options, const CMediaPreset& preset, const volatile int* cancel,
+                   const CJobSourceItem* source) override;
     // 0 written, 1 canceled in the second pass, negative otherwise.
     int Convert(CEncoderOptions& options, const CMediaPreset& preset, CEncoderToolEvents* events,
-                HWND notifyWindow, const volatile int* cancel) override;
+                HWND notifyWindow, const volatile int* cancel, const CJobSourceItem* source) override;
 };
 
 // HLS: the playlist keeps every segment.

@@ -5,6 +5,7 @@
 
 #include "conversion/FormatCatalog.h"
 #include "conversion/MediaCatalog.h"
+#include "conversion/MediaConvertJob.h"
 #include "conversion/MediaConvertRunner.h"
 #include "engine/EncoderOptions.h"
 #include "engine/MediaInfo.h"
@@ -83,13 +84,14 @@ int CMediaFormat::BuildSettings(PresetSettings& out, const CMediaPreset& preset,
     return 1;
 }
 
-int CMediaFormat::PrepareJob(CEncoderOptions& options, const CMediaPreset& preset, const volatile int* cancel)
+int CMediaFormat::PrepareJob(CEncoderOptions& options, const CMediaPreset& preset, const volatile int* cancel,
+                             const CJobSourceItem* source)
 {
-    CMediaInfoRecord source;
-    if (source.Probe(options.Input1Path, cancel) != 0)
+    CMediaInfoRecord first;
+    if (ProbeJobInput(first, options.Input1Path, source, cancel) != 0)
         return -1;
-    const CMediaStream* video = source.GetSelectedVideoStream();
-    const CMediaStream* audio = source.GetSelectedAudioStream();
+    const CMediaStream* video = first.GetSelectedVideoStream();
+    const CMediaStream* audio = first.GetSelectedAudioStream();
     CMediaInfoRecord second;
     if (!options.Input2Path.IsEmpty() && second.Probe(options.Input2Path, cancel) == 0)
         audio = second.GetSelectedAudioStream();
@@ -160,11 +162,11 @@ int CMediaFormat::FillEncoderOptions(CEncoderOptions& options, const CMediaPrese
 }
 
 int CMediaFormat::Convert(CEncoderOptions& options, const CMediaPreset& preset, CEncoderToolEvents* events,
-                          HWND notifyWindow, const volatile int* cancel)
+                          HWND notifyWindow, const volatile int* cancel, const CJobSourceItem* source)
 {
     if (options.Input1Path.IsEmpty() || !PathFileExistsW(options.Input1Path))
         return -1;
-    if (PrepareJob(options, preset, cancel) != 0)
+    if (PrepareJob(options, preset, cancel, source) != 0)
         return -1;
     if (RunEncoderJob(options, notifyWindow, events, cancel) == 0)
         return 0;

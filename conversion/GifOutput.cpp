@@ -73,12 +73,13 @@ int OptimizeWithGifsicle(LPCWSTR input, LPCWSTR output, int level, const volatil
 
 // ---------------------------------------------------------------------------------------------
 
-int VF_gif::PrepareJob(CEncoderOptions& options, const CMediaPreset& preset, const volatile int* cancel)
+int VF_gif::PrepareJob(CEncoderOptions& options, const CMediaPreset& preset, const volatile int* cancel,
+                       const CJobSourceItem* source)
 {
-    CMediaInfoRecord source;
-    if (source.Probe(options.Input1Path, cancel) != 0)
+    CMediaInfoRecord first;
+    if (ProbeJobInput(first, options.Input1Path, source, cancel) != 0)
         return -1;
-    const CMediaStream* video = source.GetSelectedVideoStream();
+    const CMediaStream* video = first.GetSelectedVideoStream();
     if (!video)
         return -1;
     options.OutputFormat = L"gif";
@@ -103,9 +104,9 @@ int VF_gif::PrepareJob(CEncoderOptions& options, const CMediaPreset& preset, con
 }
 
 int VF_gif::Convert(CEncoderOptions& options, const CMediaPreset& preset, CEncoderToolEvents* events,
-                    HWND notifyWindow, const volatile int* cancel)
+                    HWND notifyWindow, const volatile int* cancel, const CJobSourceItem* source)
 {
-    if (PrepareJob(options, preset, cancel) != 0)
+    if (PrepareJob(options, preset, cancel, source) != 0)
         return -1;
     double rate = (options.RateNum > 0 && options.RateDen > 0) ? (double)options.RateNum / options.RateDen : 5.0;
     if (rate < 0.1)

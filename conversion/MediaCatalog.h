@@ -10,6 +10,7 @@
 
 class CEncoderOptions;
 class CEncoderToolEvents;
+class CJobSourceItem;
 class CMediaStream;
 
 // Format flag bits.
@@ -150,14 +151,17 @@ public:
     // caller has zeroed: the muxer in Name, encoder names in the codec fields. Always 1.
     virtual int BuildSettings(PresetSettings& out, const CMediaPreset& preset, const CMediaStream* video,
                               const CMediaStream* audio);
-    // Probes the first input (and the separate audio input) and fills the options: 0 or -1.
-    virtual int PrepareJob(CEncoderOptions& options, const CMediaPreset& preset, const volatile int* cancel);
+    // Probes the first input (and the separate audio input) and fills the options: 0 or -1. The
+    // job's source, when given, lends its probe of the first input if that is the same unchanged
+    // file (ProbeJobInput), so that no file is probed twice in one job.
+    virtual int PrepareJob(CEncoderOptions& options, const CMediaPreset& preset, const volatile int* cancel,
+                           const CJobSourceItem* source);
     // Writes the resolved values into the options; the runner's stream maps, trim and filters stay.
     virtual int FillEncoderOptions(CEncoderOptions& options, const CMediaPreset& preset,
                                    const CMediaStream* video, const CMediaStream* audio);
-    // Prepares and runs the encoder: 0 converted, 1 canceled, -1 failed.
+    // Prepares (with the job's source, or null) and runs the encoder: 0 converted, 1 canceled, -1 failed.
     virtual int Convert(CEncoderOptions& options, const CMediaPreset& preset, CEncoderToolEvents* events,
-                        HWND notifyWindow, const volatile int* cancel);
+                        HWND notifyWindow, const volatile int* cancel, const CJobSourceItem* source);
 
     // "Custom" (any case) gives the custom preset; else the first preset of that name (any case);
     // with no name or no match the first preset, or null on an empty list.

@@ -5,11 +5,33 @@
 #include <string.h>
 
 #include "conversion/ConvertHost.h"
+#include "conversion/MediaPreset.h"
 #include "conversion/OutputNaming.h"
 #include "conversion/PresetStore.h"
 #include "engine/SystemHelpers.h"
 #include "engine/ThumbnailGrab.h"
 #include "framework/Effects.h"
+#include "framework/Thread.h"
+
+CFileStamp CFileStamp::Of(LPCWSTR path)
+{
+    CFileStamp stamp;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!path || !*path || !GetFileAttributesExW(path, GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return stamp;
+    stamp.Known = true;
+    stamp.Size = ((__int64)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+    stamp.WriteTime = ((__int64)data.ftLastWriteTime.dwHighDateTime << 32) | data.ftLastWriteTime.dwLowDateTime;
+    return stamp;
+}
+
+bool CFileStamp::operator==(const CFileStamp& other) const
+{
+    if (Known != other.Known)
+        return false;
+    return !Known || (Size == other.Size && WriteTime == other.WriteTime);
+}
 
 CJobSourceItem::CJobSourceItem() : Kind(JOB_KIND_NONE), Size(-1) {}
 
@@ -25,6 +47,50 @@ void CJobSourceItem::Reset()
     SubtitleInfo.Reset();
     Thumbnail.Destroy();
     ProbedPath.Empty();
+    ProbedStamp = CFileStamp();
+}
+
+int CJobSourceItem::ProbePath(const volatile int* stopFlag)
+{
+    // The track choice belongs to the job, not to one probe result.
+    const int video = MediaInfo.SelectedVideoStream;
+    const int audio = MediaInfo.SelectedAudioStream;
+    const int subtitle = MediaInfo.SelectedSubtitleStream;
+    ProbedPath.Empty();
+    ProbedStamp = CFileStamp();
+    const CFileStamp stamp = CFileStamp::Of(Path);
+    if (MediaInfo.Probe(Path, stopFlag) != 0)
+        return -1;
+    MediaInfo.SelectedVideoStream = video;
+    MediaInfo.SelectedAudioStream = audio;
+    MediaInfo.SelectedSubtitleStream = subtitle;
+    MediaInfo.Finalize();
+    ProbedPath = Path;
+    ProbedStamp = stamp;
+    if (!MediaInfo.VideoStreams.IsEmpty())
+        Kind = JOB_KIND_VIDEO;
+    else if (!MediaInfo.AudioStreams.IsEmpty())
+        Kind = JOB_KIND_AUDIO;
+    else
+        Kind = JOB_KIND_NONE;
+    return 0;
+}
+
+bool CJobSourceItem::IsProbeOf(LPCWSTR path) const
+{
+    return !ProbedPath.IsEmpty() && path && ProbedPath.CompareNoCase(path) == 0 && CFileStamp::Of(path) == ProbedStamp;
+}
+
+int ProbeJobInput(CMediaInfoRecord& out, LPCWSTR path, const CJobSourceItem* source, const volatile int* stopFlag)
+{
+    if (!source || !source->IsProbeOf(path))
+        return out.Probe(path, stopFlag);
+    out = source->MediaInfo;
+    out.SelectedVideoStream = MEDIA_SELECT_AUTO;
+    out.SelectedAudioStream = MEDIA_SELECT_AUTO;
+    out.SelectedSubtitleStream = MEDIA_SELECT_AUTO;
+    out.Finalize();
+    return 0;
 }
 
 void CJobOutputSettings::Reset()
@@ -63,9 +129,19 @@ void CJobStatus::ResetAll()
     memset(&Progress, 0, sizeof(Progress));
 }
 
+void CJobStatus::AddProbeFlags(UINT flags)
+{
+    InterlockedOr(reinterpret_cast<volatile LONG*>(&ProbeFlags), (LONG)flags);
+}
+
+void CJobStatus::RemoveProbeFlags(UINT flags)
+{
+    InterlockedAnd(reinterpret_cast<volatile LONG*>(&ProbeFlags), (LONG)~flags);
+}
+
 void CJobStatus::ResetPartial()
 {
-    ProbeFlags &= ~(JOB_OUTPUT_PROBED | JOB_OUTPUT_THUMBNAIL);
+    RemoveProbeFlags(JOB_OUTPUT_PROBED | JOB_OUTPUT_THUMBNAIL);
     State = SubState = 0;
     ProgressStyle = 0;
     ProgressRange = ProgressPosition = 0;
@@ -115,31 +191,38 @@ int CMediaConvertJob::HasProgress() const
 
 int CMediaConvertJob::ProbeSource(const volatile int* stopFlag)
 {
-    // A path changed after the probe (a dialog writing Path directly) must not run on the streams
-    // of another file.
-    if ((Status.ProbeFlags & JOB_SOURCE_PROBED) && Source.ProbedPath.CompareNoCase(Source.Path) == 0)
+    // A path changed after the probe (a dialog writing Path directly), or a file written since,
+    // must not run on the streams of another file.
+    if ((Status.ProbeFlags & JOB_SOURCE_PROBED) && Source.IsProbeOf(Source.Path))
         return 1;
-    Status.ProbeFlags &= ~(JOB_SOURCE_PROBED | JOB_SOURCE_THUMBNAIL);
-    // The track choice belongs to the job, not to one probe result.
-    const int video = Source.MediaInfo.SelectedVideoStream;
-    const int audio = Source.MediaInfo.SelectedAudioStream;
-    const int subtitle = Source.MediaInfo.SelectedSubtitleStream;
-    Source.ProbedPath.Empty();
-    if (Source.MediaInfo.Probe(Source.Path, stopFlag) != 0)
+    Status.RemoveProbeFlags(JOB_SOURCE_PROBED | JOB_SOURCE_THUMBNAIL);
+    if (Source.ProbePath(stopFlag) != 0)
         return -1;
-    Source.MediaInfo.SelectedVideoStream = video;
-    Source.MediaInfo.SelectedAudioStream = audio;
-    Source.MediaInfo.SelectedSubtitleStream = subtitle;
-    Source.MediaInfo.Finalize();
-    Source.ProbedPath = Source.Path;
-    if (!Source.MediaInfo.VideoStreams.IsEmpty())
-        Source.Kind = JOB_KIND_VIDEO;
-    else if (!Source.MediaInfo.AudioStreams.IsEmpty())
-        Source.Kind = JOB_KIND_AUDIO;
-    else
-        Source.Kind = JOB_KIND_NONE;
-    Status.ProbeFlags |= JOB_SOURCE_PROBED;
+    Status.AddProbeFlags(JOB_SOURCE_PROBED);
     return 0;
+}
+
+void CMediaConvertJob::TakeSource(const CJobSourceItem& probed)
+{
+    ResetForReconvert();
+    Source.Path = probed.Path;
+    Source.MediaInfo = probed.MediaInfo;
+    Source.Kind = probed.Kind;
+    Source.Size = probed.Size;
+    Source.ProbedPath = probed.ProbedPath;
+    Source.ProbedStamp = probed.ProbedStamp;
+    if (!Source.ProbedPath.IsEmpty())
+        Status.AddProbeFlags(JOB_SOURCE_PROBED);
+}
+
+void CMediaConvertJob::TakeSourceThumbnail(CRasterImage& picture)
+{
+    if (!picture.IsValid())
+        return;
+    if (!Source.Thumbnail.TakeOver(picture))
+        Source.Thumbnail.Copy(picture);
+    picture.Destroy();
+    Status.AddProbeFlags(JOB_SOURCE_THUMBNAIL);
 }
 
 int CMediaConvertJob::SetSource(LPCWSTR path, const volatile int* stopFlag)
@@ -151,7 +234,7 @@ int CMediaConvertJob::SetSource(LPCWSTR path, const volatile int* stopFlag)
     Source.Size = Source.MediaInfo.Size;
     if (!(Status.ProbeFlags & JOB_SOURCE_THUMBNAIL) && !Source.MediaInfo.VideoStreams.IsEmpty() &&
         GrabJobThumbnail(Source.Path, Source.Thumbnail, JOB_THUMBNAIL_TIME_MS, stopFlag) == 0)
-        Status.ProbeFlags |= JOB_SOURCE_THUMBNAIL;
+        Status.AddProbeFlags(JOB_SOURCE_THUMBNAIL);
     return 0;
 }
 
@@ -161,7 +244,7 @@ int CMediaConvertJob::SetAudioInput(LPCWSTR path, const volatile int* stopFlag)
     if (!(Status.ProbeFlags & JOB_AUDIO_PROBED)) {
         if (Source.AudioInfo.Probe(Source.AudioPath, stopFlag) != 0)
             return -1;
-        Status.ProbeFlags |= JOB_AUDIO_PROBED;
+        Status.AddProbeFlags(JOB_AUDIO_PROBED);
     }
     return Source.AudioInfo.AudioStreams.IsEmpty() ? -1 : 0;
 }
@@ -172,7 +255,7 @@ int CMediaConvertJob::SetSubtitleInput(LPCWSTR path, const volatile int* stopFla
     if (!(Status.ProbeFlags & JOB_SUBTITLE_PROBED)) {
         if (Source.SubtitleInfo.Probe(Source.SubtitlePath, stopFlag) != 0)
             return -1;
-        Status.ProbeFlags |= JOB_SUBTITLE_PROBED;
+        Status.AddProbeFlags(JOB_SUBTITLE_PROBED);
     }
     return Source.SubtitleInfo.SubtitleStreams.IsEmpty() ? -1 : 0;
 }
@@ -193,22 +276,82 @@ int CMediaConvertJob::GetOutputType()
     return Target.Kind;
 }
 
+namespace {
+
+// Whether the job's output is meant to have a picture: its format and preset write video and the
+// source's picture goes into it.
+bool OutputMeantToHavePicture(const CMediaConvertJob& job)
+{
+    CConvertHost* host = GetConvertHost();
+    CPresetStore* store = host ? host->GetPresetStore() : nullptr;
+    const CMediaFormat* format = store ? store->FindFormat(job.Output.FormatKey) : nullptr;
+    if (!format || format->GetMedia() != JOB_KIND_VIDEO)
+        return false;
+    const CMediaPreset* preset = format->FindPreset(job.Output.PresetName);
+    if (preset && (preset->Settings.Video.Flags & PRESET_STREAM_OFF))
+        return false;
+    const CMediaInfoRecord& source = job.Source.MediaInfo;
+    return !source.VideoStreams.IsEmpty() && source.SelectedVideoStream != MEDIA_SELECT_NONE;
+}
+
+// A frame grab of the output on a thread of its own, beside the output's probe.
+struct CBesideGrab {
+    CString path;
+    const volatile int* stopFlag;
+    CRasterImage picture;
+    int result = -1;
+
+    static UINT __cdecl Run(LPVOID param)
+    {
+        CBesideGrab* grab = static_cast<CBesideGrab*>(param);
+        grab->result = GrabJobThumbnail(grab->path, grab->picture, JOB_THUMBNAIL_TIME_MS, grab->stopFlag);
+        return 0;
+    }
+};
+
+}  // namespace
+
 int CMediaConvertJob::ProbeOutput(const volatile int* stopFlag)
 {
-    if (!(Status.ProbeFlags & JOB_OUTPUT_PROBED)) {
-        if (Target.MediaInfo.Probe(Target.Path, stopFlag) != 0)
-            return -1;
-        if (!Target.MediaInfo.VideoStreams.IsEmpty())
-            Target.Kind = JOB_KIND_VIDEO;
-        else if (!Target.MediaInfo.AudioStreams.IsEmpty())
-            Target.Kind = JOB_KIND_AUDIO;
-        else
-            Target.Kind = JOB_KIND_NONE;
-        Status.ProbeFlags |= JOB_OUTPUT_PROBED;
+    // Two tool runs one after the other would both stand between the encoder's end and the
+    // result: an output meant to have a picture has it grabbed beside its probe, and the probe
+    // then says whether it is kept.
+    CBesideGrab grab;
+    grab.path = Target.Path;
+    grab.stopFlag = stopFlag;
+    CWinThread* beside = nullptr;
+    if (!(Status.ProbeFlags & (JOB_OUTPUT_PROBED | JOB_OUTPUT_THUMBNAIL)) && OutputMeantToHavePicture(*this)) {
+        beside = AfxBeginThread(&CBesideGrab::Run, &grab, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+        if (beside) {
+            beside->m_bAutoDelete = FALSE;
+            beside->ResumeThread();
+        }
     }
-    if (!(Status.ProbeFlags & JOB_OUTPUT_THUMBNAIL) && !Target.MediaInfo.VideoStreams.IsEmpty() &&
-        GrabJobThumbnail(Target.Path, Target.PendingThumbnail, JOB_THUMBNAIL_TIME_MS, stopFlag) == 0)
-        Status.ProbeFlags |= JOB_OUTPUT_THUMBNAIL;
+    int result = 0;
+    if (!(Status.ProbeFlags & JOB_OUTPUT_PROBED)) {
+        if (Target.MediaInfo.Probe(Target.Path, stopFlag) != 0) {
+            result = -1;
+        } else {
+            if (!Target.MediaInfo.VideoStreams.IsEmpty())
+                Target.Kind = JOB_KIND_VIDEO;
+            else if (!Target.MediaInfo.AudioStreams.IsEmpty())
+                Target.Kind = JOB_KIND_AUDIO;
+            else
+                Target.Kind = JOB_KIND_NONE;
+            Status.AddProbeFlags(JOB_OUTPUT_PROBED);
+        }
+    }
+    if (beside) {
+        WaitForSingleObject(beside->m_hThread, INFINITE);
+        delete beside;
+    }
+    if (result != 0)
+        return result;
+    if (Status.ProbeFlags & JOB_OUTPUT_THUMBNAIL || Target.MediaInfo.VideoStreams.IsEmpty())
+        return 0;
+    if (beside ? grab.result == 0 && Target.PendingThumbnail.TakeOver(grab.picture)
+               : GrabJobThumbnail(Target.Path, Target.PendingThumbnail, JOB_THUMBNAIL_TIME_MS, stopFlag) == 0)
+        Status.AddProbeFlags(JOB_OUTPUT_THUMBNAIL);
     return 0;
 }
 

@@ -64,10 +64,28 @@ enum JobDetail {
 const int JOB_ICON_INCOMPLETE = 230;
 const int JOB_PROGRESS_TIME = 11;
 
+// One state of a file on disk: its size and the time it was last written. Not known for a path
+// that names no file (an address, a file that is gone).
+struct CFileStamp {
+    bool Known = false;
+    __int64 Size = 0;
+    __int64 WriteTime = 0;
+
+    static CFileStamp Of(LPCWSTR path);
+    bool operator==(const CFileStamp& other) const;
+    bool operator!=(const CFileStamp& other) const { return !(*this == other); }
+};
+
 class CJobSourceItem {
 public:
     CJobSourceItem();
     void Reset();
+    // Probes Path into MediaInfo, keeping the track choice; Kind, ProbedPath and ProbedStamp follow
+    // a successful probe. 0, or -1 when the probe failed or was stopped (nothing counts as probed).
+    int ProbePath(const volatile int* stopFlag);
+    // Whether MediaInfo describes the file at 'path' as it is now: that path was probed and the
+    // file's size and time written have not changed since.
+    bool IsProbeOf(LPCWSTR path) const;
 
     CString Path;
     CMediaInfoRecord MediaInfo;
@@ -78,9 +96,17 @@ public:
     CString SubtitlePath;
     CMediaInfoRecord SubtitleInfo;
     CRasterImage Thumbnail;
-    // The path the media information was probed from; a different Path is probed again.
+    // The path the media information was probed from and the file as it was then (read before
+    // the probe ran, so a file written meanwhile counts as changed); a different path or a changed
+    // file is probed again.
     CString ProbedPath;
+    CFileStamp ProbedStamp;
 };
+
+// The media information of the file at 'path' as a new probe of it gives it, without a track
+// chosen: a copy of the source's when that is the probe of the same unchanged file (IsProbeOf),
+// else a probe's. 0, or -1 when the probe failed.
+int ProbeJobInput(CMediaInfoRecord& out, LPCWSTR path, const CJobSourceItem* source, const volatile int* stopFlag);
 
 class CJobOutputSettings {
 public:
@@ -127,6 +153,10 @@ public:
     virtual void ResetAll();
     // Keeps the job flags, Result and Detail; clears what belongs to the output.
     virtual void ResetPartial();
+    // The dialog's thread adds the source's picture flag while a worker may add the output's:
+    // the probe flags change in single atomic steps.
+    void AddProbeFlags(UINT flags);
+    void RemoveProbeFlags(UINT flags);
 
     UINT JobFlags;
     UINT ProbeFlags;
@@ -176,8 +206,14 @@ public:
     // icon and progressCode -2 mean "leave as shown".
     virtual void GetStatusText(int& icon, int& progressCode, CString& status, CString& detail) const;
 
-    // 1 when the source was probed from its present path already, else the probe's 0 or -1.
+    // 1 when the source was probed from its present path and the file is unchanged since, else
+    // the probe's 0 or -1.
     int ProbeSource(const volatile int* stopFlag);
+    // On the dialog's thread: a source probed elsewhere (CJobSourceItem::ProbePath on a worker)
+    // becomes the job's, which is reset for it as SetSource resets it; the picture comes later.
+    void TakeSource(const CJobSourceItem& probed);
+    // On the thread that draws the job: the source's picture, grabbed elsewhere, becomes the job's.
+    void TakeSourceThumbnail(CRasterImage& picture);
     // On the thread that draws the job, once its worker has ended: the output's picture grabbed by
     // the worker becomes Target.Thumbnail. True when there was one.
     bool TakeOutputThumbnail();

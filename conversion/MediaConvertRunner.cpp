@@ -412,7 +412,7 @@ int CMediaConvertRunner::Work()
     CEncoderOptions options;
     FillEncoderOptions(options, written);
     const __int64 expectedUs = ExpectedDurationUs(job.Source, options, !soundOnly, !pictureOnly);
-    if (format->Convert(options, preset, this, m_hNotifyWindow, m_pCancel) != 0) {
+    if (format->Convert(options, preset, this, m_hNotifyWindow, m_pCancel, &job.Source) != 0) {
         if (Canceled()) {
             SetResult(JOB_RESULT_CANCELED, 0);
             return 1;

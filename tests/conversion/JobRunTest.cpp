@@ -14,6 +14,7 @@
 #include "ConversionTestSupport.h"
 #include "conversion/GifOutput.h"
 #include "conversion/OutputNaming.h"
+#include "engine/ProbeTool.h"
 #include "engine/SystemHelpers.h"
 #include "engine/ToolProcess.h"
 #include "framework/Effects.h"
@@ -269,10 +270,38 @@ protected:
     void TearDown() override { CToolProcessBase::SetStopGraceForTests(10000); }
 
     void Script(const CString& text) { WriteUtf8(Fake + L"\\Velkor.fake", text + L"log " + Log + L"\n"); }
+    // A stand-in probe in the place of the real one: it answers with what the real probe says of
+    // 'clip', after the script's lines, and logs each run in ProbeLog. False when it cannot be laid out.
+    bool StandInProbe(const CString& clip, const CString& lines = CString())
+    {
+        const CString json = Fake + L"\\answer.json";
+        CProbeTool real;
+        real.SetPath(GetStage().probe);
+        CProbeOptions options;
+        options.InputPath = clip;
+        ProbeLog = Fake + L"\\probe log.txt";
+        Hosts.ProbeTool = Fake + L"\\Quisset.exe";
+        return real.Launch(options, json, nullptr) == 0 &&
+               CopyFileW(GetEnv(L"TEST_BIN_DIR") + L"\\faketool.exe", Hosts.ProbeTool, FALSE) &&
+               WriteUtf8(Fake + L"\\Quisset.fake", lines + L"stdout_file " + json + L"\nlog " + ProbeLog + L"\n");
+    }
+    // How many times the stand-in probe ran on a command line naming the text.
+    int ProbeRuns(const CString& naming)
+    {
+        int runs = 0;
+        for (CString rest = ReadUtf8(ProbeLog); !rest.IsEmpty();) {
+            const int end = rest.Find(L'\n');
+            const CString line = end >= 0 ? rest.Left(end) : rest;
+            rest = end >= 0 ? rest.Mid(end + 1) : CString();
+            if (line.Find(L"cmdline: ") == 0 && line.Find(naming) >= 0)
+                ++runs;
+        }
+        return runs;
+    }
     // What the stand-in logged of its runs.
     CString LoggedArgs() { return ReadUtf8(Log); }
 
-    CString Fake, Log;
+    CString Fake, Log, ProbeLog;
 };
 
 TEST_F(ScriptedJobTest, EncoderThatWritesNothingFails)
@@ -584,6 +613,77 @@ TEST_F(ScriptedJobTest, MissingEncoderAndUnwritableFolderFail)
     Finish(*second);
     EXPECT_EQ(JOB_RESULT_FAILED, second->listener.Job.Status.Result);
     EXPECT_STREQ(L"Cannot write destination file", second->listener.LastDetail());
+}
+
+// No tool runs twice on one unchanged file in a job: the job takes the probe its source already has
+// (the dialog's) while the file is the one probed, for the runner's look at the source and the
+// format's alike; a file written since is probed again, once.
+TEST_F(ScriptedJobTest, AJobTakesItsSourcesProbeWhileTheFileIsUnchangedAndProbesAChangedOneOnce)
+{
+    REQUIRE_STAGE();
+    ASSERT_TRUE(StandInProbe(GetStage().av));
+    Script(L"progress 3\ninterval 30\noutput_text not a clip\n");
+    const CString source = Fake + L"\\source clip.mp4";
+    ASSERT_TRUE(CopyFileW(GetStage().av, source, FALSE));
+    struct Case {
+        LPCWSTR format, preset, extension;
+    } cases[] = {{L"VF_mp4", L"H.264", L".mp4"}, {L"VF_gif", L"Custom", L".gif"}};
+    for (const Case& c : cases) {
+        std::unique_ptr<JobRun> run(new JobRun);
+        CMediaConvertJob& job = run->listener.Job;
+        job.Source.Path = source;
+        job.Output.DestinationFolder = Out;
+        job.Output.FormatKey = c.format;
+        job.Output.PresetName = c.preset;
+        // As the dialog probes the source it shows.
+        const int before = ProbeRuns(source);
+        ASSERT_EQ(0, job.ProbeSource(nullptr));
+        ASSERT_EQ(before + 1, ProbeRuns(source));
+        ASSERT_EQ(0, run->listener.StartJob(run->window.Get()));
+        Finish(*run);
+        EXPECT_EQ(JOB_RESULT_COMPLETED, job.Status.Result) << CStringA(c.format).GetString();
+        EXPECT_EQ(before + 1, ProbeRuns(source)) << CStringA(c.format).GetString();
+        EXPECT_EQ(1, ProbeRuns(Out + L"\\source clip" + c.extension)) << CStringA(c.format).GetString();
+        // Another program writes the file before the next start.
+        HANDLE file = CreateFileW(source, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        DWORD written = 0;
+        WriteFile(file, "more", 4, &written, nullptr);
+        CloseHandle(file);
+        DeleteFileW(Out + L"\\source clip" + c.extension);
+        CNotifyWindow again(&run->listener);
+        ASSERT_EQ(0, run->listener.StartJob(again.Get()));
+        ASSERT_TRUE(PumpUntilFinished({&again}, 60000));
+        EXPECT_EQ(JOB_RESULT_COMPLETED, job.Status.Result) << CStringA(c.format).GetString();
+        EXPECT_EQ(before + 2, ProbeRuns(source)) << CStringA(c.format).GetString();
+    }
+}
+
+// The output's probe and its picture's grab do not wait for each other: there is a moment when
+// both tools run.
+TEST_F(ScriptedJobTest, TheOutputsPictureIsGrabbedWhileItsProbeRuns)
+{
+    REQUIRE_STAGE();
+    ASSERT_TRUE(StandInProbe(GetStage().av, L"delay 2000\n"));
+    Script(L"progress 3\ninterval 30\noutput_text not a clip\ndelay 2000\n");
+    std::unique_ptr<JobRun> run = Start(GetStage().av, L"VF_mp4", L"H.264");
+    bool both = false;
+    const DWORD start = GetTickCount();
+    while (!run->window.Finished() && GetTickCount() - start < 120000) {
+        PumpFor(20);
+        both = both || (ProbeRuns(Out) == 1 && CountProcessesOf(Hosts.ProbeTool) == 1 &&
+                        CountProcessesOf(Hosts.EncoderTool) == 1);
+    }
+    ASSERT_TRUE(run->window.Finished());
+    EXPECT_EQ(JOB_RESULT_COMPLETED, run->listener.Job.Status.Result);
+    EXPECT_TRUE(both) << CStringA(LoggedArgs()).GetString();
+    // The grab, after the conversion.
+    EXPECT_EQ(2, [&] {
+        int runs = 0;
+        for (int at = LoggedArgs().Find(L"cmdline: "); at >= 0; at = LoggedArgs().Find(L"cmdline: ", at + 1))
+            ++runs;
+        return runs;
+    }());
 }
 
 // ---------------------------------------------------------------------------------------------
