@@ -17,10 +17,12 @@
 #include "engine/EncoderTool.h"
 #include "engine/MediaValueTexts.h"
 #include "engine/SystemHelpers.h"
+#include "engine/ThumbnailGrab.h"
 #include "framework/CmdUI.h"
 #include "framework/Ddx.h"
 #include "framework/Effects.h"
 #include "framework/FileDialog.h"
+#include "framework/Thread.h"
 #include "toolkit/MemoryDC.h"
 #include "toolkit/OCFileDialog.h"
 #include "toolkit/UpdateCheck.h"
@@ -200,6 +202,68 @@ bool IsExistingFile(const CString& path)
     return !path.IsEmpty() && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Waits for a thread to end, delivering the messages sent to this thread meanwhile.
+void WaitDelivering(HANDLE thread)
+{
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        PeekMessageW(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+}  // namespace
+
+// One source probed and grabbed on a worker of its own. The worker writes the item and the probe's
+// result before it posts WM_SOURCE_PROBED and the picture before it ends; the dialog reads them
+// when those messages arrive and keeps the record until the worker has ended. A load may start
+// before the dialog's window is made: the worker reports once 'ready' says the window is known
+// (or that nobody waits any more).
+struct CSourceLoad {
+    int id = 0;
+    HWND notify = nullptr;
+    CHandle ready;
+    CString path;
+    volatile int stop = 0;
+    CJobSourceItem item;
+    int probed = -1;
+    CRasterImage picture;
+    CHandle thread;
+};
+
+namespace {
+
+// The worker of one source load: the probe first, since the dialog waits for it, then the picture.
+class CSourceLoadThread : public CWinThread {
+public:
+    explicit CSourceLoadThread(CSourceLoad* load) : m_load(load) { m_bAutoDelete = TRUE; }
+
+    BOOL InitInstance() override
+    {
+        CSourceLoad& load = *m_load;
+        const CString path = load.item.Path;
+        load.probed = load.item.ProbePath(&load.stop);
+        if (load.probed == 0)
+            load.item.Size = load.item.MediaInfo.Size;
+        const bool picture = load.probed == 0 && !load.item.MediaInfo.VideoStreams.IsEmpty();
+        ::WaitForSingleObject(load.ready, INFINITE);
+        // The item is the dialog's from here on.
+        if (load.notify)
+            ::PostMessageW(load.notify, CMediaConvertDialog::WM_SOURCE_PROBED, (WPARAM)load.id, 0);
+        if (picture && !load.stop)
+            GrabJobThumbnail(path, load.picture, JOB_THUMBNAIL_TIME_MS, &load.stop);
+        return FALSE;
+    }
+    int ExitInstance() override
+    {
+        if (m_load->notify)
+            ::PostMessageW(m_load->notify, CMediaConvertDialog::WM_SOURCE_LOADED, (WPARAM)m_load->id, 0);
+        return 0;
+    }
+
+private:
+    CSourceLoad* m_load;
+};
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CMediaConvertDialog, CConversionDialog)
@@ -215,6 +279,8 @@ BEGIN_MESSAGE_MAP(CMediaConvertDialog, CConversionDialog)
     ON_WM_HSCROLL()
     ON_MESSAGE(WM_WORKER_DONE, OnWorkerDone)
     ON_MESSAGE(WM_LISTENER_CALL, OnListenerCall)
+    ON_MESSAGE(WM_SOURCE_PROBED, OnSourceProbed)
+    ON_MESSAGE(WM_SOURCE_LOADED, OnSourceLoaded)
     ON_MESSAGE(WM_START_UPDATE_CHECK, OnStartUpdateCheck)
     ON_BN_CLICKED(IDC_START, OnStart)
     ON_BN_CLICKED(IDC_STOP, OnStop)
@@ -256,7 +322,11 @@ CMediaConvertDialog::CMediaConvertDialog(UINT nIDTemplate, CWnd* pParentWnd)
       m_nPendingSubtitle(-1),
       m_nOutputKind(1),
       m_crBackground(RGB(0xF0, 0xF0, 0xF0)),
-      m_bClosing(false)
+      m_bClosing(false),
+      m_nLastLoad(0),
+      m_nProbeLoad(0),
+      m_nPictureLoad(0),
+      m_bStartWhenProbed(false)
 {
     if (CConverterSettings* s = Settings()) {
         m_strFormatKey = s->formatKey;
@@ -264,7 +334,11 @@ CMediaConvertDialog::CMediaConvertDialog(UINT nIDTemplate, CWnd* pParentWnd)
     }
 }
 
-CMediaConvertDialog::~CMediaConvertDialog() {}
+CMediaConvertDialog::~CMediaConvertDialog()
+{
+    // Their records go with the dialog.
+    StopSourceLoads();
+}
 
 void CMediaConvertDialog::TakeCommandLine(const CCommandLineOptions& options, BOOL autoStart)
 {
@@ -288,6 +362,14 @@ void CMediaConvertDialog::TakeCommandLine(const CCommandLineOptions& options, BO
     // Without a source of its own the dialog never starts by itself, nor into a format other than
     // the one asked for.
     m_bAutoStart = !options.source.IsEmpty() && autoStart && m_strUnknownFormat.IsEmpty() ? 1 : 0;
+    // Probing takes longer than making the window: the source's probe starts now, and the window
+    // takes its report when it is there (OnInitDialog).
+    if (!options.source.IsEmpty() && !m_hWnd) {
+        CString source = m_strSource;
+        source.Trim();
+        AbandonSourceLoad();
+        m_nProbeLoad = StartSourceLoad(source);
+    }
 }
 
 void CMediaConvertDialog::TakeFormatKey(const CString& key)
@@ -398,8 +480,16 @@ BOOL CMediaConvertDialog::OnInitDialog()
         message.Format(L"Unknown output format:\n%s", m_strUnknownFormat.GetString());
         AfxMessageBox(message, MB_OK | MB_ICONWARNING);
     }
-    if (!m_strSource.IsEmpty())
-        CheckSourceMedia(m_strSource);
+    if (!m_strSource.IsEmpty()) {
+        // The command line's source is being probed since before the window was made.
+        CSourceLoad* early = FindLoad(m_nProbeLoad);
+        CString source = m_strSource;
+        source.Trim();
+        if (early && !early->notify && early->path == source)
+            ShowSourceLoad(*early);
+        else
+            CheckSourceMedia(m_strSource);
+    }
     EnableControls(false);
     if (settings)
         SetAlwaysOnTop(settings->alwaysOnTop);
@@ -493,6 +583,7 @@ void CMediaConvertDialog::OnDestroy()
 {
     m_bClosing = true;
     StopJob();
+    StopSourceLoads();
     CRect window;
     GetWindowRect(&window);
     if (!IsIconic() && window.Width() > 0 && window.Height() > 0)
@@ -536,20 +627,158 @@ CString CMediaConvertDialog::GetDestinationFolder()
 
 int CMediaConvertDialog::CheckSourceMedia(LPCWSTR path)
 {
+    // The job's source is the running worker's until it ends.
+    if (IsJobRunning() || !m_hWnd)
+        return -1;
     CString source(path ? path : L"");
     source.Trim();
-    if (Job.SetSource(source, nullptr) != 0) {
-        SetDlgItemText(IDC_SOURCE, L"");
-        m_strSource.Empty();
-        CString message;
-        message.Format(L"\"%s\"\n\nis not a valid video or audio file.", source.GetString());
-        AfxMessageBox(message, MB_OK | MB_ICONWARNING);
+    AbandonSourceLoad();
+    m_bStartWhenProbed = false;
+    CSourceLoad* load = FindLoad(StartSourceLoad(source));
+    if (!load) {
+        Job.ResetForReconvert();
+        RefuseSource(source);
         return -1;
     }
+    ShowSourceLoad(*load);
+    return 0;
+}
+
+int CMediaConvertDialog::StartSourceLoad(const CString& source)
+{
+    std::unique_ptr<CSourceLoad> load(new CSourceLoad);
+    load->id = ++m_nLastLoad;
+    load->path = source;
+    load->item.Path = source;
+    load->ready.Attach(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!load->ready.IsValid())
+        return 0;
+    // The tools run on a worker: the dialog stays with the user while they do.
+    CSourceLoadThread* thread = new CSourceLoadThread(load.get());
+    if (!thread->CreateThread(CREATE_SUSPENDED)) {
+        delete thread;
+        return 0;
+    }
+    HANDLE copy = NULL;
+    if (DuplicateHandle(GetCurrentProcess(), thread->m_hThread, GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0))
+        load->thread.Attach(copy);
+    thread->SetThreadPriority(THREAD_PRIORITY_NORMAL);
+    const int id = load->id;
+    m_loads.push_back(std::move(load));
+    thread->ResumeThread();
+    return id;
+}
+
+void CMediaConvertDialog::ShowSourceLoad(CSourceLoad& load)
+{
+    // What the dialog showed of the last source goes with the job's record of it.
+    Job.ResetForReconvert();
+    Job.SourceDurationText.Empty();
+    Job.SourceSizeText.Empty();
+    Job.OutputDurationText.Empty();
+    Job.OutputSizeText.Empty();
+    m_strSource = load.path;
+    SetDlgItemText(IDC_SOURCE, load.path);
+    m_nProbeLoad = load.id;
+    load.notify = m_hWnd;
+    ::SetEvent(load.ready);
+    RedrawSidePanel();
+}
+
+CSourceLoad* CMediaConvertDialog::FindLoad(int id) const
+{
+    for (const std::unique_ptr<CSourceLoad>& load : m_loads)
+        if (load->id == id)
+            return load.get();
+    return nullptr;
+}
+
+void CMediaConvertDialog::AbandonSourceLoad()
+{
+    for (int id : {m_nProbeLoad, m_nPictureLoad})
+        if (CSourceLoad* load = FindLoad(id)) {
+            load->stop = 2;
+            // Its end still comes to the window, which then lets the record go.
+            if (!load->notify)
+                load->notify = m_hWnd;
+            ::SetEvent(load->ready);
+        }
+    m_nProbeLoad = 0;
+    m_nPictureLoad = 0;
+}
+
+void CMediaConvertDialog::StopSourceLoads()
+{
+    m_nProbeLoad = 0;
+    m_nPictureLoad = 0;
+    m_bStartWhenProbed = false;
+    for (const std::unique_ptr<CSourceLoad>& load : m_loads) {
+        load->stop = 2;
+        ::SetEvent(load->ready);
+    }
+    for (const std::unique_ptr<CSourceLoad>& load : m_loads)
+        if (load->thread.IsValid())
+            WaitDelivering(load->thread);
+    m_loads.clear();
+}
+
+void CMediaConvertDialog::RefuseSource(const CString& path)
+{
+    SetDlgItemText(IDC_SOURCE, L"");
+    m_strSource.Empty();
+    RedrawSidePanel();
+    CString message;
+    message.Format(L"\"%s\"\n\nis not a valid video or audio file.", path.GetString());
+    AfxMessageBox(message, MB_OK | MB_ICONWARNING);
+}
+
+LRESULT CMediaConvertDialog::OnSourceProbed(WPARAM wParam, LPARAM)
+{
+    const int id = (int)wParam;
+    CSourceLoad* load = FindLoad(id);
+    if (!load || id != m_nProbeLoad || m_bClosing)
+        return 0;
+    m_nProbeLoad = 0;
+    const CString source = load->path;
+    if (load->probed != 0) {
+        m_bStartWhenProbed = false;
+        RefuseSource(source);
+        return 0;
+    }
+    Job.TakeSource(load->item);
+    // The picture, when the source has one, comes when the worker ends.
+    m_nPictureLoad = id;
+    const int last = m_nLastLoad;
+    // A warning's message box lets other messages in: the worker's end, even another source.
     CheckMedia(source);
+    if (m_nLastLoad != last || m_bClosing)
+        return 0;
     m_strSource = source;
     SetDlgItemText(IDC_SOURCE, source);
     UpdateSourceInfo();
+    if (m_bStartWhenProbed) {
+        m_bStartWhenProbed = false;
+        OnStart();
+    }
+    return 0;
+}
+
+LRESULT CMediaConvertDialog::OnSourceLoaded(WPARAM wParam, LPARAM)
+{
+    const int id = (int)wParam;
+    for (auto it = m_loads.begin(); it != m_loads.end(); ++it) {
+        if ((*it)->id != id)
+            continue;
+        if (id == m_nPictureLoad) {
+            m_nPictureLoad = 0;
+            if (!m_bClosing && (*it)->picture.IsValid()) {
+                Job.TakeSourceThumbnail((*it)->picture);
+                RedrawSidePanel();
+            }
+        }
+        m_loads.erase(it);
+        break;
+    }
     return 0;
 }
 
@@ -646,15 +875,24 @@ void CMediaConvertDialog::OnStart()
         return;
     if (ApplySelection() != 0)
         return;
-    // A typed or dropped path is probed before it is converted; blanks typed around it are no
-    // part of it, for the probe and the check alike.
+    // Blanks typed around a path are no part of it, for the probe and the check alike.
     const CString typed = m_strSource;
     m_strSource.Trim();
     if (typed != m_strSource)
         SetDlgItemText(IDC_SOURCE, m_strSource);
-    if (!m_strSource.IsEmpty() && m_strSource.CompareNoCase(Job.Source.ProbedPath) != 0 && IsExistingFile(m_strSource))
-        if (CheckSourceMedia(m_strSource) != 0)
-            return;
+    // A job runs only on a source whose probe is in, and of the file as it is now: a typed path,
+    // or a file written since its probe, is probed first, and the start waits for the probe (which
+    // ends it with its message when the file is no media file).
+    const CSourceLoad* probing = m_nProbeLoad ? FindLoad(m_nProbeLoad) : nullptr;
+    const bool known = probing ? probing->path.CompareNoCase(m_strSource) == 0 : Job.Source.IsProbeOf(m_strSource);
+    if (!known && IsExistingFile(m_strSource))
+        CheckSourceMedia(m_strSource);
+    else if (!known && probing)
+        AbandonSourceLoad();
+    if (IsProbingSource()) {
+        m_bStartWhenProbed = true;
+        return;
+    }
     if (!IsExistingFile(m_strSource)) {
         AfxMessageBox(L"Source file doesn't exist!", MB_OK | MB_ICONWARNING);
         return;
@@ -1048,8 +1286,11 @@ BOOL CMediaConvertDialog::OnEraseBkgnd(CDC* pDC)
 
     CRect source(9, 9, 137, 81);
     CRect output(9, bandTop - 81, 137, bandTop - 9);
-    DrawPreview(&dc, source, Job.Source.MediaInfo.VideoStreams.IsEmpty() ? (m_strSource.IsEmpty() ? 0 : 2) : 1,
-                &Job.Source.Thumbnail);
+    // Nothing is said of a source whose probe is still out.
+    const int sourceKind = !Job.Source.MediaInfo.VideoStreams.IsEmpty() ? 1
+                           : m_strSource.IsEmpty() || IsProbingSource() ? 0
+                                                                         : 2;
+    DrawPreview(&dc, source, sourceKind, &Job.Source.Thumbnail);
     DrawPreview(&dc, output, m_nOutputKind, &Job.Target.Thumbnail);
 
     CConverterEnvironment* environment = GetConverterEnvironment();

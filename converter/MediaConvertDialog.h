@@ -11,7 +11,11 @@
 #include "converter/StatusControls.h"
 #include "image/RasterImage.h"
 
+#include <memory>
+#include <vector>
+
 class CCommandLineOptions;
+struct CSourceLoad;
 
 class CConvertOptionsDialog : public CFormatSelectorDialog {
 public:
@@ -64,9 +68,13 @@ public:
     // copied before the dialog runs; only the parts this dialog has. autoStart is the setting.
     virtual void TakeCommandLine(const CCommandLineOptions& options, BOOL autoStart);
 
-    // Probes a source (its path trimmed of blanks) and shows it: 0, or -1 (after a message) when
-    // it is no media file.
+    // Loads a source (its path trimmed of blanks): a worker probes it and grabs its picture, and
+    // what they tell fills the dialog in as it arrives; a file that is no media file is refused
+    // then, with its message. 0 loading, -1 refused at once (a job runs, or no worker).
     virtual int CheckSourceMedia(LPCWSTR path);
+    // The source's probe is still to come; or its probe or its picture.
+    bool IsProbingSource() const { return m_nProbeLoad != 0; }
+    bool IsLoadingSource() const { return m_nProbeLoad != 0 || m_nPictureLoad != 0; }
     // With "Cut" ticked, a cut that ends before it starts or starts past the source's end is
     // refused with a message naming the problem: -1; else 0.
     int CheckCut();
@@ -126,9 +134,20 @@ public:
     static const int kBottomBand = 51;
     static const int kSidePanel = 146;
     static const UINT WM_LISTENER_CALL = WM_APP + 0x320;
+    // From a source's worker (wParam the load's number): its probe is in; it has ended.
+    static const UINT WM_SOURCE_PROBED = WM_APP + 0x321;
+    static const UINT WM_SOURCE_LOADED = WM_APP + 0x322;
 
 protected:
     bool m_bClosing;
+    // The source workers not yet ended; the newest load's probe and picture are awaited, older
+    // ones are stopped and only waited for.
+    std::vector<std::unique_ptr<CSourceLoad>> m_loads;
+    int m_nLastLoad;
+    int m_nProbeLoad;
+    int m_nPictureLoad;
+    // Start was asked while the source's probe was out: it comes when the probe is in.
+    bool m_bStartWhenProbed;
     // The labels that get a marker in the painting.
     std::vector<UINT> m_markedLabels;
 
@@ -185,6 +204,21 @@ protected:
     void OnStop();
     LRESULT OnWorkerDone(WPARAM wParam, LPARAM lParam);
     LRESULT OnListenerCall(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSourceProbed(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSourceLoaded(WPARAM wParam, LPARAM lParam);
+    CSourceLoad* FindLoad(int id) const;
+    // A worker that probes the source and grabs its picture, reporting to the window once
+    // ShowSourceLoad has given it one: the load's number, or 0 when no worker could start.
+    int StartSourceLoad(const CString& source);
+    // The load awaited and shown: the last source's record and texts go, the path shows, and the
+    // worker reports to the window.
+    void ShowSourceLoad(CSourceLoad& load);
+    // The awaited load's worker is told to stop; nothing it still reports is taken.
+    void AbandonSourceLoad();
+    // Every source worker stopped and waited for.
+    void StopSourceLoads();
+    // The source edit emptied and the message that the file is no media file.
+    void RefuseSource(const CString& path);
     LRESULT OnStartUpdateCheck(WPARAM wParam, LPARAM lParam);
     void OnBrowseSource();
     void OnBrowseFolder();

@@ -6,6 +6,7 @@
 // and a flipped GIF, the completion actions in their order, and screenshots during conversions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -23,6 +24,7 @@
 #include "converter/ConverterResource.h"
 #include "engine/EncoderTool.h"
 #include "engine/SystemHelpers.h"
+#include "engine/ToolProcess.h"
 #include "framework/Effects.h"
 #include "image/RasterImage.h"
 #include "tests/common/Screenshot.h"
@@ -214,9 +216,10 @@ protected:
         }
     }
 
-    // The dialog made as the application makes it: the command line handed over, then shown.
+    // The dialog made as the application makes it: the command line handed over, then shown;
+    // its source's probe and picture still to come.
     template <class D>
-    D& Open(UINT templateId, const CString& line, BOOL autoStart = FALSE)
+    D& Show(UINT templateId, const CString& line, BOOL autoStart = FALSE)
     {
         D* dialog = new D;
         m_dialogs.emplace_back(dialog, [](void* p) { delete static_cast<D*>(p); });
@@ -227,6 +230,18 @@ protected:
         m_open.push_back(dialog);
         PumpPending();
         return *dialog;
+    }
+    // Shown, with what the tools tell of its source filled in.
+    template <class D>
+    D& Open(UINT templateId, const CString& line, BOOL autoStart = FALSE)
+    {
+        D& dialog = Show<D>(templateId, line, autoStart);
+        EXPECT_TRUE(WaitForSource(dialog));
+        return dialog;
+    }
+    static bool WaitForSource(CMediaConvertDialog& dialog, DWORD timeoutMs = 60000)
+    {
+        return WaitUntil([&] { return !dialog.IsLoadingSource(); }, timeoutMs);
     }
     static void Press(CWnd& dialog, UINT id)
     {
@@ -312,7 +327,20 @@ protected:
         ScriptStandInEncoder(L"progress 2\ninterval 20\n");
         Install(stage.app);
     }
+    void TearDown() override
+    {
+        DialogTest::TearDown();
+        CToolProcessBase::SetStopGraceForTests(10000);
+    }
     CConversionStage& Stage() { return GetConversionStage(); }
+    // The dialogs' probe held until the test releases it; a stopped one ends within a second.
+    CHeldProbe HoldProbe(const CString& clip)
+    {
+        CHeldProbe probe = MakeHeldProbe(MakeAwkwardFolder(L"held probe") + L"\\Quisset.exe", clip);
+        m_app->Environment()->probeToolPath = probe.exe;
+        CToolProcessBase::SetStopGraceForTests(1000);
+        return probe;
+    }
 };
 
 // With the real tools.
@@ -511,7 +539,9 @@ TEST_F(StandInDialogs, TheGifMakersFrameRateListKeepsOneRowFromTheSource)
     const int rows = rates->GetCount();
     EXPECT_EQ(6, rows);  // 25 from the source, then 5, 8, 10, 12, 15
     EXPECT_EQ(0, dialog.CheckSourceMedia(Stage().multi));
+    ASSERT_TRUE(WaitForSource(dialog));
     EXPECT_EQ(0, dialog.CheckSourceMedia(Stage().clip));
+    ASSERT_TRUE(WaitForSource(dialog));
     EXPECT_EQ(rows, rates->GetCount());
     CString first;
     rates->GetLBText(0, first);
@@ -855,6 +885,7 @@ TEST_F(StandInDialogs, ATypedSourceIsProbedBeforeItIsConverted)
     dialog.done = 0;
     dialog.SetDlgItemText(IDC_SOURCE, text);
     Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForSource(dialog));
     EXPECT_FALSE(dialog.IsRunning());
     EXPECT_TRUE(EncoderLines(Stage().log, m_out).empty());
     std::lock_guard<std::mutex> lock(g_eventLock);
@@ -1074,7 +1105,10 @@ TEST_F(StandInDialogs, EachDialogAsksForTheUpdateCheckAtItsStartOnlyWhenTheSetti
 TEST_F(StandInDialogs, ADroppedSourceIsProbedAsABrowsedOneAndADroppedFolderIsTheDestination)
 {
     CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out));
-    auto Drop = [&](const CString& path) { DropOn(dialog, path); };
+    auto Drop = [&](const CString& path) {
+        DropOn(dialog, path);
+        EXPECT_TRUE(WaitForSource(dialog));
+    };
     Drop(Stage().multi);
     EXPECT_EQ(Stage().multi, Text(dialog, IDC_SOURCE));
     EXPECT_EQ(Stage().multi, dialog.Job.Source.ProbedPath);
@@ -1488,4 +1522,107 @@ TEST_F(RealDialogs, ConvertingASourceIntoItsOwnNameNeverOverwritesIt)
     EXPECT_GT(probed.GetDurationMs(), 1500);
     EXPECT_TRUE(Completed(dialog)) << CStringA(dialog.StatusBarText()).GetString();
     EXPECT_EQ(folder + L"\\own clip (1).mp4", dialog.Job.Target.Path);
+}
+
+// ----- the source's probe on a worker ----------------------------------------------------------------
+
+// The window comes up first: the source's probe runs on a worker and what it tells fills the
+// dialog in when it is in. The start asked for meanwhile, by the command line's AutoStart and by
+// the user, waits for it; the job then takes the dialog's probe instead of probing the file again.
+TEST_F(StandInDialogs, TheDialogIsUpBeforeItsSourcesProbeEndsAndTheStartWaitsForTheProbe)
+{
+    const CHeldProbe probe = HoldProbe(Stage().multi);
+    ASSERT_TRUE(probe.problem.IsEmpty()) << CStringA(probe.problem).GetString();
+    ScriptStandInEncoder(L"progress 2\ninterval 20\noutput_text not a clip\n");
+    CConverter& dialog =
+        Show<CConverter>(IDD_CONVERTER, Quoted(Stage().multi) + L" -astream 2 -ofolder " + Quoted(m_out), TRUE);
+    ASSERT_TRUE(WaitUntil([&] { return !probe.Runs(Stage().multi).empty(); }, 30000));
+    // Shown and answering while the probe runs.
+    EXPECT_TRUE(dialog.IsWindowVisible());
+    EXPECT_TRUE(dialog.IsProbingSource());
+    EXPECT_EQ(Stage().multi, Text(dialog, IDC_SOURCE));
+    EXPECT_EQ(CString(L"Auto"), SelectedRow(dialog, IDC_AUDIO_TRACK));
+    EXPECT_TRUE(Text(dialog, IDC_OUTPUT_NAME).IsEmpty());
+    EXPECT_TRUE(dialog.Job.SourceDurationText.IsEmpty());
+    Click(dialog, IDC_CUT);
+    EXPECT_TRUE(IsEnabled(dialog, IDC_CUT_START));
+    Click(dialog, IDC_CUT);
+    EXPECT_FALSE(IsEnabled(dialog, IDC_CUT_START));
+    // Neither AutoStart's start nor the user's runs on a source that is not known yet.
+    PumpPending();
+    Press(dialog, IDC_START);
+    EXPECT_FALSE(dialog.IsRunning());
+    EXPECT_TRUE(IsShown(dialog, IDC_START));
+    EXPECT_TRUE(EncoderLines(Stage().log, L"-callback_window").empty());
+    dialog.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Shot(L"converter while its source is probed", dialog.m_hWnd);
+    EXPECT_TRUE(dialog.IsProbingSource());
+
+    ASSERT_TRUE(TouchFile(probe.release));
+    ASSERT_TRUE(WaitForEnd(dialog, 60000));
+    EXPECT_TRUE(Completed(dialog)) << CStringA(dialog.StatusBarText()).GetString();
+    EXPECT_EQ(CString(L"Track #2 - [fre]"), SelectedRow(dialog, IDC_AUDIO_TRACK));
+    EXPECT_EQ(0, Text(dialog, IDC_OUTPUT_NAME).Find(L"tracks clip.")) << CStringA(Text(dialog, IDC_OUTPUT_NAME)).GetString();
+    EXPECT_FALSE(dialog.Job.SourceDurationText.IsEmpty());
+    // One job for the two starts asked for, on the track the command line chose (the other run
+    // naming the output grabs its picture).
+    std::vector<CString> runs = EncoderLines(Stage().log, m_out);
+    runs.erase(std::remove_if(runs.begin(), runs.end(), [](const CString& run) { return run.Find(L"-callback_window") < 0; }),
+               runs.end());
+    ASSERT_EQ(1u, runs.size());
+    EXPECT_GE(runs[0].Find(L"-map 0:2"), 0) << CStringA(runs[0]).GetString();
+    // The source was probed once: by the dialog. The output once, too.
+    EXPECT_EQ(1u, probe.Runs(Stage().multi).size());
+    EXPECT_EQ(1u, probe.Runs(m_out).size());
+    EXPECT_TRUE(Messages().empty());
+}
+
+// A dialog closed while its source's probe runs stops the probe: nothing is said of a file that
+// was never looked at, nothing converts, no tool is left.
+TEST_F(StandInDialogs, ClosingTheDialogWhileItsSourceIsProbedStopsTheProbeWithoutAWord)
+{
+    const CHeldProbe probe = HoldProbe(Stage().clip);
+    ASSERT_TRUE(probe.problem.IsEmpty()) << CStringA(probe.problem).GetString();
+    CConverter dialog;
+    dialog.TakeCommandLine(ParseLine(Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out)), TRUE);
+    std::thread user([&] {
+        HWND window = nullptr;
+        WaitUntil(
+            [&] {
+                window = dialog.m_hWnd;
+                return window && ::IsWindowVisible(window) && !probe.Runs(Stage().clip).empty();
+            },
+            30000);
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+    });
+    const DWORD before = ::GetTickCount();
+    EXPECT_EQ(IDCANCEL, dialog.DoModal());
+    user.join();
+    EXPECT_LT(::GetTickCount() - before, 40000u);
+    ASSERT_EQ(1u, probe.Runs(Stage().clip).size());
+    EXPECT_FALSE(::PathFileExistsW(probe.release)) << "the probe cannot have ended by itself";
+    EXPECT_EQ(0, convtest::CountProcessesOf(probe.exe));
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_FALSE(dialog.IsLoadingSource());
+    EXPECT_TRUE(EncoderLines(Stage().log, L"-callback_window").empty());
+}
+
+// The file shown was written by another program since its probe: Start probes it again and
+// converts what it now holds.
+TEST_F(StandInDialogs, AFileWrittenSinceItsProbeIsProbedAgainBeforeItIsConverted)
+{
+    const CString source = MakeAwkwardFolder(L"rewritten") + L"\\source clip.mkv";
+    ASSERT_TRUE(::CopyFileW(Stage().clip, source, FALSE));
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(source) + L" -ofolder " + Quoted(m_out));
+    ASSERT_EQ(1, (int)dialog.Job.Source.MediaInfo.AudioStreams.GetSize());
+    ASSERT_TRUE(::CopyFileW(Stage().multi, source, FALSE));
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitForEnd(dialog, 60000));
+    EXPECT_EQ(2, (int)dialog.Job.Source.MediaInfo.AudioStreams.GetSize());
+    HWND audio = ::GetDlgItem(dialog.m_hWnd, IDC_AUDIO_TRACK);
+    EXPECT_EQ(4, (int)::SendMessageW(audio, CB_GETCOUNT, 0, 0));
+    EXPECT_TRUE(IsEnabled(dialog, IDC_SUBTITLE_TRACK));
+    EXPECT_EQ(3, (int)::SendDlgItemMessageW(dialog.m_hWnd, IDC_SUBTITLE_TRACK, CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(1u, EncoderLines(Stage().log, m_out).size());
+    EXPECT_TRUE(Messages().empty());
 }

@@ -7,6 +7,8 @@
 #include <stdlib.h>
 
 #include "conversion/MediaPreset.h"
+#include "engine/ProbeTool.h"
+#include "engine/SystemHelpers.h"
 #include "tests/common/Screenshot.h"
 #include "tests/conversion/ConversionTestSupport.h"
 
@@ -390,6 +392,36 @@ void ScriptStandInEncoder(LPCWSTR lines)
     CConversionStage& stage = GetConversionStage();
     enginetest::WriteUtf8File(stage.script, CString(lines) + L"log " + stage.log + L"\n");
     ::DeleteFileW(stage.log);
+}
+
+std::vector<CString> CHeldProbe::Runs(const CString& containing) const
+{
+    std::vector<CString> runs;
+    for (const CString& line : enginetest::ReadLines(log))
+        if (line.Find(L"cmdline: ") == 0 && line.Find(containing) >= 0)
+            runs.push_back(line);
+    return runs;
+}
+
+CHeldProbe MakeHeldProbe(const CString& exe, const CString& clip)
+{
+    CHeldProbe probe;
+    const CString folder = GetParentFolder(exe);
+    probe.exe = exe;
+    probe.release = folder + L"\\release";
+    probe.log = folder + L"\\probe log.txt";
+    const CString json = folder + L"\\answer.json";
+    CString script = exe.Left(exe.ReverseFind(L'.')) + L".fake";
+    CProbeTool real;
+    real.SetPath(GetConversionStage().probe);
+    CProbeOptions options;
+    options.InputPath = clip;
+    if (!GetConversionStage().problem.IsEmpty() || real.Launch(options, json, nullptr) != 0 ||
+        !::CopyFileW(GetEnv(L"TEST_BIN_DIR") + L"\\faketool.exe", exe, FALSE) ||
+        !enginetest::WriteUtf8File(script, L"stdout_file " + json + L"\nwait_file " + probe.release + L"\nlog " +
+                                               probe.log + L"\n"))
+        probe.problem = L"cannot lay out the held probe";
+    return probe;
 }
 
 CToolStage& GetToolStage()

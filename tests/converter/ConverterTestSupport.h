@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <ostream>
+#include <vector>
 
 #include "conversion/PresetStore.h"
 #include "converter/ConverterEnvironment.h"
@@ -120,6 +121,15 @@ struct CConversionStage {
 CConversionStage& GetConversionStage();
 // Rewrites the stand-in encoder's script (its log line is added) and empties the log.
 void ScriptStandInEncoder(LPCWSTR lines);
+
+// A stand-in probe laid out at 'exe' (its folder must exist) that answers with what the real probe
+// says of 'clip', but only once the test has made the release file; each run is logged.
+struct CHeldProbe {
+    CString problem, exe, release, log;
+    // The logged runs whose command line names the text.
+    std::vector<CString> Runs(const CString& containing) const;
+};
+CHeldProbe MakeHeldProbe(const CString& exe, const CString& clip);
 
 // The real tools (probe, encoder, ffmpeg, gifsicle, the encoder's presets) in an application
 // folder of their own with Ravento.exe and a stand-in Lumivo.exe beside them; made once per run.

@@ -223,6 +223,8 @@ protected:
         if (!run.Dialog())
             return CString();
         EXPECT_EQ(CString(caption), WindowText(run.Dialog()));
+        // The source's probe fills the dialog in after it shows; the output name comes with it.
+        EXPECT_TRUE(WaitUntil([&] { return !run.Text(IDC_OUTPUT_NAME).IsEmpty(); }, 60000));
         check();
         Shot(CString(L"program ") + caption, run.Dialog());
         run.Press(IDC_START);
@@ -378,6 +380,43 @@ TEST_F(RaventoProgram, AutoStartConvertsIntoTheStoredDestinationAndClosesWhenAsk
     EXPECT_TRUE(::PathFileExistsW(output)) << CStringA(output).GetString();
     EXPECT_EQ(clip, GetStringSetting(L"Data\\Recent Files", L"01"));
     EXPECT_EQ(m_out, GetStringSetting(L"Data\\Recent Folders", L"01"));
+}
+
+// Ravento's window comes up while the source on its command line is still being probed, and
+// AutoStart waits for the probe, then converts and closes; the source is probed once.
+TEST_F(RaventoProgram, TheWindowComesUpWhileTheSourceIsProbedAndAutoStartWaitsForTheProbe)
+{
+    CConversionStage& stage = GetConversionStage();
+    ASSERT_TRUE(stage.problem.IsEmpty()) << CStringA(stage.problem).GetString();
+    const CString app = MakeAwkwardFolder(L"held probe app");
+    const CString modules = app + L"\\Modules";
+    ASSERT_TRUE(::CreateDirectoryW(modules, nullptr));
+    const CString ravento = app + L"\\Ravento.exe", log = modules + L"\\encoder log.txt";
+    ASSERT_TRUE(::CopyFileW(stage.ravento, ravento, FALSE));
+    ASSERT_TRUE(::CopyFileW(GetEnv(L"TEST_BIN_DIR") + L"\\faketool.exe", modules + L"\\Velkor.exe", FALSE));
+    ASSERT_TRUE(enginetest::WriteUtf8File(modules + L"\\Velkor.fake",
+                                          L"progress 2\ninterval 20\noutput_text not a clip\nlog " + log + L"\n"));
+    const CHeldProbe probe = MakeHeldProbe(modules + L"\\Quisset.exe", stage.clip);
+    ASSERT_TRUE(probe.problem.IsEmpty()) << CStringA(probe.problem).GetString();
+    SetNumber(L"Settings", L"AutoStart", 1);
+    SetNumber(L"Settings", L"AutoCloseWindow", 1);
+    CRaventoRun run;
+    ASSERT_TRUE(run.Start(ravento, Quoted(stage.clip)));
+    ASSERT_TRUE(run.WaitForDialog() != nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return !probe.Runs(stage.clip).empty(); }, 30000));
+    // Shown, and nothing converts, while the probe cannot have ended.
+    EXPECT_FALSE(::PathFileExistsW(probe.release));
+    EXPECT_TRUE(::IsWindowVisible(run.Dialog()));
+    EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(run.Dialog(), IDC_START)));
+    EXPECT_TRUE(EncoderLines(log, L"-callback_window").empty());
+    Shot(L"program while its source is probed", run.Dialog());
+    ASSERT_TRUE(TouchFile(probe.release));
+    // Converted, then closed by itself.
+    ASSERT_TRUE(run.WaitForExit(60000));
+    EXPECT_EQ(1u, EncoderLines(log, L"-callback_window").size());
+    EXPECT_GT(GetFileSize64(m_out + L"\\av clip.mp4"), 0);
+    EXPECT_EQ(1u, probe.Runs(stage.clip).size());
+    EXPECT_EQ(1u, probe.Runs(m_out).size());
 }
 
 // A source 300 characters deep converted into a folder 330 characters deep: the probe of the
