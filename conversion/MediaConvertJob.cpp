@@ -84,7 +84,7 @@ bool CJobSourceItem::IsProbeOf(LPCWSTR path) const
 int ProbeJobInput(CMediaInfoRecord& out, LPCWSTR path, const CJobSourceItem* source, const volatile int* stopFlag)
 {
     if (!source || !source->IsProbeOf(path))
-        return out.Probe(path, stopFlag);
+        return out.Probe(path, stopFlag) == 0 ? 0 : -1;
     out = source->MediaInfo;
     out.SelectedVideoStream = MEDIA_SELECT_AUTO;
     out.SelectedAudioStream = MEDIA_SELECT_AUTO;
