@@ -69,10 +69,10 @@ public:
     ~CMediaItem() override;
     void Reset() override;
 
-    // Probes 'path' into a cleared item and builds its display texts: 0 or -1. A non-zero stop
-    // flag (the caller's thread is being stopped) ends a probe that hangs, as a failure.
+    // Probes 'path' into a cleared item and builds its display texts: PROBE_DONE, PROBE_FAILED, or
+    // PROBE_STOPPED when a stop flag of 2 (the caller's thread is being stopped) ended the probe.
     int Open(const wchar_t* path, const volatile int* stopFlag = nullptr);
-    // 1 when already probed and not forced, else 0 or -1 (also when stopped).
+    // PROBE_ALREADY_DONE when probed before and not forced, else as Open.
     int Probe(int force, const volatile int* stopFlag = nullptr);
     // 1 when the texts were built before, else 0 after building them.
     int UpdateDisplayInfo();
