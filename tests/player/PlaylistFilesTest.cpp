@@ -466,6 +466,41 @@ TEST_F(PlaylistFiles, M3uSkipsHeaderAndInformationLinesAndResolvesRelativePaths)
     EXPECT_EQ(-1, Load(PathOf(L"missing.m3u"), none));
 }
 
+TEST_F(PlaylistFiles, PlainListsSkipLinesThatCannotBeAPathOrAnAddress)
+{
+    // Control characters and characters no path may hold make garbage, not names; a file that is
+    // missing and an address with a query are entries all the same.
+    CString path = PathOf(L"mixed.m3u");
+    ASSERT_TRUE(WriteBytes(path, "C:\\clips\\missing clip.mp4\r\n"
+                                 "ab\x01" "cd.mp4\r\n"
+                                 "\x7f\x1b[0m\r\n"
+                                 "C:\\a<b>.mp4\r\n"
+                                 "x|y?.mp3\r\n"
+                                 "C:\\c*.mp4\r\n"
+                                 "http://example.invalid/a.mp3?x=1&y=*\r\n"
+                                 "\\\\?\\C:\\long\\d.mp4\r\n"
+                                 "C:\\e\"f.mp4\r\n"
+                                 "C:\\g:h.mp4\r\n"
+                                 "caf\xc3\xa9 \xe2\x99\xab.mp3\r\n"));
+    CPlaylistData playlist;
+    ASSERT_EQ(0, Load(path, playlist));
+    ASSERT_EQ(4, playlist.GetCount());
+    EXPECT_EQ(L"C:\\clips\\missing clip.mp4", playlist.GetAt(0)->Path);
+    EXPECT_EQ(L"http://example.invalid/a.mp3?x=1&y=*", playlist.GetAt(1)->Path);
+    EXPECT_EQ(L"\\\\?\\C:\\long\\d.mp4", playlist.GetAt(2)->Path);
+    EXPECT_EQ(m_folder + L"\\caf\u00e9 \u266b.mp3", playlist.GetAt(3)->Path);
+
+    ASSERT_TRUE(WriteBytes(PathOf(L"mixed.pls"), "[playlist]\nNumberOfEntries=3\nFile1=C:\\ok.mp4\n"
+                                                 "File2=bad\x02name.mp4\nFile3=a>b.mp4\n"));
+    CPlaylistData pls;
+    ASSERT_EQ(0, Load(PathOf(L"mixed.pls"), pls));
+    ASSERT_EQ(1, pls.GetCount());
+    EXPECT_EQ(L"C:\\ok.mp4", pls.GetAt(0)->Path);
+
+    // A binary file that only carries a list's name is no list at all.
+    ExpectRefused(L"picture.m3u", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x01\0", 20) + "C:\\x.mp4\n");
+}
+
 TEST_F(PlaylistFiles, M3uKeepsNamesBeyondTheAnsiCodePage)
 {
     CPlaylistData playlist;
