@@ -375,7 +375,12 @@ void CPlaylistView::OnSavePlaylist()
     // "list.txt.m3u", never refused.
     if (!IsPlaylistFile(path))
         path += extension;
-    SavePlaylist(path, 1, 1);
+    // The file that was there is replaced only by a whole new one (or not at all).
+    if (SavePlaylist(path, 1, 1) < 0) {
+        CString text;
+        text.Format(L"Cannot save playlist file:\n%s", path.GetString());
+        AfxMessageBox(text);
+    }
 }
 
 void CPlaylistView::OnRecentPlaylist(UINT id)

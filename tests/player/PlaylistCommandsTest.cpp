@@ -601,4 +601,35 @@ TEST_F(PlaylistCommands, TheConverterGetsTheSelectedItemAndSettingsAreSavedOnOk)
     s_app->Settings().repeat = 0;
 }
 
+TEST_F(PlaylistCommands, AFailedSaveSaysSoAndLeavesTheFileThatWasThere)
+{
+    {
+        CPlaylistEditGuard guard(&Playlist(), 0);
+        Playlist().AddPath(TestClips().c);
+    }
+    WaitLoaded();
+    CString folder = MakeAwkwardFolder(L"save-refused");
+    CString target = folder + L"\\kept.m3u";
+    const std::string before = "C:\\the user's own list.mp3\r\n";
+    ASSERT_TRUE(WriteBytes(target, before));
+    // Held open by another program that lets others read it, but neither write nor replace it.
+    CHandle held(CreateFileW(target, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held.IsValid());
+    FwMessageBoxFn previousBox = FwSetMessageBoxFunction(RecordMessageBox);
+    g_messageBoxes.clear();
+    g_chosenPath = target;
+    g_chosenFilter = 2;
+    Command(ID_FILE_SAVE_PLAYLIST);
+    g_chosenPath = folder + L"\\no such folder\\new.playlist";
+    g_chosenFilter = 1;
+    Command(ID_FILE_SAVE_PLAYLIST);
+    FwSetMessageBoxFunction(previousBox);
+    held.Close();
+    EXPECT_EQ(before, ReadBytes(target));
+    ASSERT_EQ(2u, g_messageBoxes.size());
+    EXPECT_STREQ(L"Cannot save playlist file:\n" + target, g_messageBoxes[0]);
+    EXPECT_STREQ(L"Cannot save playlist file:\n" + g_chosenPath, g_messageBoxes[1]);
+    EXPECT_EQ(1, CountFolderEntries(folder)) << "nothing half-written is left";
+}
+
 }  // namespace
