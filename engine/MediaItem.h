@@ -15,6 +15,9 @@ const UINT MEDIA_FILE_SIDECAR_THUMBNAIL = 0x100;
 // The thumbnail file was grabbed from the video and belongs to the item: the list that owns the
 // item deletes it through DeleteThumbnailFile before destroying the item.
 const UINT MEDIA_FILE_GRABBED_THUMBNAIL = 0x200;
+// A path that was still waiting to be opened when its playlist was saved: it becomes an item only
+// once it has been probed, as the path it was (a plain entry of the playlist file).
+const UINT MEDIA_FILE_QUEUED = 0x1000;
 
 // CMediaFile::StateFlags
 const UINT MEDIA_STATE_FILE_MISSING = 0x1;

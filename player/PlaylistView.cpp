@@ -203,7 +203,7 @@ void CPlaylistView::OnInitialUpdate()
     if (first) {
         CPlayerSettings* s = Settings();
         if (s && s->loadLastPlaylist)
-            OpenPlaylist(s->GetDefaultPlaylistPath(), 0, 0);
+            OpenDefaultPlaylist();
     } else if (CDocument* doc = GetDocument()) {
         // A new document has no path: nothing to open then.
         if (!doc->GetPathName().IsEmpty())
@@ -326,13 +326,7 @@ void CPlaylistView::OnOpenUrl()
     // Nothing entered is nothing to open: the playlist stays.
     if (url.IsEmpty())
         return;
-    {
-        CPlaylistEditGuard guard(this, 1);
-        RemoveAllItems();
-        if (AddPath(url) > 0)
-            m_nAwaitedIndex = 0;
-        m_nModified = 1;
-    }
+    OpenAddress(url);
     UpdateItemCountDisplay();
 }
 
