@@ -39,9 +39,8 @@ public:
     // nothing in a path is expanded. Any other line is started as it stands.
     // -1: the tool is not an existing file given by a full path, the process could not be created,
     // or it ended with a non-zero exit code; 0: it ended with 0; 1: stopFlag was given and is
-    // non-zero at the end. A stop flag of 2 gives the tool the stop grace to end by itself (none
-    // when m_bEndAtOnceWhenStopped is set) before the tool and every process it started are
-    // terminated.
+    // non-zero at the end. A stop flag of 2 gives the tool the stop grace to end by itself before
+    // the tool and every process it started are terminated.
     virtual int Run(LPCWSTR commandLine, const volatile int* stopFlag);
 
     const CString& GetPath() const { return m_strPath; }
@@ -57,7 +56,7 @@ public:
 protected:
     CString m_strPath;
     // Set by a driver whose tool is asked nothing on a stop and whose output a stopped run throws
-    // away: the tool is ended at once instead of being given the stop grace.
+    // away: Run ends the tool at once instead of giving it the stop grace.
     bool m_bEndAtOnceWhenStopped = false;
 };
 

@@ -142,6 +142,30 @@ protected:
         return log;
     }
     static int ProbeRuns(const CString& log) { return (int)ProbedPaths(log).size(); }
+    // "LoadLastPlaylist" on and no default playlist yet: its path.
+    static CString KeepingTheLastPlaylist()
+    {
+        s_app->Settings().loadLastPlaylist = 1;
+        CString path = s_app->Settings().GetDefaultPlaylistPath();
+        DeleteFileW(path);
+        return path;
+    }
+    // A view of its own in the frame (it is deleted with its window), with the given playlist
+    // window, or with the program's own item window, which deletes its items at its end. Null
+    // when it cannot be made.
+    static CMediaPlaylistView* MakeOwnView(CTestPlaylist* items)
+    {
+        CMediaPlaylistView* view = new CMediaPlaylistView;
+        if (items)
+            view->SetItemWindow(items);
+        if (!view->Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 300, 300), s_frame.get(), 4000))
+            return nullptr;
+        if (items && !items->CreateWindowIn(view, CRect(0, 0, 300, 300))) {
+            view->DestroyWindow();
+            return nullptr;
+        }
+        return view;
+    }
     // The paths of an item window of a view's own.
     static std::vector<CString> PathsOf(CMediaPlaylistLink& items)
     {
@@ -591,9 +615,7 @@ TEST_F(PlaylistView, APowerOffAfterPlaybackKeepsThePlaylistAndTheSettingsFirst)
     // The power-off is forced: the program gets no close, so nothing it keeps at a close may wait
     // for one.
     CPlayerSettings& s = s_app->Settings();
-    s.loadLastPlaylist = 1;
-    CString defaultPath = s.GetDefaultPlaylistPath();
-    DeleteFileW(defaultPath);
+    CString defaultPath = KeepingTheLastPlaylist();
     {
         CPlaylistEditGuard guard(&View(), 0);
         View().AddPath(TestClips().c);
@@ -625,16 +647,11 @@ TEST_F(PlaylistView, APowerOffAfterPlaybackKeepsThePlaylistAndTheSettingsFirst)
 TEST_F(PlaylistView, ClosingSavesTheDefaultPlaylistOnceAndEmptiesTheThumbnailFolder)
 {
     CPlayerSettings& s = s_app->Settings();
-    s.loadLastPlaylist = 1;
-    CString defaultPath = s.GetDefaultPlaylistPath();
-    DeleteFileW(defaultPath);
+    CString defaultPath = KeepingTheLastPlaylist();
 
-    // A view of its own in the frame, with a playlist of its own.
     CTestPlaylist items;
-    CMediaPlaylistView* view = new CMediaPlaylistView;
-    view->SetItemWindow(&items);
-    ASSERT_TRUE(view->Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 100, 100), s_frame.get(), 4000));
-    ASSERT_TRUE(items.CreateWindowIn(view, CRect(0, 0, 100, 100)));
+    CMediaPlaylistView* view = MakeOwnView(&items);
+    ASSERT_TRUE(view != nullptr);
     {
         CPlaylistEditGuard guard(view, 0);
         view->AddPath(TestClips().b);
@@ -654,10 +671,8 @@ TEST_F(PlaylistView, ClosingSavesTheDefaultPlaylistOnceAndEmptiesTheThumbnailFol
 
     // An empty playlist: saved with no items, and the thumbnail folder goes.
     CTestPlaylist none;
-    view = new CMediaPlaylistView;
-    view->SetItemWindow(&none);
-    ASSERT_TRUE(view->Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 100, 100), s_frame.get(), 4000));
-    ASSERT_TRUE(none.CreateWindowIn(view, CRect(0, 0, 100, 100)));
+    view = MakeOwnView(&none);
+    ASSERT_TRUE(view != nullptr);
     items.Clear();  // the items and their thumbnail files go
     view->DestroyWindow();
     CPlaylistData empty(1);
@@ -670,9 +685,7 @@ TEST_F(PlaylistView, ClosingSavesTheDefaultPlaylistOnceAndEmptiesTheThumbnailFol
 TEST_F(PlaylistView, ClosingWhileALongListLoadsEndsAtOnceAndKeepsTheRestForTheNextStart)
 {
     CPlayerSettings& s = s_app->Settings();
-    s.loadLastPlaylist = 1;
-    CString defaultPath = s.GetDefaultPlaylistPath();
-    DeleteFileW(defaultPath);
+    CString defaultPath = KeepingTheLastPlaylist();
     CString notes = s_ten.folder + L"\\notes.txt";
     ASSERT_TRUE(WriteUtf8File(notes, L"no media"));
     std::vector<CString> queued = s_ten.clips;
@@ -681,10 +694,8 @@ TEST_F(PlaylistView, ClosingWhileALongListLoadsEndsAtOnceAndKeepsTheRestForTheNe
     CString log = UseFakeProbe(20000);
     CToolProcessBase::SetStopGraceForTests(60000);
     CTestPlaylist items;
-    CMediaPlaylistView* view = new CMediaPlaylistView;
-    view->SetItemWindow(&items);
-    ASSERT_TRUE(view->Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 100, 100), s_frame.get(), 4000));
-    ASSERT_TRUE(items.CreateWindowIn(view, CRect(0, 0, 100, 100)));
+    CMediaPlaylistView* view = MakeOwnView(&items);
+    ASSERT_TRUE(view != nullptr);
     {
         CPlaylistEditGuard guard(view, 0);
         for (const CString& path : queued)
@@ -707,10 +718,8 @@ TEST_F(PlaylistView, ClosingWhileALongListLoadsEndsAtOnceAndKeepsTheRestForTheNe
     // The next start opens them as the paths they were: what is no media is dropped then.
     UseTestTools(s_app->Resources());
     CTestPlaylist again;
-    view = new CMediaPlaylistView;
-    view->SetItemWindow(&again);
-    ASSERT_TRUE(view->Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 100, 100), s_frame.get(), 4000));
-    ASSERT_TRUE(again.CreateWindowIn(view, CRect(0, 0, 100, 100)));
+    view = MakeOwnView(&again);
+    ASSERT_TRUE(view != nullptr);
     EXPECT_EQ((int)queued.size(), view->OpenPlaylist(defaultPath, 0, 0));
     ASSERT_TRUE(WaitUntil([&] { return !view->IsLoading() && view->GetPendingCount() == 0; }, 120000));
     EXPECT_EQ(s_ten.clips, PathsOf(again));
@@ -723,9 +732,7 @@ TEST_F(PlaylistView, ClosingWhileALongListLoadsEndsAtOnceAndKeepsTheRestForTheNe
 TEST_F(PlaylistView, AThumbnailFileLivesAsLongAsAnItemOrTheDefaultPlaylistNamesIt)
 {
     CPlayerSettings& s = s_app->Settings();
-    s.loadLastPlaylist = 1;
-    CString defaultPath = s.GetDefaultPlaylistPath();
-    DeleteFileW(defaultPath);
+    CString defaultPath = KeepingTheLastPlaylist();
     const CString ownTemp = s.tempFolder;
     s.tempFolder = MakeAwkwardFolder(L"thumbnail-lifetime") + L"\\Thumbnails";
     // Left by an earlier session that nothing names any more.
@@ -743,8 +750,11 @@ TEST_F(PlaylistView, AThumbnailFileLivesAsLongAsAnItemOrTheDefaultPlaylistNamesI
 
     // Views with the program's own item window, which deletes the items it holds at its end.
     auto openView = [&](LPCWSTR playlist) {
-        CMediaPlaylistView* view = new CMediaPlaylistView;
-        EXPECT_TRUE(view->Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 300, 300), s_frame.get(), 4000));
+        CMediaPlaylistView* view = MakeOwnView(nullptr);
+        if (!view) {
+            ADD_FAILURE() << "no view";
+            return view;
+        }
         EXPECT_EQ(2, view->OpenPlaylist(playlist, 0, 0));
         EXPECT_TRUE(WaitUntil([&] { return !view->IsLoading() && !view->AreThumbnailsRunning(); }, 120000));
         return view;
@@ -755,6 +765,7 @@ TEST_F(PlaylistView, AThumbnailFileLivesAsLongAsAnItemOrTheDefaultPlaylistNamesI
     };
 
     CMediaPlaylistView* view = openView(embedded);
+    ASSERT_TRUE(view != nullptr);
     CString grabbed = thumbnailFile(view, 1);
     ASSERT_TRUE(FileExists(grabbed)) << "the second item's frame was grabbed";
     view->DestroyWindow();
@@ -776,6 +787,7 @@ TEST_F(PlaylistView, AThumbnailFileLivesAsLongAsAnItemOrTheDefaultPlaylistNamesI
     ASSERT_TRUE(WriteFakeEncoderScript(L"exit 1\n"));
     s_app->Resources()->encodeToolPath = TestTools().fakeEncoder;
     view = openView(defaultPath);
+    ASSERT_TRUE(view != nullptr);
     for (int i = 0; i < 2; ++i)
         EXPECT_TRUE(view->GetItemWindow()->GetMediaItem(i)->Thumbnail.IsValid()) << i;
     EXPECT_EQ(0, view->RemoveItem(0, 1));
@@ -785,8 +797,8 @@ TEST_F(PlaylistView, AThumbnailFileLivesAsLongAsAnItemOrTheDefaultPlaylistNamesI
     EXPECT_TRUE(FileExists(grabbed));
 
     // An emptied playlist names nothing: nothing of the program's is left.
-    view = new CMediaPlaylistView;
-    ASSERT_TRUE(view->Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 300, 300), s_frame.get(), 4000));
+    view = MakeOwnView(nullptr);
+    ASSERT_TRUE(view != nullptr);
     EXPECT_EQ(1, view->OpenPlaylist(defaultPath, 0, 0));
     {
         CPlaylistEditGuard guard(view, 1);
