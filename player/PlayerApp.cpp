@@ -180,8 +180,13 @@ void CPlayerApp::OnRecentFile(UINT id)
         view->UpdateItemCountDisplay();
         return;
     }
-    if (!OpenDocumentFile(path))
+    if (!OpenDocumentFile(path)) {
         settings.recentFiles.Remove(index);
+        // The old document stays, and so does its playlist: what the document's close stopped
+        // goes on loading.
+        if (view)
+            view->ResumeLoadThread();
+    }
 }
 
 void CPlayerApp::OnUpdateRecentFile(CCmdUI* pCmdUI)

@@ -418,8 +418,16 @@ bool CPlayerSettings::IsTempFolderOurs() const
 
 int CPlayerSettings::DeleteTempFolder()
 {
+    return DeleteTempFilesExcept(std::vector<CString>());
+}
+
+int CPlayerSettings::DeleteTempFilesExcept(const std::vector<CString>& keep)
+{
     if (tempFolder.IsEmpty() || !IsFolder(tempFolder))
         return 0;
+    std::vector<CString> kept;
+    for (const CString& path : keep)
+        kept.push_back(playerfiles::GetFullPath(path));
     bool ok = true;
     WIN32_FIND_DATAW found;
     CFindHandle find(FindFirstFileW(tempFolder + L"\\*", &found));
@@ -427,7 +435,11 @@ int CPlayerSettings::DeleteTempFolder()
         do {
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsTempFileName(found.cFileName)) {
                 CString file = tempFolder + L"\\" + found.cFileName;
-                if (!DeleteFileW(file))
+                CString full = playerfiles::GetFullPath(file);
+                bool named = false;
+                for (const CString& k : kept)
+                    named = named || k.CompareNoCase(full) == 0;
+                if (!named && !DeleteFileW(file))
                     ok = false;
             }
         } while (FindNextFileW(find.h, &found));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <vector>
 
 #include "framework/Collections.h"
 #include "framework/String.h"
@@ -45,6 +46,9 @@ public:
     // empty and was made by the program: 1 when nothing of ours is left, 0 when the folder does
     // not exist or something could not be deleted.
     int DeleteTempFolder();
+    // The same, keeping the files 'keep' names (full paths, in any letter case); the folder goes
+    // only when nothing is left in it.
+    int DeleteTempFilesExcept(const std::vector<CString>& keep);
     CString GetDefaultPlaylistPath() const;
 
     // The recent lists: set up with a capacity (read from the profile unless it is 0), add,

@@ -148,10 +148,13 @@ bool WriteThumbnail(pugi::xml_node parent, CMediaItem& item, int embedThumbnails
         CPlayerSettings* settings = GetPlayerSettings();
         CString file = settings ? settings->MakeTempFilePath() : GetTempFilePath();
         // Only a file that was really written is named: a playlist must not promise a picture.
-        if (item.Thumbnail.Save(file, ImageTypeJPG))
+        // Made for this item alone, it goes with the item as a grabbed one does.
+        if (item.Thumbnail.Save(file, ImageTypeJPG)) {
             item.ThumbnailFile = file;
-        else
+            item.ChangeFlags(MEDIA_FILE_GRABBED_THUMBNAIL);
+        } else {
             DeleteFileW(file);
+        }
     }
     if (!item.ThumbnailFile.IsEmpty())
         return AddText(node, L"Path", item.ThumbnailFile);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "PlayerTestSupport.h"
 #include "player/PlaylistData.h"
@@ -44,6 +45,17 @@ protected:
         CPlaylistData playlist;
         EXPECT_EQ(-1, Load(path, playlist)) << CStringA(name).GetString();
         EXPECT_EQ(bytes, ReadBytes(path)) << CStringA(name).GetString();
+    }
+    // The paths of the entries a file gives; {"load failed"} when it is refused.
+    std::vector<CString> PathsIn(LPCWSTR path)
+    {
+        CPlaylistData playlist;
+        if (Load(path, playlist) != 0)
+            return {L"load failed"};
+        std::vector<CString> paths;
+        for (int i = 0; i < playlist.GetCount(); ++i)
+            paths.push_back(playlist.GetAt(i)->Path);
+        return paths;
     }
     // Files in the folder besides the ones a test wrote: none may be left from a save.
     int Leftovers() const { return CountFolderEntries(m_folder); }
@@ -464,6 +476,34 @@ TEST_F(PlaylistFiles, M3uSkipsHeaderAndInformationLinesAndResolvesRelativePaths)
 
     CPlaylistData none;
     EXPECT_EQ(-1, Load(PathOf(L"missing.m3u"), none));
+}
+
+TEST_F(PlaylistFiles, PlainListsSkipLinesThatCannotBeAPathOrAnAddress)
+{
+    // Control characters and characters no path may hold make garbage, not names; a file that is
+    // missing and an address with a query are entries all the same.
+    CString path = PathOf(L"mixed.m3u");
+    ASSERT_TRUE(WriteBytes(path, "C:\\clips\\missing clip.mp4\r\n"
+                                 "ab\x01" "cd.mp4\r\n"
+                                 "\x7f\x1b[0m\r\n"
+                                 "C:\\a<b>.mp4\r\n"
+                                 "x|y?.mp3\r\n"
+                                 "C:\\c*.mp4\r\n"
+                                 "http://example.invalid/a.mp3?x=1&y=*\r\n"
+                                 "\\\\?\\C:\\long\\d.mp4\r\n"
+                                 "C:\\e\"f.mp4\r\n"
+                                 "C:\\g:h.mp4\r\n"
+                                 "caf\xc3\xa9 \xe2\x99\xab.mp3\r\n"));
+    const std::vector<CString> entries = {L"C:\\clips\\missing clip.mp4", L"http://example.invalid/a.mp3?x=1&y=*",
+                                          L"\\\\?\\C:\\long\\d.mp4", m_folder + L"\\caf\u00e9 \u266b.mp3"};
+    EXPECT_EQ(entries, PathsIn(path));
+
+    ASSERT_TRUE(WriteBytes(PathOf(L"mixed.pls"), "[playlist]\nNumberOfEntries=3\nFile1=C:\\ok.mp4\n"
+                                                 "File2=bad\x02name.mp4\nFile3=a>b.mp4\n"));
+    EXPECT_EQ(std::vector<CString>{L"C:\\ok.mp4"}, PathsIn(PathOf(L"mixed.pls")));
+
+    // A binary file that only carries a list's name is no list at all.
+    ExpectRefused(L"picture.m3u", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x01\0", 20) + "C:\\x.mp4\n");
 }
 
 TEST_F(PlaylistFiles, M3uKeepsNamesBeyondTheAnsiCodePage)
