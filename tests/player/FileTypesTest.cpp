@@ -164,7 +164,7 @@ TEST_F(FileTypes, ThePlaylistTypeRegisteredAtStartUpIsTheOneTheTableShowsTicked)
     CString ext = kPlaylistTypeExtension;
     CString progId = MakeFileTypeProgId(ext);
     CString before = Default(ext);
-    ASSERT_TRUE(RegisterPlaylistFileType(m_exe));
+    ASSERT_TRUE(RegisterPlaylistFileType(nullptr, m_exe)) << "without a table entry: the default one";
 
     CPlayerTestApp app;
     app.Settings().LoadSettings();
