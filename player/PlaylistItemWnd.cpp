@@ -37,13 +37,13 @@ CPlayerSettings* Settings()
 int ThumbWidth()
 {
     CPlayerSettings* s = Settings();
-    return s ? s->thumbnailWidth : DEFAULT_THUMBNAIL_WIDTH;
+    return s ? s->GetSessionThumbnailWidth() : DEFAULT_THUMBNAIL_WIDTH;
 }
 
 int ThumbHeight()
 {
     CPlayerSettings* s = Settings();
-    return s ? s->thumbnailHeight : DEFAULT_THUMBNAIL_HEIGHT;
+    return s ? s->GetSessionThumbnailHeight() : DEFAULT_THUMBNAIL_HEIGHT;
 }
 
 bool Setting(int CPlayerSettings::*field)

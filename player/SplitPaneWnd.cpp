@@ -67,7 +67,7 @@ CSplitPaneWnd::~CSplitPaneWnd() {}
 int CSplitPaneWnd::DefaultPaneWidth()
 {
     CPlayerSettings* s = Settings();
-    int thumbnail = s ? s->thumbnailWidth : DEFAULT_THUMBNAIL_WIDTH;
+    int thumbnail = s ? s->GetSessionThumbnailWidth() : DEFAULT_THUMBNAIL_WIDTH;
     return thumbnail + GetSystemMetrics(SM_CXVSCROLL) + 28;
 }
 
