@@ -346,9 +346,11 @@ void CPlaylistItemWnd::DrawListItemContent(CDC* pDC, int nIndex, int left, int t
     bool showLabel = Setting(&CPlayerSettings::showQuality) && !item->ResolutionText.IsEmpty() &&
                      right - contentLeft >= 240;
     int labelText = showLabel ? MeasureTextWidth(pDC, item->ResolutionText) : 0;
-    int titleRight = contentLeft + 24 + (showIcon ? 44 : 0);
+    // After the play part's place, or after the kind icon when icons are shown.
+    const int titleLeft = contentLeft + (showIcon ? 44 : 24);
+    int titleRight = titleLeft;
     if (!item->Title.IsEmpty()) {
-        CRect title(contentLeft + 24 + (showIcon ? 44 : 0), top, right - 7 * MeasureTextWidth(pDC, L"H"), bottom);
+        CRect title(titleLeft, top, right - 7 * MeasureTextWidth(pDC, L"H"), bottom);
         if (showLabel)
             title.right -= labelText + 14;
         if (title.right > title.left) {

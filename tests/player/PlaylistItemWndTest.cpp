@@ -244,6 +244,44 @@ TEST_F(PlaylistItemWindow, AThumbnailSizeChangedInTheSettingsWaitsForTheNextStar
     EXPECT_EQ(CSize(tw, th + 24), Items().GetItemSize());
 }
 
+TEST_F(PlaylistItemWindow, ARowsTitleStartsAfterThePlayPartOrAfterTheIcon)
+{
+    AddTitled({L"Hotel"});
+    Items().SetHoverItem(-1, FALSE);
+    Items().SetViewStyle(PLAYLIST_STYLE_LIST);
+    Items().GetMediaItemAt(0)->Kind = MEDIA_KIND_VIDEO;
+    // The first column from 'from' on that differs from the row's background.
+    auto firstInk = [&](int from) {
+        const int w = 400, h = 24;
+        std::vector<COLORREF> row = DrawnItem(Items(), 0, w, h, false);
+        for (int x = from; x < w; ++x)
+            for (int y = 0; y < h; ++y)
+                if (row[y * w + x] != RGB(32, 32, 32))
+                    return x;
+        return -1;
+    };
+    // Content left is 4: the play part's place from there, the 16-pixel kind icon from + 24.
+    Items().SetShowIcon(1);
+    int x = firstInk(0);
+    EXPECT_GE(x, 4 + 24);
+    EXPECT_LE(x, 4 + 24 + 2) << "the icon";
+    x = firstInk(4 + 24 + 16);
+    EXPECT_GE(x, 4 + 44);
+    EXPECT_LE(x, 4 + 44 + 2) << "with icons the title starts at content left + 44";
+    Items().SetShowIcon(0);
+    x = firstInk(0);
+    EXPECT_GE(x, 4 + 24);
+    EXPECT_LE(x, 4 + 24 + 2) << "without icons at content left + 24";
+    Items().SetShowIcon(1);
+    Items().UpdateWindow();
+    CRect screen;
+    Items().GetWindowRect(&screen);
+    screen.bottom = screen.top + 60;
+    EXPECT_FALSE(SaveScreenRectScreenshot(L"player", L"playlist-list-title", screen).IsEmpty());
+    Items().SetShowIcon(1);
+    Items().SetViewStyle(PLAYLIST_STYLE_GRID);
+}
+
 TEST_F(PlaylistItemWindow, TypingFindsTitlesByTheirLetters)
 {
     AddTitled({L"Zulu", L"beta", L"Abacus", L"alpha"});
