@@ -251,6 +251,14 @@ TEST_F(MainFrameWindow, APlaylistOfThumbnailsPlaysAndTheControlBarSteersIt)
     bar.SendMessage(WM_COMMAND, ID_TIME_DISPLAY_TOGGLE, 0);
     bar.SendMessage(WM_COMMAND, ID_TIME_DISPLAY_TOGGLE, 0);
     EXPECT_FALSE(bar.TimeDisplay()->IsRemainingShown()) << "four toggles go round once";
+
+    // Stopped, the item's total stays on show; the playlist emptied, there is none to show.
+    EXPECT_NE(-1, bar.TimeDisplay()->GetText().Find(L" / 00:12")) << CStringA(bar.TimeDisplay()->GetText()).GetString();
+    Command(ID_PLAYLIST_DELETE_ALL);
+    EXPECT_EQ(0, bar.TimeDisplay()->GetDuration());
+    EXPECT_STREQ(L"00:00", bar.TimeDisplay()->GetText());
+    bar.UpdateWindow();
+    SaveWindowScreenshot(L"player", L"control-bar-emptied-playlist", bar.m_hWnd);
 }
 
 TEST_F(MainFrameWindow, FullScreenPushesTheDockedPlaylistAndTheBarPastTheEdges)
