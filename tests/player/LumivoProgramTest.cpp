@@ -243,17 +243,6 @@ TEST_F(LumivoProgram, ClosedAtOnceItLeavesNoToolRunning)
     }
 }
 
-// The registry's default value of a key below the classes root ("<none>" when missing).
-CString ClassesDefault(const CString& name)
-{
-    CRegKey key;
-    CString value;
-    if (key.Open(GetFileTypeRoot(), GetFileTypeKeyPath(name), KEY_READ) != ERROR_SUCCESS ||
-        key.QueryStringValue(nullptr, value) != ERROR_SUCCESS)
-        return L"<none>";
-    return value;
-}
-
 TEST_F(LumivoProgram, EveryStartRegistersPlaylistFilesAsTheFileTypeTableListsThem)
 {
     const CString ext = kPlaylistTypeExtension, progId = MakeFileTypeProgId(kPlaylistTypeExtension);
@@ -284,9 +273,9 @@ TEST_F(LumivoProgram, EveryStartRegistersPlaylistFilesAsTheFileTypeTableListsThe
     CFileTypeAssoc listed(ext, progId, name, (int)icon);
     EXPECT_TRUE(listed.IsAssociated());
     EXPECT_TRUE(listed.IsProgIdWritten()) << "the page would show .playlist unticked: "
-                                          << CStringA(ClassesDefault(progId)).GetString();
-    EXPECT_EQ(0, ClassesDefault(progId + L"\\DefaultIcon").CompareNoCase(GetLongPath(s_program) + L",4"))
-        << CStringA(ClassesDefault(progId + L"\\DefaultIcon")).GetString();
+                                          << CStringA(FileTypeKeyDefault(progId)).GetString();
+    EXPECT_EQ(0, FileTypeKeyDefault(progId + L"\\DefaultIcon").CompareNoCase(GetLongPath(s_program) + L",4"))
+        << CStringA(FileTypeKeyDefault(progId + L"\\DefaultIcon")).GetString();
 
     // A table that lists the type its own way (the page's Delete and Add) is what the next start
     // writes.
@@ -299,9 +288,9 @@ TEST_F(LumivoProgram, EveryStartRegistersPlaylistFilesAsTheFileTypeTableListsThe
         key.SetDWORDValue(L"Icon", FILE_TYPE_ICON_AUDIO);
     }
     start();
-    EXPECT_EQ(L"Lumivo Lists", ClassesDefault(progId));
-    EXPECT_EQ(0, ClassesDefault(progId + L"\\DefaultIcon").CompareNoCase(GetLongPath(s_program) + L",3"));
-    EXPECT_EQ(progId, ClassesDefault(ext));
+    EXPECT_EQ(L"Lumivo Lists", FileTypeKeyDefault(progId));
+    EXPECT_EQ(0, FileTypeKeyDefault(progId + L"\\DefaultIcon").CompareNoCase(GetLongPath(s_program) + L",3"));
+    EXPECT_EQ(progId, FileTypeKeyDefault(ext));
     EXPECT_TRUE(CFileTypeAssoc(ext, progId, L"Lumivo Lists", FILE_TYPE_ICON_AUDIO).IsProgIdWritten());
 }
 
