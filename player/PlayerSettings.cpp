@@ -202,7 +202,8 @@ CPlayerSettings::CPlayerSettings()
       thumbnailWidth(DEFAULT_THUMBNAIL_WIDTH), thumbnailHeight(DEFAULT_THUMBNAIL_HEIGHT), zoom(100), volume(100),
       mute(0), rememberLastPos(1), resumeInterrupted(1), filterIndex(0), scanSubfolders(0),
       recentFiles(kRecentFilesSection, L"%02d"), recentPlaylists(kRecentPlaylistsSection, L"%02d"), autoCheckUpdate(1),
-      autoCheckUpdateDays(1), m_madeTempFolder(false)
+      autoCheckUpdateDays(1), m_sessionThumbnailWidth(DEFAULT_THUMBNAIL_WIDTH),
+      m_sessionThumbnailHeight(DEFAULT_THUMBNAIL_HEIGHT), m_madeTempFolder(false)
 {
 }
 
@@ -220,6 +221,8 @@ int CPlayerSettings::LoadSettings()
             thumbnailWidth = DEFAULT_THUMBNAIL_WIDTH;
             thumbnailHeight = DEFAULT_THUMBNAIL_HEIGHT;
         }
+        m_sessionThumbnailWidth = thumbnailWidth;
+        m_sessionThumbnailHeight = thumbnailHeight;
         lastFolder = app->GetProfileString(kSettingsSection, L"LastFolder", lastFolder);
         LoadInts(app, *this, kTrailingIntSettings);
         LoadInts(app, *this, kUpdateSettings);

@@ -1,10 +1,11 @@
 // Lumivo.exe as a user starts it, from an application folder with the real tools: with files,
-// with a folder and with nothing (the last playlist), and its end, which keeps the playlist and
-// the settings; and the command line's paths.
+// with a folder and with nothing (the last playlist), the playlist file type registered at every
+// start, and its end, which keeps the playlist and the settings; and the command line's paths.
 #include <gtest/gtest.h>
 
 #include "PlayerUiTestSupport.h"
 #include "engine/SystemHelpers.h"
+#include "player/FileTypeAssoc.h"
 #include "player/PlayerApp.h"
 #include "player/PlayerResource.h"
 #include "player/PlaylistData.h"
@@ -261,6 +262,57 @@ TEST_F(LumivoProgram, AFileThreeHundredCharactersDeepIsLoadedAndPlayed)
         ASSERT_TRUE(run.Close());
     }
     EXPECT_EQ(1, ItemsIn(DefaultPlaylist()));
+}
+
+TEST_F(LumivoProgram, EveryStartRegistersPlaylistFilesAsTheFileTypeTableListsThem)
+{
+    const CString ext = kPlaylistTypeExtension, progId = MakeFileTypeProgId(kPlaylistTypeExtension);
+    const CString tableKey = CString(kProgramKey) + L"\\Data\\File Types\\" + ext;
+    auto unregister = [&] {
+        CRegKey::DeleteTree(GetFileTypeRoot(), GetFileTypeKeyPath(ext));
+        CRegKey::DeleteTree(GetFileTypeRoot(), GetFileTypeKeyPath(progId));
+    };
+    // The row of the File Associations page as the program's saved table gives it: ticked when
+    // the registry holds that name and icon for this program.
+    auto row = [&](CString& name, DWORD& icon) {
+        CRegKey key;
+        return key.Open(HKEY_CURRENT_USER, tableKey, KEY_READ) == ERROR_SUCCESS &&
+               key.QueryStringValue(L"Name", name) == ERROR_SUCCESS &&
+               key.QueryDWORDValue(L"Icon", icon) == ERROR_SUCCESS;
+    };
+    auto start = [&] {
+        CLumivoRun run;
+        ASSERT_TRUE(run.Start(s_program, L""));
+        ASSERT_TRUE(run.Close());
+    };
+
+    unregister();
+    start();
+    CString name;
+    DWORD icon = 0;
+    ASSERT_TRUE(row(name, icon)) << "the program keeps its file-type table";
+    CFileTypeAssoc listed(ext, progId, name, (int)icon);
+    EXPECT_TRUE(listed.IsAssociated());
+    EXPECT_TRUE(listed.IsProgIdWritten()) << "the page would show .playlist unticked: "
+                                          << CStringA(FileTypeKeyDefault(progId)).GetString();
+    EXPECT_EQ(0, FileTypeKeyDefault(progId + L"\\DefaultIcon").CompareNoCase(GetLongPath(s_program) + L",4"))
+        << CStringA(FileTypeKeyDefault(progId + L"\\DefaultIcon")).GetString();
+
+    // A table that lists the type its own way (the page's Delete and Add) is what the next start
+    // writes.
+    unregister();
+    {
+        CRegKey key;
+        ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, tableKey));
+        key.SetStringValue(L"Name", L"Lumivo Lists");
+        key.SetStringValue(L"Extension", ext);
+        key.SetDWORDValue(L"Icon", FILE_TYPE_ICON_AUDIO);
+    }
+    start();
+    EXPECT_EQ(L"Lumivo Lists", FileTypeKeyDefault(progId));
+    EXPECT_EQ(0, FileTypeKeyDefault(progId + L"\\DefaultIcon").CompareNoCase(GetLongPath(s_program) + L",3"));
+    EXPECT_EQ(progId, FileTypeKeyDefault(ext));
+    EXPECT_TRUE(CFileTypeAssoc(ext, progId, L"Lumivo Lists", FILE_TYPE_ICON_AUDIO).IsProgIdWritten());
 }
 
 TEST_F(LumivoProgram, FilesOnTheCommandLineReplaceThePlaylistAndBadOnesPlayNothing)

@@ -77,7 +77,7 @@ CMediaItem* FullItem(CPlaylistData& playlist, LPCWSTR path)
     CMediaItem* item = playlist.AddPath(path);
     item->Flags = MEDIA_FILE_PROBED | MEDIA_FILE_SIDECAR_THUMBNAIL;
     item->LastPositionInUs = 1234567890123LL;
-    item->PlaySpeed = 150;
+    item->PlaySpeed = 50;
     item->Rotate = 270;
     item->FlipH = 1;
     item->FlipV = 0;
@@ -396,6 +396,53 @@ TEST_F(PlaylistFiles, XmlHostileValuesAreHarmless)
     EXPECT_EQ(-2, a->MediaInfo.SelectedVideoStream);
     EXPECT_FALSE(playlist.GetAt(1)->Thumbnail.IsValid());
     EXPECT_EQ(text, ReadBytes(path));
+}
+
+TEST_F(PlaylistFiles, XmlPlaybackValuesAreKeptToWhatTheMenusOffer)
+{
+    const char* const tracks = "<MediaInfo><Streams SelectedVideoStream=\"-7\" SelectedAudioStream=\"-2\" "
+                               "SelectedSubtitleStream=\"0\"><Stream Type=\"1\"/><Stream Type=\"2\"/>"
+                               "<Stream Type=\"3\"/></Streams></MediaInfo>";
+    std::string text = std::string("<Playlists><Playlist>") +
+                       "<Item><MediaFile><Path>C:\\a.mp4</Path>" + tracks + "</MediaFile>"
+                       "<Filters PlaySpeed=\"1000\" Rotate=\"45\" FlipH=\"7\" FlipV=\"0\" Grayscale=\"2\" "
+                       "OldPhoto=\"1\" Negate=\"99\" Volume=\"100000\"/></Item>"
+                       "<Item><Filters PlaySpeed=\"-50\" Rotate=\"-90\" FlipH=\"-1\" Volume=\"-5\"/></Item>"
+                       "<Item><Filters PlaySpeed=\"50\" Rotate=\"180\" Volume=\"300\"/></Item>"
+                       "<Item><Filters PlaySpeed=\"200\" Rotate=\"3\" Volume=\"500\"/></Item>"
+                       "</Playlist></Playlists>";
+    CString path = PathOf(L"values.playlist");
+    ASSERT_TRUE(WriteBytes(path, text));
+    CPlaylistData playlist;
+    ASSERT_EQ(0, Load(path, playlist));
+    ASSERT_EQ(4, playlist.GetCount());
+
+    const CMediaItem* a = playlist.GetAt(0);
+    EXPECT_EQ(100, a->PlaySpeed) << "a speed no menu offers plays at normal speed";
+    EXPECT_EQ(0, a->Rotate) << "an angle no menu offers is no rotation";
+    EXPECT_EQ(1, a->FlipH);
+    EXPECT_EQ(0, a->FlipV);
+    EXPECT_EQ(1, a->Grayscale);
+    EXPECT_EQ(1, a->OldPhoto);
+    EXPECT_EQ(1, a->Negate);
+    EXPECT_EQ(500, a->Volume) << "the loudest the menus go";
+    EXPECT_EQ(-1, a->MediaInfo.SelectedVideoStream) << "a track below Disable is chosen automatically";
+    EXPECT_EQ(-2, a->MediaInfo.SelectedAudioStream) << "Disable stays";
+    EXPECT_EQ(0, a->MediaInfo.SelectedSubtitleStream);
+
+    const CMediaItem* b = playlist.GetAt(1);
+    EXPECT_EQ(100, b->PlaySpeed);
+    EXPECT_EQ(0, b->Rotate);
+    EXPECT_EQ(1, b->FlipH);
+    EXPECT_EQ(0, b->Volume) << "nothing below silence";
+
+    // What the menus set is read as written.
+    EXPECT_EQ(50, playlist.GetAt(2)->PlaySpeed);
+    EXPECT_EQ(180, playlist.GetAt(2)->Rotate);
+    EXPECT_EQ(300, playlist.GetAt(2)->Volume);
+    EXPECT_EQ(200, playlist.GetAt(3)->PlaySpeed);
+    EXPECT_EQ(270, playlist.GetAt(3)->Rotate) << "the play window's code 3 is 270 degrees";
+    EXPECT_EQ(500, playlist.GetAt(3)->Volume);
 }
 
 TEST_F(PlaylistFiles, XmlMayMarkOnlyItsOwnTemporaryFilesAsGrabbed)

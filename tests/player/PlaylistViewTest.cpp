@@ -199,7 +199,7 @@ TEST_F(PlaylistView, AFolderLoadsInOrderWithoutItsImageAndItsFirstItemPlays)
     ASSERT_TRUE(WaitThumbnails());
     EXPECT_EQ(10, ThumbnailsIn());
     CMediaItem* first = List().GetMediaItem(0);
-    EXPECT_EQ(s_app->Settings().thumbnailWidth, first->Thumbnail.GetWidth());
+    EXPECT_EQ(s_app->Settings().GetSessionThumbnailWidth(), first->Thumbnail.GetWidth());
     EXPECT_TRUE(first->Flags & MEDIA_FILE_GRABBED_THUMBNAIL);
     EXPECT_TRUE(FileExists(first->ThumbnailFile)) << "the grabbed thumbnail is kept as a file";
 }
