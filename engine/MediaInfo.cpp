@@ -123,7 +123,14 @@ void CMediaInfoRecord::CopyFrom(const CMediaInfoRecord& other)
 int CMediaInfoRecord::Probe(const wchar_t* path, const volatile int* stopFlag)
 {
     Reset();
-    return ProbeMediaFile(*this, path, stopFlag) == 0 ? 0 : -1;
+    switch (ProbeMediaFile(*this, path, stopFlag)) {
+    case 0:
+        return PROBE_DONE;
+    case 1:
+        return PROBE_STOPPED;
+    default:
+        return PROBE_FAILED;
+    }
 }
 
 void CMediaInfoRecord::Finalize()

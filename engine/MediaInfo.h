@@ -62,6 +62,15 @@ public:
     CString Comment;
 };
 
+// What a probe came to. A stopped probe tells nothing about the file: its tool was ended before it
+// had answered, so the caller may probe the same path again later.
+enum ProbeResult {
+    PROBE_FAILED = -1,       // the file cannot be probed
+    PROBE_DONE = 0,
+    PROBE_ALREADY_DONE = 1,  // an item probed before, not forced again
+    PROBE_STOPPED = 2,
+};
+
 // Borrowed pointers into a record's stream list.
 typedef CArray<CMediaStream*, CMediaStream*> CMediaStreamList;
 
@@ -74,7 +83,8 @@ public:
     virtual ~CMediaInfoRecord();
 
     void Reset();
-    // Resets the record and fills it from the probe tool: 0, or -1 for any failure or stop.
+    // Resets the record and fills it from the probe tool: PROBE_DONE, PROBE_FAILED, or
+    // PROBE_STOPPED when the stop flag ended the run (the record stays reset then).
     int Probe(const wchar_t* path, const volatile int* stopFlag);
     void Finalize();
 

@@ -85,20 +85,22 @@ int CMediaItem::Open(const wchar_t* path, const volatile int* stopFlag)
     Path = path;
     if (path && PathIsURLW(path))
         ChangeFlags(MEDIA_FILE_URL);
-    if (Probe(1, stopFlag) != 0)
-        return -1;
+    int result = Probe(1, stopFlag);
+    if (result != PROBE_DONE)
+        return result;
     UpdateDisplayInfo();
-    return 0;
+    return PROBE_DONE;
 }
 
 int CMediaItem::Probe(int force, const volatile int* stopFlag)
 {
     if (!force && (Flags & MEDIA_FILE_PROBED))
-        return 1;
-    if (MediaInfo.Probe(Path, stopFlag) != 0)
-        return -1;
+        return PROBE_ALREADY_DONE;
+    int result = MediaInfo.Probe(Path, stopFlag);
+    if (result != PROBE_DONE)
+        return result;
     ChangeFlags(MEDIA_FILE_PROBED);
-    return 0;
+    return PROBE_DONE;
 }
 
 int CMediaItem::UpdateDisplayInfo()

@@ -15,6 +15,9 @@ const UINT MEDIA_FILE_SIDECAR_THUMBNAIL = 0x100;
 // The thumbnail file was grabbed from the video and belongs to the item: the list that owns the
 // item deletes it through DeleteThumbnailFile before destroying the item.
 const UINT MEDIA_FILE_GRABBED_THUMBNAIL = 0x200;
+// A path that was still waiting to be opened when its playlist was saved: it becomes an item only
+// once it has been probed, as the path it was (a plain entry of the playlist file).
+const UINT MEDIA_FILE_QUEUED = 0x1000;
 
 // CMediaFile::StateFlags
 const UINT MEDIA_STATE_FILE_MISSING = 0x1;
@@ -69,10 +72,10 @@ public:
     ~CMediaItem() override;
     void Reset() override;
 
-    // Probes 'path' into a cleared item and builds its display texts: 0 or -1. A non-zero stop
-    // flag (the caller's thread is being stopped) ends a probe that hangs, as a failure.
+    // Probes 'path' into a cleared item and builds its display texts: PROBE_DONE, PROBE_FAILED, or
+    // PROBE_STOPPED when a stop flag of 2 (the caller's thread is being stopped) ended the probe.
     int Open(const wchar_t* path, const volatile int* stopFlag = nullptr);
-    // 1 when already probed and not forced, else 0 or -1 (also when stopped).
+    // PROBE_ALREADY_DONE when probed before and not forced, else as Open.
     int Probe(int force, const volatile int* stopFlag = nullptr);
     // 1 when the texts were built before, else 0 after building them.
     int UpdateDisplayInfo();

@@ -24,7 +24,9 @@ public:
 // One probe, made on the caller's stack. Results: 0 success, -1 failure, 1 stopped.
 class CProbeTool : public CToolProcessBase {
 public:
-    CProbeTool() {}
+    // Nothing asks the probe to stop, and a stopped probe's output is thrown away: a stop ends it
+    // at once.
+    CProbeTool() { m_bEndAtOnceWhenStopped = true; }
     ~CProbeTool() override {}
 
     // The tool with 'outputFile' (when given) receiving its standard output; Run's result.

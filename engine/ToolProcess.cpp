@@ -355,7 +355,8 @@ int CToolProcessBase::Run(LPCWSTR commandLine, const volatile int* stopFlag)
     } else {
         for (;;) {
             if (*stopFlag == 2) {
-                if (WaitForSingleObject(process, GetStopGrace()) == WAIT_TIMEOUT) {
+                DWORD grace = m_bEndAtOnceWhenStopped ? 0 : GetStopGrace();
+                if (WaitForSingleObject(process, grace) == WAIT_TIMEOUT) {
                     if (job.IsAssigned())
                         job.TerminateAll(1);
                     else

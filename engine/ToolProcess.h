@@ -56,6 +56,9 @@ public:
 
 protected:
     CString m_strPath;
+    // Set by a driver whose tool is asked nothing on a stop and whose output a stopped run throws
+    // away: Run ends the tool at once instead of giving it the stop grace.
+    bool m_bEndAtOnceWhenStopped = false;
 };
 
 // The process record of one run: startup data and the created process, whose handles are closed

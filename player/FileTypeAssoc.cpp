@@ -199,10 +199,11 @@ BOOL CFileTypeAssoc::DeleteProgId()
     return TRUE;
 }
 
-BOOL RegisterPlaylistFileType(const wchar_t* exePath)
+BOOL RegisterPlaylistFileType(const CFileTypeAssoc* listed, const wchar_t* exePath)
 {
-    CFileTypeAssoc type(kPlaylistTypeExtension, MakeFileTypeProgId(kPlaylistTypeExtension), kPlaylistTypeName,
-                        kPlaylistTypeIcon);
+    CFileTypeAssoc type = listed ? *listed
+                                 : CFileTypeAssoc(kPlaylistTypeExtension, MakeFileTypeProgId(kPlaylistTypeExtension),
+                                                  kPlaylistTypeName, kPlaylistTypeIcon);
     CString previousOwner;
     BOOL written = type.WriteProgId(exePath);
     return type.Associate(previousOwner) && written;

@@ -53,8 +53,10 @@ CString MakeFileTypeProgId(const wchar_t* extension);
 extern const wchar_t kPlaylistTypeExtension[];
 extern const wchar_t kPlaylistTypeName[];
 const int kPlaylistTypeIcon = FILE_TYPE_ICON_PLAYLIST;
-// Writes the ".playlist" ProgID for 'exePath' and points the extension at it: TRUE on success.
-BOOL RegisterPlaylistFileType(const wchar_t* exePath);
+// Writes the ".playlist" ProgID for 'exePath' and points the extension at it, with the name and
+// icon of 'listed' (the file-type table's ".playlist" entry), or of the default entry when the
+// table has none: TRUE on success.
+BOOL RegisterPlaylistFileType(const CFileTypeAssoc* listed, const wchar_t* exePath);
 
 // The registry root and the prefix of every key of the associations: the user's own classes on
 // Windows Vista and later, the machine's classes before.

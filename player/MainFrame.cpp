@@ -261,6 +261,10 @@ void CMainFrame::ShowPlaylistCount(int count, __int64 totalDurationMs)
 {
     m_wndMenuBar.SetItemCountText(count, totalDurationMs);
     m_wndContainer.ShowEmptyState(count == 0);
+    // A stopped or ended item leaves its total on the time display; an emptied playlist has none.
+    CPlayView* play = GetPlayView();
+    if (count == 0 && m_wndControlBar.m_hWnd && !(play && play->GetPlayWnd().HasSession()))
+        m_wndControlBar.SetPlayState(PLAYER_STATE_IDLE);
 }
 
 void CMainFrame::ToggleFullScreen()

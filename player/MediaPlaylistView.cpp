@@ -6,6 +6,7 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -14,8 +15,10 @@
 #include "engine/SystemHelpers.h"
 #include "engine/ThumbnailGrab.h"
 #include "framework/Effects.h"
+#include "framework/Handles.h"
 #include "player/MediaInfoDlg.h"
 #include "player/PlayWnd.h"
+#include "player/PlayerFiles.h"
 #include "player/PlayerSettings.h"
 #include "player/PlaylistData.h"
 #include "player/PlaylistFormat.h"
@@ -24,12 +27,15 @@
 
 namespace {
 
-// Sent by the load thread: lParam a probed item; the index it got, or -1 (the thread keeps it).
-const UINT WM_INSERT_LOADED_ITEM = WM_USER + 914;
+// Sent by the load thread: lParam a queue entry whose item is ready; the index the item got (the
+// list takes it then), or -1 (the entry keeps it).
+const UINT WM_INSERT_LOADED_ENTRY = WM_USER + 914;
 // Sent by the load thread: lParam a path; 1 when it would be refused as a duplicate.
 const UINT WM_CONTAINS_PATH = WM_USER + 915;
 // Sent by InsertItem called off the user-interface thread: lParam the item; InsertItem's result.
 const UINT WM_INSERT_ITEM = WM_USER + 916;
+// Posted by the load thread when an address of Open URL could not be opened (m_failedOpens).
+const UINT WM_OPEN_FAILED = WM_USER + 917;
 // Sent by a thumbnail thread: wParam an index; the item there, kThumbnailItemLater while the load
 // thread may still bring it, or 0 past the end.
 const UINT WM_GET_THUMBNAIL_ITEM = WM_USER + 923;
@@ -77,6 +83,63 @@ void DestroyItem(CMediaItem* item)
         return;
     item->DeleteThumbnailFile();
     delete item;
+}
+
+// Why a playlist file cannot be used; what the user is told.
+enum PlaylistReadResult { PLAYLIST_READ = 0, PLAYLIST_UNREADABLE, PLAYLIST_MALFORMED };
+
+bool CanReadFile(LPCWSTR path)
+{
+    CHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size;
+    return file.IsValid() && GetFileSizeEx(file, &size) && size.QuadPart <= playerfiles::MAX_PLAYLIST_FILE_SIZE;
+}
+
+int ReadPlaylistFile(LPCWSTR path, CPlaylistData& playlist)
+{
+    std::unique_ptr<CPlaylistFormat> format(CreatePlaylistFormat(path));
+    if (format && format->Load(path, playlist) == 0)
+        return PLAYLIST_READ;
+    return CanReadFile(path) ? PLAYLIST_MALFORMED : PLAYLIST_UNREADABLE;
+}
+
+void TellUnreadablePlaylist(LPCWSTR path, int reason)
+{
+    CString text;
+    if (reason == PLAYLIST_UNREADABLE)
+        text.Format(L"Cannot read playlist file:\n%s", path);
+    else
+        text.Format(L"\"%s\"\n\nis not a valid playlist file.", path);
+    AfxMessageBox(text);
+}
+
+// A file that cannot be read moved out of the way under a name of its own beside it; that name,
+// or empty when it could not be moved.
+CString SetAside(const CString& path)
+{
+    for (int n = 1; n <= 100; ++n) {
+        CString aside = path + L".damaged";
+        if (n > 1)
+            aside.Format(L"%s.damaged-%d", path.GetString(), n);
+        if (GetFileAttributesW(aside) != INVALID_FILE_ATTRIBUTES)
+            continue;
+        return MoveFileExW(path, aside, MOVEFILE_WRITE_THROUGH) ? aside : CString();
+    }
+    return CString();
+}
+
+// The thumbnail files a playlist file names.
+std::vector<CString> ThumbnailFilesNamedBy(LPCWSTR path)
+{
+    std::vector<CString> files;
+    CPlaylistData playlist(1);
+    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES || CXmlPlaylistFormat().Load(path, playlist) != 0)
+        return files;
+    for (int i = 0; i < playlist.GetCount(); ++i)
+        if (!playlist.GetAt(i)->ThumbnailFile.IsEmpty())
+            files.push_back(playlist.GetAt(i)->ThumbnailFile);
+    return files;
 }
 
 // The item window's draw lock as the guard the thumbnail operations hand their picture over under:
@@ -156,8 +219,9 @@ BEGIN_MESSAGE_MAP(CMediaPlaylistView, CView)
     ON_MESSAGE(WM_LOAD_THREAD_EXIT, OnLoadThreadExit)
     ON_MESSAGE(WM_ITEM_INSERTED, OnItemInserted)
     ON_MESSAGE(WM_UPDATE_THREAD_EXIT, OnUpdateThreadExit)
-    ON_MESSAGE(WM_INSERT_LOADED_ITEM, OnInsertLoadedItem)
-    ON_MESSAGE(WM_INSERT_ITEM, OnInsertLoadedItem)
+    ON_MESSAGE(WM_INSERT_LOADED_ENTRY, OnInsertLoadedEntry)
+    ON_MESSAGE(WM_INSERT_ITEM, OnInsertItem)
+    ON_MESSAGE(WM_OPEN_FAILED, OnOpenFailed)
     ON_MESSAGE(WM_CONTAINS_PATH, OnContainsPath)
     ON_MESSAGE(WM_GET_THUMBNAIL_ITEM, OnGetItemForThumbnail)
     ON_MESSAGE(WM_THUMBNAIL_MADE, OnThumbnailMade)
@@ -172,7 +236,8 @@ CMediaPlaylistView::CMediaPlaylistView()
       m_pItems(nullptr),
       m_pLoadThread(nullptr),
       m_pUpdateThreads{nullptr, nullptr},
-      m_nEditDepth(0)
+      m_nEditDepth(0),
+      m_bKeepDefaultPlaylist(false)
 {
     InitializeCriticalSection(&m_pendingLock);
 }
@@ -237,9 +302,10 @@ void CMediaPlaylistView::OnDestroy()
     StopUpdateThreads();
     CPlayerSettings* s = Settings();
     if (s && m_pItems) {
-        // Thumbnails saved as files with the default playlist stay for the next start.
-        if (SaveDefaultPlaylist() <= 0)
-            s->DeleteTempFolder();
+        SaveDefaultPlaylist();
+        // A thumbnail file of the program's lives as long as an item or the saved default
+        // playlist names it. The items go with this window: what that playlist names stays.
+        s->DeleteTempFilesExcept(ThumbnailFilesNamedBy(s->GetDefaultPlaylistPath()));
     }
     CView::OnDestroy();
 }
@@ -247,9 +313,17 @@ void CMediaPlaylistView::OnDestroy()
 int CMediaPlaylistView::SaveDefaultPlaylist()
 {
     CPlayerSettings* s = Settings();
-    if (!s || !m_pItems || !s->loadLastPlaylist)
+    if (!s || !m_pItems || !s->loadLastPlaylist || m_bKeepDefaultPlaylist)
         return 0;
     return SavePlaylist(s->GetDefaultPlaylistPath(), 0, 0);
+}
+
+bool CMediaPlaylistView::IsDefaultPlaylistPath(LPCWSTR path)
+{
+    CPlayerSettings* s = Settings();
+    if (!s || !path || !*path)
+        return false;
+    return playerfiles::GetFullPath(path).CompareNoCase(playerfiles::GetFullPath(s->GetDefaultPlaylistPath())) == 0;
 }
 
 // Edits ---------------------------------------------------------------------------------------------------
@@ -287,12 +361,58 @@ int CMediaPlaylistView::InsertItem(CMediaItem* item)
     return index;
 }
 
-LRESULT CMediaPlaylistView::OnInsertLoadedItem(WPARAM, LPARAM lParam)
+LRESULT CMediaPlaylistView::OnInsertItem(WPARAM, LPARAM lParam)
 {
     CMediaItem* item = reinterpret_cast<CMediaItem*>(lParam);
     if (m_nClosing || !item || IsRefusedDuplicate(item->Path))
         return -1;
     return InsertItem(item);
+}
+
+LRESULT CMediaPlaylistView::OnInsertLoadedEntry(WPARAM, LPARAM lParam)
+{
+    CPendingEntry* entry = reinterpret_cast<CPendingEntry*>(lParam);
+    if (m_nClosing || !entry || !entry->item)
+        return -1;
+    if (entry->replaces) {
+        // The load thread waits here, so it is not stopped: the rest of the old playlist goes
+        // around it.
+        if (CPlayWnd* play = GetPlayerWindows().playWnd)
+            play->StopAndRemember(0);
+        StopUpdateThreads();
+        EnterCriticalSection(&m_pendingLock);
+        size_t replaced = std::min(entry->replacedEntries, m_pending.size());
+        m_pending.erase(m_pending.begin(), m_pending.begin() + replaced);
+        LeaveCriticalSection(&m_pendingLock);
+        m_nLastItem = -1;
+        Items().DeleteAllMediaItems();
+        UpdateItemCountDisplay();
+    } else if (!entry->listed && IsRefusedDuplicate(entry->item->Path)) {
+        return -1;
+    }
+    int index = InsertItem(entry->item.get());
+    if (index < 0)
+        return -1;
+    entry->item.release();  // the list's now
+    if (entry->replaces)
+        m_nAwaitedIndex = index;
+    return index;
+}
+
+LRESULT CMediaPlaylistView::OnOpenFailed(WPARAM, LPARAM)
+{
+    std::vector<CString> failed;
+    EnterCriticalSection(&m_pendingLock);
+    failed.swap(m_failedOpens);
+    LeaveCriticalSection(&m_pendingLock);
+    if (m_nClosing)
+        return 0;
+    for (const CString& address : failed) {
+        CString text;
+        text.Format(L"Cannot open URL:\n%s", address.GetString());
+        AfxMessageBox(text);
+    }
+    return 0;
 }
 
 bool CMediaPlaylistView::IsRefusedDuplicate(LPCWSTR path)
@@ -341,8 +461,9 @@ void CMediaPlaylistView::RemoveAllItems()
     StopLoadThread();
     StopUpdateThreads();
     // Paths still waiting belong to the playlist being emptied: opening another must not load them.
+    std::deque<CPendingEntry> dropped;
     EnterCriticalSection(&m_pendingLock);
-    m_pendingPaths.RemoveAll();
+    dropped.swap(m_pending);
     LeaveCriticalSection(&m_pendingLock);
     m_nAwaitedIndex = -1;
     m_nLastItem = -1;
@@ -366,17 +487,61 @@ int CMediaPlaylistView::QueuePath(LPCWSTR path)
 {
     if (!path || !*path || IsImagePath(path))
         return -1;
+    CPendingEntry entry;
+    entry.path = path;
     EnterCriticalSection(&m_pendingLock);
-    m_pendingPaths.AddTail(path);
+    m_pending.push_back(std::move(entry));
     LeaveCriticalSection(&m_pendingLock);
     m_nModified = 1;
     return 0;
 }
 
+int CMediaPlaylistView::QueuePlaylistEntries(LPCWSTR path, CPlaylistData& playlist)
+{
+    // The files the default playlist names are its own, not its items': an item removed leaves
+    // its file to the playlist on disk until that is saved without it.
+    const bool fromDefault = IsDefaultPlaylistPath(path);
+    // Entries that carry their information go straight in while nothing is ahead of them; from the
+    // first one to be probed on, the queue keeps the order.
+    bool direct = !m_pLoadThread && GetPendingCount() == 0;
+    std::deque<CPendingEntry> entries;
+    const int count = playlist.GetCount();
+    for (int i = 0; i < count; ++i) {
+        CMediaItem* item = playlist.GetAt(i);
+        playlist.SetAt(i, nullptr);
+        CPendingEntry entry;
+        if (item->Flags & MEDIA_FILE_QUEUED) {
+            // Saved while it waited to be opened: it goes on as the path it was.
+            entry.path = item->Path;
+            delete item;
+        } else {
+            if (fromDefault)
+                item->ChangeFlags(0, MEDIA_FILE_GRABBED_THUMBNAIL);
+            if (direct && (item->Flags & MEDIA_FILE_PROBED)) {
+                item->UpdateDisplayInfo();
+                if (InsertItem(item) < 0)
+                    DestroyItem(item);
+                continue;
+            }
+            entry.item.reset(item);
+            entry.listed = true;
+        }
+        direct = false;
+        entries.push_back(std::move(entry));
+    }
+    EnterCriticalSection(&m_pendingLock);
+    for (CPendingEntry& entry : entries)
+        m_pending.push_back(std::move(entry));
+    LeaveCriticalSection(&m_pendingLock);
+    if (count > 0)
+        m_nModified = 1;
+    return count;
+}
+
 int CMediaPlaylistView::GetPendingCount()
 {
     EnterCriticalSection(&m_pendingLock);
-    int n = (int)m_pendingPaths.GetCount();
+    int n = (int)m_pending.size();
     LeaveCriticalSection(&m_pendingLock);
     return n;
 }
@@ -385,8 +550,8 @@ std::vector<CString> CMediaPlaylistView::GetPendingPaths()
 {
     std::vector<CString> paths;
     EnterCriticalSection(&m_pendingLock);
-    for (POSITION pos = m_pendingPaths.GetHeadPosition(); pos;)
-        paths.push_back(m_pendingPaths.GetNext(pos));
+    for (const CPendingEntry& entry : m_pending)
+        paths.push_back(entry.item ? entry.item->Path : entry.path);
     LeaveCriticalSection(&m_pendingLock);
     return paths;
 }
@@ -409,34 +574,78 @@ int CMediaPlaylistView::AddFolder(LPCWSTR folder, LPCWSTR filter, int recurse)
     return ScanFolderFiles(folder, match, recurse ? TRUE : FALSE, [this](const CString& path) { return AddPath(path); });
 }
 
+void CMediaPlaylistView::CDestroyItem::operator()(CMediaItem* item) const
+{
+    DestroyItem(item);
+}
+
 int CMediaPlaylistView::AddPendingPath(LPCWSTR path, const volatile int* stop)
 {
-    if (::SendMessageW(m_hWnd, WM_CONTAINS_PATH, 0, (LPARAM)path))
-        return -1;
-    CMediaItem* item = new CMediaItem;
-    CToolTimeLimit limit(path, stop);
-    if (item->Open(path, limit.Flag()) != 0) {
-        DestroyItem(item);
-        return -1;
+    CPendingEntry entry;
+    entry.path = path;
+    return LoadPendingEntry(entry, stop);
+}
+
+int CMediaPlaylistView::LoadPendingEntry(CPendingEntry& entry, const volatile int* stop)
+{
+    if (entry.listed) {
+        // What the file says of the item is kept; only an item without its information is probed.
+        CMediaItem* item = entry.item.get();
+        if (!(item->Flags & MEDIA_FILE_PROBED)) {
+            if (*stop != 0)
+                return kLoadStopped;
+            CToolTimeLimit limit(item->Path, stop);
+            // An address whose time ran out stays unprobed, in its place, as any entry that
+            // cannot be probed.
+            if (item->Probe(0, limit.Flag()) == PROBE_STOPPED && !limit.Expired())
+                return kLoadStopped;
+        }
+        item->UpdateDisplayInfo();
+    } else {
+        if (!entry.replaces && ::SendMessageW(m_hWnd, WM_CONTAINS_PATH, 0, (LPARAM)entry.path.GetString()))
+            return -1;
+        if (*stop != 0)
+            return kLoadStopped;
+        std::unique_ptr<CMediaItem, CDestroyItem> item(new CMediaItem);
+        CToolTimeLimit limit(entry.path, stop);
+        int result = item->Open(entry.path, limit.Flag());
+        // A stop says nothing about the path; an address whose time ran out has had its chance.
+        if (result == PROBE_STOPPED && !limit.Expired())
+            return kLoadStopped;
+        if (result != PROBE_DONE) {
+            if (entry.replaces) {
+                EnterCriticalSection(&m_pendingLock);
+                m_failedOpens.push_back(entry.path);
+                LeaveCriticalSection(&m_pendingLock);
+                ::PostMessageW(m_hWnd, WM_OPEN_FAILED, 0, 0);
+            }
+            return -1;
+        }
+        entry.item = std::move(item);
     }
-    int index = (int)::SendMessageW(m_hWnd, WM_INSERT_LOADED_ITEM, 0, (LPARAM)item);
-    if (index < 0)
-        DestroyItem(item);
-    return index;
+    return (int)::SendMessageW(m_hWnd, WM_INSERT_LOADED_ENTRY, 0, (LPARAM)&entry);
 }
 
 void CMediaPlaylistView::LoadPendingPaths(const volatile int* stop)
 {
     while (*stop == 0) {
-        CString path;
+        CPendingEntry entry;
         EnterCriticalSection(&m_pendingLock);
-        bool empty = m_pendingPaths.IsEmpty();
-        if (!empty)
-            path = m_pendingPaths.RemoveHead();
+        bool empty = m_pending.empty();
+        if (!empty) {
+            entry = std::move(m_pending.front());
+            m_pending.pop_front();
+        }
         LeaveCriticalSection(&m_pendingLock);
         if (empty)
             break;
-        AddPendingPath(path, stop);
+        if (LoadPendingEntry(entry, stop) == kLoadStopped) {
+            // Taken up again first by the next load: the queue keeps its order.
+            EnterCriticalSection(&m_pendingLock);
+            m_pending.push_front(std::move(entry));
+            LeaveCriticalSection(&m_pendingLock);
+            break;
+        }
     }
 }
 
@@ -460,7 +669,8 @@ int CMediaPlaylistView::AddDroppedFiles(HDROP drop, bool replace)
     int accepted = 0;
     for (const CString& path : paths)
         accepted += IsFolder(path) ? AddFolder(path, L"*", 1) : AddPath(path);
-    if (replace)
+    // Nothing accepted is nothing to wait for: a later item must not start by itself.
+    if (replace && accepted > 0)
         m_nAwaitedIndex = 0;
     return accepted;
 }
@@ -537,52 +747,98 @@ int CMediaPlaylistView::OpenPlaylist(LPCWSTR path, int playFirst, int addToRecen
 {
     if (!path || !IsFile(path))
         return 0;
+    // Read before anything is removed: a file that cannot be read changes nothing.
+    CPlaylistData playlist(1);
+    int read = ReadPlaylistFile(path, playlist);
+    if (read != PLAYLIST_READ) {
+        TellUnreadablePlaylist(path, read);
+        return 0;
+    }
+    return ReplaceWithPlaylist(path, playlist, playFirst, addToRecent);
+}
+
+int CMediaPlaylistView::OpenDefaultPlaylist()
+{
+    CPlayerSettings* s = Settings();
+    CString path = s ? s->GetDefaultPlaylistPath() : CString();
+    if (path.IsEmpty() || !IsFile(path))
+        return 0;
+    CPlaylistData playlist(1);
+    if (ReadPlaylistFile(path, playlist) != PLAYLIST_READ) {
+        // Kept for the user to look at, and out of the way of the one the next close writes; told
+        // once, since the next start finds that one.
+        CString aside = SetAside(path);
+        m_bKeepDefaultPlaylist = aside.IsEmpty();
+        CString text;
+        if (aside.IsEmpty())
+            text.Format(L"The last playlist cannot be read:\n%s", path.GetString());
+        else
+            text.Format(L"The last playlist cannot be read. It was kept as:\n%s", aside.GetString());
+        AfxMessageBox(text);
+        return 0;
+    }
+    return ReplaceWithPlaylist(path, playlist, 0, 0);
+}
+
+int CMediaPlaylistView::ReplaceWithPlaylist(LPCWSTR path, CPlaylistData& playlist, int playFirst, int addToRecent)
+{
     CPlaylistEditGuard guard(this, 1);
     RemoveAllItems();
-    int result = LoadPlaylist(path, addToRecent);
-    if (result > 0) {
+    int count = QueuePlaylistEntries(path, playlist);
+    m_nLastItem = playlist.LastItem;
+    if (addToRecent) {
+        if (CPlayerSettings* s = Settings())
+            s->AddRecentPlaylist(path);
+    }
+    if (count > 0) {
+        // The entries arrive at 0 .. count - 1; a last item beyond them names none.
         CPlayerSettings* s = Settings();
-        if (s && s->resumeInterrupted && m_nLastItem != -1)
+        if (s && s->resumeInterrupted && m_nLastItem >= 0 && m_nLastItem < count)
             m_nAwaitedIndex = m_nLastItem;
         m_nLastItem = -1;
         if (playFirst && m_nAwaitedIndex == -1)
             m_nAwaitedIndex = 0;
     }
     m_nModified = 0;
-    return result;
+    return count;
 }
 
 int CMediaPlaylistView::LoadPlaylist(LPCWSTR path, int addToRecent)
 {
-    std::unique_ptr<CPlaylistFormat> format(CreatePlaylistFormat(path));
-    if (!format)
-        return 0;
     CPlaylistData playlist(1);
-    if (format->Load(path, playlist) != 0)
+    if (ReadPlaylistFile(path, playlist) != PLAYLIST_READ)
         return 0;
-    CPlaylistEditGuard guard(this, 0);
-    int count = playlist.GetCount();
-    for (int i = 0; i < count; ++i) {
-        CMediaItem* item = playlist.GetAt(i);
-        if (!(item->Flags & MEDIA_FILE_PROBED)) {
-            // Read on this thread: an address whose server never answers must not hold it for good.
-            CToolTimeLimit limit(item->Path, nullptr);
-            item->Probe(0, limit.Flag());
-        }
-        item->UpdateDisplayInfo();
-        if (InsertItem(item) >= 0)
-            playlist.SetAt(i, nullptr);  // the list owns it now
-    }
+    int count = QueuePlaylistEntries(path, playlist);
     m_nLastItem = playlist.LastItem;
-    // What the list refused is destroyed with the playlist, its thumbnail file first.
-    for (int i = 0; i < count; ++i)
-        if (CMediaItem* refused = playlist.GetAt(i))
-            refused->DeleteThumbnailFile();
     if (addToRecent) {
         if (CPlayerSettings* s = Settings())
             s->AddRecentPlaylist(path);
     }
     return count;
+}
+
+int CMediaPlaylistView::OpenAddress(LPCWSTR address)
+{
+    if (!address || !*address)
+        return 0;
+    if (IsPlaylistFile(address) && IsFile(address))
+        return OpenPlaylist(address, 1, 1) > 0 ? 1 : 0;
+    if (IsImagePath(address)) {
+        CString text;
+        text.Format(L"Cannot open URL:\n%s", address);
+        AfxMessageBox(text);
+        return 0;
+    }
+    CPendingEntry entry;
+    entry.path = address;
+    entry.replaces = true;
+    // Ahead of everything queued: the playlist it is to replace waits until it is known.
+    CPlaylistEditGuard guard(this, 1);
+    EnterCriticalSection(&m_pendingLock);
+    entry.replacedEntries = m_pending.size();
+    m_pending.push_front(std::move(entry));
+    LeaveCriticalSection(&m_pendingLock);
+    return 1;
 }
 
 int CMediaPlaylistView::SavePlaylist(LPCWSTR path, int embedThumbnails, int addToRecent)
@@ -595,17 +851,40 @@ int CMediaPlaylistView::SavePlaylist(LPCWSTR path, int embedThumbnails, int addT
     std::unique_ptr<CPlaylistFormat> format(CreatePlaylistFormat(target));
     if (!format)
         return -1;
-    // Thumbnail threads would swap pictures the save is reading.
-    CPlaylistEditGuard guard(this, 0);
+    // Thumbnail threads would swap pictures the save is reading, and the path being probed goes
+    // back to the queue, so that the save has every path.
+    CPlaylistEditGuard guard(this, 1);
     CPlaylistData playlist(0);
-    int count = Items().GetMediaItemCount();
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < Items().GetMediaItemCount(); ++i)
         playlist.Add(Items().GetMediaItem(i));
+    // The paths still waiting follow as plain entries: the next open loads them as it would have.
+    std::vector<std::unique_ptr<CMediaItem>> plainEntries;
+    EnterCriticalSection(&m_pendingLock);
+    for (const CPendingEntry& entry : m_pending) {
+        if (entry.replaces)
+            continue;  // part of no playlist before it has opened
+        if (entry.item) {
+            playlist.Add(entry.item.get());
+            continue;
+        }
+        std::unique_ptr<CMediaItem> plain(new CMediaItem);
+        plain->Path = entry.path;
+        plain->Flags = MEDIA_FILE_QUEUED | (PathIsURLW(entry.path) ? MEDIA_FILE_URL : 0);
+        playlist.Add(plain.get());
+        plainEntries.push_back(std::move(plain));
+    }
+    LeaveCriticalSection(&m_pendingLock);
     playlist.LastItem = m_nLastItem;
+    int count = playlist.GetCount();
     int result;
     {
         CItemDrawLock::Scope hold(Items().GetDrawLock());
         result = format->Save(target, playlist, embedThumbnails);
+    }
+    if (result == 0 && IsDefaultPlaylistPath(target)) {
+        // The thumbnail files it names are the saved playlist's now, no longer their items'.
+        for (int i = 0; i < count; ++i)
+            playlist.GetAt(i)->ChangeFlags(0, MEDIA_FILE_GRABBED_THUMBNAIL);
     }
     playlist.RemoveAll();
     if (result != 0)
@@ -675,14 +954,19 @@ LRESULT CMediaPlaylistView::OnLoadThreadExit(WPARAM, LPARAM)
 {
     if (!m_pLoadThread)
         return 0;
+    const bool stopped = m_pLoadThread->m_nStop != 0;
     WaitForSingleObject(m_pLoadThread->m_hThread, INFINITE);
     delete m_pLoadThread;
     m_pLoadThread = nullptr;
-    if (m_nClosing)
+    // A stop is never followed by a new load: whoever stopped the thread goes on when it is done
+    // (an edit at its end), or nobody does (the document closing). The queue keeps its paths.
+    if (m_nClosing || stopped)
         return 0;
-    m_nAwaitedIndex = -1;
-    // Paths queued while the thread was finishing are loaded too; with none left the
-    // thumbnails follow. An edit in progress does that itself at its end.
+    // Ended by itself: with nothing left to load nothing more is awaited. Paths queued while the
+    // thread was finishing are loaded too; with none left the thumbnails follow. An edit in
+    // progress does that itself at its end.
+    if (GetPendingCount() == 0)
+        m_nAwaitedIndex = -1;
     if (m_nEditDepth == 0)
         ResumeLoadThread();
     return 0;

@@ -3,15 +3,18 @@
 // workers out of every change of the playlist.
 #pragma once
 
+#include <deque>
+#include <memory>
 #include <vector>
 
+#include "engine/MediaItem.h"
 #include "framework/DocView.h"
 #include "framework/Thread.h"
 #include "player/PlaylistItemWnd.h"
 #include "player/PlayerWindows.h"
 
-class CMediaItem;
 class CMediaPlaylistView;
+class CPlaylistData;
 
 // Opens and probes the queued paths one after another; ends when the queue is empty or it is
 // stopped, and then posts WM_LOAD_THREAD_EXIT. The view deletes it.
@@ -78,8 +81,17 @@ public:
     // the playlist's last one) plays once it is in.
     int OpenPath(LPCWSTR path);
     int OpenFolder(LPCWSTR folder, LPCWSTR filter, int recurse);
+    // The number of entries read, 0 when the file is missing or cannot be read; a file that cannot
+    // be read leaves the playlist as it was and the user is told why.
     int OpenPlaylist(LPCWSTR path, int playFirst, int addToRecent);
-    // The item count, or -1.
+    // The last playlist at start-up. One that cannot be read is kept aside under another name and
+    // the user is told; the next close then writes a new one.
+    int OpenDefaultPlaylist();
+    // An address (or a file) in place of the playlist and its queue, once it has been opened; one
+    // that cannot be opened changes nothing and the user is told. A local playlist file is opened
+    // as Open Playlist opens it. 1 when it was queued.
+    int OpenAddress(LPCWSTR address);
+    // The entries written (items, then the paths still queued), or -1.
     int SavePlaylist(LPCWSTR path, int embedThumbnails, int addToRecent);
     // When "LoadLastPlaylist" is on, the playlist as the next start reads it (thumbnails as files,
     // not a recent playlist): SavePlaylist's result, 0 when it is off.
@@ -90,9 +102,13 @@ public:
     int AddFolder(LPCWSTR folder, LPCWSTR filter, int recurse);
     // -1 for an image file, else queued: 0.
     int QueuePath(LPCWSTR path);
-    // One queued path on the load thread: the new item's index, or -1.
+    // What AddPendingPath answers for a path whose probe a stop ended or kept from starting: the
+    // path is still to be opened.
+    static constexpr int kLoadStopped = -2;
+    // One queued path on the load thread: the new item's index, -1 (dropped) or kLoadStopped.
     int AddPendingPath(LPCWSTR path, const volatile int* stop);
-    // The number of items read, 0 on failure.
+    // Queues a playlist file's entries behind the paths queued before: the number of entries,
+    // 0 when it cannot be read.
     int LoadPlaylist(LPCWSTR path, int addToRecent);
     int ShowInFolder(int index);
     void ShowMediaInfo(int index);
@@ -115,7 +131,7 @@ public:
     bool IsLoading() const { return m_pLoadThread != nullptr; }
     bool AreThumbnailsRunning() const { return m_pUpdateThreads[0] || m_pUpdateThreads[1]; }
     int GetPendingCount();
-    // A copy of the queue, first path first.
+    // The queue's paths, first path first.
     std::vector<CString> GetPendingPaths();
 
     int m_nAwaitedIndex;
@@ -128,9 +144,33 @@ protected:
     void BeginEdit(int stopLoad);
     void EndEdit();
 
+    // Destroys an item of the queue with the thumbnail file it owns.
+    struct CDestroyItem {
+        void operator()(CMediaItem* item) const;
+    };
+    // One entry of the queue: a path to open, which is dropped when it cannot be probed, or an
+    // entry of a playlist file, which becomes an item whatever its probe says and keeps what the
+    // file said of it.
+    struct CPendingEntry {
+        CString path;
+        std::unique_ptr<CMediaItem, CDestroyItem> item;  // a playlist file's entry, or the probed path
+        bool listed = false;                             // from a playlist file
+        // Open URL: in place of the items and of the entries queued before it (that many behind
+        // it), once it has been opened.
+        bool replaces = false;
+        size_t replacedEntries = 0;
+    };
+
     CMediaPlaylistLink& Items();
     // Whether a path of the queue or the list is refused as a duplicate now.
     bool IsRefusedDuplicate(LPCWSTR path);
+    // The queue's entry on the load thread: as AddPendingPath.
+    int LoadPendingEntry(CPendingEntry& entry, const volatile int* stop);
+    // The entries of a playlist file read into 'playlist' go to the queue (which takes the items).
+    int QueuePlaylistEntries(LPCWSTR path, CPlaylistData& playlist);
+    // After a successful read: the playlist and the queue emptied, the entries queued.
+    int ReplaceWithPlaylist(LPCWSTR path, CPlaylistData& playlist, int playFirst, int addToRecent);
+    bool IsDefaultPlaylistPath(LPCWSTR path);
 
     int OnCreate(LPCREATESTRUCT lpcs);
     void OnDestroy();
@@ -141,7 +181,9 @@ protected:
     LRESULT OnLoadThreadExit(WPARAM, LPARAM);
     LRESULT OnItemInserted(WPARAM wParam, LPARAM);
     LRESULT OnUpdateThreadExit(WPARAM wParam, LPARAM lParam);
-    LRESULT OnInsertLoadedItem(WPARAM, LPARAM lParam);
+    LRESULT OnInsertLoadedEntry(WPARAM, LPARAM lParam);
+    LRESULT OnInsertItem(WPARAM, LPARAM lParam);
+    LRESULT OnOpenFailed(WPARAM, LPARAM);
     LRESULT OnContainsPath(WPARAM, LPARAM lParam);
     LRESULT OnGetItemForThumbnail(WPARAM wParam, LPARAM);
     LRESULT OnThumbnailMade(WPARAM wParam, LPARAM lParam);
@@ -150,9 +192,13 @@ protected:
 
     CPlaylistItemWnd m_wndItems;
     CMediaPlaylistLink* m_pItems;
-    CStringList m_pendingPaths;
+    std::deque<CPendingEntry> m_pending;
+    // Addresses of Open URL that could not be opened, for the window's thread to tell.
+    std::vector<CString> m_failedOpens;
     CRITICAL_SECTION m_pendingLock;
     CMediaLoadThread* m_pLoadThread;
     CMediaUpdateThread* m_pUpdateThreads[2];
     int m_nEditDepth;
+    // The default playlist read at start-up could not be read nor set aside: it is not overwritten.
+    bool m_bKeepDefaultPlaylist;
 };

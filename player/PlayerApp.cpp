@@ -20,8 +20,6 @@
 
 namespace {
 
-const wchar_t kProgIdMaker[] = L"TarveloSoftware";
-
 bool IsFolderPath(const CString& path)
 {
     DWORD attributes = GetFileAttributesW(path);
@@ -119,14 +117,9 @@ int CPlayerApp::ExitInstance()
 
 BOOL CPlayerApp::RegisterPlaylistFileType(int)
 {
-    CString progId;
-    progId.Format(L"%s.%s%s", kProgIdMaker, L"Lumivo", L".playlist");
-    progId.Remove(L' ');
-    CFileTypeAssoc type(L".playlist", progId, L"Playlist", 1);
-    if (!type.WriteProgId(GetModulePath()))
-        return FALSE;
-    CString previous;
-    return type.Associate(previous);
+    // The File Associations page ticks the type only when the registry holds the table's name and
+    // icon, and gives the association back on OK otherwise: the table is what is written.
+    return ::RegisterPlaylistFileType(settings.FindFileType(kPlaylistTypeExtension), GetModulePath());
 }
 
 int CPlayerApp::ProcessCommandLineFiles(CPlayerCommandLineInfo& info)
@@ -180,8 +173,13 @@ void CPlayerApp::OnRecentFile(UINT id)
         view->UpdateItemCountDisplay();
         return;
     }
-    if (!OpenDocumentFile(path))
+    if (!OpenDocumentFile(path)) {
         settings.recentFiles.Remove(index);
+        // The old document stays, and so does its playlist: what the document's close stopped
+        // goes on loading.
+        if (view)
+            view->ResumeLoadThread();
+    }
 }
 
 void CPlayerApp::OnUpdateRecentFile(CCmdUI* pCmdUI)

@@ -202,7 +202,8 @@ CPlayerSettings::CPlayerSettings()
       thumbnailWidth(DEFAULT_THUMBNAIL_WIDTH), thumbnailHeight(DEFAULT_THUMBNAIL_HEIGHT), zoom(100), volume(100),
       mute(0), rememberLastPos(1), resumeInterrupted(1), filterIndex(0), scanSubfolders(0),
       recentFiles(kRecentFilesSection, L"%02d"), recentPlaylists(kRecentPlaylistsSection, L"%02d"), autoCheckUpdate(1),
-      autoCheckUpdateDays(1), m_madeTempFolder(false)
+      autoCheckUpdateDays(1), m_sessionThumbnailWidth(DEFAULT_THUMBNAIL_WIDTH),
+      m_sessionThumbnailHeight(DEFAULT_THUMBNAIL_HEIGHT), m_madeTempFolder(false)
 {
 }
 
@@ -220,6 +221,8 @@ int CPlayerSettings::LoadSettings()
             thumbnailWidth = DEFAULT_THUMBNAIL_WIDTH;
             thumbnailHeight = DEFAULT_THUMBNAIL_HEIGHT;
         }
+        m_sessionThumbnailWidth = thumbnailWidth;
+        m_sessionThumbnailHeight = thumbnailHeight;
         lastFolder = app->GetProfileString(kSettingsSection, L"LastFolder", lastFolder);
         LoadInts(app, *this, kTrailingIntSettings);
         LoadInts(app, *this, kUpdateSettings);
@@ -418,8 +421,16 @@ bool CPlayerSettings::IsTempFolderOurs() const
 
 int CPlayerSettings::DeleteTempFolder()
 {
+    return DeleteTempFilesExcept(std::vector<CString>());
+}
+
+int CPlayerSettings::DeleteTempFilesExcept(const std::vector<CString>& keep)
+{
     if (tempFolder.IsEmpty() || !IsFolder(tempFolder))
         return 0;
+    std::vector<CString> kept;
+    for (const CString& path : keep)
+        kept.push_back(playerfiles::GetFullPath(path));
     bool ok = true;
     WIN32_FIND_DATAW found;
     CFindHandle find(FindFirstFileW(tempFolder + L"\\*", &found));
@@ -427,7 +438,11 @@ int CPlayerSettings::DeleteTempFolder()
         do {
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsTempFileName(found.cFileName)) {
                 CString file = tempFolder + L"\\" + found.cFileName;
-                if (!DeleteFileW(file))
+                CString full = playerfiles::GetFullPath(file);
+                bool named = false;
+                for (const CString& k : kept)
+                    named = named || k.CompareNoCase(full) == 0;
+                if (!named && !DeleteFileW(file))
                     ok = false;
             }
         } while (FindNextFileW(find.h, &found));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <vector>
 
 #include "framework/Collections.h"
 #include "framework/String.h"
@@ -45,7 +46,15 @@ public:
     // empty and was made by the program: 1 when nothing of ours is left, 0 when the folder does
     // not exist or something could not be deleted.
     int DeleteTempFolder();
+    // The same, keeping the files 'keep' names (full paths, in any letter case); the folder goes
+    // only when nothing is left in it.
+    int DeleteTempFilesExcept(const std::vector<CString>& keep);
     CString GetDefaultPlaylistPath() const;
+    // The thumbnail size of this session, for the grid's cells, drawing and grabbing alike: the one
+    // loaded at start. The settings sheet changes thumbnailWidth and thumbnailHeight, which are
+    // saved and, as the sheet says, take effect at the next start.
+    int GetSessionThumbnailWidth() const { return m_sessionThumbnailWidth; }
+    int GetSessionThumbnailHeight() const { return m_sessionThumbnailHeight; }
 
     // The recent lists: set up with a capacity (read from the profile unless it is 0), add,
     // write, empty; playlists can also lose one entry.
@@ -108,6 +117,8 @@ private:
     void SaveFileTypes();
     bool IsTempFolderOurs() const;
 
+    int m_sessionThumbnailWidth;
+    int m_sessionThumbnailHeight;
     // Set once this process has made the temporary folder; the thumbnail threads may race here.
     std::atomic<bool> m_madeTempFolder;
 };

@@ -82,6 +82,39 @@ int PlsEntryNumber(const CString& key)
     return n > 0x7FFFFFFF ? 0 : (int)n;
 }
 
+// Whether a line of a plain list can name anything at all: an address, or a path without control
+// characters and without the characters no path may hold. Anything else is garbage (a binary file
+// read as text), not a missing file.
+bool IsPossibleEntry(const CString& line)
+{
+    for (int i = 0; i < line.GetLength(); ++i) {
+        wchar_t c = line[i];
+        if (c < 0x20 || (c >= 0x7F && c <= 0x9F))
+            return false;
+    }
+    if (PathIsURLW(line))
+        return true;
+    // "\\?\" and "\\.\" are the prefixes of long and device paths.
+    int from = (line.Left(4) == L"\\\\?\\" || line.Left(4) == L"\\\\.\\") ? 4 : 0;
+    for (int i = from; i < line.GetLength(); ++i) {
+        wchar_t c = line[i];
+        if (wcschr(L"<>\"|?*", c))
+            return false;
+        if (c == L':' && i != from + 1)
+            return false;
+    }
+    return true;
+}
+
+// Text files hold no NUL character: a list that does is some other file under a list's name.
+bool HoldsNul(const CString& text)
+{
+    for (int i = 0; i < text.GetLength(); ++i)
+        if (text[i] == 0)
+            return true;
+    return false;
+}
+
 // The profile functions drop one pair of quotes around a value.
 CString Unquoted(CString value)
 {
@@ -103,6 +136,8 @@ int CM3uPlaylistFormat::Load(const wchar_t* path, CPlaylistData& playlist)
             return -1;
         CString text = DecodeText(bytes.data(), bytes.size());
         bytes.clear();
+        if (HoldsNul(text))
+            return -1;
         CString folder = GetParentFolder(GetFullPath(path));
         int start = 0;
         while (start < text.GetLength()) {
@@ -112,7 +147,7 @@ int CM3uPlaylistFormat::Load(const wchar_t* path, CPlaylistData& playlist)
             CString line = text.Mid(start, end - start);
             start = end + 1;
             line.Trim();
-            if (line.IsEmpty() || line[0] == L'#')
+            if (line.IsEmpty() || line[0] == L'#' || !IsPossibleEntry(line))
                 continue;
             if (!playlist.AddPath(ResolveEntry(line, folder)))
                 return -1;
@@ -167,7 +202,7 @@ int CPlsPlaylistFormat::Load(const wchar_t* path, CPlaylistData& playlist)
         }
         CString folder = GetParentFolder(file);
         for (const auto& entry : entries) {
-            if (entry.second.IsEmpty())
+            if (entry.second.IsEmpty() || !IsPossibleEntry(entry.second))
                 continue;
             if (!playlist.AddPath(ResolveEntry(entry.second, folder)))
                 return -1;

@@ -37,13 +37,13 @@ CPlayerSettings* Settings()
 int ThumbWidth()
 {
     CPlayerSettings* s = Settings();
-    return s ? s->thumbnailWidth : DEFAULT_THUMBNAIL_WIDTH;
+    return s ? s->GetSessionThumbnailWidth() : DEFAULT_THUMBNAIL_WIDTH;
 }
 
 int ThumbHeight()
 {
     CPlayerSettings* s = Settings();
-    return s ? s->thumbnailHeight : DEFAULT_THUMBNAIL_HEIGHT;
+    return s ? s->GetSessionThumbnailHeight() : DEFAULT_THUMBNAIL_HEIGHT;
 }
 
 bool Setting(int CPlayerSettings::*field)
@@ -346,9 +346,11 @@ void CPlaylistItemWnd::DrawListItemContent(CDC* pDC, int nIndex, int left, int t
     bool showLabel = Setting(&CPlayerSettings::showQuality) && !item->ResolutionText.IsEmpty() &&
                      right - contentLeft >= 240;
     int labelText = showLabel ? MeasureTextWidth(pDC, item->ResolutionText) : 0;
-    int titleRight = contentLeft + 24 + (showIcon ? 44 : 0);
+    // After the play part's place, or after the kind icon when icons are shown.
+    const int titleLeft = contentLeft + (showIcon ? 44 : 24);
+    int titleRight = titleLeft;
     if (!item->Title.IsEmpty()) {
-        CRect title(contentLeft + 24 + (showIcon ? 44 : 0), top, right - 7 * MeasureTextWidth(pDC, L"H"), bottom);
+        CRect title(titleLeft, top, right - 7 * MeasureTextWidth(pDC, L"H"), bottom);
         if (showLabel)
             title.right -= labelText + 14;
         if (title.right > title.left) {

@@ -203,7 +203,7 @@ void CPlaylistView::OnInitialUpdate()
     if (first) {
         CPlayerSettings* s = Settings();
         if (s && s->loadLastPlaylist)
-            OpenPlaylist(s->GetDefaultPlaylistPath(), 0, 0);
+            OpenDefaultPlaylist();
     } else if (CDocument* doc = GetDocument()) {
         // A new document has no path: nothing to open then.
         if (!doc->GetPathName().IsEmpty())
@@ -326,13 +326,7 @@ void CPlaylistView::OnOpenUrl()
     // Nothing entered is nothing to open: the playlist stays.
     if (url.IsEmpty())
         return;
-    {
-        CPlaylistEditGuard guard(this, 1);
-        RemoveAllItems();
-        if (AddPath(url) > 0)
-            m_nAwaitedIndex = 0;
-        m_nModified = 1;
-    }
+    OpenAddress(url);
     UpdateItemCountDisplay();
 }
 
@@ -375,7 +369,12 @@ void CPlaylistView::OnSavePlaylist()
     // "list.txt.m3u", never refused.
     if (!IsPlaylistFile(path))
         path += extension;
-    SavePlaylist(path, 1, 1);
+    // The file that was there is replaced only by a whole new one (or not at all).
+    if (SavePlaylist(path, 1, 1) < 0) {
+        CString text;
+        text.Format(L"Cannot save playlist file:\n%s", path.GetString());
+        AfxMessageBox(text);
+    }
 }
 
 void CPlaylistView::OnRecentPlaylist(UINT id)

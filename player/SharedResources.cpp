@@ -255,11 +255,11 @@ int CSharedResources::GetThumbnailTimeMs()
 int CSharedResources::GetThumbnailWidth()
 {
     CPlayerSettings* s = GetPlayerSettings();
-    return s ? s->thumbnailWidth : DEFAULT_THUMBNAIL_WIDTH;
+    return s ? s->GetSessionThumbnailWidth() : DEFAULT_THUMBNAIL_WIDTH;
 }
 
 int CSharedResources::GetThumbnailHeight()
 {
     CPlayerSettings* s = GetPlayerSettings();
-    return s ? s->thumbnailHeight : DEFAULT_THUMBNAIL_HEIGHT;
+    return s ? s->GetSessionThumbnailHeight() : DEFAULT_THUMBNAIL_HEIGHT;
 }

@@ -67,7 +67,7 @@ CSplitPaneWnd::~CSplitPaneWnd() {}
 int CSplitPaneWnd::DefaultPaneWidth()
 {
     CPlayerSettings* s = Settings();
-    int thumbnail = s ? s->thumbnailWidth : DEFAULT_THUMBNAIL_WIDTH;
+    int thumbnail = s ? s->GetSessionThumbnailWidth() : DEFAULT_THUMBNAIL_WIDTH;
     return thumbnail + GetSystemMetrics(SM_CXVSCROLL) + 28;
 }
 
@@ -107,7 +107,10 @@ BOOL CSplitPaneWnd::CreatePanes(CCreateContext* pContext, CRuntimeClass* pPlayli
 
 void CSplitPaneWnd::ShowPane(CWnd* pane, bool show)
 {
-    if (pane && pane->m_hWnd && (pane->IsWindowVisible() != FALSE) != show)
+    if (ArePanesHeldHidden())
+        show = false;
+    // The pane's own style: before the frame shows, every child counts as not visible.
+    if (pane && pane->m_hWnd && ((pane->GetStyle() & WS_VISIBLE) != 0) != show)
         pane->ShowWindow(show ? SW_SHOWNOACTIVATE : SW_HIDE);
 }
 

@@ -55,7 +55,10 @@ protected:
     static int s_nRememberedWidth;
 
     CWnd* CreatePane(CRuntimeClass* pClass, UINT nID, CCreateContext* pContext);
+    // Shows or hides a pane, unless the panes are held hidden.
     void ShowPane(CWnd* pane, bool show);
+    // True while neither pane may show, whatever the layout and the active pane say.
+    virtual bool ArePanesHeldHidden() const { return false; }
 
     void OnDestroy();
     void OnSize(UINT nType, int cx, int cy);
@@ -87,6 +90,9 @@ public:
     CRasterImage m_imageHover;
 
 protected:
+    // The empty playlist's button stays alone until the first item arrives: switching or docking
+    // the views only changes which of them the first item shows.
+    bool ArePanesHeldHidden() const override { return m_bEmpty; }
     int OnCreate(LPCREATESTRUCT lpcs);
     void OnOpenFiles();
     DECLARE_MESSAGE_MAP()

@@ -148,10 +148,13 @@ bool WriteThumbnail(pugi::xml_node parent, CMediaItem& item, int embedThumbnails
         CPlayerSettings* settings = GetPlayerSettings();
         CString file = settings ? settings->MakeTempFilePath() : GetTempFilePath();
         // Only a file that was really written is named: a playlist must not promise a picture.
-        if (item.Thumbnail.Save(file, ImageTypeJPG))
+        // Made for this item alone, it goes with the item as a grabbed one does.
+        if (item.Thumbnail.Save(file, ImageTypeJPG)) {
             item.ThumbnailFile = file;
-        else
+            item.ChangeFlags(MEDIA_FILE_GRABBED_THUMBNAIL);
+        } else {
             DeleteFileW(file);
+        }
     }
     if (!item.ThumbnailFile.IsEmpty())
         return AddText(node, L"Path", item.ThumbnailFile);
@@ -238,10 +241,15 @@ void ReadMediaInfo(pugi::xml_node node, CMediaInfoRecord& info)
     info.Streams = node.attribute(L"Streams").as_int(info.Streams);
     pugi::xml_node streams = node.child(L"Streams");
     if (streams) {
-        info.SelectedVideoStream = streams.attribute(L"SelectedVideoStream").as_int(info.SelectedVideoStream);
-        info.SelectedAudioStream = streams.attribute(L"SelectedAudioStream").as_int(info.SelectedAudioStream);
-        info.SelectedSubtitleStream =
-            streams.attribute(L"SelectedSubtitleStream").as_int(info.SelectedSubtitleStream);
+        // A track the menus cannot choose (below "Disable") is the automatic one; one past the
+        // streams of its kind is made automatic when the record is finalised.
+        auto selection = [&](const wchar_t* name, int current) {
+            const int chosen = streams.attribute(name).as_int(current);
+            return chosen < MEDIA_SELECT_NONE ? MEDIA_SELECT_AUTO : chosen;
+        };
+        info.SelectedVideoStream = selection(L"SelectedVideoStream", info.SelectedVideoStream);
+        info.SelectedAudioStream = selection(L"SelectedAudioStream", info.SelectedAudioStream);
+        info.SelectedSubtitleStream = selection(L"SelectedSubtitleStream", info.SelectedSubtitleStream);
         int count = 0;
         for (pugi::xml_node s = streams.child(L"Stream"); s && count < MAX_STREAMS_PER_ITEM;
              s = s.next_sibling(L"Stream"), ++count) {
@@ -297,14 +305,25 @@ void ReadItem(pugi::xml_node node, CMediaItem& item)
     }
     pugi::xml_node filters = node.child(L"Filters");
     if (filters) {
-        item.PlaySpeed = filters.attribute(L"PlaySpeed").as_int(item.PlaySpeed);
-        item.Rotate = filters.attribute(L"Rotate").as_int(item.Rotate);
-        item.FlipH = filters.attribute(L"FlipH").as_int(item.FlipH);
-        item.FlipV = filters.attribute(L"FlipV").as_int(item.FlipV);
-        item.Grayscale = filters.attribute(L"Grayscale").as_int(item.Grayscale);
-        item.Negate = filters.attribute(L"Negate").as_int(item.Negate);
-        item.OldPhoto = filters.attribute(L"OldPhoto").as_int(item.OldPhoto);
-        item.Volume = filters.attribute(L"Volume").as_int(item.Volume);
+        // A file may say anything: what reaches the playback tool is what the menus can set.
+        auto value = [&](const wchar_t* name, int current) { return filters.attribute(name).as_int(current); };
+        auto flag = [&](const wchar_t* name, int current) { return value(name, current) != 0 ? 1 : 0; };
+        const int speed = value(L"PlaySpeed", item.PlaySpeed);
+        item.PlaySpeed = speed == 50 || speed == 200 ? speed : 100;
+        // The play window also takes 1, 2 and 3 for the three angles; the menus know the angles.
+        const int rotate = value(L"Rotate", item.Rotate);
+        if (rotate >= 1 && rotate <= 3)
+            item.Rotate = rotate * 90;
+        else
+            item.Rotate = rotate == 90 || rotate == 180 || rotate == 270 ? rotate : 0;
+        item.FlipH = flag(L"FlipH", item.FlipH);
+        item.FlipV = flag(L"FlipV", item.FlipV);
+        item.Grayscale = flag(L"Grayscale", item.Grayscale);
+        item.Negate = flag(L"Negate", item.Negate);
+        item.OldPhoto = flag(L"OldPhoto", item.OldPhoto);
+        const int kMaxVolume = 500;
+        const int volume = value(L"Volume", item.Volume);
+        item.Volume = volume < 0 ? 0 : volume > kMaxVolume ? kMaxVolume : volume;
     }
 }
 

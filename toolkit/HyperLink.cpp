@@ -1,8 +1,51 @@
 // The link button.
 #include "toolkit/HyperLink.h"
 
+#include <algorithm>
+
 #include "framework/Effects.h"
 #include "toolkit/HoverButton.h"
+
+namespace {
+
+// How far the text reaches when drawn in the DC's font. A font may draw glyphs wider than its
+// metrics say (the dialog font's stand-in under Wine draws "w" two pixels wider than it measures
+// it), and a link as wide as the measured text would cut its end off.
+int DrawnTextWidth(HDC dc, const CString& text, const CSize& measured)
+{
+    const int w = measured.cx * 2 + 16, h = std::max<int>(measured.cy, 1);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = NULL;
+    CBitmap bitmap;
+    CDC memory;
+    if (!bitmap.Attach(::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, NULL, 0)) || !bits ||
+        !memory.Attach(::CreateCompatibleDC(dc)))
+        return measured.cx;
+    CGdiSelector selectBitmap(memory, &bitmap);
+    CGdiSelector selectFont(memory.m_hDC, ::GetCurrentObject(dc, OBJ_FONT));
+    memory.FillSolidRect(0, 0, w, h, RGB(255, 255, 255));
+    memory.SetBkMode(TRANSPARENT);
+    memory.SetTextColor(RGB(0, 0, 0));
+    ::TextOutW(memory, 0, 0, text, text.GetLength());
+    ::GdiFlush();
+    const DWORD* pixels = static_cast<const DWORD*>(bits);
+    int right = -1;
+    for (int y = 0; y < h; ++y)
+        for (int x = w - 1; x > right; --x)
+            if ((pixels[y * w + x] & 0xFFFFFF) != 0xFFFFFF) {
+                right = x;
+                break;
+            }
+    return right + 1;
+}
+
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CHyperLink, CButton)
     ON_WM_SETCURSOR()
@@ -65,7 +108,8 @@ void CHyperLink::SizeToText()
     GetWindowText(text);
     CClientDC dc(this);
     CGdiSelector font(dc, GetFont());
-    const int width = dc.GetTextExtent(text).cx + 4;
+    const CSize measured = dc.GetTextExtent(text);
+    const int width = std::max<int>(measured.cx, DrawnTextWidth(dc, text, measured)) + 4;
     CRect rc;
     GetWindowRect(&rc);
     if (CWnd* parent = GetParent()) parent->ScreenToClient(&rc);

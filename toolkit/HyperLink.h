@@ -17,7 +17,8 @@ public:
     // Transparent: the parent paints the background behind the text.
     void SetTransparent(BOOL bTransparent) { m_bTransparent = bTransparent; }
     BOOL IsHovering() const { return m_bHovering; }
-    // Makes the control as wide as its text in the window's font, plus 4 pixels (not multi-line ones).
+    // Makes the control as wide as its text in the window's font, plus 4 pixels (not multi-line
+    // ones): as wide as the text measures or as it draws, whichever is wider.
     void SizeToText();
 
     void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;

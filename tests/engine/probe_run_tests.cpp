@@ -392,45 +392,52 @@ TEST_F(ProbeFakeTest, StopDuringASlowProbe)
         EXPECT_FALSE(enginetest::IsProcessListed(pid)) << "process " << pid << " still runs";
 }
 
-TEST_F(ProbeFakeTest, AnItemsProbeOfAHungToolEndsThroughTheCallersStopFlag)
+TEST_F(ProbeFakeTest, AnItemsProbeOfAHungToolEndsAtOnceThroughTheCallersStopFlagAndSaysItWasStopped)
 {
     CString pids = m_folder + L"\\pids.txt";
     Script(L"hang\npid_file " + pids + L"\n");
+    // Nothing asks a probe to stop and its output is thrown away: the grace of the other tools
+    // would only be waited out.
     DWORD grace = CToolProcessBase::GetStopGrace();
-    CToolProcessBase::SetStopGraceForTests(300);
+    CToolProcessBase::SetStopGraceForTests(60000);
     volatile int stop = 0;
     int opened = 99, probed = 99;
+    DWORD stoppedAt = 0, endedAt = 0;
     CMediaItem item, again;
     again.Path = L"http://example.invalid/stalled";
     {
         enginetest::CPumpedThread loader([&] {
             opened = item.Open(L"http://example.invalid/stalled.m3u8", &stop);
             probed = again.Probe(0, &stop);
+            endedAt = GetTickCount();
         });
         EXPECT_TRUE(enginetest::WaitUntil([&] { return !enginetest::ReadPids(pids).empty(); }, 30000));
+        stoppedAt = GetTickCount();
         stop = 2;
-        EXPECT_TRUE(loader.Join(30000)) << "the stop did not end the probe";
+        EXPECT_TRUE(loader.Join(90000)) << "the stop did not end the probe";
     }
     CToolProcessBase::SetStopGraceForTests(grace);
-    EXPECT_EQ(-1, opened);
-    EXPECT_EQ(-1, probed) << "a raised flag ends the next probe too";
+    EXPECT_LT(endedAt - stoppedAt, 10000u) << "the probe waited out the stop grace";
+    EXPECT_EQ(PROBE_STOPPED, opened) << "stopped, not a file that cannot be probed";
+    EXPECT_EQ(PROBE_STOPPED, probed) << "a raised flag ends the next probe too";
     EXPECT_EQ(0u, item.Flags & MEDIA_FILE_PROBED);
     EXPECT_EQ(0u, again.Flags & MEDIA_FILE_PROBED);
     for (DWORD pid : enginetest::ReadPids(pids))
         EXPECT_FALSE(enginetest::IsProcessListed(pid)) << "process " << pid << " still runs";
 }
 
-TEST_F(ProbeFakeTest, StoppedProbeLeavesTheRecordAsReset)
+TEST_F(ProbeFakeTest, StoppedProbeLeavesTheRecordAsResetAndAFailedOneIsNoStop)
 {
     Script(L"hang\n");
-    DWORD grace = CToolProcessBase::GetStopGrace();
-    CToolProcessBase::SetStopGraceForTests(100);
     volatile int stop = 2;
     CMediaInfoRecord r;
     r.Format = L"old";
-    EXPECT_EQ(-1, r.Probe(L"C:\\slow.mp4", &stop));
-    CToolProcessBase::SetStopGraceForTests(grace);
+    EXPECT_EQ(PROBE_STOPPED, r.Probe(L"C:\\slow.mp4", &stop));
     EXPECT_TRUE(r.Format.IsEmpty());
+
+    Script(L"exit 1\n");
+    stop = 0;
+    EXPECT_EQ(PROBE_FAILED, r.Probe(L"C:\\slow.mp4", &stop));
 }
 
 TEST_F(ProbeFakeTest, ToolRunsInTheMediaFolderWithoutChangingOurs)

@@ -30,16 +30,6 @@ protected:
         CRegKey::DeleteTree(GetFileTypeRoot(), GetFileTypeKeyPath(kExt));
         CRegKey::DeleteTree(GetFileTypeRoot(), GetFileTypeKeyPath(m_progId));
     }
-    // The default value of a key below the classes root; "<none>" when there is no key or value.
-    CString Default(const CString& name)
-    {
-        CRegKey key;
-        CString value;
-        if (key.Open(GetFileTypeRoot(), GetFileTypeKeyPath(name), KEY_READ) != ERROR_SUCCESS ||
-            key.QueryStringValue(nullptr, value) != ERROR_SUCCESS)
-            return L"<none>";
-        return value;
-    }
     bool KeyExists(const CString& name)
     {
         CRegKey key;
@@ -72,9 +62,9 @@ TEST_F(FileTypes, AProgIdNamesItsDescriptionIconAndOpenCommand)
     EXPECT_FALSE(type.IsProgIdWritten());
     ASSERT_TRUE(type.WriteProgId(m_exe));
     EXPECT_TRUE(type.IsProgIdWritten());
-    EXPECT_EQ(L"Test Video", Default(m_progId));
-    EXPECT_EQ(m_exe + L",2", Default(m_progId + L"\\DefaultIcon"));
-    EXPECT_EQ(L"\"" + m_exe + L"\" \"%1\"", Default(m_progId + L"\\shell\\open\\command"));
+    EXPECT_EQ(L"Test Video", FileTypeKeyDefault(m_progId));
+    EXPECT_EQ(m_exe + L",2", FileTypeKeyDefault(m_progId + L"\\DefaultIcon"));
+    EXPECT_EQ(L"\"" + m_exe + L"\" \"%1\"", FileTypeKeyDefault(m_progId + L"\\shell\\open\\command"));
 
     // Another description means the ProgID is not this type's.
     CFileTypeAssoc renamed(kExt, m_progId, L"Renamed", 2);
@@ -83,7 +73,7 @@ TEST_F(FileTypes, AProgIdNamesItsDescriptionIconAndOpenCommand)
     // An icon the executable does not have falls back to the program icon.
     CFileTypeAssoc missing(kExt, m_progId, L"Test Video", 9);
     ASSERT_TRUE(missing.WriteProgId(m_exe));
-    EXPECT_EQ(m_exe + L",0", Default(m_progId + L"\\DefaultIcon"));
+    EXPECT_EQ(m_exe + L",0", FileTypeKeyDefault(m_progId + L"\\DefaultIcon"));
 
     ASSERT_TRUE(type.DeleteProgId());
     EXPECT_FALSE(KeyExists(m_progId));
@@ -103,13 +93,13 @@ TEST_F(FileTypes, AssociatingReportsThePreviousOwnerAndRemovingRestoresIt)
     EXPECT_FALSE(type.IsAssociated());
     // Pointing elsewhere: removing does nothing.
     EXPECT_FALSE(type.RemoveAssociation(nullptr));
-    EXPECT_EQ(kOther, Default(kExt));
+    EXPECT_EQ(kOther, FileTypeKeyDefault(kExt));
 
     CString previous = L"stale";
     ASSERT_TRUE(type.Associate(previous));
     EXPECT_EQ(kOther, previous);
     EXPECT_TRUE(type.IsAssociated());
-    EXPECT_EQ(m_progId, Default(kExt));
+    EXPECT_EQ(m_progId, FileTypeKeyDefault(kExt));
 
     // Associating again reports this program itself as the owner before.
     ASSERT_TRUE(type.Associate(previous));
@@ -117,7 +107,7 @@ TEST_F(FileTypes, AssociatingReportsThePreviousOwnerAndRemovingRestoresIt)
     EXPECT_TRUE(type.IsAssociated());
 
     EXPECT_TRUE(type.RemoveAssociation(kOther));
-    EXPECT_EQ(kOther, Default(kExt));
+    EXPECT_EQ(kOther, FileTypeKeyDefault(kExt));
     EXPECT_FALSE(type.IsAssociated());
 }
 
@@ -136,7 +126,7 @@ TEST_F(FileTypes, RemovingWithoutAnOwnerRemovesTheKeyOrLeavesItWithoutUs)
     SetDefault(CString(kExt) + L"\\ShellEx\\{BB2E617C-0920-11d1-9A0B-00C04FC2D6C1}", L"{other}");
     EXPECT_TRUE(type.RemoveAssociation(m_progId));
     EXPECT_TRUE(KeyExists(CString(kExt) + L"\\ShellEx"));
-    EXPECT_EQ(L"<none>", Default(kExt));
+    EXPECT_EQ(L"<none>", FileTypeKeyDefault(kExt));
     EXPECT_FALSE(type.IsAssociated());
 }
 
@@ -163,8 +153,8 @@ TEST_F(FileTypes, ThePlaylistTypeRegisteredAtStartUpIsTheOneTheTableShowsTicked)
 {
     CString ext = kPlaylistTypeExtension;
     CString progId = MakeFileTypeProgId(ext);
-    CString before = Default(ext);
-    ASSERT_TRUE(RegisterPlaylistFileType(m_exe));
+    CString before = FileTypeKeyDefault(ext);
+    ASSERT_TRUE(RegisterPlaylistFileType(nullptr, m_exe)) << "without a table entry: the default one";
 
     CPlayerTestApp app;
     app.Settings().LoadSettings();
@@ -174,8 +164,8 @@ TEST_F(FileTypes, ThePlaylistTypeRegisteredAtStartUpIsTheOneTheTableShowsTicked)
     // would show ".playlist" unticked and undo the association on OK.
     EXPECT_TRUE(listed->IsAssociated());
     EXPECT_TRUE(listed->IsProgIdWritten());
-    EXPECT_EQ(m_exe + L",4", Default(progId + L"\\DefaultIcon"));
-    EXPECT_EQ(progId, Default(ext));
+    EXPECT_EQ(m_exe + L",4", FileTypeKeyDefault(progId + L"\\DefaultIcon"));
+    EXPECT_EQ(progId, FileTypeKeyDefault(ext));
 
     CFileTypeAssoc(ext, progId, kPlaylistTypeName, kPlaylistTypeIcon).DeleteProgId();
     CRegKey::DeleteTree(GetFileTypeRoot(), GetFileTypeKeyPath(ext));

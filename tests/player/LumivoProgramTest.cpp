@@ -1,10 +1,11 @@
 // Lumivo.exe as a user starts it, from an application folder with the real tools: with files,
-// with a folder and with nothing (the last playlist), and its end, which keeps the playlist and
-// the settings; and the command line's paths.
+// with a folder and with nothing (the last playlist), the playlist file type registered at every
+// start, and its end, which keeps the playlist and the settings; and the command line's paths.
 #include <gtest/gtest.h>
 
 #include "PlayerUiTestSupport.h"
 #include "engine/SystemHelpers.h"
+#include "player/FileTypeAssoc.h"
 #include "player/PlayerApp.h"
 #include "player/PlayerResource.h"
 #include "player/PlaylistData.h"
@@ -199,7 +200,8 @@ TEST_F(LumivoProgram, AFolderOnTheCommandLinePlaysItsFirstFileAndTheEndKeepsTheP
     {
         CLumivoRun run;
         ASSERT_TRUE(run.Start(s_program, L""));
-        ASSERT_TRUE(run.WaitTitle(L"/3", 60000)) << CStringA(run.Title()).GetString();
+        // The items come in one by one: the title counts those in when the item starts.
+        ASSERT_TRUE(run.WaitTitle(L"Tracks test - 1/", 60000)) << CStringA(run.Title()).GetString();
         WaitUntil([] { return false; }, 3500);
         EXPECT_FALSE(SaveWindowScreenshot(L"player", L"lumivo-started-with-the-last-playlist", run.Window()).IsEmpty());
         ASSERT_TRUE(run.Close());
@@ -262,6 +264,57 @@ TEST_F(LumivoProgram, AFileThreeHundredCharactersDeepIsLoadedAndPlayed)
     EXPECT_EQ(1, ItemsIn(DefaultPlaylist()));
 }
 
+TEST_F(LumivoProgram, EveryStartRegistersPlaylistFilesAsTheFileTypeTableListsThem)
+{
+    const CString ext = kPlaylistTypeExtension, progId = MakeFileTypeProgId(kPlaylistTypeExtension);
+    const CString tableKey = CString(kProgramKey) + L"\\Data\\File Types\\" + ext;
+    auto unregister = [&] {
+        CRegKey::DeleteTree(GetFileTypeRoot(), GetFileTypeKeyPath(ext));
+        CRegKey::DeleteTree(GetFileTypeRoot(), GetFileTypeKeyPath(progId));
+    };
+    // The row of the File Associations page as the program's saved table gives it: ticked when
+    // the registry holds that name and icon for this program.
+    auto row = [&](CString& name, DWORD& icon) {
+        CRegKey key;
+        return key.Open(HKEY_CURRENT_USER, tableKey, KEY_READ) == ERROR_SUCCESS &&
+               key.QueryStringValue(L"Name", name) == ERROR_SUCCESS &&
+               key.QueryDWORDValue(L"Icon", icon) == ERROR_SUCCESS;
+    };
+    auto start = [&] {
+        CLumivoRun run;
+        ASSERT_TRUE(run.Start(s_program, L""));
+        ASSERT_TRUE(run.Close());
+    };
+
+    unregister();
+    start();
+    CString name;
+    DWORD icon = 0;
+    ASSERT_TRUE(row(name, icon)) << "the program keeps its file-type table";
+    CFileTypeAssoc listed(ext, progId, name, (int)icon);
+    EXPECT_TRUE(listed.IsAssociated());
+    EXPECT_TRUE(listed.IsProgIdWritten()) << "the page would show .playlist unticked: "
+                                          << CStringA(FileTypeKeyDefault(progId)).GetString();
+    EXPECT_EQ(0, FileTypeKeyDefault(progId + L"\\DefaultIcon").CompareNoCase(GetLongPath(s_program) + L",4"))
+        << CStringA(FileTypeKeyDefault(progId + L"\\DefaultIcon")).GetString();
+
+    // A table that lists the type its own way (the page's Delete and Add) is what the next start
+    // writes.
+    unregister();
+    {
+        CRegKey key;
+        ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, tableKey));
+        key.SetStringValue(L"Name", L"Lumivo Lists");
+        key.SetStringValue(L"Extension", ext);
+        key.SetDWORDValue(L"Icon", FILE_TYPE_ICON_AUDIO);
+    }
+    start();
+    EXPECT_EQ(L"Lumivo Lists", FileTypeKeyDefault(progId));
+    EXPECT_EQ(0, FileTypeKeyDefault(progId + L"\\DefaultIcon").CompareNoCase(GetLongPath(s_program) + L",3"));
+    EXPECT_EQ(progId, FileTypeKeyDefault(ext));
+    EXPECT_TRUE(CFileTypeAssoc(ext, progId, L"Lumivo Lists", FILE_TYPE_ICON_AUDIO).IsProgIdWritten());
+}
+
 TEST_F(LumivoProgram, FilesOnTheCommandLineReplaceThePlaylistAndBadOnesPlayNothing)
 {
     {
@@ -279,6 +332,89 @@ TEST_F(LumivoProgram, FilesOnTheCommandLineReplaceThePlaylistAndBadOnesPlayNothi
         ASSERT_TRUE(run.Close());
     }
     EXPECT_EQ(0, ItemsIn(DefaultPlaylist())) << "the files that did not load replaced the playlist";
+}
+
+TEST_F(LumivoProgram, ClosedWhileThreeHundredClipsLoadItEndsAtOnceAndTheNextStartGoesOn)
+{
+    // An application folder of its own whose probe answers every path only after a while.
+    CString app = MakeAwkwardFolder(L"lumivo-slow-probe");
+    CString modules = app + L"\\Modules";
+    ASSERT_TRUE(CreateDirectoryW(modules, nullptr));
+    CString program = app + L"\\Lumivo.exe";
+    ASSERT_TRUE(CreateHardLinkW(program, s_program, nullptr) || CopyFileW(s_program, program, FALSE));
+    CString fake = GetEnv(L"TEST_BIN_DIR") + L"\\faketool.exe";
+    ASSERT_TRUE(CopyFileW(fake, modules + L"\\Quisset.exe", FALSE));
+    ASSERT_TRUE(CopyFileW(fake, modules + L"\\Drumlin.exe", FALSE));
+    CString json = app + L"\\answer.json", log = app + L"\\probes.txt";
+    ASSERT_TRUE(WriteUtf8File(json, kFakeAudioProbeJson));
+    CString script;
+    script.Format(L"stdout_file %s\nlog %s\ndelay 1500\n", json.GetString(), log.GetString());
+    ASSERT_TRUE(WriteUtf8File(modules + L"\\Quisset.fake", script));
+    auto probed = [&] { return ProbedPaths(log); };
+
+    CString folder = MakeAwkwardFolder(L"three hundred clips");
+    for (int i = 0; i < 300; ++i) {
+        CString name;
+        name.Format(L"\\clip %03d.mp3", i);
+        ASSERT_TRUE(WriteUtf8File(folder + name, L"x"));
+    }
+    std::vector<CString> listed;  // in the order the folder lists them, as the scan takes them
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(folder + L"\\*", &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, find);
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            listed.push_back(folder + L"\\" + found.cFileName);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    ASSERT_EQ(300u, listed.size());
+    auto kept = [&](int& unprobed) {
+        std::vector<CString> paths;
+        CPlaylistData data(1);
+        std::unique_ptr<CPlaylistFormat> format(CreatePlaylistFormat(DefaultPlaylist()));
+        unprobed = -1;
+        if (format && format->Load(DefaultPlaylist(), data) == 0) {
+            for (int i = 0; i < data.GetCount(); ++i) {
+                paths.push_back(data.GetAt(i)->Path);
+                if (unprobed < 0 && !(data.GetAt(i)->Flags & MEDIA_FILE_PROBED))
+                    unprobed = i;
+            }
+        }
+        return paths;
+    };
+    auto same = [](const std::vector<CString>& a, const std::vector<CString>& b) {
+        if (a.size() != b.size())
+            return false;
+        for (size_t i = 0; i < a.size(); ++i)
+            if (a[i].CompareNoCase(b[i]) != 0)
+                return false;
+        return true;
+    };
+
+    {
+        CLumivoRun run;
+        ASSERT_TRUE(run.Start(program, Quoted(folder)));
+        ASSERT_TRUE(WaitUntil([&] { return probed().size() >= 2; }, 60000)) << "loading is under way";
+        DWORD began = GetTickCount();
+        ASSERT_TRUE(run.Close());
+        EXPECT_LT(GetTickCount() - began, 10000u) << "the close waited for the queue";
+    }
+    int firstUnloaded = -1;
+    std::vector<CString> saved = kept(firstUnloaded);
+    EXPECT_TRUE(same(listed, saved)) << saved.size() << " paths kept of 300, or not in their order";
+    ASSERT_GE(firstUnloaded, 1) << "the paths loaded come first, the rest follows";
+
+    // Started without paths, it goes on with the first path that was not loaded.
+    size_t asked = probed().size();
+    {
+        CLumivoRun run;
+        ASSERT_TRUE(run.Start(program, L""));
+        ASSERT_TRUE(WaitUntil([&] { return probed().size() > asked; }, 60000));
+        EXPECT_EQ(0, probed()[asked].CompareNoCase(listed[firstUnloaded])) << CStringA(probed()[asked]).GetString();
+        ASSERT_TRUE(run.Close());
+    }
+    saved = kept(firstUnloaded);
+    EXPECT_TRUE(same(listed, saved)) << saved.size() << " paths kept of 300";
 }
 
 }  // namespace

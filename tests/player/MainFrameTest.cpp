@@ -1,6 +1,7 @@
 // The main frame with its menu bar, control bar and view container, built as the program builds
-// it: placement rules, full screen in both layouts, the item count, the control bar steering a
-// real playback, command routing to both views, docking and the view switch.
+// it: placement rules, full screen in both layouts, the item count and the empty playlist's
+// button, the control bar steering a real playback, command routing to both views, docking and
+// the view switch.
 #include <gtest/gtest.h>
 
 #include "PlayerUiTestSupport.h"
@@ -127,6 +128,42 @@ TEST_F(MainFrameWindow, ALongPlaylistLaysTheViewsOutOnceNotOncePerItem)
     EXPECT_TRUE(m_frame->GetPlaylistView()->IsWindowVisible());
 }
 
+TEST_F(MainFrameWindow, TheEmptyPlaylistKeepsOpenFilesAloneUntilTheFirstItemArrives)
+{
+    ASSERT_TRUE(Open());
+    CViewContainerWnd& container = m_frame->GetContainer();
+    auto alone = [&] {
+        return container.IsShowingEmptyState() && container.m_wndOpenFiles.IsWindowVisible() &&
+               !m_frame->GetPlaylistView()->IsWindowVisible() && !m_frame->GetPlayView()->IsWindowVisible();
+    };
+    ASSERT_TRUE(alone()) << "before the frame shows, too";
+    // Docked and one at a time, each way of switching the views.
+    Command(ID_VIEW_SWITCH);
+    EXPECT_TRUE(alone()) << "Switch View";
+    Command(ID_NEXT_PANE);
+    EXPECT_TRUE(alone()) << "F6 and Tab";
+    Command(ID_PREV_PANE);
+    EXPECT_TRUE(alone()) << "Shift+F6";
+    Command(ID_VIEW_DOCK_PLAYLIST);
+    EXPECT_EQ(2, m_frame->GetViewLayout());
+    EXPECT_TRUE(alone()) << "Dock Playlist Bar, one view at a time";
+    Command(ID_VIEW_SWITCH);
+    EXPECT_TRUE(alone()) << "Switch View, one view at a time";
+    m_frame->ShowPlaylistView();
+    EXPECT_TRUE(alone());
+    Command(ID_VIEW_DOCK_PLAYLIST);
+    EXPECT_EQ(1, m_frame->GetViewLayout());
+    EXPECT_TRUE(alone()) << "Dock Playlist Bar, side by side";
+    m_frame->UpdateWindow();
+    SaveWindowScreenshot(L"player", L"main-window-empty-after-switching", m_frame->m_hWnd);
+
+    Load({TestClips().b});
+    EXPECT_FALSE(container.IsShowingEmptyState());
+    EXPECT_FALSE(container.m_wndOpenFiles.IsWindowVisible());
+    EXPECT_TRUE(m_frame->GetPlaylistView()->IsWindowVisible());
+    EXPECT_TRUE(m_frame->GetPlayView()->IsWindowVisible());
+}
+
 // The entries of the submenu at 'position' of the menu bar's popup at 'title'.
 std::vector<CString> SubmenuTexts(HMENU bar, int title, int position)
 {
@@ -214,6 +251,14 @@ TEST_F(MainFrameWindow, APlaylistOfThumbnailsPlaysAndTheControlBarSteersIt)
     bar.SendMessage(WM_COMMAND, ID_TIME_DISPLAY_TOGGLE, 0);
     bar.SendMessage(WM_COMMAND, ID_TIME_DISPLAY_TOGGLE, 0);
     EXPECT_FALSE(bar.TimeDisplay()->IsRemainingShown()) << "four toggles go round once";
+
+    // Stopped, the item's total stays on show; the playlist emptied, there is none to show.
+    EXPECT_NE(-1, bar.TimeDisplay()->GetText().Find(L" / 00:12")) << CStringA(bar.TimeDisplay()->GetText()).GetString();
+    Command(ID_PLAYLIST_DELETE_ALL);
+    EXPECT_EQ(0, bar.TimeDisplay()->GetDuration());
+    EXPECT_STREQ(L"00:00", bar.TimeDisplay()->GetText());
+    bar.UpdateWindow();
+    SaveWindowScreenshot(L"player", L"control-bar-emptied-playlist", bar.m_hWnd);
 }
 
 TEST_F(MainFrameWindow, FullScreenPushesTheDockedPlaylistAndTheBarPastTheEdges)

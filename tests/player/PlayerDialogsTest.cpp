@@ -1,11 +1,14 @@
-// The media information dialog for a clip made at test time and for a file that is no media, and
-// the two address dialogs with their sample link.
+// The media information dialog for a clip made at test time and for a file that is no media, the
+// two address dialogs with their sample link, and the About box with the maker's own addresses.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "PlayerUiTestSupport.h"
 #include "player/MediaInfoDlg.h"
 #include "player/PlayerResource.h"
 #include "player/UrlDialogs.h"
+#include "toolkit/AboutDlg.h"
 #include "tests/common/Screenshot.h"
 
 using namespace playertest;
@@ -162,6 +165,44 @@ TEST_F(PlayerDialogs, TheAddressDialogsTakeTheSampleFromTheirLink)
     CAddUrlsDlg add;
     CString several = ClickExampleAndRead(add, IDD_ADD_URLS, IDC_URL_TEXT, L"add-urls-dialog");
     EXPECT_STREQ(L"http://a.example/1.mp4\r\n  http://b.example/2.mp4 ", several) << "one address a line";
+}
+
+TEST_F(PlayerDialogs, TheAboutBoxShowsBothAddressesWhole)
+{
+    CAboutDlg dlg(IDD_ABOUTBOX);
+    ASSERT_TRUE(dlg.Create(IDD_ABOUTBOX, nullptr));
+    dlg.ShowWindow(SW_SHOW);
+    dlg.UpdateWindow();
+    CRect client;
+    dlg.GetClientRect(&client);
+    for (CHyperLink* link : {&dlg.m_linkWebSite, &dlg.m_linkMail}) {
+        CString text;
+        link->GetWindowText(text);
+        EXPECT_NE(-1, text.Find(L"tarvelo-software.com")) << CStringA(text).GetString();
+        CRect rc;
+        link->GetWindowRect(&rc);
+        dlg.ScreenToClient(&rc);
+        EXPECT_LE(rc.right, client.right) << CStringA(text).GetString();
+        // The link drawn with room to spare: its text must end within the link's own width.
+        const int w = rc.Width() + 100, h = rc.Height();
+        const COLORREF ground = ::GetSysColor(COLOR_BTNFACE);
+        std::vector<COLORREF> pixels = RenderPixels(w, h, ground, [&](HDC dc) {
+            DRAWITEMSTRUCT draw = {};
+            draw.CtlType = ODT_BUTTON;
+            draw.hwndItem = link->m_hWnd;
+            draw.hDC = dc;
+            draw.rcItem = CRect(0, 0, w, h);
+            link->DrawItem(&draw);
+        });
+        int inkRight = -1;
+        for (int i = 0; i < w * h; ++i)
+            if (pixels[i] != ground)
+                inkRight = std::max(inkRight, i % w);
+        EXPECT_GT(inkRight, rc.Width() / 2) << CStringA(text).GetString();
+        EXPECT_LT(inkRight, rc.Width()) << CStringA(text).GetString() << " is cut at the link's right edge";
+    }
+    EXPECT_FALSE(SaveWindowScreenshot(L"player", L"about-lumivo", dlg.m_hWnd).IsEmpty());
+    dlg.DestroyWindow();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "framework/Handles.h"
 #include "image/RasterImage.h"
+#include "player/FileTypeAssoc.h"
 
 namespace playertest {
 
@@ -84,6 +85,16 @@ int CountFolderEntries(LPCWSTR folder)
     } while (FindNextFileW(find, &found));
     FindClose(find);
     return n;
+}
+
+CString FileTypeKeyDefault(const CString& name)
+{
+    CRegKey key;
+    CString value;
+    if (key.Open(GetFileTypeRoot(), GetFileTypeKeyPath(name), KEY_READ) != ERROR_SUCCESS ||
+        key.QueryStringValue(nullptr, value) != ERROR_SUCCESS)
+        return L"<none>";
+    return value;
 }
 
 void MakeTestPicture(CRasterImage& image, int width, int height, unsigned seed)

@@ -58,6 +58,8 @@ bool WriteBytes(LPCWSTR path, const std::string& bytes);
 bool FileExists(LPCWSTR path);
 // Names in a folder (files and folders, without "." and "..").
 int CountFolderEntries(LPCWSTR folder);
+// The default value of a key below the file types' classes root; "<none>" without key or value.
+CString FileTypeKeyDefault(const CString& name);
 
 // A 24-bit picture with a colour gradient and a few blocks, so that JPEG keeps it recognisable.
 void MakeTestPicture(CRasterImage& image, int width, int height, unsigned seed = 1);

@@ -435,6 +435,31 @@ bool WriteFakeEncoderScript(LPCWSTR lines)
     return WriteScriptBeside(TestTools().fakeEncoder, lines);
 }
 
+const wchar_t kFakeAudioProbeJson[] =
+    L"{\"format\": {\"format_name\": \"mp3\", \"duration\": \"2.0\"}, "
+    L"\"streams\": [{\"codec_type\": \"audio\", \"codec_name\": \"mp3\", \"channels\": 2}]}";
+
+CString UseFakeProbe(CSharedResources* resources, int delayMs)
+{
+    CString folder = MakeAwkwardFolder(L"fake-probe");
+    CString json = folder + L"\\answer.json", log = folder + L"\\runs.txt";
+    CString script;
+    script.Format(L"stdout_file %s\nlog %s\ndelay %d\n", json.GetString(), log.GetString(), delayMs);
+    if (!WriteUtf8File(json, kFakeAudioProbeJson) || !WriteFakeProbeScript(script))
+        return CString();
+    resources->probeToolPath = TestTools().fakeProbe;
+    return log;
+}
+
+std::vector<CString> ProbedPaths(LPCWSTR logPath)
+{
+    std::vector<CString> paths;
+    for (const std::vector<CString>& args : RunArgsFromLog(logPath))
+        if (!args.empty())
+            paths.push_back(args[0]);
+    return paths;
+}
+
 std::unique_ptr<CPlayerTestApp> PlayerUiTest::s_app;
 std::unique_ptr<CTestPlayerFrame> PlayerUiTest::s_frame;
 int PlayerUiTest::s_powerOffs = 0;

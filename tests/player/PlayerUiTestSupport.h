@@ -178,6 +178,14 @@ CString ArgumentAfter(const std::vector<CString>& args, LPCWSTR name);
 bool WriteFakePlayerScript(LPCWSTR lines);
 bool WriteFakeProbeScript(LPCWSTR lines);
 bool WriteFakeEncoderScript(LPCWSTR lines);
+// What the fake probe answers for an audio clip of 2 s (no frame is ever grabbed of it).
+extern const wchar_t kFakeAudioProbeJson[];
+// The fake probe as the resources' probe tool: it answers every path with kFakeAudioProbeJson
+// after holding the probe open for 'delayMs', and logs each run. The log's path.
+CString UseFakeProbe(CSharedResources* resources, int delayMs);
+// The paths the fake tool was asked about in the runs of its log, in order (runs without
+// arguments, as the probe's warm start, left out).
+std::vector<CString> ProbedPaths(LPCWSTR logPath);
 
 // The suites of window tests: one application, settings and frame for each suite, the power-off
 // and message-box calls recorded.

@@ -415,6 +415,27 @@ TEST_F(PlaylistCommands, AddressesFromTheirDialogs)
     ASSERT_TRUE(WaitUntil([&] { return Play().HasSession(); }, 30000));
     WaitLoaded();
     EXPECT_EQ(1, List().GetItemCount());
+    Play().StopAndRemember(0);
+
+    // An address that cannot be opened says so and leaves the playlist as it was.
+    FwMessageBoxFn previousBox = FwSetMessageBoxFunction(RecordMessageBox);
+    g_messageBoxes.clear();
+    const CString dead = L"http://127.0.0.1:9/nothing-here.mp4";
+    {
+        CDialogAnswerer answer([&](HWND dlg) {
+            SetDlgItemTextW(dlg, IDC_URL_COMBO, dead);
+            PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+        });
+        Command(ID_FILE_OPEN_URL);
+    }
+    EXPECT_TRUE(WaitUntil([&] { return !g_messageBoxes.empty(); }, 60000));
+    WaitLoaded();
+    FwSetMessageBoxFunction(previousBox);
+    ASSERT_EQ(1, List().GetItemCount()) << "the playlist stays";
+    EXPECT_STREQ(TestClips().b, List().GetMediaItemAt(0)->Path);
+    EXPECT_FALSE(Play().HasSession());
+    ASSERT_EQ(1u, g_messageBoxes.size());
+    EXPECT_STREQ(L"Cannot open URL:\n" + dead, g_messageBoxes[0]);
 }
 
 TEST_F(PlaylistCommands, PlaylistsAreSavedWithTheChosenTypeAndOpenedAgain)
@@ -444,6 +465,7 @@ TEST_F(PlaylistCommands, PlaylistsAreSavedWithTheChosenTypeAndOpenedAgain)
     EXPECT_EQ(0, List().GetItemCount());
     g_chosenPath = folder + L"\\thumbs.playlist";
     Command(ID_FILE_OPEN_PLAYLIST);
+    WaitLoaded();
     ASSERT_EQ(2, List().GetItemCount());
     for (int i = 0; i < 2; ++i)
         EXPECT_TRUE(List().GetMediaItemAt(i)->Thumbnail.IsValid()) << "the thumbnails came back with it";
@@ -504,6 +526,36 @@ TEST_F(PlaylistCommands, RecentFilesReplayAndAddressesOpenAsPaths)
     Command(ID_RECENT_FILE_FIRST);
     EXPECT_TRUE(WaitUntil([&] { return Play().HasSession(); }, 30000));
     Play().StopAndRemember(0);
+}
+
+TEST_F(PlaylistCommands, ARecentFileThatOpensNothingNeitherWaitsForTheQueueNorEndsIt)
+{
+    // The document's close stops the loading; a file that then does not open leaves the old
+    // playlist, which goes on loading where it was.
+    CString log = UseFakeProbe(s_app->Resources(), 20000);
+    CToolProcessBase::SetStopGraceForTests(60000);
+    const std::vector<CString> queued = {TestClips().a, TestClips().b, TestClips().c};
+    {
+        CPlaylistEditGuard guard(&Playlist(), 0);
+        for (const CString& path : queued)
+            Playlist().AddPath(path);
+    }
+    ASSERT_TRUE(WaitUntil([&] { return ProbedPaths(log).size() == 1; }, 30000));
+    CPlayerSettings& s = s_app->Settings();
+    s.recentFiles.RemoveAll();
+    s.recentFiles.Add(MakeAwkwardFolder(L"recent-gone") + L"\\gone.mp4");
+    FwMessageBoxFn previousBox = FwSetMessageBoxFunction(RecordMessageBox);
+    g_messageBoxes.clear();
+    DWORD began = GetTickCount();
+    Command(ID_RECENT_FILE_FIRST);
+    EXPECT_LT(GetTickCount() - began, 10000u) << "the window waited for the queue";
+    FwSetMessageBoxFunction(previousBox);
+    EXPECT_EQ(1u, g_messageBoxes.size()) << "the library's own failure message";
+    EXPECT_EQ(0, s.recentFiles.GetCount()) << "the entry that no longer opens is dropped";
+    EXPECT_TRUE(Playlist().IsLoading());
+    ASSERT_TRUE(WaitUntil([&] { return ProbedPaths(log).size() == 2; }, 30000));
+    EXPECT_EQ(queued[0], ProbedPaths(log)[1]) << "the path whose probe was stopped comes first";
+    UseTestTools(s_app->Resources());
 }
 
 TEST_F(PlaylistCommands, TheShellIsHandedTheItemsFolderTheWebPageAndTheMail)
@@ -599,6 +651,70 @@ TEST_F(PlaylistCommands, TheConverterGetsTheSelectedItemAndSettingsAreSavedOnOk)
     }
     EXPECT_EQ(2u, s_app->App().GetProfileInt(L"Settings", L"Repeat", 0));
     s_app->Settings().repeat = 0;
+}
+
+TEST_F(PlaylistCommands, AFailedSaveSaysSoAndLeavesTheFileThatWasThere)
+{
+    {
+        CPlaylistEditGuard guard(&Playlist(), 0);
+        Playlist().AddPath(TestClips().c);
+    }
+    WaitLoaded();
+    CString folder = MakeAwkwardFolder(L"save-refused");
+    CString target = folder + L"\\kept.m3u";
+    const std::string before = "C:\\the user's own list.mp3\r\n";
+    ASSERT_TRUE(WriteBytes(target, before));
+    // Held open by another program that lets others read it, but neither write nor replace it.
+    CHandle held(CreateFileW(target, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held.IsValid());
+    FwMessageBoxFn previousBox = FwSetMessageBoxFunction(RecordMessageBox);
+    g_messageBoxes.clear();
+    g_chosenPath = target;
+    g_chosenFilter = 2;
+    Command(ID_FILE_SAVE_PLAYLIST);
+    g_chosenPath = folder + L"\\no such folder\\new.playlist";
+    g_chosenFilter = 1;
+    Command(ID_FILE_SAVE_PLAYLIST);
+    FwSetMessageBoxFunction(previousBox);
+    held.Close();
+    EXPECT_EQ(before, ReadBytes(target));
+    ASSERT_EQ(2u, g_messageBoxes.size());
+    EXPECT_STREQ(L"Cannot save playlist file:\n" + target, g_messageBoxes[0]);
+    EXPECT_STREQ(L"Cannot save playlist file:\n" + g_chosenPath, g_messageBoxes[1]);
+    EXPECT_EQ(1, CountFolderEntries(folder)) << "nothing half-written is left";
+}
+
+TEST_F(PlaylistCommands, ADamagedDefaultPlaylistIsKeptAsideAndTheUserToldOnce)
+{
+    Close();
+    CPlayerSettings& s = s_app->Settings();
+    CString defaultPath = s.GetDefaultPlaylistPath();
+    const std::string damaged = "<?xml version=\"1.0\"?><Playlists><Playlist LastItem=\"0\"><Item><Media";
+    ASSERT_TRUE(WriteBytes(defaultPath, damaged));
+    CString aside = defaultPath + L".damaged";
+    DeleteFileW(aside);
+    s.loadLastPlaylist = 1;
+    FwMessageBoxFn previousBox = FwSetMessageBoxFunction(RecordMessageBox);
+    g_messageBoxes.clear();
+    PlayerFirstOpenFlag() = true;
+    ASSERT_TRUE(Open());
+    EXPECT_EQ(damaged, ReadBytes(aside)) << "the file is kept aside as it was";
+    ASSERT_EQ(1u, g_messageBoxes.size());
+    EXPECT_NE(-1, g_messageBoxes[0].Find(aside)) << CStringA(g_messageBoxes[0]).GetString();
+    EXPECT_EQ(0, List().GetItemCount());
+
+    // The close writes a default playlist of its own; the one kept aside stays, and the next
+    // start says nothing more.
+    Close();
+    EXPECT_EQ(damaged, ReadBytes(aside));
+    EXPECT_NE(damaged, ReadBytes(defaultPath));
+    PlayerFirstOpenFlag() = true;
+    ASSERT_TRUE(Open());
+    EXPECT_EQ(1u, g_messageBoxes.size());
+    FwSetMessageBoxFunction(previousBox);
+    s.loadLastPlaylist = 0;
+    DeleteFileW(aside);
+    DeleteFileW(defaultPath);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "PlayerTestSupport.h"
 #include "player/PlaylistData.h"
@@ -45,6 +46,17 @@ protected:
         EXPECT_EQ(-1, Load(path, playlist)) << CStringA(name).GetString();
         EXPECT_EQ(bytes, ReadBytes(path)) << CStringA(name).GetString();
     }
+    // The paths of the entries a file gives; {"load failed"} when it is refused.
+    std::vector<CString> PathsIn(LPCWSTR path)
+    {
+        CPlaylistData playlist;
+        if (Load(path, playlist) != 0)
+            return {L"load failed"};
+        std::vector<CString> paths;
+        for (int i = 0; i < playlist.GetCount(); ++i)
+            paths.push_back(playlist.GetAt(i)->Path);
+        return paths;
+    }
     // Files in the folder besides the ones a test wrote: none may be left from a save.
     int Leftovers() const { return CountFolderEntries(m_folder); }
 
@@ -65,7 +77,7 @@ CMediaItem* FullItem(CPlaylistData& playlist, LPCWSTR path)
     CMediaItem* item = playlist.AddPath(path);
     item->Flags = MEDIA_FILE_PROBED | MEDIA_FILE_SIDECAR_THUMBNAIL;
     item->LastPositionInUs = 1234567890123LL;
-    item->PlaySpeed = 150;
+    item->PlaySpeed = 50;
     item->Rotate = 270;
     item->FlipH = 1;
     item->FlipV = 0;
@@ -386,6 +398,53 @@ TEST_F(PlaylistFiles, XmlHostileValuesAreHarmless)
     EXPECT_EQ(text, ReadBytes(path));
 }
 
+TEST_F(PlaylistFiles, XmlPlaybackValuesAreKeptToWhatTheMenusOffer)
+{
+    const char* const tracks = "<MediaInfo><Streams SelectedVideoStream=\"-7\" SelectedAudioStream=\"-2\" "
+                               "SelectedSubtitleStream=\"0\"><Stream Type=\"1\"/><Stream Type=\"2\"/>"
+                               "<Stream Type=\"3\"/></Streams></MediaInfo>";
+    std::string text = std::string("<Playlists><Playlist>") +
+                       "<Item><MediaFile><Path>C:\\a.mp4</Path>" + tracks + "</MediaFile>"
+                       "<Filters PlaySpeed=\"1000\" Rotate=\"45\" FlipH=\"7\" FlipV=\"0\" Grayscale=\"2\" "
+                       "OldPhoto=\"1\" Negate=\"99\" Volume=\"100000\"/></Item>"
+                       "<Item><Filters PlaySpeed=\"-50\" Rotate=\"-90\" FlipH=\"-1\" Volume=\"-5\"/></Item>"
+                       "<Item><Filters PlaySpeed=\"50\" Rotate=\"180\" Volume=\"300\"/></Item>"
+                       "<Item><Filters PlaySpeed=\"200\" Rotate=\"3\" Volume=\"500\"/></Item>"
+                       "</Playlist></Playlists>";
+    CString path = PathOf(L"values.playlist");
+    ASSERT_TRUE(WriteBytes(path, text));
+    CPlaylistData playlist;
+    ASSERT_EQ(0, Load(path, playlist));
+    ASSERT_EQ(4, playlist.GetCount());
+
+    const CMediaItem* a = playlist.GetAt(0);
+    EXPECT_EQ(100, a->PlaySpeed) << "a speed no menu offers plays at normal speed";
+    EXPECT_EQ(0, a->Rotate) << "an angle no menu offers is no rotation";
+    EXPECT_EQ(1, a->FlipH);
+    EXPECT_EQ(0, a->FlipV);
+    EXPECT_EQ(1, a->Grayscale);
+    EXPECT_EQ(1, a->OldPhoto);
+    EXPECT_EQ(1, a->Negate);
+    EXPECT_EQ(500, a->Volume) << "the loudest the menus go";
+    EXPECT_EQ(-1, a->MediaInfo.SelectedVideoStream) << "a track below Disable is chosen automatically";
+    EXPECT_EQ(-2, a->MediaInfo.SelectedAudioStream) << "Disable stays";
+    EXPECT_EQ(0, a->MediaInfo.SelectedSubtitleStream);
+
+    const CMediaItem* b = playlist.GetAt(1);
+    EXPECT_EQ(100, b->PlaySpeed);
+    EXPECT_EQ(0, b->Rotate);
+    EXPECT_EQ(1, b->FlipH);
+    EXPECT_EQ(0, b->Volume) << "nothing below silence";
+
+    // What the menus set is read as written.
+    EXPECT_EQ(50, playlist.GetAt(2)->PlaySpeed);
+    EXPECT_EQ(180, playlist.GetAt(2)->Rotate);
+    EXPECT_EQ(300, playlist.GetAt(2)->Volume);
+    EXPECT_EQ(200, playlist.GetAt(3)->PlaySpeed);
+    EXPECT_EQ(270, playlist.GetAt(3)->Rotate) << "the play window's code 3 is 270 degrees";
+    EXPECT_EQ(500, playlist.GetAt(3)->Volume);
+}
+
 TEST_F(PlaylistFiles, XmlMayMarkOnlyItsOwnTemporaryFilesAsGrabbed)
 {
     // The item list deletes a grabbed thumbnail with its item: a playlist naming any other file
@@ -464,6 +523,34 @@ TEST_F(PlaylistFiles, M3uSkipsHeaderAndInformationLinesAndResolvesRelativePaths)
 
     CPlaylistData none;
     EXPECT_EQ(-1, Load(PathOf(L"missing.m3u"), none));
+}
+
+TEST_F(PlaylistFiles, PlainListsSkipLinesThatCannotBeAPathOrAnAddress)
+{
+    // Control characters and characters no path may hold make garbage, not names; a file that is
+    // missing and an address with a query are entries all the same.
+    CString path = PathOf(L"mixed.m3u");
+    ASSERT_TRUE(WriteBytes(path, "C:\\clips\\missing clip.mp4\r\n"
+                                 "ab\x01" "cd.mp4\r\n"
+                                 "\x7f\x1b[0m\r\n"
+                                 "C:\\a<b>.mp4\r\n"
+                                 "x|y?.mp3\r\n"
+                                 "C:\\c*.mp4\r\n"
+                                 "http://example.invalid/a.mp3?x=1&y=*\r\n"
+                                 "\\\\?\\C:\\long\\d.mp4\r\n"
+                                 "C:\\e\"f.mp4\r\n"
+                                 "C:\\g:h.mp4\r\n"
+                                 "caf\xc3\xa9 \xe2\x99\xab.mp3\r\n"));
+    const std::vector<CString> entries = {L"C:\\clips\\missing clip.mp4", L"http://example.invalid/a.mp3?x=1&y=*",
+                                          L"\\\\?\\C:\\long\\d.mp4", m_folder + L"\\caf\u00e9 \u266b.mp3"};
+    EXPECT_EQ(entries, PathsIn(path));
+
+    ASSERT_TRUE(WriteBytes(PathOf(L"mixed.pls"), "[playlist]\nNumberOfEntries=3\nFile1=C:\\ok.mp4\n"
+                                                 "File2=bad\x02name.mp4\nFile3=a>b.mp4\n"));
+    EXPECT_EQ(std::vector<CString>{L"C:\\ok.mp4"}, PathsIn(PathOf(L"mixed.pls")));
+
+    // A binary file that only carries a list's name is no list at all.
+    ExpectRefused(L"picture.m3u", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x01\0", 20) + "C:\\x.mp4\n");
 }
 
 TEST_F(PlaylistFiles, M3uKeepsNamesBeyondTheAnsiCodePage)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "PlayerUiTestSupport.h"
+#include "engine/EngineHost.h"
 #include "engine/ToolProcess.h"
 #include "framework/Menu.h"
 #include "player/MediaPlaylistView.h"
@@ -151,7 +152,7 @@ CPlaylistItemWnd* PlaylistItemWindow::s_items = nullptr;
 TEST_F(PlaylistItemWindow, CardsAndRowsHaveTheirSizesAndParts)
 {
     AddTitled({L"one", L"two", L"three"});
-    const int tw = s_app->Settings().thumbnailWidth, th = s_app->Settings().thumbnailHeight;
+    const int tw = s_app->Settings().GetSessionThumbnailWidth(), th = s_app->Settings().GetSessionThumbnailHeight();
     EXPECT_EQ(CSize(tw, th + 24), Items().GetItemSize());
     EXPECT_EQ(CSize(12, 12), Items().GetGaps());
     CRect cell, thumb, part;
@@ -192,6 +193,92 @@ TEST_F(PlaylistItemWindow, CardsAndRowsHaveTheirSizesAndParts)
     ASSERT_TRUE(Items().GetPartRect(0, PLAYLIST_PART_DELETE, &part));
     EXPECT_EQ(CRect(cell.right - 20, cell.top + 2, cell.right, cell.top + 22), part);
     EXPECT_EQ(PLAYLIST_PART_DELETE, Items().HitTestPart(0, cell.right - 1, cell.top + 3)) << "no insets in a row";
+    Items().SetViewStyle(PLAYLIST_STYLE_GRID);
+}
+
+// One item drawn by the window's own drawing into a w x h bitmap on the window background.
+std::vector<COLORREF> DrawnItem(CPlaylistItemWnd& items, int index, int w, int h, bool grid)
+{
+    return RenderPixels(w, h, RGB(32, 32, 32), [&](HDC dc) {
+        if (grid)
+            items.DrawGridItemContent(CDC::FromHandle(dc), index, 0, 0, w, h, FALSE);
+        else
+            items.DrawListItemContent(CDC::FromHandle(dc), index, 0, 0, w, h, FALSE);
+    });
+}
+
+TEST_F(PlaylistItemWindow, AThumbnailSizeChangedInTheSettingsWaitsForTheNextStart)
+{
+    CPlayerSettings& s = s_app->Settings();
+    const int tw = s.GetSessionThumbnailWidth(), th = s.GetSessionThumbnailHeight();
+    AddTitled({L"one"});
+    Items().SetHoverItem(-1, FALSE);
+    // What the settings sheet's OK stores; the page says the change takes effect at the next start.
+    s.thumbnailWidth = tw + 128;
+    s.thumbnailHeight = th + 72;
+    Items().SetShowTitle(1);
+    EXPECT_EQ(CSize(tw, th + 24), Items().GetItemSize()) << "the cells keep this session's size";
+    CRect thumb;
+    ASSERT_TRUE(Items().GetThumbnailRect(0, &thumb));
+    EXPECT_EQ(th, thumb.Height());
+    EXPECT_EQ(tw, GetEngineHost()->GetThumbnailWidth()) << "grabs keep this session's size";
+    EXPECT_EQ(th, GetEngineHost()->GetThumbnailHeight());
+    // The card without a thumbnail: black over the thumbnail's height, the card's grey in the
+    // title band below it.
+    std::vector<COLORREF> card = DrawnItem(Items(), 0, tw, th + 24, true);
+    EXPECT_EQ(RGB(0, 0, 0), card[(th - 2) * tw + tw - 10]);
+    EXPECT_EQ(RGB(64, 64, 64), card[(th + 2) * tw + tw - 10]) << "the picture is drawn at the size of its cell";
+
+    // The next start reads the new size, and everything uses it.
+    s.SaveSettings();
+    s.LoadSettings();
+    Items().SetShowTitle(1);
+    EXPECT_EQ(CSize(tw + 128, th + 72 + 24), Items().GetItemSize());
+    EXPECT_EQ(tw + 128, GetEngineHost()->GetThumbnailWidth());
+    EXPECT_EQ(th + 72, GetEngineHost()->GetThumbnailHeight());
+    s.thumbnailWidth = tw;
+    s.thumbnailHeight = th;
+    s.SaveSettings();
+    s.LoadSettings();
+    Items().SetShowTitle(1);
+    EXPECT_EQ(CSize(tw, th + 24), Items().GetItemSize());
+}
+
+TEST_F(PlaylistItemWindow, ARowsTitleStartsAfterThePlayPartOrAfterTheIcon)
+{
+    AddTitled({L"Hotel"});
+    Items().SetHoverItem(-1, FALSE);
+    Items().SetViewStyle(PLAYLIST_STYLE_LIST);
+    Items().GetMediaItemAt(0)->Kind = MEDIA_KIND_VIDEO;
+    // The first column from 'from' on that differs from the row's background.
+    auto firstInk = [&](int from) {
+        const int w = 400, h = 24;
+        std::vector<COLORREF> row = DrawnItem(Items(), 0, w, h, false);
+        for (int x = from; x < w; ++x)
+            for (int y = 0; y < h; ++y)
+                if (row[y * w + x] != RGB(32, 32, 32))
+                    return x;
+        return -1;
+    };
+    // Content left is 4: the play part's place from there, the 16-pixel kind icon from + 24.
+    Items().SetShowIcon(1);
+    int x = firstInk(0);
+    EXPECT_GE(x, 4 + 24);
+    EXPECT_LE(x, 4 + 24 + 2) << "the icon";
+    x = firstInk(4 + 24 + 16);
+    EXPECT_GE(x, 4 + 44);
+    EXPECT_LE(x, 4 + 44 + 2) << "with icons the title starts at content left + 44";
+    Items().SetShowIcon(0);
+    x = firstInk(0);
+    EXPECT_GE(x, 4 + 24);
+    EXPECT_LE(x, 4 + 24 + 2) << "without icons at content left + 24";
+    Items().SetShowIcon(1);
+    Items().UpdateWindow();
+    CRect screen;
+    Items().GetWindowRect(&screen);
+    screen.bottom = screen.top + 60;
+    EXPECT_FALSE(SaveScreenRectScreenshot(L"player", L"playlist-list-title", screen).IsEmpty());
+    Items().SetShowIcon(1);
     Items().SetViewStyle(PLAYLIST_STYLE_GRID);
 }
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "PlayerUiTestSupport.h"
+#include "engine/SystemHelpers.h"
 #include "engine/ToolProcess.h"
 #include "player/MediaPlaylistView.h"
 #include "player/PlayView.h"
@@ -134,6 +135,46 @@ protected:
         return n;
     }
 
+    CString UseFakeProbe(int delayMs)
+    {
+        CString log = playertest::UseFakeProbe(s_app->Resources(), delayMs);
+        EXPECT_FALSE(log.IsEmpty());
+        return log;
+    }
+    static int ProbeRuns(const CString& log) { return (int)ProbedPaths(log).size(); }
+    // "LoadLastPlaylist" on and no default playlist yet: its path.
+    static CString KeepingTheLastPlaylist()
+    {
+        s_app->Settings().loadLastPlaylist = 1;
+        CString path = s_app->Settings().GetDefaultPlaylistPath();
+        DeleteFileW(path);
+        return path;
+    }
+    // A view of its own in the frame (it is deleted with its window), with the given playlist
+    // window, or with the program's own item window, which deletes its items at its end. Null
+    // when it cannot be made.
+    static CMediaPlaylistView* MakeOwnView(CTestPlaylist* items)
+    {
+        CMediaPlaylistView* view = new CMediaPlaylistView;
+        if (items)
+            view->SetItemWindow(items);
+        if (!view->Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 300, 300), s_frame.get(), 4000))
+            return nullptr;
+        if (items && !items->CreateWindowIn(view, CRect(0, 0, 300, 300))) {
+            view->DestroyWindow();
+            return nullptr;
+        }
+        return view;
+    }
+    // The paths of an item window of a view's own.
+    static std::vector<CString> PathsOf(CMediaPlaylistLink& items)
+    {
+        std::vector<CString> paths;
+        for (int i = 0; i < items.GetMediaItemCount(); ++i)
+            paths.push_back(items.GetMediaItem(i)->Path);
+        return paths;
+    }
+
     static CClipFolder s_ten;
 };
 CClipFolder PlaylistView::s_ten;
@@ -158,7 +199,7 @@ TEST_F(PlaylistView, AFolderLoadsInOrderWithoutItsImageAndItsFirstItemPlays)
     ASSERT_TRUE(WaitThumbnails());
     EXPECT_EQ(10, ThumbnailsIn());
     CMediaItem* first = List().GetMediaItem(0);
-    EXPECT_EQ(s_app->Settings().thumbnailWidth, first->Thumbnail.GetWidth());
+    EXPECT_EQ(s_app->Settings().GetSessionThumbnailWidth(), first->Thumbnail.GetWidth());
     EXPECT_TRUE(first->Flags & MEDIA_FILE_GRABBED_THUMBNAIL);
     EXPECT_TRUE(FileExists(first->ThumbnailFile)) << "the grabbed thumbnail is kept as a file";
 }
@@ -239,31 +280,101 @@ TEST_F(PlaylistView, EveryOtherItemIsEachThumbnailThreadsAndAStoppedRunIsTakenUp
     EXPECT_EQ(6, ThumbnailsIn());
 }
 
-TEST_F(PlaylistView, EditingWhileLoadingLosesNoPathAndKeepsTheOrder)
+TEST_F(PlaylistView, AStopDuringAProbeKeepsThePathInItsPlaceAndNothingRestartsUnasked)
 {
-    std::vector<CString> expected;
+    // Each probe is held open far longer than the stop grace would matter.
+    CString log = UseFakeProbe(20000);
+    CToolProcessBase::SetStopGraceForTests(60000);
+    std::vector<CString> queued(s_ten.clips.begin(), s_ten.clips.begin() + 5);
     {
         CPlaylistEditGuard guard(&View(), 0);
-        for (int i = 0; i < 5; ++i) {
-            View().AddPath(s_ten.clips[i]);
-            expected.push_back(s_ten.clips[i]);
-        }
+        for (const CString& path : queued)
+            View().AddPath(path);
     }
-    ASSERT_TRUE(View().IsLoading());
-    // Edits while the load thread works: more paths with loading going on, a stop and a restart
-    // of loading, the first item taken out again.
-    for (int i = 5; i < 10; ++i) {
-        CPlaylistEditGuard guard(&View(), i % 2);
-        View().AddPath(s_ten.clips[i]);
-        expected.push_back(s_ten.clips[i]);
+    ASSERT_TRUE(WaitUntil([&] { return ProbeRuns(log) == 1; }, 30000)) << "the first probe runs";
+
+    // An edit that stops loading while the first path is being probed, as Move Up or Down does.
+    DWORD began = GetTickCount();
+    {
+        CPlaylistEditGuard guard(&View(), 1);
+        EXPECT_LT(GetTickCount() - began, 10000u) << "the stopped probe was ended at once";
+        EXPECT_FALSE(View().IsLoading());
+        EXPECT_EQ(queued, View().GetPendingPaths()) << "the path being probed went back to the head";
+        EXPECT_EQ(0, List().GetMediaItemCount());
     }
-    ASSERT_TRUE(WaitUntil([&] { return List().GetMediaItemCount() >= 2; }, 60000));
-    EXPECT_EQ(0, View().RemoveItem(0, 1));
-    expected.erase(expected.begin());
+    ASSERT_TRUE(View().IsLoading()) << "the edit's end goes on loading";
+    ASSERT_TRUE(WaitUntil([&] { return ProbeRuns(log) == 2; }, 30000));
+
+    // A stop outside an edit, as closing the document makes it, is not followed by a new load.
+    began = GetTickCount();
+    View().StopLoadThread();
+    EXPECT_LT(GetTickCount() - began, 10000u);
+    EXPECT_FALSE(View().IsLoading()) << "nothing started loading again";
+    EXPECT_EQ(queued, View().GetPendingPaths());
+
+    // Once the probe answers at once, every path comes in, in its order.
+    UseFakeProbe(0);
+    View().ResumeLoadThread();
     ASSERT_TRUE(WaitLoaded());
-    EXPECT_EQ(expected, Paths());
-    ASSERT_TRUE(WaitThumbnails());
-    EXPECT_EQ((int)expected.size(), ThumbnailsIn());
+    EXPECT_EQ(queued, Paths());
+}
+
+TEST_F(PlaylistView, TheStopFlagIsLookedAtBeforeAProbeStarts)
+{
+    CString log = UseFakeProbe(0);
+    volatile int stop = 2;
+    EXPECT_EQ(CMediaPlaylistView::kLoadStopped, View().AddPendingPath(TestClips().b, &stop));
+    EXPECT_EQ(0, ProbeRuns(log)) << "no probe was started for a stopped thread";
+    EXPECT_EQ(0, List().GetMediaItemCount());
+    stop = 0;
+    EXPECT_EQ(0, View().AddPendingPath(TestClips().b, &stop));
+    EXPECT_EQ(1, ProbeRuns(log));
+}
+
+TEST_F(PlaylistView, APlaylistFilesEntriesLoadOnTheLoadThreadInTheirOrderWithWhatTheFileSays)
+{
+    // An XML playlist whose first entry carries its information, title and picture, and whose
+    // others are plain paths: a missing file among them.
+    std::unique_ptr<CMediaItem> known = OpenItem(TestClips().b);
+    ASSERT_TRUE(known != nullptr);
+    known->MediaInfo.Metadata.Title = L"Kept title";
+    MakeTestPicture(known->Thumbnail, 96, 54);
+    CString folder = MakeAwkwardFolder(L"long-list");
+    CString missing = folder + L"\\gone.mp4";
+    std::vector<CString> expected = {TestClips().b};
+    CPlaylistData written(1);
+    written.Add(known.release());
+    for (int i = 0; i < 12; ++i) {
+        const CString& path = i == 5 ? missing : s_ten.clips[i % 10];
+        written.AddPath(path);
+        expected.push_back(path);
+    }
+    CString xml = folder + L"\\long.playlist";
+    ASSERT_EQ(0, CXmlPlaylistFormat().Save(xml, written, 1));
+
+    CString log = UseFakeProbe(20000);
+    CToolProcessBase::SetStopGraceForTests(60000);
+    DWORD began = GetTickCount();
+    EXPECT_EQ(13, View().OpenPlaylist(xml, 0, 0));
+    EXPECT_LT(GetTickCount() - began, 5000u) << "the entries are not probed on the window's thread";
+    EXPECT_TRUE(View().IsLoading());
+    ASSERT_TRUE(WaitUntil([&] { return ProbeRuns(log) == 1; }, 30000));
+    EXPECT_EQ(1, List().GetMediaItemCount()) << "the entry with its information came in without a probe";
+
+    // The window answers and can stop the load at any time; nothing of the list is lost.
+    began = GetTickCount();
+    {
+        CPlaylistEditGuard guard(&View(), 1);
+        EXPECT_LT(GetTickCount() - began, 10000u);
+        EXPECT_EQ(12, View().GetPendingCount());
+        UseFakeProbe(0);
+    }
+    ASSERT_TRUE(WaitLoaded());
+    ASSERT_EQ(expected, Paths());
+    CMediaItem* first = List().GetMediaItem(0);
+    EXPECT_STREQ(L"Kept title", first->Title);
+    EXPECT_TRUE(first->Thumbnail.IsValid()) << "the file's picture is kept";
+    EXPECT_TRUE(List().GetMediaItem(6)->StateFlags & MEDIA_STATE_FILE_MISSING) << "a listed missing file shows as one";
 }
 
 TEST_F(PlaylistView, PathsQueuedJustAsTheLoadEndsAreStillLoaded)
@@ -293,20 +404,26 @@ TEST_F(PlaylistView, FailingAndHangingProbesAreDroppedAndStopped)
     EXPECT_STREQ(TestClips().b, List().GetMediaItem(0)->Path);
     EXPECT_TRUE(s_boxes.empty());
 
-    // A probe that never ends: stopping the load thread ends it.
-    ASSERT_TRUE(WriteFakeProbeScript(L"hang\n"));
+    // A probe that never ends: stopping the load thread ends it at once, and its path waits for
+    // the next load.
+    CString pids = MakeAwkwardFolder(L"hanging-probe") + L"\\pids.txt";
+    ASSERT_TRUE(WriteFakeProbeScript(L"hang\npid_file " + pids + L"\n"));
     s_app->Resources()->probeToolPath = TestTools().fakeProbe;
+    CToolProcessBase::SetStopGraceForTests(60000);
     {
         CPlaylistEditGuard guard(&View(), 0);
         View().AddPath(TestClips().c);
     }
     ASSERT_TRUE(View().IsLoading());
-    WaitUntil([] { return false; }, 500);
+    ASSERT_TRUE(WaitUntil([&] { return !enginetest::ReadPids(pids).empty(); }, 30000));
     DWORD began = GetTickCount();
     View().StopLoadThread();
     EXPECT_FALSE(View().IsLoading());
-    EXPECT_LT(GetTickCount() - began, 9000u) << "the probe gets its grace and is ended";
+    EXPECT_LT(GetTickCount() - began, 10000u) << "the probe is ended without a grace";
     EXPECT_EQ(1, List().GetMediaItemCount());
+    EXPECT_EQ(std::vector<CString>{TestClips().c}, View().GetPendingPaths());
+    for (DWORD pid : enginetest::ReadPids(pids))
+        EXPECT_FALSE(enginetest::IsProcessListed(pid)) << "process " << pid << " still runs";
 }
 
 TEST_F(PlaylistView, AHangingFrameGrabIsStoppedAndTheItemTriedAgainLater)
@@ -356,6 +473,7 @@ TEST_F(PlaylistView, AnAddressWhoseServerNeverAnswersCostsAWaitNotTheSession)
     ASSERT_TRUE(WriteUtf8File(m3u, TestClips().b + L"\r\n" + url + L"\r\n" + TestClips().c + L"\r\n"));
     DWORD began = GetTickCount();
     EXPECT_EQ(3, View().OpenPlaylist(m3u, 0, 0));
+    ASSERT_TRUE(WaitLoaded(45000));
     EXPECT_LT(GetTickCount() - began, 30000u) << "the address gets its time, then the rest is read";
     ASSERT_EQ(3, List().GetMediaItemCount()) << "the entry stays, unprobed, in its place";
     EXPECT_STREQ(url, List().GetMediaItem(1)->Path);
@@ -456,6 +574,7 @@ TEST_F(PlaylistView, APlaylistOpensAtItsLastItemWhenResumingAndSavesWithIt)
     EXPECT_TRUE(WaitUntil([&] { return Play().GetCurrentItem() == List().GetMediaItem(3); }, 10000))
         << "item 3 starts once it is in";
     Play().StopAndRemember(0);
+    ASSERT_TRUE(WaitLoaded());
     EXPECT_EQ(5, ThumbnailsIn()) << "the saved thumbnails came back with the items";
 
     s_app->Settings().resumeInterrupted = 0;
@@ -496,9 +615,7 @@ TEST_F(PlaylistView, APowerOffAfterPlaybackKeepsThePlaylistAndTheSettingsFirst)
     // The power-off is forced: the program gets no close, so nothing it keeps at a close may wait
     // for one.
     CPlayerSettings& s = s_app->Settings();
-    s.loadLastPlaylist = 1;
-    CString defaultPath = s.GetDefaultPlaylistPath();
-    DeleteFileW(defaultPath);
+    CString defaultPath = KeepingTheLastPlaylist();
     {
         CPlaylistEditGuard guard(&View(), 0);
         View().AddPath(TestClips().c);
@@ -530,16 +647,11 @@ TEST_F(PlaylistView, APowerOffAfterPlaybackKeepsThePlaylistAndTheSettingsFirst)
 TEST_F(PlaylistView, ClosingSavesTheDefaultPlaylistOnceAndEmptiesTheThumbnailFolder)
 {
     CPlayerSettings& s = s_app->Settings();
-    s.loadLastPlaylist = 1;
-    CString defaultPath = s.GetDefaultPlaylistPath();
-    DeleteFileW(defaultPath);
+    CString defaultPath = KeepingTheLastPlaylist();
 
-    // A view of its own in the frame, with a playlist of its own.
     CTestPlaylist items;
-    CMediaPlaylistView* view = new CMediaPlaylistView;
-    view->SetItemWindow(&items);
-    ASSERT_TRUE(view->Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 100, 100), s_frame.get(), 4000));
-    ASSERT_TRUE(items.CreateWindowIn(view, CRect(0, 0, 100, 100)));
+    CMediaPlaylistView* view = MakeOwnView(&items);
+    ASSERT_TRUE(view != nullptr);
     {
         CPlaylistEditGuard guard(view, 0);
         view->AddPath(TestClips().b);
@@ -559,10 +671,8 @@ TEST_F(PlaylistView, ClosingSavesTheDefaultPlaylistOnceAndEmptiesTheThumbnailFol
 
     // An empty playlist: saved with no items, and the thumbnail folder goes.
     CTestPlaylist none;
-    view = new CMediaPlaylistView;
-    view->SetItemWindow(&none);
-    ASSERT_TRUE(view->Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 100, 100), s_frame.get(), 4000));
-    ASSERT_TRUE(none.CreateWindowIn(view, CRect(0, 0, 100, 100)));
+    view = MakeOwnView(&none);
+    ASSERT_TRUE(view != nullptr);
     items.Clear();  // the items and their thumbnail files go
     view->DestroyWindow();
     CPlaylistData empty(1);
@@ -570,6 +680,202 @@ TEST_F(PlaylistView, ClosingSavesTheDefaultPlaylistOnceAndEmptiesTheThumbnailFol
     EXPECT_EQ(0, empty.GetCount());
     EXPECT_FALSE(FileExists(s.tempFolder)) << "nothing of the program's is left in the thumbnail folder";
     DeleteFileW(defaultPath);
+}
+
+TEST_F(PlaylistView, ClosingWhileALongListLoadsEndsAtOnceAndKeepsTheRestForTheNextStart)
+{
+    CPlayerSettings& s = s_app->Settings();
+    CString defaultPath = KeepingTheLastPlaylist();
+    CString notes = s_ten.folder + L"\\notes.txt";
+    ASSERT_TRUE(WriteUtf8File(notes, L"no media"));
+    std::vector<CString> queued = s_ten.clips;
+    queued.insert(queued.begin() + 3, notes);
+
+    CString log = UseFakeProbe(20000);
+    CToolProcessBase::SetStopGraceForTests(60000);
+    CTestPlaylist items;
+    CMediaPlaylistView* view = MakeOwnView(&items);
+    ASSERT_TRUE(view != nullptr);
+    {
+        CPlaylistEditGuard guard(view, 0);
+        for (const CString& path : queued)
+            view->AddPath(path);
+    }
+    ASSERT_TRUE(WaitUntil([&] { return ProbeRuns(log) == 1; }, 30000));
+    DWORD began = GetTickCount();
+    view->DestroyWindow();
+    EXPECT_LT(GetTickCount() - began, 10000u) << "the close waits for no probe";
+
+    CPlaylistData kept(1);
+    ASSERT_EQ(0, CXmlPlaylistFormat().Load(defaultPath, kept));
+    std::vector<CString> keptPaths;
+    for (int i = 0; i < kept.GetCount(); ++i) {
+        keptPaths.push_back(kept.GetAt(i)->Path);
+        EXPECT_EQ(0, kept.GetAt(i)->MediaInfo.GetStreamCount()) << "a plain entry, nothing probed";
+    }
+    EXPECT_EQ(queued, keptPaths) << "the paths not loaded yet are kept in their order";
+
+    // The next start opens them as the paths they were: what is no media is dropped then.
+    UseTestTools(s_app->Resources());
+    CTestPlaylist again;
+    view = MakeOwnView(&again);
+    ASSERT_TRUE(view != nullptr);
+    EXPECT_EQ((int)queued.size(), view->OpenPlaylist(defaultPath, 0, 0));
+    ASSERT_TRUE(WaitUntil([&] { return !view->IsLoading() && view->GetPendingCount() == 0; }, 120000));
+    EXPECT_EQ(s_ten.clips, PathsOf(again));
+    s.loadLastPlaylist = 0;
+    view->DestroyWindow();
+    DeleteFileW(defaultPath);
+    DeleteFileW(notes);
+}
+
+TEST_F(PlaylistView, AThumbnailFileLivesAsLongAsAnItemOrTheDefaultPlaylistNamesIt)
+{
+    CPlayerSettings& s = s_app->Settings();
+    CString defaultPath = KeepingTheLastPlaylist();
+    const CString ownTemp = s.tempFolder;
+    s.tempFolder = MakeAwkwardFolder(L"thumbnail-lifetime") + L"\\Thumbnails";
+    // Left by an earlier session that nothing names any more.
+    CString stray = s.MakeTempFilePath();
+    ASSERT_TRUE(WriteBytes(stray, "an old thumbnail"));
+    // A playlist whose first item brings its picture with it, embedded.
+    std::unique_ptr<CMediaItem> pictured = OpenItem(TestClips().b);
+    ASSERT_TRUE(pictured != nullptr);
+    MakeTestPicture(pictured->Thumbnail, 96, 54);
+    CPlaylistData written(1);
+    written.Add(pictured.release());
+    written.AddPath(TestClips().c);
+    CString embedded = GetParentFolder(s.tempFolder) + L"\\pictured.playlist";
+    ASSERT_EQ(0, CXmlPlaylistFormat().Save(embedded, written, 1));
+
+    // Views with the program's own item window, which deletes the items it holds at its end.
+    auto openView = [&](LPCWSTR playlist) {
+        CMediaPlaylistView* view = MakeOwnView(nullptr);
+        if (!view) {
+            ADD_FAILURE() << "no view";
+            return view;
+        }
+        EXPECT_EQ(2, view->OpenPlaylist(playlist, 0, 0));
+        EXPECT_TRUE(WaitUntil([&] { return !view->IsLoading() && !view->AreThumbnailsRunning(); }, 120000));
+        return view;
+    };
+    auto thumbnailFile = [](CMediaPlaylistView* view, int index) {
+        CMediaItem* item = view->GetItemWindow()->GetMediaItem(index);
+        return item ? item->ThumbnailFile : CString();
+    };
+
+    CMediaPlaylistView* view = openView(embedded);
+    ASSERT_TRUE(view != nullptr);
+    CString grabbed = thumbnailFile(view, 1);
+    ASSERT_TRUE(FileExists(grabbed)) << "the second item's frame was grabbed";
+    view->DestroyWindow();
+    CString written0, written1;
+    {
+        CPlaylistData kept(1);
+        ASSERT_EQ(0, CXmlPlaylistFormat().Load(defaultPath, kept));
+        ASSERT_EQ(2, kept.GetCount());
+        written0 = kept.GetAt(0)->ThumbnailFile;
+        written1 = kept.GetAt(1)->ThumbnailFile;
+    }
+    EXPECT_TRUE(FileExists(written0)) << "the embedded picture was kept as a file the default playlist names";
+    EXPECT_EQ(grabbed, written1);
+    EXPECT_TRUE(FileExists(grabbed)) << "a grabbed thumbnail the default playlist names stays for the next start";
+    EXPECT_FALSE(FileExists(stray)) << "a file nothing names goes";
+
+    // The next start shows them without grabbing again; an item removed leaves its file to the
+    // default playlist on disk until that no longer names it.
+    ASSERT_TRUE(WriteFakeEncoderScript(L"exit 1\n"));
+    s_app->Resources()->encodeToolPath = TestTools().fakeEncoder;
+    view = openView(defaultPath);
+    ASSERT_TRUE(view != nullptr);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_TRUE(view->GetItemWindow()->GetMediaItem(i)->Thumbnail.IsValid()) << i;
+    EXPECT_EQ(0, view->RemoveItem(0, 1));
+    EXPECT_TRUE(FileExists(written0));
+    view->DestroyWindow();
+    EXPECT_FALSE(FileExists(written0)) << "named by nothing once the playlist was saved without it";
+    EXPECT_TRUE(FileExists(grabbed));
+
+    // An emptied playlist names nothing: nothing of the program's is left.
+    view = MakeOwnView(nullptr);
+    ASSERT_TRUE(view != nullptr);
+    EXPECT_EQ(1, view->OpenPlaylist(defaultPath, 0, 0));
+    {
+        CPlaylistEditGuard guard(view, 1);
+        view->RemoveAllItems();
+    }
+    view->DestroyWindow();
+    EXPECT_FALSE(FileExists(grabbed));
+    EXPECT_FALSE(FileExists(s.tempFolder)) << "the folder the program made goes when it is empty";
+    s.loadLastPlaylist = 0;
+    s.tempFolder = ownTemp;
+    DeleteFileW(defaultPath);
+}
+
+TEST_F(PlaylistView, TheAwaitedItemIsSetOnlyForWhatWasAcceptedAndWithinTheList)
+{
+    // A replacing drop of nothing that can be played awaits nothing: the next file added does not
+    // start by itself.
+    HDROP drop = MakeDrop({TestClips().folder + L"\\picture.jpg"});
+    EXPECT_EQ(0, View().AddDroppedFiles(drop, true));
+    GlobalFree(drop);
+    EXPECT_EQ(-1, View().m_nAwaitedIndex);
+    {
+        CPlaylistEditGuard guard(&View(), 0);
+        View().AddPath(TestClips().b);
+    }
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_FALSE(Play().HasSession()) << "an added file started by itself";
+
+    // A last item beyond the playlist's items is no item to resume.
+    CPlaylistData written(1);
+    written.AddPath(TestClips().b);
+    written.AddPath(TestClips().c);
+    written.LastItem = 7;
+    CString path = MakeAwkwardFolder(L"last-item") + L"\\beyond.playlist";
+    ASSERT_EQ(0, CXmlPlaylistFormat().Save(path, written, 1));
+    s_app->Settings().resumeInterrupted = 1;
+    EXPECT_EQ(2, View().OpenPlaylist(path, 0, 0));
+    EXPECT_EQ(-1, View().m_nAwaitedIndex);
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_FALSE(Play().HasSession());
+    EXPECT_EQ(2, View().OpenPlaylist(path, 1, 0));
+    EXPECT_EQ(0, View().m_nAwaitedIndex) << "playing the first is still asked for";
+    EXPECT_TRUE(WaitUntil([&] { return Play().GetCurrentItem() == List().GetMediaItem(0) && List().GetMediaItem(0); }, 30000));
+    Play().StopAndRemember(0);
+}
+
+TEST_F(PlaylistView, APlaylistThatCannotBeReadLeavesTheListAsItWasAndSaysWhy)
+{
+    {
+        CPlaylistEditGuard guard(&View(), 0);
+        View().AddPath(TestClips().b);
+    }
+    ASSERT_TRUE(WaitLoaded());
+    View().m_nModified = 1;
+    CString folder = MakeAwkwardFolder(L"unreadable-playlists");
+    CString malformed = folder + L"\\cut.playlist", binary = folder + L"\\picture.m3u", locked = folder + L"\\held.pls";
+    ASSERT_TRUE(WriteBytes(malformed, "<?xml version=\"1.0\"?><Playlists><Playlist><Item>"));
+    ASSERT_TRUE(WriteBytes(binary, std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x01\0", 20) + "C:\\x.mp4\n"));
+    ASSERT_TRUE(WriteBytes(locked, "[playlist]\nNumberOfEntries=1\nFile1=C:\\x.mp4\n"));
+    CHandle hold(CreateFileW(locked, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(hold.IsValid());
+    int recent = s_app->Settings().recentPlaylists.GetCount();
+
+    EXPECT_EQ(0, View().OpenPlaylist(malformed, 1, 1));
+    EXPECT_EQ(0, View().OpenPlaylist(binary, 1, 1));
+    EXPECT_EQ(0, View().OpenPlaylist(locked, 1, 1));
+    ASSERT_TRUE(WaitLoaded());
+    ASSERT_EQ(std::vector<CString>{TestClips().b}, Paths()) << "the playlist stays as it was";
+    EXPECT_EQ(1, View().m_nModified);
+    EXPECT_EQ(recent, s_app->Settings().recentPlaylists.GetCount());
+    EXPECT_FALSE(Play().HasSession());
+    ASSERT_EQ(3u, s_boxes.size());
+    EXPECT_NE(-1, s_boxes[0].Find(L"is not a valid playlist file")) << CStringA(s_boxes[0]).GetString();
+    EXPECT_NE(-1, s_boxes[0].Find(malformed));
+    EXPECT_NE(-1, s_boxes[1].Find(L"is not a valid playlist file")) << CStringA(s_boxes[1]).GetString();
+    EXPECT_NE(-1, s_boxes[2].Find(L"Cannot read playlist file")) << CStringA(s_boxes[2]).GetString();
+    EXPECT_NE(-1, s_boxes[2].Find(locked));
 }
 
 }  // namespace

@@ -116,16 +116,6 @@ protected:
         CRegKey::DeleteTree(GetFileTypeRoot(), GetFileTypeKeyPath(kOther));
         CShellMenuExtension(kPlayerShellExtensionFileName).UnregisterContextMenu();
     }
-    // The default value of a key below the classes root; "<none>" without key or value.
-    CString Default(const CString& name)
-    {
-        CRegKey key;
-        CString value;
-        if (key.Open(GetFileTypeRoot(), GetFileTypeKeyPath(name), KEY_READ) != ERROR_SUCCESS ||
-            key.QueryStringValue(nullptr, value) != ERROR_SUCCESS)
-            return L"<none>";
-        return value;
-    }
     void SetDefault(const CString& name, LPCWSTR value)
     {
         CRegKey key;
@@ -542,14 +532,14 @@ TEST_F(SettingsSheet, FileAssociationsAreMadeGivenBackAndDeletedFromThePage)
     EXPECT_EQ(L".xyz", S().fileTypes[2]->extension);
     EXPECT_EQ(FILE_TYPE_ICON_AUDIO, S().fileTypes[2]->iconIndex);
     // .lvta was ours with nobody before: unticked, the extension key is gone.
-    EXPECT_EQ(L"<none>", Default(L".lvta"));
+    EXPECT_EQ(L"<none>", FileTypeKeyDefault(L".lvta"));
     // .lvtb is ours now, and the other program is kept to be given it back.
-    EXPECT_EQ(progB, Default(L".lvtb"));
-    EXPECT_EQ(L"Test Audio", Default(progB));
-    EXPECT_EQ(L"\"" + CString(exe) + L"\" \"%1\"", Default(progB + L"\\shell\\open\\command"));
+    EXPECT_EQ(progB, FileTypeKeyDefault(L".lvtb"));
+    EXPECT_EQ(L"Test Audio", FileTypeKeyDefault(progB));
+    EXPECT_EQ(L"\"" + CString(exe) + L"\" \"%1\"", FileTypeKeyDefault(progB + L"\\shell\\open\\command"));
     EXPECT_EQ(kOther, App().GetProfileString(L"Data\\File Types\\.lvtb", L"Backup", L""));
-    EXPECT_EQ(progXyz, Default(L".xyz"));
-    EXPECT_EQ(CString(exe) + L",3", Default(progXyz + L"\\DefaultIcon"));
+    EXPECT_EQ(progXyz, FileTypeKeyDefault(L".xyz"));
+    EXPECT_EQ(CString(exe) + L",3", FileTypeKeyDefault(progXyz + L"\\DefaultIcon"));
     // Nobody owned .xyz before: no backup.
     EXPECT_EQ(L"", App().GetProfileString(L"Data\\File Types\\.xyz", L"Backup", L""));
 
@@ -571,7 +561,7 @@ TEST_F(SettingsSheet, FileAssociationsAreMadeGivenBackAndDeletedFromThePage)
             again.page2.GetList().SetItemState(2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
             Click(page, IDC_SETTINGS_DELETE_FILE_TYPE);
             EXPECT_EQ(2, again.page2.GetRowCount());
-            EXPECT_EQ(L"<none>", Default(L".xyz"));
+            EXPECT_EQ(L"<none>", FileTypeKeyDefault(L".xyz"));
             PressCancel(again);
             return true;
         },
@@ -596,8 +586,8 @@ TEST_F(SettingsSheet, FileAssociationsAreMadeGivenBackAndDeletedFromThePage)
         },
     };
     EXPECT_EQ(IDOK, RunSheet(last, steps));
-    EXPECT_EQ(kOther, Default(L".lvtb"));
-    EXPECT_EQ(L"<none>", Default(L".xyz"));
+    EXPECT_EQ(kOther, FileTypeKeyDefault(L".lvtb"));
+    EXPECT_EQ(L"<none>", FileTypeKeyDefault(L".xyz"));
 }
 
 TEST(SettingsSheetExtensions, TheFileTypeDialogsAnswerBecomesAnExtensionWithItsDot)

@@ -84,11 +84,16 @@ TEST(SharedResources, HostAnswersComeFromTheSettings)
     EXPECT_EQ(static_cast<CToolkitHost*>(&r), GetToolkitHost());
     EXPECT_EQ(static_cast<CEngineHost*>(&r), GetEngineHost());
     CPlayerSettings& s = app.Settings();
+    app.App().WriteProfileInt(kSettingsSection, L"Thumbnail.Width", 320);
+    app.App().WriteProfileInt(kSettingsSection, L"Thumbnail.Height", 180);
     s.LoadSettings();
     s.thumbnailTime = 2500;
-    s.thumbnailWidth = 320;
-    s.thumbnailHeight = 180;
     EXPECT_EQ(2500, r.GetThumbnailTimeMs());
+    EXPECT_EQ(320, r.GetThumbnailWidth());
+    EXPECT_EQ(180, r.GetThumbnailHeight());
+    // The settings sheet's new size is for the next start: grabs keep the one loaded.
+    s.thumbnailWidth = 400;
+    s.thumbnailHeight = 300;
     EXPECT_EQ(320, r.GetThumbnailWidth());
     EXPECT_EQ(180, r.GetThumbnailHeight());
     EXPECT_TRUE(s.IsOwnTempFile(r.MakeTempFilePath()));

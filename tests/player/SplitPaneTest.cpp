@@ -70,7 +70,7 @@ protected:
 TEST_F(SplitPane, SideBySideThePlaylistKeepsItsWidthAtTheRight)
 {
     const int w = CSplitPaneWnd::DefaultPaneWidth();
-    EXPECT_EQ(s_app->Settings().thumbnailWidth + GetSystemMetrics(SM_CXVSCROLL) + 28, w);
+    EXPECT_EQ(s_app->Settings().GetSessionThumbnailWidth() + GetSystemMetrics(SM_CXVSCROLL) + 28, w);
     EXPECT_EQ(CRect(840 - w, 0, 840, 400), RectOf(m_playlist));
     EXPECT_EQ(CRect(0, 0, 840 - w - CSplitPaneWnd::kSplitterWidth, 400), RectOf(m_play));
     EXPECT_TRUE(m_playlist->IsWindowVisible() && m_play->IsWindowVisible());

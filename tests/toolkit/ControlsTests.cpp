@@ -277,7 +277,26 @@ TEST_F(HyperLinkTest, SizeToTextFitsTheWidthAndKeepsPositionAndHeight)
     m_parent.ScreenToClient(&rc);
     CClientDC dc(&m_link);
     CGdiSelector font(dc, m_host.GetNormalFont());
-    EXPECT_EQ(dc.GetTextExtent(CString(L"Visit the web site")).cx + 4, rc.Width());
+    const int measured = dc.GetTextExtent(CString(L"Visit the web site")).cx;
+    // The font here draws "w" wider than it measures it: the link is as wide as the text draws,
+    // never narrower than it measures, with 2 pixels on either side.
+    const int w = rc.Width() + 60, h = rc.Height();
+    const COLORREF ground = ::GetSysColor(COLOR_BTNFACE);
+    std::vector<COLORREF> pixels = RenderPixels(w, h, ground, [&](HDC hdc) {
+        DRAWITEMSTRUCT draw = {};
+        draw.CtlType = ODT_BUTTON;
+        draw.hwndItem = m_link.m_hWnd;
+        draw.hDC = hdc;
+        draw.rcItem = CRect(0, 0, w, h);
+        m_link.DrawItem(&draw);
+    });
+    int inkRight = -1;
+    for (int i = 0; i < w * h; ++i)
+        if (pixels[i] != ground && i % w > inkRight)
+            inkRight = i % w;
+    EXPECT_GE(rc.Width(), measured + 4);
+    EXPECT_LE(inkRight, rc.Width() - 3) << "the drawn text ends inside the link";
+    EXPECT_GE(inkRight, rc.Width() - 6) << "and the link ends soon after it";
     EXPECT_EQ(CPoint(20, 20), rc.TopLeft());
     EXPECT_EQ(24, rc.Height());
 
