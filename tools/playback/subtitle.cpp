@@ -382,12 +382,24 @@ void SubtitleTrack::Run()
         Add(std::move(cue));
 }
 
+void SubtitleTrack::SetArrival(std::function<void(int64_t startUs, int64_t endUs)> arrival)
+{
+    std::lock_guard<std::mutex> lock(arrivalLock_);
+    arrival_ = std::move(arrival);
+}
+
 void SubtitleTrack::Add(SubtitleCue cue)
 {
-    std::lock_guard<std::mutex> lock(lock_);
-    auto at = std::upper_bound(cues_.begin(), cues_.end(), cue.startUs,
-                               [](int64_t t, const SubtitleCue& c) { return t < c.startUs; });
-    cues_.insert(at, std::move(cue));
+    const int64_t startUs = cue.startUs, endUs = cue.endUs;
+    {
+        std::lock_guard<std::mutex> lock(lock_);
+        auto at = std::upper_bound(cues_.begin(), cues_.end(), cue.startUs,
+                                   [](int64_t t, const SubtitleCue& c) { return t < c.startUs; });
+        cues_.insert(at, std::move(cue));
+    }
+    std::lock_guard<std::mutex> lock(arrivalLock_);
+    if (arrival_)
+        arrival_(startUs, endUs);
 }
 
 Caption SubtitleTrack::At(int64_t us)

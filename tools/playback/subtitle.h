@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -95,6 +96,9 @@ public:
     // track ffmpeg cannot turn into text (a picture-based one) simply shows nothing.
     bool Start(const std::wstring& ffmpeg, const std::wstring& input, int streamIndex, HANDLE job);
     Caption At(int64_t us);
+    // Told on the reader's thread of each cue as it arrives (its start and end), or nobody for an
+    // empty function: the picture on show may be one whose text was not known when it was drawn.
+    void SetArrival(std::function<void(int64_t startUs, int64_t endUs)> arrival);
 
 private:
     void Run();
@@ -104,6 +108,9 @@ private:
     std::thread thread_;
     std::mutex lock_;
     std::vector<SubtitleCue> cues_;  // by start time
+    // Apart from lock_: whoever is told takes its own lock, which is held while At() is asked.
+    std::mutex arrivalLock_;
+    std::function<void(int64_t, int64_t)> arrival_;
 };
 
 }  // namespace drumlin

@@ -7,13 +7,36 @@ namespace drumlin {
 
 FrameStore::~FrameStore()
 {
+    SetCaptions(nullptr);
     ReleaseComposition();
 }
 
 void FrameStore::SetCaptions(SubtitleTrack* track)
 {
-    std::lock_guard<std::mutex> lock(lock_);
-    captions_ = track;
+    SubtitleTrack* old = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(lock_);
+        old = captions_;
+        captions_ = track;
+    }
+    // Not under lock_: the track tells under a lock of its own, and the telling takes lock_.
+    if (old && old != track)
+        old->SetArrival(nullptr);
+    if (track)
+        track->SetArrival([this](int64_t startUs, int64_t endUs) { CaptionArrived(startUs, endUs); });
+}
+
+void FrameStore::CaptionArrived(int64_t startUs, int64_t endUs)
+{
+    HWND window = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(lock_);
+        if (!bits_.empty() && frameUs_ >= startUs && frameUs_ < endUs)
+            window = window_;
+    }
+    // A paused picture gets no next frame to bring its text: it is painted again.
+    if (window)
+        InvalidateRect(window, nullptr, FALSE);
 }
 
 void FrameStore::SetAspect(int num, int den)
@@ -141,6 +164,7 @@ void FrameStore::Present(std::vector<uint8_t>& frame, int width, int height, int
     frameUs_ = frameUs;
     if (!window)
         return;
+    window_ = window;
     HDC dc = GetDC(window);
     if (!dc)
         return;

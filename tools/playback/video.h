@@ -24,7 +24,8 @@ public:
     FrameStore& operator=(const FrameStore&) = delete;
 
     void SetAspect(int num, int den);
-    // The track whose text goes over the picture, or null; it must outlive the drawing.
+    // The track whose text goes over the picture, or null; it must outlive the drawing. A cue of
+    // the picture on show that arrives after the picture was drawn has it drawn again.
     void SetCaptions(SubtitleTrack* track);
     // Takes `frame` (swapping it with the previous one), the picture at `frameUs` of the file,
     // and draws it into `window`.
@@ -37,6 +38,7 @@ public:
     static RECT PictureRect(const RECT& client, int aspectNum, int aspectDen);
 
 private:
+    void CaptionArrived(int64_t startUs, int64_t endUs);
     void DrawLocked(HDC dc, const RECT& client);
     void DrawPicture(HDC dc, const RECT& pic);
     // A bitmap of the picture's size to put picture and text together in, so the text never
@@ -48,6 +50,7 @@ private:
     std::vector<uint8_t> bits_;
     int width_ = 0, height_ = 0, rowPixels_ = 0;
     int64_t frameUs_ = 0;
+    HWND window_ = nullptr;  // where the picture on show was drawn
     int aspectNum_ = 0, aspectDen_ = 0;
     SubtitleTrack* captions_ = nullptr;
     CaptionPainter painter_;

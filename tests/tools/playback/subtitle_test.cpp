@@ -1,14 +1,22 @@
 // The playback tool's subtitle reader: scripts as ffmpeg writes them for every text track and as
-// people write them by hand, read line by line into cues with their text, place and size.
+// people write them by hand, read line by line into cues with their text, place and size; and a
+// cue that arrives after the picture it belongs to was drawn.
 #include "tools/playback/subtitle.h"
+#include "tools/playback/video.h"
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
 using drumlin::AssReader;
+using drumlin::FrameStore;
 using drumlin::SubtitleCue;
+using drumlin::SubtitleTrack;
 
 namespace {
 
@@ -129,6 +137,48 @@ TEST(SubtitleReader, WhatShowsNoTextIsLeftOut)
     // Dialogue lines before any events section still count; other sections' lines never do.
     EXPECT_EQ(1u, Read("Dialogue: 0,0:00:00.00,0:00:01.00,Default,,0,0,0,,early\n").size());
     EXPECT_EQ(0u, Read("[Script Info]\nTitle: 0,0:00:00.00,0:00:01.00,Default,,0,0,0,,x\n").size());
+}
+
+// The track is read by a tool of its own at a lower priority than the picture: on a busy machine a
+// paused picture can be drawn before the text of its time is known. The text is drawn when it
+// arrives, not at the next picture (there is none while paused).
+TEST(SubtitleReader, ACueThatArrivesAfterItsPictureWasDrawnRedrawsThePicture)
+{
+    const std::wstring bin = _wgetenv(L"TEST_BIN_DIR") ? _wgetenv(L"TEST_BIN_DIR") : L"";
+    const std::wstring temp = _wgetenv(L"TEST_TEMP_DIR") ? _wgetenv(L"TEST_TEMP_DIR") : L"";
+    ASSERT_FALSE(bin.empty() || temp.empty()) << "TEST_BIN_DIR, TEST_TEMP_DIR";
+    const std::wstring work = temp + L"\\late cue\\";
+    CreateDirectoryW(work.c_str(), nullptr);
+    // A reader that gives the script only once the test has drawn the picture.
+    const std::wstring reader = work + L"slow reader.exe", release = work + L"release", script = work + L"track.ass";
+    DeleteFileW(release.c_str());
+    ASSERT_TRUE(CopyFileW((bin + L"\\faketool.exe").c_str(), reader.c_str(), FALSE));
+    std::ofstream(script.c_str(), std::ios::binary)
+        << "[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n"
+           "Dialogue: 0,0:00:06.00,0:00:11.50,Default,,0,0,0,,late words\n";
+    std::wofstream((work + L"slow reader.fake").c_str()) << L"wait_file " << release << L"\nstdout_file " << script << L"\n";
+
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 64, 48, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(window != nullptr);
+    {
+        SubtitleTrack track;
+        FrameStore frames;
+        ASSERT_TRUE(track.Start(reader, work + L"clip.mkv", 2, nullptr));
+        frames.SetCaptions(&track);
+        std::vector<uint8_t> picture(64 * 48 * 3, 0x40);
+        frames.Present(picture, 64, 48, 64, 7000000, window);
+        ValidateRect(window, nullptr);
+        ASSERT_TRUE(track.At(7000000).Empty());
+
+        std::ofstream(release.c_str()) << "go";
+        RECT dirty = {};
+        bool redrawn = false;
+        for (DWORD start = GetTickCount(); !redrawn && GetTickCount() - start < 20000; Sleep(20))
+            redrawn = GetUpdateRect(window, &dirty, FALSE) != FALSE;
+        EXPECT_TRUE(redrawn) << "the text of the picture on show came, and the picture was left without it";
+        EXPECT_EQ(L"late words", track.At(7000000).rows[drumlin::kRowBottom]);
+    }
+    DestroyWindow(window);
 }
 
 }  // namespace
