@@ -473,13 +473,15 @@ TEST_F(RaventoProgram, ClosingTheProgramMidConversionEndsTheEncoderAndStillSaves
     CConversionStage& stage = GetConversionStage();
     ASSERT_TRUE(stage.problem.IsEmpty()) << CStringA(stage.problem).GetString();
     SetNumber(L"Settings", L"AutoStart", 1);
-    // Long enough that the close comes in the middle.
-    ScriptStandInEncoder(L"progress 400\ninterval 50\n");
+    // Long enough that the close comes in the middle. The source's picture is grabbed beside the
+    // encode, and slowly: the grab still runs when the encode starts, then ends by itself.
+    ScriptStandInEncoder(L"progress 400\ninterval 50\ndelay 3000\n");
     CRaventoRun run;
     ASSERT_TRUE(run.Start(stage.ravento, Quoted(stage.clip) + L" -oformat VF_avi"));
     ASSERT_TRUE(run.WaitForDialog() != nullptr);
     ASSERT_TRUE(WaitUntil([&] { return !EncoderLines(stage.log, m_out).empty(); }, 60000));
-    EXPECT_EQ(1, convtest::CountProcessesOf(stage.encoder));
+    EXPECT_TRUE(WaitUntil([&] { return convtest::CountProcessesOf(stage.encoder) == 1; }, 30000))
+        << convtest::CountProcessesOf(stage.encoder) << " encoder runs";
     EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(run.Dialog(), IDC_STOP)));
     run.Close();
     ASSERT_TRUE(run.WaitForExit(30000));
