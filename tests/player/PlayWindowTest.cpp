@@ -11,8 +11,8 @@
 #include "framework/CmdUI.h"
 #include "framework/Effects.h"
 #include "framework/Menu.h"
-#include "player/PlayView.h"
-#include "player/PlayerResource.h"
+#include "player/playback/PlayView.h"
+#include "player/app/PlayerResource.h"
 #include "tests/common/Screenshot.h"
 
 using namespace playertest;

@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "PlayerUiTestSupport.h"
-#include "player/MediaInfoDlg.h"
-#include "player/PlayerResource.h"
-#include "player/UrlDialogs.h"
+#include "player/dialogs/MediaInfoDlg.h"
+#include "player/app/PlayerResource.h"
+#include "player/dialogs/UrlDialogs.h"
 #include "toolkit/AboutDlg.h"
 #include "tests/common/Screenshot.h"
 

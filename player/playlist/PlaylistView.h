@@ -1,0 +1,98 @@
+// The player's document, which keeps the framework's document cycle working while the playlist
+// itself lives in the view, and the playlist view with the commands of the File and Playlist
+// menus and of the item context menu.
+#pragma once
+
+#include "player/playlist/MediaPlaylistView.h"
+
+class CCmdUI;
+
+class CPlayDoc : public CDocument {
+    DECLARE_DYNCREATE(CPlayDoc)
+public:
+    BOOL OnNewDocument() override;
+    BOOL OnOpenDocument(LPCWSTR lpszPathName) override;
+    // The player keeps its recent lists itself: never the framework's.
+    void SetPathName(LPCWSTR lpszPathName, BOOL bAddToMRU = TRUE) override;
+    // Remembers the playing item as the playlist's last item, stops playback as the program
+    // closing does (the position is kept when "ResumeInterrupted" is on) and the workers; never
+    // asks anything.
+    BOOL SaveModified() override;
+};
+
+// The application's "first open" flag: set until the first document has been opened, so that the
+// first initial update opens the last playlist instead of a path.
+bool& PlayerFirstOpenFlag();
+
+class CPlaylistView : public CMediaPlaylistView {
+    DECLARE_DYNCREATE(CPlaylistView)
+public:
+    CPlaylistView();
+
+    BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+    void OnInitialUpdate() override;
+    void UpdateItemCountDisplay() override;
+
+    // The first selected item, -1 none.
+    int GetSelectedIndex();
+    CMediaItem* GetSelectedItem();
+
+    // The dialogs' filters.
+    static const wchar_t kOpenFilesFilter[];
+    static const wchar_t kPlaylistFilter[];
+    static const wchar_t kSavePlaylistFilter[];
+    static const wchar_t kFolderPatterns[];
+
+protected:
+    void AddChosenFiles(bool replace);
+    void ChooseFolder(bool open);
+
+    void OnOpenFiles();
+    void OnAddFiles();
+    void OnOpenFolder();
+    void OnAddFolder();
+    void OnOpenUrl();
+    void OnAddUrls();
+    void OnOpenPlaylist();
+    void OnSavePlaylist();
+    void OnRecentPlaylist(UINT id);
+    void OnUpdateRecentPlaylist(CCmdUI* pCmdUI);
+    void OnClearRecentPlaylists();
+    void OnUpdateClearRecentPlaylists(CCmdUI* pCmdUI);
+    void OnDelete();
+    void OnUpdateDelete(CCmdUI* pCmdUI);
+    void OnDeleteAll();
+    void OnUpdateHasItems(CCmdUI* pCmdUI);
+    void OnMove(UINT id);
+    void OnUpdateMove(CCmdUI* pCmdUI);
+    void OnPlay();
+    void OnUpdatePlay(CCmdUI* pCmdUI);
+    void OnMediaInfo();
+    void OnUpdateSelection(CCmdUI* pCmdUI);
+    void OnShowInFolder();
+    void OnUpdateShowInFolder(CCmdUI* pCmdUI);
+    void OnSelectAll();
+    void OnConvert();
+    void OnExtractAudio();
+    void OnUpdateExtractAudio(CCmdUI* pCmdUI);
+    void OnMakeGif();
+    void OnUpdateMakeGif(CCmdUI* pCmdUI);
+    void OnUpdateNoLoad(CCmdUI* pCmdUI);
+    void OnTrack(UINT id);
+    void OnUpdateTrack(CCmdUI* pCmdUI);
+    void OnFilter(UINT id);
+    void OnUpdateFilter(CCmdUI* pCmdUI);
+    void OnDisableFilters();
+    void OnDisplayStyle(UINT id);
+    void OnUpdateDisplayStyle(CCmdUI* pCmdUI);
+    void OnShowTitle();
+    void OnUpdateShowTitle(CCmdUI* pCmdUI);
+    void OnShowIcon();
+    void OnUpdateShowIcon(CCmdUI* pCmdUI);
+    void OnShowDuration();
+    void OnUpdateShowDuration(CCmdUI* pCmdUI);
+    void OnShowQuality();
+    void OnUpdateShowQuality(CCmdUI* pCmdUI);
+    DECLARE_MESSAGE_MAP()
+};
