@@ -18,12 +18,12 @@
 #include "engine/SystemHelpers.h"
 #include "framework/App.h"
 #include "image/RasterImage.h"
+#include "player/app/SharedResources.h"
 #include "player/playlist/MediaPlaylistView.h"
-#include "player/settings/PlayerSettings.h"
 #include "player/playlistfiles/PlaylistData.h"
 #include "player/playlistfiles/PlaylistFormat.h"
-#include "player/app/SharedResources.h"
 #include "player/playlistfiles/ThumbnailText.h"
+#include "player/settings/PlayerSettings.h"
 
 namespace {
 

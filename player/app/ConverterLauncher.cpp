@@ -77,8 +77,7 @@ CString BuildCommandLine(LaunchMode mode, const CLaunchChoices& c)
 int StartConverter(const CString& commandLine)
 {
     CString exe = GetAppFolder() + L"\\" + kConverterFileName;
-    DWORD attr = GetFileAttributesW(exe);
-    if (attr == INVALID_FILE_ATTRIBUTES || (attr & FILE_ATTRIBUTE_DIRECTORY))
+    if (!IsExistingFile(exe))
         return -1;
     FwShellExecute(nullptr, nullptr, exe, commandLine.IsEmpty() ? nullptr : commandLine.GetString(), nullptr, SW_SHOW);
     return 0;

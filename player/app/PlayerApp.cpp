@@ -9,22 +9,17 @@
 #include "framework/DocView.h"
 #include "framework/Effects.h"
 #include "player/app/ConverterLauncher.h"
-#include "player/settings/FileTypeAssoc.h"
-#include "player/frame/MainFrame.h"
-#include "player/playlistfiles/PlayerFiles.h"
 #include "player/app/PlayerResource.h"
+#include "player/frame/MainFrame.h"
+#include "player/playlist/PlayDoc.h"
 #include "player/playlist/PlaylistView.h"
+#include "player/playlistfiles/PlayerFiles.h"
+#include "player/settings/FileTypeAssoc.h"
 #include "player/settings/SettingsSheet.h"
 #include "toolkit/AboutDlg.h"
 #include "toolkit/UpdateCheck.h"
 
 namespace {
-
-bool IsFolderPath(const CString& path)
-{
-    DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 }  // namespace
 
@@ -138,7 +133,7 @@ int CPlayerApp::ProcessCommandLineFiles(CPlayerCommandLineInfo& info)
             view->RemoveAllItems();
             for (INT_PTR i = 0; i < info.paths.GetSize(); ++i) {
                 const CString& path = info.paths[i];
-                sum += IsFolderPath(path) ? view->AddFolder(path, L"*", 1) : view->AddPath(path);
+                sum += IsExistingFolder(path) ? view->AddFolder(path, L"*", 1) : view->AddPath(path);
             }
             if (sum > 0)
                 view->m_nAwaitedIndex = 0;

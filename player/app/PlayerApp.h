@@ -4,8 +4,8 @@
 #pragma once
 
 #include "framework/App.h"
-#include "player/settings/PlayerSettings.h"
 #include "player/app/SharedResources.h"
+#include "player/settings/PlayerSettings.h"
 
 class CCmdUI;
 

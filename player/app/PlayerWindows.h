@@ -1,4 +1,4 @@
-// The player's windows as the others reach them: the private window messages, what the play
+// The player's windows as the others reach them: the pane colour, what the play
 // window and the views ask of the main frame, the control bar and the playlist's item window, and
 // the process-wide pointers the main frame publishes while its windows exist.
 #pragma once
@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "framework/String.h"
+#include "player/app/PlayerMessages.h"
 
 class CWnd;
 class CFrameWnd;
@@ -14,12 +15,12 @@ class CMediaPlaylistView;
 class CPlayView;
 class CPlayWnd;
 
-// Private window messages.
-const UINT WM_ADD_DROPPED_FILES = WM_USER + 200;   // wParam a drop handle of this process
-const UINT WM_WORKER_DONE = WM_USER + 902;         // a window's worker thread has ended
-const UINT WM_LOAD_THREAD_EXIT = WM_USER + 912;
-const UINT WM_ITEM_INSERTED = WM_USER + 913;       // wParam the index of the new item
-const UINT WM_UPDATE_THREAD_EXIT = WM_USER + 922;  // wParam the thread index, lParam the thread
+// The dark chrome behind the views and the playlist's items.
+const COLORREF PLAYER_PANE_COLOR = RGB(32, 32, 32);
+
+// Layouts of the view container ("Layout").
+const int SPLIT_LAYOUT_SIDE_BY_SIDE = 1;
+const int SPLIT_LAYOUT_ONE_AT_A_TIME = 2;
 
 // Views of the view container.
 const int PLAYER_HOST_PLAY_VIEW = 1;
@@ -37,7 +38,7 @@ public:
     virtual void ShowPlaylistView() = 0;
     // "%s - %d/%d" for an item, the application name for none.
     virtual void UpdateTitle(CMediaItem* item) = 0;
-    // 1 both views side by side, 2 one at a time.
+    // SPLIT_LAYOUT_SIDE_BY_SIDE or SPLIT_LAYOUT_ONE_AT_A_TIME.
     virtual int GetViewLayout() = 0;
     // Shows or hides the menu bar at once.
     virtual void ShowMenuBar(bool show) = 0;

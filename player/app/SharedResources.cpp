@@ -2,6 +2,7 @@
 // answers as toolkit host and engine host.
 #include "player/app/SharedResources.h"
 
+#include "engine/SystemHelpers.h"
 #include "framework/App.h"
 #include "player/settings/PlayerSettings.h"
 #include "toolkit/ThemeSupport.h"
@@ -15,18 +16,17 @@ CSharedResources* g_resources = nullptr;
 
 const int kHandCursorId = 401;
 
-bool FileExists(const CString& path)
-{
-    DWORD attr = GetFileAttributesW(path);
-    return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
-}
+// The maker's web site, and the player's product page and update feed on it.
+const wchar_t kWebSiteUrl[] = L"http://www.tarvelo-software.com/";
+const wchar_t kProductPageUrl[] = L"http://www.tarvelo-software.com/lumivo/";
+const wchar_t kUpdateFeedUrl[] = L"http://www.tarvelo-software.com/lumivo/update.xml";
 
 // The tool in the Modules folder, or its bare name for the system's search rules.
 CString ToolPath(const CString& folder, const wchar_t* name)
 {
     CString path;
     path.Format(L"%s\\%s", folder.GetString(), name);
-    return FileExists(path) ? path : CString(name);
+    return IsExistingFile(path) ? path : CString(name);
 }
 
 }  // namespace
@@ -44,8 +44,8 @@ CSharedResources* GetSharedResources()
 }
 
 CSharedResources::CSharedResources()
-    : visualStylesActive(0), handCursor(nullptr), updateFeedUrl(L"http://www.tarvelo-software.com/lumivo/update.xml"),
-      productPageUrl(L"http://www.tarvelo-software.com/lumivo/")
+    : visualStylesActive(0), handCursor(nullptr), updateFeedUrl(kUpdateFeedUrl),
+      productPageUrl(kProductPageUrl)
 {
 }
 
@@ -200,7 +200,7 @@ CString CSharedResources::GetProductPageUrl()
 
 CString CSharedResources::GetWebSiteUrl()
 {
-    return L"http://www.tarvelo-software.com/";
+    return kWebSiteUrl;
 }
 
 CString CSharedResources::GetSupportMailAddress()

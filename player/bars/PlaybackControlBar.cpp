@@ -9,8 +9,8 @@
 #include "engine/MediaValueTexts.h"
 #include "framework/Frame.h"
 #include "framework/Menu.h"
-#include "player/playback/PlayWnd.h"
 #include "player/app/PlayerResource.h"
+#include "player/playback/PlayWnd.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 
 #include "framework/Controls.h"
 #include "framework/ImageList.h"
+#include "player/app/PlayerWindows.h"
 #include "player/bars/ElementBar.h"
 #include "player/bars/ImageSliderElement.h"
-#include "player/app/PlayerWindows.h"
 #include "player/bars/TimeDisplayElement.h"
 
 class CImageButtonElement;

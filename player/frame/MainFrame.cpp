@@ -6,17 +6,13 @@
 #include "framework/App.h"
 #include "framework/CmdUI.h"
 #include "framework/Menu.h"
-#include "player/playlist/MediaPlaylistView.h"
-#include "player/playback/PlayView.h"
 #include "player/app/PlayerResource.h"
+#include "player/playback/ItemCommands.h"
+#include "player/playback/PlayView.h"
+#include "player/playlist/MediaPlaylistView.h"
 #include "player/settings/PlayerSettings.h"
 
 namespace {
-
-CPlayerSettings* Settings()
-{
-    return GetPlayerSettings();
-}
 
 // Which track popup a submenu is, by the placeholder or the entries it holds: 1 video, 2 audio,
 // 3 subtitle, 0 none.
@@ -99,7 +95,7 @@ BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs)
 {
     if (!CMediaPlayFrameWnd::PreCreateWindow(cs))
         return FALSE;
-    if (UsesDefaultSize(Settings(), GetSystemMetrics(SM_CXSCREEN))) {
+    if (UsesDefaultSize(GetPlayerSettings(), GetSystemMetrics(SM_CXSCREEN))) {
         cs.x = CW_USEDEFAULT;
         cs.y = CW_USEDEFAULT;
         cs.cx = 1024;
@@ -127,7 +123,7 @@ BOOL CMainFrame::OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext)
     if (!m_wndContainer.CreatePanes(pContext))
         return FALSE;
     Publish();
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     m_wndContainer.SetLayout(s ? s->layout : SPLIT_LAYOUT_SIDE_BY_SIDE);
     m_wndContainer.SetActiveView(GetPlaylistView());
     return TRUE;
@@ -160,7 +156,7 @@ BOOL CMainFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO*
 BOOL CMainFrame::PreTranslateMessage(MSG* pMsg)
 {
     if (pMsg->message == WM_SYSCOMMAND && (pMsg->wParam & 0xFFF0) == SC_SCREENSAVE) {
-        CPlayerSettings* s = Settings();
+        CPlayerSettings* s = GetPlayerSettings();
         CPlayWnd* play = GetPlayerWindows().playWnd;
         if (s && s->preventScreenSaver && play && play->IsPlaying())
             return TRUE;
@@ -269,7 +265,7 @@ void CMainFrame::ShowPlaylistCount(int count, __int64 totalDurationMs)
 
 void CMainFrame::ToggleFullScreen()
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     CRect inset(0, 0, 0, 0);
     if (!(s && s->alwaysShowControlBar)) {
         CMediaPlaylistView* view = GetPlaylistView();
@@ -297,7 +293,7 @@ void CMainFrame::OnDockPlaylist()
     int layout = m_wndContainer.GetLayout() == SPLIT_LAYOUT_SIDE_BY_SIDE ? SPLIT_LAYOUT_ONE_AT_A_TIME
                                                                          : SPLIT_LAYOUT_SIDE_BY_SIDE;
     m_wndContainer.SetLayout(layout);
-    if (CPlayerSettings* s = Settings())
+    if (CPlayerSettings* s = GetPlayerSettings())
         s->layout = layout;
     CPlayView* play = GetPlayView();
     if (play && play->GetPlayWnd().HasSession())

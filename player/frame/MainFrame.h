@@ -3,11 +3,11 @@
 // views, publishes the player's windows, switches views and sizes itself for full screen.
 #pragma once
 
-#include "player/bars/MainMenuBar.h"
-#include "player/frame/MediaPlayFrameWnd.h"
-#include "player/bars/PlaybackControlBar.h"
 #include "player/app/PlayerWindows.h"
-#include "player/frame/SplitPaneWnd.h"
+#include "player/bars/MainMenuBar.h"
+#include "player/bars/PlaybackControlBar.h"
+#include "player/frame/MediaPlayFrameWnd.h"
+#include "player/frame/ViewContainerWnd.h"
 
 class CMediaPlaylistView;
 class CPlayerSettings;

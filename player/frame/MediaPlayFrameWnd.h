@@ -3,18 +3,8 @@
 // first run, and the settings saved when Windows ends the session.
 #pragma once
 
+#include "player/app/PlayerResource.h"
 #include "player/frame/FullScreenFrameWnd.h"
-
-// The frame's commands (menu 128 and the accelerators carry the same ids).
-#ifndef ID_VIEW_ALWAYS_ON_TOP
-#define ID_VIEW_ALWAYS_ON_TOP 32779
-#endif
-#ifndef ID_VIEW_TRANSPARENT
-#define ID_VIEW_TRANSPARENT 32781
-#endif
-#ifndef ID_VIEW_FULL_SCREEN
-#define ID_VIEW_FULL_SCREEN 32782
-#endif
 
 class CMediaPlayFrameWnd : public CFullScreenFrameWnd {
     DECLARE_DYNCREATE(CMediaPlayFrameWnd)

@@ -1,38 +1,13 @@
-// The split pane's layout, activation and splitter drag, and the view container's empty state.
+// The split pane's layout, activation and splitter drag.
 #include "player/frame/SplitPaneWnd.h"
 
 #include <algorithm>
 
 #include "framework/Frame.h"
-#include "player/playlist/MediaPlaylistView.h"
-#include "player/playback/PlayView.h"
-#include "player/app/PlayerResource.h"
-#include "player/settings/PlayerSettings.h"
 #include "player/app/PlayerWindows.h"
-
-namespace {
-
-const COLORREF kPaneColor = RGB(32, 32, 32);
-const UINT kOpenFilesButtonId = 100;
-const int kOpenFilesSize = 96;
-
-CPlayerSettings* Settings()
-{
-    return GetPlayerSettings();
-}
-
-bool LoadPng(CRasterImage& image, UINT id)
-{
-    HMODULE module = AfxGetResourceHandle();
-    HRSRC res = FindResourceW(module, MAKEINTRESOURCEW(id), L"PNG");
-    if (!res) {
-        module = GetModuleHandleW(nullptr);
-        res = FindResourceW(module, MAKEINTRESOURCEW(id), L"PNG");
-    }
-    return res && image.LoadResource(res, ImageTypePNG, module);
-}
-
-}  // namespace
+#include "player/playback/PlayView.h"
+#include "player/playlist/MediaPlaylistView.h"
+#include "player/settings/PlayerSettings.h"
 
 int CSplitPaneWnd::s_nRememberedWidth = -1;
 
@@ -57,7 +32,7 @@ CSplitPaneWnd::CSplitPaneWnd()
       m_hSizeCursor(nullptr),
       m_nDragOffset(0)
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     if (s && (s->layout == SPLIT_LAYOUT_SIDE_BY_SIDE || s->layout == SPLIT_LAYOUT_ONE_AT_A_TIME))
         m_nLayout = s->layout;
 }
@@ -66,7 +41,7 @@ CSplitPaneWnd::~CSplitPaneWnd() {}
 
 int CSplitPaneWnd::DefaultPaneWidth()
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     int thumbnail = s ? s->GetSessionThumbnailWidth() : DEFAULT_THUMBNAIL_WIDTH;
     return thumbnail + GetSystemMetrics(SM_CXVSCROLL) + 28;
 }
@@ -217,7 +192,7 @@ BOOL CSplitPaneWnd::OnEraseBkgnd(CDC* pDC)
 {
     CRect rc;
     GetClientRect(&rc);
-    pDC->FillSolidRect(&rc, kPaneColor);
+    pDC->FillSolidRect(&rc, PLAYER_PANE_COLOR);
     return TRUE;
 }
 
@@ -310,84 +285,7 @@ BOOL CSplitPaneWnd::PreTranslateMessage(MSG* pMsg)
 
 void CSplitPaneWnd::OnDestroy()
 {
-    if (CPlayerSettings* s = Settings())
+    if (CPlayerSettings* s = GetPlayerSettings())
         s->layout = m_nLayout;
     CWnd::OnDestroy();
-}
-
-// View container ---------------------------------------------------------------------------------------
-
-BEGIN_MESSAGE_MAP(CViewContainerWnd, CSplitPaneWnd)
-    ON_WM_CREATE()
-    ON_BN_CLICKED(kOpenFilesButtonId, OnOpenFiles)
-END_MESSAGE_MAP()
-
-CViewContainerWnd::CViewContainerWnd() : m_bEmpty(false) {}
-
-int CViewContainerWnd::OnCreate(LPCREATESTRUCT lpcs)
-{
-    if (CSplitPaneWnd::OnCreate(lpcs) == -1)
-        return -1;
-    if (!LoadPng(m_imageNormal, 156) || !LoadPng(m_imageHover, 155))
-        return -1;
-    if (!m_wndOpenFiles.Create(L"Open Files", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(0, 0, 0, 0), this,
-                               kOpenFilesButtonId))
-        return -1;
-    m_wndOpenFiles.SetImages(&m_imageNormal, &m_imageHover);
-    m_wndOpenFiles.SetBackgroundColor(kPaneColor);
-    return 0;
-}
-
-void CViewContainerWnd::OnOpenFiles()
-{
-    if (CWnd* frame = GetParent())
-        frame->PostMessage(WM_COMMAND, ID_FILE_OPEN_FILES, 0);
-}
-
-void CViewContainerWnd::SetActiveView(CView* view)
-{
-    SetActivePane(view);
-    CPlayerWindows& windows = GetPlayerWindows();
-    if (!view || !m_pPlaylistPane || !m_pPlayPane || !windows.controlBar || m_nLayout != SPLIT_LAYOUT_ONE_AT_A_TIME)
-        return;
-    bool playShown = view == m_pPlayPane;
-    if (windows.frame && (view == m_pPlayPane || view == m_pPlaylistPane))
-        windows.frame->ShowMenuBar(!playShown);
-    if (view == m_pPlayPane || view == m_pPlaylistPane)
-        windows.controlBar->SetDisplayViewShown(playShown);
-}
-
-void CViewContainerWnd::ShowEmptyState(bool empty)
-{
-    if (!m_pPlaylistPane || !m_pPlayPane)
-        return;
-    // Every item that comes in asks again: only a change moves windows (a playlist of thousands
-    // would otherwise lay the views out once per item).
-    const bool buttonShown = m_wndOpenFiles.m_hWnd && (m_wndOpenFiles.GetStyle() & WS_VISIBLE);
-    if (empty == m_bEmpty && (!m_wndOpenFiles.m_hWnd || buttonShown == empty))
-        return;
-    m_bEmpty = empty;
-    if (empty) {
-        ShowPane(m_pPlaylistPane, false);
-        ShowPane(m_pPlayPane, false);
-        if (m_wndOpenFiles.m_hWnd)
-            m_wndOpenFiles.ShowWindow(SW_SHOW);
-    } else {
-        if (m_wndOpenFiles.m_hWnd)
-            m_wndOpenFiles.ShowWindow(SW_HIDE);
-        SetLayout(m_nLayout);
-    }
-    RecalcLayout();
-}
-
-void CViewContainerWnd::RecalcLayout()
-{
-    if (m_wndOpenFiles.m_hWnd) {
-        CRect client;
-        GetClientRect(&client);
-        m_wndOpenFiles.SetWindowPos(nullptr, client.left + (client.Width() - kOpenFilesSize) / 2,
-                                    client.top + (client.Height() - kOpenFilesSize) / 2, kOpenFilesSize,
-                                    kOpenFilesSize, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    CSplitPaneWnd::RecalcLayout();
 }

@@ -1,18 +1,13 @@
 // The split pane window that holds the main frame's two views: the playlist view on the right
-// and the play view filling the rest with a draggable splitter between them, or one at a time;
-// and the view container built on it, with the "Open Files" button of an empty playlist.
+// and the play view filling the rest with a draggable splitter between them, or one at a time.
 #pragma once
 
 #include "framework/DocView.h"
-#include "image/RasterImage.h"
-#include "toolkit/HoverButton.h"
+#include "player/app/PlayerWindows.h"
 
 // Pane ids: the playlist view and the play view.
 const UINT SPLIT_PANE_PLAYLIST_ID = 10;
 const UINT SPLIT_PANE_PLAY_ID = 20;
-// Layouts ("Layout").
-const int SPLIT_LAYOUT_SIDE_BY_SIDE = 1;
-const int SPLIT_LAYOUT_ONE_AT_A_TIME = 2;
 
 class CSplitPaneWnd : public CWnd {
 public:
@@ -70,32 +65,4 @@ protected:
     void OnCancelMode();
     BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
     DECLARE_MESSAGE_MAP()
-};
-
-// The main frame's client: the split panes on RGB(32, 32, 32), and the centred "Open Files" button
-// in place of both views while the playlist is empty.
-class CViewContainerWnd : public CSplitPaneWnd {
-public:
-    CViewContainerWnd();
-
-    // The pane activation, and in one-view-at-a-time layout the menu bar and the control bar's
-    // view-switch button follow it.
-    virtual void SetActiveView(CView* view);
-    void RecalcLayout() override;
-    void ShowEmptyState(bool empty);
-    bool IsShowingEmptyState() const { return m_bEmpty; }
-
-    CHoverButton m_wndOpenFiles;
-    CRasterImage m_imageNormal;
-    CRasterImage m_imageHover;
-
-protected:
-    // The empty playlist's button stays alone until the first item arrives: switching or docking
-    // the views only changes which of them the first item shows.
-    bool ArePanesHeldHidden() const override { return m_bEmpty; }
-    int OnCreate(LPCREATESTRUCT lpcs);
-    void OnOpenFiles();
-    DECLARE_MESSAGE_MAP()
-
-    bool m_bEmpty;
 };

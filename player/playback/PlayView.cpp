@@ -1,28 +1,23 @@
-// The play view's window, commands, letters, double-click and context menu, and the track menus.
+// The play view's window, commands, letters, double-click and context menu.
 #include "player/playback/PlayView.h"
 
 #include "engine/MediaItem.h"
 #include "framework/CmdUI.h"
 #include "framework/Menu.h"
-#include "player/dialogs/MediaInfoDlg.h"
 #include "player/app/PlayerResource.h"
-#include "player/settings/PlayerSettings.h"
 #include "player/app/PlayerWindows.h"
+#include "player/dialogs/MediaInfoDlg.h"
+#include "player/playback/ItemCommands.h"
+#include "player/settings/PlayerSettings.h"
 
 namespace {
 
-const COLORREF kPaneColor = RGB(32, 32, 32);
 const UINT kPlayWindowId = 1;
 const __int64 kSecondUs = 1000000;
 
-CPlayerSettings* Settings()
-{
-    return GetPlayerSettings();
-}
-
 int RepeatSetting()
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     return s ? s->repeat : 0;
 }
 
@@ -40,129 +35,10 @@ CFrameWnd* FrameWnd()
 bool OneViewAtATime()
 {
     CMainFrameLink* frame = GetPlayerWindows().frame;
-    return frame && frame->GetViewLayout() == 2;
-}
-
-// One track popup: the placeholder goes; "No ..." alone, or Auto, Disable, a separator and the
-// tracks with their languages.
-void BuildTrackMenu(CMenu* menu, const CMediaStreamList& streams, UINT noneId, LPCWSTR noneText)
-{
-    if (!menu || !menu->GetSafeHmenu())
-        return;
-    while (menu->GetMenuItemCount() > 0 && (int)menu->GetMenuItemCount() != -1)
-        menu->DeleteMenu(0, MF_BYPOSITION);
-    if (streams.IsEmpty()) {
-        menu->AppendMenu(MF_STRING | MF_GRAYED, noneId, noneText);
-        return;
-    }
-    menu->AppendMenu(MF_STRING, noneId + 2, L"Auto");
-    menu->AppendMenu(MF_STRING, noneId + 1, L"Disable");
-    menu->AppendMenu(MF_SEPARATOR);
-    for (INT_PTR n = 1; n <= streams.GetSize() && noneId + 2 + n <= noneId + 99; ++n) {
-        CString text;
-        const CString& language = streams[n - 1]->Language;
-        if (!language.IsEmpty())
-            text.Format(L"Track #%d - [%s]", (int)n, language.GetString());
-        else
-            text.Format(L"Track #%d", (int)n);
-        menu->AppendMenu(MF_STRING, noneId + 2 + (UINT)n, text);
-    }
+    return frame && frame->GetViewLayout() == SPLIT_LAYOUT_ONE_AT_A_TIME;
 }
 
 }  // namespace
-
-// Filter changes, each toggling one value of the item (the value, or back to neutral).
-void ToggleItemFilter(CMediaItem& item, UINT id)
-{
-    auto toggle = [](int& value, int on, int off) { value = value == on ? off : on; };
-    switch (id) {
-    case ID_FILTER_ROTATE_90:
-        toggle(item.Rotate, 90, 0);
-        break;
-    case ID_FILTER_ROTATE_180:
-        toggle(item.Rotate, 180, 0);
-        break;
-    case ID_FILTER_ROTATE_270:
-        toggle(item.Rotate, 270, 0);
-        break;
-    case ID_FILTER_FLIP_H:
-        item.FlipH = !item.FlipH;
-        break;
-    case ID_FILTER_FLIP_V:
-        item.FlipV = !item.FlipV;
-        break;
-    case ID_FILTER_NEGATE:
-        item.Negate = !item.Negate;
-        break;
-    case ID_FILTER_GRAYSCALE:
-        item.Grayscale = !item.Grayscale;
-        break;
-    case ID_FILTER_OLD_PHOTO:
-        item.OldPhoto = !item.OldPhoto;
-        break;
-    case ID_FILTER_VOLUME_200:
-        toggle(item.Volume, 200, 100);
-        break;
-    case ID_FILTER_VOLUME_300:
-        toggle(item.Volume, 300, 100);
-        break;
-    case ID_FILTER_VOLUME_500:
-        toggle(item.Volume, 500, 100);
-        break;
-    case ID_FILTER_SPEED_200:
-        toggle(item.PlaySpeed, 200, 100);
-        break;
-    case ID_FILTER_SPEED_50:
-        toggle(item.PlaySpeed, 50, 100);
-        break;
-    default:
-        break;
-    }
-}
-
-bool IsItemFilterOn(const CMediaItem& item, UINT id)
-{
-    switch (id) {
-    case ID_FILTER_ROTATE_90:
-        return item.Rotate == 90;
-    case ID_FILTER_ROTATE_180:
-        return item.Rotate == 180;
-    case ID_FILTER_ROTATE_270:
-        return item.Rotate == 270;
-    case ID_FILTER_FLIP_H:
-        return item.FlipH != 0;
-    case ID_FILTER_FLIP_V:
-        return item.FlipV != 0;
-    case ID_FILTER_NEGATE:
-        return item.Negate != 0;
-    case ID_FILTER_GRAYSCALE:
-        return item.Grayscale != 0;
-    case ID_FILTER_OLD_PHOTO:
-        return item.OldPhoto != 0;
-    case ID_FILTER_VOLUME_200:
-        return item.Volume == 200;
-    case ID_FILTER_VOLUME_300:
-        return item.Volume == 300;
-    case ID_FILTER_VOLUME_500:
-        return item.Volume == 500;
-    case ID_FILTER_SPEED_200:
-        return item.PlaySpeed == 200;
-    case ID_FILTER_SPEED_50:
-        return item.PlaySpeed == 50;
-    default:
-        return false;
-    }
-}
-
-void BuildTrackMenus(CMenu* video, CMenu* audio, CMenu* subtitle, const CMediaItem* item)
-{
-    if (!item)
-        return;
-    const CMediaInfoRecord& info = item->MediaInfo;
-    BuildTrackMenu(video, info.VideoStreams, ID_VIDEO_TRACK_NONE, L"No Video");
-    BuildTrackMenu(audio, info.AudioStreams, ID_AUDIO_TRACK_NONE, L"No Audio");
-    BuildTrackMenu(subtitle, info.SubtitleStreams, ID_SUBTITLE_TRACK_NONE, L"No Subtitles");
-}
 
 // Generic video pane ------------------------------------------------------------------------------
 
@@ -184,7 +60,7 @@ BOOL CMediaPlayView::OnEraseBkgnd(CDC* pDC)
 {
     CRect rc;
     GetClientRect(&rc);
-    pDC->FillSolidRect(&rc, kPaneColor);
+    pDC->FillSolidRect(&rc, PLAYER_PANE_COLOR);
     return TRUE;
 }
 
@@ -443,7 +319,7 @@ void CPlayView::OnUpdateNext(CCmdUI* pCmdUI)
 
 void CPlayView::OnRepeatAll()
 {
-    if (CPlayerSettings* s = Settings())
+    if (CPlayerSettings* s = GetPlayerSettings())
         s->repeat = s->repeat == 2 ? 0 : 2;
 }
 
@@ -454,7 +330,7 @@ void CPlayView::OnUpdateRepeatAll(CCmdUI* pCmdUI)
 
 void CPlayView::OnRepeatCurrent()
 {
-    if (CPlayerSettings* s = Settings())
+    if (CPlayerSettings* s = GetPlayerSettings())
         s->repeat = s->repeat == 1 ? 0 : 1;
 }
 
@@ -550,37 +426,37 @@ void CPlayView::OnVolume100()
 
 void CPlayView::OnRememberPosition()
 {
-    if (CPlayerSettings* s = Settings())
+    if (CPlayerSettings* s = GetPlayerSettings())
         s->rememberLastPos = !s->rememberLastPos;
 }
 
 void CPlayView::OnUpdateRememberPosition(CCmdUI* pCmdUI)
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     pCmdUI->SetCheck(s && s->rememberLastPos);
 }
 
 void CPlayView::OnAfterClose()
 {
-    if (CPlayerSettings* s = Settings())
+    if (CPlayerSettings* s = GetPlayerSettings())
         s->autoCloseWindow = !s->autoCloseWindow;
 }
 
 void CPlayView::OnUpdateAfterClose(CCmdUI* pCmdUI)
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     pCmdUI->SetCheck(s && s->autoCloseWindow);
 }
 
 void CPlayView::OnAfterShutdown()
 {
-    if (CPlayerSettings* s = Settings())
+    if (CPlayerSettings* s = GetPlayerSettings())
         s->shutdownAfterPlayback = !s->shutdownAfterPlayback;
 }
 
 void CPlayView::OnUpdateAfterShutdown(CCmdUI* pCmdUI)
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     pCmdUI->SetCheck(s && s->shutdownAfterPlayback);
 }
 
@@ -626,53 +502,11 @@ void CPlayView::OnUpdateFilter(CCmdUI* pCmdUI)
 void CPlayView::OnTrack(UINT id)
 {
     CMediaItem* item = CurrentItem();
-    if (!item)
-        return;
-    int* selection;
-    int value;
-    if (id <= ID_VIDEO_TRACK_LAST) {
-        selection = &item->MediaInfo.SelectedVideoStream;
-        value = (int)id - ID_VIDEO_TRACK_FIRST;
-    } else if (id >= ID_AUDIO_TRACK_DISABLE && id <= ID_AUDIO_TRACK_LAST) {
-        selection = &item->MediaInfo.SelectedAudioStream;
-        value = (int)id - ID_AUDIO_TRACK_FIRST;
-    } else if (id >= ID_SUBTITLE_TRACK_DISABLE) {
-        selection = &item->MediaInfo.SelectedSubtitleStream;
-        value = (int)id - ID_SUBTITLE_TRACK_FIRST;
-    } else {
-        return;
-    }
-    if (*selection == value)
-        return;
-    *selection = value;
-    m_wndPlay.RestartPlayback();
+    if (item && SelectItemTrack(*item, id) > 0)
+        m_wndPlay.RestartPlayback();
 }
 
 void CPlayView::OnUpdateTrack(CCmdUI* pCmdUI)
 {
-    const CMediaItem* item = CurrentItem();
-    UINT id = pCmdUI->m_nID;
-    if (!item) {
-        pCmdUI->Enable(FALSE);
-        return;
-    }
-    const CMediaInfoRecord& info = item->MediaInfo;
-    const CMediaStreamList* streams;
-    int selection;
-    UINT first;
-    if (id <= ID_VIDEO_TRACK_LAST) {
-        streams = &info.VideoStreams;
-        selection = info.SelectedVideoStream;
-        first = ID_VIDEO_TRACK_FIRST;
-    } else if (id <= ID_AUDIO_TRACK_LAST) {
-        streams = &info.AudioStreams;
-        selection = info.SelectedAudioStream;
-        first = ID_AUDIO_TRACK_FIRST;
-    } else {
-        streams = &info.SubtitleStreams;
-        selection = info.SelectedSubtitleStream;
-        first = ID_SUBTITLE_TRACK_FIRST;
-    }
-    pCmdUI->Enable(!streams->IsEmpty());
-    pCmdUI->SetCheck(!streams->IsEmpty() && (int)id == selection + (int)first);
+    UpdateTrackCommand(pCmdUI, CurrentItem());
 }

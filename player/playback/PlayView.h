@@ -1,7 +1,7 @@
 // The play view: the video pane of the main frame, which owns the program's one play window and
 // carries the playback commands (play and pause, stop, seek, previous and next, repeat, zoom,
 // volume, filters, speed, tracks, the after-playback switches, letters, double-click, context
-// menu); and the builder of the track menus that the playlist's menus share.
+// menu).
 #pragma once
 
 #include "framework/DocView.h"
@@ -9,16 +9,6 @@
 
 class CCmdUI;
 class CMenu;
-
-// Fills the three track popups for an item: the resource's placeholder goes, then "No Video"
-// (grayed) or "Auto", "Disable", a separator and one entry per track. Without an item nothing
-// changes.
-void BuildTrackMenus(CMenu* video, CMenu* audio, CMenu* subtitle, const CMediaItem* item);
-
-// The per-item filter commands (rotations, flips, negate, grayscale, old photo, volume boosts,
-// speeds): each toggles its value of the item between its own and the neutral one.
-void ToggleItemFilter(CMediaItem& item, UINT id);
-bool IsItemFilterOn(const CMediaItem& item, UINT id);
 
 // The generic video pane: clips its children and siblings and paints the dark pane colour.
 class CMediaPlayView : public CView {

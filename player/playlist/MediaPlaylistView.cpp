@@ -16,74 +16,24 @@
 #include "engine/ThumbnailGrab.h"
 #include "framework/Effects.h"
 #include "framework/Handles.h"
+#include "player/app/PlayerMessages.h"
 #include "player/dialogs/MediaInfoDlg.h"
 #include "player/playback/PlayWnd.h"
+#include "player/playlist/ToolTimeLimit.h"
 #include "player/playlistfiles/PlayerFiles.h"
-#include "player/settings/PlayerSettings.h"
 #include "player/playlistfiles/PlaylistData.h"
 #include "player/playlistfiles/PlaylistFormat.h"
-#include "player/playlist/ToolTimeLimit.h"
+#include "player/settings/PlayerSettings.h"
 #include "toolkit/FileMatchFilter.h"
 
 namespace {
 
-// Sent by the load thread: lParam a queue entry whose item is ready; the index the item got (the
-// list takes it then), or -1 (the entry keeps it).
-const UINT WM_INSERT_LOADED_ENTRY = WM_USER + 914;
-// Sent by the load thread: lParam a path; 1 when it would be refused as a duplicate.
-const UINT WM_CONTAINS_PATH = WM_USER + 915;
-// Sent by InsertItem called off the user-interface thread: lParam the item; InsertItem's result.
-const UINT WM_INSERT_ITEM = WM_USER + 916;
-// Posted by the load thread when an address of Open URL could not be opened (m_failedOpens).
-const UINT WM_OPEN_FAILED = WM_USER + 917;
-// Sent by a thumbnail thread: wParam an index; the item there, kThumbnailItemLater while the load
-// thread may still bring it, or 0 past the end.
-const UINT WM_GET_THUMBNAIL_ITEM = WM_USER + 923;
+// The answer to WM_GET_THUMBNAIL_ITEM while the load thread may still bring the item, and how long
+// the thumbnail thread waits before it asks again.
 const LRESULT kThumbnailItemLater = -1;
 const DWORD kThumbnailWaitMs = 40;
-// Posted by a thumbnail thread: wParam the index whose thumbnail is in, lParam the item.
-const UINT WM_THUMBNAIL_MADE = WM_USER + 924;
 
-const COLORREF kPaneColor = RGB(32, 32, 32);
 const UINT kItemWindowId = 10;
-
-// Set while SendDroppedFiles hands this thread's own drop handle over.
-thread_local bool t_handingOverDrop = false;
-
-CPlayerSettings* Settings()
-{
-    return GetPlayerSettings();
-}
-
-bool IsImagePath(LPCWSTR path)
-{
-    static const wchar_t* const kImages[] = {L".jpg", L".jpeg", L".png", L".ico", L".tif", L".tiff", L".bmp"};
-    LPCWSTR ext = PathFindExtensionW(path);
-    for (const wchar_t* image : kImages)
-        if (_wcsicmp(ext, image) == 0)
-            return true;
-    return false;
-}
-
-bool IsFolder(LPCWSTR path)
-{
-    DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool IsFile(LPCWSTR path)
-{
-    DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-void DestroyItem(CMediaItem* item)
-{
-    if (!item)
-        return;
-    item->DeleteThumbnailFile();
-    delete item;
-}
 
 // Why a playlist file cannot be used; what the user is told.
 enum PlaylistReadResult { PLAYLIST_READ = 0, PLAYLIST_UNREADABLE, PLAYLIST_MALFORMED };
@@ -291,7 +241,7 @@ BOOL CMediaPlaylistView::OnEraseBkgnd(CDC* pDC)
 {
     CRect rc;
     GetClientRect(&rc);
-    pDC->FillSolidRect(&rc, kPaneColor);
+    pDC->FillSolidRect(&rc, PLAYER_PANE_COLOR);
     return TRUE;
 }
 
@@ -300,7 +250,7 @@ void CMediaPlaylistView::OnDestroy()
     m_nClosing = 1;
     StopLoadThread();
     StopUpdateThreads();
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     if (s && m_pItems) {
         SaveDefaultPlaylist();
         // A thumbnail file of the program's lives as long as an item or the saved default
@@ -312,7 +262,7 @@ void CMediaPlaylistView::OnDestroy()
 
 int CMediaPlaylistView::SaveDefaultPlaylist()
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     if (!s || !m_pItems || !s->loadLastPlaylist || m_bKeepDefaultPlaylist)
         return 0;
     return SavePlaylist(s->GetDefaultPlaylistPath(), 0, 0);
@@ -320,7 +270,7 @@ int CMediaPlaylistView::SaveDefaultPlaylist()
 
 bool CMediaPlaylistView::IsDefaultPlaylistPath(LPCWSTR path)
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     if (!s || !path || !*path)
         return false;
     return playerfiles::GetFullPath(path).CompareNoCase(playerfiles::GetFullPath(s->GetDefaultPlaylistPath())) == 0;
@@ -417,7 +367,7 @@ LRESULT CMediaPlaylistView::OnOpenFailed(WPARAM, LPARAM)
 
 bool CMediaPlaylistView::IsRefusedDuplicate(LPCWSTR path)
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     return !(s && s->allowDuplicates) && Items().ContainsPath(path);
 }
 
@@ -485,7 +435,7 @@ int CMediaPlaylistView::PlayItem(int index, int host)
 
 int CMediaPlaylistView::QueuePath(LPCWSTR path)
 {
-    if (!path || !*path || IsImagePath(path))
+    if (!path || !*path || CMediaItemListWnd::IsImageFile(path))
         return -1;
     CPendingEntry entry;
     entry.path = path;
@@ -520,7 +470,7 @@ int CMediaPlaylistView::QueuePlaylistEntries(LPCWSTR path, CPlaylistData& playli
             if (direct && (item->Flags & MEDIA_FILE_PROBED)) {
                 item->UpdateDisplayInfo();
                 if (InsertItem(item) < 0)
-                    DestroyItem(item);
+                    CMediaItemListWnd::DestroyMediaItem(item);
                 continue;
             }
             entry.item.reset(item);
@@ -576,7 +526,7 @@ int CMediaPlaylistView::AddFolder(LPCWSTR folder, LPCWSTR filter, int recurse)
 
 void CMediaPlaylistView::CDestroyItem::operator()(CMediaItem* item) const
 {
-    DestroyItem(item);
+    CMediaItemListWnd::DestroyMediaItem(item);
 }
 
 int CMediaPlaylistView::AddPendingPath(LPCWSTR path, const volatile int* stop)
@@ -649,76 +599,6 @@ void CMediaPlaylistView::LoadPendingPaths(const volatile int* stop)
     }
 }
 
-int CMediaPlaylistView::AddDroppedFiles(HDROP drop, bool replace)
-{
-    if (!drop)
-        return 0;
-    std::vector<CString> paths;
-    UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        UINT length = DragQueryFileW(drop, i, nullptr, 0);
-        if (length == 0)
-            continue;
-        std::vector<wchar_t> buffer(length + 1, 0);
-        DragQueryFileW(drop, i, buffer.data(), length + 1);
-        paths.push_back(buffer.data());
-    }
-    CPlaylistEditGuard guard(this, replace ? 1 : 0);
-    if (replace)
-        RemoveAllItems();
-    int accepted = 0;
-    for (const CString& path : paths)
-        accepted += IsFolder(path) ? AddFolder(path, L"*", 1) : AddPath(path);
-    // Nothing accepted is nothing to wait for: a later item must not start by itself.
-    if (replace && accepted > 0)
-        m_nAwaitedIndex = 0;
-    return accepted;
-}
-
-void CMediaPlaylistView::OnDropFiles(HDROP hDropInfo)
-{
-    bool replace = true;
-    CPoint cursor;
-    GetCursorPos(&cursor);
-    CRect rc;
-    GetWindowRect(&rc);
-    // Dropped on the list the files are added; elsewhere (the frame, the play view) they replace.
-    if (IsWindowVisible() && rc.PtInRect(cursor))
-        replace = false;
-    if (GetKeyState(VK_SHIFT) & 0x8000)
-        replace = !replace;
-    AddDroppedFiles(hDropInfo, replace);
-    DragFinish(hDropInfo);
-}
-
-LRESULT CMediaPlaylistView::SendDroppedFiles(HWND view, HDROP drop)
-{
-    t_handingOverDrop = true;
-    LRESULT result = ::SendMessageW(view, WM_ADD_DROPPED_FILES, (WPARAM)drop, 0);
-    t_handingOverDrop = false;
-    return result;
-}
-
-LRESULT CMediaPlaylistView::OnAddDroppedFiles(WPARAM wParam, LPARAM)
-{
-    // Only a handle of this thread's own, handed over by SendDroppedFiles: a value posted or sent
-    // from another process names nothing of ours, and reading it as a drop would read anything.
-    if (!t_handingOverDrop || InSendMessage())
-        return 0;
-    t_handingOverDrop = false;
-    bool replace = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-    AddDroppedFiles(reinterpret_cast<HDROP>(wParam), replace);
-    if (replace) {
-        if (CWnd* top = GetTopLevelParent()) {
-            if (top->IsIconic())
-                top->ShowWindow(SW_RESTORE);
-            top->SetWindowPos(&CWnd::wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-            top->SetForegroundWindow();
-        }
-    }
-    return 0;
-}
-
 // Opening and saving -------------------------------------------------------------------------------------
 
 int CMediaPlaylistView::OpenPath(LPCWSTR path)
@@ -733,7 +613,7 @@ int CMediaPlaylistView::OpenPath(LPCWSTR path)
 
 int CMediaPlaylistView::OpenFolder(LPCWSTR folder, LPCWSTR filter, int recurse)
 {
-    if (!folder || !IsFolder(folder))
+    if (!folder || !IsExistingFolder(folder))
         return 0;
     CPlaylistEditGuard guard(this, 1);
     RemoveAllItems();
@@ -745,7 +625,7 @@ int CMediaPlaylistView::OpenFolder(LPCWSTR folder, LPCWSTR filter, int recurse)
 
 int CMediaPlaylistView::OpenPlaylist(LPCWSTR path, int playFirst, int addToRecent)
 {
-    if (!path || !IsFile(path))
+    if (!path || !IsExistingFile(path))
         return 0;
     // Read before anything is removed: a file that cannot be read changes nothing.
     CPlaylistData playlist(1);
@@ -759,9 +639,9 @@ int CMediaPlaylistView::OpenPlaylist(LPCWSTR path, int playFirst, int addToRecen
 
 int CMediaPlaylistView::OpenDefaultPlaylist()
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     CString path = s ? s->GetDefaultPlaylistPath() : CString();
-    if (path.IsEmpty() || !IsFile(path))
+    if (path.IsEmpty() || !IsExistingFile(path))
         return 0;
     CPlaylistData playlist(1);
     if (ReadPlaylistFile(path, playlist) != PLAYLIST_READ) {
@@ -787,12 +667,12 @@ int CMediaPlaylistView::ReplaceWithPlaylist(LPCWSTR path, CPlaylistData& playlis
     int count = QueuePlaylistEntries(path, playlist);
     m_nLastItem = playlist.LastItem;
     if (addToRecent) {
-        if (CPlayerSettings* s = Settings())
+        if (CPlayerSettings* s = GetPlayerSettings())
             s->AddRecentPlaylist(path);
     }
     if (count > 0) {
         // The entries arrive at 0 .. count - 1; a last item beyond them names none.
-        CPlayerSettings* s = Settings();
+        CPlayerSettings* s = GetPlayerSettings();
         if (s && s->resumeInterrupted && m_nLastItem >= 0 && m_nLastItem < count)
             m_nAwaitedIndex = m_nLastItem;
         m_nLastItem = -1;
@@ -811,7 +691,7 @@ int CMediaPlaylistView::LoadPlaylist(LPCWSTR path, int addToRecent)
     int count = QueuePlaylistEntries(path, playlist);
     m_nLastItem = playlist.LastItem;
     if (addToRecent) {
-        if (CPlayerSettings* s = Settings())
+        if (CPlayerSettings* s = GetPlayerSettings())
             s->AddRecentPlaylist(path);
     }
     return count;
@@ -821,9 +701,9 @@ int CMediaPlaylistView::OpenAddress(LPCWSTR address)
 {
     if (!address || !*address)
         return 0;
-    if (IsPlaylistFile(address) && IsFile(address))
+    if (IsPlaylistFile(address) && IsExistingFile(address))
         return OpenPlaylist(address, 1, 1) > 0 ? 1 : 0;
-    if (IsImagePath(address)) {
+    if (CMediaItemListWnd::IsImageFile(address)) {
         CString text;
         text.Format(L"Cannot open URL:\n%s", address);
         AfxMessageBox(text);
@@ -890,7 +770,7 @@ int CMediaPlaylistView::SavePlaylist(LPCWSTR path, int embedThumbnails, int addT
     if (result != 0)
         return -1;
     if (addToRecent) {
-        if (CPlayerSettings* s = Settings())
+        if (CPlayerSettings* s = GetPlayerSettings())
             s->AddRecentPlaylist(target);
     }
     return count;
@@ -902,7 +782,7 @@ int CMediaPlaylistView::ShowInFolder(int index)
     if (!item)
         return -1;
     CString folder = GetParentFolder(item->Path);
-    if (folder.IsEmpty() || !IsFolder(folder)) {
+    if (folder.IsEmpty() || !IsExistingFolder(folder)) {
         AfxMessageBox(L"Folder does not exist!");
         return -1;
     }

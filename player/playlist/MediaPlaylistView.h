@@ -10,8 +10,8 @@
 #include "engine/MediaItem.h"
 #include "framework/DocView.h"
 #include "framework/Thread.h"
-#include "player/playlist/PlaylistItemWnd.h"
 #include "player/app/PlayerWindows.h"
+#include "player/playlist/PlaylistItemWnd.h"
 
 class CMediaPlaylistView;
 class CPlaylistData;

@@ -7,16 +7,16 @@
 #include "engine/MediaItem.h"
 #include "framework/Frame.h"
 #include "framework/Menu.h"
-#include "player/playlist/MediaPlaylistView.h"
+#include "player/app/PlayerResource.h"
+#include "player/app/SharedResources.h"
+#include "player/playback/ItemCommands.h"
 #include "player/playback/PlayView.h"
 #include "player/playback/PlayWnd.h"
-#include "player/app/PlayerResource.h"
+#include "player/playlist/MediaPlaylistView.h"
 #include "player/settings/PlayerSettings.h"
-#include "player/app/SharedResources.h"
 
 namespace {
 
-const COLORREF kWindowColor = RGB(32, 32, 32);
 const COLORREF kCardColor = RGB(64, 64, 64);
 const COLORREF kHoverColor = RGB(96, 96, 96);
 const COLORREF kMarkedColor = RGB(16, 16, 16);
@@ -29,26 +29,21 @@ const COLORREF kMagenta = RGB(255, 0, 255);
 const int kTitleBand = 24;
 const int kTypeAheadMs = 500;
 
-CPlayerSettings* Settings()
-{
-    return GetPlayerSettings();
-}
-
 int ThumbWidth()
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     return s ? s->GetSessionThumbnailWidth() : DEFAULT_THUMBNAIL_WIDTH;
 }
 
 int ThumbHeight()
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     return s ? s->GetSessionThumbnailHeight() : DEFAULT_THUMBNAIL_HEIGHT;
 }
 
 bool Setting(int CPlayerSettings::*field)
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     return s && (s->*field) != 0;
 }
 
@@ -92,7 +87,7 @@ END_MESSAGE_MAP()
 CPlaylistItemWnd::CPlaylistItemWnd() : m_nTypePosition(0), m_dwLastTypeTick(0)
 {
     SetGaps(12, 12);
-    SetBackgroundColor(kWindowColor);
+    SetBackgroundColor(PLAYER_PANE_COLOR);
 }
 
 BOOL CPlaylistItemWnd::PreCreateWindow(CREATESTRUCT& cs)
@@ -100,7 +95,7 @@ BOOL CPlaylistItemWnd::PreCreateWindow(CREATESTRUCT& cs)
     if (!CMediaPlaylistWnd::PreCreateWindow(cs))
         return FALSE;
     cs.style |= WS_CLIPCHILDREN;
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     SetViewStyle(s ? s->playlistViewStyle : PLAYLIST_STYLE_GRID);
     return TRUE;
 }
@@ -127,7 +122,7 @@ void CPlaylistItemWnd::SetViewStyle(int style)
         SetLayoutFlags(GetLayoutFlags() | ILS_GRID);
     else if (style == PLAYLIST_STYLE_LIST)
         SetLayoutFlags(GetLayoutFlags() & ~ILS_GRID);
-    if (CPlayerSettings* s = Settings())
+    if (CPlayerSettings* s = GetPlayerSettings())
         s->playlistViewStyle = style;
     if (m_hWnd) {
         UpdateLayout();
@@ -137,7 +132,7 @@ void CPlaylistItemWnd::SetViewStyle(int style)
 
 void CPlaylistItemWnd::SetShowTitle(int show)
 {
-    if (CPlayerSettings* s = Settings())
+    if (CPlayerSettings* s = GetPlayerSettings())
         s->showTitle = show ? 1 : 0;
     SetItemSize(ThumbWidth(), ThumbHeight() + (show ? kTitleBand : 0));
     if (m_hWnd)
@@ -146,7 +141,7 @@ void CPlaylistItemWnd::SetShowTitle(int show)
 
 void CPlaylistItemWnd::SetShowIcon(int show)
 {
-    if (CPlayerSettings* s = Settings())
+    if (CPlayerSettings* s = GetPlayerSettings())
         s->showIcon = show ? 1 : 0;
     if (m_hWnd)
         Invalidate();
@@ -205,25 +200,25 @@ void CPlaylistItemWnd::OnSize(UINT nType, int cx, int cy)
 int CPlaylistItemWnd::ItemLook(const CMediaItem& item)
 {
     if (item.StateFlags & MEDIA_STATE_FILE_MISSING)
-        return 3;
+        return ITEM_LOOK_MARKED;
     int state = item.GetPlayState();
-    return state == 2 || state == 3 ? state : 0;
+    return state == PLAYER_STATE_PLAYING || state == PLAYER_STATE_PAUSED ? state : ITEM_LOOK_READY;
 }
 
 COLORREF CPlaylistItemWnd::BackgroundOf(int index, const CMediaItem& item, BOOL dragging) const
 {
-    if (ItemLook(item) != 0)
+    if (ItemLook(item) != ITEM_LOOK_READY)
         return kMarkedColor;
     if (dragging || IsItemSelected(index))
         return kHighlight;
     if (index == GetHoverItem())
         return kHoverColor;
-    return IsGridMode() ? kCardColor : kWindowColor;
+    return IsGridMode() ? kCardColor : PLAYER_PANE_COLOR;
 }
 
 COLORREF CPlaylistItemWnd::TextColorOf(int index, const CMediaItem& item, BOOL dragging) const
 {
-    if (ItemLook(item) == 2)
+    if (ItemLook(item) == ITEM_LOOK_BUSY)
         return kBusyText;
     if (dragging || IsItemSelected(index) || index == GetHoverItem())
         return RGB(255, 255, 255);
@@ -291,9 +286,9 @@ void CPlaylistItemWnd::DrawGridItemContent(CDC* pDC, int nIndex, int left, int t
         DrawLabel(pDC, label, item->ResolutionText, kLabelText, m_gridLabel, false);
     }
 
-    if (look != 0)
-        DrawCentred(pDC, m_gridState, look == 2 ? 0 : 1, area);
-    if (look != 2 && nIndex == GetHoverItem() && !bDragging) {
+    if (look != ITEM_LOOK_READY)
+        DrawCentred(pDC, m_gridState, look == ITEM_LOOK_BUSY ? 0 : 1, area);
+    if (look != ITEM_LOOK_BUSY && nIndex == GetHoverItem() && !bDragging) {
         CRect part;
         if (GetPartRect(nIndex, PLAYLIST_PART_PLAY, &part))
             m_gridPlay.Draw(pDC, PartImage(nIndex, PLAYLIST_PART_PLAY), part.TopLeft(), ILD_TRANSPARENT);
@@ -365,11 +360,11 @@ void CPlaylistItemWnd::DrawListItemContent(CDC* pDC, int nIndex, int left, int t
     }
     if (bDragging)
         return;
-    if (look != 0)
-        m_listState.Draw(pDC, look == 2 ? 0 : 1, CPoint(contentLeft, middle - 10), ILD_TRANSPARENT);
+    if (look != ITEM_LOOK_READY)
+        m_listState.Draw(pDC, look == ITEM_LOOK_BUSY ? 0 : 1, CPoint(contentLeft, middle - 10), ILD_TRANSPARENT);
     if (nIndex == GetHoverItem()) {
         CRect part;
-        if (look != 2 && GetPartRect(nIndex, PLAYLIST_PART_PLAY, &part))
+        if (look != ITEM_LOOK_BUSY && GetPartRect(nIndex, PLAYLIST_PART_PLAY, &part))
             m_listPlay.Draw(pDC, PartImage(nIndex, PLAYLIST_PART_PLAY), part.TopLeft(), ILD_TRANSPARENT);
         if (GetPartRect(nIndex, PLAYLIST_PART_DELETE, &part))
             m_listDelete.Draw(pDC, PartImage(nIndex, PLAYLIST_PART_DELETE), part.TopLeft(), ILD_TRANSPARENT);
@@ -415,7 +410,7 @@ int CPlaylistItemWnd::HitTestPart(int nIndex, int x, int y)
         return -1;
     CPoint pt(x, y);
     CRect part;
-    if (ItemLook(*item) != 2 && GetPartRect(nIndex, PLAYLIST_PART_PLAY, &part)) {
+    if (ItemLook(*item) != ITEM_LOOK_BUSY && GetPartRect(nIndex, PLAYLIST_PART_PLAY, &part)) {
         if (IsGridMode()) {
             part.top += 4;
             part.right -= 4;
@@ -515,7 +510,7 @@ void CPlaylistItemWnd::OnContextMenu(CWnd*, CPoint point)
     CMenu* popup;
     if (selected < 0) {
         popup = menu.GetSubMenu(2);
-        if (popup && windows.frame && windows.frame->GetViewLayout() == 2)
+        if (popup && windows.frame && windows.frame->GetViewLayout() == SPLIT_LAYOUT_ONE_AT_A_TIME)
             popup->SetDefaultItem(ID_VIEW_SWITCH);
     } else {
         popup = menu.GetSubMenu(1);

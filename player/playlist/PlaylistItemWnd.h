@@ -3,8 +3,9 @@
 // playing card, type-ahead and the item context menus.
 #pragma once
 
+#include "engine/PlayerTool.h"
 #include "framework/ImageList.h"
-#include "player/playlist/MediaItemListWnd.h"
+#include "player/playlist/MediaPlaylistWnd.h"
 
 // Parts of an item: the program's own command ids.
 const int PLAYLIST_PART_PLAY = 32813;
@@ -13,6 +14,11 @@ const int PLAYLIST_PART_DELETE = 32780;
 // Styles of the window ("PlaylistViewStyle").
 const int PLAYLIST_STYLE_GRID = 1;
 const int PLAYLIST_STYLE_LIST = 2;
+
+// Looks of an item: a playing or paused item looks as its play state.
+const int ITEM_LOOK_READY = 0;
+const int ITEM_LOOK_BUSY = PLAYER_STATE_PLAYING;
+const int ITEM_LOOK_MARKED = PLAYER_STATE_PAUSED;
 
 class CPlaylistItemWnd : public CMediaPlaylistWnd {
 public:
@@ -34,7 +40,8 @@ public:
     void DrawGridItemContent(CDC* pDC, int nIndex, int left, int top, int right, int bottom, BOOL bDragging) override;
     void DrawListItemContent(CDC* pDC, int nIndex, int left, int top, int right, int bottom, BOOL bDragging) override;
 
-    // The look of an item: 0 ready, 2 busy (it plays), 3 marked (paused, or its file is missing).
+    // The look of an item: ITEM_LOOK_READY, ITEM_LOOK_BUSY (it plays) or ITEM_LOOK_MARKED (paused, or
+    // its file is missing).
     static int ItemLook(const CMediaItem& item);
     // Where the type-ahead stands (tests).
     int GetTypeAheadPosition() const { return m_nTypePosition; }

@@ -1,4 +1,4 @@
-// The playlist document and the playlist view's commands: opening and adding files, folders,
+// The playlist view's commands: opening and adding files, folders,
 // addresses and playlists, saving, the recent playlists, deleting and moving items, the item's
 // commands, streams and filters, and the display options.
 #include "player/playlist/PlaylistView.h"
@@ -13,20 +13,17 @@
 #include "framework/CmdUI.h"
 #include "framework/Frame.h"
 #include "player/app/ConverterLauncher.h"
-#include "player/playback/PlayView.h"
 #include "player/app/PlayerResource.h"
-#include "player/settings/PlayerSettings.h"
-#include "player/playlistfiles/PlaylistFormat.h"
 #include "player/dialogs/UrlDialogs.h"
+#include "player/playback/ItemCommands.h"
+#include "player/playback/PlayView.h"
+#include "player/playlist/PlayDoc.h"
+#include "player/playlistfiles/PlaylistFormat.h"
+#include "player/settings/PlayerSettings.h"
 #include "toolkit/OCFileDialog.h"
 #include "toolkit/SelectFolderDlg.h"
 
 namespace {
-
-CPlayerSettings* Settings()
-{
-    return GetPlayerSettings();
-}
 
 bool KeyDown(int key)
 {
@@ -52,56 +49,6 @@ std::vector<CString> NonEmptyLines(const CString& text)
 }
 
 }  // namespace
-
-// Document ---------------------------------------------------------------------------------------------
-
-IMPLEMENT_DYNCREATE(CPlayDoc, CDocument)
-
-bool& PlayerFirstOpenFlag()
-{
-    static bool first = true;
-    return first;
-}
-
-BOOL CPlayDoc::OnNewDocument()
-{
-    if (!CDocument::OnNewDocument())
-        return FALSE;
-    // Marked modified, so that the framework always asks SaveModified before it replaces it.
-    SetModifiedFlag(TRUE);
-    return TRUE;
-}
-
-BOOL CPlayDoc::OnOpenDocument(LPCWSTR lpszPathName)
-{
-    if (!CDocument::OnOpenDocument(lpszPathName))
-        return FALSE;
-    SetModifiedFlag(TRUE);
-    return TRUE;
-}
-
-void CPlayDoc::SetPathName(LPCWSTR lpszPathName, BOOL)
-{
-    CDocument::SetPathName(lpszPathName, FALSE);
-}
-
-BOOL CPlayDoc::SaveModified()
-{
-    CPlayerWindows& windows = GetPlayerWindows();
-    if (windows.playWnd && windows.playlistView) {
-        CMediaPlaylistLink* items = windows.playlistView->GetItemWindow();
-        windows.playlistView->m_nLastItem = items ? items->FindMediaItem(windows.playWnd->GetCurrentItem()) : -1;
-    }
-    // The playlist is being closed (or replaced): "ResumeInterrupted" keeps the position.
-    if (windows.playWnd)
-        windows.playWnd->StopAndRemember(1);
-    if (windows.playlistView) {
-        windows.playlistView->StopLoadThread();
-        windows.playlistView->StopUpdateThreads();
-    }
-    SetModifiedFlag(FALSE);
-    return CDocument::SaveModified();
-}
 
 // View ------------------------------------------------------------------------------------------------------
 
@@ -187,7 +134,7 @@ BOOL CPlaylistView::PreTranslateMessage(MSG* pMsg)
     if (pMsg->message == WM_LBUTTONDBLCLK && (pMsg->hwnd == m_hWnd || (list && pMsg->hwnd == list->m_hWnd)) &&
         GetSelectedIndex() < 0) {
         CMainFrameLink* frame = GetPlayerWindows().frame;
-        if (frame && frame->GetViewLayout() == 2 && !KeyDown(VK_SHIFT) && !KeyDown(VK_CONTROL))
+        if (frame && frame->GetViewLayout() == SPLIT_LAYOUT_ONE_AT_A_TIME && !KeyDown(VK_SHIFT) && !KeyDown(VK_CONTROL))
             frame->ShowPlayView();
         else if (CWnd* top = GetTopLevelFrame())
             top->PostMessage(WM_COMMAND, ID_VIEW_FULL_SCREEN, 0);
@@ -201,7 +148,7 @@ void CPlaylistView::OnInitialUpdate()
     CMediaPlaylistView::OnInitialUpdate();
     bool& first = PlayerFirstOpenFlag();
     if (first) {
-        CPlayerSettings* s = Settings();
+        CPlayerSettings* s = GetPlayerSettings();
         if (s && s->loadLastPlaylist)
             OpenDefaultPlaylist();
     } else if (CDocument* doc = GetDocument()) {
@@ -233,7 +180,7 @@ CMediaItem* CPlaylistView::GetSelectedItem()
 
 void CPlaylistView::AddChosenFiles(bool replace)
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     COCFileDialog dlg(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_ALLOWMULTISELECT,
                       kOpenFilesFilter, this);
     CString initial = s ? s->lastFolder : CString();
@@ -279,7 +226,7 @@ void CPlaylistView::OnAddFiles()
 
 void CPlaylistView::ChooseFolder(bool open)
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     CSelectFolderDlg dlg(GetParentFrame());
     dlg.m_strCaption = open ? L"Open Folder" : L"Add Folder";
     dlg.m_strPrompt = open ? L"Open Folder to Play" : L"Add Folder to Playlist";
@@ -379,7 +326,7 @@ void CPlaylistView::OnSavePlaylist()
 
 void CPlaylistView::OnRecentPlaylist(UINT id)
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     int index = (int)(id - ID_RECENT_PLAYLIST_FIRST);
     if (!s || index < 0 || index >= s->recentPlaylists.GetCount())
         return;
@@ -391,19 +338,19 @@ void CPlaylistView::OnRecentPlaylist(UINT id)
 
 void CPlaylistView::OnUpdateRecentPlaylist(CCmdUI* pCmdUI)
 {
-    if (CPlayerSettings* s = Settings())
+    if (CPlayerSettings* s = GetPlayerSettings())
         s->recentPlaylists.UpdateMenu(pCmdUI);
 }
 
 void CPlaylistView::OnClearRecentPlaylists()
 {
-    if (CPlayerSettings* s = Settings())
+    if (CPlayerSettings* s = GetPlayerSettings())
         s->ClearRecentPlaylists();
 }
 
 void CPlaylistView::OnUpdateClearRecentPlaylists(CCmdUI* pCmdUI)
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     pCmdUI->Enable(s && s->recentPlaylists.GetCount() > 0);
 }
 
@@ -553,47 +500,13 @@ void CPlaylistView::OnUpdateMakeGif(CCmdUI* pCmdUI)
 void CPlaylistView::OnTrack(UINT id)
 {
     CMediaItem* item = GetSelectedItem();
-    if (!item)
-        return;
-    CMediaInfoRecord& info = item->MediaInfo;
-    if (id <= ID_VIDEO_TRACK_LAST)
-        info.SelectedVideoStream = (int)id - ID_VIDEO_TRACK_FIRST;
-    else if (id >= ID_AUDIO_TRACK_DISABLE && id <= ID_AUDIO_TRACK_LAST)
-        info.SelectedAudioStream = (int)id - ID_AUDIO_TRACK_FIRST;
-    else if (id >= ID_SUBTITLE_TRACK_DISABLE)
-        info.SelectedSubtitleStream = (int)id - ID_SUBTITLE_TRACK_FIRST;
-    else
-        return;
-    m_nModified = 1;
+    if (item && SelectItemTrack(*item, id) >= 0)
+        m_nModified = 1;
 }
 
 void CPlaylistView::OnUpdateTrack(CCmdUI* pCmdUI)
 {
-    CMediaItem* item = GetSelectedItem();
-    if (!item) {
-        pCmdUI->Enable(FALSE);
-        return;
-    }
-    const CMediaInfoRecord& info = item->MediaInfo;
-    UINT id = pCmdUI->m_nID;
-    const CMediaStreamList* streams;
-    int selection;
-    UINT first;
-    if (id <= ID_VIDEO_TRACK_LAST) {
-        streams = &info.VideoStreams;
-        selection = info.SelectedVideoStream;
-        first = ID_VIDEO_TRACK_FIRST;
-    } else if (id <= ID_AUDIO_TRACK_LAST) {
-        streams = &info.AudioStreams;
-        selection = info.SelectedAudioStream;
-        first = ID_AUDIO_TRACK_FIRST;
-    } else {
-        streams = &info.SubtitleStreams;
-        selection = info.SelectedSubtitleStream;
-        first = ID_SUBTITLE_TRACK_FIRST;
-    }
-    pCmdUI->Enable(!streams->IsEmpty());
-    pCmdUI->SetCheck(!streams->IsEmpty() && (int)id == selection + (int)first);
+    UpdateTrackCommand(pCmdUI, GetSelectedItem());
 }
 
 void CPlaylistView::OnFilter(UINT id)
@@ -642,14 +555,14 @@ void CPlaylistView::OnUpdateDisplayStyle(CCmdUI* pCmdUI)
 
 void CPlaylistView::OnShowTitle()
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     if (CPlaylistItemWnd* list = dynamic_cast<CPlaylistItemWnd*>(m_pItems))
         list->SetShowTitle(s && s->showTitle ? 0 : 1);
 }
 
 void CPlaylistView::OnUpdateShowTitle(CCmdUI* pCmdUI)
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     CPlaylistItemWnd* list = dynamic_cast<CPlaylistItemWnd*>(m_pItems);
     pCmdUI->SetCheck(s && s->showTitle);
     pCmdUI->Enable(list && list->GetViewStyle() == PLAYLIST_STYLE_GRID);
@@ -657,14 +570,14 @@ void CPlaylistView::OnUpdateShowTitle(CCmdUI* pCmdUI)
 
 void CPlaylistView::OnShowIcon()
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     if (CPlaylistItemWnd* list = dynamic_cast<CPlaylistItemWnd*>(m_pItems))
         list->SetShowIcon(s && s->showIcon ? 0 : 1);
 }
 
 void CPlaylistView::OnUpdateShowIcon(CCmdUI* pCmdUI)
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     CPlaylistItemWnd* list = dynamic_cast<CPlaylistItemWnd*>(m_pItems);
     pCmdUI->SetCheck(s && s->showIcon);
     pCmdUI->Enable(list && list->GetViewStyle() == PLAYLIST_STYLE_LIST);
@@ -672,7 +585,7 @@ void CPlaylistView::OnUpdateShowIcon(CCmdUI* pCmdUI)
 
 void CPlaylistView::OnShowDuration()
 {
-    if (CPlayerSettings* s = Settings())
+    if (CPlayerSettings* s = GetPlayerSettings())
         s->showDuration = !s->showDuration;
     if (CWnd* list = m_pItems ? m_pItems->GetListWindow() : nullptr)
         list->Invalidate();
@@ -680,7 +593,7 @@ void CPlaylistView::OnShowDuration()
 
 void CPlaylistView::OnUpdateShowDuration(CCmdUI* pCmdUI)
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     CPlaylistItemWnd* list = dynamic_cast<CPlaylistItemWnd*>(m_pItems);
     pCmdUI->SetCheck(s && s->showDuration);
     pCmdUI->Enable(list && list->GetViewStyle() == PLAYLIST_STYLE_GRID);
@@ -688,7 +601,7 @@ void CPlaylistView::OnUpdateShowDuration(CCmdUI* pCmdUI)
 
 void CPlaylistView::OnShowQuality()
 {
-    if (CPlayerSettings* s = Settings())
+    if (CPlayerSettings* s = GetPlayerSettings())
         s->showQuality = !s->showQuality;
     if (CWnd* list = m_pItems ? m_pItems->GetListWindow() : nullptr)
         list->Invalidate();
@@ -696,6 +609,6 @@ void CPlaylistView::OnShowQuality()
 
 void CPlaylistView::OnUpdateShowQuality(CCmdUI* pCmdUI)
 {
-    CPlayerSettings* s = Settings();
+    CPlayerSettings* s = GetPlayerSettings();
     pCmdUI->SetCheck(s && s->showQuality);
 }

@@ -27,12 +27,6 @@ CString LowerExtension(const wchar_t* path)
     return ext;
 }
 
-bool IsExistingFile(const CString& path)
-{
-    DWORD attr = GetFileAttributesW(path);
-    return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool AnyPathBeyondAnsi(const CPlaylistData& playlist)
 {
     for (int i = 0; i < playlist.GetCount(); ++i)

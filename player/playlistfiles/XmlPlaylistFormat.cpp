@@ -11,9 +11,9 @@
 #include "framework/App.h"
 #include "image/RasterImage.h"
 #include "player/playlistfiles/PlayerFiles.h"
-#include "player/settings/PlayerSettings.h"
 #include "player/playlistfiles/PlaylistData.h"
 #include "player/playlistfiles/ThumbnailText.h"
+#include "player/settings/PlayerSettings.h"
 
 const wchar_t kPlaylistFileVersion[] = L"1.6.0";
 const wchar_t kDefaultPlaylistFileName[] = L"Default.playlist";

@@ -124,12 +124,6 @@ struct CFindHandle {
     HANDLE h;
 };
 
-bool IsFolder(const CString& path)
-{
-    DWORD attr = GetFileAttributesW(path);
-    return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // 32 lower-case hexadecimal digits: the names MakeTempFilePath gives.
 bool IsTempFileName(const wchar_t* name)
 {
@@ -392,7 +386,7 @@ CString CPlayerSettings::MakeTempFilePath()
     CString guid;
     NewGuidString(guid);
     if (!tempFolder.IsEmpty()) {
-        bool existed = IsFolder(tempFolder);
+        bool existed = IsExistingFolder(tempFolder);
         if (existed || CreateFolderChain(tempFolder)) {
             if (!existed)
                 m_madeTempFolder = true;
@@ -426,7 +420,7 @@ int CPlayerSettings::DeleteTempFolder()
 
 int CPlayerSettings::DeleteTempFilesExcept(const std::vector<CString>& keep)
 {
-    if (tempFolder.IsEmpty() || !IsFolder(tempFolder))
+    if (tempFolder.IsEmpty() || !IsExistingFolder(tempFolder))
         return 0;
     std::vector<CString> kept;
     for (const CString& path : keep)

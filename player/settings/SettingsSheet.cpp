@@ -4,10 +4,10 @@
 #include <algorithm>
 
 #include "engine/SystemHelpers.h"
+#include "player/app/SharedResources.h"
 #include "player/settings/FileTypeDlg.h"
 #include "player/settings/PlayerSettings.h"
 #include "player/settings/SettingsSheetResource.h"
-#include "player/app/SharedResources.h"
 #include "toolkit/ShellMenuExtension.h"
 
 namespace {

@@ -7,12 +7,12 @@
 #include "PlayerUiTestSupport.h"
 #include "engine/ToolProcess.h"
 #include "framework/CmdUI.h"
+#include "player/app/PlayerResource.h"
 #include "player/frame/MainFrame.h"
 #include "player/playback/PlayView.h"
-#include "player/app/PlayerResource.h"
+#include "player/playlist/PlaylistView.h"
 #include "player/playlistfiles/PlaylistData.h"
 #include "player/playlistfiles/PlaylistFormat.h"
-#include "player/playlist/PlaylistView.h"
 #include "tests/common/Screenshot.h"
 
 using namespace playertest;

@@ -5,9 +5,10 @@
 
 #include "PlayerUiTestSupport.h"
 #include "engine/ToolProcess.h"
+#include "player/playback/PlayView.h"
 #include "player/playlist/MediaItemListWnd.h"
 #include "player/playlist/MediaPlaylistView.h"
-#include "player/playback/PlayView.h"
+#include "player/playlist/MediaPlaylistWnd.h"
 
 using namespace playertest;
 

@@ -6,10 +6,10 @@
 #include "engine/SystemHelpers.h"
 #include "framework/DocView.h"
 #include "framework/Effects.h"
-#include "player/playlist/MediaPlaylistView.h"
-#include "player/playback/PlayView.h"
 #include "player/app/PlayerResource.h"
 #include "player/app/SharedResources.h"
+#include "player/playback/PlayView.h"
+#include "player/playlist/MediaPlaylistView.h"
 
 namespace playertest {
 

@@ -211,10 +211,11 @@ public:
 
 #include "engine/ToolProcess.h"
 #include "framework/CmdUI.h"
-#include "player/frame/MainFrame.h"
 #include "player/app/PlayerApp.h"
-#include "player/playback/PlayView.h"
 #include "player/app/PlayerResource.h"
+#include "player/frame/MainFrame.h"
+#include "player/playback/PlayView.h"
+#include "player/playlist/PlayDoc.h"
 #include "player/playlist/PlaylistView.h"
 
 namespace playertest {

@@ -7,9 +7,9 @@
 #include "engine/EngineHost.h"
 #include "engine/ToolProcess.h"
 #include "framework/Menu.h"
-#include "player/playlist/MediaPlaylistView.h"
-#include "player/playback/PlayView.h"
 #include "player/app/PlayerResource.h"
+#include "player/playback/PlayView.h"
+#include "player/playlist/MediaPlaylistView.h"
 #include "player/playlist/PlaylistItemWnd.h"
 #include "tests/common/Screenshot.h"
 

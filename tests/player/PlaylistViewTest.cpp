@@ -11,13 +11,13 @@
 #include "PlayerUiTestSupport.h"
 #include "engine/SystemHelpers.h"
 #include "engine/ToolProcess.h"
-#include "player/playlist/MediaPlaylistView.h"
+#include "player/app/PlayerResource.h"
+#include "player/dialogs/MediaInfoDlg.h"
 #include "player/playback/PlayView.h"
+#include "player/playlist/MediaPlaylistView.h"
+#include "player/playlist/ToolTimeLimit.h"
 #include "player/playlistfiles/PlaylistData.h"
 #include "player/playlistfiles/PlaylistFormat.h"
-#include "player/dialogs/MediaInfoDlg.h"
-#include "player/app/PlayerResource.h"
-#include "player/playlist/ToolTimeLimit.h"
 #include "tests/toolkit/LoopbackHttpServer.h"
 
 using namespace playertest;
