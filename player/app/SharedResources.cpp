@@ -3,6 +3,7 @@
 #include "player/app/SharedResources.h"
 
 #include "engine/SystemHelpers.h"
+#include "engine/ToolPaths.h"
 #include "framework/App.h"
 #include "player/settings/PlayerSettings.h"
 #include "toolkit/ThemeSupport.h"
@@ -20,14 +21,6 @@ const int kHandCursorId = 401;
 const wchar_t kWebSiteUrl[] = L"http://www.tarvelo-software.com/";
 const wchar_t kProductPageUrl[] = L"http://www.tarvelo-software.com/lumivo/";
 const wchar_t kUpdateFeedUrl[] = L"http://www.tarvelo-software.com/lumivo/update.xml";
-
-// The tool in the Modules folder, or its bare name for the system's search rules.
-CString ToolPath(const CString& folder, const wchar_t* name)
-{
-    CString path;
-    path.Format(L"%s\\%s", folder.GetString(), name);
-    return IsExistingFile(path) ? path : CString(name);
-}
 
 }  // namespace
 
@@ -63,7 +56,7 @@ int CSharedResources::Init()
     CreateFonts();
     handCursor = (HCURSOR)LoadImageW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(kHandCursorId), IMAGE_CURSOR, 0, 0,
                                      LR_DEFAULTSIZE);
-    CString tools = GetAppFolder() + L"\\Modules";
+    CString tools = GetModulesFolder();
     playToolPath = ToolPath(tools, L"Drumlin.exe");
     probeToolPath = ToolPath(tools, L"Quisset.exe");
     encodeToolPath = ToolPath(tools, L"Velkor.exe");
