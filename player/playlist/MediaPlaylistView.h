@@ -1,6 +1,7 @@
 // The media playlist view: the queue of paths waiting to be opened, the load thread that probes
 // them, the two thumbnail threads, opening and saving playlists, and the edit guard that keeps the
-// workers out of every change of the playlist.
+// workers out of every change of the playlist. What a drop of files does is in
+// MediaPlaylistViewDrops.cpp.
 #pragma once
 
 #include <deque>
