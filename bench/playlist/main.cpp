@@ -18,12 +18,12 @@
 #include "engine/SystemHelpers.h"
 #include "framework/App.h"
 #include "image/RasterImage.h"
-#include "player/MediaPlaylistView.h"
-#include "player/PlayerSettings.h"
-#include "player/PlaylistData.h"
-#include "player/PlaylistFormat.h"
-#include "player/SharedResources.h"
-#include "player/ThumbnailText.h"
+#include "player/app/SharedResources.h"
+#include "player/playlist/MediaPlaylistView.h"
+#include "player/playlistfiles/PlaylistData.h"
+#include "player/playlistfiles/PlaylistFormat.h"
+#include "player/playlistfiles/ThumbnailText.h"
+#include "player/settings/PlayerSettings.h"
 
 namespace {
 

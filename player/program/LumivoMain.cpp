@@ -1,5 +1,5 @@
 // The entry of Lumivo.exe and its one application object.
 #include "framework/AppMain.h"
-#include "player/PlayerApp.h"
+#include "player/app/PlayerApp.h"
 
 CPlayerApp theApp;

@@ -13,7 +13,7 @@
 #include "converter/SettingsSheet.h"
 #include "engine/SystemHelpers.h"
 #include "framework/Handles.h"
-#include "player/ConverterLauncher.h"
+#include "player/app/ConverterLauncher.h"
 #include "tests/conversion/ConversionTestSupport.h"
 #include "toolkit/ShellMenuExtension.h"
 

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "PlayerTestSupport.h"
-#include "player/ElementBar.h"
-#include "player/ImageSlider.h"
-#include "player/TimeDisplay.h"
+#include "player/bars/ElementBar.h"
+#include "player/bars/ImageSliderElement.h"
+#include "player/bars/TimeDisplayElement.h"
 #include "tests/common/Screenshot.h"
 #include "tests/toolkit/BarsTestSupport.h"
 

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "PlayerTestSupport.h"
-#include "player/FileTypeDlg.h"
-#include "player/PlayerResource.h"
+#include "player/app/PlayerResource.h"
+#include "player/settings/FileTypeDlg.h"
 #include "tests/common/Screenshot.h"
 
 using namespace playertest;

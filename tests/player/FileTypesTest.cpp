@@ -5,7 +5,7 @@
 
 #include "PlayerTestSupport.h"
 #include "framework/Handles.h"
-#include "player/FileTypeAssoc.h"
+#include "player/settings/FileTypeAssoc.h"
 
 using namespace playertest;
 

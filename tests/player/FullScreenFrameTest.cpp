@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "PlayerTestSupport.h"
-#include "player/MediaPlayFrameWnd.h"
+#include "player/frame/MediaPlayFrameWnd.h"
 #include "tests/common/Screenshot.h"
 #include "tests/toolkit/BarsTestSupport.h"
 #include "toolkit/FixedSizeBar.h"

@@ -7,7 +7,7 @@
 #include "PlayerTestSupport.h"
 #include "engine/MediaItem.h"
 #include "framework/Effects.h"
-#include "player/ConverterLauncher.h"
+#include "player/app/ConverterLauncher.h"
 
 using namespace playertest;
 

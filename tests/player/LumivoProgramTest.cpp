@@ -5,11 +5,11 @@
 
 #include "PlayerUiTestSupport.h"
 #include "engine/SystemHelpers.h"
-#include "player/FileTypeAssoc.h"
-#include "player/PlayerApp.h"
-#include "player/PlayerResource.h"
-#include "player/PlaylistData.h"
-#include "player/PlaylistFormat.h"
+#include "player/app/PlayerApp.h"
+#include "player/app/PlayerResource.h"
+#include "player/playlistfiles/PlaylistData.h"
+#include "player/playlistfiles/PlaylistFormat.h"
+#include "player/settings/FileTypeAssoc.h"
 #include "tests/common/Screenshot.h"
 
 using namespace playertest;

@@ -7,12 +7,12 @@
 #include "PlayerUiTestSupport.h"
 #include "engine/ToolProcess.h"
 #include "framework/CmdUI.h"
-#include "player/MainFrame.h"
-#include "player/PlayView.h"
-#include "player/PlayerResource.h"
-#include "player/PlaylistData.h"
-#include "player/PlaylistFormat.h"
-#include "player/PlaylistView.h"
+#include "player/app/PlayerResource.h"
+#include "player/frame/MainFrame.h"
+#include "player/playback/PlayView.h"
+#include "player/playlist/PlaylistView.h"
+#include "player/playlistfiles/PlaylistData.h"
+#include "player/playlistfiles/PlaylistFormat.h"
 #include "tests/common/Screenshot.h"
 
 using namespace playertest;

@@ -5,9 +5,10 @@
 
 #include "PlayerUiTestSupport.h"
 #include "engine/ToolProcess.h"
-#include "player/MediaItemListWnd.h"
-#include "player/MediaPlaylistView.h"
-#include "player/PlayView.h"
+#include "player/playback/PlayView.h"
+#include "player/playlist/MediaItemListWnd.h"
+#include "player/playlist/MediaPlaylistView.h"
+#include "player/playlist/MediaPlaylistWnd.h"
 
 using namespace playertest;
 

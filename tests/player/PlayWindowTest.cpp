@@ -11,8 +11,9 @@
 #include "framework/CmdUI.h"
 #include "framework/Effects.h"
 #include "framework/Menu.h"
-#include "player/PlayView.h"
-#include "player/PlayerResource.h"
+#include "player/app/PlayerResource.h"
+#include "player/playback/ItemCommands.h"
+#include "player/playback/PlayView.h"
 #include "tests/common/Screenshot.h"
 
 using namespace playertest;

@@ -5,11 +5,11 @@
 #include <algorithm>
 
 #include "PlayerUiTestSupport.h"
-#include "player/MediaInfoDlg.h"
-#include "player/PlayerResource.h"
-#include "player/UrlDialogs.h"
-#include "toolkit/AboutDlg.h"
+#include "player/app/PlayerResource.h"
+#include "player/dialogs/MediaInfoDlg.h"
+#include "player/dialogs/UrlDialogs.h"
 #include "tests/common/Screenshot.h"
+#include "toolkit/AboutDlg.h"
 
 using namespace playertest;
 

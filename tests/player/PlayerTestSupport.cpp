@@ -5,7 +5,7 @@
 
 #include "framework/Handles.h"
 #include "image/RasterImage.h"
-#include "player/FileTypeAssoc.h"
+#include "player/settings/FileTypeAssoc.h"
 
 namespace playertest {
 

@@ -11,8 +11,8 @@
 #include "engine/EngineTestSupport.h"
 #include "framework/App.h"
 #include "framework/String.h"
-#include "player/PlayerSettings.h"
-#include "player/SharedResources.h"
+#include "player/app/SharedResources.h"
+#include "player/settings/PlayerSettings.h"
 
 class CRasterImage;
 

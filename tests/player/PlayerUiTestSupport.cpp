@@ -6,10 +6,10 @@
 #include "engine/SystemHelpers.h"
 #include "framework/DocView.h"
 #include "framework/Effects.h"
-#include "player/MediaPlaylistView.h"
-#include "player/PlayView.h"
-#include "player/PlayerResource.h"
-#include "player/SharedResources.h"
+#include "player/app/PlayerResource.h"
+#include "player/app/SharedResources.h"
+#include "player/playback/PlayView.h"
+#include "player/playlist/MediaPlaylistView.h"
 
 namespace playertest {
 

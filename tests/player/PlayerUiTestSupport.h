@@ -15,7 +15,7 @@
 #include "PlayerTestSupport.h"
 #include "engine/MediaItem.h"
 #include "framework/Frame.h"
-#include "player/PlayerWindows.h"
+#include "player/app/PlayerWindows.h"
 
 class CMediaPlaylistView;
 class CPlayView;
@@ -211,11 +211,12 @@ public:
 
 #include "engine/ToolProcess.h"
 #include "framework/CmdUI.h"
-#include "player/MainFrame.h"
-#include "player/PlayerApp.h"
-#include "player/PlayView.h"
-#include "player/PlayerResource.h"
-#include "player/PlaylistView.h"
+#include "player/app/PlayerApp.h"
+#include "player/app/PlayerResource.h"
+#include "player/frame/MainFrame.h"
+#include "player/playback/PlayView.h"
+#include "player/playlist/PlayDoc.h"
+#include "player/playlist/PlaylistView.h"
 
 namespace playertest {
 

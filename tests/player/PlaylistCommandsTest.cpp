@@ -10,7 +10,7 @@
 
 #include "PlayerUiTestSupport.h"
 #include "framework/FileDialog.h"
-#include "player/PlaylistFormat.h"
+#include "player/playlistfiles/PlaylistFormat.h"
 #include "toolkit/SelectFolderDlg.h"
 
 using namespace playertest;

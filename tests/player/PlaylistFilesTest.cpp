@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "PlayerTestSupport.h"
-#include "player/PlaylistData.h"
-#include "player/PlaylistFormat.h"
+#include "player/playlistfiles/PlaylistData.h"
+#include "player/playlistfiles/PlaylistFormat.h"
 
 using namespace playertest;
 

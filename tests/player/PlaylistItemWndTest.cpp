@@ -7,10 +7,10 @@
 #include "engine/EngineHost.h"
 #include "engine/ToolProcess.h"
 #include "framework/Menu.h"
-#include "player/MediaPlaylistView.h"
-#include "player/PlayView.h"
-#include "player/PlayerResource.h"
-#include "player/PlaylistItemWnd.h"
+#include "player/app/PlayerResource.h"
+#include "player/playback/PlayView.h"
+#include "player/playlist/MediaPlaylistView.h"
+#include "player/playlist/PlaylistItemWnd.h"
 #include "tests/common/Screenshot.h"
 
 using namespace playertest;

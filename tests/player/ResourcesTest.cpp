@@ -10,7 +10,7 @@
 
 #include "PlayerTestSupport.h"
 #include "ResourceCensus.h"
-#include "player/PlayerResource.h"
+#include "player/app/PlayerResource.h"
 #include "toolkit/UpdateDialogIds.h"
 
 using namespace rescensus;

@@ -4,10 +4,10 @@
 
 #include "PlayerUiTestSupport.h"
 #include "engine/ToolProcess.h"
-#include "player/MediaPlaylistView.h"
-#include "player/PlayView.h"
-#include "player/PlayerResource.h"
-#include "player/SplitPaneWnd.h"
+#include "player/app/PlayerResource.h"
+#include "player/frame/ViewContainerWnd.h"
+#include "player/playback/PlayView.h"
+#include "player/playlist/MediaPlaylistView.h"
 #include "tests/common/Screenshot.h"
 
 using namespace playertest;

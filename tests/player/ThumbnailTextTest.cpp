@@ -11,7 +11,7 @@
 
 #include "PlayerTestSupport.h"
 #include "image/RasterImage.h"
-#include "player/ThumbnailText.h"
+#include "player/playlistfiles/ThumbnailText.h"
 
 using namespace playertest;
 

@@ -1,0 +1,188 @@
+// The media information dialog's report: file, streams and metadata rows, section rows in bold.
+#include "player/dialogs/MediaInfoDlg.h"
+
+#include <commctrl.h>
+
+#include "engine/MediaItem.h"
+#include "engine/MediaValueTexts.h"
+#include "engine/SystemHelpers.h"
+#include "player/app/PlayerResource.h"
+#include "player/app/SharedResources.h"
+#include "player/playlist/ToolTimeLimit.h"
+
+namespace {
+
+CString FileNamePart(const CString& path)
+{
+    int slash = path.ReverseFind(L'\\');
+    int forward = path.ReverseFind(L'/');
+    if (forward > slash)
+        slash = forward;
+    return slash >= 0 ? path.Mid(slash + 1) : path;
+}
+
+LPCWSTR StreamKindText(int type)
+{
+    switch (type) {
+    case MEDIA_STREAM_VIDEO:
+        return L"Video";
+    case MEDIA_STREAM_AUDIO:
+        return L"Audio";
+    case MEDIA_STREAM_SUBTITLE:
+        return L"Subtitles";
+    case MEDIA_STREAM_DATA:
+        return L"Data";
+    case MEDIA_STREAM_ATTACHMENT:
+        return L"Attachment";
+    default:
+        return L"Unknown";
+    }
+}
+
+CString IntText(LPCWSTR format, int value)
+{
+    CString text;
+    text.Format(format, value);
+    return text;
+}
+
+CString PositiveInt(int value)
+{
+    return value > 0 ? IntText(L"%d", value) : CString();
+}
+
+bool HasMetadata(const CMediaMetadata& m)
+{
+    return !m.Title.IsEmpty() || !m.Author.IsEmpty() || !m.Album.IsEmpty() || m.Track > 0 || m.Year > 0 ||
+           !m.Genre.IsEmpty() || !m.Copyright.IsEmpty() || !m.Comment.IsEmpty();
+}
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CMediaInfoDlg, CDialog)
+    ON_NOTIFY_RANGE(NM_CUSTOMDRAW, IDC_MEDIA_INFO_LIST, IDC_MEDIA_INFO_LIST, OnCustomDraw)
+END_MESSAGE_MAP()
+
+CMediaInfoDlg::CMediaInfoDlg(CMediaItem* item, CWnd* pParent) : CDialog(IDD_MEDIA_INFO), m_pItem(item)
+{
+    // Without a parent the dialog is owned by the main window, as the application's dialogs are.
+    if (pParent) {
+        m_pParentWnd = pParent;
+        m_bExplicitParent = true;
+    }
+}
+
+BOOL CMediaInfoDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_list.SubclassDlgItem(IDC_MEDIA_INFO_LIST, this);
+    m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+    CRect client;
+    m_list.GetClientRect(&client);
+    m_list.InsertColumn(0, L"", LVCFMT_LEFT, 100);
+    m_list.InsertColumn(1, L"", LVCFMT_LEFT, client.Width() - GetSystemMetrics(SM_CXVSCROLL) - 100);
+    if (m_pItem) {
+        SetWindowText(FileNamePart(m_pItem->Path));
+        if (!(m_pItem->Flags & MEDIA_FILE_PROBED)) {
+            // On the interface thread: an address whose server never answers must not hold it.
+            CToolTimeLimit limit(m_pItem->Path, nullptr);
+            m_pItem->Probe(0, limit.Flag());
+        }
+    }
+    Fill();
+    return TRUE;
+}
+
+void CMediaInfoDlg::AddRow(LPCWSTR name, LPCWSTR value, bool section)
+{
+    int row = m_list.InsertItem(LVIF_TEXT | LVIF_PARAM, m_list.GetItemCount(), name, 0, 0, 0, section ? 1 : 0);
+    if (row >= 0)
+        m_list.SetItemText(row, 1, value);
+}
+
+void CMediaInfoDlg::Fill()
+{
+    m_list.DeleteAllItems();
+    if (!m_pItem)
+        return;
+    const CMediaItem& item = *m_pItem;
+    SetDlgItemText(IDC_MEDIA_INFO_PATH, item.Path);
+    if (!(item.Flags & MEDIA_FILE_PROBED))
+        return;
+
+    const CMediaInfoRecord& info = item.MediaInfo;
+    AddRow(L"File Name", FileNamePart(item.Path), true);
+    AddRow(L"File Size", FormatInt64Grouped(info.Size));
+    AddRow(L"Duration", info.DurationInUs > 0 ? FormatTimeUs(info.DurationInUs, 0, 1, 1) : CString());
+    AddRow(L"Format", info.Format);
+    AddRow(L"Bit Rate", info.BitRate > 0 ? IntText(L"%d kbps", info.BitRate / 1000) : CString());
+
+    for (int n = 0; n < info.GetStreamCount(); ++n) {
+        const CMediaStream& s = *info.GetStream(n);
+        AddRow(IntText(L"Stream #%d", n + 1), StreamKindText(s.Type), true);
+        switch (s.Type) {
+        case MEDIA_STREAM_VIDEO:
+        case MEDIA_STREAM_AUDIO: {
+            AddRow(L"Codec", s.Codec);
+            if (s.Type == MEDIA_STREAM_VIDEO) {
+                CString size;
+                size.Format(L"%d x %d", s.Width, s.Height);
+                AddRow(L"Width x Height", size);
+                AddRow(L"Frame Rate", FormatFrameRate(s.FrameRateNum, s.FrameRateDen, L"%.3f", TRUE, FALSE));
+            } else {
+                AddRow(L"Channels", FormatChannels(s.Channels, TRUE));
+                AddRow(L"Sample Rate", IntText(L"%d", s.SampleRate));
+            }
+            if (s.BitRate > 0)
+                AddRow(L"Bit Rate", FormatBitRate(s.BitRate, L"%.3f", TRUE, FALSE));
+            if (s.Frames > 0) {
+                CString frames;
+                frames.Format(L"%I64d", s.Frames);
+                AddRow(L"Frames", frames);
+            }
+            if (!s.Language.IsEmpty())
+                AddRow(L"Language", s.Language);
+            break;
+        }
+        case MEDIA_STREAM_SUBTITLE:
+            AddRow(L"Format", s.Codec);
+            if (!s.Language.IsEmpty())
+                AddRow(L"Language", s.Language);
+            break;
+        default:
+            break;
+        }
+    }
+
+    const CMediaMetadata& m = info.Metadata;
+    if (HasMetadata(m)) {
+        AddRow(L"Metadata", L"", true);
+        AddRow(L"Title", m.Title);
+        AddRow(L"Author", m.Author);
+        AddRow(L"Album", m.Album);
+        AddRow(L"Track", PositiveInt(m.Track));
+        AddRow(L"Year", PositiveInt(m.Year));
+        AddRow(L"Genre", m.Genre);
+        AddRow(L"Copyright", m.Copyright);
+        AddRow(L"Comment", m.Comment);
+    }
+    ListView_EnsureVisible(m_list.m_hWnd, 0, FALSE);
+}
+
+void CMediaInfoDlg::OnCustomDraw(UINT, NMHDR* pNMHDR, LRESULT* pResult)
+{
+    NMLVCUSTOMDRAW* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(pNMHDR);
+    *pResult = CDRF_DODEFAULT;
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
+        *pResult = CDRF_NOTIFYITEMDRAW;
+    } else if ((draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT ||
+                draw->nmcd.dwDrawStage == (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) &&
+               draw->nmcd.lItemlParam == 1) {
+        CSharedResources* shared = GetSharedResources();
+        if (shared && shared->boldFont.GetSafeHandle())
+            SelectObject(draw->nmcd.hdc, shared->boldFont.GetSafeHandle());
+        draw->clrTextBk = GetSysColor(COLOR_BTNFACE);
+        // Some list implementations take the colours per column only.
+        *pResult = CDRF_NEWFONT | (draw->nmcd.dwDrawStage & CDDS_SUBITEM ? 0 : CDRF_NOTIFYSUBITEMDRAW);
+    }
+}

@@ -1,0 +1,224 @@
+// The play window: the busy dots, the control-bar updates and the end-of-item rules.
+#include "player/playback/PlayWnd.h"
+
+#include "engine/MediaItem.h"
+#include "engine/SystemHelpers.h"
+#include "player/app/PlayerMessages.h"
+#include "player/app/PlayerResource.h"
+#include "player/app/PlayerWindows.h"
+#include "player/playback/PlayView.h"
+#include "player/playlist/MediaPlaylistView.h"
+#include "player/settings/PlayerSettings.h"
+
+namespace {
+
+const UINT_PTR kBusyTimer = 100;
+const UINT kBusyTickMs = 200;
+
+}  // namespace
+
+// Play window -----------------------------------------------------------------------------------------
+
+BEGIN_MESSAGE_MAP(CPlayWnd, CPlaylistPlayerWnd)
+    ON_WM_CREATE()
+    ON_WM_TIMER()
+    ON_WM_ERASEBKGND()
+    ON_MESSAGE(WM_SESSION_ENDED, OnEndedFromSession)
+END_MESSAGE_MAP()
+
+CPlayWnd::CPlayWnd() : m_nBusyState(-1), m_nAnimating(0) {}
+
+int CPlayWnd::OnCreate(LPCREATESTRUCT lpcs)
+{
+    if (CPlaylistPlayerWnd::OnCreate(lpcs) == -1)
+        return -1;
+    if (m_imageList.Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 2)) {
+        CBitmap dots;
+        if (dots.LoadBitmap(IDB_PLAY_WINDOW_DOTS))
+            m_imageList.Add(&dots, RGB(255, 0, 255));
+    }
+    return 0;
+}
+
+void CPlayWnd::StartBusyAnimation()
+{
+    if (!IsOnWindowThread()) {
+        ::PostMessageW(m_hWnd, WM_SESSION_BUSY, 1, 0);
+        return;
+    }
+    if (m_nAnimating || !m_hWnd)
+        return;
+    m_nBusyState = 0;
+    SetTimer(kBusyTimer, kBusyTickMs);
+    m_nAnimating = 1;
+    Invalidate();
+}
+
+void CPlayWnd::StopBusyAnimation()
+{
+    if (!IsOnWindowThread()) {
+        ::PostMessageW(m_hWnd, WM_SESSION_BUSY, 0, 0);
+        return;
+    }
+    if (!m_nAnimating)
+        return;
+    if (m_hWnd)
+        KillTimer(kBusyTimer);
+    m_nBusyState = -1;
+    m_nAnimating = 0;
+    if (m_hWnd)
+        Invalidate();
+}
+
+void CPlayWnd::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent != kBusyTimer) {
+        CPlaylistPlayerWnd::OnTimer(nIDEvent);
+        return;
+    }
+    m_nBusyState = (m_nBusyState + 1) % 3;
+    Invalidate();
+}
+
+BOOL CPlayWnd::OnEraseBkgnd(CDC* pDC)
+{
+    CRect rc;
+    GetClientRect(&rc);
+    pDC->FillSolidRect(&rc, m_crBackground);
+    if (m_nBusyState != -1 && m_imageList.GetSafeHandle()) {
+        int x = (rc.Width() - 80) / 2, y = (rc.Height() - 16) / 2;
+        for (int i = 0; i < 3; ++i)
+            m_imageList.Draw(pDC, i == m_nBusyState ? 1 : 0, CPoint(x + 32 * i, y), ILD_TRANSPARENT);
+    }
+    return TRUE;
+}
+
+int CPlayWnd::OnPlaybackStarted(const PlayerStatusBlock* block)
+{
+    int result = CPlaylistPlayerWnd::OnPlaybackStarted(block);
+    if (result)
+        return result;
+    CPlayerWindows& windows = GetPlayerWindows();
+    if (CPlaybackBarLink* bar = windows.controlBar) {
+        bar->SetPlayState(GetState());
+        bar->SetDuration(GetDuration());
+        bar->SetPosition(0, TRUE);
+        bar->RecalcBarLayout();
+    }
+    if (windows.playView && GetParent() == windows.playView)
+        windows.playView->LayoutPlayWindow();
+    if (m_pCurrentItem) {
+        if (windows.itemWnd)
+            windows.itemWnd->InvalidateMediaItem(m_pCurrentItem);
+        if (CPlayerSettings* s = GetPlayerSettings())
+            s->AddRecentFile(m_pCurrentItem->Path);
+    }
+    return 0;
+}
+
+int CPlayWnd::OnProgress(const PlayerStatusBlock* block)
+{
+    int result = CPlaylistPlayerWnd::OnProgress(block);
+    if (result == 0) {
+        if (CPlaybackBarLink* bar = GetPlayerWindows().controlBar)
+            bar->SetPosition(m_status.PositionUs, TRUE);
+    }
+    return result;
+}
+
+int CPlayWnd::OnPauseChanged(const PlayerStatusBlock* block, int paused)
+{
+    int result = CPlaylistPlayerWnd::OnPauseChanged(block, paused);
+    if (result)
+        return result;
+    CPlayerWindows& windows = GetPlayerWindows();
+    if (windows.controlBar)
+        windows.controlBar->SetPlayState(GetState());
+    if (m_pCurrentItem && windows.itemWnd)
+        windows.itemWnd->InvalidateMediaItem(m_pCurrentItem);
+    return 0;
+}
+
+int CPlayWnd::OnEnded(const PlayerStatusBlock* block)
+{
+    int result = CPlaylistPlayerWnd::OnEnded(block);
+    if (result)
+        return result;
+    // The session's last end report comes from the play thread.
+    if (IsOnWindowThread())
+        ShowEndedState();
+    else
+        ::PostMessageW(m_hWnd, WM_SESSION_ENDED, 0, 0);
+    return 0;
+}
+
+LRESULT CPlayWnd::OnEndedFromSession(WPARAM, LPARAM)
+{
+    ShowEndedState();
+    return 0;
+}
+
+void CPlayWnd::ShowEndedState()
+{
+    CPlayerWindows& windows = GetPlayerWindows();
+    if (windows.controlBar) {
+        windows.controlBar->SetPlayState(GetState());
+        windows.controlBar->SetPosition(0, TRUE);
+    }
+    if (m_pCurrentItem && windows.itemWnd)
+        windows.itemWnd->InvalidateMediaItem(m_pCurrentItem);
+}
+
+void CPlayWnd::OnSessionEnded()
+{
+    if (!m_pPlayThread)
+        return;
+    const bool stopped = m_nStopRequested != 0;
+    const bool byUser = m_nStopByUser != 0;
+    const bool reached = ReachedPlaying();
+    CPlaylistPlayerWnd::OnSessionEnded();
+
+    if (stopped || m_nStopping) {
+        // Another item chosen, the item deleted or replaced, a playlist opened, the program
+        // closing: the session only ends. The user's Stop takes the after-playback steps.
+        if (byUser)
+            RunAfterPlaybackSteps();
+        return;
+    }
+    if (!reached) {
+        // The tool never played (a file it cannot open, a tool that fails): nothing follows
+        // from that, or a broken item under "Repeat" would be started again without end.
+        if (CMainFrameLink* frame = GetPlayerWindows().frame)
+            frame->ShowPlaylistView();
+        return;
+    }
+    if (IsEnded()) {
+        CMediaPlaylistLink* list = GetPlayerWindows().itemWnd;
+        CPlayerSettings* s = GetPlayerSettings();
+        CMediaItem* next = list ? list->GetNextItem(s ? s->repeat : 0) : nullptr;
+        if (next) {
+            PlayMediaItem(next, 0);
+            return;
+        }
+    }
+    RunAfterPlaybackSteps();
+}
+
+void CPlayWnd::RunAfterPlaybackSteps()
+{
+    CPlayerSettings* s = GetPlayerSettings();
+    CMainFrameLink* frame = GetPlayerWindows().frame;
+    if (s && s->shutdownAfterPlayback) {
+        // The power-off is forced: Windows ends this program without asking it first, so what
+        // its close would keep is kept now.
+        if (CMediaPlaylistView* view = GetPlayerWindows().playlistView)
+            view->SaveDefaultPlaylist();
+        s->SaveSettings();
+        PowerOffComputer();
+    } else if (s && s->autoCloseWindow) {
+        if (frame && frame->GetFrameWnd())
+            frame->GetFrameWnd()->PostMessage(WM_CLOSE);
+    } else if (frame) {
+        frame->ShowPlaylistView();
+    }
+}

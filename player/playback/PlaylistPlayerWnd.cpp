@@ -1,0 +1,210 @@
+// The playlist player: playing the playlist's items with their streams, filters and start
+// positions, and the hosts the play window moves between.
+#include "player/playback/PlaylistPlayerWnd.h"
+
+#include <shlwapi.h>
+
+#include "engine/MediaItem.h"
+#include "engine/SystemHelpers.h"
+#include "framework/Effects.h"
+#include "player/app/PlayerWindows.h"
+#include "player/playback/PlayView.h"
+#include "player/settings/PlayerSettings.h"
+
+namespace {
+
+bool IsMissingFile(const CMediaItem& item)
+{
+    if (item.IsUrl() || PathIsURLW(item.Path))
+        return false;
+    return !IsExistingFile(item.Path);
+}
+
+// The stream of one kind the tool is to play: its index in the file plus 1, -1 automatic, -2 off.
+int ChooseStream(const CMediaStreamList& streams, int selection)
+{
+    if (selection == MEDIA_SELECT_NONE)
+        return -2;
+    if (selection >= 0 && selection < streams.GetSize())
+        return streams[selection]->StreamIndex + 1;
+    return -1;
+}
+
+int RotationDegrees(int rotate)
+{
+    switch (rotate) {
+    case 1:
+        return 90;
+    case 2:
+        return 180;
+    case 3:
+        return 270;
+    case 90:
+    case 180:
+    case 270:
+        return rotate;
+    default:
+        return 0;
+    }
+}
+
+}  // namespace
+
+// Playlist player ---------------------------------------------------------------------------------
+
+CPlaylistPlayerWnd::CPlaylistPlayerWnd()
+    : m_pCurrentItem(nullptr), m_nResumeOnce(0), m_nHost(PLAYER_HOST_PLAY_VIEW), m_nStopByUser(0)
+{
+    if (CPlayerSettings* s = GetPlayerSettings())
+        m_nResumeOnce = s->resumeInterrupted ? 1 : 0;
+}
+
+void CPlaylistPlayerWnd::AttachToView(int host)
+{
+    CPlayerWindows& windows = GetPlayerWindows();
+    if (!windows.playView || !windows.itemWnd || !m_hWnd)
+        return;
+    m_nHost = host;
+    if (host == PLAYER_HOST_PLAYLIST) {
+        CWnd* list = windows.itemWnd->GetListWindow();
+        if (!list || !list->m_hWnd)
+            return;
+        SetParent(list);
+        SetOwner(list);
+        windows.itemWnd->RelayoutList();
+    } else {
+        SetParent(windows.playView);
+        SetOwner(windows.playView);
+        windows.playView->LayoutPlayWindow();
+    }
+}
+
+int CPlaylistPlayerWnd::PlayMediaItem(CMediaItem* item, int host)
+{
+    if (!item)
+        return -1;
+    CPlayerWindows& windows = GetPlayerWindows();
+    if (IsMissingFile(*item)) {
+        AfxMessageBox(L"File does not exist.");
+        item->ChangeStateFlags(MEDIA_STATE_FILE_MISSING);
+        if (windows.itemWnd)
+            windows.itemWnd->InvalidateMediaItem(item);
+        return -1;
+    }
+    item->ChangeStateFlags(0, MEDIA_STATE_FILE_MISSING);
+    StopAndRemember(0);
+    m_pCurrentItem = item;
+    if (StartPlayThread() != 0) {
+        m_pCurrentItem = nullptr;
+        return -1;
+    }
+    if (host != 0)
+        AttachToView(host);
+    // The calls below may reach back into this window (the frame's view switch); they see the
+    // new session.
+    if (m_nHost == PLAYER_HOST_PLAYLIST) {
+        if (windows.itemWnd)
+            windows.itemWnd->EnsureMediaItemVisible(item);
+        if (windows.frame)
+            windows.frame->ShowPlaylistView();
+    } else if (windows.frame) {
+        windows.frame->ShowPlayView();
+    }
+    if (windows.frame)
+        windows.frame->UpdateTitle(item);
+    return 0;
+}
+
+int CPlaylistPlayerWnd::Resume()
+{
+    if (!m_pCurrentItem)
+        return -1;
+    CPlayerWindows& windows = GetPlayerWindows();
+    if (windows.frame) {
+        // Only the view changes here: the frame's ShowPlayView resumes through this function.
+        if (m_nHost == PLAYER_HOST_PLAYLIST)
+            windows.frame->ShowPlaylistView();
+        else
+            windows.frame->ActivatePlayView();
+    }
+    // The driver's command toggles: it is sent only to a paused tool, which it resumes.
+    if (IsPaused())
+        PauseResume();
+    return 0;
+}
+
+int CPlaylistPlayerWnd::StopAndRemember(int closing, int byUser)
+{
+    CMediaItem* item = m_pCurrentItem;
+    if (item && HasSession()) {
+        CPlayerSettings* s = GetPlayerSettings();
+        bool keep = s && (s->rememberLastPos || (closing && s->resumeInterrupted));
+        // A session that has ended stands at the end of the item, which is no place to resume.
+        if (keep && IsActive())
+            item->LastPositionInUs = m_status.PositionUs;
+        m_nStopByUser = byUser ? 1 : 0;
+        Stop();
+        m_nStopByUser = 0;
+    }
+    if (item && !closing) {
+        if (CMediaPlaylistLink* list = GetPlayerWindows().itemWnd)
+            list->InvalidateMediaItem(item);
+    }
+    m_pCurrentItem = nullptr;
+    return 0;
+}
+
+int CPlaylistPlayerWnd::RestartPlayback()
+{
+    if (!m_pCurrentItem || !HasSession())
+        return -1;
+    return RestartAtCurrentPos();
+}
+
+int CPlaylistPlayerWnd::PrepareParams()
+{
+    CMediaItem* item = m_pCurrentItem;
+    if (!item)
+        return -1;
+    CPlayParams& p = m_params;
+    p.Reset();
+    p.InputPath = item->Path;
+
+    const CMediaInfoRecord& info = item->MediaInfo;
+    p.VideoStream = ChooseStream(info.VideoStreams, info.SelectedVideoStream);
+    p.AudioStream = ChooseStream(info.AudioStreams, info.SelectedAudioStream);
+    p.SubtitleStream = ChooseStream(info.SubtitleStreams, info.SelectedSubtitleStream);
+
+    if (m_nRestartPosUs > 0) {
+        p.StartMs = m_nRestartPosUs / 1000;
+    } else {
+        CPlayerSettings* s = GetPlayerSettings();
+        if ((s && s->rememberLastPos) || m_nResumeOnce) {
+            if (item->LastPositionInUs > 0)
+                p.StartMs = item->LastPositionInUs / 1000;
+            m_nResumeOnce = 0;
+        }
+    }
+    m_nRestartPosUs = 0;
+    item->LastPositionInUs = 0;
+
+    p.Rotation = RotationDegrees(item->Rotate);
+    p.FlipHorizontal = item->FlipH;
+    p.FlipVertical = item->FlipV;
+    p.Negate = item->Negate;
+    p.Grayscale = item->Grayscale;
+    p.OldPhoto = item->OldPhoto;
+    p.Volume = item->Volume;
+
+    SetPlaySpeed(item->PlaySpeed);
+    p.PtsScale = 100;
+    p.Tempo = 100;
+    if (item->PlaySpeed == 50) {
+        p.PtsScale = 200;
+        p.Tempo = 50;
+    } else if (item->PlaySpeed == 200) {
+        p.PtsScale = 50;
+        p.Tempo = 200;
+    }
+    return 0;
+}
