@@ -312,6 +312,20 @@ void UseAdtsToAscFilter(CEncoderOptions& options)
     options.AudioBitstreamFilter = L"aac_adtstoasc";
 }
 
+// The video of one input and the audio of another (or the same) into one output, codecs unset.
+CEncoderOptions StreamCopyOptions(LPCWSTR input, int videoMap, LPCWSTR input2, int audioMap, LPCWSTR output,
+                                  LPCWSTR outputFormat)
+{
+    CEncoderOptions options;
+    options.Input1Path = Text(input);
+    options.VideoMap = videoMap;
+    options.Input2Path = Text(input2);
+    options.AudioMap = audioMap;
+    options.OutputPath = Text(output);
+    options.OutputFormat = Text(outputFormat);
+    return options;
+}
+
 }  // namespace
 
 // CEncoderToolBase ---------------------------------------------------------------------------
@@ -516,13 +530,7 @@ int CEncoderTool::CopyStreamsWithCodecs(LPCWSTR input, int videoMap, LPCWSTR inp
                                         LPCWSTR output, LPCWSTR outputFormat, LPCWSTR videoCodec,
                                         LPCWSTR audioCodec, const volatile int* stopFlag)
 {
-    CEncoderOptions options;
-    options.Input1Path = Text(input);
-    options.VideoMap = videoMap;
-    options.Input2Path = Text(input2);
-    options.AudioMap = audioMap;
-    options.OutputPath = Text(output);
-    options.OutputFormat = Text(outputFormat);
+    CEncoderOptions options = StreamCopyOptions(input, videoMap, input2, audioMap, output, outputFormat);
     options.VideoCodec = videoCodec && *videoCodec ? videoCodec : L"copy";
     options.AudioCodec = audioCodec && *audioCodec ? audioCodec : L"copy";
     return LaunchWithRetry(options, UseDroppingVsync, stopFlag);
@@ -531,13 +539,7 @@ int CEncoderTool::CopyStreamsWithCodecs(LPCWSTR input, int videoMap, LPCWSTR inp
 int CEncoderTool::CopyStreams(LPCWSTR input, int videoMap, LPCWSTR input2, int audioMap, LPCWSTR output,
                               LPCWSTR outputFormat, const volatile int* stopFlag)
 {
-    CEncoderOptions options;
-    options.Input1Path = Text(input);
-    options.VideoMap = videoMap;
-    options.Input2Path = Text(input2);
-    options.AudioMap = audioMap;
-    options.OutputPath = Text(output);
-    options.OutputFormat = Text(outputFormat);
+    CEncoderOptions options = StreamCopyOptions(input, videoMap, input2, audioMap, output, outputFormat);
     options.Codec = L"copy";
     return LaunchWithRetry(options, UseDroppingVsync, stopFlag);
 }
