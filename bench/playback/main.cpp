@@ -1,6 +1,7 @@
 // Playback benchmark: a 10-second 1280x720 30 fps clip played by Drumlin.exe into a 640x360
 // window; prints the frames shown per second against the clip's rate and the tool's CPU time.
 // Usage: bench_playback [ffmpeg folder]   (run under Wine with a display)
+#include "bench/common/RunAndWait.h"
 #include "tools/playback/records.h"
 
 #include <windows.h>
@@ -56,19 +57,8 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 int RunHidden(const std::wstring& command)
 {
-    std::vector<wchar_t> line(command.begin(), command.end());
-    line.push_back(0);
     STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
-        return -1;
-    CloseHandle(pi.hThread);
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hProcess);
-    return static_cast<int>(code);
+    return RunAndWait(command.c_str(), si, FALSE);
 }
 
 }  // namespace

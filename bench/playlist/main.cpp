@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/common/RunAndWait.h"
 #include "engine/MediaItem.h"
 #include "engine/SystemHelpers.h"
 #include "framework/App.h"
@@ -112,18 +113,8 @@ const int kClips = 100;
 
 int RunHidden(const CString& commandLine)
 {
-    std::vector<wchar_t> line(commandLine.GetString(), commandLine.GetString() + commandLine.GetLength() + 1);
     STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
-        return -1;
-    CloseHandle(pi.hThread);
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hProcess);
-    return (int)code;
+    return RunAndWait(commandLine, si, FALSE);
 }
 
 // The playlist's item window as the view sees it, without drawing: items in memory.

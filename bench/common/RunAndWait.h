@@ -1,0 +1,26 @@
+// Running a command line to its end, for the benchmarks that make clips and time tools; header
+// only, since some benchmarks link no project library.
+#pragma once
+
+#include <windows.h>
+
+#include <cwchar>
+#include <vector>
+
+// Starts 'commandLine' without a console window, with 'startup' and 'inheritHandles' as given,
+// and waits for it: its exit code, or -1 when it could not be started.
+inline int RunAndWait(const wchar_t* commandLine, STARTUPINFOW& startup, BOOL inheritHandles)
+{
+    std::vector<wchar_t> line(commandLine, commandLine + wcslen(commandLine) + 1);
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, inheritHandles, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &pi))
+        return -1;
+    CloseHandle(pi.hThread);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    return (int)code;
+}
