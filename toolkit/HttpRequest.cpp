@@ -408,7 +408,7 @@ int CWinInetRequest::RunTransfer(CStream* sink)
         delete t;
         return -1;
     }
-    const DWORD stallMs = (DWORD)(m_nTimeout > 0 ? m_nTimeout : 30) * 1000;
+    const DWORD stallMs = (DWORD)(m_nTimeout > 0 ? m_nTimeout : kDefaultTimeoutSeconds) * 1000;
     LONG64 seen = t->Activity();
     DWORD lastChange = ::GetTickCount();
     int result;

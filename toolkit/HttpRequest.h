@@ -72,8 +72,10 @@ public:
     CHttpRequestListener* m_pListener = nullptr;
     // Owned by the caller; nonzero cancels. Read by the transfer thread.
     volatile LONG* m_pCancel = nullptr;
-    // The longest time in seconds without any progress before the watch breaks the transfer.
-    int m_nTimeout = 30;
+    // The longest time in seconds without any progress before the watch breaks the transfer;
+    // 0 or less takes the default.
+    static const int kDefaultTimeoutSeconds = 30;
+    int m_nTimeout = kDefaultTimeoutSeconds;
     // Read-block size in bytes (0: 4096).
     int m_nBufferSize = 0;
     CHttpProgress m_progress;
