@@ -1,6 +1,6 @@
 // The WinINet downloader: the transfer thread, the watch on the calling thread, and the download
 // operations built on them.
-#include "toolkit/HttpRequest.h"
+#include "toolkit/WinInetRequest.h"
 
 #include "engine/SystemHelpers.h"
 
