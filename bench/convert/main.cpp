@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "bench/common/RunAndWait.h"
+#include "bench/common/BenchSupport.h"
 #include "conversion/ConvertHost.h"
 #include "conversion/MediaConvertRunner.h"
 #include "conversion/PresetStore.h"
@@ -32,14 +32,6 @@
 #include "framework/Handles.h"
 
 namespace {
-
-double Now()
-{
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart / (double)f.QuadPart;
-}
 
 // An inheritable file that takes a child's standard error, as the job's Velkor gets one too.
 HANDLE OpenLog(const CString& path)

@@ -6,20 +6,12 @@
 #include <cstdio>
 #include <vector>
 
-#include "bench/common/RunAndWait.h"
+#include "bench/common/BenchSupport.h"
 #include "engine/EncoderTool.h"
 #include "engine/SystemHelpers.h"
 #include "framework/Handles.h"
 
 namespace {
-
-double Now()
-{
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart / (double)f.QuadPart;
-}
 
 int RunHidden(const CString& command)
 {

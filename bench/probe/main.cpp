@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/common/RunAndWait.h"
+#include "bench/common/BenchSupport.h"
 #include "engine/EngineHost.h"
 #include "engine/MediaInfo.h"
 #include "framework/Handles.h"

@@ -1,11 +1,24 @@
-// Running a command line to its end, for the benchmarks that make clips and time tools; header
-// only, since some benchmarks link no project library.
+// What the benchmarks share: their clock, and running a command line to its end; header only,
+// since some benchmarks link no project library.
 #pragma once
 
 #include <windows.h>
 
 #include <cwchar>
 #include <vector>
+
+// Seconds on the performance counter.
+inline double Now()
+{
+    static const LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return (double)t.QuadPart / (double)frequency.QuadPart;
+}
 
 // Starts 'commandLine' without a console window, with 'startup' and 'inheritHandles' as given,
 // and waits for it: its exit code, or -1 when it could not be started.
