@@ -20,7 +20,7 @@ void CEncoderOptions::Reset()
     Input3Path.Empty();
     Input3Format.Empty();
     Input4Path.Empty();
-    VideoMap = AudioMap = SubtitleMap = -1;
+    VideoMap = AudioMap = SubtitleMap = ENCODER_MAP_AUTO;
     OutputPath.Empty();
     OutputStart = OutputDuration = 0;
     OutputFormat.Empty();

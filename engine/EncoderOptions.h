@@ -11,6 +11,9 @@ const UINT ENCODER_SAME_QUALITY = 0x1;
 const UINT ENCODER_STREAM_OFF = 0x20000000;
 // General flag bit: "-threads" may be written.
 const UINT ENCODER_ALLOW_THREADS = 0x1;
+// Stream maps besides a stream index (n >= 0).
+const int ENCODER_MAP_AUTO = -1;
+const int ENCODER_MAP_OFF = -2;
 
 // Times are 64-bit milliseconds.
 class CEncoderOptions {
@@ -39,7 +42,7 @@ public:
     CString Input3Format;
     CString Input4Path;
 
-    // -1 automatic, -2 switched off, n >= 0 the stream index to map.
+    // ENCODER_MAP_AUTO, ENCODER_MAP_OFF, or the index of the stream to map.
     int VideoMap;
     int AudioMap;
     int SubtitleMap;

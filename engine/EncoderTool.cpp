@@ -219,7 +219,7 @@ namespace {
 
 void AddVideo(CCommandLine& cl, CEncoderOptions& o)
 {
-    if ((o.VideoFlags & ENCODER_STREAM_OFF) || o.VideoMap == -2) {
+    if ((o.VideoFlags & ENCODER_STREAM_OFF) || o.VideoMap == ENCODER_MAP_OFF) {
         cl.Add(L"-vn");
         return;
     }
@@ -258,7 +258,7 @@ int AudioInputNumber(const CEncoderOptions& o)
 
 void AddAudio(CCommandLine& cl, CEncoderOptions& o)
 {
-    if ((o.AudioFlags & ENCODER_STREAM_OFF) || o.AudioMap == -2) {
+    if ((o.AudioFlags & ENCODER_STREAM_OFF) || o.AudioMap == ENCODER_MAP_OFF) {
         cl.Add(L"-an");
         return;
     }
@@ -291,7 +291,7 @@ void AddAudio(CCommandLine& cl, CEncoderOptions& o)
 
 void AddSubtitles(CCommandLine& cl, const CEncoderOptions& o)
 {
-    if ((o.SubtitleFlags & ENCODER_STREAM_OFF) || o.SubtitleMap == -2) {
+    if ((o.SubtitleFlags & ENCODER_STREAM_OFF) || o.SubtitleMap == ENCODER_MAP_OFF) {
         cl.Add(L"-sn");
         return;
     }
@@ -310,6 +310,33 @@ void UseDroppingVsync(CEncoderOptions& options)
 void UseAdtsToAscFilter(CEncoderOptions& options)
 {
     options.AudioBitstreamFilter = L"aac_adtstoasc";
+}
+
+// The pictures of a frame grab: no sound, into 'output' as 'outputFormat' (image2 when none),
+// scaled when a size is given.
+void SetPictureOutput(CEncoderOptions& options, LPCWSTR output, LPCWSTR outputFormat, int width, int height)
+{
+    options.AudioMap = ENCODER_MAP_OFF;
+    options.OutputPath = Text(output);
+    options.OutputFormat = outputFormat && *outputFormat ? outputFormat : L"image2";
+    if (width > 0)
+        options.Width = width;
+    if (height > 0)
+        options.Height = height;
+}
+
+// The video of one input and the audio of another (or the same) into one output, codecs unset.
+CEncoderOptions StreamCopyOptions(LPCWSTR input, int videoMap, LPCWSTR input2, int audioMap, LPCWSTR output,
+                                  LPCWSTR outputFormat)
+{
+    CEncoderOptions options;
+    options.Input1Path = Text(input);
+    options.VideoMap = videoMap;
+    options.Input2Path = Text(input2);
+    options.AudioMap = audioMap;
+    options.OutputPath = Text(output);
+    options.OutputFormat = Text(outputFormat);
+    return options;
 }
 
 }  // namespace
@@ -516,13 +543,7 @@ int CEncoderTool::CopyStreamsWithCodecs(LPCWSTR input, int videoMap, LPCWSTR inp
                                         LPCWSTR output, LPCWSTR outputFormat, LPCWSTR videoCodec,
                                         LPCWSTR audioCodec, const volatile int* stopFlag)
 {
-    CEncoderOptions options;
-    options.Input1Path = Text(input);
-    options.VideoMap = videoMap;
-    options.Input2Path = Text(input2);
-    options.AudioMap = audioMap;
-    options.OutputPath = Text(output);
-    options.OutputFormat = Text(outputFormat);
+    CEncoderOptions options = StreamCopyOptions(input, videoMap, input2, audioMap, output, outputFormat);
     options.VideoCodec = videoCodec && *videoCodec ? videoCodec : L"copy";
     options.AudioCodec = audioCodec && *audioCodec ? audioCodec : L"copy";
     return LaunchWithRetry(options, UseDroppingVsync, stopFlag);
@@ -531,13 +552,7 @@ int CEncoderTool::CopyStreamsWithCodecs(LPCWSTR input, int videoMap, LPCWSTR inp
 int CEncoderTool::CopyStreams(LPCWSTR input, int videoMap, LPCWSTR input2, int audioMap, LPCWSTR output,
                               LPCWSTR outputFormat, const volatile int* stopFlag)
 {
-    CEncoderOptions options;
-    options.Input1Path = Text(input);
-    options.VideoMap = videoMap;
-    options.Input2Path = Text(input2);
-    options.AudioMap = audioMap;
-    options.OutputPath = Text(output);
-    options.OutputFormat = Text(outputFormat);
+    CEncoderOptions options = StreamCopyOptions(input, videoMap, input2, audioMap, output, outputFormat);
     options.Codec = L"copy";
     return LaunchWithRetry(options, UseDroppingVsync, stopFlag);
 }
@@ -579,13 +594,7 @@ int CEncoderTool::GrabFrame(LPCWSTR input, LPCWSTR output, __int64 start, int wi
     CEncoderOptions options;
     options.Input1Path = Text(input);
     options.Input1Start = start;
-    options.AudioMap = -2;
-    options.OutputPath = Text(output);
-    options.OutputFormat = outputFormat && *outputFormat ? outputFormat : L"image2";
-    if (width > 0)
-        options.Width = width;
-    if (height > 0)
-        options.Height = height;
+    SetPictureOutput(options, output, outputFormat, width, height);
     options.VideoFrames = 1;
     return Launch(options, stopFlag);
 }
@@ -601,13 +610,7 @@ int CEncoderTool::GrabFrameRange(LPCWSTR input, __int64 start, __int64 end, LPCW
         options.Input1Duration = end - start + 1;
         options.OutputDuration = options.Input1Duration;
     }
-    options.AudioMap = -2;
-    options.OutputPath = Text(output);
-    options.OutputFormat = outputFormat && *outputFormat ? outputFormat : L"image2";
-    if (width > 0)
-        options.Width = width;
-    if (height > 0)
-        options.Height = height;
+    SetPictureOutput(options, output, outputFormat, width, height);
     return Launch(options, stopFlag);
 }
 
@@ -621,7 +624,7 @@ int CEncoderTool::EncodeVideoOnly(LPCWSTR input, int rateNum, int rateDen, LPCWS
         options.InputRateNum = rateNum;
         options.InputRateDen = rateDen;
     }
-    options.AudioMap = -2;
+    options.AudioMap = ENCODER_MAP_OFF;
     options.AudioFlags = ENCODER_STREAM_OFF;
     options.OutputPath = Text(output);
     options.OutputFormat = Text(outputFormat);
@@ -642,8 +645,8 @@ int CEncoderTool::ConvertWithoutAV(LPCWSTR input, LPCWSTR output, LPCWSTR output
 {
     CEncoderOptions options;
     options.Input1Path = Text(input);
-    options.VideoMap = -2;
-    options.AudioMap = -2;
+    options.VideoMap = ENCODER_MAP_OFF;
+    options.AudioMap = ENCODER_MAP_OFF;
     options.OutputPath = Text(output);
     options.OutputFormat = Text(outputFormat);
     return Launch(options, stopFlag);

@@ -31,6 +31,21 @@ CString SpecialFolder(int csidl, BOOL create)
     return CString(buf);
 }
 
+// The path through GetLongPathNameW or GetShortPathNameW, with a buffer of 'firstSize' characters
+// grown once to the size asked for; empty for a path that does not exist.
+CString ConvertPath(DWORD(WINAPI* convert)(LPCWSTR, LPWSTR, DWORD), LPCWSTR path, size_t firstSize)
+{
+    if (!path || !*path)
+        return CString();
+    std::vector<wchar_t> buf(firstSize);
+    DWORD n = convert(path, buf.data(), (DWORD)buf.size());
+    if (n >= buf.size()) {
+        buf.resize(n + 1);
+        n = convert(path, buf.data(), (DWORD)buf.size());
+    }
+    return n > 0 && n < buf.size() ? CString(buf.data(), (int)n) : CString();
+}
+
 // The name of the running program for its data folder: the application object's name, else the
 // executable's title.
 CString ApplicationName()
@@ -240,28 +255,12 @@ CString GetParentFolder(LPCWSTR path)
 
 CString GetLongPath(LPCWSTR path)
 {
-    if (!path || !*path)
-        return CString();
-    std::vector<wchar_t> buf(4096);
-    DWORD n = GetLongPathNameW(path, buf.data(), (DWORD)buf.size());
-    if (n >= buf.size()) {
-        buf.resize(n + 1);
-        n = GetLongPathNameW(path, buf.data(), (DWORD)buf.size());
-    }
-    return n > 0 && n < buf.size() ? CString(buf.data(), (int)n) : CString();
+    return ConvertPath(&GetLongPathNameW, path, 4096);
 }
 
 CString GetShortPath(LPCWSTR path)
 {
-    if (!path || !*path)
-        return CString();
-    std::vector<wchar_t> buf(1024);
-    DWORD n = GetShortPathNameW(path, buf.data(), (DWORD)buf.size());
-    if (n >= buf.size()) {
-        buf.resize(n + 1);
-        n = GetShortPathNameW(path, buf.data(), (DWORD)buf.size());
-    }
-    return n > 0 && n < buf.size() ? CString(buf.data(), (int)n) : CString();
+    return ConvertPath(&GetShortPathNameW, path, 1024);
 }
 
 __int64 GetFileSize64(LPCWSTR path)
@@ -354,6 +353,13 @@ bool IsExistingFolder(LPCWSTR path)
 {
     DWORD attr = path && *path ? GetFileAttributesW(path) : INVALID_FILE_ATTRIBUTES;
     return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+CString GetToolPathIn(LPCWSTR folder, LPCWSTR name)
+{
+    CString path;
+    path.Format(L"%s\\%s", folder, name);
+    return IsExistingFile(path) ? path : CString(name);
 }
 
 bool IsExistingFilePath(LPCWSTR path)

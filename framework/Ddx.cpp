@@ -121,6 +121,17 @@ CString ReplaceArgs(CString text, LPCWSTR s1, LPCWSTR s2)
     return text;
 }
 
+// The range check of the DDV_MinMax functions; 'format' writes a bound for the prompt.
+template <typename T>
+void RefuseOutsideRange(CDataExchange* pDX, T value, T minVal, T maxVal, LPCWSTR format, UINT nIDPrompt)
+{
+    if (pDX->m_bFailed || !pDX->m_bSaveAndValidate || (value >= minVal && value <= maxVal)) return;
+    CString lo, hi;
+    lo.Format(format, minVal);
+    hi.Format(format, maxVal);
+    Refuse(pDX, nIDPrompt, AfxFormatString2(nIDPrompt, lo, hi));
+}
+
 } // namespace
 
 // ---- CDataExchange
@@ -330,38 +341,22 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)
 
 void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal)
 {
-    if (pDX->m_bFailed || !pDX->m_bSaveAndValidate || (value >= minVal && value <= maxVal)) return;
-    CString lo, hi;
-    lo.Format(L"%d", minVal);
-    hi.Format(L"%d", maxVal);
-    Refuse(pDX, AFX_IDP_PARSE_INT_RANGE, AfxFormatString2(AFX_IDP_PARSE_INT_RANGE, lo, hi));
+    RefuseOutsideRange(pDX, value, minVal, maxVal, L"%d", AFX_IDP_PARSE_INT_RANGE);
 }
 
 void DDV_MinMaxLong(CDataExchange* pDX, long value, long minVal, long maxVal)
 {
-    if (pDX->m_bFailed || !pDX->m_bSaveAndValidate || (value >= minVal && value <= maxVal)) return;
-    CString lo, hi;
-    lo.Format(L"%ld", minVal);
-    hi.Format(L"%ld", maxVal);
-    Refuse(pDX, AFX_IDP_PARSE_INT_RANGE, AfxFormatString2(AFX_IDP_PARSE_INT_RANGE, lo, hi));
+    RefuseOutsideRange(pDX, value, minVal, maxVal, L"%ld", AFX_IDP_PARSE_INT_RANGE);
 }
 
 void DDV_MinMaxUInt(CDataExchange* pDX, UINT value, UINT minVal, UINT maxVal)
 {
-    if (pDX->m_bFailed || !pDX->m_bSaveAndValidate || (value >= minVal && value <= maxVal)) return;
-    CString lo, hi;
-    lo.Format(L"%u", minVal);
-    hi.Format(L"%u", maxVal);
-    Refuse(pDX, AFX_IDP_PARSE_UINT_RANGE, AfxFormatString2(AFX_IDP_PARSE_UINT_RANGE, lo, hi));
+    RefuseOutsideRange(pDX, value, minVal, maxVal, L"%u", AFX_IDP_PARSE_UINT_RANGE);
 }
 
 void DDV_MinMaxDouble(CDataExchange* pDX, double const& value, double minVal, double maxVal)
 {
-    if (pDX->m_bFailed || !pDX->m_bSaveAndValidate || (value >= minVal && value <= maxVal)) return;
-    CString lo, hi;
-    lo.Format(L"%.15g", minVal);
-    hi.Format(L"%.15g", maxVal);
-    Refuse(pDX, AFX_IDP_PARSE_REAL_RANGE, AfxFormatString2(AFX_IDP_PARSE_REAL_RANGE, lo, hi));
+    RefuseOutsideRange(pDX, value, minVal, maxVal, L"%.15g", AFX_IDP_PARSE_REAL_RANGE);
 }
 
 void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars)

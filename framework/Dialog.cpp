@@ -8,20 +8,6 @@
 
 namespace {
 
-// The dialog object waiting for its window on this thread; the CBT hook binds the first
-// window created while it is set (the dialog comes before its controls).
-thread_local CDialog* t_dialogBeingCreated = nullptr;
-
-LRESULT CALLBACK DialogCreateHook(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HCBT_CREATEWND && t_dialogBeingCreated) {
-        CDialog* dlg = t_dialogBeingCreated;
-        t_dialogBeingCreated = nullptr;
-        dlg->SubclassWindow((HWND)wParam);
-    }
-    return ::CallNextHookEx(NULL, code, wParam, lParam);
-}
-
 LPCDLGTEMPLATEW LoadTemplate(LPCWSTR name, HINSTANCE& hInst)
 {
     hInst = AfxGetResourceHandle();
@@ -81,12 +67,12 @@ BOOL CDialog::CreateDlgIndirect(LPCDLGTEMPLATEW lpTemplate, HWND hWndOwner, HINS
 {
     if (!lpTemplate || m_hWnd) return FALSE;
     AfxInitCommonControls();
-    CDialog* outer = t_dialogBeingCreated;
-    t_dialogBeingCreated = this;
-    HHOOK hook = ::SetWindowsHookExW(WH_CBT, &DialogCreateHook, NULL, ::GetCurrentThreadId());
-    HWND hWnd = ::CreateDialogIndirectParamW(hInst, lpTemplate, hWndOwner, &CDialog::AfxDlgProc, 0);
-    if (hook) ::UnhookWindowsHookEx(hook);
-    if (t_dialogBeingCreated == this) t_dialogBeingCreated = outer;
+    HWND hWnd = NULL;
+    {
+        // The dialog's window is the first created (it comes before its controls).
+        detail::CSubclassNextWindow bind(this);
+        hWnd = ::CreateDialogIndirectParamW(hInst, lpTemplate, hWndOwner, &CDialog::AfxDlgProc, 0);
+    }
     if (!hWnd) {
         if (m_hWnd) Detach();
         return FALSE;

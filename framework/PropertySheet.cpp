@@ -6,18 +6,6 @@
 
 namespace {
 
-thread_local CPropertySheet* t_sheetBeingCreated = nullptr;
-
-LRESULT CALLBACK SheetCreateHook(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HCBT_CREATEWND && t_sheetBeingCreated) {
-        CPropertySheet* sheet = t_sheetBeingCreated;
-        t_sheetBeingCreated = nullptr;
-        sheet->SubclassWindow((HWND)wParam);
-    }
-    return ::CallNextHookEx(NULL, code, wParam, lParam);
-}
-
 void SetNotifyResult(HWND hWnd, LRESULT* pResult, LRESULT value)
 {
     // Returned by the window procedure, and stored for code that reads the dialog's result slot.
@@ -224,12 +212,11 @@ INT_PTR CPropertySheet::Build(bool modeless, HWND hOwner)
     m_bOkPressed = false;
     m_bEnded = false;
 
-    CPropertySheet* outer = t_sheetBeingCreated;
-    t_sheetBeingCreated = this;
-    HHOOK hook = ::SetWindowsHookExW(WH_CBT, &SheetCreateHook, NULL, ::GetCurrentThreadId());
-    INT_PTR r = ::PropertySheetW(&psh);
-    if (hook) ::UnhookWindowsHookEx(hook);
-    if (t_sheetBeingCreated == this) t_sheetBeingCreated = outer;
+    INT_PTR r = 0;
+    {
+        detail::CSubclassNextWindow bind(this);
+        r = ::PropertySheetW(&psh);
+    }
     // The sheet owns the page handles it took; on failure nothing was taken.
     if (r == 0 || r == -1 || !m_hWnd) {
         if (m_hWnd) DestroyWindow();

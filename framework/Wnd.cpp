@@ -45,6 +45,17 @@ struct TemporaryWindows {
 
 thread_local MSG t_currentMessage = {};
 thread_local CWnd* t_windowBeingCreated = nullptr;
+thread_local CWnd* t_windowToSubclass = nullptr;
+
+LRESULT CALLBACK SubclassNextWindowHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND && t_windowToSubclass) {
+        CWnd* wnd = t_windowToSubclass;
+        t_windowToSubclass = nullptr;
+        wnd->SubclassWindow((HWND)wParam);
+    }
+    return ::CallNextHookEx(NULL, code, wParam, lParam);
+}
 
 // A reflected message goes to the child's OnChildNotify when the child has an object.
 BOOL ReflectTo(HWND hWndChild, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
@@ -91,6 +102,18 @@ struct CWndCreateHook {
         return ::CallNextHookEx(NULL, code, wParam, lParam);
     }
 };
+
+detail::CSubclassNextWindow::CSubclassNextWindow(CWnd* wnd) : m_pWnd(wnd), m_pOuter(t_windowToSubclass)
+{
+    t_windowToSubclass = wnd;
+    m_hHook = ::SetWindowsHookExW(WH_CBT, &SubclassNextWindowHook, NULL, ::GetCurrentThreadId());
+}
+
+detail::CSubclassNextWindow::~CSubclassNextWindow()
+{
+    if (m_hHook) ::UnhookWindowsHookEx(m_hHook);
+    if (t_windowToSubclass == m_pWnd) t_windowToSubclass = m_pOuter;
+}
 
 const CWnd CWnd::wndTop(HWND_TOP);
 const CWnd CWnd::wndBottom(HWND_BOTTOM);

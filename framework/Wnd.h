@@ -603,6 +603,23 @@ private:
     friend struct CWndCreateHook;
 };
 
+namespace detail {
+// While it lives, the first window created on this thread is subclassed into 'wnd' before its
+// first message: for the windows the system creates, dialogs and property sheets. Scopes nest.
+class CSubclassNextWindow {
+public:
+    explicit CSubclassNextWindow(CWnd* wnd);
+    ~CSubclassNextWindow();
+    CSubclassNextWindow(const CSubclassNextWindow&) = delete;
+    CSubclassNextWindow& operator=(const CSubclassNextWindow&) = delete;
+
+private:
+    CWnd* m_pWnd;
+    CWnd* m_pOuter;
+    HHOOK m_hHook;
+};
+}
+
 // A scroll bar control; the scroll handlers receive this type.
 class CScrollBar : public CWnd {
 public:

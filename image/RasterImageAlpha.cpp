@@ -4,6 +4,27 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace
+{
+// Turns 'height' rows of 'stride' bytes upside down in place; false when no row buffer was had.
+bool SwapRowsUpsideDown(BYTE* rows, size_t stride, int height)
+{
+    BYTE* temp = (BYTE*)malloc(stride);
+    if (!temp)
+        return false;
+    for (int i = 0; i < height / 2; i++)
+    {
+        BYTE* a = rows + (size_t)i * stride;
+        BYTE* b = rows + (size_t)(height - 1 - i) * stride;
+        memcpy(temp, a, stride);
+        memcpy(a, b, stride);
+        memcpy(b, temp, stride);
+    }
+    free(temp);
+    return true;
+}
+}
+
 bool CRasterImage::CreateAlpha()
 {
     if (!alphaMask && dib)
@@ -122,21 +143,8 @@ bool CRasterImage::AlphaPaletteIsValid() const
 
 void CRasterImage::AlphaFlip()
 {
-    if (!alphaMask)
-        return;
-    int w = header.biWidth;
-    BYTE* temp = (BYTE*)malloc(w);
-    if (!temp)
-        return;
-    for (int i = 0; i < header.biHeight / 2; i++)
-    {
-        BYTE* a = alphaMask + (size_t)i * w;
-        BYTE* b = alphaMask + (size_t)(header.biHeight - 1 - i) * w;
-        memcpy(temp, a, w);
-        memcpy(a, b, w);
-        memcpy(b, temp, w);
-    }
-    free(temp);
+    if (alphaMask)
+        SwapRowsUpsideDown(alphaMask, header.biWidth, header.biHeight);
 }
 
 bool CRasterImage::CreateSelection()
@@ -191,21 +199,8 @@ BYTE* CRasterImage::SelectionGetPointer(int x, int y) const
 
 void CRasterImage::FlipSelection()
 {
-    if (!selectionMask)
+    if (!selectionMask || !SwapRowsUpsideDown(selectionMask, header.biWidth, header.biHeight))
         return;
-    int w = header.biWidth;
-    BYTE* temp = (BYTE*)malloc(w);
-    if (!temp)
-        return;
-    for (int i = 0; i < header.biHeight / 2; i++)
-    {
-        BYTE* a = selectionMask + (size_t)i * w;
-        BYTE* b = selectionMask + (size_t)(header.biHeight - 1 - i) * w;
-        memcpy(temp, a, w);
-        memcpy(a, b, w);
-        memcpy(b, temp, w);
-    }
-    free(temp);
     LONG top = info.selectionBox.top;
     info.selectionBox.top = header.biHeight - info.selectionBox.bottom;
     info.selectionBox.bottom = header.biHeight - top;
@@ -252,20 +247,8 @@ bool CRasterImage::IncreaseBpp(DWORD bpp)
 
 bool CRasterImage::Flip(bool flipSelection, bool flipAlpha)
 {
-    if (!dib)
+    if (!dib || !SwapRowsUpsideDown(GetBits(), info.rowStride, header.biHeight))
         return false;
-    BYTE* temp = (BYTE*)malloc(info.rowStride);
-    if (!temp)
-        return false;
-    for (int i = 0; i < header.biHeight / 2; i++)
-    {
-        BYTE* a = GetBits(i);
-        BYTE* b = GetBits(header.biHeight - 1 - i);
-        memcpy(temp, a, info.rowStride);
-        memcpy(a, b, info.rowStride);
-        memcpy(b, temp, info.rowStride);
-    }
-    free(temp);
     if (flipSelection)
         FlipSelection();
     if (flipAlpha)

@@ -13,6 +13,16 @@ namespace
 {
 using imagedetail::Le16;
 
+// The blocks of the stream, and the labels of the extensions read and written.
+const int kExtensionIntroducer = 0x21;
+const int kImageSeparator = 0x2C;
+const int kTrailer = 0x3B;
+const int kGraphicControlLabel = 0xF9;
+const int kCommentLabel = 0xFE;
+const int kApplicationLabel = 0xFF;
+// The image descriptor after its separator: position, size and flags.
+const int kImageDescriptorSize = 9;
+
 const int kMaxCode = 4096;
 const int kHashSize = 5003;
 // True-colour pictures are written as tiles of this size, each with its own 255-colour table.
@@ -368,7 +378,7 @@ bool CRasterImageGIF::ReadExtension(CByteStream* stream, bool apply)
     long size = stream->GetChar();
     if (size <= 0)
         return size == 0;
-    if (label == 0xF9 && size == 4)
+    if (label == kGraphicControlLabel && size == 4)
     {
         BYTE b[4];
         if (stream->Read(b, 1, 4) != 4)
@@ -384,7 +394,7 @@ bool CRasterImageGIF::ReadExtension(CByteStream* stream, bool apply)
             info.gifDisposal = (BYTE)((b[0] >> 2) & 7);
         }
     }
-    else if (label == 0xFE)
+    else if (label == kCommentLabel)
     {
         char text[256];
         if (stream->Read(text, 1, (size_t)size) != (size_t)size)
@@ -395,7 +405,7 @@ bool CRasterImageGIF::ReadExtension(CByteStream* stream, bool apply)
             m_comment[size] = 0;
         }
     }
-    else if (label == 0xFF && size == 11)
+    else if (label == kApplicationLabel && size == 11)
     {
         BYTE id[11];
         if (stream->Read(id, 1, 11) != 11)
@@ -417,6 +427,20 @@ bool CRasterImageGIF::ReadExtension(CByteStream* stream, bool apply)
     return true;
 }
 
+bool CRasterImageGIF::ReadToImage(CByteStream* stream, bool apply, BYTE descriptor[])
+{
+    for (;;)
+    {
+        long c = stream->GetChar();
+        if (c < 0 || c == kTrailer)
+            return false;
+        if (c == kExtensionIntroducer)
+            ReadExtension(stream, apply);
+        else if (c == kImageSeparator)
+            return stream->Read(descriptor, 1, kImageDescriptorSize) == kImageDescriptorSize;
+    }
+}
+
 int CRasterImageGIF::CountFrames(CByteStream* stream, const Screen& screen)
 {
     long at = stream->Tell();
@@ -425,18 +449,8 @@ int CRasterImageGIF::CountFrames(CByteStream* stream, const Screen& screen)
     bool first = true;
     for (;;)
     {
-        long c = stream->GetChar();
-        if (c < 0 || c == 0x3B)
-            break;
-        if (c == 0x21)
-        {
-            ReadExtension(stream, false);
-            continue;
-        }
-        if (c != 0x2C)
-            continue;
-        BYTE d[9];
-        if (stream->Read(d, 1, 9) != 9)
+        BYTE d[kImageDescriptorSize];
+        if (!ReadToImage(stream, false, d))
             break;
         int left = Le16(d), top = Le16(d + 2), w = Le16(d + 4), h = Le16(d + 6);
         if (first && (width == 0 || height == 0))
@@ -627,18 +641,8 @@ bool CRasterImageGIF::DecodeFrames(CByteStream* stream, Screen& screen)
             failed = true;
             break;
         }
-        long c = stream->GetChar();
-        if (c < 0 || c == 0x3B)
-            break;
-        if (c == 0x21)
-        {
-            ReadExtension(stream, true);
-            continue;
-        }
-        if (c != 0x2C)
-            continue;
-        BYTE d[9];
-        if (stream->Read(d, 1, 9) != 9)
+        BYTE d[kImageDescriptorSize];
+        if (!ReadToImage(stream, true, d))
             break;
         int left = Le16(d), top = Le16(d + 2), w = Le16(d + 4), h = Le16(d + 6);
         BYTE flags = d[8];
@@ -880,8 +884,8 @@ bool CRasterImageGIF::WriteGraphicControl(CByteStream* stream, const CRasterImag
 {
     CWriter out = {stream, false};
     int trans = image.GetTransIndex();
-    out.Byte(0x21);
-    out.Byte(0xF9);
+    out.Byte(kExtensionIntroducer);
+    out.Byte(kGraphicControlLabel);
     out.Byte(4);
     out.Byte((trans != -1 ? 1 : 0) | ((disposal & 7) << 2));
     out.Word(image.GetInfo().frameDelay);
@@ -898,8 +902,8 @@ bool CRasterImageGIF::WriteComment(CByteStream* stream)
     if (n > 255)
         n = 255;
     CWriter out = {stream, false};
-    out.Byte(0x21);
-    out.Byte(0xFE);
+    out.Byte(kExtensionIntroducer);
+    out.Byte(kCommentLabel);
     out.Byte((int)n);
     out.Bytes(m_comment, n);
     out.Byte(0);
@@ -910,7 +914,7 @@ bool CRasterImageGIF::WriteImage(CByteStream* stream, const CRasterImage& image,
 {
     CWriter out = {stream, false};
     int bpp = image.GetBpp();
-    out.Byte(0x2C);
+    out.Byte(kImageSeparator);
     out.Word(image.GetInfo().xOffset);
     out.Word(image.GetInfo().yOffset);
     out.Word(image.GetWidth());
@@ -1122,7 +1126,7 @@ bool CRasterImageGIF::WriteTrueColour(CByteStream* stream)
                 return false;
         }
     CWriter out = {stream, false};
-    out.Byte(0x3B);
+    out.Byte(kTrailer);
     if (out.failed)
     {
         SetLastError("Write Error in GIF file");
@@ -1144,7 +1148,7 @@ bool CRasterImageGIF::Encode(CByteStream* stream)
               WriteImage(stream, *this, false);
     CWriter out = {stream, false};
     if (ok)
-        out.Byte(0x3B);
+        out.Byte(kTrailer);
     if (!ok || out.failed)
     {
         if (!info.lastError[0] || out.failed)
@@ -1181,8 +1185,8 @@ bool CRasterImageGIF::Encode(CByteStream* stream, CRasterImage** frameList, int 
     CWriter out = {stream, false};
     if (ok && m_loops != 1)
     {
-        out.Byte(0x21);
-        out.Byte(0xFF);
+        out.Byte(kExtensionIntroducer);
+        out.Byte(kApplicationLabel);
         out.Byte(11);
         out.Bytes("NETSCAPE2.0", 11);
         out.Byte(3);
@@ -1200,7 +1204,7 @@ bool CRasterImageGIF::Encode(CByteStream* stream, CRasterImage** frameList, int 
     }
     if (ok)
     {
-        out.Byte(0x3B);
+        out.Byte(kTrailer);
         ok = !out.failed;
     }
     if (!ok)

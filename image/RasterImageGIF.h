@@ -36,6 +36,9 @@ private:
     struct CodeWriter;
 
     bool ReadExtension(CByteStream* stream, bool apply);
+    // Reads on to the next image's descriptor, through the extensions (taken in with 'apply');
+    // false at the trailer or where the data ends.
+    bool ReadToImage(CByteStream* stream, bool apply, BYTE descriptor[]);
     int CountFrames(CByteStream* stream, const Screen& screen);
     int DecodeLZW(CByteStream* stream, FrameTarget* target);
     bool DecodeFrames(CByteStream* stream, Screen& screen);

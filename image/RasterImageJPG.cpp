@@ -56,6 +56,17 @@ void OutputMessage(j_common_ptr)
 {
 }
 
+// libjpeg's error manager for one run: an error writes its message into 'lastError' and jumps
+// back to the run's setjmp.
+jpeg_error_mgr* InitErrorManager(CJpegErrorManager& err, char* lastError)
+{
+    jpeg_std_error(&err.pub);
+    err.pub.error_exit = ErrorExit;
+    err.pub.output_message = OutputMessage;
+    err.lastError = lastError;
+    return &err.pub;
+}
+
 void InitSource(j_decompress_ptr cinfo)
 {
     ManagerOf((j_common_ptr)cinfo)->startOfFile = true;
@@ -182,10 +193,7 @@ bool CRasterImageJPG::Decode(CByteStream* stream)
 bool CRasterImageJPG::RunDecode(DecodeState& state)
 {
     jpeg_decompress_struct& cinfo = state.cinfo;
-    cinfo.err = jpeg_std_error(&state.err.pub);
-    state.err.pub.error_exit = ErrorExit;
-    state.err.pub.output_message = OutputMessage;
-    state.err.lastError = info.lastError;
+    cinfo.err = InitErrorManager(state.err, info.lastError);
     if (setjmp(state.err.jump))
         return false;
     jpeg_create_decompress(&cinfo);
@@ -356,10 +364,7 @@ bool CRasterImageJPG::Encode(CByteStream* stream)
 bool CRasterImageJPG::RunEncode(EncodeState& state)
 {
     jpeg_compress_struct& cinfo = state.cinfo;
-    cinfo.err = jpeg_std_error(&state.err.pub);
-    state.err.pub.error_exit = ErrorExit;
-    state.err.pub.output_message = OutputMessage;
-    state.err.lastError = info.lastError;
+    cinfo.err = InitErrorManager(state.err, info.lastError);
     if (setjmp(state.err.jump))
         return false;
     jpeg_create_compress(&cinfo);

@@ -1,5 +1,6 @@
 // CRasterImage: scaling, borders and the fitted thumbnail.
 #include "image/RasterImage.h"
+#include "image/PixelMath.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -14,18 +15,11 @@
 
 namespace
 {
+using imagedetail::ClampByte;
+
 int ClampIndex(int v, int size)
 {
     return v < 0 ? 0 : (v >= size ? size - 1 : v);
-}
-
-BYTE ClampByte(float v)
-{
-    if (v <= 0.0f)
-        return 0;
-    if (v >= 255.0f)
-        return 255;
-    return (BYTE)v;
 }
 
 // Where each source column (or row) lands: its destination cell, and the share in thousandths

@@ -1,10 +1,13 @@
 // CRasterImage: colours at real-valued coordinates, area averages and the overflow rules.
 #include "image/RasterImage.h"
+#include "image/PixelMath.h"
 
 #include <cmath>
 
 namespace
 {
+using imagedetail::ClampByte;
+
 const float kPi = 3.14159265358979323846f;
 
 struct CFloatPoint
@@ -37,15 +40,6 @@ struct CFloatRect
         return r;
     }
 };
-
-BYTE ClampByte(float v)
-{
-    if (v <= 0.0f)
-        return 0;
-    if (v >= 255.0f)
-        return 255;
-    return (BYTE)v;
-}
 
 float Sinc(float x)
 {

@@ -10,6 +10,8 @@
 namespace {
 const UINT kCapsBitmapId = 221;
 const COLORREF kCapsMask = RGB(255, 0, 255);
+// The thumb is never shorter than this; a channel shorter than it shows no thumb.
+const int kMinThumbLength = 16;
 }
 
 BEGIN_MESSAGE_MAP(CSkinScrollBar, CWnd)
@@ -141,7 +143,7 @@ void CSkinScrollBar::RecalcLayout()
         if (m_rcThumb.bottom > m_rcChannel.bottom) m_rcThumb.OffsetRect(0, m_rcChannel.bottom - m_rcThumb.bottom);
         return;
     }
-    if (channelH <= 15 || !IsScrollable()) {
+    if (channelH < kMinThumbLength || !IsScrollable()) {
         const int mid = m_rcChannel.top + channelH / 2;
         m_rcThumb.SetRect(m_rcChannel.left, mid, m_rcChannel.right, mid);
         return;
@@ -149,15 +151,15 @@ void CSkinScrollBar::RecalcLayout()
     const double scale = (double)channelH / ((double)m_nMax - m_nMin + 1);
     int top = m_rcChannel.top + (int)(scale * ((double)m_nPos - m_nMin));
     int bottom = m_nPos == GetScrollLimit() ? m_rcChannel.bottom : top + (int)(scale * m_nPage);
-    if (bottom - top < 16) {
-        if (top - m_rcChannel.top < 8) {
+    if (bottom - top < kMinThumbLength) {
+        if (top - m_rcChannel.top < kMinThumbLength / 2) {
             top = m_rcChannel.top;
-        } else if (m_rcChannel.bottom - top >= 8) {
-            top -= 8;
+        } else if (m_rcChannel.bottom - top >= kMinThumbLength / 2) {
+            top -= kMinThumbLength / 2;
         } else {
-            top = m_rcChannel.bottom - 16;
+            top = m_rcChannel.bottom - kMinThumbLength;
         }
-        bottom = top + 16;
+        bottom = top + kMinThumbLength;
     }
     if (bottom > m_rcChannel.bottom) {
         top -= bottom - m_rcChannel.bottom;
@@ -349,7 +351,7 @@ void CSkinScrollBar::OnPaint()
         DrawArrow(&dc, m_rcUpArrow, TRUE);
         DrawArrow(&dc, m_rcDownArrow, FALSE);
     }
-    if (m_rcChannel.Height() < 16 || m_rcThumb.IsRectEmpty() || m_rcThumb.top < m_rcChannel.top ||
+    if (m_rcChannel.Height() < kMinThumbLength || m_rcThumb.IsRectEmpty() || m_rcThumb.top < m_rcChannel.top ||
         m_rcThumb.bottom > m_rcChannel.bottom)
         return;
     CRect thumb = m_rcThumb;

@@ -51,11 +51,12 @@ public:
 
     static const UINT kRepeatMs = 200;
     static const int kArrowWidth = 16;
+    static const int kArrowHeight = 16;
 
 protected:
     BOOL m_bShowArrows = TRUE;
     int m_nArrowWidth = kArrowWidth;
-    int m_nArrowHeight = 16;
+    int m_nArrowHeight = kArrowHeight;
     CImageList m_caps;
     int m_nMin = 0, m_nMax = 0, m_nPage = 0, m_nPos = 0, m_nTrackPos = 0;
     CRect m_rcChannel, m_rcThumb, m_rcUpArrow, m_rcDownArrow;

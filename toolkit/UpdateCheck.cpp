@@ -4,9 +4,9 @@
 #include "engine/SystemHelpers.h"
 #include "framework/Effects.h"
 #include "framework/Thread.h"
-#include "toolkit/HttpRequest.h"
 #include "toolkit/ToolkitHost.h"
 #include "toolkit/UpdateDialogs.h"
+#include "toolkit/WinInetRequest.h"
 
 #include <objbase.h>
 #include <pugixml.hpp>

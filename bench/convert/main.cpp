@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/common/BenchSupport.h"
 #include "conversion/ConvertHost.h"
 #include "conversion/MediaConvertRunner.h"
 #include "conversion/PresetStore.h"
@@ -33,14 +34,6 @@
 
 namespace {
 
-double Now()
-{
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart / (double)f.QuadPart;
-}
-
 // An inheritable file that takes a child's standard error, as the job's Velkor gets one too.
 HANDLE OpenLog(const CString& path)
 {
@@ -51,9 +44,7 @@ HANDLE OpenLog(const CString& path)
 
 int RunHidden(const CString& command, HANDLE errorLog)
 {
-    std::vector<wchar_t> line(command.GetString(), command.GetString() + command.GetLength() + 1);
     STARTUPINFOW si = {};
-    si.cb = sizeof(si);
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_HIDE;
     if (errorLog) {
@@ -61,15 +52,7 @@ int RunHidden(const CString& command, HANDLE errorLog)
         si.hStdOutput = errorLog;
         si.hStdError = errorLog;
     }
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, errorLog ? TRUE : FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &si, &pi))
-        return -1;
-    CHandle process(pi.hProcess), thread(pi.hThread);
-    WaitForSingleObject(process, INFINITE);
-    DWORD code = 1;
-    GetExitCodeProcess(process, &code);
-    return (int)code;
+    return RunAndWait(command, si, errorLog ? TRUE : FALSE);
 }
 
 // The runner starts its tools through the framework's process function: launches of our Velkor get

@@ -6,35 +6,19 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/common/BenchSupport.h"
 #include "engine/EncoderTool.h"
 #include "engine/SystemHelpers.h"
 #include "framework/Handles.h"
 
 namespace {
 
-double Now()
-{
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart / (double)f.QuadPart;
-}
-
 int RunHidden(const CString& command)
 {
-    std::vector<wchar_t> line(command.GetString(), command.GetString() + command.GetLength() + 1);
     STARTUPINFOW si = {};
-    si.cb = sizeof(si);
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
-        return -1;
-    CHandle process(pi.hProcess), thread(pi.hThread);
-    WaitForSingleObject(process, INFINITE);
-    DWORD code = 1;
-    GetExitCodeProcess(process, &code);
-    return (int)code;
+    return RunAndWait(command, si, FALSE);
 }
 
 class CCountingListener : public CEncoderToolEvents {

@@ -16,6 +16,7 @@
 #include <jpeglib.h>
 #include <png.h>
 
+#include "bench/common/BenchSupport.h"
 #include "image/RasterImage.h"
 
 namespace {
@@ -26,15 +27,6 @@ const int kHeight = 1080;
 const int kQuality = 90;
 
 using Bytes = std::vector<unsigned char>;
-
-LARGE_INTEGER g_frequency;
-
-double Now()
-{
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart / (double)g_frequency.QuadPart;
-}
 
 // Smooth gradients with some sharp edges and noise, so neither codec sees a trivial picture.
 Bytes MakePicture()
@@ -334,7 +326,6 @@ bool BenchFile(const wchar_t* path)
 
 int wmain(int argc, wchar_t** argv)
 {
-    QueryPerformanceFrequency(&g_frequency);
     Bytes rgb = MakePicture();
     Bytes jpeg, png;
     if (!RawJpegEncode(rgb, jpeg) || !RawPngEncode(rgb, png)) {

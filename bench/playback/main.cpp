@@ -1,6 +1,7 @@
 // Playback benchmark: a 10-second 1280x720 30 fps clip played by Drumlin.exe into a 640x360
 // window; prints the frames shown per second against the clip's rate and the tool's CPU time.
 // Usage: bench_playback [ffmpeg folder]   (run under Wine with a display)
+#include "bench/common/BenchSupport.h"
 #include "tools/playback/records.h"
 
 #include <windows.h>
@@ -20,18 +21,6 @@ std::vector<Sample> g_progress;
 bool g_ended = false;
 int g_endShown = 0, g_endDropped = 0, g_endCpuMs = 0;
 int64_t g_endPosition = 0;
-
-double Now()
-{
-    static LARGE_INTEGER f = [] {
-        LARGE_INTEGER x;
-        QueryPerformanceFrequency(&x);
-        return x;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
@@ -56,19 +45,8 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 int RunHidden(const std::wstring& command)
 {
-    std::vector<wchar_t> line(command.begin(), command.end());
-    line.push_back(0);
     STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
-        return -1;
-    CloseHandle(pi.hThread);
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hProcess);
-    return static_cast<int>(code);
+    return RunAndWait(command.c_str(), si, FALSE);
 }
 
 }  // namespace

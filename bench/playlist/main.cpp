@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/common/BenchSupport.h"
 #include "engine/MediaItem.h"
 #include "engine/SystemHelpers.h"
 #include "framework/App.h"
@@ -31,16 +32,9 @@ const int kItems = 1000;
 const int kThumbWidth = 192;
 const int kThumbHeight = 108;
 
-double Now()
+double NowMs()
 {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart * 1000.0 / (double)frequency.QuadPart;
+    return Now() * 1000.0;
 }
 
 // A picture that looks like a video frame to the JPEG coder: gradients, blocks and some noise.
@@ -112,18 +106,8 @@ const int kClips = 100;
 
 int RunHidden(const CString& commandLine)
 {
-    std::vector<wchar_t> line(commandLine.GetString(), commandLine.GetString() + commandLine.GetLength() + 1);
     STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
-        return -1;
-    CloseHandle(pi.hThread);
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hProcess);
-    return (int)code;
+    return RunAndWait(commandLine, si, FALSE);
 }
 
 // The playlist's item window as the view sees it, without drawing: items in memory.
@@ -261,7 +245,7 @@ int BenchThumbnails(const CString& scratch, const CString& ffmpegDir)
         warm.DeleteThumbnailFile();
     }
 
-    double t0 = Now();
+    double t0 = NowMs();
     int sequentialThumbnails = 0;
     for (const CString& path : paths) {
         CMediaItem item;
@@ -269,7 +253,7 @@ int BenchThumbnails(const CString& scratch, const CString& ffmpegDir)
             ++sequentialThumbnails;
         item.DeleteThumbnailFile();
     }
-    double sequentialMs = Now() - t0;
+    double sequentialMs = NowMs() - t0;
 
     CBenchItems items;
     CMediaPlaylistView* view = new CMediaPlaylistView;
@@ -278,7 +262,7 @@ int BenchThumbnails(const CString& scratch, const CString& ffmpegDir)
         std::printf("FAILED: no view window\n");
         return 1;
     }
-    t0 = Now();
+    t0 = NowMs();
     {
         CPlaylistEditGuard guard(view, 1);
         for (const CString& path : paths)
@@ -290,10 +274,10 @@ int BenchThumbnails(const CString& scratch, const CString& ffmpegDir)
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageW(&msg);
         if (loadedMs == 0 && !view->IsLoading() && view->GetPendingCount() == 0)
-            loadedMs = Now() - t0;
+            loadedMs = NowMs() - t0;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
-    double viewMs = Now() - t0;
+    double viewMs = NowMs() - t0;
     int viewThumbnails = items.ThumbnailsIn();
     int viewItems = items.GetMediaItemCount();
     view->DestroyWindow();
@@ -332,27 +316,27 @@ int wmain(int argc, wchar_t** argv)
 
     // The thumbnails' own work, alone: JPEG and Base64 one way and the other.
     std::vector<CString> texts(kItems);
-    double t0 = Now();
+    double t0 = NowMs();
     for (int i = 0; i < kItems; ++i)
         ImageToBase64(playlist.GetAt(i)->Thumbnail, texts[i]);
-    double encodeMs = Now() - t0;
-    t0 = Now();
+    double encodeMs = NowMs() - t0;
+    t0 = NowMs();
     for (int i = 0; i < kItems; ++i) {
         CRasterImage image;
         Base64ToImage(texts[i], image);
     }
-    double decodeMs = Now() - t0;
+    double decodeMs = NowMs() - t0;
 
     CXmlPlaylistFormat format;
-    t0 = Now();
+    t0 = NowMs();
     int saved = format.Save(path, playlist, 1);
-    double saveMs = Now() - t0;
+    double saveMs = NowMs() - t0;
     __int64 size = GetFileSize64(path);
 
     CPlaylistData back;
-    t0 = Now();
+    t0 = NowMs();
     int loaded = format.Load(path, back);
-    double loadMs = Now() - t0;
+    double loadMs = NowMs() - t0;
     int withThumbnail = 0;
     for (int i = 0; i < back.GetCount(); ++i)
         withThumbnail += (back.GetAt(i)->StateFlags & MEDIA_STATE_THUMBNAIL_READY) != 0;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/BenchSupport.h"
 #include "engine/EngineHost.h"
 #include "engine/MediaInfo.h"
 #include "framework/Handles.h"
@@ -53,21 +54,12 @@ int RunWithOutput(const CString& commandLine, const CString& output)
     if (!out.IsValid())
         return -1;
     STARTUPINFOW si = {};
-    si.cb = sizeof(si);
     si.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_HIDE;
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     si.hStdOutput = out;
     si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION pi = {};
-    std::wstring line(commandLine.GetString());
-    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
-        return -1;
-    CHandle process(pi.hProcess), thread(pi.hThread);
-    WaitForSingleObject(process, INFINITE);
-    DWORD code = 1;
-    GetExitCodeProcess(process, &code);
-    return (int)code;
+    return RunAndWait(commandLine, si, TRUE);
 }
 
 double Seconds(LARGE_INTEGER from, LARGE_INTEGER to, LARGE_INTEGER frequency)

@@ -150,6 +150,10 @@ TEST(PathHelpers, FolderChainsSizesAndLongPaths)
         EXPECT_FALSE(IsExistingFile(nothing));
         EXPECT_FALSE(IsExistingFolder(nothing));
     }
+
+    EXPECT_STREQ(file, GetToolPathIn(root, L"a file.bin"));
+    EXPECT_STREQ(L"missing.exe", GetToolPathIn(root, L"missing.exe")) << "left to the system's search";
+    EXPECT_STREQ(L"one \u00e9", GetToolPathIn(root, L"one \u00e9")) << "a folder is no tool";
 }
 
 TEST(PathHelpers, ProgramAndDataFolders)

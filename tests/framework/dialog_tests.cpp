@@ -10,6 +10,7 @@
 
 #include "framework/dialog_test_resources.h"
 
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -185,6 +186,43 @@ TEST(DialogDataExchange, RefusesTextThatIsNotAWholeNumberAndValuesOutOfRange)
     EXPECT_EQ(-3, dlg.m_count);
     EXPECT_TRUE(g_boxes.empty());
     dlg.DestroyWindow();
+}
+
+TEST(DialogDataExchange, EachRangeCheckNamesItsBoundsInTheFormOfItsType)
+{
+    MessageBoxRecorder boxes;
+    struct Case {
+        std::function<void(CDataExchange*)> check;
+        const wchar_t* prompt;
+    };
+    const Case outside[] = {
+        {[](CDataExchange* dx) { DDV_MinMaxInt(dx, 11, -5, 10); }, L"Please enter an integer between -5 and 10."},
+        {[](CDataExchange* dx) { DDV_MinMaxLong(dx, -6L, -5L, 10L); }, L"Please enter an integer between -5 and 10."},
+        {[](CDataExchange* dx) { DDV_MinMaxUInt(dx, 4000000000u, 1u, 3000000000u); },
+         L"Please enter a positive integer between 1 and 3000000000."},
+        {[](CDataExchange* dx) { DDV_MinMaxDouble(dx, 0.05, 0.1, 2.5); }, L"Please enter a number between 0.1 and 2.5."},
+    };
+    for (const Case& c : outside) {
+        g_boxes.clear();
+        CDataExchange dx(nullptr, TRUE);
+        c.check(&dx);
+        EXPECT_TRUE(dx.m_bFailed) << CStringA(c.prompt).GetString();
+        ASSERT_EQ(1u, g_boxes.size());
+        EXPECT_EQ(CString(c.prompt), g_boxes[0]);
+    }
+
+    // The bounds themselves pass, and loading the controls checks nothing.
+    g_boxes.clear();
+    CDataExchange inside(nullptr, TRUE);
+    DDV_MinMaxInt(&inside, 10, -5, 10);
+    DDV_MinMaxLong(&inside, -5L, -5L, 10L);
+    DDV_MinMaxUInt(&inside, 3000000000u, 1u, 3000000000u);
+    DDV_MinMaxDouble(&inside, 0.1, 0.1, 2.5);
+    CDataExchange load(nullptr, FALSE);
+    DDV_MinMaxInt(&load, 99, -5, 10);
+    EXPECT_FALSE(inside.m_bFailed);
+    EXPECT_FALSE(load.m_bFailed);
+    EXPECT_TRUE(g_boxes.empty());
 }
 
 TEST(DialogModal, OwnerIsTheMainWindowUnlessAnExplicitNullIsGiven)

@@ -1,7 +1,7 @@
 // Equipment of the download and update-check tests.
 #include "tests/toolkit/HttpTestSupport.h"
 
-#include "toolkit/HttpRequest.h"
+#include "toolkit/WinInetRequest.h"
 
 #include <cstdlib>
 

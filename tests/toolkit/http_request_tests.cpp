@@ -5,7 +5,7 @@
 
 #include "framework/Handles.h"
 #include "toolkit/ByteSinks.h"
-#include "toolkit/HttpRequest.h"
+#include "toolkit/WinInetRequest.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // UTF-8, the comparison, and what starting a check does to "LastUpdateCheck".
 #include "tests/toolkit/UpdateTestSupport.h"
 
-#include "toolkit/HttpRequest.h"
+#include "toolkit/WinInetRequest.h"
 
 #include <gtest/gtest.h>
 

@@ -51,6 +51,30 @@ std::wstring RawArguments()
     return p;
 }
 
+std::wstring QuoteArgument(const std::wstring& arg, const wchar_t* quoteFor)
+{
+    if (!arg.empty() && arg.find_first_of(quoteFor) == std::wstring::npos)
+        return arg;
+    // Backslashes count only before a quote: there they are doubled, and the quote escaped.
+    std::wstring out = L"\"";
+    size_t backslashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == L'"')
+            out.append(backslashes * 2 + 1, L'\\');
+        else
+            out.append(backslashes, L'\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(backslashes * 2, L'\\');
+    out += L'"';
+    return out;
+}
+
 DWORD ChildConsoleFlags()
 {
     return GetConsoleCP() != 0 ? 0 : DETACHED_PROCESS;

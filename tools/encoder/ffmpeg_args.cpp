@@ -5,6 +5,8 @@
 
 #include <cwchar>
 
+#include "tools/common/passthrough.h"
+
 namespace velkor {
 
 namespace {
@@ -200,27 +202,7 @@ bool ParseTimeUs(const std::wstring& text, int64_t& us)
 
 std::wstring QuoteArgument(const std::wstring& arg)
 {
-    if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos)
-        return arg;
-    // Backslashes count only before a quote: there they are doubled, and the quote escaped.
-    std::wstring out = L"\"";
-    size_t backslashes = 0;
-    for (wchar_t c : arg) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        if (c == L'"') {
-            out.append(backslashes * 2 + 1, L'\\');
-        } else {
-            out.append(backslashes, L'\\');
-        }
-        backslashes = 0;
-        out += c;
-    }
-    out.append(backslashes * 2, L'\\');
-    out += L'"';
-    return out;
+    return tooldetail::QuoteArgument(arg, L" \t\n\v\"");
 }
 
 std::wstring JoinCommandLine(const std::vector<std::wstring>& args)

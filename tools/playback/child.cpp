@@ -138,25 +138,8 @@ void PipedChild::Kill()
 
 std::wstring QuoteArgument(const std::wstring& arg)
 {
-    if (!arg.empty() && arg.find_first_of(L" \t\"&()^|<>") == std::wstring::npos)
-        return arg;
-    std::wstring out = L"\"";
-    size_t slashes = 0;
-    for (wchar_t c : arg) {
-        if (c == L'\\') {
-            ++slashes;
-            continue;
-        }
-        if (c == L'"')
-            out.append(slashes * 2 + 1, L'\\');
-        else
-            out.append(slashes, L'\\');
-        slashes = 0;
-        out += c;
-    }
-    out.append(slashes * 2, L'\\');
-    out += L'"';
-    return out;
+    // Besides blanks and quotes, the command interpreter's special characters.
+    return tooldetail::QuoteArgument(arg, L" \t\"&()^|<>");
 }
 
 }  // namespace drumlin
