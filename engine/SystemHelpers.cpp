@@ -355,13 +355,6 @@ bool IsExistingFolder(LPCWSTR path)
     return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-CString GetToolPathIn(LPCWSTR folder, LPCWSTR name)
-{
-    CString path;
-    path.Format(L"%s\\%s", folder, name);
-    return IsExistingFile(path) ? path : CString(name);
-}
-
 bool IsExistingFilePath(LPCWSTR path)
 {
     if (!path)

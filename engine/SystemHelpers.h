@@ -58,9 +58,6 @@ CString GetTempFilePath();
 bool IsExistingFile(LPCWSTR path);
 // True when 'path' names an existing folder; false for a null or empty path.
 bool IsExistingFolder(LPCWSTR path);
-// The tool 'name' in 'folder' (a program's Modules folder) when it is there, else the bare name
-// for the system's search rules.
-CString GetToolPathIn(LPCWSTR folder, LPCWSTR name);
 
 // True for a fully qualified path ("C:\..." or "\\server\...") of an existing file (not a folder).
 bool IsExistingFilePath(LPCWSTR path);

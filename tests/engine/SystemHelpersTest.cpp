@@ -9,6 +9,7 @@
 
 #include "EngineTestSupport.h"
 #include "engine/SystemHelpers.h"
+#include "engine/ToolPaths.h"
 #include "framework/App.h"
 #include "framework/Effects.h"
 
@@ -151,9 +152,9 @@ TEST(PathHelpers, FolderChainsSizesAndLongPaths)
         EXPECT_FALSE(IsExistingFolder(nothing));
     }
 
-    EXPECT_STREQ(file, GetToolPathIn(root, L"a file.bin"));
-    EXPECT_STREQ(L"missing.exe", GetToolPathIn(root, L"missing.exe")) << "left to the system's search";
-    EXPECT_STREQ(L"one \u00e9", GetToolPathIn(root, L"one \u00e9")) << "a folder is no tool";
+    EXPECT_STREQ(file, ToolPath(root, L"a file.bin"));
+    EXPECT_STREQ(L"missing.exe", ToolPath(root, L"missing.exe")) << "left to the system's search";
+    EXPECT_STREQ(L"one \u00e9", ToolPath(root, L"one \u00e9")) << "a folder is no tool";
 }
 
 TEST(PathHelpers, ProgramAndDataFolders)
