@@ -5,12 +5,12 @@
 #include <shlobj.h>
 
 #include "ConverterTestSupport.h"
-#include "converter/ConverterResource.h"
-#include "converter/FolderComboBox.h"
-#include "converter/ListHelpers.h"
-#include "converter/OwnerDrawComboBox.h"
-#include "converter/SizeComboBox.h"
-#include "converter/SkinButtons.h"
+#include "converter/app/ConverterResource.h"
+#include "converter/kit/FolderComboBox.h"
+#include "converter/kit/ListHelpers.h"
+#include "converter/kit/OwnerDrawComboBox.h"
+#include "converter/kit/SizeComboBox.h"
+#include "converter/kit/SkinButtons.h"
 #include "image/RasterImage.h"
 #include "tests/common/Screenshot.h"
 #include "toolkit/RecentList.h"

@@ -5,7 +5,7 @@
 #include <shlobj.h>
 
 #include "ConverterTestSupport.h"
-#include "converter/StatusControls.h"
+#include "converter/kit/StatusControls.h"
 #include "framework/Effects.h"
 #include "image/RasterImage.h"
 #include "tests/common/Screenshot.h"

@@ -1,0 +1,254 @@
+// The chain of bases under the three conversion dialogs (converter, Audio Extractor, Animated GIF
+// Maker): the job options, the program icon, the job listener with the encoder's progress records,
+// and CMediaConvertDialog with everything the three do alike: the source, the destination, the
+// cut, start and stop, the status, the side panel and the actions after a job.
+#pragma once
+
+#include "conversion/MediaConvertRunner.h"
+#include "converter/dialogs/FormatSelectorDialog.h"
+#include "converter/kit/FolderComboBox.h"
+#include "converter/kit/MaskedEdit.h"
+#include "converter/kit/StatusControls.h"
+#include "image/RasterImage.h"
+
+#include <memory>
+#include <vector>
+
+class CCommandLineOptions;
+struct CSourceLoad;
+
+class CConvertOptionsDialog : public CFormatSelectorDialog {
+public:
+    CConvertOptionsDialog(UINT nIDTemplate, CWnd* pParentWnd);
+    // The job's output settings from the dialog's controls: 0, or non-zero to stop the start.
+    virtual int FillJobOptions(CJobOutputSettings& options) = 0;
+
+protected:
+    BOOL OnInitDialog() override;
+};
+
+class CAppIconDialog : public CConvertOptionsDialog {
+public:
+    CAppIconDialog(UINT nIDTemplate, CWnd* pParentWnd);
+    ~CAppIconDialog() override;
+
+    HICON m_hBigIcon;
+    HICON m_hSmallIcon;
+
+protected:
+    BOOL OnInitDialog() override;
+    int OnCreate(LPCREATESTRUCT lpCreateStruct);
+    void OnPaint();
+    LRESULT OnQueryDragIcon(WPARAM wParam, LPARAM lParam);
+    DECLARE_MESSAGE_MAP()
+};
+
+class CConversionDialog : public CAppIconDialog, public CMediaJobListener {
+public:
+    CConversionDialog(UINT nIDTemplate, CWnd* pParentWnd);
+
+    // Encoder records (WM_COPYDATA 1010) go to the driver of this dialog's running job only.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+protected:
+    void OnLButtonDown(UINT nFlags, CPoint point);
+    DECLARE_MESSAGE_MAP()
+};
+
+// The status icon a job status code shows (-1 and -2: none) and a progress kind's fill colour.
+int GetJobStateIcon(int code);
+COLORREF GetJobTypeColor(int kind);
+
+class CMediaConvertDialog : public CConversionDialog {
+public:
+    CMediaConvertDialog(UINT nIDTemplate, CWnd* pParentWnd);
+    ~CMediaConvertDialog() override;
+
+    // What the command line hands over (source, format, folder, cut, tracks, effects, volume),
+    // copied before the dialog runs; only the parts this dialog has. autoStart is the setting.
+    virtual void TakeCommandLine(const CCommandLineOptions& options, BOOL autoStart);
+
+    // Loads a source (its path trimmed of blanks): a worker probes it and grabs its picture, and
+    // what they tell fills the dialog in as it arrives; a file that is no media file is refused
+    // then, with its message. 0 loading, -1 refused at once (a job runs, or no worker).
+    virtual int CheckSourceMedia(LPCWSTR path);
+    // The source's probe is still to come; or its probe or its picture.
+    bool IsProbingSource() const { return m_nProbeLoad != 0; }
+    bool IsLoadingSource() const { return m_nProbeLoad != 0 || m_nPictureLoad != 0; }
+    // With "Cut" ticked, a cut that ends before it starts or starts past the source's end is
+    // refused with a message naming the problem: -1; else 0.
+    int CheckCut();
+    // Checks the destination, fills the job and starts it: 0 started, -1 refused or failed.
+    virtual int StartConversion();
+    void StopConversion();
+    // The end notice of the job's worker.
+    virtual int OnJobDone();
+
+    // Listener operations: on the dialog's thread, whichever thread calls them.
+    void ShowFileName(LPCWSTR name) override;
+    void ShowStatusIcon(int icon) override;
+    void ShowProgressCode(int code) override;
+    void SetProgress(__int64 position, __int64 range, int style) override;
+    void ShowStatusText(LPCWSTR status, LPCWSTR detail) override;
+    void CloseMainWindow() override;
+
+    BOOL IsRunning() const { return IsJobRunning(); }
+    // The last job ended with its output on disk: completed, or kept though shorter than asked.
+    bool HasKeptOutput() const;
+    const CString& GetSourcePath() const { return m_strSource; }
+    CString GetDestinationFolder();
+    int GetOutputKind() const { return m_nOutputKind; }
+    CString GetTitleText() const;
+
+    // The parts of the shared state the command line and the tests reach.
+    CString m_strSource;
+    CString m_strFolder;
+    int m_bSaveToSource;
+    int m_bCut;
+    __int64 m_nCutStart;
+    __int64 m_nCutStop;
+    int m_bAutoShutdown;
+    int m_bAutoStart;
+    int m_nPendingVideo;
+    int m_nPendingAudio;
+    int m_nPendingSubtitle;
+    int m_nOutputKind;
+    CString m_strCaption;
+    // A format key of the command line that the catalogue does not have: refused at the start.
+    CString m_strUnknownFormat;
+
+    CToolBarCtrl m_toolBar;
+    CImageList m_toolBarImages;
+    CImageList m_markers;
+    CImageList m_statusImages;
+    CRasterImage m_arrow;
+    COLORREF m_crBackground;
+    CBrush m_backgroundBrush;
+    CTimeEdit m_startEdit;
+    CTimeEdit m_stopEdit;
+    CImageStatic m_statusIcon;
+    CRecentFolderComboBox m_folderCombo;
+    CStatusProgressBar m_statusBar;
+
+    static const int kTopBand = 25;
+    static const int kBottomBand = 51;
+    static const int kSidePanel = 146;
+    static const UINT WM_LISTENER_CALL = WM_APP + 0x320;
+    // From a source's worker (wParam the load's number): its probe is in; it has ended.
+    static const UINT WM_SOURCE_PROBED = WM_APP + 0x321;
+    static const UINT WM_SOURCE_LOADED = WM_APP + 0x322;
+
+protected:
+    bool m_bClosing;
+    // The source workers not yet ended; the newest load's probe and picture are awaited, older
+    // ones are stopped and only waited for.
+    std::vector<std::unique_ptr<CSourceLoad>> m_loads;
+    int m_nLastLoad;
+    int m_nProbeLoad;
+    int m_nPictureLoad;
+    // Start was asked while the source's probe was out: it comes when the probe is in.
+    bool m_bStartWhenProbed;
+    // The labels that get a marker in the painting.
+    std::vector<UINT> m_markedLabels;
+
+    int OnCreate(LPCREATESTRUCT lpCreateStruct);
+    BOOL OnInitDialog() override;
+    void OnDestroy();
+    BOOL OnEraseBkgnd(CDC* pDC);
+    HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
+    void OnCancel() override;
+    void OnOK() override;
+
+    // The shared bindings: source, save-to-source, cut and its times (the folder read when saving).
+    void DoDataExchange(CDataExchange* pDX) override;
+    // The command line's format key: one of the catalogue replaces the stored choice, an unknown
+    // one is kept aside to be refused. The GIF Maker's format is fixed.
+    virtual void TakeFormatKey(const CString& key);
+    // Each dialog's own parts.
+    virtual void AddOwnTips() {}
+    // The rows a template would hold ("Auto" of the track lists...) and the slider's range, before
+    // the first data exchange.
+    virtual void FillTemplateLists() {}
+    // Fills the track lists (and the GIF lists) after a probe.
+    virtual void FillTrackLists() = 0;
+    // A warning for a source without the media the dialog needs; the file is taken all the same.
+    virtual void CheckMedia(LPCWSTR path) { (void)path; }
+    virtual void EnableControls(bool running);
+    virtual void ApplySubControlRules();
+    // The ids disabled while a job runs besides the shared ones.
+    virtual std::vector<UINT> RunningDisabledIds() const { return {}; }
+    virtual bool HasFormatControls() const { return true; }
+
+    // Shared operations.
+    // Moves the window to a saved place, or centres it on the primary monitor when no present
+    // monitor would show it there.
+    void PlaceAt(int left, int top);
+    void LayoutBottomBand();
+    void UpdateSourceInfo();
+    void UpdateOutputInfo();
+    int UpdateMediaKind();
+    void RedrawSidePanel();
+    void DrawPreview(CDC* pDC, const CRect& box, int kind, CRasterImage* image);
+    void SetTitleText(LPCWSTR text);
+    // The cut kept inside the source's duration, shown in the time edits.
+    void CheckCutAgainstDuration();
+    // "Track #%d - [%s]" or "Track #%d".
+    static CString TrackText(int number, const CMediaStream* stream);
+    // The row of a command line's stream (a file index) in a list whose tracks start at 'first'.
+    int PendingRow(int pending, int type, int first, bool hasDisable) const;
+    void SetAlwaysOnTop(BOOL on);
+    void EnableIds(const UINT* ids, size_t count, BOOL enable);
+    CString TimeText(__int64 ms) const;
+
+    void OnStart();
+    void OnStop();
+    LRESULT OnWorkerDone(WPARAM wParam, LPARAM lParam);
+    LRESULT OnListenerCall(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSourceProbed(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSourceLoaded(WPARAM wParam, LPARAM lParam);
+    CSourceLoad* FindLoad(int id) const;
+    // A worker that probes the source and grabs its picture, reporting to the window once
+    // ShowSourceLoad has given it one: the load's number, or 0 when no worker could start.
+    int StartSourceLoad(const CString& source);
+    // The load awaited and shown: the last source's record and texts go, the path shows, and the
+    // worker reports to the window.
+    void ShowSourceLoad(CSourceLoad& load);
+    // The awaited load's worker is told to stop; nothing it still reports is taken.
+    void AbandonSourceLoad();
+    // Every source worker stopped and waited for.
+    void StopSourceLoads();
+    // The source edit emptied and the message that the file is no media file.
+    void RefuseSource(const CString& path);
+    LRESULT OnStartUpdateCheck(WPARAM wParam, LPARAM lParam);
+    void OnBrowseSource();
+    void OnBrowseFolder();
+    void OnOpenFolder();
+    void OnUpdateOpenFolder(CCmdUI* pCmdUI);
+    void OnPlaySource();
+    void OnPlayOutput();
+    void OnUpdatePlayOutput(CCmdUI* pCmdUI);
+    void OnUpdateStart(CCmdUI* pCmdUI);
+    void OnDropFiles(HDROP hDropInfo);
+    void OnContextMenu(CWnd* pWnd, CPoint point);
+    void OnToolBarDropDown(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnToggleAutoPlay();
+    void OnToggleAutoOpenFolder();
+    void OnToggleAutoClose();
+    void OnToggleAutoShutdown();
+    void OnUpdateAutoPlay(CCmdUI* pCmdUI);
+    void OnUpdateAutoOpenFolder(CCmdUI* pCmdUI);
+    void OnUpdateAutoClose(CCmdUI* pCmdUI);
+    void OnUpdateAutoShutdown(CCmdUI* pCmdUI);
+    void OnFormatsSettings();
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu);
+    void OnSysColorChange();
+    void OnCutClicked();
+    void OnCutReset();
+    void OnSaveToSourceClicked();
+    void OnRotateClicked();
+    void OnChangeVolumeClicked();
+    void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+    void ShowPopupMenu(CPoint screen, const RECT* exclude);
+    DECLARE_MESSAGE_MAP()
+};
