@@ -1,4 +1,4 @@
-// The conversion dialogs' shared chain: job options, icon, listener, and the common dialog.
+// CMediaConvertDialog: what the converter, the Audio Extractor and the Animated GIF Maker do alike.
 #include "converter/dialogs/MediaConvertDialog.h"
 
 #include <shlwapi.h>
@@ -26,111 +26,6 @@
 #include "toolkit/MemoryDC.h"
 #include "toolkit/OCFileDialog.h"
 #include "toolkit/UpdateCheck.h"
-
-// CConvertOptionsDialog ----------------------------------------------------------------------------
-
-CConvertOptionsDialog::CConvertOptionsDialog(UINT nIDTemplate, CWnd* pParentWnd)
-    : CFormatSelectorDialog(nIDTemplate, pParentWnd)
-{
-}
-
-BOOL CConvertOptionsDialog::OnInitDialog()
-{
-    CFormatSelectorDialog::OnInitDialog();
-    ::SetClassLongPtrW(m_hWnd, GCL_STYLE, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS);
-    // The encoder's progress records come from another process.
-    AllowCopyDataMessages();
-    return TRUE;
-}
-
-// CAppIconDialog ----------------------------------------------------------------------------------
-
-BEGIN_MESSAGE_MAP(CAppIconDialog, CConvertOptionsDialog)
-    ON_WM_CREATE()
-    ON_WM_PAINT()
-    ON_MESSAGE(WM_QUERYDRAGICON, OnQueryDragIcon)
-END_MESSAGE_MAP()
-
-CAppIconDialog::CAppIconDialog(UINT nIDTemplate, CWnd* pParentWnd)
-    : CConvertOptionsDialog(nIDTemplate, pParentWnd), m_hBigIcon(nullptr), m_hSmallIcon(nullptr)
-{
-}
-
-CAppIconDialog::~CAppIconDialog()
-{
-    if (m_hBigIcon)
-        DestroyIcon(m_hBigIcon);
-    if (m_hSmallIcon)
-        DestroyIcon(m_hSmallIcon);
-}
-
-int CAppIconDialog::OnCreate(LPCREATESTRUCT lpCreateStruct)
-{
-    if (COEDialog::OnCreate(lpCreateStruct) == -1)
-        return -1;
-    HINSTANCE instance = AfxGetResourceHandle();
-    m_hBigIcon = (HICON)LoadImageW(instance, MAKEINTRESOURCEW(IDR_CONVERTER_ICON), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE);
-    m_hSmallIcon = (HICON)LoadImageW(instance, MAKEINTRESOURCEW(IDR_CONVERTER_ICON), IMAGE_ICON, 16, 16, 0);
-    return 0;
-}
-
-BOOL CAppIconDialog::OnInitDialog()
-{
-    CConvertOptionsDialog::OnInitDialog();
-    SetIcon(m_hBigIcon, TRUE);
-    SetIcon(m_hSmallIcon, FALSE);
-    return TRUE;
-}
-
-void CAppIconDialog::OnPaint()
-{
-    if (!IsIconic()) {
-        Default();
-        return;
-    }
-    CPaintDC dc(this);
-    CRect client;
-    GetClientRect(&client);
-    const int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
-    dc.DrawIcon((client.Width() - cx + 1) / 2, (client.Height() - cy + 1) / 2, m_hBigIcon);
-}
-
-LRESULT CAppIconDialog::OnQueryDragIcon(WPARAM, LPARAM)
-{
-    return (LRESULT)m_hBigIcon;
-}
-
-// CConversionDialog -------------------------------------------------------------------------------
-
-BEGIN_MESSAGE_MAP(CConversionDialog, CAppIconDialog)
-    ON_WM_LBUTTONDOWN()
-END_MESSAGE_MAP()
-
-CConversionDialog::CConversionDialog(UINT nIDTemplate, CWnd* pParentWnd) : CAppIconDialog(nIDTemplate, pParentWnd) {}
-
-LRESULT CConversionDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_COPYDATA) {
-        const COPYDATASTRUCT* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-        if (data && data->dwData == ENCODER_RECORD_ID) {
-            // Only the driver of this dialog's own running job; a record naming any other is
-            // refused.
-            if (!IsJobRunning())
-                return 0;
-            return CEncoderTool::DispatchCopyData(data, m_hWnd);
-        }
-    }
-    return CAppIconDialog::WindowProc(message, wParam, lParam);
-}
-
-void CConversionDialog::OnLButtonDown(UINT nFlags, CPoint point)
-{
-    (void)nFlags;
-    CPoint screen = point;
-    ClientToScreen(&screen);
-    // The dialog is dragged by its client area.
-    SendMessage(WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(screen.x, screen.y));
-}
 
 // Status texts --------------------------------------------------------------------------------------
 

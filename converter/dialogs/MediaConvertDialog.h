@@ -1,11 +1,9 @@
-// The chain of bases under the three conversion dialogs (converter, Audio Extractor, Animated GIF
-// Maker): the job options, the program icon, the job listener with the encoder's progress records,
-// and CMediaConvertDialog with everything the three do alike: the source, the destination, the
-// cut, start and stop, the status, the side panel and the actions after a job.
+// CMediaConvertDialog, the last base under the three conversion dialogs (converter, Audio
+// Extractor, Animated GIF Maker), with everything the three do alike: the source, the destination,
+// the cut, start and stop, the status, the side panel and the actions after a job.
 #pragma once
 
-#include "conversion/MediaConvertRunner.h"
-#include "converter/dialogs/FormatSelectorDialog.h"
+#include "converter/dialogs/ConversionDialog.h"
 #include "converter/kit/FolderComboBox.h"
 #include "converter/kit/MaskedEdit.h"
 #include "converter/kit/StatusControls.h"
@@ -16,44 +14,6 @@
 
 class CCommandLineOptions;
 struct CSourceLoad;
-
-class CConvertOptionsDialog : public CFormatSelectorDialog {
-public:
-    CConvertOptionsDialog(UINT nIDTemplate, CWnd* pParentWnd);
-    // The job's output settings from the dialog's controls: 0, or non-zero to stop the start.
-    virtual int FillJobOptions(CJobOutputSettings& options) = 0;
-
-protected:
-    BOOL OnInitDialog() override;
-};
-
-class CAppIconDialog : public CConvertOptionsDialog {
-public:
-    CAppIconDialog(UINT nIDTemplate, CWnd* pParentWnd);
-    ~CAppIconDialog() override;
-
-    HICON m_hBigIcon;
-    HICON m_hSmallIcon;
-
-protected:
-    BOOL OnInitDialog() override;
-    int OnCreate(LPCREATESTRUCT lpCreateStruct);
-    void OnPaint();
-    LRESULT OnQueryDragIcon(WPARAM wParam, LPARAM lParam);
-    DECLARE_MESSAGE_MAP()
-};
-
-class CConversionDialog : public CAppIconDialog, public CMediaJobListener {
-public:
-    CConversionDialog(UINT nIDTemplate, CWnd* pParentWnd);
-
-    // Encoder records (WM_COPYDATA 1010) go to the driver of this dialog's running job only.
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-
-protected:
-    void OnLButtonDown(UINT nFlags, CPoint point);
-    DECLARE_MESSAGE_MAP()
-};
 
 // The status icon a job status code shows (-1 and -2: none) and a progress kind's fill colour.
 int GetJobStateIcon(int code);
