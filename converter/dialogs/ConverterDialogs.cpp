@@ -16,95 +16,10 @@
 
 namespace {
 
-const UINT kEffectIds[] = {IDC_FLIP_HORIZONTAL, IDC_FLIP_VERTICAL, IDC_ROTATE, IDC_ROTATION,
-                           IDC_GRAYSCALE,       IDC_NEGATE,        IDC_OLD_PHOTO};
-const UINT kVolumeIds[] = {IDC_CHANGE_VOLUME, IDC_VOLUME_TEXT, IDC_VOLUME};
-
-CConverterSettings* Settings()
-{
-    return GetConverterSettings();
-}
-
-CComboBox* ComboOf(CWnd* dialog, UINT id)
-{
-    return static_cast<CComboBox*>(dialog->GetDlgItem((int)id));
-}
-
-void Enable(CWnd* dialog, UINT id, BOOL on)
-{
-    if (CWnd* w = dialog->GetDlgItem((int)id))
-        w->EnableWindow(on);
-}
-
-void EnableAll(CWnd* dialog, const UINT* ids, size_t count, BOOL on)
-{
-    for (size_t i = 0; i < count; ++i)
-        Enable(dialog, ids[i], on);
-}
-
-bool Checked(CWnd* dialog, UINT id)
-{
-    return ::IsDlgButtonChecked(dialog->m_hWnd, (int)id) == BST_CHECKED;
-}
-
-bool Enabled(CWnd* dialog, UINT id)
-{
-    return ::IsWindowEnabled(::GetDlgItem(dialog->m_hWnd, (int)id)) != FALSE;
-}
-
-// Rotation of the command line: 1 or 90, 2 or 180, 3 or 270 give the rows 0, 1, 2.
-int RotationRow(int rotate)
-{
-    switch (rotate) {
-    case 1:
-    case 90:
-        return 0;
-    case 2:
-    case 180:
-        return 1;
-    case 3:
-    case 270:
-        return 2;
-    default:
-        return -1;
-    }
-}
-
-// The track of a row of a list whose tracks start at 'first' (rows before it: "Auto", maybe
-// "Disable"): the position among the streams of that kind, -2 for "Disable", else -1.
-int TrackOfRow(int row, int first, bool hasDisable, int count)
-{
-    if (hasDisable && row == 1)
-        return MEDIA_SELECT_NONE;
-    if (row >= first && row - first < count)
-        return row - first;
-    return MEDIA_SELECT_AUTO;
-}
-
-// The volume slider's range, in percent.
-const int kMaxVolume = 500;
-
-// A volume from the command line as the slider can show it; the encoder takes it from there.
-int SliderVolume(int volume)
-{
-    return volume < 0 ? 0 : volume > kMaxVolume ? kMaxVolume : volume;
-}
-
-void VolumeText(CWnd* dialog, int volume)
-{
-    CString text;
-    text.Format(L"%d%%", volume);
-    dialog->SetDlgItemText(IDC_VOLUME_TEXT, text);
-}
-
-void FillRows(CComboBox* combo, std::initializer_list<const wchar_t*> rows)
-{
-    if (!combo)
-        return;
-    combo->ResetContent();
-    for (const wchar_t* row : rows)
-        combo->AddString(row);
-}
+// The rows of the GIF Maker's loop list.
+const int kLoopInfiniteRow = 0;
+const int kLoopOnceRow = 1;
+const int kLoopCountRow = 2;
 
 }  // namespace
 
@@ -116,26 +31,14 @@ BEGIN_MESSAGE_MAP(CConverterDialog, CMediaConvertDialog)
 END_MESSAGE_MAP()
 
 CConverterDialog::CConverterDialog(CWnd* pParentWnd)
-    : CMediaConvertDialog(IDD_CONVERTER, pParentWnd),
-      m_nVideoRow(0),
-      m_bFlipHorizontal(0),
-      m_bFlipVertical(0),
-      m_bRotate(0),
-      m_nRotationRow(0),
-      m_bGrayscale(0),
-      m_bNegate(0),
-      m_bOldPhoto(0),
-      m_nAudioRow(0),
-      m_bChangeVolume(0),
-      m_nVolume(100),
-      m_nSubtitleRow(0)
+    : CMediaConvertDialog(IDD_CONVERTER, pParentWnd), m_nVideoRow(0), m_nAudioRow(0), m_nSubtitleRow(0)
 {
     m_markedLabels = {IDC_SOURCE_LABEL, IDC_FORMAT_LABEL, IDC_FOLDER_LABEL};
 }
 
 CConverterDialog::~CConverterDialog()
 {
-    if (CConverterSettings* s = Settings()) {
+    if (CConverterSettings* s = GetConverterSettings()) {
         s->formatKey = m_strFormatKey;
         s->presetName = m_strPresetName;
         s->sameAsInput = m_bSaveToSource ? 1 : 0;
@@ -146,43 +49,25 @@ void CConverterDialog::TakeCommandLine(const CCommandLineOptions& options, BOOL 
 {
     CMediaConvertDialog::TakeCommandLine(options, autoStart);
     m_nPendingVideo = options.videoStream;
-    if (options.flipHorizontally)
-        m_bFlipHorizontal = 1;
-    if (options.flipVertically)
-        m_bFlipVertical = 1;
-    if (options.grayscale)
-        m_bGrayscale = 1;
-    if (options.negate)
-        m_bNegate = 1;
-    if (options.oldPhoto)
-        m_bOldPhoto = 1;
-    const int rotation = RotationRow(options.rotate);
-    if (rotation >= 0) {
-        m_bRotate = 1;
-        m_nRotationRow = rotation;
-    }
+    TakeEffects(options);
     m_nPendingAudio = options.audioStream;
-    if (options.volume != 100) {
-        m_bChangeVolume = 1;
-        m_nVolume = SliderVolume(options.volume);
-    }
+    TakeVolume(options);
     m_nPendingSubtitle = options.subtitleStream;
 }
 
 void CConverterDialog::FillTemplateLists()
 {
-    FillRows(ComboOf(this, IDC_VIDEO_TRACK), {L"Auto"});
-    FillRows(ComboOf(this, IDC_AUDIO_TRACK), {L"Auto"});
-    FillRows(ComboOf(this, IDC_SUBTITLE_TRACK), {L"Auto"});
-    FillRows(ComboOf(this, IDC_ROTATION), {L"90 degrees", L"180 degrees", L"270 degrees"});
-    SendDlgItemMessage(IDC_VOLUME, TBM_SETRANGE, TRUE, MAKELPARAM(0, kMaxVolume));
+    FillRows(IDC_VIDEO_TRACK, {L"Auto"});
+    FillRows(IDC_AUDIO_TRACK, {L"Auto"});
+    FillRows(IDC_SUBTITLE_TRACK, {L"Auto"});
+    FillRows(IDC_ROTATION, {L"90 degrees", L"180 degrees", L"270 degrees"});
+    SendDlgItemMessage(IDC_VOLUME, TBM_SETRANGE, TRUE, MAKELPARAM(0, CVolumeChoice::kMaxVolume));
 }
 
 BOOL CConverterDialog::OnInitDialog()
 {
     const BOOL focusFirst = CMediaConvertDialog::OnInitDialog();
-    SendDlgItemMessage(IDC_VOLUME, TBM_SETPOS, TRUE, m_nVolume);
-    VolumeText(this, m_nVolume);
+    ShowVolume(m_nVolume);
     ApplySubControlRules();
     return focusFirst;
 }
@@ -202,44 +87,23 @@ void CConverterDialog::AddOwnTips()
 void CConverterDialog::DoDataExchange(CDataExchange* pDX)
 {
     CMediaConvertDialog::DoDataExchange(pDX);
-    DDX_Check(pDX, IDC_FLIP_HORIZONTAL, m_bFlipHorizontal);
-    DDX_Check(pDX, IDC_FLIP_VERTICAL, m_bFlipVertical);
-    DDX_Check(pDX, IDC_ROTATE, m_bRotate);
-    DDX_Check(pDX, IDC_GRAYSCALE, m_bGrayscale);
-    DDX_Check(pDX, IDC_NEGATE, m_bNegate);
-    DDX_Check(pDX, IDC_OLD_PHOTO, m_bOldPhoto);
-    DDX_Check(pDX, IDC_CHANGE_VOLUME, m_bChangeVolume);
+    ExchangeEffects(pDX);
+    ExchangeVolume(pDX);
     DDX_CBIndex(pDX, IDC_VIDEO_TRACK, m_nVideoRow);
-    DDX_CBIndex(pDX, IDC_ROTATION, m_nRotationRow);
     DDX_CBIndex(pDX, IDC_AUDIO_TRACK, m_nAudioRow);
     DDX_CBIndex(pDX, IDC_SUBTITLE_TRACK, m_nSubtitleRow);
-    DDX_Slider(pDX, IDC_VOLUME, m_nVolume);
 }
 
 void CConverterDialog::FillTrackLists()
 {
     CheckCutAgainstDuration();
     const CMediaInfoRecord& info = Job.Source.MediaInfo;
-    auto Fill = [&](UINT id, const CMediaStreamList& streams, LPCWSTR none, int& pending, int& row, int type) {
-        CComboBox* combo = ComboOf(this, id);
-        combo->ResetContent();
-        if (streams.IsEmpty()) {
-            combo->AddString(none);
-            row = 0;
-        } else {
-            combo->AddString(L"Auto");
-            combo->AddString(L"Disable");
-            for (INT_PTR i = 0; i < streams.GetSize(); ++i)
-                combo->AddString(TrackText((int)i + 1, streams[i]));
-            row = PendingRow(pending, type, 2, true);
-            pending = -1;
-        }
-        combo->SetCurSel(row);
-    };
-    Fill(IDC_VIDEO_TRACK, info.VideoStreams, L"No video", m_nPendingVideo, m_nVideoRow, MEDIA_STREAM_VIDEO);
-    Fill(IDC_AUDIO_TRACK, info.AudioStreams, L"No audio", m_nPendingAudio, m_nAudioRow, MEDIA_STREAM_AUDIO);
-    Fill(IDC_SUBTITLE_TRACK, info.SubtitleStreams, L"No subtitles", m_nPendingSubtitle, m_nSubtitleRow,
-         MEDIA_STREAM_SUBTITLE);
+    m_nVideoRow =
+        FillTrackList(IDC_VIDEO_TRACK, info.VideoStreams, L"No video", MEDIA_STREAM_VIDEO, true, m_nPendingVideo);
+    m_nAudioRow =
+        FillTrackList(IDC_AUDIO_TRACK, info.AudioStreams, L"No audio", MEDIA_STREAM_AUDIO, true, m_nPendingAudio);
+    m_nSubtitleRow = FillTrackList(IDC_SUBTITLE_TRACK, info.SubtitleStreams, L"No subtitles", MEDIA_STREAM_SUBTITLE,
+                                   true, m_nPendingSubtitle);
     EnableTrackGroups();
     // The format keeps its remembered preset.
     m_nFormatRow = -1;
@@ -252,35 +116,25 @@ void CConverterDialog::EnableTrackGroups()
     const bool video = !info.VideoStreams.IsEmpty();
     const bool audio = !info.AudioStreams.IsEmpty();
     const bool subtitles = !info.SubtitleStreams.IsEmpty();
-    Enable(this, IDC_VIDEO_TRACK_GROUP, video);
-    Enable(this, IDC_VIDEO_TRACK_LABEL, video);
-    Enable(this, IDC_VIDEO_TRACK, video);
-    const int videoRow = ComboOf(this, IDC_VIDEO_TRACK)->GetCurSel();
-    EnableAll(this, kEffectIds, sizeof(kEffectIds) / sizeof(kEffectIds[0]), video && videoRow >= 0 && videoRow != 1);
-    Enable(this, IDC_AUDIO_TRACK_GROUP, audio);
-    Enable(this, IDC_AUDIO_TRACK_LABEL, audio);
-    Enable(this, IDC_AUDIO_TRACK, audio);
-    const int audioRow = ComboOf(this, IDC_AUDIO_TRACK)->GetCurSel();
-    EnableAll(this, kVolumeIds, sizeof(kVolumeIds) / sizeof(kVolumeIds[0]), audio && audioRow >= 0 && audioRow != 1);
-    Enable(this, IDC_SUBTITLE_TRACK_GROUP, subtitles);
-    Enable(this, IDC_SUBTITLE_TRACK_LABEL, subtitles);
-    Enable(this, IDC_SUBTITLE_TRACK, subtitles);
+    EnableIds(kVideoTrackIds, video);
+    EnableIds(kEffectControlIds, video && IsConvertedRow(ComboOf(IDC_VIDEO_TRACK)->GetCurSel()));
+    EnableIds(kAudioTrackIds, audio);
+    EnableIds(kVolumeControlIds, audio && IsConvertedRow(ComboOf(IDC_AUDIO_TRACK)->GetCurSel()));
+    EnableIds(kSubtitleTrackIds, subtitles);
     ApplySubControlRules();
 }
 
 void CConverterDialog::ApplySubControlRules()
 {
     CMediaConvertDialog::ApplySubControlRules();
-    Enable(this, IDC_ROTATION, Checked(this, IDC_ROTATE) && Enabled(this, IDC_ROTATE));
-    const BOOL volume = Checked(this, IDC_CHANGE_VOLUME) && Enabled(this, IDC_CHANGE_VOLUME);
-    Enable(this, IDC_VOLUME_TEXT, volume);
-    Enable(this, IDC_VOLUME, volume);
+    ApplyRotationRule();
+    ApplyVolumeRule();
 }
 
 std::vector<UINT> CConverterDialog::RunningDisabledIds() const
 {
-    std::vector<UINT> ids(std::begin(kEffectIds), std::end(kEffectIds));
-    ids.insert(ids.end(), std::begin(kVolumeIds), std::end(kVolumeIds));
+    std::vector<UINT> ids(std::begin(kEffectControlIds), std::end(kEffectControlIds));
+    ids.insert(ids.end(), std::begin(kVolumeControlIds), std::end(kVolumeControlIds));
     for (UINT id : {IDC_VIDEO_TRACK, IDC_AUDIO_TRACK, IDC_SUBTITLE_TRACK})
         ids.push_back(id);
     return ids;
@@ -295,17 +149,15 @@ void CConverterDialog::EnableControls(bool running)
 
 void CConverterDialog::OnVideoTrackChange()
 {
-    m_nVideoRow = ComboOf(this, IDC_VIDEO_TRACK)->GetCurSel();
-    EnableAll(this, kEffectIds, sizeof(kEffectIds) / sizeof(kEffectIds[0]),
-              m_nVideoRow >= 0 && m_nVideoRow != 1 && !Job.Source.MediaInfo.VideoStreams.IsEmpty());
+    m_nVideoRow = ComboOf(IDC_VIDEO_TRACK)->GetCurSel();
+    EnableIds(kEffectControlIds, IsConvertedRow(m_nVideoRow) && !Job.Source.MediaInfo.VideoStreams.IsEmpty());
     ApplySubControlRules();
 }
 
 void CConverterDialog::OnAudioTrackChange()
 {
-    m_nAudioRow = ComboOf(this, IDC_AUDIO_TRACK)->GetCurSel();
-    EnableAll(this, kVolumeIds, sizeof(kVolumeIds) / sizeof(kVolumeIds[0]),
-              m_nAudioRow >= 0 && m_nAudioRow != 1 && !Job.Source.MediaInfo.AudioStreams.IsEmpty());
+    m_nAudioRow = ComboOf(IDC_AUDIO_TRACK)->GetCurSel();
+    EnableIds(kVolumeControlIds, IsConvertedRow(m_nAudioRow) && !Job.Source.MediaInfo.AudioStreams.IsEmpty());
     ApplySubControlRules();
 }
 
@@ -316,9 +168,9 @@ void CConverterDialog::SelectPreset(int row)
         return;
     const PresetSettings& s = m_pSelectedPreset->Settings;
     if ((m_pSelectedFormat->Flags & FORMAT_VIDEO) && !(s.Video.Flags & PRESET_STREAM_OFF))
-        m_nOutputKind = 1;
+        m_nOutputKind = JOB_KIND_VIDEO;
     else if ((m_pSelectedFormat->Flags & FORMAT_AUDIO) && !(s.Audio.Flags & PRESET_STREAM_OFF))
-        m_nOutputKind = 2;
+        m_nOutputKind = JOB_KIND_AUDIO;
     RedrawSidePanel();
 }
 
@@ -330,40 +182,18 @@ int CConverterDialog::ApplySelection()
 
 int CConverterDialog::FillJobOptions(CJobOutputSettings& options)
 {
-    options.Reset();
-    options.FormatKey = m_strFormatKey;
-    options.PresetName = m_strPresetName;
-    if (m_bSaveToSource)
-        options.Flags |= JOB_OUTPUT_TO_SOURCE_FOLDER;
-    options.DestinationFolder = m_strFolder;
-    options.TrimStart = 0;
-    options.TrimEnd = -1;
-    if (m_bCut) {
-        if (m_nCutStart > 0)
-            options.TrimStart = (int)m_nCutStart;
-        if (m_nCutStop > 0)
-            options.TrimEnd = (int)m_nCutStop;
-        if (options.TrimEnd > 0 && options.TrimStart >= options.TrimEnd) {
-            options.TrimStart = 0;
-            options.TrimEnd = -1;
-        }
-    }
+    FillSharedJobOptions(options);
     CMediaInfoRecord& info = Job.Source.MediaInfo;
     if (!info.VideoStreams.IsEmpty()) {
-        info.SelectedVideoStream = TrackOfRow(m_nVideoRow, 2, true, (int)info.VideoStreams.GetSize());
-        options.FlipHorizontal = m_bFlipHorizontal ? 1 : 0;
-        options.FlipVertical = m_bFlipVertical ? 1 : 0;
-        options.Rotation = m_bRotate ? 90 * (m_nRotationRow + 1) : 0;
-        options.Grayscale = m_bGrayscale ? 1 : 0;
-        options.Negate = m_bNegate ? 1 : 0;
-        options.OldPhoto = m_bOldPhoto ? 1 : 0;
+        info.SelectedVideoStream = TrackOfRow(m_nVideoRow, true, (int)info.VideoStreams.GetSize());
+        FillEffects(options);
     }
     if (!info.AudioStreams.IsEmpty()) {
-        info.SelectedAudioStream = TrackOfRow(m_nAudioRow, 2, true, (int)info.AudioStreams.GetSize());
-        options.Volume = m_bChangeVolume ? m_nVolume : 100;
+        info.SelectedAudioStream = TrackOfRow(m_nAudioRow, true, (int)info.AudioStreams.GetSize());
+        FillVolume(options);
     }
     if (!info.SubtitleStreams.IsEmpty())
-        info.SelectedSubtitleStream = TrackOfRow(m_nSubtitleRow, 2, true, (int)info.SubtitleStreams.GetSize());
+        info.SelectedSubtitleStream = TrackOfRow(m_nSubtitleRow, true, (int)info.SubtitleStreams.GetSize());
     return 0;
 }
 
@@ -374,16 +204,16 @@ BEGIN_MESSAGE_MAP(CAudioExtractorDialog, CMediaConvertDialog)
 END_MESSAGE_MAP()
 
 CAudioExtractorDialog::CAudioExtractorDialog(CWnd* pParentWnd)
-    : CMediaConvertDialog(IDD_AUDIO_EXTRACTOR, pParentWnd), m_nAudioRow(0), m_bChangeVolume(0), m_nVolume(100)
+    : CMediaConvertDialog(IDD_AUDIO_EXTRACTOR, pParentWnd), m_nAudioRow(0)
 {
     m_markedLabels = {IDC_SOURCE_LABEL, IDC_FORMAT_LABEL, IDC_FOLDER_LABEL};
     // What it makes is sound: the output box shows so before the first job says more.
-    m_nOutputKind = 2;
+    m_nOutputKind = JOB_KIND_AUDIO;
 }
 
 CAudioExtractorDialog::~CAudioExtractorDialog()
 {
-    if (CConverterSettings* s = Settings()) {
+    if (CConverterSettings* s = GetConverterSettings()) {
         s->formatKey = m_strFormatKey;
         s->presetName = m_strPresetName;
         s->sameAsInput = m_bSaveToSource ? 1 : 0;
@@ -394,23 +224,19 @@ void CAudioExtractorDialog::TakeCommandLine(const CCommandLineOptions& options, 
 {
     CMediaConvertDialog::TakeCommandLine(options, autoStart);
     m_nPendingAudio = options.audioStream;
-    if (options.volume != 100) {
-        m_bChangeVolume = 1;
-        m_nVolume = SliderVolume(options.volume);
-    }
+    TakeVolume(options);
 }
 
 void CAudioExtractorDialog::FillTemplateLists()
 {
-    FillRows(ComboOf(this, IDC_AUDIO_TRACK), {L"Auto"});
-    SendDlgItemMessage(IDC_VOLUME, TBM_SETRANGE, TRUE, MAKELPARAM(0, kMaxVolume));
+    FillRows(IDC_AUDIO_TRACK, {L"Auto"});
+    SendDlgItemMessage(IDC_VOLUME, TBM_SETRANGE, TRUE, MAKELPARAM(0, CVolumeChoice::kMaxVolume));
 }
 
 BOOL CAudioExtractorDialog::OnInitDialog()
 {
     const BOOL focusFirst = CMediaConvertDialog::OnInitDialog();
-    SendDlgItemMessage(IDC_VOLUME, TBM_SETPOS, TRUE, m_nVolume);
-    VolumeText(this, m_nVolume);
+    ShowVolume(m_nVolume);
     ApplySubControlRules();
     return focusFirst;
 }
@@ -429,8 +255,7 @@ void CAudioExtractorDialog::DoDataExchange(CDataExchange* pDX)
 {
     CMediaConvertDialog::DoDataExchange(pDX);
     DDX_CBIndex(pDX, IDC_AUDIO_TRACK, m_nAudioRow);
-    DDX_Check(pDX, IDC_CHANGE_VOLUME, m_bChangeVolume);
-    DDX_Slider(pDX, IDC_VOLUME, m_nVolume);
+    ExchangeVolume(pDX);
 }
 
 void CAudioExtractorDialog::CheckMedia(LPCWSTR path)
@@ -445,45 +270,29 @@ void CAudioExtractorDialog::CheckMedia(LPCWSTR path)
 void CAudioExtractorDialog::FillTrackLists()
 {
     CheckCutAgainstDuration();
-    const CMediaStreamList& streams = Job.Source.MediaInfo.AudioStreams;
-    CComboBox* combo = ComboOf(this, IDC_AUDIO_TRACK);
-    combo->ResetContent();
-    if (streams.IsEmpty()) {
-        combo->AddString(L"No audio");
-        m_nAudioRow = 0;
-    } else {
-        combo->AddString(L"Auto");
-        for (INT_PTR i = 0; i < streams.GetSize(); ++i)
-            combo->AddString(TrackText((int)i + 1, streams[i]));
-        // No "Disable" here: -2 is "Auto" too.
-        m_nAudioRow = m_nPendingAudio == MEDIA_SELECT_NONE ? 0 : PendingRow(m_nPendingAudio, MEDIA_STREAM_AUDIO, 1, false);
-        m_nPendingAudio = -1;
-    }
-    combo->SetCurSel(m_nAudioRow);
+    // No "Disable" here: the Audio Extractor always takes a track.
+    m_nAudioRow = FillTrackList(IDC_AUDIO_TRACK, Job.Source.MediaInfo.AudioStreams, L"No audio", MEDIA_STREAM_AUDIO,
+                                false, m_nPendingAudio);
     EnableAudioGroup();
 }
 
 void CAudioExtractorDialog::EnableAudioGroup()
 {
     const bool audio = !Job.Source.MediaInfo.AudioStreams.IsEmpty();
-    Enable(this, IDC_AUDIO_TRACK_GROUP, audio);
-    Enable(this, IDC_AUDIO_TRACK_LABEL, audio);
-    Enable(this, IDC_AUDIO_TRACK, audio);
-    EnableAll(this, kVolumeIds, sizeof(kVolumeIds) / sizeof(kVolumeIds[0]), audio);
+    EnableIds(kAudioTrackIds, audio);
+    EnableIds(kVolumeControlIds, audio);
     ApplySubControlRules();
 }
 
 void CAudioExtractorDialog::ApplySubControlRules()
 {
     CMediaConvertDialog::ApplySubControlRules();
-    const BOOL volume = Checked(this, IDC_CHANGE_VOLUME) && Enabled(this, IDC_CHANGE_VOLUME);
-    Enable(this, IDC_VOLUME_TEXT, volume);
-    Enable(this, IDC_VOLUME, volume);
+    ApplyVolumeRule();
 }
 
 std::vector<UINT> CAudioExtractorDialog::RunningDisabledIds() const
 {
-    std::vector<UINT> ids(std::begin(kVolumeIds), std::end(kVolumeIds));
+    std::vector<UINT> ids(std::begin(kVolumeControlIds), std::end(kVolumeControlIds));
     ids.push_back(IDC_AUDIO_TRACK);
     return ids;
 }
@@ -497,8 +306,8 @@ void CAudioExtractorDialog::EnableControls(bool running)
 
 void CAudioExtractorDialog::OnAudioTrackChange()
 {
-    m_nAudioRow = ComboOf(this, IDC_AUDIO_TRACK)->GetCurSel();
-    EnableAll(this, kVolumeIds, sizeof(kVolumeIds) / sizeof(kVolumeIds[0]), !Job.Source.MediaInfo.AudioStreams.IsEmpty());
+    m_nAudioRow = ComboOf(IDC_AUDIO_TRACK)->GetCurSel();
+    EnableIds(kVolumeControlIds, !Job.Source.MediaInfo.AudioStreams.IsEmpty());
     ApplySubControlRules();
 }
 
@@ -510,27 +319,12 @@ int CAudioExtractorDialog::ApplySelection()
 
 int CAudioExtractorDialog::FillJobOptions(CJobOutputSettings& options)
 {
-    options.Reset();
-    options.FormatKey = m_strFormatKey;
-    options.PresetName = m_strPresetName;
-    if (m_bSaveToSource)
-        options.Flags |= JOB_OUTPUT_TO_SOURCE_FOLDER;
-    options.DestinationFolder = m_strFolder;
-    if (m_bCut) {
-        if (m_nCutStart > 0)
-            options.TrimStart = (int)m_nCutStart;
-        if (m_nCutStop > 0)
-            options.TrimEnd = (int)m_nCutStop;
-        if (options.TrimEnd > 0 && options.TrimStart >= options.TrimEnd) {
-            options.TrimStart = 0;
-            options.TrimEnd = -1;
-        }
-    }
+    FillSharedJobOptions(options);
     CMediaInfoRecord& info = Job.Source.MediaInfo;
     info.SelectedVideoStream = MEDIA_SELECT_NONE;
     if (!info.AudioStreams.IsEmpty()) {
-        info.SelectedAudioStream = TrackOfRow(m_nAudioRow, 1, false, (int)info.AudioStreams.GetSize());
-        options.Volume = m_bChangeVolume ? m_nVolume : 100;
+        info.SelectedAudioStream = TrackOfRow(m_nAudioRow, false, (int)info.AudioStreams.GetSize());
+        FillVolume(options);
     }
     info.SelectedSubtitleStream = MEDIA_SELECT_NONE;
     return 0;
@@ -548,13 +342,6 @@ END_MESSAGE_MAP()
 CGifMakerDialog::CGifMakerDialog(CWnd* pParentWnd)
     : CMediaConvertDialog(IDD_GIF_MAKER, pParentWnd),
       m_nVideoRow(0),
-      m_bFlipHorizontal(0),
-      m_bFlipVertical(0),
-      m_bRotate(0),
-      m_nRotationRow(0),
-      m_bGrayscale(0),
-      m_bNegate(0),
-      m_bOldPhoto(0),
       m_nSubtitleRow(0),
       m_nLoopRow(0),
       m_nLoopCount(10),
@@ -563,7 +350,7 @@ CGifMakerDialog::CGifMakerDialog(CWnd* pParentWnd)
     m_markedLabels = {IDC_SOURCE_LABEL, IDC_FOLDER_LABEL};
     m_strFormatKey = L"VF_gif";
     m_strPresetName = L"Custom";
-    CConverterSettings* s = Settings();
+    CConverterSettings* s = GetConverterSettings();
     m_strHeight.Format(L"%d", s ? s->gifHeight : 160);
     m_strWidth.Format(L"%d", s ? s->gifWidth : 240);
     m_strFrameRate.Format(L"%d", s ? s->gifFrameRate : 5);
@@ -571,12 +358,12 @@ CGifMakerDialog::CGifMakerDialog(CWnd* pParentWnd)
         m_nLoopRow = s->gifLoop;
         m_nLoopCount = s->gifLoopCount;
     }
-    m_nOutputKind = 1;
+    m_nOutputKind = JOB_KIND_VIDEO;
 }
 
 CGifMakerDialog::~CGifMakerDialog()
 {
-    if (CConverterSettings* s = Settings()) {
+    if (CConverterSettings* s = GetConverterSettings()) {
         s->sameAsInput = m_bSaveToSource ? 1 : 0;
         s->gifWidth = _wtoi(m_strWidth);
         s->gifHeight = _wtoi(m_strHeight);
@@ -590,31 +377,17 @@ void CGifMakerDialog::TakeCommandLine(const CCommandLineOptions& options, BOOL a
 {
     CMediaConvertDialog::TakeCommandLine(options, autoStart);
     m_nPendingVideo = options.videoStream;
-    if (options.flipHorizontally)
-        m_bFlipHorizontal = 1;
-    if (options.flipVertically)
-        m_bFlipVertical = 1;
-    if (options.grayscale)
-        m_bGrayscale = 1;
-    if (options.negate)
-        m_bNegate = 1;
-    if (options.oldPhoto)
-        m_bOldPhoto = 1;
-    const int rotation = RotationRow(options.rotate);
-    if (rotation >= 0) {
-        m_bRotate = 1;
-        m_nRotationRow = rotation;
-    }
+    TakeEffects(options);
     m_nPendingSubtitle = options.subtitleStream;
 }
 
 void CGifMakerDialog::FillTemplateLists()
 {
-    FillRows(ComboOf(this, IDC_VIDEO_TRACK), {L"Auto"});
-    FillRows(ComboOf(this, IDC_SUBTITLE_TRACK), {L"Auto"});
-    FillRows(ComboOf(this, IDC_ROTATION), {L"90 degrees", L"180 degrees", L"270 degrees"});
-    FillRows(ComboOf(this, IDC_GIF_RATE), {L"5", L"8", L"10", L"12", L"15"});
-    FillRows(ComboOf(this, IDC_GIF_LOOP), {L"Infinite loop", L"Play once", L"Loop count:"});
+    FillRows(IDC_VIDEO_TRACK, {L"Auto"});
+    FillRows(IDC_SUBTITLE_TRACK, {L"Auto"});
+    FillRows(IDC_ROTATION, {L"90 degrees", L"180 degrees", L"270 degrees"});
+    FillRows(IDC_GIF_RATE, {L"5", L"8", L"10", L"12", L"15"});
+    FillRows(IDC_GIF_LOOP, {L"Infinite loop", L"Play once", L"Loop count:"});
     SendDlgItemMessage(IDC_GIF_LOOP_SPIN, UDM_SETRANGE32, 1, 10000);
     m_nSourceRateRow = -1;
 }
@@ -641,13 +414,7 @@ void CGifMakerDialog::DoDataExchange(CDataExchange* pDX)
 {
     CMediaConvertDialog::DoDataExchange(pDX);
     DDX_CBIndex(pDX, IDC_VIDEO_TRACK, m_nVideoRow);
-    DDX_Check(pDX, IDC_FLIP_HORIZONTAL, m_bFlipHorizontal);
-    DDX_Check(pDX, IDC_FLIP_VERTICAL, m_bFlipVertical);
-    DDX_Check(pDX, IDC_ROTATE, m_bRotate);
-    DDX_CBIndex(pDX, IDC_ROTATION, m_nRotationRow);
-    DDX_Check(pDX, IDC_GRAYSCALE, m_bGrayscale);
-    DDX_Check(pDX, IDC_NEGATE, m_bNegate);
-    DDX_Check(pDX, IDC_OLD_PHOTO, m_bOldPhoto);
+    ExchangeEffects(pDX);
     DDX_CBIndex(pDX, IDC_SUBTITLE_TRACK, m_nSubtitleRow);
     DDX_Text(pDX, IDC_GIF_HEIGHT, m_strHeight);
     DDX_Text(pDX, IDC_GIF_WIDTH, m_strWidth);
@@ -712,39 +479,16 @@ void CGifMakerDialog::FillTrackLists()
         m_stopEdit.SetTime(m_nCutStop);
     }
     const CMediaInfoRecord& info = Job.Source.MediaInfo;
-    CComboBox* video = ComboOf(this, IDC_VIDEO_TRACK);
-    video->ResetContent();
-    if (info.VideoStreams.IsEmpty()) {
-        video->AddString(L"No video");
-        m_nVideoRow = 0;
-    } else {
-        video->AddString(L"Auto");
-        for (INT_PTR i = 0; i < info.VideoStreams.GetSize(); ++i)
-            video->AddString(TrackText((int)i + 1, info.VideoStreams[i]));
-        m_nVideoRow = m_nPendingVideo == MEDIA_SELECT_NONE ? 0 : PendingRow(m_nPendingVideo, MEDIA_STREAM_VIDEO, 1, false);
-        m_nPendingVideo = -1;
-    }
-    video->SetCurSel(m_nVideoRow);
-
-    CComboBox* subtitle = ComboOf(this, IDC_SUBTITLE_TRACK);
-    subtitle->ResetContent();
-    if (info.SubtitleStreams.IsEmpty()) {
-        subtitle->AddString(L"No subtitles");
-        m_nSubtitleRow = 0;
-    } else {
-        subtitle->AddString(L"Auto");
-        subtitle->AddString(L"Disable");
-        for (INT_PTR i = 0; i < info.SubtitleStreams.GetSize(); ++i)
-            subtitle->AddString(TrackText((int)i + 1, info.SubtitleStreams[i]));
-        m_nSubtitleRow = PendingRow(m_nPendingSubtitle, MEDIA_STREAM_SUBTITLE, 2, true);
-        m_nPendingSubtitle = -1;
-    }
-    subtitle->SetCurSel(m_nSubtitleRow);
+    // No "Disable" for the video: a GIF is made of it.
+    m_nVideoRow =
+        FillTrackList(IDC_VIDEO_TRACK, info.VideoStreams, L"No video", MEDIA_STREAM_VIDEO, false, m_nPendingVideo);
+    m_nSubtitleRow = FillTrackList(IDC_SUBTITLE_TRACK, info.SubtitleStreams, L"No subtitles", MEDIA_STREAM_SUBTITLE,
+                                   true, m_nPendingSubtitle);
 
     if (!info.VideoStreams.IsEmpty()) {
         const CMediaStream* stream = info.VideoStreams[0];
-        CComboBox* widths = ComboOf(this, IDC_GIF_WIDTH);
-        CComboBox* heights = ComboOf(this, IDC_GIF_HEIGHT);
+        CComboBox* widths = ComboOf(IDC_GIF_WIDTH);
+        CComboBox* heights = ComboOf(IDC_GIF_HEIGHT);
         widths->ResetContent();
         heights->ResetContent();
         int w = stream->Width, h = stream->Height, selected = -1, row = 0;
@@ -769,7 +513,7 @@ void CGifMakerDialog::FillTrackLists()
         widths->GetLBText(selected, m_strWidth);
         heights->GetLBText(selected, m_strHeight);
 
-        CComboBox* rates = ComboOf(this, IDC_GIF_RATE);
+        CComboBox* rates = ComboOf(IDC_GIF_RATE);
         // The row that came from an earlier source goes: every probe adds one row only.
         if (m_nSourceRateRow == 0 && rates->GetCount() > 0)
             rates->DeleteString(0);
@@ -796,26 +540,22 @@ void CGifMakerDialog::EnableVideoGroups()
     const CMediaInfoRecord& info = Job.Source.MediaInfo;
     const bool video = !info.VideoStreams.IsEmpty();
     const bool subtitles = !info.SubtitleStreams.IsEmpty();
-    Enable(this, IDC_VIDEO_TRACK_GROUP, video);
-    Enable(this, IDC_VIDEO_TRACK_LABEL, video);
-    Enable(this, IDC_VIDEO_TRACK, video);
-    EnableAll(this, kEffectIds, sizeof(kEffectIds) / sizeof(kEffectIds[0]), video);
-    Enable(this, IDC_SUBTITLE_TRACK_GROUP, subtitles);
-    Enable(this, IDC_SUBTITLE_TRACK_LABEL, subtitles);
-    Enable(this, IDC_SUBTITLE_TRACK, subtitles);
+    EnableIds(kVideoTrackIds, video);
+    EnableIds(kEffectControlIds, video);
+    EnableIds(kSubtitleTrackIds, subtitles);
     ApplySubControlRules();
 }
 
 void CGifMakerDialog::ApplySubControlRules()
 {
     CMediaConvertDialog::ApplySubControlRules();
-    Enable(this, IDC_ROTATION, Checked(this, IDC_ROTATE) && Enabled(this, IDC_ROTATE));
+    ApplyRotationRule();
 }
 
 void CGifMakerDialog::ApplyLoopRule()
 {
-    const int row = ComboOf(this, IDC_GIF_LOOP)->GetCurSel();
-    const int show = row == 2 ? SW_SHOW : SW_HIDE;
+    const int row = ComboOf(IDC_GIF_LOOP)->GetCurSel();
+    const int show = row == kLoopCountRow ? SW_SHOW : SW_HIDE;
     if (CWnd* w = GetDlgItem(IDC_GIF_LOOP_COUNT))
         w->ShowWindow(show);
     if (CWnd* w = GetDlgItem(IDC_GIF_LOOP_SPIN))
@@ -824,7 +564,7 @@ void CGifMakerDialog::ApplyLoopRule()
 
 std::vector<UINT> CGifMakerDialog::RunningDisabledIds() const
 {
-    std::vector<UINT> ids(std::begin(kEffectIds), std::end(kEffectIds));
+    std::vector<UINT> ids(std::begin(kEffectControlIds), std::end(kEffectControlIds));
     for (UINT id : {IDC_VIDEO_TRACK, IDC_SUBTITLE_TRACK, IDC_GIF_WIDTH_LABEL, IDC_GIF_WIDTH, IDC_GIF_HEIGHT_LABEL,
                     IDC_GIF_HEIGHT, IDC_GIF_RATE_LABEL, IDC_GIF_RATE, IDC_GIF_FPS, IDC_GIF_LOOP_LABEL, IDC_GIF_LOOP,
                     IDC_GIF_LOOP_COUNT, IDC_GIF_LOOP_SPIN})
@@ -839,65 +579,45 @@ void CGifMakerDialog::EnableControls(bool running)
         return;
     for (UINT id : {IDC_GIF_WIDTH_LABEL, IDC_GIF_WIDTH, IDC_GIF_HEIGHT_LABEL, IDC_GIF_HEIGHT, IDC_GIF_RATE_LABEL,
                     IDC_GIF_RATE, IDC_GIF_FPS, IDC_GIF_LOOP_LABEL, IDC_GIF_LOOP, IDC_GIF_LOOP_COUNT, IDC_GIF_LOOP_SPIN})
-        Enable(this, id, TRUE);
+        EnableId(id, TRUE);
     EnableVideoGroups();
     ApplyLoopRule();
 }
 
 void CGifMakerDialog::OnVideoTrackChange()
 {
-    m_nVideoRow = ComboOf(this, IDC_VIDEO_TRACK)->GetCurSel();
-    EnableAll(this, kEffectIds, sizeof(kEffectIds) / sizeof(kEffectIds[0]), !Job.Source.MediaInfo.VideoStreams.IsEmpty());
+    m_nVideoRow = ComboOf(IDC_VIDEO_TRACK)->GetCurSel();
+    EnableIds(kEffectControlIds, !Job.Source.MediaInfo.VideoStreams.IsEmpty());
     ApplySubControlRules();
 }
 
 void CGifMakerDialog::OnWidthChange()
 {
-    ComboOf(this, IDC_GIF_HEIGHT)->SetCurSel(ComboOf(this, IDC_GIF_WIDTH)->GetCurSel());
+    ComboOf(IDC_GIF_HEIGHT)->SetCurSel(ComboOf(IDC_GIF_WIDTH)->GetCurSel());
 }
 
 void CGifMakerDialog::OnHeightChange()
 {
-    ComboOf(this, IDC_GIF_WIDTH)->SetCurSel(ComboOf(this, IDC_GIF_HEIGHT)->GetCurSel());
+    ComboOf(IDC_GIF_WIDTH)->SetCurSel(ComboOf(IDC_GIF_HEIGHT)->GetCurSel());
 }
 
 void CGifMakerDialog::OnLoopChange()
 {
-    m_nLoopRow = ComboOf(this, IDC_GIF_LOOP)->GetCurSel();
+    m_nLoopRow = ComboOf(IDC_GIF_LOOP)->GetCurSel();
     ApplyLoopRule();
 }
 
 int CGifMakerDialog::FillJobOptions(CJobOutputSettings& options)
 {
-    options.Reset();
-    options.FormatKey = m_strFormatKey;
-    options.PresetName = m_strPresetName;
-    if (m_bSaveToSource)
-        options.Flags |= JOB_OUTPUT_TO_SOURCE_FOLDER;
-    options.DestinationFolder = m_strFolder;
-    if (m_bCut) {
-        if (m_nCutStart > 0)
-            options.TrimStart = (int)m_nCutStart;
-        if (m_nCutStop > 0)
-            options.TrimEnd = (int)m_nCutStop;
-        if (options.TrimEnd > 0 && options.TrimStart >= options.TrimEnd) {
-            options.TrimStart = 0;
-            options.TrimEnd = -1;
-        }
-    }
+    FillSharedJobOptions(options);
     CMediaInfoRecord& info = Job.Source.MediaInfo;
     if (!info.VideoStreams.IsEmpty()) {
-        info.SelectedVideoStream = TrackOfRow(m_nVideoRow, 1, false, (int)info.VideoStreams.GetSize());
-        options.FlipHorizontal = m_bFlipHorizontal ? 1 : 0;
-        options.FlipVertical = m_bFlipVertical ? 1 : 0;
-        options.Rotation = m_bRotate ? 90 * (m_nRotationRow + 1) : 0;
-        options.Grayscale = m_bGrayscale ? 1 : 0;
-        options.Negate = m_bNegate ? 1 : 0;
-        options.OldPhoto = m_bOldPhoto ? 1 : 0;
+        info.SelectedVideoStream = TrackOfRow(m_nVideoRow, false, (int)info.VideoStreams.GetSize());
+        FillEffects(options);
     }
     info.SelectedAudioStream = MEDIA_SELECT_NONE;
     if (!info.SubtitleStreams.IsEmpty())
-        info.SelectedSubtitleStream = TrackOfRow(m_nSubtitleRow, 2, true, (int)info.SubtitleStreams.GetSize());
+        info.SelectedSubtitleStream = TrackOfRow(m_nSubtitleRow, true, (int)info.SubtitleStreams.GetSize());
 
     CPresetStore* store = GetStore();
     CMediaFormat* format = store ? store->FindFormat(m_strFormatKey) : nullptr;
@@ -913,13 +633,13 @@ int CGifMakerDialog::FillJobOptions(CJobOutputSettings& options)
         custom->Settings.Video.RateDen = rate.Den;
     }
     switch (m_nLoopRow) {
-    case 0:
+    case kLoopInfiniteRow:
         options.Loop = 0;
         break;
-    case 1:
+    case kLoopOnceRow:
         options.Loop = 1;
         break;
-    case 2:
+    case kLoopCountRow:
         options.Loop = m_nLoopCount;
         break;
     default:

@@ -3,8 +3,10 @@
 #pragma once
 
 #include "converter/dialogs/MediaConvertDialog.h"
+#include "converter/dialogs/VideoEffectChoice.h"
+#include "converter/dialogs/VolumeChoice.h"
 
-class CConverterDialog : public CMediaConvertDialog {
+class CConverterDialog : public CMediaConvertDialog, public CVideoEffectChoice, public CVolumeChoice {
 public:
     explicit CConverterDialog(CWnd* pParentWnd = NULL);
     // The format, preset and save-to-source choice go back into the settings.
@@ -17,16 +19,7 @@ public:
     void DoDataExchange(CDataExchange* pDX) override;
 
     int m_nVideoRow;
-    int m_bFlipHorizontal;
-    int m_bFlipVertical;
-    int m_bRotate;
-    int m_nRotationRow;
-    int m_bGrayscale;
-    int m_bNegate;
-    int m_bOldPhoto;
     int m_nAudioRow;
-    int m_bChangeVolume;
-    int m_nVolume;
     int m_nSubtitleRow;
 
 protected:
@@ -44,7 +37,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-class CAudioExtractorDialog : public CMediaConvertDialog {
+class CAudioExtractorDialog : public CMediaConvertDialog, public CVolumeChoice {
 public:
     explicit CAudioExtractorDialog(CWnd* pParentWnd = NULL);
     ~CAudioExtractorDialog() override;
@@ -55,8 +48,6 @@ public:
     void DoDataExchange(CDataExchange* pDX) override;
 
     int m_nAudioRow;
-    int m_bChangeVolume;
-    int m_nVolume;
 
 protected:
     BOOL OnInitDialog() override;
@@ -72,7 +63,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-class CGifMakerDialog : public CMediaConvertDialog {
+class CGifMakerDialog : public CMediaConvertDialog, public CVideoEffectChoice {
 public:
     explicit CGifMakerDialog(CWnd* pParentWnd = NULL);
     // The GIF choices and save-to-source go back into the settings; the format choice does not.
@@ -86,13 +77,6 @@ public:
     void DoDataExchange(CDataExchange* pDX) override;
 
     int m_nVideoRow;
-    int m_bFlipHorizontal;
-    int m_bFlipVertical;
-    int m_bRotate;
-    int m_nRotationRow;
-    int m_bGrayscale;
-    int m_bNegate;
-    int m_bOldPhoto;
     int m_nSubtitleRow;
     CString m_strHeight;
     CString m_strWidth;

@@ -86,11 +86,6 @@ const UINT kSharedRunningIds[] = {IDC_SOURCE,      IDC_BROWSE_SOURCE, IDC_DESTIN
 const UINT kFormatIds[] = {IDC_FORMAT_LIST, IDC_PRESET_LIST, IDC_FORMAT_ADVANCED};
 const UINT kCutIds[] = {IDC_CUT_START_LABEL, IDC_CUT_START, IDC_CUT_STOP_LABEL, IDC_CUT_STOP, IDC_CUT_RESET};
 
-CConverterSettings* Settings()
-{
-    return GetConverterSettings();
-}
-
 bool IsExistingFile(const CString& path)
 {
     const DWORD attributes = GetFileAttributesW(path);
@@ -161,6 +156,11 @@ private:
 
 }  // namespace
 
+const UINT CMediaConvertDialog::kVideoTrackIds[3] = {IDC_VIDEO_TRACK_GROUP, IDC_VIDEO_TRACK_LABEL, IDC_VIDEO_TRACK};
+const UINT CMediaConvertDialog::kAudioTrackIds[3] = {IDC_AUDIO_TRACK_GROUP, IDC_AUDIO_TRACK_LABEL, IDC_AUDIO_TRACK};
+const UINT CMediaConvertDialog::kSubtitleTrackIds[3] = {IDC_SUBTITLE_TRACK_GROUP, IDC_SUBTITLE_TRACK_LABEL,
+                                                        IDC_SUBTITLE_TRACK};
+
 BEGIN_MESSAGE_MAP(CMediaConvertDialog, CConversionDialog)
     ON_WM_CREATE()
     ON_WM_DESTROY()
@@ -206,7 +206,7 @@ END_MESSAGE_MAP()
 
 CMediaConvertDialog::CMediaConvertDialog(UINT nIDTemplate, CWnd* pParentWnd)
     : CConversionDialog(nIDTemplate, pParentWnd),
-      m_bSaveToSource(Settings() ? Settings()->sameAsInput : 1),
+      m_bSaveToSource(GetConverterSettings() ? GetConverterSettings()->sameAsInput : 1),
       m_bCut(0),
       m_nCutStart(0),
       m_nCutStop(-1),
@@ -223,7 +223,7 @@ CMediaConvertDialog::CMediaConvertDialog(UINT nIDTemplate, CWnd* pParentWnd)
       m_nPictureLoad(0),
       m_bStartWhenProbed(false)
 {
-    if (CConverterSettings* s = Settings()) {
+    if (CConverterSettings* s = GetConverterSettings()) {
         m_strFormatKey = s->formatKey;
         m_strPresetName = s->presetName;
     }
@@ -326,7 +326,7 @@ BOOL CMediaConvertDialog::OnInitDialog()
 {
     CAppIconDialog::OnInitDialog();
     GetWindowText(m_strCaption);
-    CConverterSettings* settings = Settings();
+    CConverterSettings* settings = GetConverterSettings();
     if (settings && settings->windowLeft != -1 && settings->windowTop != -1)
         PlaceAt(settings->windowLeft, settings->windowTop);
     if (CMenu* system = GetSystemMenu(FALSE)) {
@@ -482,7 +482,7 @@ void CMediaConvertDialog::OnDestroy()
     CRect window;
     GetWindowRect(&window);
     if (!IsIconic() && window.Width() > 0 && window.Height() > 0)
-        if (CConverterSettings* s = Settings()) {
+        if (CConverterSettings* s = GetConverterSettings()) {
             s->windowLeft = window.left;
             s->windowTop = window.top;
         }
@@ -752,14 +752,66 @@ CString CMediaConvertDialog::TrackText(int number, const CMediaStream* stream)
     return text;
 }
 
-int CMediaConvertDialog::PendingRow(int pending, int type, int first, bool hasDisable) const
+int CMediaConvertDialog::FillTrackList(UINT id, const CMediaStreamList& streams, LPCWSTR none, int type,
+                                       bool hasDisable, int& pending)
 {
+    CComboBox* combo = ComboOf(id);
+    combo->ResetContent();
+    int row = kAutoRow;
+    if (streams.IsEmpty()) {
+        combo->AddString(none);
+    } else {
+        combo->AddString(L"Auto");
+        if (hasDisable)
+            combo->AddString(L"Disable");
+        for (INT_PTR i = 0; i < streams.GetSize(); ++i)
+            combo->AddString(TrackText((int)i + 1, streams[i]));
+        row = PendingRow(pending, type, hasDisable);
+        pending = MEDIA_SELECT_AUTO;
+    }
+    combo->SetCurSel(row);
+    return row;
+}
+
+int CMediaConvertDialog::PendingRow(int pending, int type, bool hasDisable) const
+{
+    // Without "Disable" a disabled stream is "Auto" too.
     if (pending == MEDIA_SELECT_NONE)
-        return hasDisable ? 1 : 0;
+        return hasDisable ? kDisableRow : kAutoRow;
     const CMediaStream* stream = Job.Source.MediaInfo.GetStream(pending);
     if (stream && stream->Type == type)
-        return first + Job.Source.MediaInfo.GetStreamTypeIndex(pending);
-    return 0;
+        return FirstTrackRow(hasDisable) + Job.Source.MediaInfo.GetStreamTypeIndex(pending);
+    return kAutoRow;
+}
+
+int CMediaConvertDialog::TrackOfRow(int row, bool hasDisable, int count)
+{
+    if (hasDisable && row == kDisableRow)
+        return MEDIA_SELECT_NONE;
+    const int first = FirstTrackRow(hasDisable);
+    if (row >= first && row - first < count)
+        return row - first;
+    return MEDIA_SELECT_AUTO;
+}
+
+void CMediaConvertDialog::FillSharedJobOptions(CJobOutputSettings& options) const
+{
+    options.Reset();
+    options.FormatKey = m_strFormatKey;
+    options.PresetName = m_strPresetName;
+    if (m_bSaveToSource)
+        options.Flags |= JOB_OUTPUT_TO_SOURCE_FOLDER;
+    options.DestinationFolder = m_strFolder;
+    if (m_bCut) {
+        if (m_nCutStart > 0)
+            options.TrimStart = (int)m_nCutStart;
+        if (m_nCutStop > 0)
+            options.TrimEnd = (int)m_nCutStop;
+        if (options.TrimEnd > 0 && options.TrimStart >= options.TrimEnd) {
+            options.TrimStart = 0;
+            options.TrimEnd = -1;
+        }
+    }
 }
 
 // Start and stop -----------------------------------------------------------------------------------
@@ -897,7 +949,7 @@ int CMediaConvertDialog::OnJobDone()
         play->EnableWindow(HasKeptOutput());
     Job.ProgressText.Empty();
     UpdateOutputInfo();
-    CConverterSettings* settings = Settings();
+    CConverterSettings* settings = GetConverterSettings();
     if (success && settings) {
         if (!m_strSource.IsEmpty())
             settings->AddRecentFile(m_strSource);
@@ -921,11 +973,61 @@ int CMediaConvertDialog::OnJobDone()
     return 0;
 }
 
+CComboBox* CMediaConvertDialog::ComboOf(UINT id)
+{
+    return static_cast<CComboBox*>(GetDlgItem((int)id));
+}
+
+void CMediaConvertDialog::FillRows(UINT id, std::initializer_list<const wchar_t*> rows)
+{
+    CComboBox* combo = ComboOf(id);
+    if (!combo)
+        return;
+    combo->ResetContent();
+    for (const wchar_t* row : rows)
+        combo->AddString(row);
+}
+
+void CMediaConvertDialog::EnableId(UINT id, BOOL enable)
+{
+    if (CWnd* w = GetDlgItem((int)id))
+        w->EnableWindow(enable);
+}
+
 void CMediaConvertDialog::EnableIds(const UINT* ids, size_t count, BOOL enable)
 {
     for (size_t i = 0; i < count; ++i)
-        if (CWnd* w = GetDlgItem((int)ids[i]))
-            w->EnableWindow(enable);
+        EnableId(ids[i], enable);
+}
+
+bool CMediaConvertDialog::IsCheckedAndEnabled(UINT id)
+{
+    return IsDlgButtonChecked((int)id) == BST_CHECKED && ::IsWindowEnabled(::GetDlgItem(m_hWnd, (int)id));
+}
+
+void CMediaConvertDialog::ApplyRotationRule()
+{
+    EnableId(IDC_ROTATION, IsCheckedAndEnabled(IDC_ROTATE));
+}
+
+void CMediaConvertDialog::ApplyVolumeRule()
+{
+    const BOOL volume = IsCheckedAndEnabled(IDC_CHANGE_VOLUME);
+    EnableId(IDC_VOLUME_TEXT, volume);
+    EnableId(IDC_VOLUME, volume);
+}
+
+void CMediaConvertDialog::ShowVolume(int volume)
+{
+    SendDlgItemMessage(IDC_VOLUME, TBM_SETPOS, TRUE, volume);
+    ShowVolumeText(volume);
+}
+
+void CMediaConvertDialog::ShowVolumeText(int volume)
+{
+    CString text;
+    text.Format(L"%d%%", volume);
+    SetDlgItemText(IDC_VOLUME_TEXT, text);
 }
 
 void CMediaConvertDialog::EnableControls(bool running)
@@ -933,12 +1035,11 @@ void CMediaConvertDialog::EnableControls(bool running)
     CWnd* start = GetDlgItem(IDC_START);
     CWnd* stop = GetDlgItem(IDC_STOP);
     if (running) {
-        EnableIds(kSharedRunningIds, sizeof(kSharedRunningIds) / sizeof(kSharedRunningIds[0]), FALSE);
+        EnableIds(kSharedRunningIds, FALSE);
         if (HasFormatControls())
-            EnableIds(kFormatIds, sizeof(kFormatIds) / sizeof(kFormatIds[0]), FALSE);
-        for (UINT id : RunningDisabledIds())
-            if (CWnd* w = GetDlgItem((int)id))
-                w->EnableWindow(FALSE);
+            EnableIds(kFormatIds, FALSE);
+        const std::vector<UINT> own = RunningDisabledIds();
+        EnableIds(own.data(), own.size(), FALSE);
         m_statusIcon.ShowWindow(SW_SHOW);
         m_statusBar.ShowWindow(SW_SHOW);
         if (start)
@@ -951,9 +1052,9 @@ void CMediaConvertDialog::EnableControls(bool running)
         return;
     }
     static const UINT idle[] = {IDC_SOURCE, IDC_BROWSE_SOURCE, IDC_SAVE_TO_SOURCE, IDC_CUT};
-    EnableIds(idle, sizeof(idle) / sizeof(idle[0]), TRUE);
+    EnableIds(idle, TRUE);
     if (HasFormatControls()) {
-        EnableIds(kFormatIds, sizeof(kFormatIds) / sizeof(kFormatIds[0]), TRUE);
+        EnableIds(kFormatIds, TRUE);
         // A heading without a format keeps the preset list off.
         m_presetCombo.EnableWindow(m_pSelectedFormat != nullptr);
         if (CWnd* advanced = GetDlgItem(IDC_FORMAT_ADVANCED))
@@ -961,7 +1062,7 @@ void CMediaConvertDialog::EnableControls(bool running)
     }
     const BOOL toSource = IsDlgButtonChecked(IDC_SAVE_TO_SOURCE) == BST_CHECKED;
     static const UINT folder[] = {IDC_DESTINATION, IDC_BROWSE_FOLDER};
-    EnableIds(folder, 2, !toSource);
+    EnableIds(folder, !toSource);
     ApplySubControlRules();
     if (stop)
         stop->ShowWindow(SW_HIDE);
@@ -973,12 +1074,12 @@ void CMediaConvertDialog::EnableControls(bool running)
 
 void CMediaConvertDialog::ApplySubControlRules()
 {
-    const BOOL cut = IsDlgButtonChecked(IDC_CUT) == BST_CHECKED && ::IsWindowEnabled(::GetDlgItem(m_hWnd, IDC_CUT));
-    EnableIds(kCutIds, sizeof(kCutIds) / sizeof(kCutIds[0]), cut);
+    const BOOL cut = IsCheckedAndEnabled(IDC_CUT);
+    EnableIds(kCutIds, cut);
     const BOOL toSource = IsDlgButtonChecked(IDC_SAVE_TO_SOURCE) == BST_CHECKED;
     static const UINT folder[] = {IDC_DESTINATION, IDC_BROWSE_FOLDER};
     if (!IsJobRunning())
-        EnableIds(folder, 2, !toSource);
+        EnableIds(folder, !toSource);
 }
 
 // Listener -----------------------------------------------------------------------------------------
@@ -1376,19 +1477,19 @@ void CMediaConvertDialog::OnToolBarDropDown(NMHDR* pNMHDR, LRESULT* pResult)
 
 void CMediaConvertDialog::OnToggleAutoPlay()
 {
-    if (CConverterSettings* s = Settings())
+    if (CConverterSettings* s = GetConverterSettings())
         s->autoPlay = !s->autoPlay;
 }
 
 void CMediaConvertDialog::OnToggleAutoOpenFolder()
 {
-    if (CConverterSettings* s = Settings())
+    if (CConverterSettings* s = GetConverterSettings())
         s->autoOpenFolder = !s->autoOpenFolder;
 }
 
 void CMediaConvertDialog::OnToggleAutoClose()
 {
-    if (CConverterSettings* s = Settings())
+    if (CConverterSettings* s = GetConverterSettings())
         s->autoCloseWindow = !s->autoCloseWindow;
 }
 
@@ -1399,17 +1500,17 @@ void CMediaConvertDialog::OnToggleAutoShutdown()
 
 void CMediaConvertDialog::OnUpdateAutoPlay(CCmdUI* pCmdUI)
 {
-    pCmdUI->SetCheck(Settings() && Settings()->autoPlay ? 1 : 0);
+    pCmdUI->SetCheck(GetConverterSettings() && GetConverterSettings()->autoPlay ? 1 : 0);
 }
 
 void CMediaConvertDialog::OnUpdateAutoOpenFolder(CCmdUI* pCmdUI)
 {
-    pCmdUI->SetCheck(Settings() && Settings()->autoOpenFolder ? 1 : 0);
+    pCmdUI->SetCheck(GetConverterSettings() && GetConverterSettings()->autoOpenFolder ? 1 : 0);
 }
 
 void CMediaConvertDialog::OnUpdateAutoClose(CCmdUI* pCmdUI)
 {
-    pCmdUI->SetCheck(Settings() && Settings()->autoCloseWindow ? 1 : 0);
+    pCmdUI->SetCheck(GetConverterSettings() && GetConverterSettings()->autoCloseWindow ? 1 : 0);
 }
 
 void CMediaConvertDialog::OnUpdateAutoShutdown(CCmdUI* pCmdUI)
@@ -1429,7 +1530,7 @@ void CMediaConvertDialog::OnFormatsSettings()
 
 void CMediaConvertDialog::SetAlwaysOnTop(BOOL on)
 {
-    if (CConverterSettings* s = Settings())
+    if (CConverterSettings* s = GetConverterSettings())
         s->alwaysOnTop = on ? 1 : 0;
     ::SetWindowPos(m_hWnd, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
@@ -1438,7 +1539,7 @@ void CMediaConvertDialog::OnSysCommand(UINT nID, LPARAM lParam)
 {
     (void)lParam;
     if ((nID & 0xFFF0) == ID_ALWAYS_ON_TOP || (nID >= 16 && nID <= 31)) {
-        SetAlwaysOnTop(!(Settings() && Settings()->alwaysOnTop));
+        SetAlwaysOnTop(!(GetConverterSettings() && GetConverterSettings()->alwaysOnTop));
         return;
     }
     Default();
@@ -1448,9 +1549,10 @@ void CMediaConvertDialog::OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL b
 {
     if (bSysMenu) {
         Default();
+        const CConverterSettings* s = GetConverterSettings();
         if (pPopupMenu)
-            pPopupMenu->CheckMenuItem(ID_ALWAYS_ON_TOP, MF_BYCOMMAND |
-                                                            (Settings() && Settings()->alwaysOnTop ? MF_CHECKED : MF_UNCHECKED));
+            pPopupMenu->CheckMenuItem(ID_ALWAYS_ON_TOP,
+                                      MF_BYCOMMAND | (s && s->alwaysOnTop ? MF_CHECKED : MF_UNCHECKED));
         return;
     }
     COEDialog::OnInitMenuPopup(pPopupMenu, nIndex, bSysMenu);
@@ -1500,9 +1602,7 @@ void CMediaConvertDialog::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScroll
     (void)nSBCode;
     (void)nPos;
     if (pScrollBar && pScrollBar->GetDlgCtrlID() == IDC_VOLUME) {
-        CString text;
-        text.Format(L"%d%%", (int)SendDlgItemMessage(IDC_VOLUME, TBM_GETPOS));
-        SetDlgItemText(IDC_VOLUME_TEXT, text);
+        ShowVolumeText((int)SendDlgItemMessage(IDC_VOLUME, TBM_GETPOS));
         return;
     }
     Default();

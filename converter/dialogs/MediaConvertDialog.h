@@ -9,6 +9,7 @@
 #include "converter/kit/StatusControls.h"
 #include "image/RasterImage.h"
 
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -152,12 +153,51 @@ protected:
     void SetTitleText(LPCWSTR text);
     // The cut kept inside the source's duration, shown in the time edits.
     void CheckCutAgainstDuration();
+    // The format, preset, destination and cut that every dialog's job takes, on a reset record.
+    void FillSharedJobOptions(CJobOutputSettings& options) const;
+
+    // Track lists: "Auto" first, then "Disable" where the list has it, then a row a track.
+    static const int kAutoRow = 0;
+    static const int kDisableRow = 1;
+    static int FirstTrackRow(bool hasDisable) { return hasDisable ? kDisableRow + 1 : kAutoRow + 1; }
+    // A row whose stream is converted: one is chosen and it is not "Disable".
+    static bool IsConvertedRow(int row) { return row >= 0 && row != kDisableRow; }
     // "Track #%d - [%s]" or "Track #%d".
     static CString TrackText(int number, const CMediaStream* stream);
-    // The row of a command line's stream (a file index) in a list whose tracks start at 'first'.
-    int PendingRow(int pending, int type, int first, bool hasDisable) const;
+    // Refills a track list after a probe: the single row 'none' for a source without such
+    // streams, else the rows above, the command line's pending stream (then used up) choosing the
+    // row. Returns the row selected.
+    int FillTrackList(UINT id, const CMediaStreamList& streams, LPCWSTR none, int type, bool hasDisable,
+                      int& pending);
+    // The row of a command line's stream (a file index) in a track list.
+    int PendingRow(int pending, int type, bool hasDisable) const;
+    // The job's track of a row among 'count' tracks: its position among them, MEDIA_SELECT_NONE
+    // for "Disable", else MEDIA_SELECT_AUTO.
+    static int TrackOfRow(int row, bool hasDisable, int count);
+    // The group frame, label and list of each kind's track list.
+    static const UINT kVideoTrackIds[3];
+    static const UINT kAudioTrackIds[3];
+    static const UINT kSubtitleTrackIds[3];
+
     void SetAlwaysOnTop(BOOL on);
+    CComboBox* ComboOf(UINT id);
+    // The list's rows replaced by these.
+    void FillRows(UINT id, std::initializer_list<const wchar_t*> rows);
+    void EnableId(UINT id, BOOL enable);
     void EnableIds(const UINT* ids, size_t count, BOOL enable);
+    template <size_t N>
+    void EnableIds(const UINT (&ids)[N], BOOL enable)
+    {
+        EnableIds(ids, N, enable);
+    }
+    // A check box that is ticked and enabled: its sub-controls are enabled.
+    bool IsCheckedAndEnabled(UINT id);
+    // The rotation list follows "Rotate:"; the volume text and slider follow "Change volume:".
+    void ApplyRotationRule();
+    void ApplyVolumeRule();
+    // The slider's position and its text "%d%%".
+    void ShowVolume(int volume);
+    void ShowVolumeText(int volume);
     CString TimeText(__int64 ms) const;
 
     void OnStart();
