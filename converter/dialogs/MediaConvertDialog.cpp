@@ -10,6 +10,7 @@
 #include "conversion/PresetStore.h"
 #include "converter/app/CommandLineOptions.h"
 #include "converter/app/ConverterEnvironment.h"
+#include "converter/app/ConverterMessages.h"
 #include "converter/app/ConverterResource.h"
 #include "converter/app/ConverterSettings.h"
 #include "converter/kit/ConverterHelpers.h"
@@ -138,7 +139,7 @@ public:
         ::WaitForSingleObject(load.ready, INFINITE);
         // The item is the dialog's from here on.
         if (load.notify)
-            ::PostMessageW(load.notify, CMediaConvertDialog::WM_SOURCE_PROBED, (WPARAM)load.id, 0);
+            ::PostMessageW(load.notify, WM_SOURCE_PROBED, (WPARAM)load.id, 0);
         if (picture && !load.stop)
             GrabJobThumbnail(path, load.picture, JOB_THUMBNAIL_TIME_MS, &load.stop);
         return FALSE;
@@ -146,7 +147,7 @@ public:
     int ExitInstance() override
     {
         if (m_load->notify)
-            ::PostMessageW(m_load->notify, CMediaConvertDialog::WM_SOURCE_LOADED, (WPARAM)m_load->id, 0);
+            ::PostMessageW(m_load->notify, WM_SOURCE_LOADED, (WPARAM)m_load->id, 0);
         return 0;
     }
 

@@ -94,10 +94,6 @@ public:
     static const int kTopBand = 25;
     static const int kBottomBand = 51;
     static const int kSidePanel = 146;
-    static const UINT WM_LISTENER_CALL = WM_APP + 0x320;
-    // From a source's worker (wParam the load's number): its probe is in; it has ended.
-    static const UINT WM_SOURCE_PROBED = WM_APP + 0x321;
-    static const UINT WM_SOURCE_LOADED = WM_APP + 0x322;
 
 protected:
     bool m_bClosing;

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
+#include "converter/app/ConverterMessages.h"
 #include "converter/kit/ConverterHelpers.h"
 #include "toolkit/RecentList.h"
 

@@ -59,8 +59,6 @@ public:
     // The item that empties the list, or -1 when there is none.
     int GetExtraItem() const;
 
-    static const UINT WM_RESTORE_TEXT = WM_APP + 0x310;
-
 protected:
     CRecentList* m_pRecentList;
     CString m_strExtraItemText;
