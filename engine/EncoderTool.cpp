@@ -312,12 +312,6 @@ void UseAdtsToAscFilter(CEncoderOptions& options)
     options.AudioBitstreamFilter = L"aac_adtstoasc";
 }
 
-bool IsExistingFile(LPCWSTR path)
-{
-    DWORD attributes = path && *path ? GetFileAttributesW(path) : INVALID_FILE_ATTRIBUTES;
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 }  // namespace
 
 // CEncoderToolBase ---------------------------------------------------------------------------

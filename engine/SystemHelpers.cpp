@@ -23,12 +23,6 @@ namespace {
 
 std::atomic<int> g_tempFileRetryBudgetMs(30000);
 
-bool IsFolder(LPCWSTR path)
-{
-    DWORD attr = GetFileAttributesW(path);
-    return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 CString SpecialFolder(int csidl, BOOL create)
 {
     wchar_t buf[MAX_PATH + 1] = L"";
@@ -287,14 +281,14 @@ int CreateFolderChain(LPCWSTR path)
 {
     if (!path || !*path)
         return 0;
-    if (IsFolder(path))
+    if (IsExistingFolder(path))
         return 1;
     CString p(path);
     for (int i = 1; i < p.GetLength(); ++i)
         if (p[i] == L'\\')
             CreateDirectoryW(p.Left(i), nullptr);
     CreateDirectoryW(p, nullptr);
-    return IsFolder(path) ? 1 : 0;
+    return IsExistingFolder(path) ? 1 : 0;
 }
 
 CString GetMyVideosFolder(BOOL create)
@@ -350,6 +344,18 @@ CString GetTempFilePath()
     return path + guid;
 }
 
+bool IsExistingFile(LPCWSTR path)
+{
+    DWORD attr = path && *path ? GetFileAttributesW(path) : INVALID_FILE_ATTRIBUTES;
+    return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsExistingFolder(LPCWSTR path)
+{
+    DWORD attr = path && *path ? GetFileAttributesW(path) : INVALID_FILE_ATTRIBUTES;
+    return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool IsExistingFilePath(LPCWSTR path)
 {
     if (!path)
@@ -357,10 +363,7 @@ bool IsExistingFilePath(LPCWSTR path)
     bool drive = ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
                  path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
     bool unc = path[0] == L'\\' && path[1] == L'\\' && path[2] && path[2] != L'\\';
-    if (!drive && !unc)
-        return false;
-    DWORD attr = GetFileAttributesW(path);
-    return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+    return (drive || unc) && IsExistingFile(path);
 }
 
 // Temporary files --------------------------------------------------------------------------------

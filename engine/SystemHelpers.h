@@ -54,6 +54,10 @@ CString GetAppFolder();
 CString GetUserDataFolder();
 CString GetTempFilePath();
 
+// True when 'path' names an existing file (not a folder); false for a null or empty path.
+bool IsExistingFile(LPCWSTR path);
+// True when 'path' names an existing folder; false for a null or empty path.
+bool IsExistingFolder(LPCWSTR path);
 // True for a fully qualified path ("C:\..." or "\\server\...") of an existing file (not a folder).
 bool IsExistingFilePath(LPCWSTR path);
 

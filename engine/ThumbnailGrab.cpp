@@ -15,12 +15,6 @@
 
 namespace {
 
-bool IsExistingFile(LPCWSTR path)
-{
-    DWORD attributes = path && *path ? GetFileAttributesW(path) : INVALID_FILE_ATTRIBUTES;
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 struct ThumbnailBox {
     int width;
     int height;

@@ -138,6 +138,18 @@ TEST(PathHelpers, FolderChainsSizesAndLongPaths)
     EXPECT_TRUE(IsExistingFilePath(file));
     EXPECT_FALSE(IsExistingFilePath(root));
     EXPECT_FALSE(IsExistingFilePath(L"a file.bin"));
+
+    EXPECT_TRUE(IsExistingFile(file));
+    EXPECT_FALSE(IsExistingFile(root)) << "a folder is no file";
+    EXPECT_FALSE(IsExistingFile(root + L"\\missing.bin"));
+    EXPECT_TRUE(IsExistingFolder(deep));
+    EXPECT_FALSE(IsExistingFolder(file)) << "a file is no folder";
+    EXPECT_FALSE(IsExistingFolder(root + L"\\missing"));
+    // An empty path is no path, not the current folder.
+    for (LPCWSTR nothing : {static_cast<LPCWSTR>(nullptr), L""}) {
+        EXPECT_FALSE(IsExistingFile(nothing));
+        EXPECT_FALSE(IsExistingFolder(nothing));
+    }
 }
 
 TEST(PathHelpers, ProgramAndDataFolders)
