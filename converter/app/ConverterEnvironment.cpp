@@ -5,7 +5,9 @@
 #include "converter/app/ConverterResource.h"
 #include "converter/app/ConverterSettings.h"
 #include "converter/dialogs/FileExistsDialog.h"
+#include "engine/ModuleTools.h"
 #include "framework/App.h"
+#include "framework/TextFonts.h"
 #include "toolkit/ThemeSupport.h"
 
 const wchar_t kConverterProductName[] = L"Ravento";
@@ -17,20 +19,6 @@ CConverterEnvironment* g_environment = nullptr;
 CMediaPresetStore* g_presetStore = nullptr;
 
 const COLORREF kImageMask = RGB(255, 0, 255);
-
-bool FileExists(const CString& path)
-{
-    const DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// The tool in the Modules folder, or its bare name for the system's search rules.
-CString ToolPath(const CString& modules, const wchar_t* name)
-{
-    CString path;
-    path.Format(L"%s\\%s", modules.GetString(), name);
-    return FileExists(path) ? path : CString(name);
-}
 
 }  // namespace
 
@@ -72,9 +60,9 @@ int CConverterEnvironment::Init()
     osVersion.Init();
     if (!CSystemImageLists::Init())
         return -1;
-    const CString modules = ::GetAppFolder() + L"\\Modules";
-    probeToolPath = ToolPath(modules, L"Quisset.exe");
-    encoderToolPath = ToolPath(modules, L"Velkor.exe");
+    const CString modules = GetModulesFolder();
+    probeToolPath = FindModuleTool(modules, L"Quisset.exe");
+    encoderToolPath = FindModuleTool(modules, L"Velkor.exe");
     presetsFolder = modules + L"\\Presets";
     if (!cursor)
         cursor = (HCURSOR)LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDC_CONVERTER_HAND), IMAGE_CURSOR, 0,
@@ -119,13 +107,9 @@ int CConverterEnvironment::CreateFonts(CFont* pFont)
             m_retiredFonts.push_back((HFONT)font->Detach());
     m_fontBase = base;
 
-    normalFont.CreateFontIndirect(&base);
+    CreateTextFonts(base, normalFont, underlineFont, boldFont);
     LOGFONTW lf = base;
-    lf.lfUnderline = TRUE;
-    underlineFont.CreateFontIndirect(&lf);
     lf.lfUnderline = FALSE;
-    lf.lfWeight = FW_BOLD;
-    boldFont.CreateFontIndirect(&lf);
     lf.lfWeight = FW_THIN;
     // An arithmetic shift, so that a negative (character) height grows as a positive one does.
     lf.lfHeight = base.lfHeight + (base.lfHeight >> 1);
