@@ -26,6 +26,7 @@
 #include "framework/Thread.h"
 #include "toolkit/MemoryDC.h"
 #include "toolkit/OCFileDialog.h"
+#include "toolkit/PaneColor.h"
 #include "toolkit/UpdateCheck.h"
 
 // Status texts --------------------------------------------------------------------------------------
@@ -86,12 +87,6 @@ const UINT kSharedRunningIds[] = {IDC_SOURCE,      IDC_BROWSE_SOURCE, IDC_DESTIN
                                   IDC_CUT_STOP_LABEL, IDC_CUT_STOP,   IDC_CUT_RESET};
 const UINT kFormatIds[] = {IDC_FORMAT_LIST, IDC_PRESET_LIST, IDC_FORMAT_ADVANCED};
 const UINT kCutIds[] = {IDC_CUT_START_LABEL, IDC_CUT_START, IDC_CUT_STOP_LABEL, IDC_CUT_STOP, IDC_CUT_RESET};
-
-bool IsExistingFile(const CString& path)
-{
-    const DWORD attributes = GetFileAttributesW(path);
-    return !path.IsEmpty() && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // Waits for a thread to end, delivering the messages sent to this thread meanwhile.
 void WaitDelivering(HANDLE thread)
@@ -1245,7 +1240,7 @@ void CMediaConvertDialog::DrawPreview(CDC* pDC, const CRect& box, int kind, CRas
     CConverterEnvironment* environment = GetConverterEnvironment();
     COLORREF frame = RGB(0x48, 0x48, 0x48);
     if (kind == 1 && image && image->IsValid()) {
-        pDC->FillSolidRect(&box, RGB(0x20, 0x20, 0x20));
+        pDC->FillSolidRect(&box, PANE_COLOR);
         CRect picture = FitPictureRect(box, image->GetWidth(), image->GetHeight());
         image->Draw(pDC->GetSafeHdc(), picture);
         frame = RGB(0x10, 0x10, 0x10);

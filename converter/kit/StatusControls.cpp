@@ -7,6 +7,7 @@
 #include "framework/Effects.h"
 #include "image/RasterImage.h"
 #include "toolkit/MemoryDC.h"
+#include "toolkit/PaneColor.h"
 
 // COffscreenDC ------------------------------------------------------------------------------------
 
@@ -257,7 +258,7 @@ void PaintMediaPreview(CDC* pDC, const CRect& client, int kind, CRasterImage* pT
     CRect rect = client;
     rect.DeflateRect(1, 1);
     if (kind == 1 && pThumbnail && pThumbnail->IsValid()) {
-        pDC->FillSolidRect(&rect, RGB(0x20, 0x20, 0x20));
+        pDC->FillSolidRect(&rect, PANE_COLOR);
         CRect picture = FitPictureRect(rect, pThumbnail->GetWidth(), pThumbnail->GetHeight());
         pThumbnail->Draw(pDC->GetSafeHdc(), picture);
         CBrush frame(RGB(0, 0, 0));
