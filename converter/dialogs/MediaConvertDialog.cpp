@@ -969,11 +969,6 @@ int CMediaConvertDialog::OnJobDone()
     return 0;
 }
 
-CComboBox* CMediaConvertDialog::ComboOf(UINT id)
-{
-    return static_cast<CComboBox*>(GetDlgItem((int)id));
-}
-
 void CMediaConvertDialog::FillRows(UINT id, std::initializer_list<const wchar_t*> rows)
 {
     CComboBox* combo = ComboOf(id);
@@ -982,18 +977,6 @@ void CMediaConvertDialog::FillRows(UINT id, std::initializer_list<const wchar_t*
     combo->ResetContent();
     for (const wchar_t* row : rows)
         combo->AddString(row);
-}
-
-void CMediaConvertDialog::EnableId(UINT id, BOOL enable)
-{
-    if (CWnd* w = GetDlgItem((int)id))
-        w->EnableWindow(enable);
-}
-
-void CMediaConvertDialog::EnableIds(const UINT* ids, size_t count, BOOL enable)
-{
-    for (size_t i = 0; i < count; ++i)
-        EnableId(ids[i], enable);
 }
 
 bool CMediaConvertDialog::IsCheckedAndEnabled(UINT id)

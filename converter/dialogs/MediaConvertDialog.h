@@ -176,16 +176,8 @@ protected:
     static const UINT kSubtitleTrackIds[3];
 
     void SetAlwaysOnTop(BOOL on);
-    CComboBox* ComboOf(UINT id);
     // The list's rows replaced by these.
     void FillRows(UINT id, std::initializer_list<const wchar_t*> rows);
-    void EnableId(UINT id, BOOL enable);
-    void EnableIds(const UINT* ids, size_t count, BOOL enable);
-    template <size_t N>
-    void EnableIds(const UINT (&ids)[N], BOOL enable)
-    {
-        EnableIds(ids, N, enable);
-    }
     // A check box that is ticked and enabled: its sub-controls are enabled.
     bool IsCheckedAndEnabled(UINT id);
     // The rotation list follows "Rotate:"; the volume text and slider follow "Change volume:".

@@ -39,6 +39,23 @@ BOOL COEDialog::OnInitDialog()
     return TRUE;
 }
 
+CComboBox* COEDialog::ComboOf(UINT id)
+{
+    return static_cast<CComboBox*>(GetDlgItem((int)id));
+}
+
+void COEDialog::EnableId(UINT id, BOOL enable)
+{
+    if (CWnd* w = GetDlgItem((int)id))
+        w->EnableWindow(enable);
+}
+
+void COEDialog::EnableIds(const UINT* ids, size_t count, BOOL enable)
+{
+    for (size_t i = 0; i < count; ++i)
+        EnableId(ids[i], enable);
+}
+
 BOOL COEDialog::AddControlTip(UINT nID)
 {
     CWnd* control = GetDlgItem((int)nID);

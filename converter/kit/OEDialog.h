@@ -35,6 +35,17 @@ public:
     template <size_t N>
     void AddControlTips(const ControlTip (&tips)[N]) { AddControlTips(tips, N); }
 
+    // The dialog's controls by id: a combo box, and enabling one or several (an id the template
+    // lacks is passed over).
+    CComboBox* ComboOf(UINT id);
+    void EnableId(UINT id, BOOL enable);
+    void EnableIds(const UINT* ids, size_t count, BOOL enable);
+    template <size_t N>
+    void EnableIds(const UINT (&ids)[N], BOOL enable)
+    {
+        EnableIds(ids, N, enable);
+    }
+
     CToolTip m_toolTip;
     int autoDisableMenuItems;
 

@@ -75,9 +75,7 @@ void CFormatSettingsDialog::EnableEverything(bool enable)
     if (!m_bLockPreset)
         m_presetList.EnableWindow(enable);
     static const UINT media[] = {IDC_VIDEO_GROUP, IDC_AUDIO_GROUP, IDC_VIDEO_ON, IDC_AUDIO_ON};
-    for (UINT id : media)
-        if (CWnd* w = GetDlgItem((int)id))
-            w->EnableWindow(enable);
+    EnableIds(media, enable);
 }
 
 void CFormatSettingsDialog::SelectFormatRow(int row)
@@ -139,12 +137,7 @@ void CFormatSettingsDialog::SelectPresetRow(int row)
     m_presetList.SetCurSel(row);
     m_nPresetRow = row;
     m_pPreset = GetSelectedPreset();
-    LoadCodecs(m_pPreset);
-    const UINT videoFlags = m_pPreset ? m_pPreset->Settings.Video.Flags : 0;
-    const UINT audioFlags = m_pPreset ? m_pPreset->Settings.Audio.Flags : 0;
-    VideoOn = HasVideo() && !(videoFlags & PRESET_STREAM_OFF) ? 1 : 0;
-    AudioOn = HasAudio() && !(audioFlags & PRESET_STREAM_OFF) ? 1 : 0;
-    ApplyEnableRules();
+    ShowPresetValues();
 }
 
 void CFormatSettingsDialog::OnFormatChange()

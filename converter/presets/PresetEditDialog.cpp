@@ -182,7 +182,7 @@ UINT CPresetEditDialog::ShownAudioFlags() const
 void CPresetEditDialog::LoadCodecs(const CMediaPreset* preset)
 {
     m_bFilling = TRUE;
-    CComboBox* audio = Combo(IDC_AUDIO_CODEC);
+    CComboBox* audio = ComboOf(IDC_AUDIO_CODEC);
     audio->ResetContent();
     m_pAudioCodec = nullptr;
     m_nAudioCodecRow = -1;
@@ -203,7 +203,7 @@ void CPresetEditDialog::LoadCodecs(const CMediaPreset* preset)
         m_nAudioCodecRow = chosen;
         m_pAudioCodec = codecs[chosen];
     }
-    CComboBox* video = Combo(IDC_VIDEO_CODEC);
+    CComboBox* video = ComboOf(IDC_VIDEO_CODEC);
     video->ResetContent();
     m_pVideoCodec = nullptr;
     m_nVideoCodecRow = -1;
@@ -254,7 +254,7 @@ void CPresetEditDialog::FillAudioLists(const PresetAudioSettings& values)
 
 void CPresetEditDialog::FillValueList(int list, const PresetVideoSettings* video, const PresetAudioSettings* audio)
 {
-    CComboBox* combo = Combo(ListId(list));
+    CComboBox* combo = ComboOf(ListId(list));
     if (!combo)
         return;
     m_bFilling = TRUE;
@@ -432,7 +432,7 @@ void CPresetEditDialog::WriteRowValueToBoxes(int list)
     const int row = m_nRow[list];
     if (row < 0 || row == m_nCustomRow[list])
         return;
-    const int index = (int)Combo(ListId(list))->GetItemData(row);
+    const int index = (int)ComboOf(ListId(list))->GetItemData(row);
     const BOOL filling = m_bFilling;
     m_bFilling = TRUE;
     switch (list) {
@@ -464,6 +464,16 @@ void CPresetEditDialog::WriteRowValueToBoxes(int list)
     m_bFilling = filling;
 }
 
+void CPresetEditDialog::ShowPresetValues()
+{
+    LoadCodecs(m_pPreset);
+    const UINT videoFlags = m_pPreset ? m_pPreset->Settings.Video.Flags : 0;
+    const UINT audioFlags = m_pPreset ? m_pPreset->Settings.Audio.Flags : 0;
+    VideoOn = HasVideo() && !(videoFlags & PRESET_STREAM_OFF) ? 1 : 0;
+    AudioOn = HasAudio() && !(audioFlags & PRESET_STREAM_OFF) ? 1 : 0;
+    ApplyEnableRules();
+}
+
 void CPresetEditDialog::ApplyEnableRules()
 {
     const bool video = HasVideo();
@@ -472,23 +482,15 @@ void CPresetEditDialog::ApplyEnableRules()
         VideoOn = 0;
     if (!audio)
         AudioOn = 0;
-    for (UINT id : kVideoControls)
-        if (CWnd* w = GetDlgItem((int)id))
-            w->EnableWindow(video && VideoOn);
-    for (UINT id : kAudioControls)
-        if (CWnd* w = GetDlgItem((int)id))
-            w->EnableWindow(audio && AudioOn);
-    if (CWnd* w = GetDlgItem(IDC_VIDEO_GROUP))
-        w->EnableWindow(video);
-    if (CWnd* w = GetDlgItem(IDC_AUDIO_GROUP))
-        w->EnableWindow(audio);
+    EnableIds(kVideoControls, video && VideoOn);
+    EnableIds(kAudioControls, audio && AudioOn);
+    EnableId(IDC_VIDEO_GROUP, video);
+    EnableId(IDC_AUDIO_GROUP, audio);
     CheckDlgButton(IDC_VIDEO_ON, VideoOn ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(IDC_AUDIO_ON, AudioOn ? BST_CHECKED : BST_UNCHECKED);
     // Never both media off, and never a locked one.
-    if (CWnd* w = GetDlgItem(IDC_AUDIO_ON))
-        w->EnableWindow(video && audio && VideoOn && !(ShownAudioFlags() & PRESET_STREAM_REQUIRED));
-    if (CWnd* w = GetDlgItem(IDC_VIDEO_ON))
-        w->EnableWindow(video && audio && AudioOn && !(ShownVideoFlags() & PRESET_STREAM_REQUIRED));
+    EnableId(IDC_AUDIO_ON, video && audio && VideoOn && !(ShownAudioFlags() & PRESET_STREAM_REQUIRED));
+    EnableId(IDC_VIDEO_ON, video && audio && AudioOn && !(ShownVideoFlags() & PRESET_STREAM_REQUIRED));
 }
 
 void CPresetEditDialog::StoreControls(CMediaPreset& preset)
@@ -502,12 +504,12 @@ void CPresetEditDialog::StoreControls(CMediaPreset& preset)
     s.Audio.Flags = 0;
 
     auto RowIndex = [&](int list) -> int {
-        const int row = Combo(ListId(list))->GetCurSel();
+        const int row = ComboOf(ListId(list))->GetCurSel();
         if (row < 0)
             return -2;
         if (row == m_nCustomRow[list])
             return -1;
-        return (int)Combo(ListId(list))->GetItemData(row);
+        return (int)ComboOf(ListId(list))->GetItemData(row);
     };
     auto BoxNumber = [&](UINT id) {
         CString text;
@@ -581,10 +583,10 @@ void CPresetEditDialog::StoreControls(CMediaPreset& preset)
 
 void CPresetEditDialog::OnVideoCodecChange()
 {
-    const int row = Combo(IDC_VIDEO_CODEC)->GetCurSel();
+    const int row = ComboOf(IDC_VIDEO_CODEC)->GetCurSel();
     if (m_bFilling || row == m_nVideoCodecRow || row < 0 || !m_pFormat || !m_pFormat->VideoCodecs)
         return;
-    const INT_PTR index = (INT_PTR)Combo(IDC_VIDEO_CODEC)->GetItemData(row);
+    const INT_PTR index = (INT_PTR)ComboOf(IDC_VIDEO_CODEC)->GetItemData(row);
     if (index < 0 || index >= m_pFormat->VideoCodecs->GetSize())
         return;
     m_nVideoCodecRow = row;
@@ -598,10 +600,10 @@ void CPresetEditDialog::OnVideoCodecChange()
 
 void CPresetEditDialog::OnAudioCodecChange()
 {
-    const int row = Combo(IDC_AUDIO_CODEC)->GetCurSel();
+    const int row = ComboOf(IDC_AUDIO_CODEC)->GetCurSel();
     if (m_bFilling || row == m_nAudioCodecRow || row < 0 || !m_pFormat || !m_pFormat->AudioCodecs)
         return;
-    const INT_PTR index = (INT_PTR)Combo(IDC_AUDIO_CODEC)->GetItemData(row);
+    const INT_PTR index = (INT_PTR)ComboOf(IDC_AUDIO_CODEC)->GetItemData(row);
     if (index < 0 || index >= m_pFormat->AudioCodecs->GetSize())
         return;
     m_nAudioCodecRow = row;
@@ -621,7 +623,7 @@ void CPresetEditDialog::OnValueListChange(UINT nID)
             list = i;
     if (list < 0 || m_bFilling)
         return;
-    const int row = Combo(nID)->GetCurSel();
+    const int row = ComboOf(nID)->GetCurSel();
     if (row == m_nRow[list])
         return;
     m_nRow[list] = row;

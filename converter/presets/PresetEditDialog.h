@@ -52,9 +52,11 @@ protected:
     void AddSettingsTips();
     bool HasVideo() const;
     bool HasAudio() const;
-    CComboBox* Combo(UINT nID) { return static_cast<CComboBox*>(GetDlgItem((int)nID)); }
     // Codec lists of the format with the preset's codecs selected, and their value lists.
     void LoadCodecs(const CMediaPreset* preset);
+    // The shown preset's codecs and values, each medium on that the format has and the preset does
+    // not switch off, and the enable rules applied.
+    void ShowPresetValues();
     void FillVideoLists(const PresetVideoSettings& values);
     void FillAudioLists(const PresetAudioSettings& values);
     // One list's rows for the selected codec, its selection and its boxes.

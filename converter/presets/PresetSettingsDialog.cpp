@@ -23,12 +23,7 @@ void CPresetSettingsDialog::LoadPreset()
 {
     m_strName = m_pPreset ? CString(m_pPreset->Settings.Name) : CString();
     SetDlgItemText(IDC_PRESET_NAME, m_strName);
-    LoadCodecs(m_pPreset);
-    const UINT videoFlags = m_pPreset ? m_pPreset->Settings.Video.Flags : 0;
-    const UINT audioFlags = m_pPreset ? m_pPreset->Settings.Audio.Flags : 0;
-    VideoOn = HasVideo() && !(videoFlags & PRESET_STREAM_OFF) ? 1 : 0;
-    AudioOn = HasAudio() && !(audioFlags & PRESET_STREAM_OFF) ? 1 : 0;
-    ApplyEnableRules();
+    ShowPresetValues();
 }
 
 int CPresetSettingsDialog::ApplySettings()
