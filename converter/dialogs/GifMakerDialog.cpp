@@ -17,6 +17,18 @@ namespace {
 const int kLoopInfiniteRow = 0;
 const int kLoopOnceRow = 1;
 const int kLoopCountRow = 2;
+const int kMaxLoopCount = 10000;
+
+// A new source's cut: its first five seconds at the most.
+const __int64 kDefaultCutMs = 5000;
+// The size rows halve the source's size down to this side; the first row whose two sides both
+// fit in the chosen bound is selected.
+const int kSmallestSide = 32;
+const int kChosenSideBound = 480;
+// A source frame rate up to this one is chosen.
+const int kChosenRateBound = 10;
+// The frames a second of a rate box that does not read.
+const int kFallbackRate = 10;
 
 }  // namespace
 
@@ -76,7 +88,7 @@ void CGifMakerDialog::FillTemplateLists()
     FillRows(IDC_ROTATION, {L"90 degrees", L"180 degrees", L"270 degrees"});
     FillRows(IDC_GIF_RATE, {L"5", L"8", L"10", L"12", L"15"});
     FillRows(IDC_GIF_LOOP, {L"Infinite loop", L"Play once", L"Loop count:"});
-    SendDlgItemMessage(IDC_GIF_LOOP_SPIN, UDM_SETRANGE32, 1, 10000);
+    SendDlgItemMessage(IDC_GIF_LOOP_SPIN, UDM_SETRANGE32, 1, kMaxLoopCount);
     m_nSourceRateRow = -1;
 }
 
@@ -162,7 +174,7 @@ void CGifMakerDialog::FillTrackLists()
         CheckDlgButton(IDC_CUT, BST_CHECKED);
         const __int64 duration = Job.Source.MediaInfo.GetDurationMs();
         m_nCutStart = 0;
-        m_nCutStop = duration <= 5000 ? duration : 5000;
+        m_nCutStop = duration <= kDefaultCutMs ? duration : kDefaultCutMs;
         m_startEdit.SetTime(m_nCutStart);
         m_stopEdit.SetTime(m_nCutStop);
     }
@@ -186,12 +198,12 @@ void CGifMakerDialog::FillTrackLists()
             widths->AddString(text);
             text.Format(L"%d", h);
             heights->AddString(text);
-            if (selected < 0 && w <= 480 && h <= 480)
+            if (selected < 0 && w <= kChosenSideBound && h <= kChosenSideBound)
                 selected = row;
             ++row;
             w /= 2;
             h /= 2;
-            if (w < 32 || h < 32)
+            if (w < kSmallestSide || h < kSmallestSide)
                 break;
         }
         if (selected < 0)
@@ -214,7 +226,7 @@ void CGifMakerDialog::FillTrackLists()
             text.TrimRight(L'.');
             rates->InsertString(0, text);
             m_nSourceRateRow = 0;
-            if (rate <= 10) {
+            if (rate <= kChosenRateBound) {
                 rates->SetCurSel(0);
                 m_strFrameRate = text;
             }
@@ -316,7 +328,7 @@ int CGifMakerDialog::FillJobOptions(CJobOutputSettings& options)
         // here as there.
         MediaRate rate = ParseFrameRateText(m_strFrameRate);
         if (rate.Num <= 0 || rate.Den <= 0)
-            rate = {10, 1};
+            rate = {kFallbackRate, 1};
         custom->Settings.Video.RateNum = rate.Num;
         custom->Settings.Video.RateDen = rate.Den;
     }

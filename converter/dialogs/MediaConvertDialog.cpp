@@ -60,7 +60,7 @@ COLORREF GetJobTypeColor(int kind)
         return RGB(0xC0, 0xC0, 0xC0);
     case 10:
         return RGB(0xFF, 0xC0, 0x00);
-    case 11:
+    case JOB_PROGRESS_TIME:
         return RGB(0x00, 0xC0, 0xFF);
     default:
         return 0;
@@ -87,6 +87,9 @@ const UINT kSharedRunningIds[] = {IDC_SOURCE,      IDC_BROWSE_SOURCE, IDC_DESTIN
                                   IDC_CUT_STOP_LABEL, IDC_CUT_STOP,   IDC_CUT_RESET};
 const UINT kFormatIds[] = {IDC_FORMAT_LIST, IDC_PRESET_LIST, IDC_FORMAT_ADVANCED};
 const UINT kCutIds[] = {IDC_CUT_START_LABEL, IDC_CUT_START, IDC_CUT_STOP_LABEL, IDC_CUT_STOP, IDC_CUT_RESET};
+
+// The bottom band behind the buttons, the status icon and the status bar.
+const COLORREF kBottomBandColor = RGB(0xE0, 0xE0, 0xE0);
 
 // Waits for a thread to end, delivering the messages sent to this thread meanwhile.
 void WaitDelivering(HANDLE thread)
@@ -211,7 +214,7 @@ CMediaConvertDialog::CMediaConvertDialog(UINT nIDTemplate, CWnd* pParentWnd)
       m_nPendingVideo(-1),
       m_nPendingAudio(-1),
       m_nPendingSubtitle(-1),
-      m_nOutputKind(1),
+      m_nOutputKind(JOB_KIND_VIDEO),
       m_crBackground(RGB(0xF0, 0xF0, 0xF0)),
       m_bClosing(false),
       m_nLastLoad(0),
@@ -346,7 +349,7 @@ BOOL CMediaConvertDialog::OnInitDialog()
     AddOwnTips();
 
     m_statusIcon.SubclassDlgItem(IDC_STATUS_ICON, this);
-    m_statusIcon.SetBkColor(RGB(0xE0, 0xE0, 0xE0));
+    m_statusIcon.SetBkColor(kBottomBandColor);
     m_statusIcon.SetImageList(&m_statusImages, -1);
 
     m_folderCombo.SubclassDlgItem(IDC_DESTINATION, this);
@@ -718,8 +721,9 @@ int CMediaConvertDialog::UpdateMediaKind()
     if (!m_pSelectedFormat)
         return -1;
     int kind = m_pSelectedFormat->GetMedia();
-    if (kind == 1 && m_pSelectedPreset && (m_pSelectedPreset->Settings.Video.Flags & PRESET_STREAM_OFF))
-        kind = 2;
+    const bool videoOff = m_pSelectedPreset && (m_pSelectedPreset->Settings.Video.Flags & PRESET_STREAM_OFF);
+    if (kind == JOB_KIND_VIDEO && videoOff)
+        kind = JOB_KIND_AUDIO;
     m_nOutputKind = kind;
     RedrawSidePanel();
     return kind;
@@ -1222,14 +1226,15 @@ void CMediaConvertDialog::DrawPreview(CDC* pDC, const CRect& box, int kind, CRas
     outer.InflateRect(1, 1);
     CConverterEnvironment* environment = GetConverterEnvironment();
     COLORREF frame = RGB(0x48, 0x48, 0x48);
-    if (kind == 1 && image && image->IsValid()) {
+    if (kind == JOB_KIND_VIDEO && image && image->IsValid()) {
         pDC->FillSolidRect(&box, PANE_COLOR);
         CRect picture = FitPictureRect(box, image->GetWidth(), image->GetHeight());
         image->Draw(pDC->GetSafeHdc(), picture);
         frame = RGB(0x10, 0x10, 0x10);
     } else {
         pDC->FillSolidRect(&box, RGB(0x30, 0x30, 0x30));
-        if ((kind == 1 || kind == 2) && environment && environment->typeImages.GetSafeHandle()) {
+        const bool typed = kind == JOB_KIND_VIDEO || kind == JOB_KIND_AUDIO;
+        if (typed && environment && environment->typeImages.GetSafeHandle()) {
             CPoint at(box.left + (box.Width() - 32) / 2, box.top + (box.Height() - 32) / 2);
             environment->typeImages.Draw(pDC, kind - 1, at, ILD_TRANSPARENT);
         }
@@ -1245,7 +1250,7 @@ BOOL CMediaConvertDialog::OnEraseBkgnd(CDC* pDC)
     CMemoryDC dc(pDC, &client);
     const int bandTop = client.bottom - kBottomBand;
     dc.FillSolidRect(0, 0, client.Width(), kTopBand, m_crBackground);
-    dc.FillSolidRect(0, bandTop, client.Width(), kBottomBand, RGB(0xE0, 0xE0, 0xE0));
+    dc.FillSolidRect(0, bandTop, client.Width(), kBottomBand, kBottomBandColor);
     dc.FillSolidRect(0, bandTop, client.Width(), 1, RGB(0xD0, 0xD0, 0xD0));
     dc.FillSolidRect(0, 0, kSidePanel, bandTop, RGB(0x40, 0x40, 0x40));
     dc.FillSolidRect(kSidePanel, 0, client.Width() - kSidePanel, bandTop, m_crBackground);
@@ -1262,9 +1267,9 @@ BOOL CMediaConvertDialog::OnEraseBkgnd(CDC* pDC)
     CRect source(9, 9, 137, 81);
     CRect output(9, bandTop - 81, 137, bandTop - 9);
     // Nothing is said of a source whose probe is still out.
-    const int sourceKind = !Job.Source.MediaInfo.VideoStreams.IsEmpty() ? 1
-                           : m_strSource.IsEmpty() || IsProbingSource() ? 0
-                                                                         : 2;
+    const int sourceKind = !Job.Source.MediaInfo.VideoStreams.IsEmpty()   ? JOB_KIND_VIDEO
+                           : m_strSource.IsEmpty() || IsProbingSource() ? JOB_KIND_NONE
+                                                                        : JOB_KIND_AUDIO;
     DrawPreview(&dc, source, sourceKind, &Job.Source.Thumbnail);
     DrawPreview(&dc, output, m_nOutputKind, &Job.Target.Thumbnail);
 

@@ -3,6 +3,7 @@
 
 #include <shlobj.h>
 
+#include "conversion/MediaConvertJob.h"
 #include "converter/app/ConverterEnvironment.h"
 #include "framework/Effects.h"
 #include "image/RasterImage.h"
@@ -257,7 +258,7 @@ void PaintMediaPreview(CDC* pDC, const CRect& client, int kind, CRasterImage* pT
 {
     CRect rect = client;
     rect.DeflateRect(1, 1);
-    if (kind == 1 && pThumbnail && pThumbnail->IsValid()) {
+    if (kind == JOB_KIND_VIDEO && pThumbnail && pThumbnail->IsValid()) {
         pDC->FillSolidRect(&rect, PANE_COLOR);
         CRect picture = FitPictureRect(rect, pThumbnail->GetWidth(), pThumbnail->GetHeight());
         pThumbnail->Draw(pDC->GetSafeHdc(), picture);
