@@ -205,17 +205,11 @@ void CFormatSelectorDialog::ChangeFormat(int row)
 
 void CFormatSelectorDialog::OnFormatChange()
 {
-    const int chosen = m_formatCombo.GetCurSel();
-    if (chosen < 0)
-        return;
     // A heading reached by moving up passes to the format above it, so that the list can be
     // walked upward past its headings.
-    const int row = m_formatCombo.FormatRowFrom(chosen, m_formatCombo.WasMovedUp());
-    if (row == m_nFormatRow) {
-        m_formatCombo.SetCurSel(row);
-        return;
-    }
-    ChangeFormat(row);
+    const int row = m_formatCombo.ChosenFormatRow(m_nFormatRow);
+    if (row >= 0)
+        ChangeFormat(row);
 }
 
 void CFormatSelectorDialog::OnPresetChange()

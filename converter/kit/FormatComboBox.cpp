@@ -98,6 +98,20 @@ int CFormatComboBox::FormatRowFrom(int nRow, BOOL bUpward) const
     return nRow;
 }
 
+int CFormatComboBox::ChosenFormatRow(int nShownRow)
+{
+    const int chosen = GetCurSel();
+    if (chosen < 0)
+        return -1;
+    const int row = FormatRowFrom(chosen, WasMovedUp());
+    if (row == nShownRow) {
+        // The heading over the shown format was chosen: the format, and what is set for it, stay.
+        SetCurSel(row);
+        return -1;
+    }
+    return row;
+}
+
 LRESULT CFormatComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     // The keys reach the combo box also while its list is open.

@@ -38,6 +38,9 @@ public:
     // Whether the last key or wheel turn that moved the selection went upward (Up, Left, Page Up,
     // the wheel away from the user); a click or any other key clears it.
     BOOL WasMovedUp() const { return m_bMovedUp; }
+    // The format row the user's choice leads to (FormatRowFrom), or -1 when nothing is chosen or
+    // the choice leads back to the shown row, which keeps the selection then.
+    int ChosenFormatRow(int nShownRow);
 
     void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
     void MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct) override;

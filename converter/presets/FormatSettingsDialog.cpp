@@ -142,15 +142,12 @@ void CFormatSettingsDialog::SelectPresetRow(int row)
 
 void CFormatSettingsDialog::OnFormatChange()
 {
-    const int chosen = m_formatList.GetCurSel();
-    if (chosen < 0 || chosen == m_nFormatRow)
+    // The shown row chosen again changes nothing.
+    if (m_formatList.GetCurSel() == m_nFormatRow)
         return;
-    const int row = m_formatList.FormatRowFrom(chosen, m_formatList.WasMovedUp());
-    if (row == m_nFormatRow) {
-        // The heading over the shown format was clicked: the format, and what is set for it, stay.
-        m_formatList.SetCurSel(row);
+    const int row = m_formatList.ChosenFormatRow(m_nFormatRow);
+    if (row < 0)
         return;
-    }
     SelectFormatRow(row);
     if (!m_pFormat)
         return;
