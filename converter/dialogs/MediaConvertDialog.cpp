@@ -14,6 +14,7 @@
 #include "converter/app/ConverterResource.h"
 #include "converter/app/ConverterSettings.h"
 #include "converter/kit/ConverterHelpers.h"
+#include "converter/kit/FolderBrowser.h"
 #include "converter/presets/PresetManagerDialog.h"
 #include "engine/EncoderTool.h"
 #include "engine/MediaValueTexts.h"

@@ -5,8 +5,9 @@
 
 #include "converter/dialogs/ConversionDialog.h"
 #include "converter/kit/FolderComboBox.h"
+#include "converter/kit/ImageStatic.h"
 #include "converter/kit/MaskedEdit.h"
-#include "converter/kit/StatusControls.h"
+#include "converter/kit/StatusProgressBar.h"
 #include "image/RasterImage.h"
 
 #include <initializer_list>
