@@ -5,7 +5,6 @@
 
 #include "converter/app/CommandLineOptions.h"
 #include "converter/app/ConverterResource.h"
-#include "converter/app/ConverterSettings.h"
 #include "framework/Ddx.h"
 #include "framework/Effects.h"
 
@@ -23,11 +22,7 @@ CAudioExtractorDialog::CAudioExtractorDialog(CWnd* pParentWnd)
 
 CAudioExtractorDialog::~CAudioExtractorDialog()
 {
-    if (CConverterSettings* s = GetConverterSettings()) {
-        s->formatKey = m_strFormatKey;
-        s->presetName = m_strPresetName;
-        s->sameAsInput = m_bSaveToSource ? 1 : 0;
-    }
+    SaveFormatChoice();
 }
 
 void CAudioExtractorDialog::TakeCommandLine(const CCommandLineOptions& options, BOOL autoStart)

@@ -6,7 +6,6 @@
 #include "conversion/MediaPreset.h"
 #include "converter/app/CommandLineOptions.h"
 #include "converter/app/ConverterResource.h"
-#include "converter/app/ConverterSettings.h"
 #include "framework/Ddx.h"
 
 BEGIN_MESSAGE_MAP(CConverterDialog, CMediaConvertDialog)
@@ -22,11 +21,7 @@ CConverterDialog::CConverterDialog(CWnd* pParentWnd)
 
 CConverterDialog::~CConverterDialog()
 {
-    if (CConverterSettings* s = GetConverterSettings()) {
-        s->formatKey = m_strFormatKey;
-        s->presetName = m_strPresetName;
-        s->sameAsInput = m_bSaveToSource ? 1 : 0;
-    }
+    SaveFormatChoice();
 }
 
 void CConverterDialog::TakeCommandLine(const CCommandLineOptions& options, BOOL autoStart)

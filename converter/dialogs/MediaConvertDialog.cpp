@@ -27,7 +27,6 @@
 #include "framework/Thread.h"
 #include "toolkit/MemoryDC.h"
 #include "toolkit/OCFileDialog.h"
-#include "toolkit/PaneColor.h"
 #include "toolkit/UpdateCheck.h"
 
 // Status texts --------------------------------------------------------------------------------------
@@ -795,6 +794,15 @@ int CMediaConvertDialog::TrackOfRow(int row, bool hasDisable, int count)
     return MEDIA_SELECT_AUTO;
 }
 
+void CMediaConvertDialog::SaveFormatChoice() const
+{
+    if (CConverterSettings* s = GetConverterSettings()) {
+        s->formatKey = m_strFormatKey;
+        s->presetName = m_strPresetName;
+        s->sameAsInput = m_bSaveToSource ? 1 : 0;
+    }
+}
+
 void CMediaConvertDialog::FillSharedJobOptions(CJobOutputSettings& options) const
 {
     options.Reset();
@@ -1225,20 +1233,14 @@ void CMediaConvertDialog::DrawPreview(CDC* pDC, const CRect& box, int kind, CRas
 {
     CRect outer = box;
     outer.InflateRect(1, 1);
-    CConverterEnvironment* environment = GetConverterEnvironment();
     COLORREF frame = RGB(0x48, 0x48, 0x48);
     if (kind == JOB_KIND_VIDEO && image && image->IsValid()) {
-        pDC->FillSolidRect(&box, PANE_COLOR);
-        CRect picture = FitPictureRect(box, image->GetWidth(), image->GetHeight());
-        image->Draw(pDC->GetSafeHdc(), picture);
+        DrawFittedPicture(pDC, box, *image);
         frame = RGB(0x10, 0x10, 0x10);
     } else {
         pDC->FillSolidRect(&box, RGB(0x30, 0x30, 0x30));
-        const bool typed = kind == JOB_KIND_VIDEO || kind == JOB_KIND_AUDIO;
-        if (typed && environment && environment->typeImages.GetSafeHandle()) {
-            CPoint at(box.left + (box.Width() - 32) / 2, box.top + (box.Height() - 32) / 2);
-            environment->typeImages.Draw(pDC, kind - 1, at, ILD_TRANSPARENT);
-        }
+        if (kind == JOB_KIND_VIDEO || kind == JOB_KIND_AUDIO)
+            DrawMediaTypeIcon(pDC, box, kind);
     }
     CBrush brush(frame);
     pDC->FrameRect(&outer, &brush);

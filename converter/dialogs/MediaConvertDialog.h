@@ -150,6 +150,8 @@ protected:
     void SetTitleText(LPCWSTR text);
     // The cut kept inside the source's duration, shown in the time edits.
     void CheckCutAgainstDuration();
+    // The format, preset and save-to-source choice back into the settings (saved at exit).
+    void SaveFormatChoice() const;
     // The format, preset, destination and cut that every dialog's job takes, on a reset record.
     void FillSharedJobOptions(CJobOutputSettings& options) const;
 

@@ -90,24 +90,34 @@ CRect FitPictureRect(const CRect& box, int width, int height)
     return CRect(x, y, x + w, y + h);
 }
 
+void DrawFittedPicture(CDC* pDC, const CRect& box, CRasterImage& picture)
+{
+    pDC->FillSolidRect(&box, PANE_COLOR);
+    picture.Draw(pDC->GetSafeHdc(), FitPictureRect(box, picture.GetWidth(), picture.GetHeight()));
+}
+
+void DrawMediaTypeIcon(CDC* pDC, const CRect& box, int kind)
+{
+    CConverterEnvironment* environment = GetConverterEnvironment();
+    if (!environment || !environment->typeImages.GetSafeHandle())
+        return;
+    const CPoint at(box.left + (box.Width() - kTypeIconSize) / 2, box.top + (box.Height() - kTypeIconSize) / 2);
+    environment->typeImages.Draw(pDC, kind - 1, at, ILD_TRANSPARENT);
+}
+
 void PaintMediaPreview(CDC* pDC, const CRect& client, int kind, CRasterImage* pThumbnail)
 {
     CRect rect = client;
     rect.DeflateRect(1, 1);
     if (kind == JOB_KIND_VIDEO && pThumbnail && pThumbnail->IsValid()) {
-        pDC->FillSolidRect(&rect, PANE_COLOR);
-        CRect picture = FitPictureRect(rect, pThumbnail->GetWidth(), pThumbnail->GetHeight());
-        pThumbnail->Draw(pDC->GetSafeHdc(), picture);
+        DrawFittedPicture(pDC, rect, *pThumbnail);
         CBrush frame(RGB(0, 0, 0));
         pDC->FrameRect(&rect, &frame);
         return;
     }
     pDC->FillSolidRect(&rect, RGB(0xF0, 0xF0, 0xF0));
-    CConverterEnvironment* environment = GetConverterEnvironment();
-    if (kind >= 1 && kind <= 4 && environment && environment->typeImages.GetSafeHandle()) {
-        CPoint at(rect.left + (rect.Width() - 32) / 2, rect.top + (rect.Height() - 32) / 2);
-        environment->typeImages.Draw(pDC, kind - 1, at, ILD_TRANSPARENT);
-    }
+    if (kind >= 1 && kind <= 4)
+        DrawMediaTypeIcon(pDC, rect, kind);
     CBrush frame(RGB(0xE8, 0xE8, 0xE8));
     pDC->FrameRect(&rect, &frame);
 }

@@ -37,5 +37,11 @@ protected:
 // A media preview: kind 1 video (with its thumbnail when one is loaded), 2 audio, 3 image,
 // 4 other media; any other kind draws only the frame.
 void PaintMediaPreview(CDC* pDC, const CRect& client, int kind, CRasterImage* pThumbnail);
+// The picture fitted into the box on the dark pane colour.
+void DrawFittedPicture(CDC* pDC, const CRect& box, CRasterImage& picture);
+// The environment's type icon of a media kind (1 video, 2 audio, 3 image, 4 other), 32 x 32,
+// centred in the box; nothing while the environment has no type icons.
+const int kTypeIconSize = 32;
+void DrawMediaTypeIcon(CDC* pDC, const CRect& box, int kind);
 // The largest rectangle of the picture's proportions centred in the box.
 CRect FitPictureRect(const CRect& box, int width, int height);
