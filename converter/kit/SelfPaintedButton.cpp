@@ -52,14 +52,14 @@ void PaintParentBackground(CWnd* pChild, CDC* pDC)
 int ButtonDrawState(BOOL disabled, BOOL selected, BOOL checked, BOOL hot, BOOL focused)
 {
     if (disabled)
-        return 4;
+        return CSelfPaintedButton::STATE_DISABLED;
     if (selected || checked)
-        return 3;
+        return CSelfPaintedButton::STATE_PRESSED;
     if (hot)
-        return 1;
+        return CSelfPaintedButton::STATE_HOT;
     if (focused)
-        return 2;
-    return 0;
+        return CSelfPaintedButton::STATE_FOCUSED;
+    return CSelfPaintedButton::STATE_NORMAL;
 }
 
 void DrawButtonText(CWnd* pButton, CDC* pDC, const CRect& rect, COLORREF textColor, BOOL disabled, UINT align)

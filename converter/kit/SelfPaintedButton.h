@@ -8,13 +8,13 @@
 // with the DC's origin moved to the child's place); origin, background mode and colours stay.
 void PaintParentBackground(CWnd* pChild, CDC* pDC);
 
-// The button's drawing state: 4 disabled, 3 pressed or checked, 1 hot, 2 focused, else 0.
-int ButtonDrawState(BOOL disabled, BOOL selected, BOOL checked, BOOL hot, BOOL focused);
-
 // The common part: the button paints itself on every state change (pressed, checked, focus,
 // enable, text) instead of the control's own drawing, and follows the mouse for its hot state.
 class CSelfPaintedButton : public CButton {
 public:
+    // The drawing states, in the order of the themes' and the state button's colour sets.
+    enum { STATE_NORMAL = 0, STATE_HOT = 1, STATE_FOCUSED = 2, STATE_PRESSED = 3, STATE_DISABLED = 4, STATE_COUNT = 5 };
+
     CSelfPaintedButton();
 
     BOOL IsHot() const { return m_bHot; }
@@ -32,6 +32,9 @@ protected:
     void Repaint();
 };
 
+// The button's drawing state: disabled, else pressed or checked, else hot, else focused, else
+// normal.
+int ButtonDrawState(BOOL disabled, BOOL selected, BOOL checked, BOOL hot, BOOL focused);
 // Whether the buttons draw themselves themed: the environment's theme state, else the system's.
 bool ButtonVisualStylesOn();
 // The text alignment of a button style (BS_LEFT, BS_RIGHT, else centred).

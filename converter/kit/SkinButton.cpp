@@ -2,6 +2,8 @@
 // beside its text.
 #include "converter/kit/SkinButton.h"
 
+#include <vsstyle.h>
+
 #include "toolkit/ThemeSupport.h"
 
 CSkinButton::CSkinButton()
@@ -50,27 +52,27 @@ void CSkinButton::SetImageIndex(int index)
 int CSkinButton::PushThemeState() const
 {
     if (!IsWindowEnabled())
-        return 4;
+        return PBS_DISABLED;
     if (IsPressed() || IsChecked())
-        return 3;
+        return PBS_PRESSED;
     if (m_bHot)
-        return 2;
-    if ((GetStyle() & 0x0F) == BS_DEFPUSHBUTTON)
-        return 5;
-    return 1;
+        return PBS_HOT;
+    if ((GetStyle() & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+        return PBS_DEFAULTED;
+    return PBS_NORMAL;
 }
 
 int CSkinButton::ToolbarThemeState() const
 {
     if (!IsWindowEnabled())
-        return 4;
+        return TS_DISABLED;
     if (IsPressed())
-        return 3;
+        return TS_PRESSED;
     if (IsChecked())
-        return 5;
+        return TS_CHECKED;
     if (m_bHot)
-        return 2;
-    return 1;
+        return TS_HOT;
+    return TS_NORMAL;
 }
 
 void CSkinButton::DrawBackground(CDC* pDC, const CRect& rect)
@@ -82,7 +84,7 @@ void CSkinButton::DrawBackground(CDC* pDC, const CRect& rect)
     if (m_nStyle == STYLE_PUSH) {
         CThemeData theme;
         if (ButtonVisualStylesOn() && theme.Open(m_hWnd, L"Button") &&
-            SUCCEEDED(theme.DrawBackground(pDC->GetSafeHdc(), 1, PushThemeState(), &r)))
+            SUCCEEDED(theme.DrawBackground(pDC->GetSafeHdc(), BP_PUSHBUTTON, PushThemeState(), &r)))
             return;
         pDC->DrawFrameControl(&r, DFC_BUTTON,
                               DFCS_BUTTONPUSH | (disabled ? DFCS_INACTIVE : 0) | (pressed ? DFCS_PUSHED : 0) |
@@ -90,7 +92,7 @@ void CSkinButton::DrawBackground(CDC* pDC, const CRect& rect)
     } else if (m_nStyle == STYLE_TOOLBAR) {
         CThemeData theme;
         if (ButtonVisualStylesOn() && theme.Open(m_hWnd, L"Toolbar") &&
-            SUCCEEDED(theme.DrawBackground(pDC->GetSafeHdc(), 1, ToolbarThemeState(), &r)))
+            SUCCEEDED(theme.DrawBackground(pDC->GetSafeHdc(), TP_BUTTON, ToolbarThemeState(), &r)))
             return;
         if (pressed)
             pDC->DrawEdge(&r, BDR_SUNKENOUTER, BF_RECT);

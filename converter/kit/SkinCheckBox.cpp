@@ -1,6 +1,8 @@
 // CSkinCheckBox: a check box that draws itself, themed where visual styles are on.
 #include "converter/kit/SkinCheckBox.h"
 
+#include <vsstyle.h>
+
 #include "toolkit/ThemeSupport.h"
 
 CSkinCheckBox::CSkinCheckBox() : m_crText((COLORREF)-1) {}
@@ -11,12 +13,12 @@ int CSkinCheckBox::ThemeState() const
     const BOOL pushed = IsPressed();
     if (IsChecked()) {
         if (!enabled)
-            return 8;
-        return pushed ? 7 : m_bHot ? 6 : 5;
+            return CBS_CHECKEDDISABLED;
+        return pushed ? CBS_CHECKEDPRESSED : m_bHot ? CBS_CHECKEDHOT : CBS_CHECKEDNORMAL;
     }
     if (!enabled)
-        return 4;
-    return pushed ? 3 : m_bHot ? 2 : 1;
+        return CBS_UNCHECKEDDISABLED;
+    return pushed ? CBS_UNCHECKEDPRESSED : m_bHot ? CBS_UNCHECKEDHOT : CBS_UNCHECKEDNORMAL;
 }
 
 void CSkinCheckBox::Draw(CDC* pDC, const CRect& rect)
@@ -26,7 +28,7 @@ void CSkinCheckBox::Draw(CDC* pDC, const CRect& rect)
     CRect box(rect.left, rect.top + 1, rect.left + 13, rect.top + 14);
     CThemeData theme;
     if (!(ButtonVisualStylesOn() && theme.Open(m_hWnd, L"Button") &&
-          SUCCEEDED(theme.DrawBackground(pDC->GetSafeHdc(), 3, ThemeState(), &box))))
+          SUCCEEDED(theme.DrawBackground(pDC->GetSafeHdc(), BP_CHECKBOX, ThemeState(), &box))))
         pDC->DrawFrameControl(&box, DFC_BUTTON,
                               DFCS_BUTTONCHECK | (IsChecked() ? DFCS_CHECKED : 0) | (disabled ? DFCS_INACTIVE : 0) |
                                   (IsPressed() ? DFCS_PUSHED : 0));

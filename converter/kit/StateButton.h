@@ -5,8 +5,6 @@
 
 class CStateButton : public CSelfPaintedButton {
 public:
-    enum { STATE_NORMAL = 0, STATE_HOT = 1, STATE_FOCUSED = 2, STATE_PRESSED = 3, STATE_DISABLED = 4, STATE_COUNT = 5 };
-
     CStateButton();
 
     void SetStateColors(int state, COLORREF fill, COLORREF frame, COLORREF corner);
