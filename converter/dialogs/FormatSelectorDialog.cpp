@@ -7,42 +7,6 @@
 #include "converter/app/ConverterResource.h"
 #include "converter/presets/FormatSettingsDialog.h"
 
-namespace {
-
-bool IsVisible(const CMediaCatalogItem* item)
-{
-    return !(item->Flags & CATALOG_HIDDEN);
-}
-
-}  // namespace
-
-void FillFormatRows(CFormatComboBox& combo, CPresetStore& store, const CMediaFormat* selected)
-{
-    combo.ResetContent();
-    // The selected format is listed in its place whether it is hidden or not, or its category:
-    // a hidden format asked for by its key must be seen to be the one converted to.
-    auto Listed = [selected](const CMediaFormat* format) { return format == selected || IsVisible(format); };
-    for (INT_PTR c = 0; c < store.Categories.GetSize(); ++c) {
-        CMediaCategory* category = store.Categories[c];
-        bool visible = false, holdsSelected = false;
-        for (INT_PTR f = 0; f < category->Formats.GetSize(); ++f) {
-            visible = visible || IsVisible(category->Formats[f]);
-            holdsSelected = holdsSelected || category->Formats[f] == selected;
-        }
-        if (!holdsSelected && (!IsVisible(category) || !visible))
-            continue;
-        combo.AddCatalogRow(category->Name, category);
-        for (INT_PTR f = 0; f < category->Formats.GetSize(); ++f) {
-            CMediaFormat* format = category->Formats[f];
-            if (!Listed(format) || (!IsVisible(category) && format != selected))
-                continue;
-            CString text;
-            text.Format(L"%s\t%s", format->Name.GetString(), format->Extension.GetString());
-            combo.AddCatalogRow(text, format);
-        }
-    }
-}
-
 BEGIN_MESSAGE_MAP(CFormatSelectorDialog, COEDialog)
     ON_CBN_SELCHANGE(IDC_FORMAT_LIST, OnFormatChange)
     ON_CBN_SELCHANGE(IDC_PRESET_LIST, OnPresetChange)

@@ -53,8 +53,3 @@ protected:
     void ChangeFormat(int row);
     DECLARE_MESSAGE_MAP()
 };
-
-// The format list as the format selectors fill it: each category that is not hidden and has a
-// visible format, as a heading, followed by its visible formats ("name\textension"); the selected
-// format (may be null) is listed under its category's heading even when it or its category is hidden.
-void FillFormatRows(CFormatComboBox& combo, CPresetStore& store, const CMediaFormat* selected = nullptr);

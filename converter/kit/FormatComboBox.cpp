@@ -1,4 +1,4 @@
-// The format combo box's drawing and the frame-rate texts.
+// The format combo box's drawing, the format lists' filling and the frame-rate texts.
 #include "converter/kit/FormatComboBox.h"
 
 #include <math.h>
@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "conversion/MediaPreset.h"
+#include "conversion/PresetStore.h"
 #include "converter/app/ConverterEnvironment.h"
 #include "converter/kit/ConverterHelpers.h"
 #include "engine/MediaValueTexts.h"
@@ -25,6 +26,11 @@ void SplitAtTab(const CString& label, CString& left, CString& right)
     const int tab = label.Find(L'\t');
     left = tab >= 0 ? label.Left(tab) : label;
     right = tab >= 0 ? label.Mid(tab + 1) : CString();
+}
+
+bool IsVisible(const CMediaCatalogItem* item)
+{
+    return !(item->Flags & CATALOG_HIDDEN);
 }
 
 }  // namespace
@@ -354,6 +360,35 @@ void CFormatComboBox::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
         if (ImageList && ImageList->GetSafeHandle())
             focus.left += kIconSpace;
         pDC->DrawFocusRect(&focus);
+    }
+}
+
+// The format lists ----------------------------------------------------------------------------------
+
+void FillFormatRows(CFormatComboBox& combo, CPresetStore& store, const CMediaFormat* selected)
+{
+    combo.ResetContent();
+    // The selected format is listed in its place whether it is hidden or not, or its category:
+    // a hidden format asked for by its key must be seen to be the one converted to.
+    auto Listed = [selected](const CMediaFormat* format) { return format == selected || IsVisible(format); };
+    for (INT_PTR c = 0; c < store.Categories.GetSize(); ++c) {
+        CMediaCategory* category = store.Categories[c];
+        bool visible = false, holdsSelected = false;
+        for (INT_PTR f = 0; f < category->Formats.GetSize(); ++f) {
+            visible = visible || IsVisible(category->Formats[f]);
+            holdsSelected = holdsSelected || category->Formats[f] == selected;
+        }
+        if (!holdsSelected && (!IsVisible(category) || !visible))
+            continue;
+        combo.AddCatalogRow(category->Name, category);
+        for (INT_PTR f = 0; f < category->Formats.GetSize(); ++f) {
+            CMediaFormat* format = category->Formats[f];
+            if (!Listed(format) || (!IsVisible(category) && format != selected))
+                continue;
+            CString text;
+            text.Format(L"%s\t%s", format->Name.GetString(), format->Extension.GetString());
+            combo.AddCatalogRow(text, format);
+        }
     }
 }
 

@@ -1,6 +1,6 @@
 // CFormatComboBox: the owner-drawn list of output formats under their category headings (or of
-// one format's presets), with the format's extension in a narrow right-hand column; and the
-// frame-rate texts of the format and preset dialogs.
+// one format's presets), with the format's extension in a narrow right-hand column; the filling of
+// the format lists; and the frame-rate texts of the format and preset dialogs.
 #pragma once
 
 #include "conversion/MediaCatalog.h"
@@ -8,6 +8,7 @@
 
 class CDataExchange;
 class CMediaPreset;
+class CPresetStore;
 
 class CFormatComboBox : public CComboBox {
 public:
@@ -79,6 +80,11 @@ protected:
 
     DECLARE_MESSAGE_MAP()
 };
+
+// The format list as the format selectors fill it: each category that is not hidden and has a
+// visible format, as a heading, followed by its visible formats ("name\textension"); the selected
+// format (may be null) is listed under its category's heading even when it or its category is hidden.
+void FillFormatRows(CFormatComboBox& combo, CPresetStore& store, const CMediaFormat* selected = nullptr);
 
 // A frame-rate text as a pair: "25" gives 25/1, "29.97" 30000/1001 (the rates of the 1000/1001
 // family are recognised in their three-decimal texts), "12.5" 12500/1000; an empty text, 0, a

@@ -4,7 +4,6 @@
 #include "conversion/PresetStore.h"
 #include "converter/app/ConverterEnvironment.h"
 #include "converter/app/ConverterResource.h"
-#include "converter/dialogs/FormatSelectorDialog.h"
 
 BEGIN_MESSAGE_MAP(CFormatSettingsDialog, CPresetEditDialog)
     ON_CBN_SELCHANGE(IDC_FORMAT_LIST, OnFormatChange)
