@@ -7,6 +7,7 @@
 #include "converter/dialogs/FileExistsDialog.h"
 #include "engine/ModuleTools.h"
 #include "framework/App.h"
+#include "framework/ImageStrip.h"
 #include "framework/TextFonts.h"
 #include "toolkit/ThemeSupport.h"
 
@@ -17,8 +18,6 @@ namespace {
 
 CConverterEnvironment* g_environment = nullptr;
 CMediaPresetStore* g_presetStore = nullptr;
-
-const COLORREF kImageMask = RGB(255, 0, 255);
 
 }  // namespace
 
@@ -81,12 +80,7 @@ int CConverterEnvironment::Init()
 int CConverterEnvironment::CreateImageList(CImageList& list, int size, UINT flags, int grow, UINT bitmapId)
 {
     list.DeleteImageList();
-    if (!list.Create(size, size, flags, 0, grow))
-        return -1;
-    CBitmap bitmap;
-    if (!bitmap.LoadBitmap(bitmapId) || list.Add(&bitmap, kImageMask) < 0)
-        return -1;
-    return 0;
+    return LoadImageStrip(list, bitmapId, size, size, flags, 0, grow, IMAGE_STRIP_MASK) ? 0 : -1;
 }
 
 int CConverterEnvironment::CreateFonts(CFont* pFont)

@@ -24,6 +24,7 @@
 #include "framework/Ddx.h"
 #include "framework/Effects.h"
 #include "framework/FileDialog.h"
+#include "framework/ImageStrip.h"
 #include "framework/Thread.h"
 #include "toolkit/MemoryDC.h"
 #include "toolkit/OCFileDialog.h"
@@ -285,10 +286,7 @@ int CMediaConvertDialog::OnCreate(LPCREATESTRUCT lpCreateStruct)
                         CCS_NOPARENTALIGN;
     if (!m_toolBar.Create(style, CRect(0, 0, 40, 28), this, IDC_MAIN_TOOLBAR))
         return -1;
-    if (!m_toolBarImages.Create(28, 20, ILC_COLOR32 | ILC_MASK, 1, 1))
-        return -1;
-    CBitmap button;
-    if (!button.LoadBitmap(IDB_MENU_BUTTON) || m_toolBarImages.Add(&button, RGB(255, 0, 255)) < 0)
+    if (!LoadImageStrip(m_toolBarImages, IDB_MENU_BUTTON, 28, 20, ILC_COLOR32 | ILC_MASK, 1, 1, IMAGE_STRIP_MASK))
         return -1;
     m_toolBar.SetImageList(&m_toolBarImages);
     if (!m_toolBar.LoadToolBar(IDR_MAIN_TOOLBAR)) {
@@ -304,15 +302,8 @@ int CMediaConvertDialog::OnCreate(LPCREATESTRUCT lpCreateStruct)
     m_toolBar.SetBitmapSize(CSize(28, 20));
     m_toolBar.SetExtendedStyle(m_toolBar.GetExtendedStyle() | TBSTYLE_EX_DRAWDDARROWS);
     m_toolBar.SetButtonStyleBits(ID_MENU_BUTTON, BTNS_WHOLEDROPDOWN);
-    if (!m_markers.Create(12, 12, ILC_COLOR32 | ILC_MASK, 1, 1))
-        return -1;
-    CBitmap markers;
-    if (!markers.LoadBitmap(IDB_LABEL_MARKER) || m_markers.Add(&markers, RGB(255, 0, 255)) < 0)
-        return -1;
-    if (!m_statusImages.Create(24, 24, ILC_COLOR32 | ILC_MASK, 6, 4))
-        return -1;
-    CBitmap states;
-    if (!states.LoadBitmap(IDB_STATUS_ICONS) || m_statusImages.Add(&states, RGB(255, 0, 255)) < 0)
+    if (!LoadImageStrip(m_markers, IDB_LABEL_MARKER, 12, 12, ILC_COLOR32 | ILC_MASK, 1, 1, IMAGE_STRIP_MASK) ||
+        !LoadImageStrip(m_statusImages, IDB_STATUS_ICONS, 24, 24, ILC_COLOR32 | ILC_MASK, 6, 4, IMAGE_STRIP_MASK))
         return -1;
     HINSTANCE instance = AfxGetResourceHandle();
     HRSRC arrow = FindResourceW(instance, MAKEINTRESOURCEW(IDR_DOWN_ARROW), L"PNG");
