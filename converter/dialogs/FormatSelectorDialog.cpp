@@ -99,14 +99,9 @@ void CFormatSelectorDialog::FillPresetCombo()
 
 void CFormatSelectorDialog::SelectFormat(int row)
 {
-    const int count = m_formatCombo.GetCount();
-    while (row >= 0 && row < count - 1 && m_formatCombo.IsHeadingRow(row))
-        ++row;
-    m_formatCombo.SetCurSel(row);
+    m_pSelectedFormat = m_formatCombo.SelectFormatAt(row);
     m_nFormatRow = row;
-    CMediaCatalogItem* item = m_formatCombo.GetCatalogItem(row);
-    const bool format = item && !(item->Flags & CATEGORY_ITEM);
-    m_pSelectedFormat = format ? static_cast<CMediaFormat*>(item) : nullptr;
+    const bool format = m_pSelectedFormat != nullptr;
     m_presetCombo.EnableWindow(format);
     if (CWnd* advanced = GetDlgItem(IDC_FORMAT_ADVANCED))
         advanced->EnableWindow(format);

@@ -104,6 +104,16 @@ int CFormatComboBox::FormatRowFrom(int nRow, BOOL bUpward) const
     return nRow;
 }
 
+CMediaFormat* CFormatComboBox::SelectFormatAt(int& nRow)
+{
+    const int count = GetCount();
+    while (nRow >= 0 && nRow < count - 1 && IsHeadingRow(nRow))
+        ++nRow;
+    SetCurSel(nRow);
+    CMediaCatalogItem* item = GetCatalogItem(nRow);
+    return item && !(item->Flags & CATEGORY_ITEM) ? static_cast<CMediaFormat*>(item) : nullptr;
+}
+
 int CFormatComboBox::ChosenFormatRow(int nShownRow)
 {
     const int chosen = GetCurSel();

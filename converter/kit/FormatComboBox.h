@@ -39,6 +39,10 @@ public:
     // Whether the last key or wheel turn that moved the selection went upward (Up, Left, Page Up,
     // the wheel away from the user); a click or any other key clears it.
     BOOL WasMovedUp() const { return m_bMovedUp; }
+    // Selects the first format row at or after the given one (a heading passes on to its format;
+    // the last row stays even when it is a heading); the row becomes the one selected, and its
+    // format is returned, null for a heading.
+    CMediaFormat* SelectFormatAt(int& nRow);
     // The format row the user's choice leads to (FormatRowFrom), or -1 when nothing is chosen or
     // the choice leads back to the shown row, which keeps the selection then.
     int ChosenFormatRow(int nShownRow);

@@ -79,13 +79,9 @@ void CFormatSettingsDialog::EnableEverything(bool enable)
 
 void CFormatSettingsDialog::SelectFormatRow(int row)
 {
-    const int count = m_formatList.GetCount();
-    while (row >= 0 && row < count - 1 && m_formatList.IsHeadingRow(row))
-        ++row;
-    m_formatList.SetCurSel(row);
+    CMediaFormat* format = m_formatList.SelectFormatAt(row);
     m_nFormatRow = row;
-    CMediaCatalogItem* item = m_formatList.GetCatalogItem(row);
-    if (!item || (item->Flags & CATEGORY_ITEM)) {
+    if (!format) {
         // Nothing but a heading: no format, and nothing to set.
         m_pFormat = nullptr;
         m_pPreset = nullptr;
@@ -96,7 +92,7 @@ void CFormatSettingsDialog::SelectFormatRow(int row)
         EnableEverything(false);
         return;
     }
-    m_pFormat = static_cast<CMediaFormat*>(item);
+    m_pFormat = format;
     EnableEverything(true);
     FillPresetList();
 }
