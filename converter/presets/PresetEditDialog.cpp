@@ -50,6 +50,27 @@ CString Number(int value)
     return text;
 }
 
+// Fills a codec list with the format's codecs of one medium (none when the format has none) and
+// selects the preset's codec, else the format's default, else the first. The row selected, or -1.
+template <class Codec>
+int FillCodecList(CComboBox* list, const COwningPtrArray<Codec>* codecs, const Codec* presetCodec, int defaultRow)
+{
+    list->ResetContent();
+    if (!codecs || codecs->IsEmpty())
+        return -1;
+    int chosen = -1;
+    for (INT_PTR i = 0; i < codecs->GetSize(); ++i) {
+        const int row = list->AddString((*codecs)[i]->Name);
+        list->SetItemData(row, (DWORD_PTR)i);
+        if (presetCodec && (*codecs)[i] == presetCodec)
+            chosen = row;
+    }
+    if (chosen < 0)
+        chosen = defaultRow >= 0 && defaultRow < codecs->GetSize() ? defaultRow : 0;
+    list->SetCurSel(chosen);
+    return chosen;
+}
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CPresetEditDialog, COEDialog)
@@ -182,48 +203,14 @@ UINT CPresetEditDialog::ShownAudioFlags() const
 void CPresetEditDialog::LoadCodecs(const CMediaPreset* preset)
 {
     m_bFilling = TRUE;
-    CComboBox* audio = ComboOf(IDC_AUDIO_CODEC);
-    audio->ResetContent();
-    m_pAudioCodec = nullptr;
-    m_nAudioCodecRow = -1;
-    if (HasAudio() && m_pFormat->AudioCodecs && !m_pFormat->AudioCodecs->IsEmpty()) {
-        const COwningPtrArray<CAudioCodec>& codecs = *m_pFormat->AudioCodecs;
-        int chosen = -1;
-        for (INT_PTR i = 0; i < codecs.GetSize(); ++i) {
-            const int row = audio->AddString(codecs[i]->Name);
-            audio->SetItemData(row, (DWORD_PTR)i);
-            if (preset && codecs[i] == preset->AudioCodec)
-                chosen = row;
-        }
-        if (chosen < 0)
-            chosen = m_pFormat->DefaultAudioCodec >= 0 && m_pFormat->DefaultAudioCodec < codecs.GetSize()
-                         ? m_pFormat->DefaultAudioCodec
-                         : 0;
-        audio->SetCurSel(chosen);
-        m_nAudioCodecRow = chosen;
-        m_pAudioCodec = codecs[chosen];
-    }
-    CComboBox* video = ComboOf(IDC_VIDEO_CODEC);
-    video->ResetContent();
-    m_pVideoCodec = nullptr;
-    m_nVideoCodecRow = -1;
-    if (HasVideo() && m_pFormat->VideoCodecs && !m_pFormat->VideoCodecs->IsEmpty()) {
-        const COwningPtrArray<CVideoCodec>& codecs = *m_pFormat->VideoCodecs;
-        int chosen = -1;
-        for (INT_PTR i = 0; i < codecs.GetSize(); ++i) {
-            const int row = video->AddString(codecs[i]->Name);
-            video->SetItemData(row, (DWORD_PTR)i);
-            if (preset && codecs[i] == preset->VideoCodec)
-                chosen = row;
-        }
-        if (chosen < 0)
-            chosen = m_pFormat->DefaultVideoCodec >= 0 && m_pFormat->DefaultVideoCodec < codecs.GetSize()
-                         ? m_pFormat->DefaultVideoCodec
-                         : 0;
-        video->SetCurSel(chosen);
-        m_nVideoCodecRow = chosen;
-        m_pVideoCodec = codecs[chosen];
-    }
+    const int defaultAudio = m_pFormat ? m_pFormat->DefaultAudioCodec : -1;
+    m_nAudioCodecRow = FillCodecList(ComboOf(IDC_AUDIO_CODEC), HasAudio() ? m_pFormat->AudioCodecs : nullptr,
+                                     preset ? preset->AudioCodec : nullptr, defaultAudio);
+    m_pAudioCodec = m_nAudioCodecRow >= 0 ? (*m_pFormat->AudioCodecs)[m_nAudioCodecRow] : nullptr;
+    const int defaultVideo = m_pFormat ? m_pFormat->DefaultVideoCodec : -1;
+    m_nVideoCodecRow = FillCodecList(ComboOf(IDC_VIDEO_CODEC), HasVideo() ? m_pFormat->VideoCodecs : nullptr,
+                                     preset ? preset->VideoCodec : nullptr, defaultVideo);
+    m_pVideoCodec = m_nVideoCodecRow >= 0 ? (*m_pFormat->VideoCodecs)[m_nVideoCodecRow] : nullptr;
     m_bFilling = FALSE;
     PresetSettings none;
     memset(&none, 0, sizeof(none));
