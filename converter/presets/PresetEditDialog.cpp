@@ -71,6 +71,21 @@ int FillCodecList(CComboBox* list, const COwningPtrArray<Codec>* codecs, const C
     return chosen;
 }
 
+// The codec a codec list's new choice names, the shown row following it; null when the choice is
+// the shown row or names no codec of the format.
+template <class Codec>
+Codec* ChosenCodec(CComboBox* list, const COwningPtrArray<Codec>* codecs, int& shownRow)
+{
+    const int row = list->GetCurSel();
+    if (row == shownRow || row < 0 || !codecs)
+        return nullptr;
+    const INT_PTR index = (INT_PTR)list->GetItemData(row);
+    if (index < 0 || index >= codecs->GetSize())
+        return nullptr;
+    shownRow = row;
+    return (*codecs)[index];
+}
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CPresetEditDialog, COEDialog)
@@ -570,14 +585,12 @@ void CPresetEditDialog::StoreControls(CMediaPreset& preset)
 
 void CPresetEditDialog::OnVideoCodecChange()
 {
-    const int row = ComboOf(IDC_VIDEO_CODEC)->GetCurSel();
-    if (m_bFilling || row == m_nVideoCodecRow || row < 0 || !m_pFormat || !m_pFormat->VideoCodecs)
+    if (m_bFilling || !m_pFormat)
         return;
-    const INT_PTR index = (INT_PTR)ComboOf(IDC_VIDEO_CODEC)->GetItemData(row);
-    if (index < 0 || index >= m_pFormat->VideoCodecs->GetSize())
+    CVideoCodec* codec = ChosenCodec(ComboOf(IDC_VIDEO_CODEC), m_pFormat->VideoCodecs, m_nVideoCodecRow);
+    if (!codec)
         return;
-    m_nVideoCodecRow = row;
-    m_pVideoCodec = (*m_pFormat->VideoCodecs)[index];
+    m_pVideoCodec = codec;
     PresetVideoSettings none;
     memset(&none, 0, sizeof(none));
     FillVideoLists(m_pPreset ? m_pPreset->Settings.Video : none);
@@ -587,14 +600,12 @@ void CPresetEditDialog::OnVideoCodecChange()
 
 void CPresetEditDialog::OnAudioCodecChange()
 {
-    const int row = ComboOf(IDC_AUDIO_CODEC)->GetCurSel();
-    if (m_bFilling || row == m_nAudioCodecRow || row < 0 || !m_pFormat || !m_pFormat->AudioCodecs)
+    if (m_bFilling || !m_pFormat)
         return;
-    const INT_PTR index = (INT_PTR)ComboOf(IDC_AUDIO_CODEC)->GetItemData(row);
-    if (index < 0 || index >= m_pFormat->AudioCodecs->GetSize())
+    CAudioCodec* codec = ChosenCodec(ComboOf(IDC_AUDIO_CODEC), m_pFormat->AudioCodecs, m_nAudioCodecRow);
+    if (!codec)
         return;
-    m_nAudioCodecRow = row;
-    m_pAudioCodec = (*m_pFormat->AudioCodecs)[index];
+    m_pAudioCodec = codec;
     PresetAudioSettings none;
     memset(&none, 0, sizeof(none));
     FillAudioLists(m_pPreset ? m_pPreset->Settings.Audio : none);
