@@ -1,5 +1,5 @@
 // The entry of Ravento.exe and its application object.
-#include "converter/ConverterApp.h"
+#include "converter/app/ConverterApp.h"
 #include "framework/AppMain.h"
 
 CConverterApp theApp;

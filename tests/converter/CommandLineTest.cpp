@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "converter/CommandLineOptions.h"
+#include "converter/app/CommandLineOptions.h"
 
 namespace {
 

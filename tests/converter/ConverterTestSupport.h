@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "conversion/PresetStore.h"
-#include "converter/ConverterEnvironment.h"
-#include "converter/ConverterSettings.h"
+#include "converter/app/ConverterEnvironment.h"
+#include "converter/app/ConverterSettings.h"
 #include "engine/EngineTestSupport.h"
 #include "framework/framework.h"
 

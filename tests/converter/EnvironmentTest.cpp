@@ -5,7 +5,7 @@
 #include "ConverterTestSupport.h"
 #include "conversion/ConvertHost.h"
 #include "conversion/PresetStore.h"
-#include "converter/OEDialog.h"
+#include "converter/kit/OEDialog.h"
 #include "engine/EngineHost.h"
 #include "toolkit/HoverButton.h"
 #include "toolkit/ToolkitHost.h"

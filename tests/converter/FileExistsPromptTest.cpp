@@ -5,8 +5,8 @@
 #include "ConverterTestSupport.h"
 #include "conversion/ConvertHost.h"
 #include "conversion/OutputNaming.h"
-#include "converter/ConverterResource.h"
-#include "converter/FileExistsDialog.h"
+#include "converter/app/ConverterResource.h"
+#include "converter/dialogs/FileExistsDialog.h"
 
 using namespace convertertest;
 

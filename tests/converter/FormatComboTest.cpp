@@ -7,7 +7,7 @@
 
 #include "ConverterTestSupport.h"
 #include "conversion/PresetStore.h"
-#include "converter/FormatComboBox.h"
+#include "converter/kit/FormatComboBox.h"
 #include "framework/Wnd.h"
 #include "image/RasterImage.h"
 #include "tests/common/Screenshot.h"

@@ -6,8 +6,8 @@
 #include "ConverterTestSupport.h"
 #include "conversion/ConversionTestSupport.h"
 #include "conversion/MediaPreset.h"
-#include "converter/ConverterResource.h"
-#include "converter/FormatSettingsDialog.h"
+#include "converter/app/ConverterResource.h"
+#include "converter/presets/FormatSettingsDialog.h"
 
 using namespace convertertest;
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "ConverterTestSupport.h"
-#include "converter/ConverterHelpers.h"
-#include "converter/MaskedEdit.h"
+#include "converter/kit/ConverterHelpers.h"
+#include "converter/kit/MaskedEdit.h"
 
 using namespace convertertest;
 

@@ -8,9 +8,9 @@
 
 #include "ConverterTestSupport.h"
 #include "conversion/MediaPreset.h"
+#include "converter/app/ConverterResource.h"
+#include "converter/presets/PresetManagerDialog.h"
 #include "tests/common/GdiCount.h"
-#include "converter/ConverterResource.h"
-#include "converter/PresetManagerDialog.h"
 
 using namespace convertertest;
 

@@ -4,8 +4,8 @@
 
 #include "ConverterTestSupport.h"
 #include "conversion/MediaPreset.h"
-#include "converter/ConverterResource.h"
-#include "converter/PresetSettingsDialog.h"
+#include "converter/app/ConverterResource.h"
+#include "converter/presets/PresetSettingsDialog.h"
 
 using namespace convertertest;
 

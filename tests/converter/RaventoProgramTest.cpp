@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "ConverterTestSupport.h"
-#include "converter/ConverterResource.h"
-#include "converter/SettingsSheet.h"
+#include "converter/app/ConverterResource.h"
+#include "converter/app/SettingsSheet.h"
 #include "engine/SystemHelpers.h"
 #include "framework/Handles.h"
 #include "player/app/ConverterLauncher.h"

@@ -5,7 +5,7 @@
 #include <shlobj.h>
 
 #include "ConverterTestSupport.h"
-#include "converter/ConverterApp.h"
+#include "converter/app/ConverterApp.h"
 
 using namespace convertertest;
 

@@ -5,7 +5,9 @@
 #include <shlobj.h>
 
 #include "ConverterTestSupport.h"
-#include "converter/StatusControls.h"
+#include "converter/kit/FolderBrowser.h"
+#include "converter/kit/ImageStatic.h"
+#include "converter/kit/StatusProgressBar.h"
 #include "framework/Effects.h"
 #include "image/RasterImage.h"
 #include "tests/common/Screenshot.h"
