@@ -5,7 +5,7 @@
 #include "converter/app/ConverterResource.h"
 #include "converter/app/ConverterSettings.h"
 #include "converter/dialogs/FileExistsDialog.h"
-#include "engine/ModuleTools.h"
+#include "engine/ToolPaths.h"
 #include "framework/App.h"
 #include "framework/ImageStrip.h"
 #include "framework/TextFonts.h"
@@ -60,8 +60,8 @@ int CConverterEnvironment::Init()
     if (!CSystemImageLists::Init())
         return -1;
     const CString modules = GetModulesFolder();
-    probeToolPath = FindModuleTool(modules, L"Quisset.exe");
-    encoderToolPath = FindModuleTool(modules, L"Velkor.exe");
+    probeToolPath = ToolPath(modules, L"Quisset.exe");
+    encoderToolPath = ToolPath(modules, L"Velkor.exe");
     presetsFolder = modules + L"\\Presets";
     if (!cursor)
         cursor = (HCURSOR)LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDC_CONVERTER_HAND), IMAGE_CURSOR, 0,

@@ -15,9 +15,6 @@ class CMediaPlaylistView;
 class CPlayView;
 class CPlayWnd;
 
-// The dark chrome behind the views and the playlist's items.
-const COLORREF PLAYER_PANE_COLOR = RGB(32, 32, 32);
-
 // Layouts of the view container ("Layout").
 const int SPLIT_LAYOUT_SIDE_BY_SIDE = 1;
 const int SPLIT_LAYOUT_ONE_AT_A_TIME = 2;

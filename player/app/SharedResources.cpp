@@ -5,6 +5,7 @@
 #include "engine/SystemHelpers.h"
 #include "engine/ToolPaths.h"
 #include "framework/App.h"
+#include "framework/TextFonts.h"
 #include "player/settings/PlayerSettings.h"
 #include "toolkit/ThemeSupport.h"
 
@@ -77,14 +78,8 @@ void CSharedResources::CreateFonts()
         lstrcpynW(base.lfFaceName, L"Tahoma", LF_FACESIZE);
         base.lfHeight = -11;
     }
-    normalFont.CreateFontIndirect(&base);
+    CreateTextFonts(base, normalFont, underlineFont, boldFont);
     LOGFONTW lf = base;
-    lf.lfUnderline = TRUE;
-    underlineFont.CreateFontIndirect(&lf);
-    lf.lfUnderline = FALSE;
-    lf.lfWeight = FW_BOLD;
-    boldFont.CreateFontIndirect(&lf);
-    lf = base;
     lf.lfWeight = FW_THIN;
     lf.lfHeight = base.lfHeight + base.lfHeight / 2;
     largeFont.CreateFontIndirect(&lf);

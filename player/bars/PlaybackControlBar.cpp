@@ -8,13 +8,14 @@
 
 #include "engine/MediaValueTexts.h"
 #include "framework/Frame.h"
+#include "framework/ImageStrip.h"
 #include "framework/Menu.h"
 #include "player/app/PlayerResource.h"
 #include "player/playback/PlayWnd.h"
 
 namespace {
 
-const COLORREF kMagenta = RGB(255, 0, 255);
+const COLORREF kMagenta = IMAGE_STRIP_MASK;
 const COLORREF kBarColor = RGB(48, 48, 48);
 const COLORREF kBarTopRow = RGB(52, 52, 52);
 
@@ -30,14 +31,6 @@ const wchar_t* const kTips[CPlaybackControlBar::ELEMENT_COUNT] = {
     L"Play / Pause (Ctrl+P)", L"Stop (Ctrl+S)", L"Previous (Ctrl+B)", L"Next (Ctrl+F)", L"",
     L"Toggle between elapsed and remaining time", L"Mute / Unmute (F8)", L"Volume: 100%", L"Zoom in / Zoom out",
     L"Full screen (Alt+Enter)", L"Go to display view (F6)"};
-
-bool LoadStrip(CImageList& list, UINT bitmap, int cx, int cy, COLORREF mask)
-{
-    if (!list.Create(cx, cy, ILC_COLOR32 | ILC_MASK, 0, 2))
-        return false;
-    CBitmap strip;
-    return strip.LoadBitmap(bitmap) && list.Add(&strip, mask) >= 0;
-}
 
 CPlayWnd* PlayWindow()
 {
@@ -84,7 +77,7 @@ int CPlaybackControlBar::OnCreate(LPCREATESTRUCT lpcs)
         {&m_channel, 211, 3, kMagenta},
     };
     for (const Strip& s : strips)
-        if (!LoadStrip(*s.list, s.bitmap, s.cx, 24, s.mask))
+        if (!LoadImageStrip(*s.list, s.bitmap, s.cx, 24, ILC_COLOR32 | ILC_MASK, 0, 2, s.mask))
             return -1;
 
     const CRect none(0, 0, 0, 0);

@@ -8,6 +8,7 @@
 #include "player/playback/PlayView.h"
 #include "player/playlist/MediaPlaylistView.h"
 #include "player/settings/PlayerSettings.h"
+#include "toolkit/PaneColor.h"
 
 int CSplitPaneWnd::s_nRememberedWidth = -1;
 
@@ -192,7 +193,7 @@ BOOL CSplitPaneWnd::OnEraseBkgnd(CDC* pDC)
 {
     CRect rc;
     GetClientRect(&rc);
-    pDC->FillSolidRect(&rc, PLAYER_PANE_COLOR);
+    pDC->FillSolidRect(&rc, PANE_COLOR);
     return TRUE;
 }
 

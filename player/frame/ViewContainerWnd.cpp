@@ -4,6 +4,7 @@
 
 #include "player/app/PlayerResource.h"
 #include "player/app/PlayerWindows.h"
+#include "toolkit/PaneColor.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ int CViewContainerWnd::OnCreate(LPCREATESTRUCT lpcs)
                                kOpenFilesButtonId))
         return -1;
     m_wndOpenFiles.SetImages(&m_imageNormal, &m_imageHover);
-    m_wndOpenFiles.SetBackgroundColor(PLAYER_PANE_COLOR);
+    m_wndOpenFiles.SetBackgroundColor(PANE_COLOR);
     return 0;
 }
 

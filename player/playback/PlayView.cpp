@@ -9,6 +9,7 @@
 #include "player/dialogs/MediaInfoDlg.h"
 #include "player/playback/ItemCommands.h"
 #include "player/settings/PlayerSettings.h"
+#include "toolkit/PaneColor.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ BOOL CMediaPlayView::OnEraseBkgnd(CDC* pDC)
 {
     CRect rc;
     GetClientRect(&rc);
-    pDC->FillSolidRect(&rc, PLAYER_PANE_COLOR);
+    pDC->FillSolidRect(&rc, PANE_COLOR);
     return TRUE;
 }
 

@@ -3,6 +3,7 @@
 
 #include "engine/MediaItem.h"
 #include "engine/SystemHelpers.h"
+#include "framework/ImageStrip.h"
 #include "player/app/PlayerMessages.h"
 #include "player/app/PlayerResource.h"
 #include "player/app/PlayerWindows.h"
@@ -32,11 +33,7 @@ int CPlayWnd::OnCreate(LPCREATESTRUCT lpcs)
 {
     if (CPlaylistPlayerWnd::OnCreate(lpcs) == -1)
         return -1;
-    if (m_imageList.Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 2)) {
-        CBitmap dots;
-        if (dots.LoadBitmap(IDB_PLAY_WINDOW_DOTS))
-            m_imageList.Add(&dots, RGB(255, 0, 255));
-    }
+    LoadImageStrip(m_imageList, IDB_PLAY_WINDOW_DOTS, 16, 16, ILC_COLOR32 | ILC_MASK, 0, 2, IMAGE_STRIP_MASK);
     return 0;
 }
 

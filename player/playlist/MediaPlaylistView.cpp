@@ -25,6 +25,7 @@
 #include "player/playlistfiles/PlaylistFormat.h"
 #include "player/settings/PlayerSettings.h"
 #include "toolkit/FileMatchFilter.h"
+#include "toolkit/PaneColor.h"
 
 namespace {
 
@@ -241,7 +242,7 @@ BOOL CMediaPlaylistView::OnEraseBkgnd(CDC* pDC)
 {
     CRect rc;
     GetClientRect(&rc);
-    pDC->FillSolidRect(&rc, PLAYER_PANE_COLOR);
+    pDC->FillSolidRect(&rc, PANE_COLOR);
     return TRUE;
 }
 

@@ -6,6 +6,7 @@
 
 #include "engine/MediaItem.h"
 #include "framework/Frame.h"
+#include "framework/ImageStrip.h"
 #include "framework/Menu.h"
 #include "player/app/PlayerResource.h"
 #include "player/app/SharedResources.h"
@@ -14,6 +15,7 @@
 #include "player/playback/PlayWnd.h"
 #include "player/playlist/MediaPlaylistView.h"
 #include "player/settings/PlayerSettings.h"
+#include "toolkit/PaneColor.h"
 
 namespace {
 
@@ -24,7 +26,6 @@ const COLORREF kHighlight = RGB(0, 160, 255);
 const COLORREF kText = RGB(192, 192, 192);
 const COLORREF kBusyText = RGB(0, 255, 0);
 const COLORREF kLabelText = RGB(224, 224, 224);
-const COLORREF kMagenta = RGB(255, 0, 255);
 
 const int kTitleBand = 24;
 const int kTypeAheadMs = 500;
@@ -55,10 +56,7 @@ CFont* NormalFont()
 
 bool LoadStrip(CImageList& list, UINT bitmap, int cx, int cy)
 {
-    if (!list.Create(cx, cy, ILC_COLOR32 | ILC_MASK, 0, 2))
-        return false;
-    CBitmap strip;
-    return strip.LoadBitmap(bitmap) && list.Add(&strip, kMagenta) >= 0;
+    return LoadImageStrip(list, bitmap, cx, cy, ILC_COLOR32 | ILC_MASK, 0, 2, IMAGE_STRIP_MASK);
 }
 
 void DrawCentred(CDC* pDC, CImageList& list, int image, const CRect& area)
@@ -87,7 +85,7 @@ END_MESSAGE_MAP()
 CPlaylistItemWnd::CPlaylistItemWnd() : m_nTypePosition(0), m_dwLastTypeTick(0)
 {
     SetGaps(12, 12);
-    SetBackgroundColor(PLAYER_PANE_COLOR);
+    SetBackgroundColor(PANE_COLOR);
 }
 
 BOOL CPlaylistItemWnd::PreCreateWindow(CREATESTRUCT& cs)
@@ -213,7 +211,7 @@ COLORREF CPlaylistItemWnd::BackgroundOf(int index, const CMediaItem& item, BOOL 
         return kHighlight;
     if (index == GetHoverItem())
         return kHoverColor;
-    return IsGridMode() ? kCardColor : PLAYER_PANE_COLOR;
+    return IsGridMode() ? kCardColor : PANE_COLOR;
 }
 
 COLORREF CPlaylistItemWnd::TextColorOf(int index, const CMediaItem& item, BOOL dragging) const
