@@ -91,6 +91,12 @@ int CConverterEnvironment::CreateFonts(CFont* pFont)
         source = GetStockObject(DEFAULT_GUI_FONT);
     if (!source || !GetObjectW(source, sizeof(base), &base))
         GetObjectW(GetStockObject(SYSTEM_FONT), sizeof(base), &base);
+    // The face name's buffer past its end holds whatever the font's maker left there (the dialog
+    // manager makes a font per dialog, each with other leftovers): it names nothing, and kept as it
+    // came it would make every dialog's font look new and retire five fonts at every opening.
+    const size_t faceLength = wcsnlen(base.lfFaceName, LF_FACESIZE);
+    if (faceLength < LF_FACESIZE)
+        wmemset(base.lfFaceName + faceLength, 0, LF_FACESIZE - faceLength);
     // Every dialog calls this, also one opened over another: fonts that the other's controls
     // still show must not be deleted under them.
     if (normalFont.GetSafeHandle() && memcmp(&base, &m_fontBase, sizeof(base)) == 0)

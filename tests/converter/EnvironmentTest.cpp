@@ -93,6 +93,15 @@ TEST(ConverterEnvironment, FontsComeFromTheDialogFontAndSurviveAnotherDialog)
     HGDIOBJ before = environment.boldFont.GetSafeHandle();
     environment.CreateFonts(&dialogFont);
     EXPECT_EQ(before, environment.boldFont.GetSafeHandle());
+    // So does the next dialog's own font of the same description: the system makes one per dialog,
+    // and what its face name's buffer holds past the name's end is whatever was there before.
+    LOGFONTW sameWithLeftovers = lf;
+    for (size_t i = wcslen(lf.lfFaceName) + 1; i < LF_FACESIZE; ++i)
+        sameWithLeftovers.lfFaceName[i] = (WCHAR)(0x7A20 + i);
+    CFont nextDialogFont;
+    nextDialogFont.CreateFontIndirect(&sameWithLeftovers);
+    environment.CreateFonts(&nextDialogFont);
+    EXPECT_EQ(before, environment.boldFont.GetSafeHandle());
     // One with another font gets new ones; the old stay valid until the environment goes.
     lf.lfHeight = -13;
     CFont otherFont;
