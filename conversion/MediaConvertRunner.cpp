@@ -13,12 +13,6 @@
 
 namespace {
 
-CString FileNamePart(const CString& path)
-{
-    const int slash = path.ReverseFind(L'\\');
-    return slash >= 0 ? path.Mid(slash + 1) : path;
-}
-
 // The stream index of the n-th stream of that type in 'info', or -2 when it is switched off;
 // -1 (automatic) for any other choice.
 int MapOf(const CMediaInfoRecord& info, int selection, int type)
