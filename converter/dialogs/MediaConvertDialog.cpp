@@ -3,8 +3,6 @@
 
 #include <shlwapi.h>
 
-#include <climits>
-
 #include "conversion/MediaPreset.h"
 #include "conversion/OutputNaming.h"
 #include "conversion/PresetStore.h"
@@ -391,12 +389,9 @@ void CMediaConvertDialog::PlaceAt(int left, int top)
 {
     CRect window;
     GetWindowRect(&window);
-    // Summed in 64 bits: a huge saved value must not wrap round into a place on the screen.
-    const __int64 right = (__int64)left + window.Width(), bottom = (__int64)top + window.Height();
-    const bool fits = right <= INT_MAX && bottom <= INT_MAX;
-    const RECT saved = {left, top, fits ? (LONG)right : left, fits ? (LONG)bottom : top};
-    if (!fits || !IsRectOnSomeMonitor(saved)) {
-        // Saved on a monitor that is gone: the user would see nothing. The primary one shows it.
+    if (!IsSavedPlaceUsable(left, top, window.Width(), window.Height())) {
+        // Saved on a monitor that is gone, or too far off one to take it by its caption: the user
+        // could not reach it there. The primary monitor shows it.
         MONITORINFO info = {};
         info.cbSize = sizeof(info);
         const POINT origin = {0, 0};

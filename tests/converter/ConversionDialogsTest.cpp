@@ -1383,7 +1383,8 @@ TEST_F(StandInDialogs, AHiddenFormatKeyIsShownAndUsedAndAnUnknownOneIsRefused)
     EXPECT_EQ(1u, Messages().size());
 }
 
-// A place saved on a monitor that is gone, or made of huge values, opens on the primary monitor.
+// A place saved on a monitor that is gone, made of huge values, or that leaves too little of the
+// caption on a monitor to take the dialog by, opens on the primary monitor.
 TEST_F(StandInDialogs, ASavedPlaceThatNoMonitorShowsOpensCentredOnThePrimaryOne)
 {
     MONITORINFO info = {};
@@ -1400,6 +1401,12 @@ TEST_F(StandInDialogs, ASavedPlaceThatNoMonitorShowsOpensCentredOnThePrimaryOne)
         {-30000, -30000, false},
         {INT_MAX - 100, INT_MAX - 100, false},
         {INT_MIN + 1, 40, false},
+        // Only a corner on the monitor: there is no caption to take it by.
+        {work.right - 10, work.bottom - 10, false},
+        // The caption's top half above the monitor.
+        {200, work.top - SAVED_PLACE_GRIP_HEIGHT / 2, false},
+        // Enough of the caption to take it by, the rest of the dialog off the monitor.
+        {work.right - SAVED_PLACE_GRIP_WIDTH - 20, work.bottom - SAVED_PLACE_GRIP_HEIGHT - 5, true},
     };
     for (const Case& c : cases) {
         m_app->Settings().windowLeft = c.left;
