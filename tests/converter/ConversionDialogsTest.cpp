@@ -1358,7 +1358,7 @@ TEST_F(StandInDialogs, AHiddenFormatKeyIsShownAndUsedAndAnUnknownOneIsRefused)
     const std::vector<CString> runs = EncoderLines(Stage().log, m_out);
     ASSERT_EQ(1u, runs.size());
     EXPECT_GE(runs[0].Find(L"-f ipod"), 0) << CStringA(runs[0]).GetString();
-    EXPECT_GE(runs[0].Find(L"av clip.part.m4a"), 0) << CStringA(runs[0]).GetString();
+    EXPECT_GE(runs[0].Find(L"av clip.m4a.part"), 0) << CStringA(runs[0]).GetString();
     // Another format chosen in the list: the hidden one is offered no more once the list is filled again.
     Choose(hidden, IDC_FORMAT_LIST, FormatRow(hidden, L"VF_mkv"));
     hidden.RefreshSelection();
