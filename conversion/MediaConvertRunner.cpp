@@ -539,17 +539,29 @@ int CMediaConvertRunner::Work()
         SetResult(JOB_RESULT_FAILED, JOB_DETAIL_SOURCE_NOT_SUPPORTED);
         return -1;
     }
-    // An output made of a stream the source does not have would be nothing but an encoder error.
-    const bool soundOnly = !(format->Flags & FORMAT_VIDEO) || (preset.Settings.Video.Flags & PRESET_STREAM_OFF);
-    const bool pictureOnly = !soundOnly && !(format->Flags & FORMAT_AUDIO);
+    // What goes into the output: the picture and the sound that its format and preset write,
+    // unless the job switched that track off (the Audio Extractor always switches the picture
+    // off). An output that would take nothing the source has would be nothing but an encoder
+    // error: the stream it lacks is named instead.
+    const CMediaInfoRecord& picture = job.Source.MediaInfo;
     const CMediaInfoRecord& sound = job.Source.AudioPath.IsEmpty() ? job.Source.MediaInfo : job.Source.AudioInfo;
-    if (soundOnly && sound.AudioStreams.IsEmpty()) {
-        SetResult(JOB_RESULT_FAILED, JOB_DETAIL_SOURCE_NO_AUDIO);
-        return -1;
-    }
-    if (pictureOnly && job.Source.MediaInfo.VideoStreams.IsEmpty()) {
-        SetResult(JOB_RESULT_FAILED, JOB_DETAIL_SOURCE_NO_VIDEO);
-        return -1;
+    const bool hasPicture = !picture.VideoStreams.IsEmpty(), hasSound = !sound.AudioStreams.IsEmpty();
+    // A record without streams of a kind has none chosen either: only a track there is can be off.
+    const bool pictureOff = hasPicture && picture.SelectedVideoStream == MEDIA_SELECT_NONE;
+    const bool soundOff = hasSound && sound.SelectedAudioStream == MEDIA_SELECT_NONE;
+    const bool withPicture = (format->Flags & FORMAT_VIDEO) && !(preset.Settings.Video.Flags & PRESET_STREAM_OFF) &&
+                             !pictureOff;
+    const bool withSound = (format->Flags & FORMAT_AUDIO) && !(preset.Settings.Audio.Flags & PRESET_STREAM_OFF) &&
+                           !soundOff;
+    if (!(withPicture && hasPicture) && !(withSound && hasSound)) {
+        if (!hasSound && (withSound || pictureOff)) {
+            SetResult(JOB_RESULT_FAILED, JOB_DETAIL_SOURCE_NO_AUDIO);
+            return -1;
+        }
+        if (!hasPicture && withPicture) {
+            SetResult(JOB_RESULT_FAILED, JOB_DETAIL_SOURCE_NO_VIDEO);
+            return -1;
+        }
     }
 
     const CString folder = job.GetDestinationFolder();
@@ -584,7 +596,7 @@ int CMediaConvertRunner::Work()
     CEncoderOptions options;
     FillEncoderOptions(options, partial.ForEncoder());
     AddSegmentNames(options, *format, title);
-    const __int64 expectedUs = ExpectedDurationUs(job.Source, options, !soundOnly, !pictureOnly);
+    const __int64 expectedUs = ExpectedDurationUs(job.Source, options, withPicture, withSound);
     if (format->Convert(options, preset, this, m_hNotifyWindow, m_pCancel, &job.Source) != 0) {
         if (Canceled()) {
             SetResult(JOB_RESULT_CANCELED, 0);

@@ -1446,6 +1446,30 @@ TEST_F(RealDialogs, TheAudioExtractorWarnsOfASourceWithoutAudioAndItsJobFails)
     Shot(L"audio extractor without audio", dialog.m_hWnd);
 }
 
+// The Audio Extractor makes sound whatever format it is left on: on a source without audio it says
+// so before the encoder runs, also in the converter's last format, a video one.
+TEST_F(StandInDialogs, TheAudioExtractorSaysASourceHasNoAudioWhateverFormatIsChosen)
+{
+    const CString silent = GetClips().silent;
+    ASSERT_FALSE(silent.IsEmpty());
+    m_app->Settings().formatKey = L"VF_mp4";
+    m_app->Settings().presetName = L"";
+    CExtractor& dialog = Open<CExtractor>(IDD_AUDIO_EXTRACTOR, L"-c ae " + Quoted(silent) + L" -ofolder " + Quoted(m_out));
+    ASSERT_EQ(0, SelectedRow(dialog, IDC_FORMAT_LIST).Find(L"MP4\t")) << CStringA(SelectedRow(dialog, IDC_FORMAT_LIST)).GetString();
+    for (LPCWSTR format : {L"VF_mp4", L"VF_gif", L"VF_mkv"}) {
+        SCOPED_TRACE(CStringA(format).GetString());
+        Choose(dialog, IDC_FORMAT_LIST, FormatRow(dialog, format));
+        dialog.done = 0;
+        Press(dialog, IDC_START);
+        ASSERT_TRUE(WaitForEnd(dialog, 60000));
+        EXPECT_EQ(JOB_RESULT_FAILED, dialog.Job.Status.Result);
+        EXPECT_EQ(CString(L"Failed: Source has no audio"), dialog.StatusBarText());
+    }
+    EXPECT_TRUE(EncoderLines(Stage().log, m_out).empty()) << "the encoder ran";
+    ASSERT_EQ(1u, Messages().size());
+    EXPECT_EQ(CString(L"\"") + silent + L"\"\n\ndoesn't have audio.", Messages()[0]);
+}
+
 TEST_F(RealDialogs, TheGifMakerWarnsOfASourceWithoutVideoAndItsJobFails)
 {
     CGifMaker& dialog = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Clips().tone) + L" -ofolder " + Quoted(m_out));
