@@ -219,7 +219,8 @@ CMediaConvertDialog::CMediaConvertDialog(UINT nIDTemplate, CWnd* pParentWnd)
       m_nLastLoad(0),
       m_nProbeLoad(0),
       m_nPictureLoad(0),
-      m_bStartWhenProbed(false)
+      m_bStartWhenProbed(false),
+      m_bCutAsGiven(false)
 {
     if (CConverterSettings* s = GetConverterSettings()) {
         m_strFormatKey = s->formatKey;
@@ -250,8 +251,10 @@ void CMediaConvertDialog::TakeCommandLine(const CCommandLineOptions& options, BO
         m_nCutStop = options.stopTime;
         cut = true;
     }
-    if (cut)
+    if (cut) {
         m_bCut = 1;
+        m_bCutAsGiven = true;
+    }
     // Without a source of its own the dialog never starts by itself, nor into a format other than
     // the one asked for.
     m_bAutoStart = !options.source.IsEmpty() && autoStart && m_strUnknownFormat.IsEmpty() ? 1 : 0;
@@ -718,10 +721,17 @@ int CMediaConvertDialog::UpdateMediaKind()
 void CMediaConvertDialog::CheckCutAgainstDuration()
 {
     const __int64 duration = Job.Source.MediaInfo.GetDurationMs();
-    if (m_nCutStart < 0 || m_nCutStart >= duration)
-        m_nCutStart = 0;
-    if (m_nCutStop <= m_nCutStart || m_nCutStop > duration)
-        m_nCutStop = duration;
+    if (m_bCutAsGiven) {
+        // Quietly rewritten, it would convert something other than what was asked.
+        m_bCutAsGiven = false;
+        if (m_nCutStop <= 0 || m_nCutStop > duration)
+            m_nCutStop = duration;
+    } else {
+        if (m_nCutStart < 0 || m_nCutStart >= duration)
+            m_nCutStart = 0;
+        if (m_nCutStop <= m_nCutStart || m_nCutStop > duration)
+            m_nCutStop = duration;
+    }
     if (m_startEdit.m_hWnd)
         m_startEdit.SetTime(m_nCutStart);
     if (m_stopEdit.m_hWnd)
@@ -853,9 +863,11 @@ int CMediaConvertDialog::CheckCut()
         return 0;
     const __int64 duration = Job.Source.MediaInfo.GetDurationMs();
     LPCWSTR problem = nullptr;
-    if (m_nCutStart >= m_nCutStop)
+    // A start past the end has the stop at the end behind it when the stop came back there.
+    const bool pastEnd = duration > 0 && m_nCutStart >= duration;
+    if (m_nCutStart >= m_nCutStop && !(pastEnd && m_nCutStop == duration))
         problem = L"Start time must be before stop time!";
-    else if (duration > 0 && m_nCutStart >= duration)
+    else if (pastEnd)
         problem = L"Start time is past the end of the source!";
     if (!problem)
         return 0;

@@ -1324,6 +1324,64 @@ TEST_F(StandInDialogs, AReversedOrImpossibleCutIsRefusedWithItsProblemNamed)
     EXPECT_EQ(4u, Messages().size());
 }
 
+// A cut given on the command line is checked as a typed one is, with and without AutoStart: it is
+// refused with its problem named, nothing runs, and the times stay as given to be mended. Only a
+// stop past the end comes back to the end, which converts what was asked.
+TEST_F(StandInDialogs, ACutGivenOnTheCommandLineIsCheckedAsATypedOneIs)
+{
+    struct Case {
+        LPCWSTR cut, start, stop, message;
+    } cases[] = {
+        {L"-starttime 1500 -stoptime 500", L"00:00:01.500", L"00:00:00.500", L"Start time must be before stop time!"},
+        {L"-starttime 4000", L"00:00:04.000", nullptr, L"Start time is past the end of the source!"},
+        {L"-starttime 4000 -stoptime 9000", L"00:00:04.000", nullptr, L"Start time is past the end of the source!"},
+    };
+    for (BOOL autoStart : {TRUE, FALSE}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(CStringA(c.cut).GetString() + std::string(autoStart ? " with AutoStart" : ""));
+            const size_t before = Messages().size();
+            CConverter& dialog =
+                Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" " + c.cut + L" -ofolder " + Quoted(m_out), autoStart);
+            PumpPending();
+            if (!autoStart) {
+                EXPECT_EQ(before, Messages().size());
+                Press(dialog, IDC_START);
+            }
+            EXPECT_FALSE(dialog.IsRunning());
+            ASSERT_EQ(before + 1, Messages().size());
+            EXPECT_EQ(CString(c.message), Messages().back());
+            EXPECT_TRUE(IsChecked(dialog, IDC_CUT));
+            EXPECT_EQ(CString(c.start), Text(dialog, IDC_CUT_START));
+            if (c.stop)
+                EXPECT_EQ(CString(c.stop), Text(dialog, IDC_CUT_STOP));
+            else
+                EXPECT_EQ(dialog.Job.Source.MediaInfo.GetDurationMs(), dialog.m_nCutStop);
+            EXPECT_TRUE(IsShown(dialog, IDC_START));
+            EXPECT_TRUE(IsEnabled(dialog, IDC_CUT_START));
+            if (autoStart && c.stop)
+                Shot(L"converter refuses a reversed cut of the command line", dialog.m_hWnd);
+            dialog.DestroyWindow();
+        }
+    }
+    // The GIF Maker's own cut of the first seconds does not replace a command line's.
+    CGifMaker& gif = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Stage().clip) + L" -starttime 4000 -ofolder " + Quoted(m_out),
+                                     TRUE);
+    PumpPending();
+    EXPECT_FALSE(gif.IsRunning());
+    EXPECT_EQ(CString(L"Start time is past the end of the source!"), Messages().back());
+    EXPECT_EQ(CString(L"00:00:04.000"), Text(gif, IDC_CUT_START));
+    EXPECT_TRUE(EncoderLines(Stage().log, m_out).empty()) << "a job ran";
+
+    // A stop past the end converts to the end.
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -starttime 500 -stoptime 9000 -ofolder " +
+                                                             Quoted(m_out), TRUE);
+    ASSERT_TRUE(WaitUntil([&] { return dialog.done > 0 && !dialog.IsRunning(); }, 60000));
+    const std::vector<CString> runs = EncoderLines(Stage().log, m_out);
+    ASSERT_EQ(1u, runs.size());
+    EXPECT_GE(runs[0].Find(L" -ss 0:00:00.500"), 0) << CStringA(runs[0]).GetString();
+    EXPECT_EQ(dialog.Job.Source.MediaInfo.GetDurationMs(), dialog.m_nCutStop);
+}
+
 // The blanks of a typed path are no part of it, for the probe and the check alike.
 TEST_F(StandInDialogs, BlanksTypedAroundTheSourceAreNoPartOfIt)
 {
