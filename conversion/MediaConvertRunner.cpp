@@ -298,18 +298,8 @@ CMediaJobListener::~CMediaJobListener()
     m_nCancel = 2;
     if (m_thread.IsValid())
         ::SetThreadPriority(m_thread, THREAD_PRIORITY_ABOVE_NORMAL);
-    WaitForWorker();
-}
-
-void CMediaJobListener::WaitForWorker()
-{
-    HANDLE handle = m_thread;
-    if (!CHandle::IsValidHandle(handle))
-        return;
-    while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
-        MSG msg;
-        PeekMessageW(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
+    // The worker uses the job: it is cut off and waited for, delivering what it sends meanwhile.
+    WaitDelivering(m_thread);
 }
 
 void CMediaJobListener::OnJobStateChanged(CMediaConvertJob& job)
@@ -407,7 +397,7 @@ int CMediaJobListener::StopJob()
     // A notify window that is gone (or went while waiting) gets no end notice: the thread's own
     // end is what counts then.
     if (m_pThread) {
-        WaitForWorker();
+        WaitDelivering(m_thread);
         OnJobFinished();
     }
     return 0;

@@ -11,13 +11,13 @@
 #include "converter/app/ConverterMessages.h"
 #include "converter/app/ConverterResource.h"
 #include "converter/app/ConverterSettings.h"
+#include "converter/dialogs/SourceLoad.h"
 #include "converter/kit/ConverterHelpers.h"
 #include "converter/kit/FolderBrowser.h"
 #include "converter/presets/PresetManagerDialog.h"
 #include "engine/EncoderTool.h"
 #include "engine/MediaValueTexts.h"
 #include "engine/SystemHelpers.h"
-#include "engine/ThumbnailGrab.h"
 #include "framework/CmdUI.h"
 #include "framework/Ddx.h"
 #include "framework/Effects.h"
@@ -89,68 +89,6 @@ const UINT kCutIds[] = {IDC_CUT_START_LABEL, IDC_CUT_START, IDC_CUT_STOP_LABEL, 
 
 // The bottom band behind the buttons, the status icon and the status bar.
 const COLORREF kBottomBandColor = RGB(0xE0, 0xE0, 0xE0);
-
-// Waits for a thread to end, delivering the messages sent to this thread meanwhile.
-void WaitDelivering(HANDLE thread)
-{
-    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
-        MSG msg;
-        PeekMessageW(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-}
-
-}  // namespace
-
-// One source probed and grabbed on a worker of its own. The worker writes the item and the probe's
-// result before it posts WM_SOURCE_PROBED and the picture before it ends; the dialog reads them
-// when those messages arrive and keeps the record until the worker has ended. A load may start
-// before the dialog's window is made: the worker reports once 'ready' says the window is known
-// (or that nobody waits any more).
-struct CSourceLoad {
-    int id = 0;
-    HWND notify = nullptr;
-    CHandle ready;
-    CString path;
-    volatile int stop = 0;
-    CJobSourceItem item;
-    int probed = -1;
-    CRasterImage picture;
-    CHandle thread;
-};
-
-namespace {
-
-// The worker of one source load: the probe first, since the dialog waits for it, then the picture.
-class CSourceLoadThread : public CWinThread {
-public:
-    explicit CSourceLoadThread(CSourceLoad* load) : m_load(load) { m_bAutoDelete = TRUE; }
-
-    BOOL InitInstance() override
-    {
-        CSourceLoad& load = *m_load;
-        const CString path = load.item.Path;
-        load.probed = load.item.ProbePath(&load.stop);
-        if (load.probed == 0)
-            load.item.Size = load.item.MediaInfo.Size;
-        const bool picture = load.probed == 0 && !load.item.MediaInfo.VideoStreams.IsEmpty();
-        ::WaitForSingleObject(load.ready, INFINITE);
-        // The item is the dialog's from here on.
-        if (load.notify)
-            ::PostMessageW(load.notify, WM_SOURCE_PROBED, (WPARAM)load.id, 0);
-        if (picture && !load.stop)
-            GrabJobThumbnail(path, load.picture, JOB_THUMBNAIL_TIME_MS, &load.stop);
-        return FALSE;
-    }
-    int ExitInstance() override
-    {
-        if (m_load->notify)
-            ::PostMessageW(m_load->notify, WM_SOURCE_LOADED, (WPARAM)m_load->id, 0);
-        return 0;
-    }
-
-private:
-    CSourceLoad* m_load;
-};
 
 }  // namespace
 
@@ -530,25 +468,10 @@ int CMediaConvertDialog::CheckSourceMedia(LPCWSTR path)
 int CMediaConvertDialog::StartSourceLoad(const CString& source)
 {
     std::unique_ptr<CSourceLoad> load(new CSourceLoad);
-    load->id = ++m_nLastLoad;
-    load->path = source;
-    load->item.Path = source;
-    load->ready.Attach(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!load->ready.IsValid())
+    if (!load->Start(m_nLastLoad + 1, source))
         return 0;
-    // The tools run on a worker: the dialog stays with the user while they do.
-    CSourceLoadThread* thread = new CSourceLoadThread(load.get());
-    if (!thread->CreateThread(CREATE_SUSPENDED)) {
-        delete thread;
-        return 0;
-    }
-    HANDLE copy = NULL;
-    if (DuplicateHandle(GetCurrentProcess(), thread->m_hThread, GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0))
-        load->thread.Attach(copy);
-    thread->SetThreadPriority(THREAD_PRIORITY_NORMAL);
-    const int id = load->id;
+    const int id = ++m_nLastLoad;
     m_loads.push_back(std::move(load));
-    thread->ResumeThread();
     return id;
 }
 
@@ -580,11 +503,10 @@ void CMediaConvertDialog::AbandonSourceLoad()
 {
     for (int id : {m_nProbeLoad, m_nPictureLoad})
         if (CSourceLoad* load = FindLoad(id)) {
-            load->stop = 2;
             // Its end still comes to the window, which then lets the record go.
             if (!load->notify)
                 load->notify = m_hWnd;
-            ::SetEvent(load->ready);
+            load->Stop();
         }
     m_nProbeLoad = 0;
     m_nPictureLoad = 0;
@@ -595,13 +517,10 @@ void CMediaConvertDialog::StopSourceLoads()
     m_nProbeLoad = 0;
     m_nPictureLoad = 0;
     m_bStartWhenProbed = false;
-    for (const std::unique_ptr<CSourceLoad>& load : m_loads) {
-        load->stop = 2;
-        ::SetEvent(load->ready);
-    }
     for (const std::unique_ptr<CSourceLoad>& load : m_loads)
-        if (load->thread.IsValid())
-            WaitDelivering(load->thread);
+        load->Stop();
+    for (const std::unique_ptr<CSourceLoad>& load : m_loads)
+        WaitDelivering(load->thread);
     m_loads.clear();
 }
 
