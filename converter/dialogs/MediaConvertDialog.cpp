@@ -524,6 +524,12 @@ void CMediaConvertDialog::StopSourceLoads()
     m_loads.clear();
 }
 
+void CMediaConvertDialog::ShowBeforeSaying()
+{
+    if (m_hWnd && !IsWindowVisible())
+        ShowWindow(SW_SHOWNORMAL);
+}
+
 void CMediaConvertDialog::RefuseSource(const CString& path)
 {
     SetDlgItemText(IDC_SOURCE, L"");
@@ -541,6 +547,7 @@ LRESULT CMediaConvertDialog::OnSourceProbed(WPARAM wParam, LPARAM)
     if (!load || id != m_nProbeLoad || m_bClosing)
         return 0;
     m_nProbeLoad = 0;
+    ShowBeforeSaying();
     const CString source = load->path;
     if (load->probed != 0) {
         m_bStartWhenProbed = false;
@@ -744,6 +751,7 @@ void CMediaConvertDialog::OnStart()
 {
     if (IsJobRunning())
         return;
+    ShowBeforeSaying();
     if (ApplySelection() != 0)
         return;
     // Blanks typed around a path are no part of it, for the probe and the check alike.

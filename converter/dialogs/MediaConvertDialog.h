@@ -215,6 +215,10 @@ protected:
     void StopSourceLoads();
     // The source edit emptied and the message that the file is no media file.
     void RefuseSource(const CString& path);
+    // A modal dialog shows itself only once its queue is empty: the source's probe and a start
+    // asked for as it opens (AutoStart) can come before that, and what they have to say must not
+    // stand alone on the screen, away from the dialog it is about.
+    void ShowBeforeSaying();
     LRESULT OnStartUpdateCheck(WPARAM wParam, LPARAM lParam);
     void OnBrowseSource();
     void OnBrowseFolder();

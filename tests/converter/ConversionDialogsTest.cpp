@@ -49,10 +49,16 @@ void Note(const CString& event)
     g_events.push_back(event);
 }
 
+// A window whose visibility each message box notes, while it shows.
+HWND g_watchedWindow = nullptr;
+std::vector<bool> g_watchedShown;
+
 int WINAPI RecordMessageBox(HWND, LPCWSTR text, LPCWSTR, UINT)
 {
     std::lock_guard<std::mutex> lock(g_eventLock);
     g_messages.push_back(text ? text : L"");
+    if (g_watchedWindow)
+        g_watchedShown.push_back(::IsWindowVisible(g_watchedWindow) != FALSE);
     return IDOK;
 }
 
@@ -1371,6 +1377,30 @@ TEST_F(StandInDialogs, ACutGivenOnTheCommandLineIsCheckedAsATypedOneIs)
     EXPECT_EQ(CString(L"Start time is past the end of the source!"), Messages().back());
     EXPECT_EQ(CString(L"00:00:04.000"), Text(gif, IDC_CUT_START));
     EXPECT_TRUE(EncoderLines(Stage().log, m_out).empty()) << "a job ran";
+
+    // A modal dialog shows itself only once its queue is empty, and AutoStart's start can come
+    // before that: its refusal must stand over the dialog it is about, not alone on the screen.
+    CConverter* unshown = new CConverter;
+    m_dialogs.emplace_back(unshown, [](void* p) { delete static_cast<CConverter*>(p); });
+    unshown->TakeCommandLine(ParseLine(Quoted(Stage().clip) + L" -starttime 1500 -stoptime 500 -ofolder " + Quoted(m_out)),
+                             TRUE);
+    ASSERT_TRUE(unshown->Create(IDD_CONVERTER, nullptr));
+    m_open.push_back(unshown);
+    {
+        std::lock_guard<std::mutex> lock(g_eventLock);
+        g_watchedWindow = unshown->m_hWnd;
+        g_watchedShown.clear();
+    }
+    ASSERT_TRUE(WaitForSource(*unshown));
+    PumpPending();
+    {
+        std::lock_guard<std::mutex> lock(g_eventLock);
+        g_watchedWindow = nullptr;
+        ASSERT_EQ(1u, g_watchedShown.size());
+        EXPECT_TRUE(g_watchedShown[0]) << "the message showed without its dialog";
+    }
+    EXPECT_EQ(CString(L"Start time must be before stop time!"), Messages().back());
+    unshown->DestroyWindow();
 
     // A stop past the end converts to the end.
     CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -starttime 500 -stoptime 9000 -ofolder " +
