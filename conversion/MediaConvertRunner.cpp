@@ -602,7 +602,6 @@ int CMediaConvertRunner::Work()
         return -1;
     }
     job.Target.Size = partial.Size();
-    job.Status.JobFlags |= JOB_OUTPUT_WRITTEN;
     SetSubState(JOB_SUB_OUTPUT_WRITTEN);
 
     // Read back where it was written, before it takes the destination's place. An encoder reading
@@ -638,6 +637,7 @@ int CMediaConvertRunner::Work()
         SetResult(JOB_RESULT_FAILED, JOB_DETAIL_CANNOT_WRITE);
         return -1;
     }
+    job.Status.JobFlags |= JOB_OUTPUT_WRITTEN;
     if (incomplete) {
         SetResult(JOB_RESULT_INCOMPLETE, incomplete);
         return 2;

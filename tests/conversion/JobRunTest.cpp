@@ -538,6 +538,7 @@ TEST_F(ScriptedJobTest, ADestinationThatCannotBeWrittenSaysSo)
         EXPECT_EQ(JOB_RESULT_FAILED, run->listener.Job.Status.Result);
         EXPECT_STREQ(L"Failed", run->listener.LastStatus());
         EXPECT_STREQ(L"Cannot write destination file", run->listener.LastDetail());
+        EXPECT_EQ(0u, run->listener.Job.Status.JobFlags & JOB_OUTPUT_WRITTEN) << "no output is where it was to go";
     }
     EXPECT_STREQ(L"av clip.mkv", NamesIn(Out));
     EXPECT_STREQ(L"old", ReadUtf8(target));
