@@ -313,11 +313,16 @@ struct CBesideGrab {
 
 int CMediaConvertJob::ProbeOutput(const volatile int* stopFlag)
 {
+    return ProbeOutputAt(Target.Path, stopFlag);
+}
+
+int CMediaConvertJob::ProbeOutputAt(LPCWSTR path, const volatile int* stopFlag)
+{
     // Two tool runs one after the other would both stand between the encoder's end and the
     // result: an output meant to have a picture has it grabbed beside its probe, and the probe
     // then says whether it is kept.
     CBesideGrab grab;
-    grab.path = Target.Path;
+    grab.path = path;
     grab.stopFlag = stopFlag;
     CWinThread* beside = nullptr;
     if (!(Status.ProbeFlags & (JOB_OUTPUT_PROBED | JOB_OUTPUT_THUMBNAIL)) && OutputMeantToHavePicture(*this)) {
@@ -329,7 +334,7 @@ int CMediaConvertJob::ProbeOutput(const volatile int* stopFlag)
     }
     int result = 0;
     if (!(Status.ProbeFlags & JOB_OUTPUT_PROBED)) {
-        if (Target.MediaInfo.Probe(Target.Path, stopFlag) != 0) {
+        if (Target.MediaInfo.Probe(path, stopFlag) != 0) {
             result = -1;
         } else {
             if (!Target.MediaInfo.VideoStreams.IsEmpty())
@@ -350,7 +355,7 @@ int CMediaConvertJob::ProbeOutput(const volatile int* stopFlag)
     if (Status.ProbeFlags & JOB_OUTPUT_THUMBNAIL || Target.MediaInfo.VideoStreams.IsEmpty())
         return 0;
     if (beside ? grab.result == 0 && Target.PendingThumbnail.TakeOver(grab.picture)
-               : GrabJobThumbnail(Target.Path, Target.PendingThumbnail, JOB_THUMBNAIL_TIME_MS, stopFlag) == 0)
+               : GrabJobThumbnail(path, Target.PendingThumbnail, JOB_THUMBNAIL_TIME_MS, stopFlag) == 0)
         Status.AddProbeFlags(JOB_OUTPUT_THUMBNAIL);
     return 0;
 }
@@ -406,7 +411,15 @@ void CMediaConvertJob::GetStatusText(int& icon, int& progressCode, CString& stat
     case JOB_RESULT_INCOMPLETE:
         icon = JOB_ICON_INCOMPLETE;
         status = L"Incomplete";
-        detail = L"Output is shorter than the source";
+        if (Status.Detail == JOB_DETAIL_OUTPUT_UNREADABLE)
+            detail = L"Output cannot be read";
+        else if (Status.Detail == JOB_DETAIL_OUTPUT_UNMEASURED)
+            detail = L"Output length cannot be measured";
+        else
+            detail = L"Output is shorter than the source";
+        // The file the user had is still where it was: where this one went must be said.
+        if (Status.JobFlags & JOB_OUTPUT_KEPT_ASIDE)
+            detail += L"; kept as " + GetOutputName();
         break;
     case JOB_RESULT_CANCELED:
         status = L"Canceled";
@@ -424,6 +437,19 @@ void CMediaConvertJob::GetStatusText(int& icon, int& progressCode, CString& stat
     default:
         break;
     }
+}
+
+CString CMediaConvertJob::GetDestinationFolder() const
+{
+    return (Output.Flags & JOB_OUTPUT_TO_SOURCE_FOLDER) ? GetParentFolder(Source.Path) : Output.DestinationFolder;
+}
+
+CString CMediaConvertJob::GetOutputName() const
+{
+    const CString folder = GetDestinationFolder() + L"\\";
+    if (Target.Path.GetLength() > folder.GetLength() && Target.Path.Left(folder.GetLength()).CompareNoCase(folder) == 0)
+        return Target.Path.Mid(folder.GetLength());
+    return FileNamePart(Target.Path);
 }
 
 int CMediaConvertJob::OpenOutputFile()

@@ -23,6 +23,9 @@ const UINT JOB_SOURCE_NEED_NOT_EXIST = 0x100;
 // CJobStatus::JobFlags
 const UINT JOB_STARTED = 0x1;
 const UINT JOB_OUTPUT_WRITTEN = 0x2;
+// An output that is not whole did not take the place of the file at the destination: it is kept
+// beside it under a numbered name (Target.Path).
+const UINT JOB_OUTPUT_KEPT_ASIDE = 0x4;
 // CJobStatus::ProbeFlags
 const UINT JOB_SOURCE_PROBED = 0x1;
 const UINT JOB_SOURCE_THUMBNAIL = 0x2;
@@ -45,7 +48,8 @@ enum JobSubState {
 enum JobResult {
     JOB_RESULT_NONE = 0,
     JOB_RESULT_COMPLETED = 10,
-    // The output was written and stays, but it is clearly shorter than what was asked of it.
+    // The output was written and stays, but it is clearly shorter than what was asked of it, or
+    // it cannot be read back to tell.
     JOB_RESULT_INCOMPLETE = 5,
     JOB_RESULT_CANCELED = 2,
     JOB_RESULT_FAILED = -10,
@@ -53,6 +57,8 @@ enum JobResult {
 enum JobDetail {
     JOB_DETAIL_FILE_EXISTS = 200,
     JOB_DETAIL_OUTPUT_SHORT = 210,
+    JOB_DETAIL_OUTPUT_UNREADABLE = 211,
+    JOB_DETAIL_OUTPUT_UNMEASURED = 212,
     JOB_DETAIL_CANNOT_WRITE = -132,
     JOB_DETAIL_CANNOT_CONVERT = -131,
     JOB_DETAIL_SOURCE_NO_VIDEO = -123,
@@ -202,6 +208,8 @@ public:
     // Probes the destination and grabs its picture into Target.PendingThumbnail: 0, or -1 when the
     // probe failed.
     virtual int ProbeOutput(const volatile int* stopFlag);
+    // The same of the output where it was written, before it takes the destination's place.
+    int ProbeOutputAt(LPCWSTR path, const volatile int* stopFlag);
     virtual int OnStateChangedHook() { return 0; }
     // icon and progressCode -2 mean "leave as shown".
     virtual void GetStatusText(int& icon, int& progressCode, CString& status, CString& detail) const;
@@ -217,6 +225,11 @@ public:
     // On the thread that draws the job, once its worker has ended: the output's picture grabbed by
     // the worker becomes Target.Thumbnail. True when there was one.
     bool TakeOutputThumbnail();
+    // The folder the output goes into: the source's with "save to source folder", else the one chosen.
+    CString GetDestinationFolder() const;
+    // The output's path from the destination folder on: its file name, or for one kept in a folder
+    // of its own beside the destination, that folder's name and its file name.
+    CString GetOutputName() const;
     // 0, or -1 when the destination file does not exist.
     int OpenOutputFile();
     // 0, or -1 (after a message) when neither the file nor its folder exists.

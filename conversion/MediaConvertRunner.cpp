@@ -5,19 +5,17 @@
 #include <shlwapi.h>
 #include <string.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "conversion/ConvertHost.h"
 #include "conversion/OutputNaming.h"
 #include "conversion/PresetStore.h"
 #include "engine/EngineHost.h"
+#include "engine/ProbeTool.h"
 #include "engine/SystemHelpers.h"
 
 namespace {
-
-CString FileNamePart(const CString& path)
-{
-    const int slash = path.ReverseFind(L'\\');
-    return slash >= 0 ? path.Mid(slash + 1) : path;
-}
 
 // The stream index of the n-th stream of that type in 'info', or -2 when it is switched off;
 // -1 (automatic) for any other choice.
@@ -48,24 +46,208 @@ bool IsSameFile(const CString& a, const CString& b)
            infoA.nFileIndexHigh == infoB.nFileIndexHigh && infoA.nFileIndexLow == infoB.nFileIndexLow;
 }
 
-// A playlist and its segments are written as several files that name each other: they cannot be
-// moved into place as one, so these muxers write straight under the destination's name.
+// A playlist and its segments are written as several files that name each other: they are
+// written together into a folder of their own and moved into place together.
 bool WritesSeveralFiles(const CMediaFormat& format)
 {
     return format.Muxer.CompareNoCase(L"hls") == 0 || format.Muxer.CompareNoCase(L"dash") == 0;
 }
 
-// The name the encoder writes to beside the destination until the output is finished: the
-// destination's title with ".part" and its extension, numbered when that name is taken.
-CString MakePartialPath(const CString& target)
+// The longest name of one file or folder that the file system takes, whatever the path's length.
+const int kMaxNameLength = 255;
+
+// 'name' with " (n)" (n > 0) and 'suffix' after it, cut short where the whole would pass the
+// limit of one name: for a name of the runner's own, never for the user's output name.
+CString FittedName(const CString& name, int n, LPCWSTR suffix)
 {
-    const int slash = target.ReverseFind(L'\\');
-    const CString folder = slash >= 0 ? target.Left(slash) : CString();
-    const CString name = slash >= 0 ? target.Mid(slash + 1) : target;
-    const int dot = name.ReverseFind(L'.');
-    const CString title = dot >= 0 ? name.Left(dot) : name;
-    const CString extension = dot >= 0 ? name.Mid(dot) : CString();
-    return MakeUniqueFilePath(folder, title + L".part", extension);
+    CString tail;
+    if (n > 0)
+        tail.Format(L" (%d)", n);
+    tail += suffix;
+    const int room = kMaxNameLength - tail.GetLength();
+    return (name.GetLength() > room ? name.Left(room) : name) + tail;
+}
+
+// Removes a file, retrying while a tool that is ending still holds it.
+void DeleteWithRetry(const CString& path)
+{
+    CTempFile file(path, TRUE, TRUE);
+}
+
+// The files of a folder (not its subfolders), by name.
+std::vector<CString> FilesIn(const CString& folder)
+{
+    std::vector<CString> names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(folder + L"\\*", &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(found.cFileName);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    return names;
+}
+
+// What the encoder writes until the output is whole: one file beside the destination, named as
+// plainly unfinished ("clip.webm.part"), or for a playlist with its segments a fresh folder of
+// that name. So a stopped or failed job leaves neither half an output nor anything of the files
+// it did not write, and a file the user chose to overwrite stays until its replacement is whole.
+// Whatever has not been moved out when the object goes is removed.
+class CPartialOutput {
+public:
+    CPartialOutput(const CString& target, bool severalFiles) : m_severalFiles(severalFiles)
+    {
+        const int slash = target.ReverseFind(L'\\');
+        m_folder = slash >= 0 ? target.Left(slash) : CString();
+        m_name = slash >= 0 ? target.Mid(slash + 1) : target;
+    }
+    ~CPartialOutput()
+    {
+        if (!m_created)
+            return;
+        if (!m_severalFiles) {
+            DeleteWithRetry(m_path);
+            return;
+        }
+        for (const CString& name : m_moved)
+            DeleteWithRetry(m_folder + L"\\" + name);
+        for (const CString& name : FilesIn(m_path))
+            DeleteWithRetry(m_path + L"\\" + name);
+        for (int tries = 0; !RemoveDirectoryW(m_path) && PathIsDirectoryW(m_path) && tries < 50; ++tries)
+            Sleep(100);
+    }
+    CPartialOutput(const CPartialOutput&) = delete;
+    CPartialOutput& operator=(const CPartialOutput&) = delete;
+
+    // Makes the file or the folder under the first free name: false when the destination's folder
+    // cannot be written, which tells that apart from an encoder failure.
+    bool Create()
+    {
+        for (int n = 0;; ++n) {
+            m_path = m_folder + L"\\" + FittedName(m_name, n, L".part");
+            bool made;
+            if (m_severalFiles) {
+                made = CreateDirectoryW(m_path, nullptr) != FALSE;
+            } else {
+                CHandle file(CreateFileW(m_path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+                made = file.IsValid();
+            }
+            if (made)
+                return m_created = true;
+            const DWORD error = GetLastError();
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+                return false;
+        }
+    }
+
+    // The output file that the encoder writes and that is read back: the file itself, or the
+    // playlist in the folder.
+    CString Written() const { return m_severalFiles ? m_path + L"\\" + m_name : m_path; }
+    // The same as the encoder is told it: a playlist's muxer writes the segments into the folder
+    // that the last '/' of the playlist's path ends, and takes no other separator for one.
+    CString ForEncoder() const
+    {
+        CString path = Written();
+        if (m_severalFiles)
+            path.Replace(L'\\', L'/');
+        return path;
+    }
+    // The bytes written, all files together.
+    __int64 Size() const
+    {
+        if (!m_severalFiles)
+            return GetFileSize64(m_path);
+        __int64 total = 0;
+        for (const CString& name : FilesIn(m_path))
+            total += std::max<__int64>(0, GetFileSize64(m_path + L"\\" + name));
+        return total;
+    }
+
+    // Moves the output into the destination's place, replacing what is there: a playlist after
+    // its segments, so that it never names a segment that is not there yet.
+    bool MoveIntoPlace()
+    {
+        if (!m_severalFiles)
+            return Moved(MoveFileExW(m_path, m_folder + L"\\" + m_name, MOVEFILE_REPLACE_EXISTING));
+        for (const CString& name : FilesIn(m_path)) {
+            if (name.CompareNoCase(m_name) == 0)
+                continue;
+            if (!MoveFileExW(m_path + L"\\" + name, m_folder + L"\\" + name, MOVEFILE_REPLACE_EXISTING))
+                return false;
+            m_moved.push_back(name);
+        }
+        if (!MoveFileExW(Written(), m_folder + L"\\" + m_name, MOVEFILE_REPLACE_EXISTING))
+            return false;
+        m_moved.clear();
+        RemoveDirectoryW(m_path);
+        return Moved(TRUE);
+    }
+    // Moves the output beside the destination, under the first free numbered name that a rename
+    // gives; a playlist keeps its own name and its segments theirs in a folder of that name. The
+    // path of the output kept, or empty when it cannot be moved.
+    CString MoveAside()
+    {
+        const int dot = m_name.ReverseFind(L'.');
+        const CString title = dot >= 0 ? m_name.Left(dot) : m_name;
+        const CString extension = dot >= 0 ? m_name.Mid(dot) : CString();
+        if (m_severalFiles) {
+            const CString folder = m_folder + L"\\" + MakeNumberedFileName(m_folder, title, L"");
+            return Moved(MoveFileExW(m_path, folder, 0)) ? folder + L"\\" + m_name : CString();
+        }
+        const CString path = m_folder + L"\\" + MakeNumberedFileName(m_folder, title, extension) + extension;
+        return Moved(MoveFileExW(m_path, path, 0)) ? path : CString();
+    }
+
+private:
+    bool Moved(BOOL moved)
+    {
+        if (moved)
+            m_created = false;
+        return moved != FALSE;
+    }
+
+    bool m_severalFiles;
+    CString m_folder, m_name, m_path;
+    bool m_created = false;
+    // The segments that a move into place had moved before it failed: they go too.
+    std::vector<CString> m_moved;
+};
+
+// DASH names the segments of every output alike ("init-stream0.m4s"), so two outputs in one
+// folder would overwrite each other's: they take the playlist's title instead, cut so that each
+// segment's name fits, with the template's '$' written twice.
+void AddSegmentNames(CEncoderOptions& options, const CMediaFormat& format, const CString& title)
+{
+    if (format.Muxer.CompareNoCase(L"dash") != 0)
+        return;
+    CString prefix = title.GetLength() > kMaxNameLength - 40 ? title.Left(kMaxNameLength - 40) : title;
+    prefix.Replace(L"$", L"$$");
+    CString names;
+    names.Format(L"-init_seg_name \"%s-init-$RepresentationID$.$ext$\" "
+                 L"-media_seg_name \"%s-chunk-$RepresentationID$-$Number%%05d$.$ext$\"",
+                 prefix.GetString(), prefix.GetString());
+    AppendEncoderOptions(options, names);
+}
+
+// The output's length as read back: the probe's, or, for a bare stream whose container tells
+// none, from its frames counted (the job's record then takes that length). 0 when neither tells.
+__int64 MeasureOutputUs(CMediaConvertJob& job, const CString& path, const volatile int* cancel)
+{
+    if (job.Target.MediaInfo.DurationInUs > 0)
+        return job.Target.MediaInfo.DurationInUs;
+    CEngineHost* host = GetEngineHost();
+    CProbeTool tool;
+    if (!host || tool.SetPath(host->GetProbeToolPath()) != 0)
+        return 0;
+    tool.m_options.CountFrames = 1;
+    CMediaInfoRecord counted;
+    if (tool.Probe(path, counted, cancel) != 0 || counted.DurationInUs <= 0)
+        return 0;
+    job.Target.MediaInfo.DurationInUs = counted.DurationInUs;
+    return counted.DurationInUs;
 }
 
 // How long the output should be, in microseconds: from the cut's start to its stop, within the
@@ -116,18 +298,8 @@ CMediaJobListener::~CMediaJobListener()
     m_nCancel = 2;
     if (m_thread.IsValid())
         ::SetThreadPriority(m_thread, THREAD_PRIORITY_ABOVE_NORMAL);
-    WaitForWorker();
-}
-
-void CMediaJobListener::WaitForWorker()
-{
-    HANDLE handle = m_thread;
-    if (!CHandle::IsValidHandle(handle))
-        return;
-    while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
-        MSG msg;
-        PeekMessageW(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
+    // The worker uses the job: it is cut off and waited for, delivering what it sends meanwhile.
+    WaitDelivering(m_thread);
 }
 
 void CMediaJobListener::OnJobStateChanged(CMediaConvertJob& job)
@@ -146,6 +318,9 @@ void CMediaJobListener::OnJobStateChanged(CMediaConvertJob& job)
         if (status.Result == JOB_RESULT_CANCELED && status.Detail == JOB_DETAIL_FILE_EXISTS) {
             ShowFileName(FileNamePart(job.Target.Path));
         } else if (status.Result == JOB_RESULT_COMPLETED || status.Result == JOB_RESULT_INCOMPLETE) {
+            // An output kept beside the file it was to replace is not under the name shown.
+            if (status.JobFlags & JOB_OUTPUT_KEPT_ASIDE)
+                ShowFileName(job.GetOutputName());
             ShowDuration(job.Target.MediaInfo.DurationInUs);
             ShowPosition(-1);
             ShowOutputSize(job.Target.Size);
@@ -222,7 +397,7 @@ int CMediaJobListener::StopJob()
     // A notify window that is gone (or went while waiting) gets no end notice: the thread's own
     // end is what counts then.
     if (m_pThread) {
-        WaitForWorker();
+        WaitDelivering(m_thread);
         OnJobFinished();
     }
     return 0;
@@ -354,21 +529,32 @@ int CMediaConvertRunner::Work()
         SetResult(JOB_RESULT_FAILED, JOB_DETAIL_SOURCE_NOT_SUPPORTED);
         return -1;
     }
-    // An output made of a stream the source does not have would be nothing but an encoder error.
-    const bool soundOnly = !(format->Flags & FORMAT_VIDEO) || (preset.Settings.Video.Flags & PRESET_STREAM_OFF);
-    const bool pictureOnly = !soundOnly && !(format->Flags & FORMAT_AUDIO);
+    // What goes into the output: the picture and the sound that its format and preset write,
+    // unless the job switched that track off (the Audio Extractor always switches the picture
+    // off). An output that would take nothing the source has would be nothing but an encoder
+    // error: the stream it lacks is named instead.
+    const CMediaInfoRecord& picture = job.Source.MediaInfo;
     const CMediaInfoRecord& sound = job.Source.AudioPath.IsEmpty() ? job.Source.MediaInfo : job.Source.AudioInfo;
-    if (soundOnly && sound.AudioStreams.IsEmpty()) {
-        SetResult(JOB_RESULT_FAILED, JOB_DETAIL_SOURCE_NO_AUDIO);
-        return -1;
-    }
-    if (pictureOnly && job.Source.MediaInfo.VideoStreams.IsEmpty()) {
-        SetResult(JOB_RESULT_FAILED, JOB_DETAIL_SOURCE_NO_VIDEO);
-        return -1;
+    const bool hasPicture = !picture.VideoStreams.IsEmpty(), hasSound = !sound.AudioStreams.IsEmpty();
+    // A record without streams of a kind has none chosen either: only a track there is can be off.
+    const bool pictureOff = hasPicture && picture.SelectedVideoStream == MEDIA_SELECT_NONE;
+    const bool soundOff = hasSound && sound.SelectedAudioStream == MEDIA_SELECT_NONE;
+    const bool withPicture = (format->Flags & FORMAT_VIDEO) && !(preset.Settings.Video.Flags & PRESET_STREAM_OFF) &&
+                             !pictureOff;
+    const bool withSound = (format->Flags & FORMAT_AUDIO) && !(preset.Settings.Audio.Flags & PRESET_STREAM_OFF) &&
+                           !soundOff;
+    if (!(withPicture && hasPicture) && !(withSound && hasSound)) {
+        if (!hasSound && (withSound || pictureOff)) {
+            SetResult(JOB_RESULT_FAILED, JOB_DETAIL_SOURCE_NO_AUDIO);
+            return -1;
+        }
+        if (!hasPicture && withPicture) {
+            SetResult(JOB_RESULT_FAILED, JOB_DETAIL_SOURCE_NO_VIDEO);
+            return -1;
+        }
     }
 
-    const CString folder = (job.Output.Flags & JOB_OUTPUT_TO_SOURCE_FOLDER) ? GetParentFolder(job.Source.Path)
-                                                                             : job.Output.DestinationFolder;
+    const CString folder = job.GetDestinationFolder();
     const CString title = !job.Output.DestinationName.IsEmpty() ? GetFileTitle(job.Output.DestinationName)
                                                                 : GetFileTitle(job.Source.Path);
     job.Target.Path = folder + L"\\" + title + format->Extension;
@@ -390,28 +576,17 @@ int CMediaConvertRunner::Work()
 
     job.Status.JobFlags |= JOB_STARTED;
     SetSubState(JOB_SUB_DESTINATION_READY);
-    // The encoder writes beside the destination; only a finished output takes the destination's
-    // name, so a stopped or failed job leaves neither half a file nor an empty one, and a file the
-    // user chose to overwrite stays until its replacement is whole. Creating that file first also
-    // tells a destination that cannot be written from an encoder failure.
-    const bool direct = WritesSeveralFiles(*format);
-    const CString written = direct ? job.Target.Path : MakePartialPath(job.Target.Path);
-    CTempFile partial(written, TRUE, TRUE);
-    {
-        CHandle file(CreateFileW(written, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 direct ? OPEN_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.IsValid()) {
-            // Not ours to delete: nothing was created.
-            partial.m_nDelete = 0;
-            SetResult(JOB_RESULT_FAILED, JOB_DETAIL_CANNOT_WRITE);
-            return -1;
-        }
+    CPartialOutput partial(job.Target.Path, WritesSeveralFiles(*format));
+    if (!partial.Create()) {
+        SetResult(JOB_RESULT_FAILED, JOB_DETAIL_CANNOT_WRITE);
+        return -1;
     }
     SetSubState(JOB_SUB_CONVERTING);
 
     CEncoderOptions options;
-    FillEncoderOptions(options, written);
-    const __int64 expectedUs = ExpectedDurationUs(job.Source, options, !soundOnly, !pictureOnly);
+    FillEncoderOptions(options, partial.ForEncoder());
+    AddSegmentNames(options, *format, title);
+    const __int64 expectedUs = ExpectedDurationUs(job.Source, options, withPicture, withSound);
     if (format->Convert(options, preset, this, m_hNotifyWindow, m_pCancel, &job.Source) != 0) {
         if (Canceled()) {
             SetResult(JOB_RESULT_CANCELED, 0);
@@ -422,25 +597,49 @@ int CMediaConvertRunner::Work()
     }
     // A missing output (-1) is as much a failure as an empty one: an encoder that exits 0
     // without writing must not end as "Completed".
-    if (GetFileSize64(written) <= 0) {
+    if (GetFileSize64(partial.Written()) <= 0) {
         SetResult(JOB_RESULT_FAILED, JOB_DETAIL_CANNOT_CONVERT);
         return -1;
     }
-    if (direct) {
-        partial.m_nDelete = 0;
-    } else if (!MoveFileExW(written, job.Target.Path, MOVEFILE_REPLACE_EXISTING)) {
+    job.Target.Size = partial.Size();
+    SetSubState(JOB_SUB_OUTPUT_WRITTEN);
+
+    // Read back where it was written, before it takes the destination's place. An encoder reading
+    // a damaged source ends well with what it could read: an output clearly shorter than asked,
+    // or one that cannot be read back to tell, holds all the source gave and is kept, but is never
+    // called complete.
+    int incomplete = 0;
+    if (job.ProbeOutputAt(partial.Written(), m_pCancel) != 0) {
+        incomplete = JOB_DETAIL_OUTPUT_UNREADABLE;
+    } else {
+        const __int64 actualUs = MeasureOutputUs(job, partial.Written(), m_pCancel);
+        if (expectedUs > 0 && actualUs <= 0)
+            incomplete = JOB_DETAIL_OUTPUT_UNMEASURED;
+        else if (IsOutputShort(expectedUs, actualUs))
+            incomplete = JOB_DETAIL_OUTPUT_SHORT;
+    }
+    // Stopped while it was read back: nothing changes at the destination.
+    if (Canceled()) {
+        SetResult(JOB_RESULT_CANCELED, 0);
+        return 1;
+    }
+    // Such an output never takes the place of a file the user had: it is kept beside it.
+    if (incomplete && PathFileExistsW(job.Target.Path)) {
+        const CString kept = partial.MoveAside();
+        if (kept.IsEmpty()) {
+            SetResult(JOB_RESULT_FAILED, JOB_DETAIL_CANNOT_WRITE);
+            return -1;
+        }
+        job.Target.Path = kept;
+        job.Status.JobFlags |= JOB_OUTPUT_KEPT_ASIDE;
+    } else if (!partial.MoveIntoPlace()) {
         // The destination is held open elsewhere, or read-only.
         SetResult(JOB_RESULT_FAILED, JOB_DETAIL_CANNOT_WRITE);
         return -1;
     }
-    job.Target.Size = GetFileSize64(job.Target.Path);
     job.Status.JobFlags |= JOB_OUTPUT_WRITTEN;
-    SetSubState(JOB_SUB_OUTPUT_WRITTEN);
-    job.ProbeOutput(m_pCancel);
-    // An encoder reading a damaged source ends well with what it could read: an output clearly
-    // shorter than asked is kept, since it holds all the source gave, but never called complete.
-    if (IsOutputShort(expectedUs, job.Target.MediaInfo.DurationInUs)) {
-        SetResult(JOB_RESULT_INCOMPLETE, JOB_DETAIL_OUTPUT_SHORT);
+    if (incomplete) {
+        SetResult(JOB_RESULT_INCOMPLETE, incomplete);
         return 2;
     }
     return 0;

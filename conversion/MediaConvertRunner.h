@@ -62,10 +62,6 @@ protected:
     HWND m_hNotifyWindow;
 
 private:
-    // Waits for the worker's thread to end, delivering messages sent to this thread meanwhile
-    // (the encoder's records, a worker's calls into windows of this thread).
-    void WaitForWorker();
-
     std::atomic<bool> m_bDetached;
     CMediaJobListener(const CMediaJobListener&) = delete;
     CMediaJobListener& operator=(const CMediaJobListener&) = delete;

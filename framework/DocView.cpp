@@ -9,13 +9,6 @@
 
 namespace {
 
-// "C:\a\b.txt" gives "b.txt".
-CString FileNamePart(const CString& path)
-{
-    int slash = std::max(path.ReverseFind(L'\\'), path.ReverseFind(L'/'));
-    return path.Mid(slash + 1);
-}
-
 // The frame of every view of pDoc, each once.
 std::vector<CFrameWnd*> FramesOf(const std::vector<CView*>& views)
 {

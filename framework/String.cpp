@@ -307,3 +307,9 @@ POSITION CStringList::FindIndex(INT_PTR index) const
     while (index-- > 0) n = n->next;
     return ToPos(n);
 }
+
+CString FileNamePart(const CString& path)
+{
+    const int backslash = path.ReverseFind(L'\\'), slash = path.ReverseFind(L'/');
+    return path.Mid((backslash > slash ? backslash : slash) + 1);
+}

@@ -392,6 +392,10 @@ inline CString& CString::operator=(const CStringA& s) { m_s = detail::Widen(s.Ge
 
 typedef CString CStringW;
 
+// The last part of a path, after its last '\' or '/': "C:\a\b.txt" gives "b.txt"; a path with
+// neither is its own name.
+CString FileNamePart(const CString& path);
+
 // An array of strings with the class-library array interface.
 class CStringArray {
 public:

@@ -156,3 +156,12 @@ BOOL AfxPumpMessage()
     }
     return TRUE;
 }
+
+void WaitDelivering(HANDLE handle)
+{
+    if (!handle || handle == INVALID_HANDLE_VALUE) return;
+    while (::MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        ::PeekMessageW(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}

@@ -65,3 +65,7 @@ CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPri
                            UINT nStackSize = 0, DWORD dwCreateFlags = 0, LPSECURITY_ATTRIBUTES lpSecurityAttrs = NULL);
 // Pumps one message of the calling thread (translated and dispatched); FALSE on WM_QUIT.
 BOOL AfxPumpMessage();
+// Waits until the thread (any waitable handle) is signalled, delivering meanwhile the messages
+// that other threads send to this one, so that a worker calling into this thread's windows can
+// still end. Returns at once for a handle that is not valid.
+void WaitDelivering(HANDLE handle);

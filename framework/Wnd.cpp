@@ -6,6 +6,7 @@
 #include "framework/Menu.h"
 #include "framework/Thread.h"
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <set>
@@ -326,10 +327,43 @@ CRect GetWindowWorkArea(HWND hWnd)
     return CRect(area);
 }
 
-BOOL IsRectOnSomeMonitor(const RECT& rc)
+namespace {
+
+// A window's top band, what of it must show on one monitor, and whether a monitor shows it.
+struct CaptionBand {
+    __int64 left, top, right, bottom;
+    __int64 needWidth, needHeight;
+    BOOL shown;
+};
+
+BOOL CALLBACK ShowsCaptionBand(HMONITOR monitor, HDC, LPRECT, LPARAM param)
 {
-    if (rc.right <= rc.left || rc.bottom <= rc.top) return FALSE;
-    return ::MonitorFromRect(&rc, MONITOR_DEFAULTTONULL) != NULL;
+    CaptionBand& band = *reinterpret_cast<CaptionBand*>(param);
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!::GetMonitorInfoW(monitor, &info)) return TRUE;
+    const RECT& work = info.rcWork;
+    const __int64 width = std::min<__int64>(band.right, work.right) - std::max<__int64>(band.left, work.left);
+    const __int64 height = std::min<__int64>(band.bottom, work.bottom) - std::max<__int64>(band.top, work.top);
+    band.shown = width >= band.needWidth && height >= band.needHeight;
+    return !band.shown;
+}
+
+} // namespace
+
+BOOL IsSavedPlaceUsable(int left, int top, int width, int height)
+{
+    if (width <= 0 || height <= 0) return FALSE;
+    CaptionBand band;
+    band.needWidth = std::min(width, SAVED_PLACE_GRIP_WIDTH);
+    band.needHeight = std::min(height, SAVED_PLACE_GRIP_HEIGHT);
+    band.left = left;
+    band.top = top;
+    band.right = (__int64)left + width;
+    band.bottom = (__int64)top + band.needHeight;
+    band.shown = FALSE;
+    ::EnumDisplayMonitors(NULL, NULL, ShowsCaptionBand, reinterpret_cast<LPARAM>(&band));
+    return band.shown;
 }
 
 LPCWSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackground, HICON hIcon)

@@ -638,9 +638,15 @@ LPCWSTR AfxDefaultWndClass();
 // The work area of the monitor that holds most of the window (the nearest monitor when none does);
 // drop-down lists and placed windows measure their room against it, not the primary screen.
 CRect GetWindowWorkArea(HWND hWnd);
-// Whether some present monitor shows part of the rectangle: a place saved on a monitor that is gone
-// (or made of huge values) shows on none.
-BOOL IsRectOnSomeMonitor(const RECT& rc);
+// How much of a window's top band must show on one monitor for the user to take it by its caption.
+const int SAVED_PLACE_GRIP_WIDTH = 100;
+const int SAVED_PLACE_GRIP_HEIGHT = 30;
+// Whether a window of width x height at left, top could be taken by its caption: at least
+// SAVED_PLACE_GRIP_WIDTH x SAVED_PLACE_GRIP_HEIGHT pixels of its top band (all of it, for a
+// smaller window) lie in the work area of one present monitor. A place saved on a monitor that is
+// gone, or with only a corner on one, is not usable; the sums are made in 64 bits, so huge saved
+// values never wrap round into a place on the screen.
+BOOL IsSavedPlaceUsable(int left, int top, int width, int height);
 
 // Gives the windows on the way from pMsg's target up to hWndStop their PreTranslateMessage.
 BOOL AfxWalkPreTranslateTree(HWND hWndStop, MSG* pMsg);

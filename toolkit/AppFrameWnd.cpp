@@ -6,13 +6,13 @@
 
 namespace {
 
-// A rectangle saved on a screen that is gone (a second monitor unplugged, a smaller resolution)
-// would open the frame where nobody sees it: it counts as none saved.
+// A rectangle saved on a screen that is gone (a second monitor unplugged, a smaller resolution),
+// or with too little of the caption on one to take the frame by, would open the frame where nobody
+// can reach it: it counts as none saved.
 bool SavedRectUsable(int left, int top, int width, int height)
 {
-    if (left == -1 || top == -1 || width <= 0 || height <= 0) return false;
-    const RECT rc = {left, top, left + width, top + height};
-    return IsRectOnSomeMonitor(rc);
+    if (left == -1 || top == -1) return false;
+    return IsSavedPlaceUsable(left, top, width, height) != FALSE;
 }
 
 } // namespace

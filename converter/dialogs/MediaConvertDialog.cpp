@@ -3,8 +3,6 @@
 
 #include <shlwapi.h>
 
-#include <climits>
-
 #include "conversion/MediaPreset.h"
 #include "conversion/OutputNaming.h"
 #include "conversion/PresetStore.h"
@@ -13,13 +11,13 @@
 #include "converter/app/ConverterMessages.h"
 #include "converter/app/ConverterResource.h"
 #include "converter/app/ConverterSettings.h"
+#include "converter/dialogs/SourceLoad.h"
 #include "converter/kit/ConverterHelpers.h"
 #include "converter/kit/FolderBrowser.h"
 #include "converter/presets/PresetManagerDialog.h"
 #include "engine/EncoderTool.h"
 #include "engine/MediaValueTexts.h"
 #include "engine/SystemHelpers.h"
-#include "engine/ThumbnailGrab.h"
 #include "framework/CmdUI.h"
 #include "framework/Ddx.h"
 #include "framework/Effects.h"
@@ -92,68 +90,6 @@ const UINT kCutIds[] = {IDC_CUT_START_LABEL, IDC_CUT_START, IDC_CUT_STOP_LABEL, 
 // The bottom band behind the buttons, the status icon and the status bar.
 const COLORREF kBottomBandColor = RGB(0xE0, 0xE0, 0xE0);
 
-// Waits for a thread to end, delivering the messages sent to this thread meanwhile.
-void WaitDelivering(HANDLE thread)
-{
-    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
-        MSG msg;
-        PeekMessageW(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-}
-
-}  // namespace
-
-// One source probed and grabbed on a worker of its own. The worker writes the item and the probe's
-// result before it posts WM_SOURCE_PROBED and the picture before it ends; the dialog reads them
-// when those messages arrive and keeps the record until the worker has ended. A load may start
-// before the dialog's window is made: the worker reports once 'ready' says the window is known
-// (or that nobody waits any more).
-struct CSourceLoad {
-    int id = 0;
-    HWND notify = nullptr;
-    CHandle ready;
-    CString path;
-    volatile int stop = 0;
-    CJobSourceItem item;
-    int probed = -1;
-    CRasterImage picture;
-    CHandle thread;
-};
-
-namespace {
-
-// The worker of one source load: the probe first, since the dialog waits for it, then the picture.
-class CSourceLoadThread : public CWinThread {
-public:
-    explicit CSourceLoadThread(CSourceLoad* load) : m_load(load) { m_bAutoDelete = TRUE; }
-
-    BOOL InitInstance() override
-    {
-        CSourceLoad& load = *m_load;
-        const CString path = load.item.Path;
-        load.probed = load.item.ProbePath(&load.stop);
-        if (load.probed == 0)
-            load.item.Size = load.item.MediaInfo.Size;
-        const bool picture = load.probed == 0 && !load.item.MediaInfo.VideoStreams.IsEmpty();
-        ::WaitForSingleObject(load.ready, INFINITE);
-        // The item is the dialog's from here on.
-        if (load.notify)
-            ::PostMessageW(load.notify, WM_SOURCE_PROBED, (WPARAM)load.id, 0);
-        if (picture && !load.stop)
-            GrabJobThumbnail(path, load.picture, JOB_THUMBNAIL_TIME_MS, &load.stop);
-        return FALSE;
-    }
-    int ExitInstance() override
-    {
-        if (m_load->notify)
-            ::PostMessageW(m_load->notify, WM_SOURCE_LOADED, (WPARAM)m_load->id, 0);
-        return 0;
-    }
-
-private:
-    CSourceLoad* m_load;
-};
-
 }  // namespace
 
 const UINT CMediaConvertDialog::kVideoTrackIds[3] = {IDC_VIDEO_TRACK_GROUP, IDC_VIDEO_TRACK_LABEL, IDC_VIDEO_TRACK};
@@ -221,7 +157,8 @@ CMediaConvertDialog::CMediaConvertDialog(UINT nIDTemplate, CWnd* pParentWnd)
       m_nLastLoad(0),
       m_nProbeLoad(0),
       m_nPictureLoad(0),
-      m_bStartWhenProbed(false)
+      m_bStartWhenProbed(false),
+      m_bCutAsGiven(false)
 {
     if (CConverterSettings* s = GetConverterSettings()) {
         m_strFormatKey = s->formatKey;
@@ -252,8 +189,10 @@ void CMediaConvertDialog::TakeCommandLine(const CCommandLineOptions& options, BO
         m_nCutStop = options.stopTime;
         cut = true;
     }
-    if (cut)
+    if (cut) {
         m_bCut = 1;
+        m_bCutAsGiven = true;
+    }
     // Without a source of its own the dialog never starts by itself, nor into a format other than
     // the one asked for.
     m_bAutoStart = !options.source.IsEmpty() && autoStart && m_strUnknownFormat.IsEmpty() ? 1 : 0;
@@ -391,12 +330,9 @@ void CMediaConvertDialog::PlaceAt(int left, int top)
 {
     CRect window;
     GetWindowRect(&window);
-    // Summed in 64 bits: a huge saved value must not wrap round into a place on the screen.
-    const __int64 right = (__int64)left + window.Width(), bottom = (__int64)top + window.Height();
-    const bool fits = right <= INT_MAX && bottom <= INT_MAX;
-    const RECT saved = {left, top, fits ? (LONG)right : left, fits ? (LONG)bottom : top};
-    if (!fits || !IsRectOnSomeMonitor(saved)) {
-        // Saved on a monitor that is gone: the user would see nothing. The primary one shows it.
+    if (!IsSavedPlaceUsable(left, top, window.Width(), window.Height())) {
+        // Saved on a monitor that is gone, or too far off one to take it by its caption: the user
+        // could not reach it there. The primary monitor shows it.
         MONITORINFO info = {};
         info.cbSize = sizeof(info);
         const POINT origin = {0, 0};
@@ -532,25 +468,10 @@ int CMediaConvertDialog::CheckSourceMedia(LPCWSTR path)
 int CMediaConvertDialog::StartSourceLoad(const CString& source)
 {
     std::unique_ptr<CSourceLoad> load(new CSourceLoad);
-    load->id = ++m_nLastLoad;
-    load->path = source;
-    load->item.Path = source;
-    load->ready.Attach(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!load->ready.IsValid())
+    if (!load->Start(m_nLastLoad + 1, source))
         return 0;
-    // The tools run on a worker: the dialog stays with the user while they do.
-    CSourceLoadThread* thread = new CSourceLoadThread(load.get());
-    if (!thread->CreateThread(CREATE_SUSPENDED)) {
-        delete thread;
-        return 0;
-    }
-    HANDLE copy = NULL;
-    if (DuplicateHandle(GetCurrentProcess(), thread->m_hThread, GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0))
-        load->thread.Attach(copy);
-    thread->SetThreadPriority(THREAD_PRIORITY_NORMAL);
-    const int id = load->id;
+    const int id = ++m_nLastLoad;
     m_loads.push_back(std::move(load));
-    thread->ResumeThread();
     return id;
 }
 
@@ -582,11 +503,10 @@ void CMediaConvertDialog::AbandonSourceLoad()
 {
     for (int id : {m_nProbeLoad, m_nPictureLoad})
         if (CSourceLoad* load = FindLoad(id)) {
-            load->stop = 2;
             // Its end still comes to the window, which then lets the record go.
             if (!load->notify)
                 load->notify = m_hWnd;
-            ::SetEvent(load->ready);
+            load->Stop();
         }
     m_nProbeLoad = 0;
     m_nPictureLoad = 0;
@@ -597,14 +517,17 @@ void CMediaConvertDialog::StopSourceLoads()
     m_nProbeLoad = 0;
     m_nPictureLoad = 0;
     m_bStartWhenProbed = false;
-    for (const std::unique_ptr<CSourceLoad>& load : m_loads) {
-        load->stop = 2;
-        ::SetEvent(load->ready);
-    }
     for (const std::unique_ptr<CSourceLoad>& load : m_loads)
-        if (load->thread.IsValid())
-            WaitDelivering(load->thread);
+        load->Stop();
+    for (const std::unique_ptr<CSourceLoad>& load : m_loads)
+        WaitDelivering(load->thread);
     m_loads.clear();
+}
+
+void CMediaConvertDialog::ShowBeforeSaying()
+{
+    if (m_hWnd && !IsWindowVisible())
+        ShowWindow(SW_SHOWNORMAL);
 }
 
 void CMediaConvertDialog::RefuseSource(const CString& path)
@@ -624,6 +547,7 @@ LRESULT CMediaConvertDialog::OnSourceProbed(WPARAM wParam, LPARAM)
     if (!load || id != m_nProbeLoad || m_bClosing)
         return 0;
     m_nProbeLoad = 0;
+    ShowBeforeSaying();
     const CString source = load->path;
     if (load->probed != 0) {
         m_bStartWhenProbed = false;
@@ -723,10 +647,17 @@ int CMediaConvertDialog::UpdateMediaKind()
 void CMediaConvertDialog::CheckCutAgainstDuration()
 {
     const __int64 duration = Job.Source.MediaInfo.GetDurationMs();
-    if (m_nCutStart < 0 || m_nCutStart >= duration)
-        m_nCutStart = 0;
-    if (m_nCutStop <= m_nCutStart || m_nCutStop > duration)
-        m_nCutStop = duration;
+    if (m_bCutAsGiven) {
+        // Quietly rewritten, it would convert something other than what was asked.
+        m_bCutAsGiven = false;
+        if (m_nCutStop <= 0 || m_nCutStop > duration)
+            m_nCutStop = duration;
+    } else {
+        if (m_nCutStart < 0 || m_nCutStart >= duration)
+            m_nCutStart = 0;
+        if (m_nCutStop <= m_nCutStart || m_nCutStop > duration)
+            m_nCutStop = duration;
+    }
     if (m_startEdit.m_hWnd)
         m_startEdit.SetTime(m_nCutStart);
     if (m_stopEdit.m_hWnd)
@@ -820,6 +751,7 @@ void CMediaConvertDialog::OnStart()
 {
     if (IsJobRunning())
         return;
+    ShowBeforeSaying();
     if (ApplySelection() != 0)
         return;
     // Blanks typed around a path are no part of it, for the probe and the check alike.
@@ -858,9 +790,11 @@ int CMediaConvertDialog::CheckCut()
         return 0;
     const __int64 duration = Job.Source.MediaInfo.GetDurationMs();
     LPCWSTR problem = nullptr;
-    if (m_nCutStart >= m_nCutStop)
+    // A start past the end has the stop at the end behind it when the stop came back there.
+    const bool pastEnd = duration > 0 && m_nCutStart >= duration;
+    if (m_nCutStart >= m_nCutStop && !(pastEnd && m_nCutStop == duration))
         problem = L"Start time must be before stop time!";
-    else if (duration > 0 && m_nCutStart >= duration)
+    else if (pastEnd)
         problem = L"Start time is past the end of the source!";
     if (!problem)
         return 0;

@@ -106,6 +106,9 @@ protected:
     int m_nPictureLoad;
     // Start was asked while the source's probe was out: it comes when the probe is in.
     bool m_bStartWhenProbed;
+    // The cut came from the command line and no source's probe has checked it against its
+    // duration yet.
+    bool m_bCutAsGiven;
     // The labels that get a marker in the painting.
     std::vector<UINT> m_markedLabels;
 
@@ -148,7 +151,9 @@ protected:
     void RedrawSidePanel();
     void DrawPreview(CDC* pDC, const CRect& box, int kind, CRasterImage* image);
     void SetTitleText(LPCWSTR text);
-    // The cut kept inside the source's duration, shown in the time edits.
+    // The cut kept inside the source's duration, shown in the time edits. A cut of the command
+    // line is kept as given (CheckCut refuses it at the start as it refuses a typed one), but for
+    // a stop past the end or none, which comes back to the end.
     void CheckCutAgainstDuration();
     // The format, preset and save-to-source choice back into the settings (saved at exit).
     void SaveFormatChoice() const;
@@ -210,6 +215,10 @@ protected:
     void StopSourceLoads();
     // The source edit emptied and the message that the file is no media file.
     void RefuseSource(const CString& path);
+    // A modal dialog shows itself only once its queue is empty: the source's probe and a start
+    // asked for as it opens (AutoStart) can come before that, and what they have to say must not
+    // stand alone on the screen, away from the dialog it is about.
+    void ShowBeforeSaying();
     LRESULT OnStartUpdateCheck(WPARAM wParam, LPARAM lParam);
     void OnBrowseSource();
     void OnBrowseFolder();

@@ -12,15 +12,6 @@
 
 namespace {
 
-CString FileNamePart(const CString& path)
-{
-    int slash = path.ReverseFind(L'\\');
-    int forward = path.ReverseFind(L'/');
-    if (forward > slash)
-        slash = forward;
-    return slash >= 0 ? path.Mid(slash + 1) : path;
-}
-
 LPCWSTR StreamKindText(int type)
 {
     switch (type) {

@@ -120,6 +120,52 @@ CString NamesIn(const CString& folder)
     return joined;
 }
 
+// Whether two files hold the same bytes.
+bool SameBytes(LPCWSTR a, LPCWSTR b)
+{
+    CHandle fa(CreateFileW(a, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    CHandle fb(CreateFileW(b, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!fa.IsValid() || !fb.IsValid())
+        return false;
+    std::vector<char> ba(1 << 16), bb(1 << 16);
+    for (;;) {
+        DWORD ra = 0, rb = 0;
+        if (!ReadFile(fa, ba.data(), (DWORD)ba.size(), &ra, nullptr) || !ReadFile(fb, bb.data(), (DWORD)bb.size(), &rb, nullptr) ||
+            ra != rb || memcmp(ba.data(), bb.data(), ra) != 0)
+            return false;
+        if (ra == 0)
+            return true;
+    }
+}
+
+// A title of exactly 'length' characters.
+CString TitleOf(int length)
+{
+    CString title;
+    while (title.GetLength() < length)
+        title += L"a long clip title ";
+    title = title.Left(length);
+    title.TrimRight();
+    while (title.GetLength() < length)
+        title += L"x";
+    return title;
+}
+
+// Three minutes of picture and sound: a job that the test stops or closes is still encoding then,
+// even on a fast machine. Empty when it cannot be made.
+CString MinutesClip()
+{
+    static CString clip;
+    if (clip.IsEmpty() && GetStage().problem.IsEmpty()) {
+        const CString path = GetStage().clips + L"\\minutes clip.mp4";
+        // The long clip six times over, copied: quick to make.
+        if (RunHidden(L"\"" + GetEnv(L"TEST_FFMPEG_DIR") + L"\\ffmpeg.exe\" -v error -y -stream_loop 5 -i \"" +
+                      GetStage().longClip + L"\" -c copy \"" + path + L"\"", 120000) == 0)
+            clip = path;
+    }
+    return clip;
+}
+
 #define REQUIRE_STAGE()                                              \
     do {                                                             \
         if (!GetStage().problem.IsEmpty())                           \
@@ -339,7 +385,9 @@ TEST_F(ScriptedJobTest, EmptyOutputFailsToo)
 TEST_F(ScriptedJobTest, OnlyAFinishedOutputTakesTheDestinationsName)
 {
     REQUIRE_STAGE();
-    const CString target = Out + L"\\av clip.mkv", partial = Out + L"\\av clip.part.mkv";
+    // Every output reads back as the clip it was made from.
+    ASSERT_TRUE(StandInProbe(GetStage().av));
+    const CString target = Out + L"\\av clip.mkv", partial = Out + L"\\av clip.mkv.part";
     ASSERT_TRUE(WriteUtf8(target, L"old"));
     Script(L"output_text new\nprogress 1000\ninterval 50\nhang\n");
     // One answer for each job's question, in turn.
@@ -377,22 +425,86 @@ TEST_F(ScriptedJobTest, OnlyAFinishedOutputTakesTheDestinationsName)
     EXPECT_STREQ(L"newer", ReadUtf8(Out + L"\\av clip (1).mkv"));
 }
 
-// A playlist names its segments: it is written under its own name, and removed when the job fails.
-TEST_F(ScriptedJobTest, APlaylistIsWrittenUnderItsOwnName)
+// A playlist names its segments: it is written under its own name in a folder of its own beside
+// the destination (named with '/', which the muxers take as the folder of the segments), and
+// moved into place once it is whole. A failed job removes that folder; a playlist it was to
+// overwrite stays.
+TEST_F(ScriptedJobTest, APlaylistIsWrittenUnderItsOwnNameBesideTheDestination)
 {
     REQUIRE_STAGE();
+    ASSERT_TRUE(StandInProbe(GetStage().av));
     Script(L"output_text #EXTM3U\nprogress 3\ninterval 30\n");
     std::unique_ptr<JobRun> run = Start(GetStage().av, L"VF_hls", L"Auto");
     Finish(*run);
     EXPECT_EQ(JOB_RESULT_COMPLETED, run->listener.Job.Status.Result);
     EXPECT_STREQ(L"av clip.m3u8", NamesIn(Out));
-    EXPECT_GE(LoggedArgs().Find(L"\\av clip.m3u8\""), 0) << CStringA(LoggedArgs()).GetString();
+    CString written = Out + L"/av clip.m3u8.part/av clip.m3u8\"";
+    written.Replace(L'\\', L'/');
+    EXPECT_GE(LoggedArgs().Find(written), 0) << CStringA(LoggedArgs()).GetString();
 
-    Script(L"output_text #EXTM3U\nexit 3\n");
-    std::unique_ptr<JobRun> failed = Start(GetStage().av, L"VF_hls", L"Auto", L"other");
+    Script(L"output_text #EXTM3U new\nexit 3\n");
+    Hosts.Overwrite = FILE_EXISTS_OVERWRITE_ALL;
+    std::unique_ptr<JobRun> failed = Start(GetStage().av, L"VF_hls", L"Auto");
     Finish(*failed);
     EXPECT_EQ(JOB_RESULT_FAILED, failed->listener.Job.Status.Result);
     EXPECT_STREQ(L"av clip.m3u8", NamesIn(Out));
+    EXPECT_STREQ(L"#EXTM3U", ReadUtf8(Out + L"\\av clip.m3u8"));
+}
+
+// An output that the probe cannot read is not called complete: it is kept, as a short one is.
+TEST_F(ScriptedJobTest, AnOutputTheProbeCannotReadIsNeverCompleted)
+{
+    REQUIRE_STAGE();
+    Script(L"output_text not a clip\nprogress 3\ninterval 30\n");
+    std::unique_ptr<JobRun> run = Start(GetStage().av, L"VF_mkv", L"H.264");
+    Finish(*run);
+    EXPECT_EQ(JOB_RESULT_INCOMPLETE, run->listener.Job.Status.Result);
+    EXPECT_STREQ(L"Incomplete", run->listener.LastStatus());
+    EXPECT_STREQ(L"Output cannot be read", run->listener.LastDetail());
+    EXPECT_STREQ(L"not a clip", ReadUtf8(Out + L"\\av clip.mkv"));
+    EXPECT_EQ(JOB_STARTED | JOB_OUTPUT_WRITTEN, run->listener.Job.Status.JobFlags & (JOB_STARTED | JOB_OUTPUT_WRITTEN));
+
+    // Nor does it take the place of a file the user had.
+    ASSERT_TRUE(WriteUtf8(Out + L"\\av clip.mkv", L"old"));
+    Hosts.Overwrite = FILE_EXISTS_OVERWRITE_ALL;
+    std::unique_ptr<JobRun> again = Start(GetStage().av, L"VF_mkv", L"H.264");
+    Finish(*again);
+    EXPECT_EQ(JOB_RESULT_INCOMPLETE, again->listener.Job.Status.Result);
+    EXPECT_STREQ(L"old", ReadUtf8(Out + L"\\av clip.mkv"));
+    EXPECT_STREQ(L"not a clip", ReadUtf8(Out + L"\\av clip (1).mkv"));
+    EXPECT_STREQ(L"Output cannot be read; kept as av clip (1).mkv", again->listener.LastDetail());
+}
+
+// An output whose length the probe cannot tell, even counting its frames, while the source's was
+// known, is not called complete either.
+TEST_F(ScriptedJobTest, AnOutputWithoutALengthIsNeverCompleted)
+{
+    REQUIRE_STAGE();
+    std::unique_ptr<JobRun> run(new JobRun);
+    CMediaConvertJob& job = run->listener.Job;
+    job.Source.Path = GetStage().av;
+    ASSERT_EQ(0, job.ProbeSource(nullptr));
+    ASSERT_GT(job.Source.MediaInfo.DurationInUs, 0);
+    // From here every probe answers with streams but no length.
+    const CString json = Fake + L"\\no length.json";
+    ASSERT_TRUE(WriteUtf8(json, L"{\"format\": {\"format_name\": \"matroska\", \"nb_streams\": 1}, \"streams\": "
+                                L"[{\"codec_type\": \"video\", \"codec_name\": \"h264\", \"width\": 352, "
+                                L"\"height\": 288, \"r_frame_rate\": \"25/1\"}]}"));
+    ProbeLog = Fake + L"\\probe log.txt";
+    Hosts.ProbeTool = Fake + L"\\Quisset.exe";
+    ASSERT_TRUE(CopyFileW(GetEnv(L"TEST_BIN_DIR") + L"\\faketool.exe", Hosts.ProbeTool, FALSE));
+    ASSERT_TRUE(WriteUtf8(Fake + L"\\Quisset.fake", L"stdout_file " + json + L"\nlog " + ProbeLog + L"\n"));
+    Script(L"output_text not a clip\nprogress 3\ninterval 30\n");
+    job.Output.DestinationFolder = Out;
+    job.Output.FormatKey = L"VF_mkv";
+    job.Output.PresetName = L"H.264";
+    ASSERT_EQ(0, run->listener.StartJob(run->window.Get()));
+    Finish(*run);
+    EXPECT_EQ(JOB_RESULT_INCOMPLETE, job.Status.Result);
+    EXPECT_STREQ(L"Output length cannot be measured", run->listener.LastDetail());
+    EXPECT_STREQ(L"av clip.mkv", NamesIn(Out));
+    // The frames were counted before the length was given up.
+    EXPECT_EQ(1, ProbeRuns(L"-count_frames"));
 }
 
 TEST_F(ScriptedJobTest, AFailedJobLeavesNoFile)
@@ -415,6 +527,7 @@ TEST_F(ScriptedJobTest, ADestinationThatCannotBeWrittenSaysSo)
     REQUIRE_STAGE();
     const CString target = Out + L"\\av clip.mkv";
     ASSERT_TRUE(WriteUtf8(target, L"old"));
+    ASSERT_TRUE(StandInProbe(GetStage().av));
     Script(L"output_text new\nprogress 3\ninterval 30\n");
     Hosts.Overwrite = FILE_EXISTS_OVERWRITE_ALL;
     {
@@ -425,6 +538,7 @@ TEST_F(ScriptedJobTest, ADestinationThatCannotBeWrittenSaysSo)
         EXPECT_EQ(JOB_RESULT_FAILED, run->listener.Job.Status.Result);
         EXPECT_STREQ(L"Failed", run->listener.LastStatus());
         EXPECT_STREQ(L"Cannot write destination file", run->listener.LastDetail());
+        EXPECT_EQ(0u, run->listener.Job.Status.JobFlags & JOB_OUTPUT_WRITTEN) << "no output is where it was to go";
     }
     EXPECT_STREQ(L"av clip.mkv", NamesIn(Out));
     EXPECT_STREQ(L"old", ReadUtf8(target));
@@ -735,6 +849,8 @@ TEST_F(RealJobTest, EveryFormatWritesWhatItsPresetAsks)
         {L"VF_webm", L"VP8", L"vp8", L"vorbis", 352, 288, 25},
         {L"VF_wmv", L"240p", L"wmv2", L"wmav2", 320, 240, 25},
         {L"VF_mpeg2", L"Auto", L"mpeg2video", L"mp2", 352, 288, 25},
+        // A bare stream: its container tells no length, its frames do.
+        {L"VF_m2v", L"Auto", L"mpeg2video", nullptr, 352, 288, 25},
         {L"AF_mp3", L"Low Quality", nullptr, L"mp3", 0, 0, 0},
         {L"AF_wav", L"Lossless", nullptr, L"pcm_s16le", 0, 0, 0},
         {L"AF_flac", L"Lossless", nullptr, L"flac", 0, 0, 0},
@@ -760,6 +876,7 @@ TEST_F(RealJobTest, EveryFormatWritesWhatItsPresetAsks)
         EXPECT_EQ(JOB_STARTED | JOB_OUTPUT_WRITTEN, job.Status.JobFlags);
         ASSERT_TRUE(job.Status.ProbeFlags & JOB_OUTPUT_PROBED);
         const CMediaInfoRecord& out = job.Target.MediaInfo;
+        EXPECT_NEAR(2000000.0, (double)out.DurationInUs, 500000.0);
         if (e.videoCodec) {
             ASSERT_EQ(1, (int)out.VideoStreams.GetSize());
             const CMediaStream* v = out.VideoStreams[0];
@@ -955,6 +1072,141 @@ TEST_F(RealJobTest, AnOutputShorterThanTheSourceIsKeptButNeverCompleted)
     EXPECT_STREQ(L"Completed", cut->listener.LastStatus());
 }
 
+// A short output never takes the place of a file the user had: with Overwrite agreed (standing or
+// asked), the old file keeps its bytes and the short one is kept under the name a rename gives.
+TEST_F(RealJobTest, AShortOutputNeverReplacesTheFileItWasToOverwrite)
+{
+    REQUIRE_STAGE();
+    const CString target = Out + L"\\cut short.mkv";
+    ASSERT_TRUE(CopyFileW(GetStage().av, target, FALSE));
+    Hosts.Overwrite = FILE_EXISTS_OVERWRITE_ALL;
+    std::unique_ptr<JobRun> run = Start(GetStage().cutShort, L"VF_mkv", L"H.264");
+    Finish(*run, 120000);
+    const CMediaConvertJob& job = run->listener.Job;
+    EXPECT_EQ(JOB_RESULT_INCOMPLETE, job.Status.Result);
+    EXPECT_EQ(JOB_DETAIL_OUTPUT_SHORT, job.Status.Detail);
+    EXPECT_TRUE(SameBytes(GetStage().av, target)) << "the old file was replaced";
+    EXPECT_STREQ(L"cut short (1).mkv|cut short.mkv", NamesIn(Out));
+    EXPECT_STREQ(Out + L"\\cut short (1).mkv", job.Target.Path);
+    EXPECT_GT(job.Target.MediaInfo.DurationInUs, 2000000);
+    EXPECT_LT(job.Target.MediaInfo.DurationInUs, 20000000);
+    EXPECT_EQ(GetFileSize64(job.Target.Path), job.Target.Size);
+    EXPECT_STREQ(L"Incomplete", run->listener.LastStatus());
+    EXPECT_STREQ(L"Output is shorter than the source; kept as cut short (1).mkv", run->listener.LastDetail());
+    EXPECT_STREQ(L"cut short (1).mkv", run->listener.ShownFileName());
+
+    // Overwrite answered at the prompt: the same, under the next free number.
+    Hosts.Overwrite = 0;
+    Hosts.Answers = {FILE_EXISTS_OVERWRITE};
+    std::unique_ptr<JobRun> asked = Start(GetStage().cutShort, L"VF_mkv", L"H.264");
+    Finish(*asked, 120000);
+    EXPECT_EQ(JOB_RESULT_INCOMPLETE, asked->listener.Job.Status.Result);
+    EXPECT_TRUE(SameBytes(GetStage().av, target));
+    EXPECT_STREQ(L"cut short (1).mkv|cut short (2).mkv|cut short.mkv", NamesIn(Out));
+    EXPECT_STREQ(L"Output is shorter than the source; kept as cut short (2).mkv", asked->listener.LastDetail());
+}
+
+// The files of a streaming output all go beside its playlist, wherever the program was started
+// from, and their names are the playlist's own: another output's in the same folder stay whole.
+TEST_F(RealJobTest, AStreamingOutputIsWrittenWhollyBesideItsPlaylist)
+{
+    REQUIRE_STAGE();
+    const CString working = MakeScratchFolder(L"working");
+    wchar_t before[MAX_PATH * 4] = L"";
+    GetCurrentDirectoryW(MAX_PATH * 4, before);
+    ASSERT_TRUE(SetCurrentDirectoryW(working));
+    ASSERT_TRUE(WriteUtf8(Out + L"\\init-stream0.mp4", L"another output's"));
+    std::unique_ptr<JobRun> dash = Start(GetStage().av, L"VF_dash", L"Auto", L"dash out");
+    std::unique_ptr<JobRun> hls = Start(GetStage().av, L"VF_hls", L"Auto", L"hls out");
+    const bool finished = PumpUntilFinished({&dash->window, &hls->window}, 120000);
+    SetCurrentDirectoryW(before);
+    ASSERT_TRUE(finished);
+    EXPECT_STREQ(L"", NamesIn(working)) << "written into the working folder";
+    EXPECT_STREQ(L"another output's", ReadUtf8(Out + L"\\init-stream0.mp4"));
+    int dashFiles = 0, hlsFiles = 0;
+    for (CString rest = NamesIn(Out); !rest.IsEmpty();) {
+        const int bar = rest.Find(L'|');
+        const CString name = bar >= 0 ? rest.Left(bar) : rest;
+        rest = bar >= 0 ? rest.Mid(bar + 1) : CString();
+        if (name.Find(L"dash out") == 0)
+            ++dashFiles;
+        else if (name.Find(L"hls out") == 0)
+            ++hlsFiles;
+        else
+            EXPECT_STREQ(L"init-stream0.mp4", name);
+    }
+    // The playlist and at least a segment of each stream.
+    EXPECT_GE(dashFiles, 5) << CStringA(NamesIn(Out)).GetString();
+    EXPECT_GE(hlsFiles, 2) << CStringA(NamesIn(Out)).GetString();
+    for (JobRun* run : {dash.get(), hls.get()}) {
+        const CMediaConvertJob& job = run->listener.Job;
+        SCOPED_TRACE(CStringA(job.Output.FormatKey).GetString());
+        EXPECT_EQ(JOB_RESULT_COMPLETED, job.Status.Result) << CStringA(run->listener.LastDetail()).GetString();
+        EXPECT_NEAR(2000000.0, (double)job.Target.MediaInfo.DurationInUs, 500000.0);
+        // Played from where it lies: every stream's pictures or sounds are read back from there.
+        CProbeTool probe;
+        probe.SetPath(GetStage().probe);
+        probe.m_options.CountFrames = 1;
+        CMediaInfoRecord read;
+        ASSERT_EQ(0, probe.Probe(job.Target.Path, read, nullptr));
+        ASSERT_EQ(1, (int)read.VideoStreams.GetSize());
+        EXPECT_NEAR(50, (double)read.VideoStreams[0]->Frames, 2);
+        EXPECT_EQ(1, (int)read.AudioStreams.GetSize());
+    }
+}
+
+// A stopped or failed streaming job removes every file it wrote and nothing else: a playlist it
+// was to overwrite stays whole with its segments; a finished one then replaces it.
+TEST_F(RealJobTest, AStoppedStreamingJobLeavesNothingOfItsOwnAndTheOldPlaylistWhole)
+{
+    REQUIRE_STAGE();
+    ASSERT_FALSE(MinutesClip().IsEmpty()) << "cannot make the clip";
+    CToolProcessBase::SetStopGraceForTests(3000);
+    const CString playlist = Out + L"\\minutes clip.m3u8", segment = Out + L"\\minutes clip0.ts";
+    ASSERT_TRUE(WriteUtf8(playlist, L"#EXTM3U old"));
+    ASSERT_TRUE(WriteUtf8(segment, L"old segment"));
+    Hosts.Overwrite = FILE_EXISTS_OVERWRITE_ALL;
+    std::unique_ptr<JobRun> run = Start(MinutesClip(), L"VF_hls", L"Auto");
+    // Stopped once segments are written: the encoder's records come to this thread.
+    const CMediaConvertJob& job = run->listener.Job;
+    const DWORD start = GetTickCount();
+    while (job.Status.Progress.PositionUs < 25000000 && !run->window.Finished() && GetTickCount() - start < 60000)
+        PumpFor(20);
+    ASSERT_FALSE(run->window.Finished());
+    ASSERT_GE(job.Status.Progress.PositionUs, 25000000);
+    EXPECT_EQ(0, run->listener.StopJob());
+    CToolProcessBase::SetStopGraceForTests(10000);
+    EXPECT_EQ(JOB_RESULT_CANCELED, run->listener.Job.Status.Result);
+    EXPECT_STREQ(L"minutes clip.m3u8|minutes clip0.ts", NamesIn(Out));
+    EXPECT_STREQ(L"#EXTM3U old", ReadUtf8(playlist));
+    EXPECT_STREQ(L"old segment", ReadUtf8(segment));
+
+    std::unique_ptr<JobRun> whole = Start(GetStage().av, L"VF_hls", L"Auto", L"minutes clip");
+    Finish(*whole, 120000);
+    EXPECT_EQ(JOB_RESULT_COMPLETED, whole->listener.Job.Status.Result);
+    EXPECT_EQ(0, ReadUtf8(playlist).Find(L"#EXTM3U\n")) << CStringA(ReadUtf8(playlist)).GetString();
+    EXPECT_NE(L"old segment", ReadUtf8(segment));
+    EXPECT_EQ(-1, NamesIn(Out).Find(L".part")) << CStringA(NamesIn(Out)).GetString();
+}
+
+// The name the encoder writes to is plainly unfinished and never longer than one name may be,
+// though the finished output's name takes the whole of it.
+TEST_F(RealJobTest, AnOutputWhoseNameIsAsLongAsANameMayBeIsWritten)
+{
+    REQUIRE_STAGE();
+    const CString ts = TitleOf(252), mkv = TitleOf(251);
+    std::unique_ptr<JobRun> first = Start(GetStage().av, L"VF_ts", L"Auto", ts);
+    std::unique_ptr<JobRun> second = Start(GetStage().av, L"VF_mkv", L"H.264", mkv);
+    ASSERT_TRUE(PumpUntilFinished({&first->window, &second->window}, 120000));
+    for (JobRun* run : {first.get(), second.get()}) {
+        const CMediaConvertJob& job = run->listener.Job;
+        EXPECT_EQ(JOB_RESULT_COMPLETED, job.Status.Result) << CStringA(run->listener.LastDetail()).GetString();
+        EXPECT_EQ(255, job.Target.Path.GetLength() - Out.GetLength() - 1);
+        EXPECT_GT(GetFileSize64(job.Target.Path), 0);
+    }
+    EXPECT_STREQ(mkv + L".mkv|" + ts + L".ts", NamesIn(Out));
+}
+
 // What was asked of a sound-only output is the sound: 20 s of it in a 30 s container is whole.
 TEST_F(RealJobTest, ATrackShorterThanItsContainerIsNoShortOutput)
 {
@@ -1096,21 +1348,6 @@ protected:
         CToolProcessBase::SetStopGraceForTests(10000);
         EXPECT_EQ(0, CountProcessesOf(GetStage().encoder));
         EXPECT_EQ(0, CountProcessesOf(GetStage().modules + L"\\ffmpeg\\ffmpeg.exe"));
-    }
-
-    // Three minutes of picture and sound: a job that the test closes is still encoding then, even
-    // on a fast machine.
-    static CString MinutesClip()
-    {
-        static CString clip;
-        if (clip.IsEmpty() && GetStage().problem.IsEmpty()) {
-            const CString path = GetStage().clips + L"\\minutes clip.mp4";
-            // The long clip six times over, copied: quick to make.
-            if (RunHidden(L"\"" + GetEnv(L"TEST_FFMPEG_DIR") + L"\\ffmpeg.exe\" -v error -y -stream_loop 5 -i \"" +
-                          GetStage().longClip + L"\" -c copy \"" + path + L"\"", 120000) == 0)
-                clip = path;
-        }
-        return clip;
     }
 
     // Starts the conversion of a long clip and waits until the encoder reports.

@@ -49,10 +49,16 @@ void Note(const CString& event)
     g_events.push_back(event);
 }
 
+// A window whose visibility each message box notes, while it shows.
+HWND g_watchedWindow = nullptr;
+std::vector<bool> g_watchedShown;
+
 int WINAPI RecordMessageBox(HWND, LPCWSTR text, LPCWSTR, UINT)
 {
     std::lock_guard<std::mutex> lock(g_eventLock);
     g_messages.push_back(text ? text : L"");
+    if (g_watchedWindow)
+        g_watchedShown.push_back(::IsWindowVisible(g_watchedWindow) != FALSE);
     return IDOK;
 }
 
@@ -1324,6 +1330,88 @@ TEST_F(StandInDialogs, AReversedOrImpossibleCutIsRefusedWithItsProblemNamed)
     EXPECT_EQ(4u, Messages().size());
 }
 
+// A cut given on the command line is checked as a typed one is, with and without AutoStart: it is
+// refused with its problem named, nothing runs, and the times stay as given to be mended. Only a
+// stop past the end comes back to the end, which converts what was asked.
+TEST_F(StandInDialogs, ACutGivenOnTheCommandLineIsCheckedAsATypedOneIs)
+{
+    struct Case {
+        LPCWSTR cut, start, stop, message;
+    } cases[] = {
+        {L"-starttime 1500 -stoptime 500", L"00:00:01.500", L"00:00:00.500", L"Start time must be before stop time!"},
+        {L"-starttime 4000", L"00:00:04.000", nullptr, L"Start time is past the end of the source!"},
+        {L"-starttime 4000 -stoptime 9000", L"00:00:04.000", nullptr, L"Start time is past the end of the source!"},
+    };
+    for (BOOL autoStart : {TRUE, FALSE}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(CStringA(c.cut).GetString() + std::string(autoStart ? " with AutoStart" : ""));
+            const size_t before = Messages().size();
+            CConverter& dialog =
+                Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" " + c.cut + L" -ofolder " + Quoted(m_out), autoStart);
+            PumpPending();
+            if (!autoStart) {
+                EXPECT_EQ(before, Messages().size());
+                Press(dialog, IDC_START);
+            }
+            EXPECT_FALSE(dialog.IsRunning());
+            ASSERT_EQ(before + 1, Messages().size());
+            EXPECT_EQ(CString(c.message), Messages().back());
+            EXPECT_TRUE(IsChecked(dialog, IDC_CUT));
+            EXPECT_EQ(CString(c.start), Text(dialog, IDC_CUT_START));
+            if (c.stop)
+                EXPECT_EQ(CString(c.stop), Text(dialog, IDC_CUT_STOP));
+            else
+                EXPECT_EQ(dialog.Job.Source.MediaInfo.GetDurationMs(), dialog.m_nCutStop);
+            EXPECT_TRUE(IsShown(dialog, IDC_START));
+            EXPECT_TRUE(IsEnabled(dialog, IDC_CUT_START));
+            if (autoStart && c.stop)
+                Shot(L"converter refuses a reversed cut of the command line", dialog.m_hWnd);
+            dialog.DestroyWindow();
+        }
+    }
+    // The GIF Maker's own cut of the first seconds does not replace a command line's.
+    CGifMaker& gif = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Stage().clip) + L" -starttime 4000 -ofolder " + Quoted(m_out),
+                                     TRUE);
+    PumpPending();
+    EXPECT_FALSE(gif.IsRunning());
+    EXPECT_EQ(CString(L"Start time is past the end of the source!"), Messages().back());
+    EXPECT_EQ(CString(L"00:00:04.000"), Text(gif, IDC_CUT_START));
+    EXPECT_TRUE(EncoderLines(Stage().log, m_out).empty()) << "a job ran";
+
+    // A modal dialog shows itself only once its queue is empty, and AutoStart's start can come
+    // before that: its refusal must stand over the dialog it is about, not alone on the screen.
+    CConverter* unshown = new CConverter;
+    m_dialogs.emplace_back(unshown, [](void* p) { delete static_cast<CConverter*>(p); });
+    unshown->TakeCommandLine(ParseLine(Quoted(Stage().clip) + L" -starttime 1500 -stoptime 500 -ofolder " + Quoted(m_out)),
+                             TRUE);
+    ASSERT_TRUE(unshown->Create(IDD_CONVERTER, nullptr));
+    m_open.push_back(unshown);
+    {
+        std::lock_guard<std::mutex> lock(g_eventLock);
+        g_watchedWindow = unshown->m_hWnd;
+        g_watchedShown.clear();
+    }
+    ASSERT_TRUE(WaitForSource(*unshown));
+    PumpPending();
+    {
+        std::lock_guard<std::mutex> lock(g_eventLock);
+        g_watchedWindow = nullptr;
+        ASSERT_EQ(1u, g_watchedShown.size());
+        EXPECT_TRUE(g_watchedShown[0]) << "the message showed without its dialog";
+    }
+    EXPECT_EQ(CString(L"Start time must be before stop time!"), Messages().back());
+    unshown->DestroyWindow();
+
+    // A stop past the end converts to the end.
+    CConverter& dialog = Open<CConverter>(IDD_CONVERTER, Quoted(Stage().clip) + L" -starttime 500 -stoptime 9000 -ofolder " +
+                                                             Quoted(m_out), TRUE);
+    ASSERT_TRUE(WaitUntil([&] { return dialog.done > 0 && !dialog.IsRunning(); }, 60000));
+    const std::vector<CString> runs = EncoderLines(Stage().log, m_out);
+    ASSERT_EQ(1u, runs.size());
+    EXPECT_GE(runs[0].Find(L" -ss 0:00:00.500"), 0) << CStringA(runs[0]).GetString();
+    EXPECT_EQ(dialog.Job.Source.MediaInfo.GetDurationMs(), dialog.m_nCutStop);
+}
+
 // The blanks of a typed path are no part of it, for the probe and the check alike.
 TEST_F(StandInDialogs, BlanksTypedAroundTheSourceAreNoPartOfIt)
 {
@@ -1358,7 +1446,7 @@ TEST_F(StandInDialogs, AHiddenFormatKeyIsShownAndUsedAndAnUnknownOneIsRefused)
     const std::vector<CString> runs = EncoderLines(Stage().log, m_out);
     ASSERT_EQ(1u, runs.size());
     EXPECT_GE(runs[0].Find(L"-f ipod"), 0) << CStringA(runs[0]).GetString();
-    EXPECT_GE(runs[0].Find(L"av clip.part.m4a"), 0) << CStringA(runs[0]).GetString();
+    EXPECT_GE(runs[0].Find(L"av clip.m4a.part"), 0) << CStringA(runs[0]).GetString();
     // Another format chosen in the list: the hidden one is offered no more once the list is filled again.
     Choose(hidden, IDC_FORMAT_LIST, FormatRow(hidden, L"VF_mkv"));
     hidden.RefreshSelection();
@@ -1383,7 +1471,8 @@ TEST_F(StandInDialogs, AHiddenFormatKeyIsShownAndUsedAndAnUnknownOneIsRefused)
     EXPECT_EQ(1u, Messages().size());
 }
 
-// A place saved on a monitor that is gone, or made of huge values, opens on the primary monitor.
+// A place saved on a monitor that is gone, made of huge values, or that leaves too little of the
+// caption on a monitor to take the dialog by, opens on the primary monitor.
 TEST_F(StandInDialogs, ASavedPlaceThatNoMonitorShowsOpensCentredOnThePrimaryOne)
 {
     MONITORINFO info = {};
@@ -1400,6 +1489,12 @@ TEST_F(StandInDialogs, ASavedPlaceThatNoMonitorShowsOpensCentredOnThePrimaryOne)
         {-30000, -30000, false},
         {INT_MAX - 100, INT_MAX - 100, false},
         {INT_MIN + 1, 40, false},
+        // Only a corner on the monitor: there is no caption to take it by.
+        {work.right - 10, work.bottom - 10, false},
+        // The caption's top half above the monitor.
+        {200, work.top - SAVED_PLACE_GRIP_HEIGHT / 2, false},
+        // Enough of the caption to take it by, the rest of the dialog off the monitor.
+        {work.right - SAVED_PLACE_GRIP_WIDTH - 20, work.bottom - SAVED_PLACE_GRIP_HEIGHT - 5, true},
     };
     for (const Case& c : cases) {
         m_app->Settings().windowLeft = c.left;
@@ -1437,6 +1532,30 @@ TEST_F(RealDialogs, TheAudioExtractorWarnsOfASourceWithoutAudioAndItsJobFails)
     EXPECT_FALSE(IsEnabled(dialog, IDC_AUDIO_TRACK));
     EXPECT_FALSE(IsEnabled(dialog, IDC_CHANGE_VOLUME));
     Shot(L"audio extractor without audio", dialog.m_hWnd);
+}
+
+// The Audio Extractor makes sound whatever format it is left on: on a source without audio it says
+// so before the encoder runs, also in the converter's last format, a video one.
+TEST_F(StandInDialogs, TheAudioExtractorSaysASourceHasNoAudioWhateverFormatIsChosen)
+{
+    const CString silent = GetClips().silent;
+    ASSERT_FALSE(silent.IsEmpty());
+    m_app->Settings().formatKey = L"VF_mp4";
+    m_app->Settings().presetName = L"";
+    CExtractor& dialog = Open<CExtractor>(IDD_AUDIO_EXTRACTOR, L"-c ae " + Quoted(silent) + L" -ofolder " + Quoted(m_out));
+    ASSERT_EQ(0, SelectedRow(dialog, IDC_FORMAT_LIST).Find(L"MP4\t")) << CStringA(SelectedRow(dialog, IDC_FORMAT_LIST)).GetString();
+    for (LPCWSTR format : {L"VF_mp4", L"VF_gif", L"VF_mkv"}) {
+        SCOPED_TRACE(CStringA(format).GetString());
+        Choose(dialog, IDC_FORMAT_LIST, FormatRow(dialog, format));
+        dialog.done = 0;
+        Press(dialog, IDC_START);
+        ASSERT_TRUE(WaitForEnd(dialog, 60000));
+        EXPECT_EQ(JOB_RESULT_FAILED, dialog.Job.Status.Result);
+        EXPECT_EQ(CString(L"Failed: Source has no audio"), dialog.StatusBarText());
+    }
+    EXPECT_TRUE(EncoderLines(Stage().log, m_out).empty()) << "the encoder ran";
+    ASSERT_EQ(1u, Messages().size());
+    EXPECT_EQ(CString(L"\"") + silent + L"\"\n\ndoesn't have audio.", Messages()[0]);
 }
 
 TEST_F(RealDialogs, TheGifMakerWarnsOfASourceWithoutVideoAndItsJobFails)

@@ -294,7 +294,7 @@ TEST_F(RaventoProgram, ThePlayersAudioLineStartsTheAudioExtractor)
         EXPECT_EQ(200, run.Position(IDC_VOLUME));
         EXPECT_EQ(CString(L"tracks clip.mp3"), run.Text(IDC_OUTPUT_NAME));
     });
-    for (LPCWSTR part : {L"-vn", L"-map 0:1", L"-vol 512", L"libmp3lame", L"tracks clip.part.mp3"})
+    for (LPCWSTR part : {L"-vn", L"-map 0:1", L"-vol 512", L"libmp3lame", L"tracks clip.mp3.part"})
         EXPECT_GE(runs.Find(part), 0) << CStringA(part).GetString() << " in " << CStringA(runs).GetString();
     EXPECT_EQ(CString(L"AF_mp3"), GetStringSetting(L"Settings", L"MediaFormat"));
     EXPECT_TRUE(::PathFileExistsW(PresetsFilePath()));
@@ -440,7 +440,7 @@ TEST_F(RaventoProgram, FilesDeeperThanAToolsFolderCanBeAreConverted)
     // Converted and closed by itself: only a completed job (its output probed) closes the program.
     ASSERT_TRUE(run.WaitForExit(180000));
     EXPECT_GT(GetFileSize64(to + L"\\deep clip.mkv"), 0);
-    EXPECT_EQ(-1, GetFileSize64(to + L"\\deep clip.part.mkv"));
+    EXPECT_EQ(-1, GetFileSize64(to + L"\\deep clip.mkv.part"));
     EXPECT_EQ(clip, GetStringSetting(L"Data\\Recent Files", L"01"));
 }
 

@@ -206,6 +206,18 @@ TEST(CStringConversion, NarrowAndWide)
     EXPECT_FALSE(CString().LoadString(65000));
 }
 
+// The one name part of a path that the document title, the converter's output name and the
+// player's information dialog all show: either separator, and a bare name stays whole.
+TEST(FileNamePart, LastPartAfterEitherSeparator)
+{
+    EXPECT_EQ(CString(L"b.txt"), FileNamePart(L"C:\\a\\b.txt"));
+    EXPECT_EQ(CString(L"c d.mp4"), FileNamePart(L"C:\\a/b\\c d.mp4"));
+    EXPECT_EQ(CString(L"clip.mkv"), FileNamePart(L"http://host/dir/clip.mkv"));
+    EXPECT_EQ(CString(L"bare.avi"), FileNamePart(L"bare.avi"));
+    EXPECT_EQ(CString(L""), FileNamePart(L"C:\\folder\\"));
+    EXPECT_EQ(CString(L""), FileNamePart(L""));
+}
+
 TEST(CStringArray, ArrayOperations)
 {
     CStringArray a;

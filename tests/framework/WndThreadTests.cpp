@@ -1,6 +1,8 @@
 // Window objects and their message maps, worker threads, and the replaceable effects.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "framework/framework.h"
 
 #include <vector>
@@ -249,12 +251,23 @@ TEST(CWnd, MonitorHelpersMeasureThePresentScreens)
 {
     const int cx = ::GetSystemMetrics(SM_CXVIRTUALSCREEN), cy = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
     const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN), top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
-    EXPECT_TRUE(IsRectOnSomeMonitor(RECT{left + 10, top + 10, left + 110, top + 110}));
-    // A corner that overlaps a screen counts; a place beyond every screen or an empty rectangle does not.
-    EXPECT_TRUE(IsRectOnSomeMonitor(RECT{left - 50, top - 50, left + 10, top + 10}));
-    EXPECT_FALSE(IsRectOnSomeMonitor(RECT{left + cx + 100, top, left + cx + 400, top + 300}));
-    EXPECT_FALSE(IsRectOnSomeMonitor(RECT{left - 5000, top - 5000, left - 4000, top - 4000}));
-    EXPECT_FALSE(IsRectOnSomeMonitor(RECT{left + 10, top + 10, left + 10, top + 300}));
+    EXPECT_TRUE(IsSavedPlaceUsable(left + 10, top + 10, 400, 300));
+    // A place whose caption shows enough on a screen counts, however much of the rest is off it.
+    EXPECT_TRUE(IsSavedPlaceUsable(left + cx - SAVED_PLACE_GRIP_WIDTH, top + 10, 800, 600));
+    EXPECT_TRUE(IsSavedPlaceUsable(left - 700, top + 10, 800, 600));
+    // A small window counts when all of its top shows.
+    EXPECT_TRUE(IsSavedPlaceUsable(left + 10, top + 10, 40, 20));
+    // Only a corner on a screen, too little of the caption's height, or too little of its width
+    // does not; nor a place beyond every screen, nor an empty one.
+    EXPECT_FALSE(IsSavedPlaceUsable(left + cx - 10, top + cy - 10, 400, 300));
+    EXPECT_FALSE(IsSavedPlaceUsable(left + 10, top - SAVED_PLACE_GRIP_HEIGHT / 2, 400, 300));
+    EXPECT_FALSE(IsSavedPlaceUsable(left + cx - SAVED_PLACE_GRIP_WIDTH + 1, top + 10, 800, 600));
+    EXPECT_FALSE(IsSavedPlaceUsable(left + cx + 100, top, 300, 300));
+    EXPECT_FALSE(IsSavedPlaceUsable(left - 5000, top - 5000, 1000, 1000));
+    EXPECT_FALSE(IsSavedPlaceUsable(left + 10, top + 10, 0, 300));
+    // Huge values: summed in 32 bits they would wrap round onto the screen.
+    EXPECT_FALSE(IsSavedPlaceUsable(INT_MAX - 100, INT_MAX - 100, 800, 600));
+    EXPECT_FALSE(IsSavedPlaceUsable(INT_MAX - 10, top + 10, INT_MAX, 600));
 
     RECT primaryWork = {};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &primaryWork, 0);

@@ -10,6 +10,7 @@
 
 #include "toolkit/AppFrameWnd.h"
 
+#include <climits>
 #include <ctime>
 #include <fstream>
 #include <sstream>
@@ -191,6 +192,30 @@ TEST_F(FrameTest, ARectangleSavedOnAScreenThatIsGoneOpensCentredOnThisOne)
     frame->GetWindowRect(&rc);
     EXPECT_EQ(CRect(1700, 900, 2340, 1300), rc);
     Close(frame);
+}
+
+// A saved place of huge values, or one that leaves only a corner on the screen (no caption to
+// take the frame by), opens centred as one that no screen shows does.
+TEST_F(FrameTest, ARectangleWithTooLittleOfItsCaptionOnTheScreenOpensCentred)
+{
+    const CRect work = WorkArea();
+    const CRect saved[] = {
+        {INT_MAX - 100, INT_MAX - 100, 800, 500},
+        {work.right - 10, work.bottom - 10, 640, 400},
+        {work.left - 640 + SAVED_PLACE_GRIP_WIDTH / 2, 200, 640, 400},
+    };
+    for (const CRect& place : saved) {
+        m_host.SetMainWindowRect(place.left, place.top, place.right, place.bottom);
+        CFullScreenTestFrame* frame = OpenFrame();
+        ASSERT_TRUE(frame != nullptr);
+        CRect rc;
+        frame->GetWindowRect(&rc);
+        EXPECT_NEAR(work.CenterPoint().x, rc.CenterPoint().x, 1) << place.left;
+        EXPECT_NEAR(work.CenterPoint().y, rc.CenterPoint().y, 1) << place.left;
+        if (place.left == work.right - 10)
+            SaveWindowScreenshot(L"toolkit", L"frame-saved-with-a-corner-on-the-screen", frame->m_hWnd);
+        Close(frame);
+    }
 }
 
 TEST_F(FrameTest, ClosingMinimisedLeavesTheStoredRectangleAsItWas)
