@@ -49,6 +49,32 @@ std::wstring Seconds(int64_t us)
     return Widen(buf);
 }
 
+// The input as the decoders are given it. A playlist whose segments stand in files beside it (HLS,
+// DASH) names them relative to itself, and ffmpeg's demuxers find them only from a path with '/'
+// (HLS), or only by a name in the working folder (DASH). A file on disk is therefore handed over
+// by name, with this process (whose folder the decoders are started in) working in its folder;
+// "file:" keeps a name that starts with '-' a name. Where the folder cannot be a working folder,
+// by its path with '/'. Addresses stay as they are.
+std::wstring DecoderInput(const std::wstring& input)
+{
+    const bool drivePath = input.size() > 2 && iswalpha(input[0]) && input[1] == L':' &&
+                           (input[2] == L'\\' || input[2] == L'/');
+    const bool sharePath = input.size() > 2 && input[0] == L'\\' && input[1] == L'\\' && input[2] != L'?' &&
+                           input[2] != L'.';
+    if (!drivePath && !sharePath)
+        return input;
+    std::wstring slashed = input;
+    std::replace(slashed.begin(), slashed.end(), L'\\', L'/');
+    const size_t cut = input.find_last_of(L"\\/");
+    // A working folder is at most MAX_PATH - 2 characters long, its closing '\\' included.
+    if (cut == std::wstring::npos || cut + 1 >= input.size() || cut + 1 > MAX_PATH - 2)
+        return slashed;
+    const std::wstring folder = input.substr(0, cut + 1);
+    if (!SetCurrentDirectoryW(folder.c_str()))
+        return slashed;
+    return L"file:" + input.substr(cut + 1);
+}
+
 // The number after "name=" in a filter chain, or 0.
 double FilterValue(const std::wstring& chain, const wchar_t* name)
 {
@@ -121,6 +147,7 @@ private:
 
     PlayOptions options_;
     std::wstring ffmpeg_, ffprobe_;
+    std::wstring decoderInput_;
     ChildJob job_;
     MediaFacts media_;
     const StreamFacts* video_ = nullptr;
@@ -305,7 +332,7 @@ std::wstring Player::InputArgs(int64_t positionUs) const
         a += L" -ss " + Seconds(positionUs);
     if (endUs_ > 0)
         a += L" -t " + Seconds(std::max<int64_t>(endUs_ - positionUs, 1000));
-    a += L" -i " + QuoteArgument(options_.input);
+    a += L" -i " + QuoteArgument(decoderInput_);
     return a;
 }
 
@@ -724,6 +751,7 @@ int Player::Run()
         return kExitCannotOpen;
     }
     runStartUs_ = std::max<int64_t>(0, options_.startMs * 1000);
+    decoderInput_ = DecoderInput(options_.input);
     if (!CreateWindows()) {
         fwprintf(stderr, L"Drumlin: cannot create the video window (error %lu)\n", GetLastError());
         state_ = 5;
@@ -732,7 +760,7 @@ int Player::Run()
     }
     if (subtitle_) {
         subtitles_ = std::make_unique<SubtitleTrack>();
-        if (subtitles_->Start(ffmpeg_, options_.input, subtitle_->index, job_.Get()))
+        if (subtitles_->Start(ffmpeg_, decoderInput_, subtitle_->index, job_.Get()))
             frames_.SetCaptions(subtitles_.get());
         else
             subtitles_.reset();

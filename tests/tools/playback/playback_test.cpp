@@ -342,6 +342,34 @@ TEST_F(PlaybackTool, AutoExitPlaysTheChosenStreamsFromTheStartToTheEnd)
     EXPECT_LE(end.framesShown + end.framesDropped, 52);
 }
 
+// A streaming output, a playlist whose segments stand beside it (as the converter writes them), plays
+// from its own folder whichever folder the tool was started in, given by the full path a player
+// hands over.
+TEST_F(PlaybackTool, APlaylistPlaysWithTheSegmentsBesideIt)
+{
+    const std::wstring folder = work_ + L"streams";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring source = L"-f lavfi -i testsrc=size=160x120:rate=25:duration=3 -c:v libx264 -preset ultrafast "
+                                L"-pix_fmt yuv420p ";
+    ASSERT_EQ(0, RunAndWait(ffmpeg_ + source + L"-f hls -hls_time 1 -hls_list_size 0 clip.m3u8", 120000,
+                            folder.c_str()));
+    ASSERT_EQ(0, RunAndWait(ffmpeg_ + source + L"-f dash clip.mpd", 120000, folder.c_str()));
+    for (const wchar_t* name : {L"clip.m3u8", L"clip.mpd"}) {
+        HostWindow host(100, 100, 160, 120);
+        ToolProcess tool;
+        Launch(tool, host, folder + L"\\" + name, L"", true);
+        DWORD code = 99;
+        ASSERT_TRUE(tool.WaitExit(20000, &code)) << "-autoexit did not end at the end";
+        EXPECT_EQ(0u, code) << name;
+        ASSERT_FALSE(host.Records().empty()) << name;
+        EXPECT_EQ(drumlin::kStatusEnded, host.Records().back().Code()) << name;
+        EXPECT_EQ(drumlin::kEndReached, host.Records().back().Arg()) << name;
+        const drumlin::StatusBlock& end = host.Records().back().Block();
+        EXPECT_NEAR(3.0, end.positionInUs / 1e6, 0.2) << name;
+        EXPECT_GE(end.framesShown, 60) << name;
+    }
+}
+
 TEST_F(PlaybackTool, SoundWithoutPictureShowsTheWaveDisplay)
 {
     HostWindow host(100, 100, 320, 240);
