@@ -37,7 +37,7 @@ const DWORD kThumbnailWaitMs = 40;
 const UINT kItemWindowId = 10;
 
 // Why a playlist file cannot be used; what the user is told.
-enum PlaylistReadResult { PLAYLIST_READ = 0, PLAYLIST_UNREADABLE, PLAYLIST_MALFORMED };
+enum PlaylistReadResult { PLAYLIST_READ = 0, PLAYLIST_UNREADABLE, PLAYLIST_MALFORMED, PLAYLIST_EMPTY };
 
 bool CanReadFile(LPCWSTR path)
 {
@@ -60,6 +60,8 @@ void TellUnreadablePlaylist(LPCWSTR path, int reason)
     CString text;
     if (reason == PLAYLIST_UNREADABLE)
         text.Format(L"Cannot read playlist file:\n%s", path);
+    else if (reason == PLAYLIST_EMPTY)
+        text.Format(L"\"%s\"\n\nholds no playlist entries.", path);
     else
         text.Format(L"\"%s\"\n\nis not a valid playlist file.", path);
     AfxMessageBox(text);
@@ -631,6 +633,10 @@ int CMediaPlaylistView::OpenPlaylist(LPCWSTR path, int playFirst, int addToRecen
     // Read before anything is removed: a file that cannot be read changes nothing.
     CPlaylistData playlist(1);
     int read = ReadPlaylistFile(path, playlist);
+    // A file with nothing in it (no line that names a file, only comments, nothing at all) would
+    // only empty the list, and the next close would save that over the last playlist.
+    if (read == PLAYLIST_READ && playlist.GetCount() == 0)
+        read = PLAYLIST_EMPTY;
     if (read != PLAYLIST_READ) {
         TellUnreadablePlaylist(path, read);
         return 0;

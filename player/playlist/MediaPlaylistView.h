@@ -82,8 +82,8 @@ public:
     // the playlist's last one) plays once it is in.
     int OpenPath(LPCWSTR path);
     int OpenFolder(LPCWSTR folder, LPCWSTR filter, int recurse);
-    // The number of entries read, 0 when the file is missing or cannot be read; a file that cannot
-    // be read leaves the playlist as it was and the user is told why.
+    // The number of entries read, 0 when the file is missing, cannot be read or holds no entry; a
+    // file that cannot be read or holds none leaves the playlist as it was and the user is told why.
     int OpenPlaylist(LPCWSTR path, int playFirst, int addToRecent);
     // The last playlist at start-up. One that cannot be read is kept aside under another name and
     // the user is told; the next close then writes a new one.

@@ -879,3 +879,64 @@ TEST_F(PlaylistView, APlaylistThatCannotBeReadLeavesTheListAsItWasAndSaysWhy)
 }
 
 }  // namespace
+
+namespace {
+
+// Bytes of no text file: none is a NUL, and every line of them holds a control character, so that
+// no line can name a file.
+std::string GarbageWithoutNul(size_t size)
+{
+    std::string bytes;
+    unsigned seed = 12345;
+    while (bytes.size() < size) {
+        seed = seed * 1103515245u + 12345u;
+        char c = (char)(1 + (seed >> 16) % 255);
+        // A line break starts a new line: the byte after it is a control character.
+        if (c == '\n' || c == '\r')
+            bytes += "\n\x01";
+        else
+            bytes += c;
+    }
+    return bytes;
+}
+
+TEST_F(PlaylistView, APlaylistFileThatYieldsNoEntryLeavesTheListAsItWasAndSaysSo)
+{
+    std::vector<CString> four(s_ten.clips.begin(), s_ten.clips.begin() + 4);
+    {
+        CPlaylistEditGuard guard(&View(), 0);
+        for (const CString& path : four)
+            View().AddPath(path);
+    }
+    ASSERT_TRUE(WaitLoaded());
+    ASSERT_EQ(four, Paths());
+    View().m_nModified = 0;
+    CString folder = MakeAwkwardFolder(L"useless-playlists");
+    CString empty = folder + L"\\empty.m3u", header = folder + L"\\header only.m3u", garbage = folder + L"\\noise.m3u";
+    ASSERT_TRUE(WriteBytes(empty, ""));
+    ASSERT_TRUE(WriteBytes(header, "#EXTM3U\r\n# made by hand, nothing in it yet\r\n"));
+    ASSERT_TRUE(WriteBytes(garbage, GarbageWithoutNul(4096)));
+    for (const CString& useless : {empty, header, garbage}) {
+        CPlaylistData read(1);
+        ASSERT_EQ(0, CM3uPlaylistFormat().Load(useless, read)) << "each file reads";
+        ASSERT_EQ(0, read.GetCount()) << "and yields no entry";
+    }
+    int recent = s_app->Settings().recentPlaylists.GetCount();
+
+    for (const CString& useless : {empty, header, garbage})
+        EXPECT_EQ(0, View().OpenPlaylist(useless, 1, 1));
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_EQ(four, Paths()) << "the list stays as it was";
+    EXPECT_EQ(0, View().m_nModified) << "nothing changed that a close would have to save";
+    EXPECT_EQ(recent, s_app->Settings().recentPlaylists.GetCount());
+    EXPECT_FALSE(Play().HasSession());
+    ASSERT_EQ(3u, s_boxes.size()) << "each file is answered with a message";
+    int n = 0;
+    for (const CString& useless : {empty, header, garbage}) {
+        EXPECT_NE(-1, s_boxes[n].Find(useless)) << CStringA(s_boxes[n]).GetString();
+        EXPECT_NE(-1, s_boxes[n].Find(L"holds no playlist entries")) << CStringA(s_boxes[n]).GetString();
+        ++n;
+    }
+}
+
+}  // namespace
