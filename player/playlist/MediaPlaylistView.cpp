@@ -325,8 +325,12 @@ LRESULT CMediaPlaylistView::OnInsertItem(WPARAM, LPARAM lParam)
 LRESULT CMediaPlaylistView::OnInsertLoadedEntry(WPARAM, LPARAM lParam)
 {
     CPendingEntry* entry = reinterpret_cast<CPendingEntry*>(lParam);
-    if (m_nClosing || !entry || !entry->item)
+    if (!entry || !entry->item)
         return -1;
+    // A window that closes takes nothing in, but the entry is the playlist's all the same: it
+    // goes back to the queue, which the close saves with what its probe found.
+    if (m_nClosing)
+        return kLoadStopped;
     if (entry->replaces) {
         // The load thread waits here, so it is not stopped: the rest of the old playlist goes
         // around it.

@@ -103,8 +103,8 @@ public:
     int AddFolder(LPCWSTR folder, LPCWSTR filter, int recurse);
     // -1 for an image file, else queued: 0.
     int QueuePath(LPCWSTR path);
-    // What AddPendingPath answers for a path whose probe a stop ended or kept from starting: the
-    // path is still to be opened.
+    // What AddPendingPath answers for a path whose probe a stop ended or kept from starting, or
+    // whose probed entry a closing window did not take in: the entry stays in the queue.
     static constexpr int kLoadStopped = -2;
     // One queued path on the load thread: the new item's index, -1 (dropped) or kLoadStopped.
     int AddPendingPath(LPCWSTR path, const volatile int* stop);

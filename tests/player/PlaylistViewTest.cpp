@@ -729,6 +729,49 @@ TEST_F(PlaylistView, ClosingWhileALongListLoadsEndsAtOnceAndKeepsTheRestForTheNe
     DeleteFileW(notes);
 }
 
+TEST_F(PlaylistView, AnEntryWhoseProbeEndsAsTheWindowClosesIsSavedWithTheRest)
+{
+    CString defaultPath = KeepingTheLastPlaylist();
+    // A probe that answers only once the test lets it.
+    CString folder = MakeAwkwardFolder(L"probe-ends-at-close");
+    CString json = folder + L"\\answer.json", log = folder + L"\\runs.txt", release = folder + L"\\release";
+    ASSERT_TRUE(WriteUtf8File(json, kFakeAudioProbeJson));
+    ASSERT_TRUE(WriteFakeProbeScript(L"stdout_file " + json + L"\nlog " + log + L"\nwait_file " + release + L"\n"));
+    s_app->Resources()->probeToolPath = TestTools().fakeProbe;
+    std::vector<CString> queued(s_ten.clips.begin(), s_ten.clips.begin() + 3);
+    CTestPlaylist items;
+    CMediaPlaylistView* view = MakeOwnView(&items);
+    ASSERT_TRUE(view != nullptr);
+    {
+        CPlaylistEditGuard guard(view, 0);
+        for (const CString& path : queued)
+            view->AddPath(path);
+    }
+    ASSERT_TRUE(WaitUntil([&] { return ProbeRuns(log) == 1; }, 30000)) << "the first probe runs";
+
+    // The probe ends while this thread takes no message: the load thread's hand-over of the
+    // probed entry waits for the window, and the window closes before it takes it.
+    ASSERT_TRUE(WriteBytes(release, ""));
+    bool handOverWaits = false;
+    for (DWORD began = GetTickCount(); !handOverWaits && GetTickCount() - began < 60000; Sleep(20))
+        handOverWaits = (HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) != 0;
+    ASSERT_TRUE(handOverWaits) << "the probed entry never came to the window";
+    view->DestroyWindow();
+    EXPECT_EQ(0, items.GetMediaItemCount()) << "the window took nothing in while closing";
+
+    CPlaylistData kept(1);
+    ASSERT_EQ(0, CXmlPlaylistFormat().Load(defaultPath, kept));
+    std::vector<CString> keptPaths;
+    for (int i = 0; i < kept.GetCount(); ++i)
+        keptPaths.push_back(kept.GetAt(i)->Path);
+    EXPECT_EQ(queued, keptPaths) << "every entry is saved, the one just probed among them";
+    if (kept.GetCount() > 0)
+        EXPECT_TRUE(kept.GetAt(0)->Flags & MEDIA_FILE_PROBED) << "with what its probe said";
+    UseTestTools(s_app->Resources());
+    s_app->Settings().loadLastPlaylist = 0;
+    DeleteFileW(defaultPath);
+}
+
 TEST_F(PlaylistView, AThumbnailFileLivesAsLongAsAnItemOrTheDefaultPlaylistNamesIt)
 {
     CPlayerSettings& s = s_app->Settings();
