@@ -13,6 +13,7 @@
 #include "engine/MediaItem.h"
 #include "engine/ThumbnailGrab.h"
 #include "engine/ToolProcess.h"
+#include "framework/Effects.h"
 #include "image/RasterImage.h"
 
 using namespace enginetest;
@@ -143,6 +144,42 @@ TEST_F(ThumbnailSchedule, DarkFramesAreRetriedEveryTwoSecondsWhileInsideTheClip)
     EXPECT_EQ(3u, GrabStarts().size());
     EXPECT_EQ(-1, MediaThumbnail::EnsureThumbnail(m_item, 1));
     EXPECT_EQ(4u, GrabStarts().size()) << "forced: tried again (and the grab leaves nothing)";
+}
+
+// A loaded system now and then refuses to start a program that is there (Wine answers
+// ERROR_INTERNAL_ERROR): here it refuses the first start of every run of the encoder. The clip is
+// good, and its thumbnail is made all the same.
+BOOL WINAPI RefuseEveryFirstStart(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+                                  LPSECURITY_ATTRIBUTES threadAttributes, BOOL inherit, DWORD flags, LPVOID environment,
+                                  LPCWSTR folder, LPSTARTUPINFOW startup, LPPROCESS_INFORMATION info);
+FwCreateProcessFn g_startAfterRefusal = nullptr;
+std::atomic<int> g_startCalls(0);
+
+BOOL WINAPI RefuseEveryFirstStart(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+                                  LPSECURITY_ATTRIBUTES threadAttributes, BOOL inherit, DWORD flags, LPVOID environment,
+                                  LPCWSTR folder, LPSTARTUPINFOW startup, LPPROCESS_INFORMATION info)
+{
+    if (g_startCalls++ % 2 == 0) {
+        SetLastError(ERROR_INTERNAL_ERROR);
+        return FALSE;
+    }
+    return g_startAfterRefusal(application, commandLine, processAttributes, threadAttributes, inherit, flags,
+                               environment, folder, startup, info);
+}
+
+TEST_F(ThumbnailSchedule, AGrabWhoseStartTheSystemRefusesForAMomentStillMakesTheThumbnail)
+{
+    PutGrab(Pattern(640, 480));
+    m_item.MediaInfo.DurationInUs = 60000000;
+    g_startCalls = 0;
+    g_startAfterRefusal = FwSetCreateProcessFunction(&RefuseEveryFirstStart);
+    int made = MediaThumbnail::EnsureThumbnail(m_item, 0);
+    FwSetCreateProcessFunction(g_startAfterRefusal);
+    EXPECT_EQ(0, made);
+    EXPECT_TRUE(m_item.Thumbnail.IsValid());
+    EXPECT_STREQ(m_host.NextTempFile, m_item.ThumbnailFile);
+    EXPECT_EQ(1u, GrabStarts().size()) << "one grab, started at the second try";
+    EXPECT_EQ(2, (int)g_startCalls);
 }
 
 TEST_F(ThumbnailSchedule, RetriesStopAfterAStartAboveTheLastRetryTime)
