@@ -82,6 +82,13 @@ CString SetAside(const CString& path)
     return CString();
 }
 
+// A file on a disk or share that is not there: the probe tool could say nothing of it, and
+// asking it costs a tool run each. Addresses are only known by asking.
+bool IsMissingFile(const CString& path)
+{
+    return !PathIsURLW(path) && !PathFileExistsW(path);
+}
+
 // The thumbnail files a playlist file names.
 std::vector<CString> ThumbnailFilesNamedBy(LPCWSTR path)
 {
@@ -458,8 +465,9 @@ int CMediaPlaylistView::QueuePlaylistEntries(LPCWSTR path, CPlaylistData& playli
     // The files the default playlist names are its own, not its items': an item removed leaves
     // its file to the playlist on disk until that is saved without it.
     const bool fromDefault = IsDefaultPlaylistPath(path);
-    // Entries that carry their information go straight in while nothing is ahead of them; from the
-    // first one to be probed on, the queue keeps the order.
+    // Entries that carry their information, and missing files, which are never probed, go straight
+    // in while nothing is ahead of them; from the first one to be probed on, the queue keeps the
+    // order.
     bool direct = !m_pLoadThread && GetPendingCount() == 0;
     std::deque<CPendingEntry> entries;
     const int count = playlist.GetCount();
@@ -474,7 +482,7 @@ int CMediaPlaylistView::QueuePlaylistEntries(LPCWSTR path, CPlaylistData& playli
         } else {
             if (fromDefault)
                 item->ChangeFlags(0, MEDIA_FILE_GRABBED_THUMBNAIL);
-            if (direct && (item->Flags & MEDIA_FILE_PROBED)) {
+            if (direct && ((item->Flags & MEDIA_FILE_PROBED) || IsMissingFile(item->Path))) {
                 item->UpdateDisplayInfo();
                 if (InsertItem(item) < 0)
                     CMediaItemListWnd::DestroyMediaItem(item);
@@ -548,7 +556,8 @@ int CMediaPlaylistView::LoadPendingEntry(CPendingEntry& entry, const volatile in
     if (entry.listed) {
         // What the file says of the item is kept; only an item without its information is probed.
         CMediaItem* item = entry.item.get();
-        if (!(item->Flags & MEDIA_FILE_PROBED)) {
+        // A missing file stays in its place unprobed, shown as missing.
+        if (!(item->Flags & MEDIA_FILE_PROBED) && !IsMissingFile(item->Path)) {
             if (*stop != 0)
                 return kLoadStopped;
             CToolTimeLimit limit(item->Path, stop);
@@ -565,7 +574,8 @@ int CMediaPlaylistView::LoadPendingEntry(CPendingEntry& entry, const volatile in
             return kLoadStopped;
         std::unique_ptr<CMediaItem, CDestroyItem> item(new CMediaItem);
         CToolTimeLimit limit(entry.path, stop);
-        int result = item->Open(entry.path, limit.Flag());
+        // A missing file fails as a file that is no media does, without a tool run.
+        int result = IsMissingFile(entry.path) ? PROBE_FAILED : item->Open(entry.path, limit.Flag());
         // A stop says nothing about the path; an address whose time ran out has had its chance.
         if (result == PROBE_STOPPED && !limit.Expired())
             return kLoadStopped;
@@ -946,6 +956,8 @@ void CMediaPlaylistView::UpdateThumbnails(int index, const volatile int* stop)
             // An address that never answered has had its chance; the next threads try the others.
             if (limit.Expired())
                 item->ChangeStateFlags(MEDIA_STATE_THUMBNAIL_READY);
+            // Nothing new to draw: a long list of files without pictures costs the window nothing.
+            continue;
         }
         ::PostMessageW(m_hWnd, WM_THUMBNAIL_MADE, (WPARAM)i, (LPARAM)item);
     }

@@ -983,3 +983,64 @@ TEST_F(PlaylistView, APlaylistFileThatYieldsNoEntryLeavesTheListAsItWasAndSaysSo
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PlaylistView, AMissingFileSettlesAtOnceWithoutAProbeAndAnAddressIsStillProbed)
+{
+    CString log = UseFakeProbe(0);
+    CString folder = MakeAwkwardFolder(L"missing-files");
+    const CString address = L"http://127.0.0.1:9/still probed.mp4";
+    // A plain list of files long gone, one address among them and one clip that is there.
+    std::vector<CString> listed;
+    CString text = L"#EXTM3U\r\n";
+    for (int i = 0; i < 40; ++i) {
+        CString missing;
+        missing.Format(L"%s\\gone\\clip %02d.mp4", folder.GetString(), i);
+        listed.push_back(missing);
+        if (i == 20)
+            listed.push_back(address);
+    }
+    listed.push_back(TestClips().b);
+    for (const CString& path : listed)
+        text += path + L"\r\n";
+    CString m3u = folder + L"\\long gone.m3u";
+    ASSERT_TRUE(WriteUtf8File(m3u, text));
+
+    EXPECT_EQ((int)listed.size(), View().OpenPlaylist(m3u, 0, 0));
+    ASSERT_TRUE(WaitLoaded());
+    ASSERT_EQ(listed, Paths()) << "every entry is in, in its place";
+    EXPECT_EQ((std::vector<CString>{address, TestClips().b}), ProbedPaths(log)) << "only what may be there is probed";
+    for (int i = 0; i < List().GetMediaItemCount(); ++i) {
+        CMediaItem* item = List().GetMediaItem(i);
+        if (item->Path == address || item->Path == TestClips().b)
+            continue;
+        EXPECT_TRUE(item->StateFlags & MEDIA_STATE_FILE_MISSING) << i;
+        EXPECT_FALSE(item->Flags & MEDIA_FILE_PROBED) << i;
+    }
+
+    // The same entries in a playlist of the program's own that knows nothing of them yet, as
+    // the last playlist that a close during such a load leaves for the next start.
+    CPlaylistData plain(1);
+    for (const CString& path : listed)
+        plain.AddPath(path);
+    CString xml = folder + L"\\long gone.playlist";
+    ASSERT_EQ(0, CXmlPlaylistFormat().Save(xml, plain, 0));
+    ASSERT_TRUE(WriteUtf8File(log, L""));
+    EXPECT_EQ((int)listed.size(), View().OpenPlaylist(xml, 0, 0));
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_EQ(listed, Paths());
+    EXPECT_EQ((std::vector<CString>{address, TestClips().b}), ProbedPaths(log));
+
+    // A missing file added by itself is dropped as a file that is no media is, without a probe.
+    ASSERT_TRUE(WriteUtf8File(log, L""));
+    {
+        CPlaylistEditGuard guard(&View(), 0);
+        EXPECT_EQ(1, View().AddPath(folder + L"\\gone\\added.mp4"));
+    }
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_EQ(listed, Paths());
+    EXPECT_TRUE(ProbedPaths(log).empty());
+}
+
+}  // namespace
