@@ -430,6 +430,8 @@ TEST_F(PlaylistView, AHangingFrameGrabIsStoppedAndTheItemTriedAgainLater)
 {
     ASSERT_TRUE(WriteFakeEncoderScript(L"hang\n"));
     s_app->Resources()->encodeToolPath = TestTools().fakeEncoder;
+    // An edit or a close stops the grab on the window's thread: it must not wait out a grace.
+    CToolProcessBase::SetStopGraceForTests(60000);
     {
         CPlaylistEditGuard guard(&View(), 0);
         View().AddPath(TestClips().c);
@@ -441,7 +443,7 @@ TEST_F(PlaylistView, AHangingFrameGrabIsStoppedAndTheItemTriedAgainLater)
     DWORD began = GetTickCount();
     View().StopUpdateThreads();
     EXPECT_FALSE(View().AreThumbnailsRunning());
-    EXPECT_LT(GetTickCount() - began, 9000u) << "the grab gets its grace and is ended";
+    EXPECT_LT(GetTickCount() - began, 10000u) << "the stopped grab is ended at once";
     CMediaItem* item = List().GetMediaItem(0);
     EXPECT_FALSE(item->StateFlags & MEDIA_STATE_THUMBNAIL_READY) << "a stopped grab settles nothing";
     EXPECT_FALSE(item->Thumbnail.IsValid());
