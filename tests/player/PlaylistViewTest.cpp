@@ -483,11 +483,12 @@ TEST_F(PlaylistView, AnAddressWhoseServerNeverAnswersCostsAWaitNotTheSession)
     EXPECT_TRUE(List().GetMediaItem(2)->Flags & MEDIA_FILE_PROBED);
     ASSERT_TRUE(WaitThumbnails(60000));
 
-    // Its information is asked for on this thread too.
+    // Its information is asked for in a dialog, which gives up after the same time.
     {
         CMediaInfoDlg dlg(List().GetMediaItem(1));
         began = GetTickCount();
         ASSERT_TRUE(dlg.Create(IDD_MEDIA_INFO, nullptr));
+        ASSERT_TRUE(WaitUntil([&] { return !dlg.IsReading(); }, 45000));
         EXPECT_LT(GetTickCount() - began, 30000u);
         EXPECT_EQ(0, dlg.m_list.GetItemCount());
         dlg.DestroyWindow();
