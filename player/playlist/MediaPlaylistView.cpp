@@ -19,6 +19,8 @@
 #include "player/app/PlayerMessages.h"
 #include "player/dialogs/MediaInfoDlg.h"
 #include "player/playback/PlayWnd.h"
+#include "player/playlist/MediaLoadThread.h"
+#include "player/playlist/MediaUpdateThread.h"
 #include "player/playlist/ToolTimeLimit.h"
 #include "player/playlistfiles/PlayerFiles.h"
 #include "player/playlistfiles/PlaylistData.h"
@@ -117,43 +119,7 @@ private:
 
 }  // namespace
 
-// Workers ---------------------------------------------------------------------------------------------
-
-CMediaLoadThread::CMediaLoadThread(CMediaPlaylistView* view)
-    : m_pView(view), m_hView(view->GetSafeHwnd()), m_nStop(0)
-{
-    m_bAutoDelete = FALSE;
-}
-
-BOOL CMediaLoadThread::InitInstance()
-{
-    m_pView->LoadPendingPaths(&m_nStop);
-    return FALSE;
-}
-
-int CMediaLoadThread::ExitInstance()
-{
-    ::PostMessageW(m_hView, WM_LOAD_THREAD_EXIT, 0, 0);
-    return 0;
-}
-
-CMediaUpdateThread::CMediaUpdateThread(CMediaPlaylistView* view, int index)
-    : m_pView(view), m_nIndex(index), m_hView(view->GetSafeHwnd()), m_nStop(0)
-{
-    m_bAutoDelete = FALSE;
-}
-
-BOOL CMediaUpdateThread::InitInstance()
-{
-    m_pView->UpdateThumbnails(m_nIndex, &m_nStop);
-    return FALSE;
-}
-
-int CMediaUpdateThread::ExitInstance()
-{
-    ::PostMessageW(m_hView, WM_UPDATE_THREAD_EXIT, (WPARAM)m_nIndex, (LPARAM)this);
-    return 0;
-}
+// Edit guard -------------------------------------------------------------------------------------------
 
 CPlaylistEditGuard::CPlaylistEditGuard(CMediaPlaylistView* view, int stopLoad) : m_pView(view)
 {

@@ -1,7 +1,7 @@
 // The media playlist view: the queue of paths waiting to be opened, the load thread that probes
 // them, the two thumbnail threads, opening and saving playlists, and the edit guard that keeps the
 // workers out of every change of the playlist. What a drop of files does is in
-// MediaPlaylistViewDrops.cpp.
+// MediaPlaylistViewDrops.cpp; the threads themselves are in MediaLoadThread and MediaUpdateThread.
 #pragma once
 
 #include <deque>
@@ -10,39 +10,13 @@
 
 #include "engine/MediaItem.h"
 #include "framework/DocView.h"
-#include "framework/Thread.h"
 #include "player/app/PlayerWindows.h"
 #include "player/playlist/PlaylistItemWnd.h"
 
+class CMediaLoadThread;
 class CMediaPlaylistView;
+class CMediaUpdateThread;
 class CPlaylistData;
-
-// Opens and probes the queued paths one after another; ends when the queue is empty or it is
-// stopped, and then posts WM_LOAD_THREAD_EXIT. The view deletes it.
-class CMediaLoadThread : public CWinThread {
-public:
-    explicit CMediaLoadThread(CMediaPlaylistView* view);
-    BOOL InitInstance() override;
-    int ExitInstance() override;
-
-    CMediaPlaylistView* m_pView;
-    HWND m_hView;
-    volatile int m_nStop;
-};
-
-// Makes the thumbnails of every second item from its index (0 or 1); then posts
-// WM_UPDATE_THREAD_EXIT. The view deletes it.
-class CMediaUpdateThread : public CWinThread {
-public:
-    CMediaUpdateThread(CMediaPlaylistView* view, int index);
-    BOOL InitInstance() override;
-    int ExitInstance() override;
-
-    CMediaPlaylistView* m_pView;
-    int m_nIndex;
-    HWND m_hView;
-    volatile int m_nStop;
-};
 
 // Stops the workers for an edit of the playlist (the load thread too when asked) and lets them
 // go on when the outermost guard ends.
