@@ -166,6 +166,17 @@ protected:
         }
         return view;
     }
+    // A view of its own (as MakeOwnView) with these paths queued and their load under way.
+    static CMediaPlaylistView* MakeLoadingView(CTestPlaylist* items, const std::vector<CString>& paths)
+    {
+        CMediaPlaylistView* view = MakeOwnView(items);
+        if (view) {
+            CPlaylistEditGuard guard(view, 0);
+            for (const CString& path : paths)
+                view->AddPath(path);
+        }
+        return view;
+    }
     // The paths of an item window of a view's own.
     static std::vector<CString> PathsOf(CMediaPlaylistLink& items)
     {
@@ -697,13 +708,8 @@ TEST_F(PlaylistView, ClosingWhileALongListLoadsEndsAtOnceAndKeepsTheRestForTheNe
     CString log = UseFakeProbe(20000);
     CToolProcessBase::SetStopGraceForTests(60000);
     CTestPlaylist items;
-    CMediaPlaylistView* view = MakeOwnView(&items);
+    CMediaPlaylistView* view = MakeLoadingView(&items, queued);
     ASSERT_TRUE(view != nullptr);
-    {
-        CPlaylistEditGuard guard(view, 0);
-        for (const CString& path : queued)
-            view->AddPath(path);
-    }
     ASSERT_TRUE(WaitUntil([&] { return ProbeRuns(log) == 1; }, 30000));
     DWORD began = GetTickCount();
     view->DestroyWindow();
@@ -743,13 +749,8 @@ TEST_F(PlaylistView, AnEntryWhoseProbeEndsAsTheWindowClosesIsSavedWithTheRest)
     s_app->Resources()->probeToolPath = TestTools().fakeProbe;
     std::vector<CString> queued(s_ten.clips.begin(), s_ten.clips.begin() + 3);
     CTestPlaylist items;
-    CMediaPlaylistView* view = MakeOwnView(&items);
+    CMediaPlaylistView* view = MakeLoadingView(&items, queued);
     ASSERT_TRUE(view != nullptr);
-    {
-        CPlaylistEditGuard guard(view, 0);
-        for (const CString& path : queued)
-            view->AddPath(path);
-    }
     ASSERT_TRUE(WaitUntil([&] { return ProbeRuns(log) == 1; }, 30000)) << "the first probe runs";
 
     // The probe ends while this thread takes no message: the load thread's hand-over of the
