@@ -163,7 +163,9 @@ CMediaPlaylistView::CMediaPlaylistView()
       m_pLoadThread(nullptr),
       m_pUpdateThreads{nullptr, nullptr},
       m_nEditDepth(0),
-      m_bKeepDefaultPlaylist(false)
+      m_bKeepDefaultPlaylist(false),
+      m_bInsertRun(false),
+      m_bRunAnnounced(false)
 {
     InitializeCriticalSection(&m_pendingLock);
 }
@@ -277,8 +279,13 @@ int CMediaPlaylistView::InsertItem(CMediaItem* item)
     int index = Items().AddMediaItem(item);
     if (index < 0)
         return -1;
-    PostMessage(WM_ITEM_INSERTED, (WPARAM)index, 0);
-    UpdateItemCountDisplay();
+    // A run of inserts is announced by its first item: 50,000 notices would hold up the window's
+    // painting and input until each had been taken.
+    if (!m_bInsertRun || !m_bRunAnnounced)
+        PostMessage(WM_ITEM_INSERTED, (WPARAM)index, 0);
+    m_bRunAnnounced = m_bInsertRun;
+    if (!m_bInsertRun)
+        UpdateItemCountDisplay();
     m_nModified = 1;
     // The thumbnail threads follow the load thread from its first item on, so the pictures come
     // while the rest is still being probed. Inside an edit its end starts them.
@@ -358,8 +365,11 @@ LRESULT CMediaPlaylistView::OnContainsPath(WPARAM, LPARAM lParam)
 
 LRESULT CMediaPlaylistView::OnItemInserted(WPARAM wParam, LPARAM)
 {
-    int index = (int)wParam;
-    if (!m_nClosing && index == m_nAwaitedIndex) {
+    // The first item in since the last notice: the awaited one is in when it lies from there to
+    // the end.
+    const int first = (int)wParam;
+    const int index = m_nAwaitedIndex;
+    if (!m_nClosing && index >= 0 && index >= first && index < Items().GetMediaItemCount()) {
         // Once: a later item that lands on the same index must not start again.
         m_nAwaitedIndex = -1;
         PlayItem(index, PLAYER_HOST_PLAY_VIEW);
@@ -437,6 +447,12 @@ int CMediaPlaylistView::QueuePlaylistEntries(LPCWSTR path, CPlaylistData& playli
     bool direct = !m_pLoadThread && GetPendingCount() == 0;
     std::deque<CPendingEntry> entries;
     const int count = playlist.GetCount();
+    // A run of entries going straight in is laid out, counted and announced once: for every one
+    // of 50,000 entries the list's layout and total duration cost more than the entries.
+    m_bInsertRun = true;
+    m_bRunAnnounced = false;
+    Items().DeferLayout(true);
+    bool inserted = false;
     for (int i = 0; i < count; ++i) {
         CMediaItem* item = playlist.GetAt(i);
         playlist.SetAt(i, nullptr);
@@ -452,6 +468,8 @@ int CMediaPlaylistView::QueuePlaylistEntries(LPCWSTR path, CPlaylistData& playli
                 item->UpdateDisplayInfo();
                 if (InsertItem(item) < 0)
                     CMediaItemListWnd::DestroyMediaItem(item);
+                else
+                    inserted = true;
                 continue;
             }
             entry.item.reset(item);
@@ -460,6 +478,10 @@ int CMediaPlaylistView::QueuePlaylistEntries(LPCWSTR path, CPlaylistData& playli
         direct = false;
         entries.push_back(std::move(entry));
     }
+    Items().DeferLayout(false);
+    m_bInsertRun = false;
+    if (inserted)
+        UpdateItemCountDisplay();
     EnterCriticalSection(&m_pendingLock);
     for (CPendingEntry& entry : entries)
         m_pending.push_back(std::move(entry));

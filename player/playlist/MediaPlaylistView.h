@@ -42,7 +42,8 @@ public:
     void SetItemWindow(CMediaPlaylistLink* items) { m_pItems = items; }
     CMediaPlaylistLink* GetItemWindow() const { return m_pItems; }
 
-    // Appends an item the list then owns; posts WM_ITEM_INSERTED: the index, -1 when refused.
+    // Appends an item the list then owns; posts WM_ITEM_INSERTED (for a run of inserts, for the
+    // first of them): the index, -1 when refused.
     // Runs on the user-interface thread (a worker's call is sent there).
     virtual int InsertItem(CMediaItem* item);
     virtual int RemoveItem(int index, int redraw);
@@ -176,4 +177,8 @@ protected:
     int m_nEditDepth;
     // The default playlist read at start-up could not be read nor set aside: it is not overwritten.
     bool m_bKeepDefaultPlaylist;
+    // Set while a run of inserts goes in: it is laid out and counted once, at its end, and
+    // announced by its first item (m_bRunAnnounced once that is done).
+    bool m_bInsertRun;
+    bool m_bRunAnnounced;
 };
