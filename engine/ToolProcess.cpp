@@ -372,7 +372,8 @@ int CToolProcessBase::Run(LPCWSTR commandLine, const volatile int* stopFlag)
         if (started)
             break;
         const DWORD error = GetLastError();
-        if (stopFlag && *stopFlag != 0)
+        // Asked to stop: nothing more is tried, and the run counts as stopped.
+        if (stopFlag && *stopFlag == 2)
             return 1;
         if (attempt >= kStartAttempts || IsRefusedForGood(error))
             return -1;

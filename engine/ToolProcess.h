@@ -40,7 +40,7 @@ public:
     // -1: the tool is not an existing file given by a full path, the process could not be created
     // (a start the system refuses for a moment is tried again a few times first), or it ended
     // with a non-zero exit code; 0: it ended with 0; 1: stopFlag was given and is non-zero at the
-    // end (or when a refused start would have been tried again). A stop flag of 2 gives the tool the stop grace to end by itself before
+    // end (or 2 when a refused start would have been tried again). A stop flag of 2 gives the tool the stop grace to end by itself before
     // the tool and every process it started are terminated.
     virtual int Run(LPCWSTR commandLine, const volatile int* stopFlag);
 
