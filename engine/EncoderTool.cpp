@@ -588,6 +588,18 @@ int CEncoderTool::ConcatListFile(LPCWSTR listFile, LPCWSTR output, const volatil
     return LaunchWithRetry(options, UseAdtsToAscFilter, stopFlag);
 }
 
+int CEncoderTool::LaunchGrab(CEncoderOptions& options, const volatile int* stopFlag)
+{
+    // Nothing asks a grab to stop and a stopped grab's pictures are thrown away: a stop ends the
+    // tool at once, where a conversion's encoder gets the grace to finish its file. Whoever stops
+    // a grab (an edit of the playlist, a closing window) waits for it.
+    const bool before = m_bEndAtOnceWhenStopped;
+    m_bEndAtOnceWhenStopped = true;
+    int result = Launch(options, stopFlag);
+    m_bEndAtOnceWhenStopped = before;
+    return result;
+}
+
 int CEncoderTool::GrabFrame(LPCWSTR input, LPCWSTR output, __int64 start, int width, int height,
                             LPCWSTR outputFormat, const volatile int* stopFlag)
 {
@@ -596,7 +608,7 @@ int CEncoderTool::GrabFrame(LPCWSTR input, LPCWSTR output, __int64 start, int wi
     options.Input1Start = start;
     SetPictureOutput(options, output, outputFormat, width, height);
     options.VideoFrames = 1;
-    return Launch(options, stopFlag);
+    return LaunchGrab(options, stopFlag);
 }
 
 int CEncoderTool::GrabFrameRange(LPCWSTR input, __int64 start, __int64 end, LPCWSTR output,
@@ -611,7 +623,7 @@ int CEncoderTool::GrabFrameRange(LPCWSTR input, __int64 start, __int64 end, LPCW
         options.OutputDuration = options.Input1Duration;
     }
     SetPictureOutput(options, output, outputFormat, width, height);
-    return Launch(options, stopFlag);
+    return LaunchGrab(options, stopFlag);
 }
 
 int CEncoderTool::EncodeVideoOnly(LPCWSTR input, int rateNum, int rateDen, LPCWSTR output,

@@ -141,6 +141,8 @@ public:
     CEncoderToolEvents* GetListener() const { return m_pListener; }
 
 protected:
+    // Launch for a frame grab: a stop ends the tool without the stop grace.
+    int LaunchGrab(CEncoderOptions& options, const volatile int* stopFlag);
     // Runs 'options'; when that fails without a stop, runs them again after 'loosen'.
     int LaunchWithRetry(CEncoderOptions& options, void (*loosen)(CEncoderOptions&),
                         const volatile int* stopFlag);

@@ -14,6 +14,13 @@
 namespace {
 
 const DWORD kPollMs = 100;
+// A loaded system now and then refuses to start a program that is there: Wine answers
+// ERROR_INTERNAL_ERROR when the new process dies before it is up, Windows runs short of memory or
+// handles, a scanner holds a file just written. One grab in a few hundred failed so, and with it
+// the item's thumbnail for the session. Such a start is tried again, a little later each time
+// (0.2 + 0.4 + 0.6 + 0.8 s at most).
+const int kStartAttempts = 5;
+const DWORD kStartRetryMs = 200;
 // How long a terminated process tree may take to be gone before the run gives up waiting.
 const DWORD kTerminateWaitMs = 5000;
 std::atomic<DWORD> g_stopGraceMs(10000);
@@ -24,6 +31,25 @@ const int kMaxStartFolderLength = MAX_PATH - 2;
 bool CanStartIn(const CString& folder)
 {
     return !folder.IsEmpty() && folder.GetLength() <= kMaxStartFolderLength && PathIsDirectoryW(folder);
+}
+
+// Errors that say the program can never start as asked; anything else may pass.
+bool IsRefusedForGood(DWORD error)
+{
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_DIRECTORY:
+    case ERROR_INVALID_PARAMETER:
+    case ERROR_BAD_EXE_FORMAT:
+    case ERROR_EXE_MACHINE_TYPE_MISMATCH:
+        return true;
+    default:
+        return false;
+    }
 }
 
 // A job that ends every process in it when its last handle closes: the tool and whatever it
@@ -331,19 +357,28 @@ int CToolProcessBase::Run(LPCWSTR commandLine, const volatile int* stopFlag)
     DWORD flags = NORMAL_PRIORITY_CLASS | DETACHED_PROCESS | (job.IsValid() ? CREATE_SUSPENDED : 0);
     const CString startFolder = GetToolStartFolder(m_strWorkingFolder);
     LPCWSTR folder = startFolder.IsEmpty() ? nullptr : startFolder.GetString();
-    BOOL started;
-    if (redirected) {
-        CInheritLockScope lock;
-        redirect.SetInheritable(true);
-        started = FwCreateProcess(application, command.data(), nullptr, nullptr, TRUE, flags, nullptr, folder,
-                                  &info.m_si, &info.m_pi);
-        redirect.SetInheritable(false);
-    } else {
-        started = FwCreateProcess(application, command.data(), nullptr, nullptr, FALSE, flags, nullptr, folder,
-                                  &info.m_si, &info.m_pi);
+    for (int attempt = 1;; ++attempt) {
+        BOOL started;
+        if (redirected) {
+            CInheritLockScope lock;
+            redirect.SetInheritable(true);
+            started = FwCreateProcess(application, command.data(), nullptr, nullptr, TRUE, flags, nullptr, folder,
+                                      &info.m_si, &info.m_pi);
+            redirect.SetInheritable(false);
+        } else {
+            started = FwCreateProcess(application, command.data(), nullptr, nullptr, FALSE, flags, nullptr, folder,
+                                      &info.m_si, &info.m_pi);
+        }
+        if (started)
+            break;
+        const DWORD error = GetLastError();
+        // Asked to stop: nothing more is tried, and the run counts as stopped.
+        if (stopFlag && *stopFlag == 2)
+            return 1;
+        if (attempt >= kStartAttempts || IsRefusedForGood(error))
+            return -1;
+        Sleep(kStartRetryMs * attempt);
     }
-    if (!started)
-        return -1;
     if (job.IsValid()) {
         job.Assign(info.m_pi.hProcess);
         ResumeThread(info.m_pi.hThread);

@@ -37,9 +37,10 @@ public:
     // MakeToolCommandWithOutput) are carried out without the interpreter: the tool is started
     // with exactly the arguments inside the quotes, and a redirect goes to the file here, so that
     // nothing in a path is expanded. Any other line is started as it stands.
-    // -1: the tool is not an existing file given by a full path, the process could not be created,
-    // or it ended with a non-zero exit code; 0: it ended with 0; 1: stopFlag was given and is
-    // non-zero at the end. A stop flag of 2 gives the tool the stop grace to end by itself before
+    // -1: the tool is not an existing file given by a full path, the process could not be created
+    // (a start the system refuses for a moment is tried again a few times first), or it ended
+    // with a non-zero exit code; 0: it ended with 0; 1: stopFlag was given and is non-zero at the
+    // end (or 2 when a refused start would have been tried again). A stop flag of 2 gives the tool the stop grace to end by itself before
     // the tool and every process it started are terminated.
     virtual int Run(LPCWSTR commandLine, const volatile int* stopFlag);
 

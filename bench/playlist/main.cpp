@@ -230,7 +230,7 @@ int BenchThumbnails(const CString& scratch, const CString& ffmpegDir)
 
     CWinApp app(L"LumivoBench");
     CPlayerSettings settings;
-    settings.tempFolder = work + L"\thumbnails";
+    settings.tempFolder = work + L"\\thumbnails";
     SetPlayerSettings(&settings);
     CSharedResources resources;
     resources.probeToolPath = modules + L"\\Quisset.exe";

@@ -11,10 +11,11 @@ const UINT WM_WORKER_DONE = WM_USER + 902;
 
 // The playlist view's load thread has ended.
 const UINT WM_LOAD_THREAD_EXIT = WM_USER + 912;
-// wParam the index of the new item.
+// wParam the index of the new item, or of the first of a run of new items.
 const UINT WM_ITEM_INSERTED = WM_USER + 913;
 // Sent by the load thread: lParam a queue entry whose item is ready; the index the item got (the
-// list takes it then), or -1 (the entry keeps it).
+// list takes it then), -1 (refused: the entry keeps it) or CMediaPlaylistView::kLoadStopped (the
+// window closes: the entry goes back to the queue).
 const UINT WM_INSERT_LOADED_ENTRY = WM_USER + 914;
 // Sent by the load thread: lParam a path; 1 when it would be refused as a duplicate.
 const UINT WM_CONTAINS_PATH = WM_USER + 915;

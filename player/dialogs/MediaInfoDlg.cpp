@@ -6,9 +6,40 @@
 #include "engine/MediaItem.h"
 #include "engine/MediaValueTexts.h"
 #include "engine/SystemHelpers.h"
+#include "framework/Thread.h"
+#include "player/app/PlayerMessages.h"
 #include "player/app/PlayerResource.h"
 #include "player/app/SharedResources.h"
 #include "player/playlist/ToolTimeLimit.h"
+
+// Probes one path into a record of its own, away from the window (a file on a slow or dead share
+// holds the probe as long as the share does); then posts WM_WORKER_DONE. The dialog deletes it.
+class CMediaInfoReadThread : public CWinThread {
+public:
+    CMediaInfoReadThread(HWND dialog, const CString& path)
+        : m_hDialog(dialog), m_strPath(path), m_nStop(0), m_nResult(PROBE_FAILED)
+    {
+        m_bAutoDelete = FALSE;
+    }
+    BOOL InitInstance() override
+    {
+        // An address whose server never answers has the same limit as in the playlist.
+        CToolTimeLimit limit(m_strPath, &m_nStop);
+        m_nResult = m_record.Probe(m_strPath, limit.Flag());
+        return FALSE;
+    }
+    int ExitInstance() override
+    {
+        ::PostMessageW(m_hDialog, WM_WORKER_DONE, 0, (LPARAM)this);
+        return 0;
+    }
+
+    HWND m_hDialog;
+    CString m_strPath;
+    volatile int m_nStop;
+    int m_nResult;
+    CMediaInfoRecord m_record;
+};
 
 namespace {
 
@@ -51,16 +82,25 @@ bool HasMetadata(const CMediaMetadata& m)
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CMediaInfoDlg, CDialog)
+    ON_WM_DESTROY()
+    ON_MESSAGE(WM_WORKER_DONE, OnReadDone)
     ON_NOTIFY_RANGE(NM_CUSTOMDRAW, IDC_MEDIA_INFO_LIST, IDC_MEDIA_INFO_LIST, OnCustomDraw)
 END_MESSAGE_MAP()
 
-CMediaInfoDlg::CMediaInfoDlg(CMediaItem* item, CWnd* pParent) : CDialog(IDD_MEDIA_INFO), m_pItem(item)
+CMediaInfoDlg::CMediaInfoDlg(CMediaItem* item, CWnd* pParent)
+    : CDialog(IDD_MEDIA_INFO), m_pItem(item), m_pReader(nullptr)
 {
     // Without a parent the dialog is owned by the main window, as the application's dialogs are.
     if (pParent) {
         m_pParentWnd = pParent;
         m_bExplicitParent = true;
     }
+}
+
+CMediaInfoDlg::~CMediaInfoDlg()
+{
+    // The window's end waited for the reader; a dialog never made into a window has none.
+    delete m_pReader;
 }
 
 BOOL CMediaInfoDlg::OnInitDialog()
@@ -75,13 +115,50 @@ BOOL CMediaInfoDlg::OnInitDialog()
     if (m_pItem) {
         SetWindowText(FileNamePart(m_pItem->Path));
         if (!(m_pItem->Flags & MEDIA_FILE_PROBED)) {
-            // On the interface thread: an address whose server never answers must not hold it.
-            CToolTimeLimit limit(m_pItem->Path, nullptr);
-            m_pItem->Probe(0, limit.Flag());
+            CMediaInfoReadThread* reader = new CMediaInfoReadThread(m_hWnd, m_pItem->Path);
+            if (reader->CreateThread(CREATE_SUSPENDED)) {
+                m_pReader = reader;
+                reader->ResumeThread();
+            } else {
+                delete reader;
+            }
         }
     }
     Fill();
     return TRUE;
+}
+
+LRESULT CMediaInfoDlg::OnReadDone(WPARAM, LPARAM lParam)
+{
+    if (!m_pReader || lParam != (LPARAM)m_pReader)
+        return 0;
+    WaitForSingleObject(m_pReader->m_hThread, INFINITE);
+    // Handed over as the item's own probe would have left it; a stopped probe tells nothing.
+    if (m_pReader->m_nResult == PROBE_DONE && m_pItem && !(m_pItem->Flags & MEDIA_FILE_PROBED)) {
+        m_pItem->MediaInfo = m_pReader->m_record;
+        m_pItem->ChangeFlags(MEDIA_FILE_PROBED);
+    }
+    const bool stopped = m_pReader->m_nStop != 0;
+    delete m_pReader;
+    m_pReader = nullptr;
+    if (!stopped)
+        Fill();
+    return 0;
+}
+
+void CMediaInfoDlg::StopReading()
+{
+    if (!m_pReader)
+        return;
+    m_pReader->m_nStop = 2;
+    while (m_pReader && ::IsWindow(m_hWnd))
+        PumpUntilMessage(m_hWnd, WM_WORKER_DONE);
+}
+
+void CMediaInfoDlg::OnDestroy()
+{
+    StopReading();
+    CDialog::OnDestroy();
 }
 
 void CMediaInfoDlg::AddRow(LPCWSTR name, LPCWSTR value, bool section)
@@ -98,6 +175,10 @@ void CMediaInfoDlg::Fill()
         return;
     const CMediaItem& item = *m_pItem;
     SetDlgItemText(IDC_MEDIA_INFO_PATH, item.Path);
+    if (IsReading()) {
+        AddRow(L"Reading...", L"");
+        return;
+    }
     if (!(item.Flags & MEDIA_FILE_PROBED))
         return;
 

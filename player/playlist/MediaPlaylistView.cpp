@@ -19,6 +19,8 @@
 #include "player/app/PlayerMessages.h"
 #include "player/dialogs/MediaInfoDlg.h"
 #include "player/playback/PlayWnd.h"
+#include "player/playlist/MediaLoadThread.h"
+#include "player/playlist/MediaUpdateThread.h"
 #include "player/playlist/ToolTimeLimit.h"
 #include "player/playlistfiles/PlayerFiles.h"
 #include "player/playlistfiles/PlaylistData.h"
@@ -37,7 +39,7 @@ const DWORD kThumbnailWaitMs = 40;
 const UINT kItemWindowId = 10;
 
 // Why a playlist file cannot be used; what the user is told.
-enum PlaylistReadResult { PLAYLIST_READ = 0, PLAYLIST_UNREADABLE, PLAYLIST_MALFORMED };
+enum PlaylistReadResult { PLAYLIST_READ = 0, PLAYLIST_UNREADABLE, PLAYLIST_MALFORMED, PLAYLIST_EMPTY };
 
 bool CanReadFile(LPCWSTR path)
 {
@@ -60,6 +62,8 @@ void TellUnreadablePlaylist(LPCWSTR path, int reason)
     CString text;
     if (reason == PLAYLIST_UNREADABLE)
         text.Format(L"Cannot read playlist file:\n%s", path);
+    else if (reason == PLAYLIST_EMPTY)
+        text.Format(L"\"%s\"\n\nholds no playlist entries.", path);
     else
         text.Format(L"\"%s\"\n\nis not a valid playlist file.", path);
     AfxMessageBox(text);
@@ -78,6 +82,13 @@ CString SetAside(const CString& path)
         return MoveFileExW(path, aside, MOVEFILE_WRITE_THROUGH) ? aside : CString();
     }
     return CString();
+}
+
+// A file on a disk or share that is not there: the probe tool could say nothing of it, and
+// asking it costs a tool run each. Addresses are only known by asking.
+bool IsMissingFile(const CString& path)
+{
+    return !PathIsURLW(path) && !PathFileExistsW(path);
 }
 
 // The thumbnail files a playlist file names.
@@ -108,43 +119,7 @@ private:
 
 }  // namespace
 
-// Workers ---------------------------------------------------------------------------------------------
-
-CMediaLoadThread::CMediaLoadThread(CMediaPlaylistView* view)
-    : m_pView(view), m_hView(view->GetSafeHwnd()), m_nStop(0)
-{
-    m_bAutoDelete = FALSE;
-}
-
-BOOL CMediaLoadThread::InitInstance()
-{
-    m_pView->LoadPendingPaths(&m_nStop);
-    return FALSE;
-}
-
-int CMediaLoadThread::ExitInstance()
-{
-    ::PostMessageW(m_hView, WM_LOAD_THREAD_EXIT, 0, 0);
-    return 0;
-}
-
-CMediaUpdateThread::CMediaUpdateThread(CMediaPlaylistView* view, int index)
-    : m_pView(view), m_nIndex(index), m_hView(view->GetSafeHwnd()), m_nStop(0)
-{
-    m_bAutoDelete = FALSE;
-}
-
-BOOL CMediaUpdateThread::InitInstance()
-{
-    m_pView->UpdateThumbnails(m_nIndex, &m_nStop);
-    return FALSE;
-}
-
-int CMediaUpdateThread::ExitInstance()
-{
-    ::PostMessageW(m_hView, WM_UPDATE_THREAD_EXIT, (WPARAM)m_nIndex, (LPARAM)this);
-    return 0;
-}
+// Edit guard -------------------------------------------------------------------------------------------
 
 CPlaylistEditGuard::CPlaylistEditGuard(CMediaPlaylistView* view, int stopLoad) : m_pView(view)
 {
@@ -188,7 +163,9 @@ CMediaPlaylistView::CMediaPlaylistView()
       m_pLoadThread(nullptr),
       m_pUpdateThreads{nullptr, nullptr},
       m_nEditDepth(0),
-      m_bKeepDefaultPlaylist(false)
+      m_bKeepDefaultPlaylist(false),
+      m_bInsertRun(false),
+      m_bRunAnnounced(false)
 {
     InitializeCriticalSection(&m_pendingLock);
 }
@@ -302,8 +279,13 @@ int CMediaPlaylistView::InsertItem(CMediaItem* item)
     int index = Items().AddMediaItem(item);
     if (index < 0)
         return -1;
-    PostMessage(WM_ITEM_INSERTED, (WPARAM)index, 0);
-    UpdateItemCountDisplay();
+    // A run of inserts is announced by its first item: 50,000 notices would hold up the window's
+    // painting and input until each had been taken.
+    if (!m_bInsertRun || !m_bRunAnnounced)
+        PostMessage(WM_ITEM_INSERTED, (WPARAM)index, 0);
+    m_bRunAnnounced = m_bInsertRun;
+    if (!m_bInsertRun)
+        UpdateItemCountDisplay();
     m_nModified = 1;
     // The thumbnail threads follow the load thread from its first item on, so the pictures come
     // while the rest is still being probed. Inside an edit its end starts them.
@@ -323,8 +305,12 @@ LRESULT CMediaPlaylistView::OnInsertItem(WPARAM, LPARAM lParam)
 LRESULT CMediaPlaylistView::OnInsertLoadedEntry(WPARAM, LPARAM lParam)
 {
     CPendingEntry* entry = reinterpret_cast<CPendingEntry*>(lParam);
-    if (m_nClosing || !entry || !entry->item)
+    if (!entry || !entry->item)
         return -1;
+    // A window that closes takes nothing in, but the entry is the playlist's all the same: it
+    // goes back to the queue, which the close saves with what its probe found.
+    if (m_nClosing)
+        return kLoadStopped;
     if (entry->replaces) {
         // The load thread waits here, so it is not stopped: the rest of the old playlist goes
         // around it.
@@ -379,8 +365,11 @@ LRESULT CMediaPlaylistView::OnContainsPath(WPARAM, LPARAM lParam)
 
 LRESULT CMediaPlaylistView::OnItemInserted(WPARAM wParam, LPARAM)
 {
-    int index = (int)wParam;
-    if (!m_nClosing && index == m_nAwaitedIndex) {
+    // The first item in since the last notice: the awaited one is in when it lies from there to
+    // the end.
+    const int first = (int)wParam;
+    const int index = m_nAwaitedIndex;
+    if (!m_nClosing && index >= 0 && index >= first && index < Items().GetMediaItemCount()) {
         // Once: a later item that lands on the same index must not start again.
         m_nAwaitedIndex = -1;
         PlayItem(index, PLAYER_HOST_PLAY_VIEW);
@@ -452,11 +441,18 @@ int CMediaPlaylistView::QueuePlaylistEntries(LPCWSTR path, CPlaylistData& playli
     // The files the default playlist names are its own, not its items': an item removed leaves
     // its file to the playlist on disk until that is saved without it.
     const bool fromDefault = IsDefaultPlaylistPath(path);
-    // Entries that carry their information go straight in while nothing is ahead of them; from the
-    // first one to be probed on, the queue keeps the order.
+    // Entries that carry their information, and missing files, which are never probed, go straight
+    // in while nothing is ahead of them; from the first one to be probed on, the queue keeps the
+    // order.
     bool direct = !m_pLoadThread && GetPendingCount() == 0;
     std::deque<CPendingEntry> entries;
     const int count = playlist.GetCount();
+    // A run of entries going straight in is laid out, counted and announced once: for every one
+    // of 50,000 entries the list's layout and total duration cost more than the entries.
+    m_bInsertRun = true;
+    m_bRunAnnounced = false;
+    Items().DeferLayout(true);
+    bool inserted = false;
     for (int i = 0; i < count; ++i) {
         CMediaItem* item = playlist.GetAt(i);
         playlist.SetAt(i, nullptr);
@@ -468,10 +464,12 @@ int CMediaPlaylistView::QueuePlaylistEntries(LPCWSTR path, CPlaylistData& playli
         } else {
             if (fromDefault)
                 item->ChangeFlags(0, MEDIA_FILE_GRABBED_THUMBNAIL);
-            if (direct && (item->Flags & MEDIA_FILE_PROBED)) {
+            if (direct && ((item->Flags & MEDIA_FILE_PROBED) || IsMissingFile(item->Path))) {
                 item->UpdateDisplayInfo();
                 if (InsertItem(item) < 0)
                     CMediaItemListWnd::DestroyMediaItem(item);
+                else
+                    inserted = true;
                 continue;
             }
             entry.item.reset(item);
@@ -480,6 +478,10 @@ int CMediaPlaylistView::QueuePlaylistEntries(LPCWSTR path, CPlaylistData& playli
         direct = false;
         entries.push_back(std::move(entry));
     }
+    Items().DeferLayout(false);
+    m_bInsertRun = false;
+    if (inserted)
+        UpdateItemCountDisplay();
     EnterCriticalSection(&m_pendingLock);
     for (CPendingEntry& entry : entries)
         m_pending.push_back(std::move(entry));
@@ -542,7 +544,8 @@ int CMediaPlaylistView::LoadPendingEntry(CPendingEntry& entry, const volatile in
     if (entry.listed) {
         // What the file says of the item is kept; only an item without its information is probed.
         CMediaItem* item = entry.item.get();
-        if (!(item->Flags & MEDIA_FILE_PROBED)) {
+        // A missing file stays in its place unprobed, shown as missing.
+        if (!(item->Flags & MEDIA_FILE_PROBED) && !IsMissingFile(item->Path)) {
             if (*stop != 0)
                 return kLoadStopped;
             CToolTimeLimit limit(item->Path, stop);
@@ -559,7 +562,8 @@ int CMediaPlaylistView::LoadPendingEntry(CPendingEntry& entry, const volatile in
             return kLoadStopped;
         std::unique_ptr<CMediaItem, CDestroyItem> item(new CMediaItem);
         CToolTimeLimit limit(entry.path, stop);
-        int result = item->Open(entry.path, limit.Flag());
+        // A missing file fails as a file that is no media does, without a tool run.
+        int result = IsMissingFile(entry.path) ? PROBE_FAILED : item->Open(entry.path, limit.Flag());
         // A stop says nothing about the path; an address whose time ran out has had its chance.
         if (result == PROBE_STOPPED && !limit.Expired())
             return kLoadStopped;
@@ -631,6 +635,10 @@ int CMediaPlaylistView::OpenPlaylist(LPCWSTR path, int playFirst, int addToRecen
     // Read before anything is removed: a file that cannot be read changes nothing.
     CPlaylistData playlist(1);
     int read = ReadPlaylistFile(path, playlist);
+    // A file with nothing in it (no line that names a file, only comments, nothing at all) would
+    // only empty the list, and the next close would save that over the last playlist.
+    if (read == PLAYLIST_READ && playlist.GetCount() == 0)
+        read = PLAYLIST_EMPTY;
     if (read != PLAYLIST_READ) {
         TellUnreadablePlaylist(path, read);
         return 0;
@@ -936,6 +944,8 @@ void CMediaPlaylistView::UpdateThumbnails(int index, const volatile int* stop)
             // An address that never answered has had its chance; the next threads try the others.
             if (limit.Expired())
                 item->ChangeStateFlags(MEDIA_STATE_THUMBNAIL_READY);
+            // Nothing new to draw: a long list of files without pictures costs the window nothing.
+            continue;
         }
         ::PostMessageW(m_hWnd, WM_THUMBNAIL_MADE, (WPARAM)i, (LPARAM)item);
     }

@@ -1,7 +1,7 @@
 // The media playlist view: the queue of paths waiting to be opened, the load thread that probes
 // them, the two thumbnail threads, opening and saving playlists, and the edit guard that keeps the
 // workers out of every change of the playlist. What a drop of files does is in
-// MediaPlaylistViewDrops.cpp.
+// MediaPlaylistViewDrops.cpp; the threads themselves are in MediaLoadThread and MediaUpdateThread.
 #pragma once
 
 #include <deque>
@@ -10,39 +10,13 @@
 
 #include "engine/MediaItem.h"
 #include "framework/DocView.h"
-#include "framework/Thread.h"
 #include "player/app/PlayerWindows.h"
 #include "player/playlist/PlaylistItemWnd.h"
 
+class CMediaLoadThread;
 class CMediaPlaylistView;
+class CMediaUpdateThread;
 class CPlaylistData;
-
-// Opens and probes the queued paths one after another; ends when the queue is empty or it is
-// stopped, and then posts WM_LOAD_THREAD_EXIT. The view deletes it.
-class CMediaLoadThread : public CWinThread {
-public:
-    explicit CMediaLoadThread(CMediaPlaylistView* view);
-    BOOL InitInstance() override;
-    int ExitInstance() override;
-
-    CMediaPlaylistView* m_pView;
-    HWND m_hView;
-    volatile int m_nStop;
-};
-
-// Makes the thumbnails of every second item from its index (0 or 1); then posts
-// WM_UPDATE_THREAD_EXIT. The view deletes it.
-class CMediaUpdateThread : public CWinThread {
-public:
-    CMediaUpdateThread(CMediaPlaylistView* view, int index);
-    BOOL InitInstance() override;
-    int ExitInstance() override;
-
-    CMediaPlaylistView* m_pView;
-    int m_nIndex;
-    HWND m_hView;
-    volatile int m_nStop;
-};
 
 // Stops the workers for an edit of the playlist (the load thread too when asked) and lets them
 // go on when the outermost guard ends.
@@ -68,7 +42,8 @@ public:
     void SetItemWindow(CMediaPlaylistLink* items) { m_pItems = items; }
     CMediaPlaylistLink* GetItemWindow() const { return m_pItems; }
 
-    // Appends an item the list then owns; posts WM_ITEM_INSERTED: the index, -1 when refused.
+    // Appends an item the list then owns; posts WM_ITEM_INSERTED (for a run of inserts, for the
+    // first of them): the index, -1 when refused.
     // Runs on the user-interface thread (a worker's call is sent there).
     virtual int InsertItem(CMediaItem* item);
     virtual int RemoveItem(int index, int redraw);
@@ -82,8 +57,8 @@ public:
     // the playlist's last one) plays once it is in.
     int OpenPath(LPCWSTR path);
     int OpenFolder(LPCWSTR folder, LPCWSTR filter, int recurse);
-    // The number of entries read, 0 when the file is missing or cannot be read; a file that cannot
-    // be read leaves the playlist as it was and the user is told why.
+    // The number of entries read, 0 when the file is missing, cannot be read or holds no entry; a
+    // file that cannot be read or holds none leaves the playlist as it was and the user is told why.
     int OpenPlaylist(LPCWSTR path, int playFirst, int addToRecent);
     // The last playlist at start-up. One that cannot be read is kept aside under another name and
     // the user is told; the next close then writes a new one.
@@ -103,8 +78,8 @@ public:
     int AddFolder(LPCWSTR folder, LPCWSTR filter, int recurse);
     // -1 for an image file, else queued: 0.
     int QueuePath(LPCWSTR path);
-    // What AddPendingPath answers for a path whose probe a stop ended or kept from starting: the
-    // path is still to be opened.
+    // What AddPendingPath answers for a path whose probe a stop ended or kept from starting, or
+    // whose probed entry a closing window did not take in: the entry stays in the queue.
     static constexpr int kLoadStopped = -2;
     // One queued path on the load thread: the new item's index, -1 (dropped) or kLoadStopped.
     int AddPendingPath(LPCWSTR path, const volatile int* stop);
@@ -202,4 +177,8 @@ protected:
     int m_nEditDepth;
     // The default playlist read at start-up could not be read nor set aside: it is not overwritten.
     bool m_bKeepDefaultPlaylist;
+    // Set while a run of inserts goes in: it is laid out and counted once, at its end, and
+    // announced by its first item (m_bRunAnnounced once that is done).
+    bool m_bInsertRun;
+    bool m_bRunAnnounced;
 };

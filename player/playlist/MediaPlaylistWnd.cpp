@@ -95,6 +95,22 @@ void CMediaPlaylistWnd::EnsureMediaItemVisible(const CMediaItem* item)
         EnsureVisible(index);
 }
 
+int CMediaPlaylistWnd::AddMediaItem(CMediaItem* item)
+{
+    if (!m_bLayoutDeferred || !item)
+        return AddItem(item);
+    return CScrollItemListWnd::AddItem(item, FALSE);
+}
+
+void CMediaPlaylistWnd::DeferLayout(bool defer)
+{
+    if (m_bLayoutDeferred == defer)
+        return;
+    m_bLayoutDeferred = defer;
+    if (!defer)
+        RelayoutList();
+}
+
 void CMediaPlaylistWnd::RelayoutList()
 {
     if (!m_hWnd)

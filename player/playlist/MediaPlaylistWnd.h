@@ -26,7 +26,7 @@ public:
 
     // CMediaPlaylistLink
     CWnd* GetListWindow() override { return this; }
-    int AddMediaItem(CMediaItem* item) override { return AddItem(item); }
+    int AddMediaItem(CMediaItem* item) override;
     int RemoveMediaItem(int index, int redraw) override { return RemoveItem(index, redraw); }
     void DeleteAllMediaItems() override { DeleteAll(); }
     bool ContainsPath(LPCWSTR path) override { return HasPath(path); }
@@ -39,9 +39,12 @@ public:
     void InvalidateMediaItem(const CMediaItem* item) override { InvalidateItem(item); }
     void EnsureMediaItemVisible(const CMediaItem* item) override;
     void RelayoutList() override;
+    void DeferLayout(bool defer) override;
 
 protected:
     // The play window's handle while it exists.
     HWND PlayWindowHandle() const;
     bool IsHostingPlayWindow() const;
+
+    bool m_bLayoutDeferred = false;
 };

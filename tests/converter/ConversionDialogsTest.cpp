@@ -1747,3 +1747,32 @@ TEST_F(StandInDialogs, AFileWrittenSinceItsProbeIsProbedAgainBeforeItIsConverted
     EXPECT_EQ(1u, EncoderLines(Stage().log, m_out).size());
     EXPECT_TRUE(Messages().empty());
 }
+
+// A grab of the source's picture that hangs: closing the dialog ends it at once, without the
+// grace a conversion's encoder gets to finish its file.
+TEST_F(StandInDialogs, ClosingTheDialogWhileItsSourcePictureIsGrabbedEndsTheGrabAtOnce)
+{
+    ScriptStandInEncoder(L"hang\n");
+    CToolProcessBase::SetStopGraceForTests(60000);
+    CConverter dialog;
+    dialog.TakeCommandLine(ParseLine(Quoted(Stage().clip) + L" -ofolder " + Quoted(m_out)), FALSE);
+    DWORD closedAt = 0;
+    std::thread user([&] {
+        HWND window = nullptr;
+        WaitUntil(
+            [&] {
+                window = dialog.m_hWnd;
+                return window && ::IsWindowVisible(window) && !EncoderLines(Stage().log, L"image2").empty();
+            },
+            30000);
+        closedAt = ::GetTickCount();
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(IDCANCEL, dialog.DoModal());
+    const DWORD closing = ::GetTickCount() - closedAt;
+    user.join();
+    ASSERT_EQ(1u, EncoderLines(Stage().log, L"image2").size()) << "the picture's grab ran";
+    EXPECT_LT(closing, 10000u) << "the close waited out the stop grace";
+    EXPECT_EQ(0, convtest::CountProcessesOf(Stage().encoder));
+    EXPECT_TRUE(Messages().empty());
+}

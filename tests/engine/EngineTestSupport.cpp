@@ -5,46 +5,15 @@
 
 #include <gtest/gtest.h>
 
-#include "framework/Effects.h"
-
 namespace enginetest {
 
 namespace {
 
-// Under full parallel load Wine now and then fails to start a program that is there. Every test
-// here that starts a tool checks what the tool does, not whether it starts, so the tool runner's
-// starts are tried again a few times for the whole test program.
+// Under full parallel load Wine now and then fails to start a program that is there: the clips
+// the tests make with ffmpeg are started a few times before a test gives up (the tool runner
+// tries its own starts again by itself).
 const int kStartAttempts = 5;
 const DWORD kStartRetryMs = 250;
-
-FwCreateProcessFn g_systemCreateProcess = nullptr;
-
-BOOL WINAPI CreateProcessWithRetries(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
-                                     LPSECURITY_ATTRIBUTES threadAttributes, BOOL inherit, DWORD flags,
-                                     LPVOID environment, LPCWSTR folder, LPSTARTUPINFOW startup,
-                                     LPPROCESS_INFORMATION info)
-{
-    for (int attempt = 1;; ++attempt) {
-        if (g_systemCreateProcess(application, commandLine, processAttributes, threadAttributes, inherit, flags,
-                                  environment, folder, startup, info))
-            return TRUE;
-        DWORD error = GetLastError();
-        bool missing = application && GetFileAttributesW(application) == INVALID_FILE_ATTRIBUTES;
-        if (attempt >= kStartAttempts || missing) {
-            SetLastError(error);
-            return FALSE;
-        }
-        Sleep(kStartRetryMs);
-    }
-}
-
-class CRetriedStarts : public testing::Environment {
-public:
-    void SetUp() override { g_systemCreateProcess = FwSetCreateProcessFunction(&CreateProcessWithRetries); }
-    void TearDown() override { FwSetCreateProcessFunction(g_systemCreateProcess); }
-};
-
-testing::Environment* const g_retriedStarts = testing::AddGlobalTestEnvironment(new CRetriedStarts);
 
 }  // namespace
 

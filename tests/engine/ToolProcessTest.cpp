@@ -6,6 +6,7 @@
 #include "engine/SystemHelpers.h"
 #include "engine/ToolProcess.h"
 #include "framework/Effects.h"
+#include "encoder_test_support.h"
 #include "media_test_support.h"
 
 using namespace enginetest;
@@ -280,6 +281,80 @@ TEST_F(ToolRunner, MissingRelativeOrFolderPathsFailWithoutStartingAnything)
 
     SetCurrentDirectoryW(saved);
     EXPECT_EQ(-1, GetFileSize64(log)) << "something was started";
+}
+
+// The system's refusals of a start, decided by the test: the first 'refusals' starts fail with
+// 'error'; the others start the program.
+struct CStartRefusals {
+    static int refusals;
+    static DWORD error;
+    static int calls;
+    static FwCreateProcessFn next;
+    static BOOL WINAPI Start(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+                             LPSECURITY_ATTRIBUTES threadAttributes, BOOL inherit, DWORD flags, LPVOID environment,
+                             LPCWSTR folder, LPSTARTUPINFOW startup, LPPROCESS_INFORMATION info)
+    {
+        if (calls++ < refusals) {
+            SetLastError(error);
+            return FALSE;
+        }
+        return next(application, commandLine, processAttributes, threadAttributes, inherit, flags, environment, folder,
+                    startup, info);
+    }
+    CStartRefusals(int n, DWORD e)
+    {
+        refusals = n;
+        error = e;
+        calls = 0;
+        next = FwSetCreateProcessFunction(&Start);
+    }
+    ~CStartRefusals() { FwSetCreateProcessFunction(next); }
+};
+int CStartRefusals::refusals = 0;
+DWORD CStartRefusals::error = 0;
+int CStartRefusals::calls = 0;
+FwCreateProcessFn CStartRefusals::next = nullptr;
+
+// A loaded Wine now and then fails to start a program that is there (ERROR_INTERNAL_ERROR), as a
+// system short of resources does: that start is tried again. A program that cannot be started at
+// all is not, and a stop ends the tries.
+TEST_F(ToolRunner, AStartTheSystemRefusesForAMomentIsTriedAgain)
+{
+    CString log = In(L"started.txt"), output = In(L"redirected.txt");
+    CString args;
+    args.Format(L"-fake_log \"%s\" -fake_stdout_text answered", log.GetString());
+    {
+        CStartRefusals refusals(2, ERROR_INTERNAL_ERROR);
+        EXPECT_EQ(0, RunTool(args));
+        EXPECT_EQ(3, CStartRefusals::calls);
+    }
+    EXPECT_EQ(1u, enctest::ReadRuns(log).size()) << "the tool ran once";
+    {
+        CStartRefusals refusals(1, ERROR_NOT_ENOUGH_MEMORY);
+        CToolProcessBase runner;
+        runner.SetPath(m_tool);
+        EXPECT_EQ(0, runner.Run(MakeToolCommandWithOutput(m_tool, args, output), nullptr));
+        EXPECT_EQ(2, CStartRefusals::calls);
+    }
+    EXPECT_STREQ(L"answered", ReadUtf8File(output)) << "a redirected run writes its output after a refusal";
+    {
+        CStartRefusals refusals(1000, ERROR_INTERNAL_ERROR);
+        EXPECT_EQ(-1, RunTool(args));
+        EXPECT_GT(CStartRefusals::calls, 1);
+        EXPECT_LT(CStartRefusals::calls, 20) << "a start refused for good fails in the end";
+    }
+    {
+        CStartRefusals refusals(1000, ERROR_BAD_EXE_FORMAT);
+        EXPECT_EQ(-1, RunTool(args));
+        EXPECT_EQ(1, CStartRefusals::calls) << "no program: nothing to try again";
+    }
+    {
+        CStartRefusals refusals(1000, ERROR_INTERNAL_ERROR);
+        volatile int stop = 2;
+        EXPECT_EQ(1, RunTool(args, &stop));
+        EXPECT_EQ(1, CStartRefusals::calls) << "a stopped run tries no more";
+    }
+    EXPECT_EQ(2u, enctest::ReadRuns(log).size()) << "the two runs that started, and no other";
 }
 
 // The tools need no folder of their own (every path on their command lines is absolute), but a

@@ -13,6 +13,7 @@
 #include "engine/MediaItem.h"
 #include "engine/ThumbnailGrab.h"
 #include "engine/ToolProcess.h"
+#include "framework/Effects.h"
 #include "image/RasterImage.h"
 
 using namespace enginetest;
@@ -145,6 +146,42 @@ TEST_F(ThumbnailSchedule, DarkFramesAreRetriedEveryTwoSecondsWhileInsideTheClip)
     EXPECT_EQ(4u, GrabStarts().size()) << "forced: tried again (and the grab leaves nothing)";
 }
 
+// A loaded system now and then refuses to start a program that is there (Wine answers
+// ERROR_INTERNAL_ERROR): here it refuses the first start of every run of the encoder. The clip is
+// good, and its thumbnail is made all the same.
+BOOL WINAPI RefuseEveryFirstStart(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+                                  LPSECURITY_ATTRIBUTES threadAttributes, BOOL inherit, DWORD flags, LPVOID environment,
+                                  LPCWSTR folder, LPSTARTUPINFOW startup, LPPROCESS_INFORMATION info);
+FwCreateProcessFn g_startAfterRefusal = nullptr;
+std::atomic<int> g_startCalls(0);
+
+BOOL WINAPI RefuseEveryFirstStart(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+                                  LPSECURITY_ATTRIBUTES threadAttributes, BOOL inherit, DWORD flags, LPVOID environment,
+                                  LPCWSTR folder, LPSTARTUPINFOW startup, LPPROCESS_INFORMATION info)
+{
+    if (g_startCalls++ % 2 == 0) {
+        SetLastError(ERROR_INTERNAL_ERROR);
+        return FALSE;
+    }
+    return g_startAfterRefusal(application, commandLine, processAttributes, threadAttributes, inherit, flags,
+                               environment, folder, startup, info);
+}
+
+TEST_F(ThumbnailSchedule, AGrabWhoseStartTheSystemRefusesForAMomentStillMakesTheThumbnail)
+{
+    PutGrab(Pattern(640, 480));
+    m_item.MediaInfo.DurationInUs = 60000000;
+    g_startCalls = 0;
+    g_startAfterRefusal = FwSetCreateProcessFunction(&RefuseEveryFirstStart);
+    int made = MediaThumbnail::EnsureThumbnail(m_item, 0);
+    FwSetCreateProcessFunction(g_startAfterRefusal);
+    EXPECT_EQ(0, made);
+    EXPECT_TRUE(m_item.Thumbnail.IsValid());
+    EXPECT_STREQ(m_host.NextTempFile, m_item.ThumbnailFile);
+    EXPECT_EQ(1u, GrabStarts().size()) << "one grab, started at the second try";
+    EXPECT_EQ(2, (int)g_startCalls);
+}
+
 TEST_F(ThumbnailSchedule, RetriesStopAfterAStartAboveTheLastRetryTime)
 {
     struct {
@@ -256,25 +293,50 @@ TEST_F(ThumbnailSchedule, AudioWithoutSidecarGetsNoGrab)
     EXPECT_EQ(0, m_host.TempFilesMade);
 }
 
-TEST_F(ThumbnailSchedule, AHungGrabEndsThroughTheStopFlagAndLeavesTheItemUnsettled)
+TEST_F(ThumbnailSchedule, AHungGrabEndsAtOnceThroughTheStopFlagAndLeavesTheItemUnsettled)
 {
     CString pids = m_folder + L"\\pids.txt";
     ASSERT_TRUE(WriteUtf8File(m_folder + L"\\Velkor.fake", L"log " + m_log + L"\nhang\npid_file " + pids + L"\n"));
     PutGrab(Pattern(64, 48));
     m_item.MediaInfo.DurationInUs = 60000000;
+    // Nothing asks a grab to stop and its picture is thrown away: the grace a conversion's encoder
+    // gets to finish its file would only be waited out, by the window that stops the grab.
     DWORD grace = CToolProcessBase::GetStopGrace();
-    CToolProcessBase::SetStopGraceForTests(300);
+    CToolProcessBase::SetStopGraceForTests(60000);
     volatile int stop = 0;
-    int result = 99;
+    int result = 99, jobResult = 99;
+    DWORD stoppedAt = 0, endedAt = 0, jobStoppedAt = 0, jobEndedAt = 0;
     {
-        CPumpedThread grab([&] { result = m_item.EnsureThumbnail(0, &stop); });
+        CPumpedThread grab([&] {
+            result = m_item.EnsureThumbnail(0, &stop);
+            endedAt = GetTickCount();
+        });
         EXPECT_TRUE(WaitUntil([&] { return !ReadPids(pids).empty(); }, 30000)) << "the grab never started";
+        stoppedAt = GetTickCount();
         stop = 2;
-        EXPECT_TRUE(grab.Join(30000)) << "the stop did not end the grab";
+        EXPECT_TRUE(grab.Join(90000)) << "the stop did not end the grab";
+    }
+    // A conversion job's picture of its source or output, as the converter grabs it.
+    DeleteFileW(pids);
+    volatile int jobStop = 0;
+    CRasterImage picture;
+    {
+        CPumpedThread grab([&] {
+            jobResult = GrabJobThumbnail(m_item.Path, picture, JOB_THUMBNAIL_TIME_MS, &jobStop);
+            jobEndedAt = GetTickCount();
+        });
+        EXPECT_TRUE(WaitUntil([&] { return !ReadPids(pids).empty(); }, 30000)) << "the job's grab never started";
+        jobStoppedAt = GetTickCount();
+        jobStop = 2;
+        EXPECT_TRUE(grab.Join(90000)) << "the stop did not end the job's grab";
     }
     CToolProcessBase::SetStopGraceForTests(grace);
+    EXPECT_LT(endedAt - stoppedAt, 10000u) << "the grab waited out the stop grace";
+    EXPECT_LT(jobEndedAt - jobStoppedAt, 10000u) << "the job's grab waited out the stop grace";
     EXPECT_EQ(-1, result);
-    EXPECT_EQ(1u, GrabStarts().size()) << "no retry after a stop";
+    EXPECT_EQ(-1, jobResult);
+    EXPECT_FALSE(picture.IsValid());
+    EXPECT_EQ(2u, GrabStarts().size()) << "no retry after a stop";
     EXPECT_FALSE(m_item.StateFlags & MEDIA_STATE_THUMBNAIL_READY) << "a stopped item is tried again later";
     EXPECT_FALSE(FileExists(m_host.NextTempFile));
     EXPECT_TRUE(m_item.ThumbnailFile.IsEmpty());

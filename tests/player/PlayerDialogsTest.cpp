@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "PlayerUiTestSupport.h"
+#include "engine/ToolProcess.h"
 #include "player/app/PlayerResource.h"
 #include "player/dialogs/MediaInfoDlg.h"
 #include "player/dialogs/UrlDialogs.h"
@@ -64,6 +65,7 @@ TEST_F(PlayerDialogs, MediaInfoReportsTheFileItsStreamsAndTheirDetails)
     ASSERT_TRUE(dlg.Create(IDD_MEDIA_INFO, nullptr));
     dlg.ShowWindow(SW_SHOW);
     dlg.UpdateWindow();
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.IsReading(); }, 60000));
     EXPECT_TRUE(item.Flags & MEDIA_FILE_PROBED);
 
     CString caption, path;
@@ -128,11 +130,47 @@ TEST_F(PlayerDialogs, MediaInfoOfAFileThatIsNoMediaShowsOnlyThePath)
     item.Path = path;
     CMediaInfoDlg dlg(&item);
     ASSERT_TRUE(dlg.Create(IDD_MEDIA_INFO, nullptr));
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.IsReading(); }, 60000));
     CString shown;
     dlg.GetDlgItemText(IDC_MEDIA_INFO_PATH, shown);
     EXPECT_STREQ(path, shown);
     EXPECT_EQ(0, dlg.m_list.GetItemCount());
     dlg.DestroyWindow();
+}
+
+// A file on a share that answers slowly, or not at all, as the probe sees it: the probe takes
+// its time. The window is the user's all along: it shows that it is reading, and closing it ends
+// the probe.
+TEST_F(PlayerDialogs, MediaInfoIsReadAwayFromTheWindowWhichCanBeClosedMeanwhile)
+{
+    CString log = UseFakeProbe(s_app->Resources(), 30000);
+    ASSERT_FALSE(log.IsEmpty());
+    CToolProcessBase::SetStopGraceForTests(60000);
+    CMediaItem item;
+    item.Path = TestClips().b;
+    CMediaInfoDlg dlg(&item);
+    ASSERT_TRUE(dlg.Create(IDD_MEDIA_INFO, nullptr));
+    dlg.ShowWindow(SW_SHOW);
+    dlg.UpdateWindow();
+    EXPECT_TRUE(dlg.IsReading()) << "the window came up before the probe ended";
+    ASSERT_TRUE(WaitUntil([&] { return ProbedPaths(log).size() == 1; }, 30000)) << "the probe runs";
+    CString path;
+    dlg.GetDlgItemText(IDC_MEDIA_INFO_PATH, path);
+    EXPECT_STREQ(item.Path, path);
+    std::vector<Row> rows = Rows(dlg);
+    ASSERT_EQ(1u, rows.size());
+    EXPECT_STREQ(L"Reading...", rows[0].name);
+    EXPECT_FALSE(SaveWindowScreenshot(L"player", L"media-info-reading", dlg.GetSafeHwnd()).IsEmpty());
+
+    DWORD closing = GetTickCount();
+    dlg.DestroyWindow();
+    closing = GetTickCount() - closing;
+    CToolProcessBase::SetStopGraceForTests(10000);
+    UseTestTools(s_app->Resources());
+    EXPECT_LT(closing, 10000u) << "the close waited for the probe";
+    EXPECT_FALSE(dlg.IsReading());
+    EXPECT_FALSE(item.Flags & MEDIA_FILE_PROBED) << "a stopped probe says nothing of the file";
+    EXPECT_EQ(1u, ProbedPaths(log).size());
 }
 
 template <class Dialog>

@@ -166,6 +166,17 @@ protected:
         }
         return view;
     }
+    // A view of its own (as MakeOwnView) with these paths queued and their load under way.
+    static CMediaPlaylistView* MakeLoadingView(CTestPlaylist* items, const std::vector<CString>& paths)
+    {
+        CMediaPlaylistView* view = MakeOwnView(items);
+        if (view) {
+            CPlaylistEditGuard guard(view, 0);
+            for (const CString& path : paths)
+                view->AddPath(path);
+        }
+        return view;
+    }
     // The paths of an item window of a view's own.
     static std::vector<CString> PathsOf(CMediaPlaylistLink& items)
     {
@@ -430,6 +441,8 @@ TEST_F(PlaylistView, AHangingFrameGrabIsStoppedAndTheItemTriedAgainLater)
 {
     ASSERT_TRUE(WriteFakeEncoderScript(L"hang\n"));
     s_app->Resources()->encodeToolPath = TestTools().fakeEncoder;
+    // An edit or a close stops the grab on the window's thread: it must not wait out a grace.
+    CToolProcessBase::SetStopGraceForTests(60000);
     {
         CPlaylistEditGuard guard(&View(), 0);
         View().AddPath(TestClips().c);
@@ -441,7 +454,7 @@ TEST_F(PlaylistView, AHangingFrameGrabIsStoppedAndTheItemTriedAgainLater)
     DWORD began = GetTickCount();
     View().StopUpdateThreads();
     EXPECT_FALSE(View().AreThumbnailsRunning());
-    EXPECT_LT(GetTickCount() - began, 9000u) << "the grab gets its grace and is ended";
+    EXPECT_LT(GetTickCount() - began, 10000u) << "the stopped grab is ended at once";
     CMediaItem* item = List().GetMediaItem(0);
     EXPECT_FALSE(item->StateFlags & MEDIA_STATE_THUMBNAIL_READY) << "a stopped grab settles nothing";
     EXPECT_FALSE(item->Thumbnail.IsValid());
@@ -481,11 +494,12 @@ TEST_F(PlaylistView, AnAddressWhoseServerNeverAnswersCostsAWaitNotTheSession)
     EXPECT_TRUE(List().GetMediaItem(2)->Flags & MEDIA_FILE_PROBED);
     ASSERT_TRUE(WaitThumbnails(60000));
 
-    // Its information is asked for on this thread too.
+    // Its information is asked for in a dialog, which gives up after the same time.
     {
         CMediaInfoDlg dlg(List().GetMediaItem(1));
         began = GetTickCount();
         ASSERT_TRUE(dlg.Create(IDD_MEDIA_INFO, nullptr));
+        ASSERT_TRUE(WaitUntil([&] { return !dlg.IsReading(); }, 45000));
         EXPECT_LT(GetTickCount() - began, 30000u);
         EXPECT_EQ(0, dlg.m_list.GetItemCount());
         dlg.DestroyWindow();
@@ -694,13 +708,8 @@ TEST_F(PlaylistView, ClosingWhileALongListLoadsEndsAtOnceAndKeepsTheRestForTheNe
     CString log = UseFakeProbe(20000);
     CToolProcessBase::SetStopGraceForTests(60000);
     CTestPlaylist items;
-    CMediaPlaylistView* view = MakeOwnView(&items);
+    CMediaPlaylistView* view = MakeLoadingView(&items, queued);
     ASSERT_TRUE(view != nullptr);
-    {
-        CPlaylistEditGuard guard(view, 0);
-        for (const CString& path : queued)
-            view->AddPath(path);
-    }
     ASSERT_TRUE(WaitUntil([&] { return ProbeRuns(log) == 1; }, 30000));
     DWORD began = GetTickCount();
     view->DestroyWindow();
@@ -727,6 +736,44 @@ TEST_F(PlaylistView, ClosingWhileALongListLoadsEndsAtOnceAndKeepsTheRestForTheNe
     view->DestroyWindow();
     DeleteFileW(defaultPath);
     DeleteFileW(notes);
+}
+
+TEST_F(PlaylistView, AnEntryWhoseProbeEndsAsTheWindowClosesIsSavedWithTheRest)
+{
+    CString defaultPath = KeepingTheLastPlaylist();
+    // A probe that answers only once the test lets it.
+    CString folder = MakeAwkwardFolder(L"probe-ends-at-close");
+    CString json = folder + L"\\answer.json", log = folder + L"\\runs.txt", release = folder + L"\\release";
+    ASSERT_TRUE(WriteUtf8File(json, kFakeAudioProbeJson));
+    ASSERT_TRUE(WriteFakeProbeScript(L"stdout_file " + json + L"\nlog " + log + L"\nwait_file " + release + L"\n"));
+    s_app->Resources()->probeToolPath = TestTools().fakeProbe;
+    std::vector<CString> queued(s_ten.clips.begin(), s_ten.clips.begin() + 3);
+    CTestPlaylist items;
+    CMediaPlaylistView* view = MakeLoadingView(&items, queued);
+    ASSERT_TRUE(view != nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return ProbeRuns(log) == 1; }, 30000)) << "the first probe runs";
+
+    // The probe ends while this thread takes no message: the load thread's hand-over of the
+    // probed entry waits for the window, and the window closes before it takes it.
+    ASSERT_TRUE(WriteBytes(release, ""));
+    bool handOverWaits = false;
+    for (DWORD began = GetTickCount(); !handOverWaits && GetTickCount() - began < 60000; Sleep(20))
+        handOverWaits = (HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) != 0;
+    ASSERT_TRUE(handOverWaits) << "the probed entry never came to the window";
+    view->DestroyWindow();
+    EXPECT_EQ(0, items.GetMediaItemCount()) << "the window took nothing in while closing";
+
+    CPlaylistData kept(1);
+    ASSERT_EQ(0, CXmlPlaylistFormat().Load(defaultPath, kept));
+    std::vector<CString> keptPaths;
+    for (int i = 0; i < kept.GetCount(); ++i)
+        keptPaths.push_back(kept.GetAt(i)->Path);
+    EXPECT_EQ(queued, keptPaths) << "every entry is saved, the one just probed among them";
+    if (kept.GetCount() > 0)
+        EXPECT_TRUE(kept.GetAt(0)->Flags & MEDIA_FILE_PROBED) << "with what its probe said";
+    UseTestTools(s_app->Resources());
+    s_app->Settings().loadLastPlaylist = 0;
+    DeleteFileW(defaultPath);
 }
 
 TEST_F(PlaylistView, AThumbnailFileLivesAsLongAsAnItemOrTheDefaultPlaylistNamesIt)
@@ -876,6 +923,128 @@ TEST_F(PlaylistView, APlaylistThatCannotBeReadLeavesTheListAsItWasAndSaysWhy)
     EXPECT_NE(-1, s_boxes[1].Find(L"is not a valid playlist file")) << CStringA(s_boxes[1]).GetString();
     EXPECT_NE(-1, s_boxes[2].Find(L"Cannot read playlist file")) << CStringA(s_boxes[2]).GetString();
     EXPECT_NE(-1, s_boxes[2].Find(locked));
+}
+
+}  // namespace
+
+namespace {
+
+// Bytes of no text file: none is a NUL, and every line of them holds a control character, so that
+// no line can name a file.
+std::string GarbageWithoutNul(size_t size)
+{
+    std::string bytes;
+    unsigned seed = 12345;
+    while (bytes.size() < size) {
+        seed = seed * 1103515245u + 12345u;
+        char c = (char)(1 + (seed >> 16) % 255);
+        // A line break starts a new line: the byte after it is a control character.
+        if (c == '\n' || c == '\r')
+            bytes += "\n\x01";
+        else
+            bytes += c;
+    }
+    return bytes;
+}
+
+TEST_F(PlaylistView, APlaylistFileThatYieldsNoEntryLeavesTheListAsItWasAndSaysSo)
+{
+    std::vector<CString> four(s_ten.clips.begin(), s_ten.clips.begin() + 4);
+    {
+        CPlaylistEditGuard guard(&View(), 0);
+        for (const CString& path : four)
+            View().AddPath(path);
+    }
+    ASSERT_TRUE(WaitLoaded());
+    ASSERT_EQ(four, Paths());
+    View().m_nModified = 0;
+    CString folder = MakeAwkwardFolder(L"useless-playlists");
+    CString empty = folder + L"\\empty.m3u", header = folder + L"\\header only.m3u", garbage = folder + L"\\noise.m3u";
+    ASSERT_TRUE(WriteBytes(empty, ""));
+    ASSERT_TRUE(WriteBytes(header, "#EXTM3U\r\n# made by hand, nothing in it yet\r\n"));
+    ASSERT_TRUE(WriteBytes(garbage, GarbageWithoutNul(4096)));
+    for (const CString& useless : {empty, header, garbage}) {
+        CPlaylistData read(1);
+        ASSERT_EQ(0, CM3uPlaylistFormat().Load(useless, read)) << "each file reads";
+        ASSERT_EQ(0, read.GetCount()) << "and yields no entry";
+    }
+    int recent = s_app->Settings().recentPlaylists.GetCount();
+
+    for (const CString& useless : {empty, header, garbage})
+        EXPECT_EQ(0, View().OpenPlaylist(useless, 1, 1));
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_EQ(four, Paths()) << "the list stays as it was";
+    EXPECT_EQ(0, View().m_nModified) << "nothing changed that a close would have to save";
+    EXPECT_EQ(recent, s_app->Settings().recentPlaylists.GetCount());
+    EXPECT_FALSE(Play().HasSession());
+    ASSERT_EQ(3u, s_boxes.size()) << "each file is answered with a message";
+    int n = 0;
+    for (const CString& useless : {empty, header, garbage}) {
+        EXPECT_NE(-1, s_boxes[n].Find(useless)) << CStringA(s_boxes[n]).GetString();
+        EXPECT_NE(-1, s_boxes[n].Find(L"holds no playlist entries")) << CStringA(s_boxes[n]).GetString();
+        ++n;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PlaylistView, AMissingFileSettlesAtOnceWithoutAProbeAndAnAddressIsStillProbed)
+{
+    CString log = UseFakeProbe(0);
+    CString folder = MakeAwkwardFolder(L"missing-files");
+    const CString address = L"http://127.0.0.1:9/still probed.mp4";
+    // A plain list of files long gone, one address among them and one clip that is there.
+    std::vector<CString> listed;
+    CString text = L"#EXTM3U\r\n";
+    for (int i = 0; i < 40; ++i) {
+        CString missing;
+        missing.Format(L"%s\\gone\\clip %02d.mp4", folder.GetString(), i);
+        listed.push_back(missing);
+        if (i == 20)
+            listed.push_back(address);
+    }
+    listed.push_back(TestClips().b);
+    for (const CString& path : listed)
+        text += path + L"\r\n";
+    CString m3u = folder + L"\\long gone.m3u";
+    ASSERT_TRUE(WriteUtf8File(m3u, text));
+
+    EXPECT_EQ((int)listed.size(), View().OpenPlaylist(m3u, 0, 0));
+    ASSERT_TRUE(WaitLoaded());
+    ASSERT_EQ(listed, Paths()) << "every entry is in, in its place";
+    EXPECT_EQ((std::vector<CString>{address, TestClips().b}), ProbedPaths(log)) << "only what may be there is probed";
+    for (int i = 0; i < List().GetMediaItemCount(); ++i) {
+        CMediaItem* item = List().GetMediaItem(i);
+        if (item->Path == address || item->Path == TestClips().b)
+            continue;
+        EXPECT_TRUE(item->StateFlags & MEDIA_STATE_FILE_MISSING) << i;
+        EXPECT_FALSE(item->Flags & MEDIA_FILE_PROBED) << i;
+    }
+
+    // The same entries in a playlist of the program's own that knows nothing of them yet, as
+    // the last playlist that a close during such a load leaves for the next start.
+    CPlaylistData plain(1);
+    for (const CString& path : listed)
+        plain.AddPath(path);
+    CString xml = folder + L"\\long gone.playlist";
+    ASSERT_EQ(0, CXmlPlaylistFormat().Save(xml, plain, 0));
+    ASSERT_TRUE(WriteUtf8File(log, L""));
+    EXPECT_EQ((int)listed.size(), View().OpenPlaylist(xml, 0, 0));
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_EQ(listed, Paths());
+    EXPECT_EQ((std::vector<CString>{address, TestClips().b}), ProbedPaths(log));
+
+    // A missing file added by itself is dropped as a file that is no media is, without a probe.
+    ASSERT_TRUE(WriteUtf8File(log, L""));
+    {
+        CPlaylistEditGuard guard(&View(), 0);
+        EXPECT_EQ(1, View().AddPath(folder + L"\\gone\\added.mp4"));
+    }
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_EQ(listed, Paths());
+    EXPECT_TRUE(ProbedPaths(log).empty());
 }
 
 }  // namespace
