@@ -769,8 +769,9 @@ TEST_F(PlaylistView, AnEntryWhoseProbeEndsAsTheWindowClosesIsSavedWithTheRest)
     for (int i = 0; i < kept.GetCount(); ++i)
         keptPaths.push_back(kept.GetAt(i)->Path);
     EXPECT_EQ(queued, keptPaths) << "every entry is saved, the one just probed among them";
-    if (kept.GetCount() > 0)
+    if (kept.GetCount() > 0) {
         EXPECT_TRUE(kept.GetAt(0)->Flags & MEDIA_FILE_PROBED) << "with what its probe said";
+    }
     UseTestTools(s_app->Resources());
     s_app->Settings().loadLastPlaylist = 0;
     DeleteFileW(defaultPath);

@@ -626,7 +626,8 @@ TEST_F(ItemListTest, TheRubberBandLeavesNoLinesWhenTheListPaintsUnderIt)
     const DWORD uiThread = ::GetCurrentThreadId();
     const HWND list = m_list.m_hWnd;
     std::thread other([&] {
-        GUITHREADINFO info = {sizeof(info)};
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof(info);
         for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < 10000; ::Sleep(10))
             if (::GetGUIThreadInfo(uiThread, &info) && info.hwndCapture == list) break;
         ::Sleep(200);
