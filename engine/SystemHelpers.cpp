@@ -365,6 +365,27 @@ bool IsExistingFilePath(LPCWSTR path)
     return (drive || unc) && IsExistingFile(path);
 }
 
+CFixedDiskPaths::CFixedDiskPaths(DriveTypeFn driveType) : m_driveType(driveType ? driveType : &::GetDriveTypeW)
+{
+    for (UINT& kind : m_kinds)
+        kind = kDriveNotAsked;
+}
+
+bool CFixedDiskPaths::IsOnFixedDisk(LPCWSTR path)
+{
+    if (!path || !path[0] || path[1] != L':' || (path[2] != L'\\' && path[2] != L'/'))
+        return false;
+    const wchar_t letter = (wchar_t)(path[0] >= L'a' && path[0] <= L'z' ? path[0] - L'a' + L'A' : path[0]);
+    if (letter < L'A' || letter > L'Z')
+        return false;
+    UINT& kind = m_kinds[letter - L'A'];
+    if (kind == kDriveNotAsked) {
+        const wchar_t root[] = {letter, L':', L'\\', 0};
+        kind = m_driveType(root);
+    }
+    return kind == DRIVE_FIXED;
+}
+
 // Temporary files --------------------------------------------------------------------------------
 
 CTempFile::CTempFile() : m_nDelete(0), m_nRetry(0), m_nRetryBudgetMs(g_tempFileRetryBudgetMs) {}

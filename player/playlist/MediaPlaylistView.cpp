@@ -94,12 +94,9 @@ bool IsMissingFile(const CString& path)
 // The same, asked on the window's thread: only of a disk of this computer, which answers at once.
 // A share that hangs would hold the window for its time-out at every entry; its files are looked
 // at by the load thread.
-bool IsMissingLocalFile(const CString& path)
+bool IsMissingLocalFile(const CString& path, CFixedDiskPaths& disks)
 {
-    if (path.GetLength() < 3 || path[1] != L':' || (path[2] != L'\\' && path[2] != L'/'))
-        return false;
-    const wchar_t root[] = {path[0], L':', L'\\', 0};
-    return ::GetDriveTypeW(root) == DRIVE_FIXED && IsMissingFile(path);
+    return disks.IsOnFixedDisk(path) && IsMissingFile(path);
 }
 
 // The thumbnail files a playlist file names.
@@ -464,6 +461,7 @@ int CMediaPlaylistView::QueuePlaylistEntries(LPCWSTR path, CPlaylistData& playli
     m_bRunAnnounced = false;
     Items().DeferLayout(true);
     bool inserted = false;
+    CFixedDiskPaths disks;
     for (int i = 0; i < count; ++i) {
         CMediaItem* item = playlist.GetAt(i);
         playlist.SetAt(i, nullptr);
@@ -475,7 +473,7 @@ int CMediaPlaylistView::QueuePlaylistEntries(LPCWSTR path, CPlaylistData& playli
         } else {
             if (fromDefault)
                 item->ChangeFlags(0, MEDIA_FILE_GRABBED_THUMBNAIL);
-            if (direct && ((item->Flags & MEDIA_FILE_PROBED) || IsMissingLocalFile(item->Path))) {
+            if (direct && ((item->Flags & MEDIA_FILE_PROBED) || IsMissingLocalFile(item->Path, disks))) {
                 item->UpdateDisplayInfo();
                 if (InsertItem(item) < 0)
                     CMediaItemListWnd::DestroyMediaItem(item);
