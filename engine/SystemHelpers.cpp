@@ -365,7 +365,17 @@ bool IsExistingFilePath(LPCWSTR path)
     return (drive || unc) && IsExistingFile(path);
 }
 
-CFixedDiskPaths::CFixedDiskPaths(DriveTypeFn driveType) : m_driveType(driveType ? driveType : &::GetDriveTypeW)
+namespace {
+std::atomic<CFixedDiskPaths::DriveTypeFn> g_defaultDriveType(&::GetDriveTypeW);
+}  // namespace
+
+CFixedDiskPaths::DriveTypeFn CFixedDiskPaths::SetDefaultDriveTypeForTests(DriveTypeFn driveType)
+{
+    return g_defaultDriveType.exchange(driveType ? driveType : &::GetDriveTypeW);
+}
+
+CFixedDiskPaths::CFixedDiskPaths(DriveTypeFn driveType)
+    : m_driveType(driveType ? driveType : g_defaultDriveType.load())
 {
     for (UINT& kind : m_kinds)
         kind = kDriveNotAsked;

@@ -71,6 +71,9 @@ public:
     typedef UINT(WINAPI* DriveTypeFn)(LPCWSTR root);
     explicit CFixedDiskPaths(DriveTypeFn driveType = nullptr);
     bool IsOnFixedDisk(LPCWSTR path);
+    // What the objects made without a function of their own ask (null: GetDriveTypeW again), so
+    // that a test can count the questions of a caller; the one it replaces.
+    static DriveTypeFn SetDefaultDriveTypeForTests(DriveTypeFn driveType);
 
 private:
     DriveTypeFn m_driveType;
