@@ -1,6 +1,7 @@
 // Shared start-up helpers of the stand-in tools.
 #include "tools/common/passthrough.h"
 
+#include <cstdio>
 #include <vector>
 
 namespace tooldetail {
@@ -80,13 +81,58 @@ DWORD ChildConsoleFlags()
     return GetConsoleCP() != 0 ? 0 : DETACHED_PROCESS;
 }
 
-int RunInherited(const std::wstring& program, const std::wstring& args)
+namespace {
+
+const int kStartAttempts = 5;
+const DWORD kStartRetryMs = 200;
+
+// Errors that say the program can never start as asked; anything else may pass.
+bool IsRefusedForGood(DWORD error)
+{
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_DIRECTORY:
+    case ERROR_INVALID_PARAMETER:
+    case ERROR_BAD_EXE_FORMAT:
+    case ERROR_EXE_MACHINE_TYPE_MISMATCH:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+bool StartWrapped(const wchar_t* tool, const std::wstring& program, const std::wstring& commandLine, DWORD flags,
+                  STARTUPINFOW& startup, PROCESS_INFORMATION& process)
+{
+    for (int attempt = 1;; ++attempt) {
+        // The system may write into the line it is given: every try gets it afresh.
+        std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+        line.push_back(0);
+        if (CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &startup,
+                           &process))
+            return true;
+        const DWORD error = GetLastError();
+        if (attempt >= kStartAttempts || IsRefusedForGood(error)) {
+            SetLastError(error);
+            return false;
+        }
+        fwprintf(stderr, L"%ls: %ls did not start (error %lu); trying again\n", tool, program.c_str(), error);
+        fflush(stderr);
+        Sleep(kStartRetryMs * attempt);
+    }
+}
+
+int RunInherited(const wchar_t* tool, const std::wstring& program, const std::wstring& args)
 {
     std::wstring cmd = L"\"" + program + L"\"";
     if (!args.empty())
         cmd += L" " + args;
-    std::vector<wchar_t> line(cmd.begin(), cmd.end());
-    line.push_back(0);
 
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
@@ -95,8 +141,7 @@ int RunInherited(const std::wstring& program, const std::wstring& args)
     si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, ChildConsoleFlags(), nullptr, nullptr,
-                        &si, &pi))
+    if (!StartWrapped(tool, program, cmd, ChildConsoleFlags(), si, pi))
         return -1;
     CloseHandle(pi.hThread);
     WaitForSingleObject(pi.hProcess, INFINITE);

@@ -18,8 +18,18 @@ std::wstring FindBeside(const wchar_t* name);
 std::wstring RawArguments();
 
 // Runs "program" + " " + args with the standard handles inherited and returns its exit code,
-// or -1 when it cannot be started.
-int RunInherited(const std::wstring& program, const std::wstring& args);
+// or -1 when it cannot be started (StartWrapped, for the tool named 'tool').
+int RunInherited(const wchar_t* tool, const std::wstring& program, const std::wstring& args);
+
+// CreateProcessW of a wrapped program with its whole command line, no environment or folder of
+// its own. A start that the system refuses for a moment is tried again a few times, a little later
+// each time (0.2 + 0.4 + 0.6 + 0.8 s at most): a loaded Wine answers ERROR_INTERNAL_ERROR when the
+// new process dies before it is up, and a file just written may still be held by a scanner. An
+// error that says the program can never start as asked ends the tries at once. Each refusal that
+// is tried again is said on the tool's standard error, after 'tool' (its name). false (with
+// GetLastError) when no try started it.
+bool StartWrapped(const wchar_t* tool, const std::wstring& program, const std::wstring& commandLine, DWORD flags,
+                  STARTUPINFOW& startup, PROCESS_INFORMATION& process);
 
 // One argument written so that CommandLineToArgvW and the C runtime read it back unchanged: as it
 // is unless it is empty or holds a character of 'quoteFor' (blank, tab and quote at least), else

@@ -66,8 +66,6 @@ bool ChildProcess::Start(const std::wstring& program, const std::wstring& args, 
     std::wstring cmd = L"\"" + program + L"\"";
     if (!args.empty())
         cmd += L" " + args;
-    std::vector<wchar_t> line(cmd.begin(), cmd.end());
-    line.push_back(0);
 
     // The job ends ffmpeg with the tool, however the tool ends. Where jobs cannot nest the
     // assignment fails, and the job the tool itself runs in does the same.
@@ -78,8 +76,7 @@ bool ChildProcess::Start(const std::wstring& program, const std::wstring& args, 
         SetInformationJobObject(m_job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
     }
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE,
-                        CREATE_SUSPENDED | tooldetail::ChildConsoleFlags(), nullptr, nullptr, &si, &pi))
+    if (!tooldetail::StartWrapped(L"Velkor", program, cmd, CREATE_SUSPENDED | tooldetail::ChildConsoleFlags(), si, pi))
         return false;
     m_process.Reset(pi.hProcess);
     UniqueHandle thread(pi.hThread);

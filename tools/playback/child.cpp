@@ -66,8 +66,6 @@ bool PipedChild::Start(const std::wstring& program, const std::wstring& args, HA
     }
 
     std::wstring cmd = QuoteArgument(program) + L" " + args;
-    std::vector<wchar_t> line(cmd.begin(), cmd.end());
-    line.push_back(0);
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -75,8 +73,7 @@ bool PipedChild::Start(const std::wstring& program, const std::wstring& args, HA
     si.hStdOutput = writer.Get();
     si.hStdError = errors.Get();
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE,
-                        CREATE_SUSPENDED | tooldetail::ChildConsoleFlags(), nullptr, nullptr, &si, &pi))
+    if (!tooldetail::StartWrapped(L"Drumlin", program, cmd, CREATE_SUSPENDED | tooldetail::ChildConsoleFlags(), si, pi))
         return false;
     UniqueHandle thread(pi.hThread);
     process_.Reset(pi.hProcess);

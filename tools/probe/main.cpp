@@ -16,7 +16,7 @@ int wmain()
                  tooldetail::ModuleFolder().c_str());
         return 2;
     }
-    int code = tooldetail::RunInherited(probe, args);
+    int code = tooldetail::RunInherited(L"Quisset", probe, args);
     if (code == -1) {
         fwprintf(stderr, L"Quisset: cannot start %ls (error %lu)\n", probe.c_str(), GetLastError());
         return 2;

@@ -274,7 +274,10 @@ RunResult RunTool(const std::wstring& args, const RunOptions& options)
             break;
         HANDLE h = run.Process();
         DWORD w = MsgWaitForMultipleObjects(1, &h, FALSE, 50, QS_ALLINPUT);
+        const size_t before = run.Output().size();
         run.Drain();
+        if (options.watch && run.Output().size() != before)
+            options.watch(run.Output());
         if (w == WAIT_OBJECT_0) {
             result.finished = true;
             break;

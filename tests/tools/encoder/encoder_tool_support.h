@@ -52,6 +52,8 @@ struct RunOptions {
     int64_t context = 0;        // "-callback_context", added whenever window is set
     ReplyPolicy reply;          // empty: always 0
     DWORD limitMs = 60000;
+    // Called with all the tool has written so far, each time more has come.
+    std::function<void(const std::string& output)> watch;
 };
 
 // Runs the tool with these arguments (already quoted where needed).
