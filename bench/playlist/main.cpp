@@ -192,34 +192,22 @@ bool Place(const CString& from, const CString& to)
 int BenchMissingEntries(const CString& work)
 {
     const int kMissing = 50000;
-    const CString folder = work + L"\\gone";
-    CString text = L"#EXTM3U\r\n", path;
+    CPlaylistData missing;
+    CString path;
     for (int i = 0; i < kMissing; ++i) {
-        path.Format(L"%s\\clip %05d.mp4\r\n", folder.GetString(), i);
-        text += path;
+        path.Format(L"%s\\gone\\clip %05d.mp4", work.GetString(), i);
+        missing.AddPath(path);
     }
     const CString m3u = work + L"\\gone.m3u";
-    CStringA utf8;
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, text.GetLength(), nullptr, 0, nullptr, nullptr);
-    WideCharToMultiByte(CP_UTF8, 0, text, text.GetLength(), utf8.GetBuffer(bytes), bytes, nullptr, nullptr);
-    utf8.ReleaseBuffer(bytes);
-    HANDLE file = CreateFileW(m3u, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    const bool saved = file != INVALID_HANDLE_VALUE && WriteFile(file, utf8.GetString(), bytes, &written, nullptr) &&
-                       written == (DWORD)bytes;
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-    if (!saved) {
+    if (CM3uPlaylistFormat().Save(m3u, missing, 0) != 0) {
         std::printf("FAILED: cannot write %ls\n", m3u.GetString());
         return 1;
     }
 
     double t0 = NowMs();
     int gone = 0;
-    for (int i = 0; i < kMissing; ++i) {
-        path.Format(L"%s\\clip %05d.mp4", folder.GetString(), i);
-        gone += PathFileExistsW(path) ? 0 : 1;
-    }
+    for (int i = 0; i < kMissing; ++i)
+        gone += PathFileExistsW(missing.GetAt(i)->Path) ? 0 : 1;
     const double lookMs = NowMs() - t0;
 
     CBenchItems items;
