@@ -149,7 +149,45 @@ public:
     }
     void Close() const { ::PostMessageW(m_dialog, WM_CLOSE, 0, 0); }
 
+    // What the run shows now, for a failure's message: its windows with their texts (a message
+    // box's too), the source and the status line; a screenshot goes beside the others.
+    std::string Describe(const CString& encoderLog) const
+    {
+        Shot(L"program state when a wait failed", m_dialog);
+        Seen seen{m_pid, CString()};
+        ::EnumWindows(DescribeWindow, (LPARAM)&seen);
+        const bool ended = ::WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0;
+        CString all = seen.text + L"source \"" + Text(IDC_SOURCE) + L"\", status \"" + Text(IDC_STATUS_BAR) + L"\"" +
+                      (ended ? L", the program has ended" : L"") + L"\nencoder log:\n" +
+                      enginetest::ReadUtf8File(encoderLog);
+        return std::string(CStringA(all).GetString());
+    }
+
 private:
+    struct Seen {
+        DWORD pid;
+        CString text;
+    };
+    static BOOL CALLBACK DescribeWindow(HWND hwnd, LPARAM param)
+    {
+        Seen* s = reinterpret_cast<Seen*>(param);
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(hwnd, &pid);
+        if (pid != s->pid || !::IsWindowVisible(hwnd))
+            return TRUE;
+        wchar_t cls[64] = L"", caption[256] = L"";
+        ::GetClassNameW(hwnd, cls, 64);
+        ::SendMessageW(hwnd, WM_GETTEXT, 256, (LPARAM)caption);
+        s->text += CString(L"window ") + cls + L" \"" + caption + L"\"";
+        for (HWND child = ::GetWindow(hwnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t childClass[32] = L"", buffer[512] = L"";
+            ::GetClassNameW(child, childClass, 32);
+            if (_wcsicmp(childClass, L"Static") == 0 && ::SendMessageW(child, WM_GETTEXT, 512, (LPARAM)buffer) > 0)
+                s->text += CString(L" [") + buffer + L"]";
+        }
+        s->text += L"\n";
+        return TRUE;
+    }
     static BOOL CALLBACK OfThisRun(HWND hwnd, LPARAM self)
     {
         CRaventoRun* run = reinterpret_cast<CRaventoRun*>(self);
@@ -228,7 +266,7 @@ protected:
         check();
         Shot(CString(L"program ") + caption, run.Dialog());
         run.Press(IDC_START);
-        EXPECT_TRUE(WaitUntil([&] { return !EncoderLines(stage.log, marker).empty(); }, 60000));
+        EXPECT_TRUE(WaitUntil([&] { return !EncoderLines(stage.log, marker).empty(); }, 60000)) << run.Describe(stage.log);
         // The end of the job, then the dialog closed.
         EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(::GetDlgItem(run.Dialog(), IDC_START)) != FALSE; }, 60000));
         run.Close();
@@ -479,7 +517,7 @@ TEST_F(RaventoProgram, ClosingTheProgramMidConversionEndsTheEncoderAndStillSaves
     CRaventoRun run;
     ASSERT_TRUE(run.Start(stage.ravento, Quoted(stage.clip) + L" -oformat VF_avi"));
     ASSERT_TRUE(run.WaitForDialog() != nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return !EncoderLines(stage.log, m_out).empty(); }, 60000));
+    ASSERT_TRUE(WaitUntil([&] { return !EncoderLines(stage.log, m_out).empty(); }, 60000)) << run.Describe(stage.log);
     EXPECT_TRUE(WaitUntil([&] { return convtest::CountProcessesOf(stage.encoder) == 1; }, 30000))
         << convtest::CountProcessesOf(stage.encoder) << " encoder runs";
     EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(run.Dialog(), IDC_STOP)));
