@@ -607,14 +607,14 @@ int CMediaConvertRunner::Work()
     // Read back where it was written, before it takes the destination's place. An encoder reading
     // a damaged source ends well with what it could read: an output clearly shorter than asked,
     // or one that cannot be read back to tell, holds all the source gave and is kept, but is never
-    // called complete.
+    // called complete. Nor is one whose length nothing can tell.
     int incomplete = 0;
     if (job.ProbeOutputAt(partial.Written(), m_pCancel) != 0) {
         incomplete = JOB_DETAIL_OUTPUT_UNREADABLE;
     } else {
         const __int64 actualUs = MeasureOutputUs(job, partial.Written(), m_pCancel);
-        if (expectedUs > 0 && actualUs <= 0)
-            incomplete = JOB_DETAIL_OUTPUT_UNMEASURED;
+        if (actualUs <= 0)
+            incomplete = expectedUs > 0 ? JOB_DETAIL_OUTPUT_UNMEASURED : JOB_DETAIL_OUTPUT_UNVERIFIED;
         else if (IsOutputShort(expectedUs, actualUs))
             incomplete = JOB_DETAIL_OUTPUT_SHORT;
     }

@@ -93,7 +93,7 @@ public:
     int OnEnded(const EncoderProgressBlock* block) override;
     virtual ~CMediaConvertRunner() {}
     virtual int Run();
-    // 0 completed, 1 canceled or skipped, -1 failed, 2 written but shorter than asked (kept).
+    // 0 completed, 1 canceled or skipped, -1 failed, 2 written but not known whole (kept).
     virtual int Work();
     virtual int FillEncoderOptions(CEncoderOptions& options, LPCWSTR outputPath);
     virtual void SetState(int state);
