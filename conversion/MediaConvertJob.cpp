@@ -436,6 +436,9 @@ void CMediaConvertJob::GetStatusText(int& icon, int& progressCode, CString& stat
     case JOB_RESULT_COMPLETED:
         icon = 300;
         status = L"Completed";
+        // Another file took the name meanwhile: the output is under another.
+        if (Status.JobFlags & JOB_OUTPUT_KEPT_ASIDE)
+            detail = L"Kept as " + GetOutputName();
         break;
     default:
         break;

@@ -23,7 +23,8 @@ const UINT JOB_SOURCE_NEED_NOT_EXIST = 0x100;
 // CJobStatus::JobFlags
 const UINT JOB_STARTED = 0x1;
 const UINT JOB_OUTPUT_WRITTEN = 0x2;
-// An output that is not whole did not take the place of the file at the destination: it is kept
+// The output is not under the name the job started with: an output that is not known whole did
+// not take the place of the file there, or another file took the name while the job ran. It is
 // beside it under a numbered name (Target.Path). It belongs to that output: a destination reset
 // clears it.
 const UINT JOB_OUTPUT_KEPT_ASIDE = 0x4;

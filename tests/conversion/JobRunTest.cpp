@@ -899,14 +899,16 @@ TEST_F(RealJobTest, AStreamingOutputIsWrittenWhollyBesideItsPlaylist)
 }
 
 // A stopped or failed streaming job removes every file it wrote and nothing else: a playlist it
-// was to overwrite stays whole with its segments; a finished one then replaces it.
+// was to overwrite stays whole with its segments; a finished one then replaces it and the segment
+// it names.
 TEST_F(RealJobTest, AStoppedStreamingJobLeavesNothingOfItsOwnAndTheOldPlaylistWhole)
 {
     REQUIRE_STAGE();
     ASSERT_FALSE(MinutesClip().IsEmpty()) << "cannot make the clip";
     CToolProcessBase::SetStopGraceForTests(3000);
     const CString playlist = Out + L"\\minutes clip.m3u8", segment = Out + L"\\minutes clip0.ts";
-    ASSERT_TRUE(WriteUtf8(playlist, L"#EXTM3U old"));
+    const CString oldPlaylist = L"#EXTM3U old\n#EXTINF:10.000000,\nminutes clip0.ts\n#EXT-X-ENDLIST\n";
+    ASSERT_TRUE(WriteUtf8(playlist, oldPlaylist));
     ASSERT_TRUE(WriteUtf8(segment, L"old segment"));
     Hosts.Overwrite = FILE_EXISTS_OVERWRITE_ALL;
     std::unique_ptr<JobRun> run = Start(MinutesClip(), L"VF_hls", L"Auto");
@@ -921,7 +923,7 @@ TEST_F(RealJobTest, AStoppedStreamingJobLeavesNothingOfItsOwnAndTheOldPlaylistWh
     CToolProcessBase::SetStopGraceForTests(10000);
     EXPECT_EQ(JOB_RESULT_CANCELED, run->listener.Job.Status.Result);
     EXPECT_STREQ(L"minutes clip.m3u8|minutes clip0.ts", NamesIn(Out));
-    EXPECT_STREQ(L"#EXTM3U old", ReadUtf8(playlist));
+    EXPECT_STREQ(oldPlaylist, ReadUtf8(playlist));
     EXPECT_STREQ(L"old segment", ReadUtf8(segment));
 
     std::unique_ptr<JobRun> whole = Start(GetStage().av, L"VF_hls", L"Auto", L"minutes clip");
@@ -930,6 +932,7 @@ TEST_F(RealJobTest, AStoppedStreamingJobLeavesNothingOfItsOwnAndTheOldPlaylistWh
     EXPECT_EQ(0, ReadUtf8(playlist).Find(L"#EXTM3U\n")) << CStringA(ReadUtf8(playlist)).GetString();
     EXPECT_NE(L"old segment", ReadUtf8(segment));
     EXPECT_EQ(-1, NamesIn(Out).Find(L".part")) << CStringA(NamesIn(Out)).GetString();
+    EXPECT_EQ(-1, NamesIn(Out).Find(L".old")) << CStringA(NamesIn(Out)).GetString();
 }
 
 // The name the encoder writes to is plainly unfinished and never longer than one name may be,
