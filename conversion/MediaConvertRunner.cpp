@@ -280,10 +280,19 @@ CMediaConvertRunner::CMediaConvertRunner(CMediaConvertJob* job, CMediaJobListene
 {
 }
 
+void CMediaConvertRunner::TakeBlock(const EncoderProgressBlock* block)
+{
+    if (!block)
+        return;
+    EncoderProgressBlock taken = *block;
+    if (const CPartialOutput* several = m_pSeveralFiles.load())
+        taken.BytesWritten = std::max(taken.BytesWritten, several->Size());
+    m_pJob->Status.Progress = taken;
+}
+
 int CMediaConvertRunner::OnStarted(const EncoderProgressBlock* block)
 {
-    if (block)
-        m_pJob->Status.Progress = *block;
+    TakeBlock(block);
     return 0;
 }
 
@@ -291,8 +300,7 @@ int CMediaConvertRunner::OnProgress(const EncoderProgressBlock* block)
 {
     if (Canceled())
         return 1;
-    if (block)
-        m_pJob->Status.Progress = *block;
+    TakeBlock(block);
     if (CMediaJobListener* listener = Listener())
         listener->OnJobProgress(*m_pJob);
     return 0;
@@ -300,8 +308,7 @@ int CMediaConvertRunner::OnProgress(const EncoderProgressBlock* block)
 
 int CMediaConvertRunner::OnEnded(const EncoderProgressBlock* block)
 {
-    if (block)
-        m_pJob->Status.Progress = *block;
+    TakeBlock(block);
     if (CMediaJobListener* listener = Listener())
         listener->OnJobProgress(*m_pJob);
     return 0;
@@ -430,7 +437,10 @@ int CMediaConvertRunner::Work()
     FillEncoderOptions(options, partial.ForEncoder());
     AddSegmentNames(options, *format, title);
     const __int64 expectedUs = ExpectedDurationUs(job.Source, options, withPicture, withSound);
+    if (WritesSeveralFiles(*format))
+        m_pSeveralFiles = &partial;
     const int converted = format->Convert(options, preset, this, m_hNotifyWindow, m_pCancel, &job.Source);
+    m_pSeveralFiles = nullptr;
     // A missing output (-1) is as much a failure as an empty one: an encoder that exits 0
     // without writing must not end as "Completed".
     if (converted != 0 || GetFileSize64(partial.Written()) <= 0) {
@@ -438,7 +448,9 @@ int CMediaConvertRunner::Work()
             SetResult(JOB_RESULT_CANCELED, 0);
             return 1;
         }
-        SetResult(JOB_RESULT_FAILED, JOB_DETAIL_CANNOT_CONVERT);
+        // A full disk or a folder gone is no fault of the format: the user must not go off trying
+        // another one.
+        SetResult(JOB_RESULT_FAILED, partial.CannotBeWritten() ? JOB_DETAIL_CANNOT_WRITE : JOB_DETAIL_CANNOT_CONVERT);
         return -1;
     }
     job.Target.Size = partial.Size();

@@ -8,10 +8,17 @@
 #include <algorithm>
 #include <string>
 
+#include "conversion/MediaConvertRunner.h"
 #include "engine/SystemHelpers.h"
 #include "framework/Handles.h"
 
 namespace {
+
+FreeSpaceQueryFn g_freeSpaceQuery = nullptr;
+
+// An encoder that ran out of room stops at its next buffered write, so a volume with less than
+// this left after a failure is one the output did not fit on.
+const __int64 kRoomNeededBytes = 1024 * 1024;
 
 // The failures of a move or a creation that say the name is taken.
 bool IsNameTaken(DWORD error)
@@ -155,6 +162,13 @@ bool TemplateFits(LPCWSTR pattern, LPCWSTR name)
 
 }  // namespace
 
+FreeSpaceQueryFn SetFreeSpaceQueryForTests(FreeSpaceQueryFn fn)
+{
+    const FreeSpaceQueryFn previous = g_freeSpaceQuery;
+    g_freeSpaceQuery = fn;
+    return previous;
+}
+
 namespace detail {
 
 CString FittedName(const CString& name, int n, LPCWSTR suffix)
@@ -283,6 +297,37 @@ __int64 CPartialOutput::Size() const
     for (const CString& name : FilesIn(m_path))
         total += std::max<__int64>(0, GetFileSize64(m_path + L"\\" + name));
     return total;
+}
+
+bool CPartialOutput::CannotBeWritten() const
+{
+    if (!PathIsDirectoryW(m_folder))
+        return true;
+    if (m_severalFiles) {
+        if (!PathIsDirectoryW(m_path))
+            return true;
+        // A folder closed to new files: a file made there and gone when closed tells.
+        CHandle check(CreateFileW(m_path + L"\\write check", GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        if (!check.IsValid() && !IsNameTaken(GetLastError()))
+            return true;
+    }
+    const CString file = Written();
+    const DWORD attributes = GetFileAttributesW(file);
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))
+            return true;
+        CHandle open(CreateFileW(file, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr));
+        if (!open.IsValid())
+            return true;
+    } else if (!m_severalFiles) {
+        // The file made for the encoder is gone: its folder was emptied or made anew.
+        return true;
+    }
+    ULARGE_INTEGER available;
+    const FreeSpaceQueryFn query = g_freeSpaceQuery ? g_freeSpaceQuery : &GetDiskFreeSpaceExW;
+    return query(m_folder + L"\\", &available, nullptr, nullptr) && available.QuadPart < (ULONGLONG)kRoomNeededBytes;
 }
 
 bool CPartialOutput::Moved(BOOL moved)

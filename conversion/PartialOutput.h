@@ -56,6 +56,10 @@ public:
     CString ForEncoder() const;
     // The bytes written, all files together.
     __int64 Size() const;
+    // After the encoder failed: whether the output could not be written where it goes (the
+    // destination's folder or the unfinished output gone, the output made read-only or closed to
+    // us, or the volume out of room), rather than the format being what failed.
+    bool CannotBeWritten() const;
 
     // Puts the finished output where it goes and returns its path there, or empty when it could
     // not be put anywhere (the destination then holds what it held). With 'replace' (the user

@@ -1,6 +1,6 @@
 // Where a finished output goes: a file that took its name while the job ran, two jobs of one name,
-// a playlist's set over an old one, and what the status says of each; with a scripted encoder that
-// waits where the test needs it to.
+// a playlist's set over an old one, outputs that could not be written, and what the status says
+// of each; with a scripted encoder that waits where the test needs it to.
 #include <gtest/gtest.h>
 
 #include <shlwapi.h>
@@ -293,6 +293,95 @@ TEST_F(OutputPlacementTest, NoEmptyFolderIsLeftOfAFinishedPlaylist)
     Finish(*run);
     EXPECT_EQ(JOB_RESULT_COMPLETED, run->listener.Job.Status.Result) << CStringA(run->listener.LastDetail()).GetString();
     EXPECT_STREQ(L"av clip.m3u8|av clip0.ts", NamesIn(Out));
+}
+
+// What a playlist's job has written counts its segments, which the encoder does not: in the
+// progress while it encodes and in the output's size at the end.
+TEST_F(OutputPlacementTest, AStreamingOutputsSizeCountsItsSegments)
+{
+    REQUIRE_STAGE();
+    ASSERT_TRUE(StandInProbe(GetStage().av));
+    CString segment;
+    while (segment.GetLength() < 4000)
+        segment += L"segment bytes ";
+    Script(L"side_file av clip0.ts|" + segment + L"\nside_file av clip1.ts|" + segment + L"\nside_file av clip2.ts|" +
+           segment + L"\noutput_text #EXTM3U\nprogress 3\ninterval 30\n");
+    std::unique_ptr<JobRun> run = Start(GetStage().av, L"VF_hls", L"Auto");
+    Finish(*run);
+    const CMediaConvertJob& job = run->listener.Job;
+    ASSERT_EQ(JOB_RESULT_COMPLETED, job.Status.Result) << CStringA(run->listener.LastDetail()).GetString();
+    __int64 written = 0;
+    for (LPCWSTR name : {L"av clip.m3u8", L"av clip0.ts", L"av clip1.ts", L"av clip2.ts"})
+        written += GetFileSize64(Out + L"\\" + name);
+    ASSERT_GT(written, 12000);
+    EXPECT_EQ(written, job.Target.Size);
+    CString size;
+    size.Format(L"Size = %.2f KB", (double)(written + 1023) / 1024);
+    // The stand-in reports 1000 bytes a record; each record comes when the segments are there.
+    std::vector<Report> progress;
+    for (const Report& r : run->listener.Reports())
+        if (r.progress)
+            progress.push_back(r);
+    ASSERT_GE(progress.size(), 4u);
+    for (const Report& r : progress)
+        EXPECT_NE(-1, r.statusDetail.Find(size)) << CStringA(r.statusDetail).GetString();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+// The answers of this stand-in for the system's free-space question: a volume with 4 KB left.
+BOOL WINAPI AlmostNoRoom(LPCWSTR, PULARGE_INTEGER available, PULARGE_INTEGER total, PULARGE_INTEGER free)
+{
+    for (PULARGE_INTEGER value : {available, free})
+        if (value)
+            value->QuadPart = 4096;
+    if (total)
+        total->QuadPart = 1ULL << 30;
+    return TRUE;
+}
+
+// An encoder that fails because its output cannot be written says so, not that the format failed:
+// the destination's folder removed while it runs, the output made read-only, the playlist's
+// folder gone, the volume full. A failure with room and a folder to write in is the format's.
+TEST_F(OutputPlacementTest, AnEncoderThatCannotWriteItsOutputSaysSo)
+{
+    REQUIRE_STAGE();
+    struct Case {
+        LPCWSTR what, format, preset, partial;
+        bool noRoom;
+        LPCWSTR detail;
+    } cases[] = {
+        {L"folder removed", L"AF_wav", L"Lossless", L"av clip.wav.part", false, L"Cannot write destination file"},
+        {L"made read-only", L"AF_wav", L"Lossless", L"av clip.wav.part", false, L"Cannot write destination file"},
+        {L"playlist's folder removed", L"VF_hls", L"Auto", L"av clip.m3u8.part", false, L"Cannot write destination file"},
+        {L"no room", L"VF_mkv", L"H.264", L"av clip.mkv.part", true, L"Cannot write destination file"},
+        {L"format", L"VF_mkv", L"H.264", L"av clip.mkv.part", false, L"Cannot convert to selected format"},
+    };
+    int runs = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(CStringA(c.what).GetString());
+        Out = MakeScratchFolder(L"unwritable");
+        const CString waitFile = WaitFile(c.what), partial = Out + L"\\" + c.partial;
+        Script(L"wait_file " + waitFile + L"\noutput_text half\nexit 3\n");
+        const FreeSpaceQueryFn previous = SetFreeSpaceQueryForTests(c.noRoom ? &AlmostNoRoom : nullptr);
+        std::unique_ptr<JobRun> run = Start(GetStage().av, c.format, c.preset);
+        ASSERT_TRUE(EncoderStarted(++runs));
+        if (wcscmp(c.what, L"folder removed") == 0) {
+            ASSERT_TRUE(DeleteFileW(partial));
+            ASSERT_TRUE(RemoveDirectoryW(Out));
+        } else if (wcscmp(c.what, L"made read-only") == 0) {
+            ASSERT_TRUE(SetFileAttributesW(partial, FILE_ATTRIBUTE_READONLY));
+        } else if (wcscmp(c.what, L"playlist's folder removed") == 0) {
+            ASSERT_TRUE(RemoveDirectoryW(partial));
+        }
+        ASSERT_TRUE(Release(waitFile));
+        Finish(*run);
+        SetFreeSpaceQueryForTests(previous);
+        EXPECT_EQ(JOB_RESULT_FAILED, run->listener.Job.Status.Result);
+        EXPECT_STREQ(L"Failed", run->listener.LastStatus());
+        EXPECT_STREQ(c.detail, run->listener.LastDetail());
+        EXPECT_STREQ(L"", NamesIn(Out)) << "nothing of the failed job is left";
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
