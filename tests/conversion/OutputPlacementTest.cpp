@@ -5,6 +5,7 @@
 
 #include <shlwapi.h>
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <vector>
@@ -340,48 +341,67 @@ BOOL WINAPI AlmostNoRoom(LPCWSTR, PULARGE_INTEGER available, PULARGE_INTEGER tot
     return TRUE;
 }
 
-// An encoder that fails because its output cannot be written says so, not that the format failed:
-// the destination's folder removed while it runs, the output made read-only, the playlist's
-// folder gone, the volume full. A failure with room and a folder to write in is the format's.
-TEST_F(OutputPlacementTest, AnEncoderThatCannotWriteItsOutputSaysSo)
-{
-    REQUIRE_STAGE();
-    struct Case {
-        LPCWSTR what, format, preset, partial;
-        bool noRoom;
-        LPCWSTR detail;
-    } cases[] = {
-        {L"folder removed", L"AF_wav", L"Lossless", L"av clip.wav.part", false, L"Cannot write destination file"},
-        {L"made read-only", L"AF_wav", L"Lossless", L"av clip.wav.part", false, L"Cannot write destination file"},
-        {L"playlist's folder removed", L"VF_hls", L"Auto", L"av clip.m3u8.part", false, L"Cannot write destination file"},
-        {L"no room", L"VF_mkv", L"H.264", L"av clip.mkv.part", true, L"Cannot write destination file"},
-        {L"format", L"VF_mkv", L"H.264", L"av clip.mkv.part", false, L"Cannot convert to selected format"},
-    };
-    int runs = 0;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(CStringA(c.what).GetString());
-        Out = MakeScratchFolder(L"unwritable");
-        const CString waitFile = WaitFile(c.what), partial = Out + L"\\" + c.partial;
+// An encoder that fails because its output cannot be written says so, not that the format failed.
+// The stand-in waits while the test takes the place away, then fails as an encoder does.
+class WriteFailureTest : public OutputPlacementTest {
+protected:
+    void RunFailing(LPCWSTR format, LPCWSTR preset, const std::function<void(const CString& partial)>& meanwhile,
+                    LPCWSTR detail)
+    {
+        const CString waitFile = WaitFile(L"go");
         Script(L"wait_file " + waitFile + L"\noutput_text half\nexit 3\n");
-        const FreeSpaceQueryFn previous = SetFreeSpaceQueryForTests(c.noRoom ? &AlmostNoRoom : nullptr);
-        std::unique_ptr<JobRun> run = Start(GetStage().av, c.format, c.preset);
-        ASSERT_TRUE(EncoderStarted(++runs));
-        if (wcscmp(c.what, L"folder removed") == 0) {
-            ASSERT_TRUE(DeleteFileW(partial));
-            ASSERT_TRUE(RemoveDirectoryW(Out));
-        } else if (wcscmp(c.what, L"made read-only") == 0) {
-            ASSERT_TRUE(SetFileAttributesW(partial, FILE_ATTRIBUTE_READONLY));
-        } else if (wcscmp(c.what, L"playlist's folder removed") == 0) {
-            ASSERT_TRUE(RemoveDirectoryW(partial));
-        }
+        std::unique_ptr<JobRun> run = Start(GetStage().av, format, preset);
+        ASSERT_TRUE(EncoderStarted(1));
+        const CMediaConvertJob& job = run->listener.Job;
+        meanwhile(job.Target.Path + L".part");
         ASSERT_TRUE(Release(waitFile));
         Finish(*run);
-        SetFreeSpaceQueryForTests(previous);
-        EXPECT_EQ(JOB_RESULT_FAILED, run->listener.Job.Status.Result);
+        EXPECT_EQ(JOB_RESULT_FAILED, job.Status.Result);
         EXPECT_STREQ(L"Failed", run->listener.LastStatus());
-        EXPECT_STREQ(c.detail, run->listener.LastDetail());
+        EXPECT_STREQ(detail, run->listener.LastDetail());
         EXPECT_STREQ(L"", NamesIn(Out)) << "nothing of the failed job is left";
     }
+};
+
+TEST_F(WriteFailureTest, TheDestinationsFolderRemovedWhileTheEncoderRuns)
+{
+    REQUIRE_STAGE();
+    RunFailing(L"AF_wav", L"Lossless", [this](const CString& partial) {
+        ASSERT_TRUE(DeleteFileW(partial));
+        ASSERT_TRUE(RemoveDirectoryW(Out));
+    }, L"Cannot write destination file");
+}
+
+TEST_F(WriteFailureTest, TheOutputMadeReadOnly)
+{
+    REQUIRE_STAGE();
+    RunFailing(L"AF_wav", L"Lossless", [](const CString& partial) {
+        ASSERT_TRUE(SetFileAttributesW(partial, FILE_ATTRIBUTE_READONLY));
+    }, L"Cannot write destination file");
+}
+
+TEST_F(WriteFailureTest, APlaylistsFolderRemovedWhileTheEncoderRuns)
+{
+    REQUIRE_STAGE();
+    RunFailing(L"VF_hls", L"Auto", [](const CString& partial) { ASSERT_TRUE(RemoveDirectoryW(partial)); },
+               L"Cannot write destination file");
+}
+
+TEST_F(WriteFailureTest, AVolumeWithoutRoom)
+{
+    REQUIRE_STAGE();
+    struct CNoRoom {
+        FreeSpaceQueryFn previous = SetFreeSpaceQueryForTests(&AlmostNoRoom);
+        ~CNoRoom() { SetFreeSpaceQueryForTests(previous); }
+    } noRoom;
+    RunFailing(L"VF_mkv", L"H.264", [](const CString&) {}, L"Cannot write destination file");
+}
+
+// With room and a folder to write in, the failure is the format's.
+TEST_F(WriteFailureTest, AFailureWithRoomToWriteIsTheFormats)
+{
+    REQUIRE_STAGE();
+    RunFailing(L"VF_mkv", L"H.264", [](const CString&) {}, L"Cannot convert to selected format");
 }
 
 // ---------------------------------------------------------------------------------------------
