@@ -142,6 +142,7 @@ void CJobStatus::RemoveProbeFlags(UINT flags)
 void CJobStatus::ResetPartial()
 {
     RemoveProbeFlags(JOB_OUTPUT_PROBED | JOB_OUTPUT_THUMBNAIL);
+    JobFlags &= ~JOB_OUTPUT_KEPT_ASIDE;
     State = SubState = 0;
     ProgressStyle = 0;
     ProgressRange = ProgressPosition = 0;
@@ -415,6 +416,8 @@ void CMediaConvertJob::GetStatusText(int& icon, int& progressCode, CString& stat
             detail = L"Output cannot be read";
         else if (Status.Detail == JOB_DETAIL_OUTPUT_UNMEASURED)
             detail = L"Output length cannot be measured";
+        else if (Status.Detail == JOB_DETAIL_OUTPUT_UNVERIFIED)
+            detail = L"Output length could not be verified";
         else
             detail = L"Output is shorter than the source";
         // The file the user had is still where it was: where this one went must be said.
@@ -433,6 +436,9 @@ void CMediaConvertJob::GetStatusText(int& icon, int& progressCode, CString& stat
     case JOB_RESULT_COMPLETED:
         icon = 300;
         status = L"Completed";
+        // Another file took the name meanwhile: the output is under another.
+        if (Status.JobFlags & JOB_OUTPUT_KEPT_ASIDE)
+            detail = L"Kept as " + GetOutputName();
         break;
     default:
         break;

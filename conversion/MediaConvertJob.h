@@ -23,8 +23,10 @@ const UINT JOB_SOURCE_NEED_NOT_EXIST = 0x100;
 // CJobStatus::JobFlags
 const UINT JOB_STARTED = 0x1;
 const UINT JOB_OUTPUT_WRITTEN = 0x2;
-// An output that is not whole did not take the place of the file at the destination: it is kept
-// beside it under a numbered name (Target.Path).
+// The output is not under the name the job started with: an output that is not known whole did
+// not take the place of the file there, or another file took the name while the job ran. It is
+// beside it under a numbered name (Target.Path). It belongs to that output: a destination reset
+// clears it.
 const UINT JOB_OUTPUT_KEPT_ASIDE = 0x4;
 // CJobStatus::ProbeFlags
 const UINT JOB_SOURCE_PROBED = 0x1;
@@ -49,7 +51,7 @@ enum JobResult {
     JOB_RESULT_NONE = 0,
     JOB_RESULT_COMPLETED = 10,
     // The output was written and stays, but it is clearly shorter than what was asked of it, or
-    // it cannot be read back to tell.
+    // it cannot be read back to tell, or nothing tells its length.
     JOB_RESULT_INCOMPLETE = 5,
     JOB_RESULT_CANCELED = 2,
     JOB_RESULT_FAILED = -10,
@@ -59,6 +61,8 @@ enum JobDetail {
     JOB_DETAIL_OUTPUT_SHORT = 210,
     JOB_DETAIL_OUTPUT_UNREADABLE = 211,
     JOB_DETAIL_OUTPUT_UNMEASURED = 212,
+    // Neither the output's length nor the source's is known: nothing could check the output.
+    JOB_DETAIL_OUTPUT_UNVERIFIED = 213,
     JOB_DETAIL_CANNOT_WRITE = -132,
     JOB_DETAIL_CANNOT_CONVERT = -131,
     JOB_DETAIL_SOURCE_NO_VIDEO = -123,
@@ -157,7 +161,8 @@ public:
     CJobStatus() { ResetAll(); }
     virtual ~CJobStatus() {}
     virtual void ResetAll();
-    // Keeps the job flags, Result and Detail; clears what belongs to the output.
+    // Keeps the job flags, Result and Detail; clears what belongs to the output (its probe flags and
+    // where it was kept).
     virtual void ResetPartial();
     // The dialog's thread adds the source's picture flag while a worker may add the output's:
     // the probe flags change in single atomic steps.

@@ -6,14 +6,17 @@
 #include <string.h>
 
 #include <algorithm>
-#include <vector>
 
 #include "conversion/ConvertHost.h"
 #include "conversion/OutputNaming.h"
+#include "conversion/PartialOutput.h"
 #include "conversion/PresetStore.h"
 #include "engine/EngineHost.h"
 #include "engine/ProbeTool.h"
 #include "engine/SystemHelpers.h"
+
+using detail::CPartialOutput;
+using detail::kMaxNameLength;
 
 namespace {
 
@@ -52,169 +55,6 @@ bool WritesSeveralFiles(const CMediaFormat& format)
 {
     return format.Muxer.CompareNoCase(L"hls") == 0 || format.Muxer.CompareNoCase(L"dash") == 0;
 }
-
-// The longest name of one file or folder that the file system takes, whatever the path's length.
-const int kMaxNameLength = 255;
-
-// 'name' with " (n)" (n > 0) and 'suffix' after it, cut short where the whole would pass the
-// limit of one name: for a name of the runner's own, never for the user's output name.
-CString FittedName(const CString& name, int n, LPCWSTR suffix)
-{
-    CString tail;
-    if (n > 0)
-        tail.Format(L" (%d)", n);
-    tail += suffix;
-    const int room = kMaxNameLength - tail.GetLength();
-    return (name.GetLength() > room ? name.Left(room) : name) + tail;
-}
-
-// Removes a file, retrying while a tool that is ending still holds it.
-void DeleteWithRetry(const CString& path)
-{
-    CTempFile file(path, TRUE, TRUE);
-}
-
-// The files of a folder (not its subfolders), by name.
-std::vector<CString> FilesIn(const CString& folder)
-{
-    std::vector<CString> names;
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW(folder + L"\\*", &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(found.cFileName);
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-    return names;
-}
-
-// What the encoder writes until the output is whole: one file beside the destination, named as
-// plainly unfinished ("clip.webm.part"), or for a playlist with its segments a fresh folder of
-// that name. So a stopped or failed job leaves neither half an output nor anything of the files
-// it did not write, and a file the user chose to overwrite stays until its replacement is whole.
-// Whatever has not been moved out when the object goes is removed.
-class CPartialOutput {
-public:
-    CPartialOutput(const CString& target, bool severalFiles) : m_severalFiles(severalFiles)
-    {
-        const int slash = target.ReverseFind(L'\\');
-        m_folder = slash >= 0 ? target.Left(slash) : CString();
-        m_name = slash >= 0 ? target.Mid(slash + 1) : target;
-    }
-    ~CPartialOutput()
-    {
-        if (!m_created)
-            return;
-        if (!m_severalFiles) {
-            DeleteWithRetry(m_path);
-            return;
-        }
-        for (const CString& name : m_moved)
-            DeleteWithRetry(m_folder + L"\\" + name);
-        for (const CString& name : FilesIn(m_path))
-            DeleteWithRetry(m_path + L"\\" + name);
-        for (int tries = 0; !RemoveDirectoryW(m_path) && PathIsDirectoryW(m_path) && tries < 50; ++tries)
-            Sleep(100);
-    }
-    CPartialOutput(const CPartialOutput&) = delete;
-    CPartialOutput& operator=(const CPartialOutput&) = delete;
-
-    // Makes the file or the folder under the first free name: false when the destination's folder
-    // cannot be written, which tells that apart from an encoder failure.
-    bool Create()
-    {
-        for (int n = 0;; ++n) {
-            m_path = m_folder + L"\\" + FittedName(m_name, n, L".part");
-            bool made;
-            if (m_severalFiles) {
-                made = CreateDirectoryW(m_path, nullptr) != FALSE;
-            } else {
-                CHandle file(CreateFileW(m_path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-                made = file.IsValid();
-            }
-            if (made)
-                return m_created = true;
-            const DWORD error = GetLastError();
-            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
-                return false;
-        }
-    }
-
-    // The output file that the encoder writes and that is read back: the file itself, or the
-    // playlist in the folder.
-    CString Written() const { return m_severalFiles ? m_path + L"\\" + m_name : m_path; }
-    // The same as the encoder is told it: a playlist's muxer writes the segments into the folder
-    // that the last '/' of the playlist's path ends, and takes no other separator for one.
-    CString ForEncoder() const
-    {
-        CString path = Written();
-        if (m_severalFiles)
-            path.Replace(L'\\', L'/');
-        return path;
-    }
-    // The bytes written, all files together.
-    __int64 Size() const
-    {
-        if (!m_severalFiles)
-            return GetFileSize64(m_path);
-        __int64 total = 0;
-        for (const CString& name : FilesIn(m_path))
-            total += std::max<__int64>(0, GetFileSize64(m_path + L"\\" + name));
-        return total;
-    }
-
-    // Moves the output into the destination's place, replacing what is there: a playlist after
-    // its segments, so that it never names a segment that is not there yet.
-    bool MoveIntoPlace()
-    {
-        if (!m_severalFiles)
-            return Moved(MoveFileExW(m_path, m_folder + L"\\" + m_name, MOVEFILE_REPLACE_EXISTING));
-        for (const CString& name : FilesIn(m_path)) {
-            if (name.CompareNoCase(m_name) == 0)
-                continue;
-            if (!MoveFileExW(m_path + L"\\" + name, m_folder + L"\\" + name, MOVEFILE_REPLACE_EXISTING))
-                return false;
-            m_moved.push_back(name);
-        }
-        if (!MoveFileExW(Written(), m_folder + L"\\" + m_name, MOVEFILE_REPLACE_EXISTING))
-            return false;
-        m_moved.clear();
-        RemoveDirectoryW(m_path);
-        return Moved(TRUE);
-    }
-    // Moves the output beside the destination, under the first free numbered name that a rename
-    // gives; a playlist keeps its own name and its segments theirs in a folder of that name. The
-    // path of the output kept, or empty when it cannot be moved.
-    CString MoveAside()
-    {
-        const int dot = m_name.ReverseFind(L'.');
-        const CString title = dot >= 0 ? m_name.Left(dot) : m_name;
-        const CString extension = dot >= 0 ? m_name.Mid(dot) : CString();
-        if (m_severalFiles) {
-            const CString folder = m_folder + L"\\" + MakeNumberedFileName(m_folder, title, L"");
-            return Moved(MoveFileExW(m_path, folder, 0)) ? folder + L"\\" + m_name : CString();
-        }
-        const CString path = m_folder + L"\\" + MakeNumberedFileName(m_folder, title, extension) + extension;
-        return Moved(MoveFileExW(m_path, path, 0)) ? path : CString();
-    }
-
-private:
-    bool Moved(BOOL moved)
-    {
-        if (moved)
-            m_created = false;
-        return moved != FALSE;
-    }
-
-    bool m_severalFiles;
-    CString m_folder, m_name, m_path;
-    bool m_created = false;
-    // The segments that a move into place had moved before it failed: they go too.
-    std::vector<CString> m_moved;
-};
 
 // DASH names the segments of every output alike ("init-stream0.m4s"), so two outputs in one
 // folder would overwrite each other's: they take the playlist's title instead, cut so that each
@@ -440,10 +280,19 @@ CMediaConvertRunner::CMediaConvertRunner(CMediaConvertJob* job, CMediaJobListene
 {
 }
 
+void CMediaConvertRunner::TakeBlock(const EncoderProgressBlock* block)
+{
+    if (!block)
+        return;
+    EncoderProgressBlock taken = *block;
+    if (const CPartialOutput* several = m_pSeveralFiles.load())
+        taken.BytesWritten = std::max(taken.BytesWritten, several->Size());
+    m_pJob->Status.Progress = taken;
+}
+
 int CMediaConvertRunner::OnStarted(const EncoderProgressBlock* block)
 {
-    if (block)
-        m_pJob->Status.Progress = *block;
+    TakeBlock(block);
     return 0;
 }
 
@@ -451,8 +300,7 @@ int CMediaConvertRunner::OnProgress(const EncoderProgressBlock* block)
 {
     if (Canceled())
         return 1;
-    if (block)
-        m_pJob->Status.Progress = *block;
+    TakeBlock(block);
     if (CMediaJobListener* listener = Listener())
         listener->OnJobProgress(*m_pJob);
     return 0;
@@ -460,8 +308,7 @@ int CMediaConvertRunner::OnProgress(const EncoderProgressBlock* block)
 
 int CMediaConvertRunner::OnEnded(const EncoderProgressBlock* block)
 {
-    if (block)
-        m_pJob->Status.Progress = *block;
+    TakeBlock(block);
     if (CMediaJobListener* listener = Listener())
         listener->OnJobProgress(*m_pJob);
     return 0;
@@ -561,7 +408,7 @@ int CMediaConvertRunner::Work()
     // The source itself is never the destination, whatever the overwrite answer: the encoder
     // cannot write the file it reads. It gets the first free numbered name, as a rename would.
     if (IsSameFile(job.Target.Path, job.Source.Path))
-        job.Target.Path = folder + L"\\" + MakeNumberedFileName(folder, title, format->Extension) + format->Extension;
+        job.Target.Path = folder + L"\\" + detail::FreeNumberedName(folder, title, format->Extension);
 
     int answer = host ? host->GetOverwriteAnswer() : FILE_EXISTS_ASK;
     if (CheckExistingFile(job.Target.Path, answer) == 1) {
@@ -573,6 +420,9 @@ int CMediaConvertRunner::Work()
             return 1;
         }
     }
+    // Only an agreed overwrite lets the output replace a file under its name; a file that took the
+    // name while the job ran (another job's output, a copy) is otherwise never lost to it.
+    const bool overwrite = answer == FILE_EXISTS_OVERWRITE || answer == FILE_EXISTS_OVERWRITE_ALL;
 
     job.Status.JobFlags |= JOB_STARTED;
     SetSubState(JOB_SUB_DESTINATION_READY);
@@ -587,18 +437,20 @@ int CMediaConvertRunner::Work()
     FillEncoderOptions(options, partial.ForEncoder());
     AddSegmentNames(options, *format, title);
     const __int64 expectedUs = ExpectedDurationUs(job.Source, options, withPicture, withSound);
-    if (format->Convert(options, preset, this, m_hNotifyWindow, m_pCancel, &job.Source) != 0) {
-        if (Canceled()) {
+    if (WritesSeveralFiles(*format))
+        m_pSeveralFiles = &partial;
+    const int converted = format->Convert(options, preset, this, m_hNotifyWindow, m_pCancel, &job.Source);
+    m_pSeveralFiles = nullptr;
+    // A missing output (-1) is as much a failure as an empty one: an encoder that exits 0
+    // without writing must not end as "Completed".
+    if (converted != 0 || GetFileSize64(partial.Written()) <= 0) {
+        if (converted != 0 && Canceled()) {
             SetResult(JOB_RESULT_CANCELED, 0);
             return 1;
         }
-        SetResult(JOB_RESULT_FAILED, JOB_DETAIL_CANNOT_CONVERT);
-        return -1;
-    }
-    // A missing output (-1) is as much a failure as an empty one: an encoder that exits 0
-    // without writing must not end as "Completed".
-    if (GetFileSize64(partial.Written()) <= 0) {
-        SetResult(JOB_RESULT_FAILED, JOB_DETAIL_CANNOT_CONVERT);
+        // A full disk or a folder gone is no fault of the format: the user must not go off trying
+        // another one.
+        SetResult(JOB_RESULT_FAILED, partial.CannotBeWritten() ? JOB_DETAIL_CANNOT_WRITE : JOB_DETAIL_CANNOT_CONVERT);
         return -1;
     }
     job.Target.Size = partial.Size();
@@ -607,14 +459,14 @@ int CMediaConvertRunner::Work()
     // Read back where it was written, before it takes the destination's place. An encoder reading
     // a damaged source ends well with what it could read: an output clearly shorter than asked,
     // or one that cannot be read back to tell, holds all the source gave and is kept, but is never
-    // called complete.
+    // called complete. Nor is one whose length nothing can tell.
     int incomplete = 0;
     if (job.ProbeOutputAt(partial.Written(), m_pCancel) != 0) {
         incomplete = JOB_DETAIL_OUTPUT_UNREADABLE;
     } else {
         const __int64 actualUs = MeasureOutputUs(job, partial.Written(), m_pCancel);
-        if (expectedUs > 0 && actualUs <= 0)
-            incomplete = JOB_DETAIL_OUTPUT_UNMEASURED;
+        if (actualUs <= 0)
+            incomplete = expectedUs > 0 ? JOB_DETAIL_OUTPUT_UNMEASURED : JOB_DETAIL_OUTPUT_UNVERIFIED;
         else if (IsOutputShort(expectedUs, actualUs))
             incomplete = JOB_DETAIL_OUTPUT_SHORT;
     }
@@ -623,19 +475,17 @@ int CMediaConvertRunner::Work()
         SetResult(JOB_RESULT_CANCELED, 0);
         return 1;
     }
-    // Such an output never takes the place of a file the user had: it is kept beside it.
-    if (incomplete && PathFileExistsW(job.Target.Path)) {
-        const CString kept = partial.MoveAside();
-        if (kept.IsEmpty()) {
-            SetResult(JOB_RESULT_FAILED, JOB_DETAIL_CANNOT_WRITE);
-            return -1;
-        }
-        job.Target.Path = kept;
-        job.Status.JobFlags |= JOB_OUTPUT_KEPT_ASIDE;
-    } else if (!partial.MoveIntoPlace()) {
+    // An output that is not known whole never takes the place of a file the user had: it is kept
+    // beside it, as is any output whose name another file took meanwhile.
+    const CString placed = partial.Place(overwrite && !incomplete);
+    if (placed.IsEmpty()) {
         // The destination is held open elsewhere, or read-only.
         SetResult(JOB_RESULT_FAILED, JOB_DETAIL_CANNOT_WRITE);
         return -1;
+    }
+    if (placed != job.Target.Path) {
+        job.Target.Path = placed;
+        job.Status.JobFlags |= JOB_OUTPUT_KEPT_ASIDE;
     }
     job.Status.JobFlags |= JOB_OUTPUT_WRITTEN;
     if (incomplete) {

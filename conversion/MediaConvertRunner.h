@@ -16,6 +16,9 @@
 const UINT WM_WORKER_DONE = WM_USER + 902;
 
 class CMediaConvertThread_ST;
+namespace detail {
+class CPartialOutput;
+}
 
 // The side of a conversion dialog that owns the job and its worker. OnJobStateChanged runs on
 // the worker thread; OnJobProgress on the notify window's thread while the encoder runs and once
@@ -93,7 +96,7 @@ public:
     int OnEnded(const EncoderProgressBlock* block) override;
     virtual ~CMediaConvertRunner() {}
     virtual int Run();
-    // 0 completed, 1 canceled or skipped, -1 failed, 2 written but shorter than asked (kept).
+    // 0 completed, 1 canceled or skipped, -1 failed, 2 written but not known whole (kept).
     virtual int Work();
     virtual int FillEncoderOptions(CEncoderOptions& options, LPCWSTR outputPath);
     virtual void SetState(int state);
@@ -109,7 +112,20 @@ private:
     bool Canceled() const { return m_pCancel && *m_pCancel != 0; }
     // The listener while it can still be called.
     CMediaJobListener* Listener() const { return m_pListener && m_pListener->IsAttached() ? m_pListener : nullptr; }
+    // Keeps the encoder's block in the job; of a playlist's set, the bytes written are those of
+    // all its files, which the encoder does not count.
+    void TakeBlock(const EncoderProgressBlock* block);
+
+    // The playlist's set being written while its encoder runs, else null; read on the thread that
+    // receives the encoder's records.
+    std::atomic<const detail::CPartialOutput*> m_pSeveralFiles{nullptr};
 };
+
+// What the runner asks of a volume's free space when an encoder failed (the meaning of
+// GetDiskFreeSpaceExW, which it is by default). Test only: null restores it; the one replaced.
+typedef BOOL(WINAPI* FreeSpaceQueryFn)(LPCWSTR folder, PULARGE_INTEGER availableToCaller, PULARGE_INTEGER total,
+                                       PULARGE_INTEGER free);
+FreeSpaceQueryFn SetFreeSpaceQueryForTests(FreeSpaceQueryFn fn);
 
 // An output counts as shorter than asked when it misses more than both of these: a stream a few
 // frames or packets short of its source is normal, a source cut short on disk is not.

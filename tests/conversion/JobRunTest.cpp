@@ -12,6 +12,7 @@
 #include <mutex>
 
 #include "ConversionTestSupport.h"
+#include "JobTestFixtures.h"
 #include "conversion/GifOutput.h"
 #include "conversion/OutputNaming.h"
 #include "engine/ProbeTool.h"
@@ -23,198 +24,6 @@
 using namespace convtest;
 
 namespace {
-
-// The scratch application folder and the clips, made once per run.
-struct Stage {
-    CString problem;
-    // silent: picture only; cutShort: a 30 s clip of which only the first third is on disk, while
-    // its index (at the front) still says 30 s; shortSound: 20 s of sound in 30 s of picture.
-    CString app, modules, probe, encoder, gifsicle, clips, av, tone, longClip, silent, cutShort, shortSound;
-};
-
-Stage& GetStage()
-{
-    static Stage stage;
-    static bool made = false;
-    if (made)
-        return stage;
-    made = true;
-    const CString bin = GetEnv(L"TEST_BIN_DIR"), ff = GetEnv(L"TEST_FFMPEG_DIR"), deps = GetEnv(L"TEST_DEPS_BIN_DIR");
-    if (bin.IsEmpty() || ff.IsEmpty() || deps.IsEmpty() || GetEnv(L"TEST_TEMP_DIR").IsEmpty()) {
-        stage.problem = L"TEST_BIN_DIR, TEST_FFMPEG_DIR, TEST_DEPS_BIN_DIR and TEST_TEMP_DIR must be set";
-        return stage;
-    }
-    stage.app = MakeScratchFolder(L"app");
-    stage.modules = stage.app + L"\\Modules";
-    CreateDirectoryW(stage.modules, nullptr);
-    CreateDirectoryW(stage.modules + L"\\ffmpeg", nullptr);
-    CreateDirectoryW(stage.modules + L"\\Presets", nullptr);
-    stage.probe = stage.modules + L"\\Quisset.exe";
-    stage.encoder = stage.modules + L"\\Velkor.exe";
-    stage.gifsicle = stage.modules + L"\\gifsicle.exe";
-    if (!CopyFileW(bin + L"\\Quisset.exe", stage.probe, FALSE) || !CopyFileW(bin + L"\\Velkor.exe", stage.encoder, FALSE) ||
-        !CopyFileW(ff + L"\\ffmpeg.exe", stage.modules + L"\\ffmpeg\\ffmpeg.exe", FALSE) ||
-        !CopyFileW(ff + L"\\ffprobe.exe", stage.modules + L"\\ffmpeg\\ffprobe.exe", FALSE) ||
-        !CopyFileW(deps + L"\\gifsicle.exe", stage.gifsicle, FALSE)) {
-        stage.problem = L"cannot lay out the Modules folder";
-        return stage;
-    }
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW(bin + L"\\Presets\\*.ffpreset", &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            CopyFileW(bin + L"\\Presets\\" + found.cFileName, stage.modules + L"\\Presets\\" + found.cFileName, FALSE);
-        } while (FindNextFileW(find, &found));
-        FindClose(find);
-    }
-
-    stage.clips = MakeScratchFolder(L"clips");
-    stage.av = stage.clips + L"\\av clip.mp4";
-    stage.tone = stage.clips + L"\\tone (1).m4a";
-    stage.longClip = stage.clips + L"\\long clip.mp4";
-    stage.silent = stage.clips + L"\\silent clip.mp4";
-    stage.cutShort = stage.clips + L"\\cut short.mp4";
-    stage.shortSound = stage.clips + L"\\short sound.mp4";
-    const CString whole = stage.clips + L"\\whole.mp4";
-    const CString ffmpeg = L"\"" + ff + L"\\ffmpeg.exe\" -v error -y ";
-    const CString commands[] = {
-        ffmpeg + L"-f lavfi -i testsrc=duration=2:size=352x288:rate=25 -f lavfi -i sine=frequency=440:duration=2:sample_rate=44100"
-                 L" -ac 2 -c:v libx264 -pix_fmt yuv420p -c:a aac -shortest \"" + stage.av + L"\"",
-        ffmpeg + L"-f lavfi -i sine=frequency=440:duration=2:sample_rate=44100 -c:a aac \"" + stage.tone + L"\"",
-        ffmpeg + L"-f lavfi -i testsrc=duration=30:size=640x480:rate=25 -f lavfi -i sine=duration=30 -c:v mpeg4"
-                 L" -c:a aac -shortest \"" + stage.longClip + L"\"",
-        ffmpeg + L"-f lavfi -i testsrc=duration=2:size=320x240:rate=25 -c:v mpeg4 \"" + stage.silent + L"\"",
-        ffmpeg + L"-f lavfi -i testsrc=duration=30:size=320x240:rate=25 -f lavfi -i sine=duration=30 -c:v mpeg4"
-                 L" -c:a aac -shortest -movflags +faststart \"" + whole + L"\"",
-        ffmpeg + L"-f lavfi -i testsrc=duration=30:size=160x120:rate=10 -f lavfi -i sine=duration=20 -c:v mpeg4"
-                 L" -c:a aac \"" + stage.shortSound + L"\"",
-    };
-    for (const CString& command : commands) {
-        if (RunHidden(command, 120000) != 0) {
-            stage.problem = L"cannot make the test clips";
-            return stage;
-        }
-    }
-    if (!CopyFirstThird(whole, stage.cutShort))
-        stage.problem = L"cannot cut the clip short";
-    return stage;
-}
-
-// The names in a folder, sorted, joined with "|".
-CString NamesIn(const CString& folder)
-{
-    std::vector<CString> names;
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW(folder + L"\\*", &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
-                names.push_back(found.cFileName);
-        } while (FindNextFileW(find, &found));
-        FindClose(find);
-    }
-    std::sort(names.begin(), names.end(), [](const CString& a, const CString& b) { return a.Compare(b) < 0; });
-    CString joined;
-    for (const CString& name : names)
-        joined += (joined.IsEmpty() ? L"" : L"|") + name;
-    return joined;
-}
-
-// Whether two files hold the same bytes.
-bool SameBytes(LPCWSTR a, LPCWSTR b)
-{
-    CHandle fa(CreateFileW(a, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    CHandle fb(CreateFileW(b, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!fa.IsValid() || !fb.IsValid())
-        return false;
-    std::vector<char> ba(1 << 16), bb(1 << 16);
-    for (;;) {
-        DWORD ra = 0, rb = 0;
-        if (!ReadFile(fa, ba.data(), (DWORD)ba.size(), &ra, nullptr) || !ReadFile(fb, bb.data(), (DWORD)bb.size(), &rb, nullptr) ||
-            ra != rb || memcmp(ba.data(), bb.data(), ra) != 0)
-            return false;
-        if (ra == 0)
-            return true;
-    }
-}
-
-// A title of exactly 'length' characters.
-CString TitleOf(int length)
-{
-    CString title;
-    while (title.GetLength() < length)
-        title += L"a long clip title ";
-    title = title.Left(length);
-    title.TrimRight();
-    while (title.GetLength() < length)
-        title += L"x";
-    return title;
-}
-
-// Three minutes of picture and sound: a job that the test stops or closes is still encoding then,
-// even on a fast machine. Empty when it cannot be made.
-CString MinutesClip()
-{
-    static CString clip;
-    if (clip.IsEmpty() && GetStage().problem.IsEmpty()) {
-        const CString path = GetStage().clips + L"\\minutes clip.mp4";
-        // The long clip six times over, copied: quick to make.
-        if (RunHidden(L"\"" + GetEnv(L"TEST_FFMPEG_DIR") + L"\\ffmpeg.exe\" -v error -y -stream_loop 5 -i \"" +
-                      GetStage().longClip + L"\" -c copy \"" + path + L"\"", 120000) == 0)
-            clip = path;
-    }
-    return clip;
-}
-
-#define REQUIRE_STAGE()                                              \
-    do {                                                             \
-        if (!GetStage().problem.IsEmpty())                           \
-            FAIL() << CStringA(GetStage().problem).GetString();      \
-    } while (0)
-
-// One job with its listener and notify window, on hosts that the test has set.
-struct JobRun {
-    JobRun() : window(&listener) {}
-    CRecordingJobListener listener;
-    CNotifyWindow window;
-};
-
-class JobTestBase : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        Hosts.Store = &Store;
-        Store.BuildCategories();
-        for (INT_PTR c = 0; c < Store.Categories.GetSize(); ++c)
-            for (INT_PTR f = 0; f < Store.Categories[c]->Formats.GetSize(); ++f)
-                Store.Categories[c]->Formats[f]->LoadBuiltInPresets();
-        Out = MakeScratchFolder(L"out");
-    }
-
-    std::unique_ptr<JobRun> Start(LPCWSTR source, LPCWSTR format, LPCWSTR preset, LPCWSTR name = nullptr)
-    {
-        std::unique_ptr<JobRun> run(new JobRun);
-        CMediaConvertJob& job = run->listener.Job;
-        job.Source.Path = source;
-        job.Output.DestinationFolder = Out;
-        job.Output.DestinationName = name ? name : L"";
-        job.Output.FormatKey = format;
-        job.Output.PresetName = preset;
-        EXPECT_EQ(0, run->listener.StartJob(run->window.Get()));
-        return run;
-    }
-
-    void Finish(JobRun& run, DWORD timeoutMs = 60000)
-    {
-        ASSERT_TRUE(PumpUntilFinished({&run.window}, timeoutMs));
-    }
-
-    CTestHosts Hosts;
-    CMediaPresetStore Store;
-    CString Out;
-};
-
-// ---------------------------------------------------------------------------------------------
 
 class NamingTest : public JobTestBase {};
 
@@ -295,60 +104,6 @@ TEST_F(NamingTest, ToolLocationsFollowTheApplicationFolder)
 }
 
 // ---------------------------------------------------------------------------------------------
-
-// Jobs with the real probe and a scripted stand-in for the encoder.
-class ScriptedJobTest : public JobTestBase {
-protected:
-    void SetUp() override
-    {
-        JobTestBase::SetUp();
-        if (!GetStage().problem.IsEmpty())
-            return;
-        Fake = MakeScratchFolder(L"fake modules");
-        Hosts.ProbeTool = GetStage().probe;
-        Hosts.EncoderTool = Fake + L"\\Velkor.exe";
-        Hosts.AppFolder = GetStage().app;
-        Log = Fake + L"\\log.txt";
-        CopyFileW(GetEnv(L"TEST_BIN_DIR") + L"\\faketool.exe", Hosts.EncoderTool, FALSE);
-        Script(L"progress 3\ninterval 30\n");
-        CToolProcessBase::SetStopGraceForTests(1000);
-    }
-    void TearDown() override { CToolProcessBase::SetStopGraceForTests(10000); }
-
-    void Script(const CString& text) { WriteUtf8(Fake + L"\\Velkor.fake", text + L"log " + Log + L"\n"); }
-    // A stand-in probe in the place of the real one: it answers with what the real probe says of
-    // 'clip', after the script's lines, and logs each run in ProbeLog. False when it cannot be laid out.
-    bool StandInProbe(const CString& clip, const CString& lines = CString())
-    {
-        const CString json = Fake + L"\\answer.json";
-        CProbeTool real;
-        real.SetPath(GetStage().probe);
-        CProbeOptions options;
-        options.InputPath = clip;
-        ProbeLog = Fake + L"\\probe log.txt";
-        Hosts.ProbeTool = Fake + L"\\Quisset.exe";
-        return real.Launch(options, json, nullptr) == 0 &&
-               CopyFileW(GetEnv(L"TEST_BIN_DIR") + L"\\faketool.exe", Hosts.ProbeTool, FALSE) &&
-               WriteUtf8(Fake + L"\\Quisset.fake", lines + L"stdout_file " + json + L"\nlog " + ProbeLog + L"\n");
-    }
-    // How many times the stand-in probe ran on a command line naming the text.
-    int ProbeRuns(const CString& naming)
-    {
-        int runs = 0;
-        for (CString rest = ReadUtf8(ProbeLog); !rest.IsEmpty();) {
-            const int end = rest.Find(L'\n');
-            const CString line = end >= 0 ? rest.Left(end) : rest;
-            rest = end >= 0 ? rest.Mid(end + 1) : CString();
-            if (line.Find(L"cmdline: ") == 0 && line.Find(naming) >= 0)
-                ++runs;
-        }
-        return runs;
-    }
-    // What the stand-in logged of its runs.
-    CString LoggedArgs() { return ReadUtf8(Log); }
-
-    CString Fake, Log, ProbeLog;
-};
 
 TEST_F(ScriptedJobTest, EncoderThatWritesNothingFails)
 {
@@ -802,18 +557,6 @@ TEST_F(ScriptedJobTest, TheOutputsPictureIsGrabbedWhileItsProbeRuns)
 
 // ---------------------------------------------------------------------------------------------
 
-// Real conversions: the probe, the encoder and gifsicle from the scratch Modules folder.
-class RealJobTest : public JobTestBase {
-protected:
-    void SetUp() override
-    {
-        JobTestBase::SetUp();
-        Hosts.ProbeTool = GetStage().probe;
-        Hosts.EncoderTool = GetStage().encoder;
-        Hosts.AppFolder = GetStage().app;
-    }
-};
-
 struct Expected {
     const wchar_t* format;
     const wchar_t* preset;
@@ -1156,14 +899,16 @@ TEST_F(RealJobTest, AStreamingOutputIsWrittenWhollyBesideItsPlaylist)
 }
 
 // A stopped or failed streaming job removes every file it wrote and nothing else: a playlist it
-// was to overwrite stays whole with its segments; a finished one then replaces it.
+// was to overwrite stays whole with its segments; a finished one then replaces it and the segment
+// it names.
 TEST_F(RealJobTest, AStoppedStreamingJobLeavesNothingOfItsOwnAndTheOldPlaylistWhole)
 {
     REQUIRE_STAGE();
     ASSERT_FALSE(MinutesClip().IsEmpty()) << "cannot make the clip";
     CToolProcessBase::SetStopGraceForTests(3000);
     const CString playlist = Out + L"\\minutes clip.m3u8", segment = Out + L"\\minutes clip0.ts";
-    ASSERT_TRUE(WriteUtf8(playlist, L"#EXTM3U old"));
+    const CString oldPlaylist = L"#EXTM3U old\n#EXTINF:10.000000,\nminutes clip0.ts\n#EXT-X-ENDLIST\n";
+    ASSERT_TRUE(WriteUtf8(playlist, oldPlaylist));
     ASSERT_TRUE(WriteUtf8(segment, L"old segment"));
     Hosts.Overwrite = FILE_EXISTS_OVERWRITE_ALL;
     std::unique_ptr<JobRun> run = Start(MinutesClip(), L"VF_hls", L"Auto");
@@ -1178,7 +923,7 @@ TEST_F(RealJobTest, AStoppedStreamingJobLeavesNothingOfItsOwnAndTheOldPlaylistWh
     CToolProcessBase::SetStopGraceForTests(10000);
     EXPECT_EQ(JOB_RESULT_CANCELED, run->listener.Job.Status.Result);
     EXPECT_STREQ(L"minutes clip.m3u8|minutes clip0.ts", NamesIn(Out));
-    EXPECT_STREQ(L"#EXTM3U old", ReadUtf8(playlist));
+    EXPECT_STREQ(oldPlaylist, ReadUtf8(playlist));
     EXPECT_STREQ(L"old segment", ReadUtf8(segment));
 
     std::unique_ptr<JobRun> whole = Start(GetStage().av, L"VF_hls", L"Auto", L"minutes clip");
@@ -1187,6 +932,7 @@ TEST_F(RealJobTest, AStoppedStreamingJobLeavesNothingOfItsOwnAndTheOldPlaylistWh
     EXPECT_EQ(0, ReadUtf8(playlist).Find(L"#EXTM3U\n")) << CStringA(ReadUtf8(playlist)).GetString();
     EXPECT_NE(L"old segment", ReadUtf8(segment));
     EXPECT_EQ(-1, NamesIn(Out).Find(L".part")) << CStringA(NamesIn(Out)).GetString();
+    EXPECT_EQ(-1, NamesIn(Out).Find(L".old")) << CStringA(NamesIn(Out)).GetString();
 }
 
 // The name the encoder writes to is plainly unfinished and never longer than one name may be,

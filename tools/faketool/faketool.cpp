@@ -45,6 +45,8 @@ struct FakeScript {
     std::wstring stdoutFile, stdoutText, logPath, pidFile, recordLog;
     std::wstring consoleFile;   // told whether this run has a console: "console" or "no console"
     std::wstring outputText;    // written to the encoder's output file, the argument before "-y"
+    // Files written beside that output, as a muxer writes a playlist's segments: "name|text" each.
+    std::vector<std::wstring> sideFiles;
     std::wstring waitFile;      // a slow tool whose end the test decides: nothing more is done until it exists
     int64_t callbackWindow = 0, playWindow = 0, callbackContext = 0;
 };
@@ -103,6 +105,16 @@ void AppendUtf8(const std::wstring& path, const std::wstring& text)
     WriteFile(file.Get(), bytes.data(), (DWORD)bytes.size(), &written, nullptr);
 }
 
+// The file made anew with the text; nothing when it cannot be made.
+void WriteText(const std::wstring& path, const std::wstring& text)
+{
+    COwnedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    const std::string bytes = ToUtf8(text);
+    if (file.IsValid())
+        WriteFile(file.Get(), bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+}
+
 void WriteStdout(const std::string& bytes)
 {
     DWORD written = 0;
@@ -145,6 +157,7 @@ void ApplyOption(FakeScript& s, const std::wstring& name, const std::wstring& va
     else if (name == L"record_log") s.recordLog = value;
     else if (name == L"console_file") s.consoleFile = value;
     else if (name == L"output_text") s.outputText = value;
+    else if (name == L"side_file") s.sideFiles.push_back(value);
     else if (name == L"color") {
         unsigned long rgb = wcstoul(value.c_str(), nullptr, 16);
         s.color = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
@@ -485,13 +498,17 @@ int wmain(int argc, wchar_t** argv)
         StartHangingChild(s);
     while (!s.waitFile.empty() && GetFileAttributesW(s.waitFile.c_str()) == INVALID_FILE_ATTRIBUTES)
         Sleep(20);
-    for (int i = 2; i < argc && !s.outputText.empty(); ++i)
+    for (int i = 2; i < argc && (!s.outputText.empty() || !s.sideFiles.empty()); ++i)
         if (wcscmp(argv[i], L"-y") == 0) {
-            COwnedHandle output(CreateFileW(argv[i - 1], GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr));
-            DWORD written = 0;
-            const std::string bytes = ToUtf8(s.outputText);
-            if (output.IsValid())
-                WriteFile(output.Get(), bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+            const std::wstring path = argv[i - 1];
+            const size_t slash = path.find_last_of(L"/\\");
+            const std::wstring folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+            for (const std::wstring& side : s.sideFiles) {
+                const size_t bar = side.find(L'|');
+                WriteText(folder + side.substr(0, bar), bar == std::wstring::npos ? std::wstring() : side.substr(bar + 1));
+            }
+            if (!s.outputText.empty())
+                WriteText(path, s.outputText);
             break;
         }
 
