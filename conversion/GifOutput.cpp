@@ -170,6 +170,10 @@ int VF_gif::Convert(CEncoderOptions& options, const CMediaPreset& preset, CEncod
     if (second != 0)
         return (cancel && *cancel) ? 1 : (second < 0 ? second : -1);
 
+    // The optimiser reports no progress and can take as long as both passes: the status says
+    // that the last pass runs.
+    if (CMediaConvertRunner* runner = dynamic_cast<CMediaConvertRunner*>(events))
+        runner->ShowStepText(L"Optimizing", L"Last pass, making the GIF smaller");
     if (OptimizeWithGifsicle(encoded.GetPath(), finalPath, 3, cancel) != 0 &&
         !CopyFileW(encoded.GetPath(), finalPath, FALSE))
         return -1;  // an older file at the destination must not pass for this output

@@ -102,6 +102,13 @@ public:
     virtual void SetState(int state);
     virtual void SetSubState(int subState);
     virtual void SetResult(int result, int detail);
+    // A step a format runs after its encoder (the GIF's optimiser) is told to the listener as a
+    // status text, from the worker thread as the state changes are.
+    void ShowStepText(LPCWSTR status, LPCWSTR detail)
+    {
+        if (CMediaJobListener* listener = Listener())
+            listener->ShowStatusText(status, detail);
+    }
 
     CMediaConvertJob* m_pJob;
     CMediaJobListener* m_pListener;

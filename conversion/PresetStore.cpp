@@ -10,6 +10,7 @@
 #include <pugixml.hpp>
 
 #include "conversion/FormatCatalog.h"
+#include "conversion/OutputNaming.h"
 #include "engine/SystemHelpers.h"
 
 namespace {
@@ -146,6 +147,23 @@ int ReadPresetsFile(const wchar_t* path, CPresetStore& store, FormatList& read)
     return 0;
 }
 
+// Moves the file to "<name> (n).bak" beside it under the first name that no earlier kept copy has
+// (the move never replaces one): the new path, or empty when it cannot be moved.
+CString KeepAside(const CString& path)
+{
+    const int slash = path.ReverseFind(L'\\');
+    const CString folder = slash >= 0 ? path.Left(slash) : CString(L".");
+    const CString name = slash >= 0 ? path.Mid(slash + 1) : path;
+    // Another copy of the program may take the same name meanwhile: then the next one is tried.
+    for (int tries = 0; tries < 100; ++tries) {
+        const CString kept = MakeUniqueFilePath(folder, name, L".bak");
+        if (MoveFileW(path, kept)) return kept;
+        const DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) break;
+    }
+    return CString();
+}
+
 bool SetText(pugi::xml_node& node, const wchar_t* name, const wchar_t* value)
 {
     pugi::xml_attribute attribute = node.append_attribute(name);
@@ -241,7 +259,7 @@ bool BuildDocument(pugi::xml_document& doc, const CPresetStore& store)
 
 } // namespace
 
-CPresetStore::CPresetStore() : Version(L"4.0.0"), Dirty(0) {}
+CPresetStore::CPresetStore() : Version(L"4.0.0"), Dirty(0), FileProblem(0) {}
 
 CPresetStore::~CPresetStore()
 {
@@ -268,6 +286,8 @@ int CPresetStore::LoadPresets()
 {
     FormatList read;
     int result = -1;
+    FileProblem = 0;
+    KeptCopy.Empty();
     try {
         result = Path.IsEmpty() ? -1 : ReadPresetsFile(Path, *this, read);
     } catch (...) {
@@ -275,8 +295,12 @@ int CPresetStore::LoadPresets()
     }
     if (result != 0) {
         Dirty = 1;
-        // The next save replaces a file that could not be read: keep the user's copy beside it.
-        if (result < 0 && !Path.IsEmpty() && FileExists(Path)) CopyFileW(Path, Path + L".bak", FALSE);
+        // The next save replaces a file that could not be used, damaged or of another version: the
+        // user's copy is moved aside first, never over an earlier kept copy.
+        if (!Path.IsEmpty() && FileExists(Path)) {
+            FileProblem = result < 0 ? -1 : 1;
+            KeptCopy = KeepAside(Path);
+        }
     }
     // A format the file did not give presets to keeps its built-in ones rather than none.
     for (INT_PTR i = 0; i < Categories.GetSize(); ++i) {
@@ -294,6 +318,8 @@ int CPresetStore::LoadPresets()
 int CPresetStore::Save()
 {
     if (Categories.IsEmpty() || Path.IsEmpty() || !Dirty) return 1;
+    // A file that could not be used and could not be moved aside is still the user's only copy.
+    if (FileProblem != 0 && KeptCopy.IsEmpty()) return -1;
     return WriteFile(Path, *this);
 }
 

@@ -29,6 +29,12 @@ public:
     COwningPtrArray<CMediaCategory> Categories;
     int Dirty;
     CString Path;
+    // What Load found at Path: 0 a file it read, or none there (a first start); -1 a file it could
+    // not read; 1 a file of another version.
+    int FileProblem;
+    // Where a file that could not be used was moved aside before the built-in presets replace it;
+    // empty when none was, or when it could not be (Save then leaves the file alone).
+    CString KeptCopy;
 
 private:
     CPresetStore(const CPresetStore&) = delete;

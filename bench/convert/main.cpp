@@ -424,19 +424,24 @@ bool MakeClip(const CString& ffmpeg, const CString& clip, int seconds)
 }
 
 // The job's command as Velkor gave it to ffmpeg, less the progress pipe that only the tool reads,
-// writing to 'output' instead: a command line for ffmpeg itself, or empty. The job writes beside
-// its destination ("<title>.part<extension>") and renames the finished file.
+// writing to 'output' instead: a command line for ffmpeg itself, or empty. The job's encoder writes
+// a partial file beside its destination, under a name the runner chooses, and the finished file is
+// moved into place: the encoder's output is the last quoted path in the destination's folder.
 CString DirectCommand(const CString& ffmpeg, const CString& runnerLog, const CString& target, const CString& output)
 {
-    CString args = ReadEncoderCommand(runnerLog);
-    args.Replace(L"-progress pipe:1 ", L"");
-    const int dot = target.ReverseFind(L'.');
-    const CString partial =
-        dot > target.ReverseFind(L'\\') ? target.Left(dot) + L".part" + target.Mid(dot) : target + L".part";
-    if (args.IsEmpty() || (args.Replace(L"\"" + partial + L"\"", L"\"" + output + L"\"") < 1 &&
-                           args.Replace(L"\"" + target + L"\"", L"\"" + output + L"\"") < 1))
+    CString command = ReadEncoderCommand(runnerLog);
+    command.Replace(L"-progress pipe:1 ", L"");
+    const int slash = target.ReverseFind(L'\\');
+    if (command.IsEmpty() || slash < 0)
         return CString();
-    return L"\"" + ffmpeg + L"\" " + args;
+    const std::wstring text = command.GetString();
+    const std::wstring inFolder = L"\"" + std::wstring(target.Left(slash + 1).GetString());
+    const size_t open = text.rfind(inFolder);
+    const size_t close = open == std::wstring::npos ? std::wstring::npos : text.find(L'"', open + 1);
+    if (close == std::wstring::npos)
+        return CString();
+    const std::wstring direct = text.substr(0, open) + L"\"" + output.GetString() + L"\"" + text.substr(close + 1);
+    return L"\"" + ffmpeg + L"\" " + CString(direct.c_str());
 }
 
 JobOutcome TimeJob(const CString& clip, const CString& outFolder, const CString& preset, const CString& log)

@@ -53,10 +53,39 @@ BOOL CConverterApp::InitInstance()
     if (m_presets.LoadDefaultPresets() != 0)
         return FALSE;
     m_bPresetsLoaded = true;
+    // Once, before any dialog: the user's own presets are not shown in this run.
+    TellPresetsFileProblem(m_presets);
     CCommandLineOptions options;
     options.ParseProcessCommandLine();
     RunMode(options);
     return FALSE;
+}
+
+CString GetPresetsFileProblemText(const CPresetStore& store)
+{
+    if (store.FileProblem == 0)
+        return CString();
+    CString text;
+    text.Format(store.FileProblem > 0 ? L"The presets file is of another version and was not read:\n%s"
+                                      : L"The presets file could not be read:\n%s",
+                store.Path.GetString());
+    text += L"\n\nThe built-in presets are used instead. ";
+    if (store.KeptCopy.IsEmpty()) {
+        text += L"The file could not be moved aside, so it is left as it is and changes to the presets are not saved.";
+    } else {
+        CString kept;
+        kept.Format(store.FileProblem > 0 ? L"The file was kept as:\n%s" : L"The damaged file was kept as:\n%s",
+                    store.KeptCopy.GetString());
+        text += kept;
+    }
+    return text;
+}
+
+void TellPresetsFileProblem(const CPresetStore& store)
+{
+    const CString text = GetPresetsFileProblemText(store);
+    if (!text.IsEmpty())
+        AfxMessageBox(text, MB_OK | MB_ICONWARNING);
 }
 
 INT_PTR CConverterApp::RunMode(const CCommandLineOptions& options)

@@ -47,3 +47,10 @@ protected:
 
 // The maker's key of the converter's profile.
 extern const wchar_t kConverterRegistryKey[];
+
+// What the user is told when start-up could not use the presets file (damaged, or of another
+// version): which file, that the built-in presets are used, and where its copy was kept. Empty
+// when the file was read or there was none.
+CString GetPresetsFileProblemText(const CPresetStore& store);
+// Shows that text, when there is one, in the application's message box.
+void TellPresetsFileProblem(const CPresetStore& store);

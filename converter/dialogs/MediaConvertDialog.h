@@ -46,7 +46,8 @@ public:
     // The end notice of the job's worker.
     virtual int OnJobDone();
 
-    // Listener operations: on the dialog's thread, whichever thread calls them.
+    // Listener operations: on the dialog's thread, whichever thread calls them
+    // (MediaConvertDialogStatus.cpp, with the title and the status icon and colours).
     void ShowFileName(LPCWSTR name) override;
     void ShowStatusIcon(int icon) override;
     void ShowProgressCode(int code) override;

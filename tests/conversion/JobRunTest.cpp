@@ -680,6 +680,34 @@ TEST_F(RealJobTest, GifWithoutGifsicleFallsBackToTheEncodersFile)
     EXPECT_EQ(352, job.Target.MediaInfo.VideoStreams[0]->Width);
 }
 
+// gifsicle reports nothing and may take as long as both encoder passes: while it runs, the
+// status says that the last pass runs, and the job's end then says how it ended.
+TEST_F(RealJobTest, WhileGifsicleRunsTheStatusSaysTheLastPassRuns)
+{
+    REQUIRE_STAGE();
+    const CString app = MakeScratchFolder(L"held gifsicle app");
+    const CString modules = app + L"\\Modules";
+    CreateDirectoryW(modules, nullptr);
+    const CString release = app + L"\\release", log = app + L"\\gifsicle log.txt";
+    ASSERT_TRUE(CopyFileW(GetEnv(L"TEST_BIN_DIR") + L"\\faketool.exe", modules + L"\\gifsicle.exe", FALSE));
+    // It ends when the test lets it, and fails: the encoder's GIF is then the output.
+    ASSERT_TRUE(WriteUtf8(modules + L"\\gifsicle.fake", L"wait_file " + release + L"\nexit 1\nlog " + log + L"\n"));
+    Hosts.AppFolder = app;
+    std::unique_ptr<JobRun> run = Start(GetStage().av, L"VF_gif", L"Custom");
+    const DWORD start = GetTickCount();
+    while (ReadUtf8(log).Find(L"cmdline: ") < 0 && !run->window.Finished() && GetTickCount() - start < 90000)
+        PumpFor(50);
+    ASSERT_GE(ReadUtf8(log).Find(L"--optimize=3"), 0) << CStringA(run->listener.LastStatus()).GetString();
+    // The text was given before gifsicle was started, on the worker, which waits for it.
+    EXPECT_STREQ(L"Optimizing", run->listener.LastStatus());
+    EXPECT_STREQ(L"Last pass, making the GIF smaller", run->listener.LastDetail());
+    EXPECT_FALSE(run->window.Finished());
+    ASSERT_TRUE(WriteBytes(release, "go", 2));
+    Finish(*run, 60000);
+    EXPECT_EQ(JOB_RESULT_COMPLETED, run->listener.Job.Status.Result);
+    EXPECT_STREQ(L"Completed", run->listener.LastStatus());
+}
+
 namespace {
 
 // The positions a job reported, with a mark where each GIF pass's encoder started.

@@ -91,6 +91,10 @@ TEST_F(PresetsFile, MissingFileGivesBuiltInPresetsAndIsWrittenOnSave)
     CMediaPresetStore store;
     ASSERT_EQ(0, store.Load(path.c_str()));
     EXPECT_EQ(1, store.Dirty);
+    // A first start: nothing was there to be told of or kept.
+    EXPECT_EQ(0, store.FileProblem);
+    EXPECT_TRUE(store.KeptCopy.IsEmpty());
+    EXPECT_FALSE(Exists(path + L".bak"));
     EXPECT_EQ(28, PresetCount(store.FindFormat(L"VF_mp4")));
     EXPECT_EQ(57, PresetCount(store.FindFormat(L"VF_Samsung.phone")));
     EXPECT_EQ(-1, CPresetStore::ReadFile(path.c_str(), store));
@@ -184,6 +188,73 @@ TEST_F(PresetsFile, ParseErrorFallsBackAndKeepsTheUsersCopy)
     EXPECT_EQ(0, again.Dirty);
 }
 
+// Whatever way a file is damaged, the store starts on the built-in presets and the damaged file
+// is kept aside under a name no earlier kept copy has, so a second damage never costs the first.
+TEST_F(PresetsFile, EveryDamagedFileIsKeptUnderANameOfItsOwn)
+{
+    const std::wstring kept[] = {path + L".bak", folder + L"\\MediaFormats.preset (1).bak",
+                                 folder + L"\\MediaFormats.preset (2).bak", folder + L"\\MediaFormats.preset (3).bak"};
+    for (const std::wstring& name : kept) DeleteFileW(name.c_str());
+    std::string whole;
+    {
+        CMediaPresetStore source;
+        ASSERT_EQ(0, source.Load(L""));
+        ASSERT_EQ(0, CPresetStore::WriteFile(path.c_str(), source));
+        whole = ReadBytes(path);
+        ASSERT_GT(whole.size(), 1000u);
+    }
+    const std::string damages[] = {
+        whole.substr(0, whole.size() / 2),                        // cut off in the middle
+        std::string("\x8f\x03\xfe\x11 not xml at all \x00\x7f", 22),  // random bytes
+        std::string(),                                           // nothing at all
+        "<?xml version=\"1.0\"?><Playlist Version=\"4.0.0\"/>",  // another document
+    };
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        WriteBytes(path, damages[i]);
+        CMediaPresetStore store;
+        ASSERT_EQ(0, store.Load(path.c_str()));
+        EXPECT_EQ(1, store.Dirty);
+        EXPECT_EQ(28, PresetCount(store.FindFormat(L"VF_mp4")));
+        EXPECT_EQ(-1, store.FileProblem);
+        EXPECT_STREQ(kept[i].c_str(), store.KeptCopy);
+        ASSERT_EQ(0, store.Save());
+        // The file is whole again, and every copy kept so far still holds what it held.
+        CMediaPresetStore again;
+        ASSERT_EQ(0, again.Load(path.c_str()));
+        EXPECT_EQ(0, again.Dirty);
+        EXPECT_EQ(0, again.FileProblem);
+        EXPECT_TRUE(again.KeptCopy.IsEmpty());
+        for (int j = 0; j <= i; ++j) {
+            EXPECT_TRUE(Exists(kept[j])) << j;
+            EXPECT_TRUE(damages[j] == ReadBytes(kept[j])) << j;
+        }
+    }
+    for (const std::wstring& name : kept) DeleteFileW(name.c_str());
+}
+
+// A damaged file that cannot be moved aside (another program holds it without letting it be
+// moved) is the user's only copy: the store runs on the built-in presets and leaves it as it is.
+TEST_F(PresetsFile, ADamagedFileThatCannotBeKeptAsideIsNotReplaced)
+{
+    const std::string broken = "<?xml version=\"1.0\"?><Presets Version=\"4.0.0\"><Categ";
+    WriteBytes(path, broken);
+    CMediaPresetStore store;
+    {
+        HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, held);
+        EXPECT_EQ(0, store.Load(path.c_str()));
+        CloseHandle(held);
+    }
+    EXPECT_EQ(-1, store.FileProblem);
+    EXPECT_TRUE(store.KeptCopy.IsEmpty());
+    EXPECT_FALSE(Exists(path + L".bak"));
+    EXPECT_EQ(28, PresetCount(store.FindFormat(L"VF_mp4")));
+    EXPECT_EQ(1, store.Dirty);
+    EXPECT_EQ(-1, store.Save());
+    EXPECT_TRUE(broken == ReadBytes(path));
+}
+
 TEST_F(PresetsFile, OtherVersionIsNotReadAtAll)
 {
     MakeFile([](pugi::xml_document& doc) {
@@ -196,12 +267,17 @@ TEST_F(PresetsFile, OtherVersionIsNotReadAtAll)
     EXPECT_EQ(1, CPresetStore::ReadFile(path.c_str(), store));
     EXPECT_STREQ(L"MP3", store.FindFormat(L"AF_mp3")->Name);
 
+    const std::string older = ReadBytes(path);
     ASSERT_EQ(0, store.Load(path.c_str()));
     EXPECT_EQ(1, store.Dirty);
     EXPECT_EQ(5, PresetCount(store.FindFormat(L"AF_mp3")));
-    EXPECT_FALSE(Exists(path + L".bak"));   // a file of another version is meant to be replaced
+    // Replaced, as such a file is meant to be, but the user's presets in it are kept aside first.
+    EXPECT_EQ(1, store.FileProblem);
+    EXPECT_STREQ((path + L".bak").c_str(), store.KeptCopy);
+    EXPECT_TRUE(older == ReadBytes(path + L".bak"));
     ASSERT_EQ(0, store.Save());
     EXPECT_NE(std::string::npos, ReadBytes(path).find("Version=\"4.0.0\""));
+    DeleteFileW((path + L".bak").c_str());
 
     // A missing version is another version too.
     MakeFile([](pugi::xml_document& doc) { doc.child(L"Presets").remove_attribute(L"Version"); });

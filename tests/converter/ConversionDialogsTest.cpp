@@ -1030,6 +1030,34 @@ TEST_F(RealDialogs, TheGifMakerMakesAGifWithItsDefaultsAndWithChosenSizeRateAndL
     EXPECT_EQ(3, m_app->Settings().gifLoopCount);
 }
 
+// gifsicle reports nothing and may take as long as both encoder passes: while it runs, the
+// status bar says that the last pass runs, instead of the second pass's last progress.
+TEST_F(RealDialogs, WhileGifsicleRunsTheGifMakerSaysTheLastPassRuns)
+{
+    const CString app = MakeAwkwardFolder(L"held gifsicle app");
+    const CString modules = app + L"\\Modules";
+    ASSERT_TRUE(::CreateDirectoryW(modules, nullptr));
+    const CString release = app + L"\\release", log = app + L"\\gifsicle log.txt";
+    ASSERT_TRUE(::CopyFileW(GetEnv(L"TEST_BIN_DIR") + L"\\faketool.exe", modules + L"\\gifsicle.exe", FALSE));
+    // It ends when the test lets it, and fails: the encoder's GIF is then the output.
+    ASSERT_TRUE(enginetest::WriteUtf8File(modules + L"\\gifsicle.fake",
+                                          L"wait_file " + release + L"\nexit 1\nlog " + log + L"\n"));
+    static_cast<CStageEnvironment*>(m_app->Environment())->SetAppFolder(app);
+    CGifMaker& dialog = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Clips().clip) + L" -ofolder " + Quoted(m_out));
+    Press(dialog, IDC_START);
+    ASSERT_TRUE(WaitUntil([&] { return !enginetest::ReadLines(log).empty() || !dialog.IsRunning(); }, 120000));
+    ASSERT_TRUE(dialog.IsRunning()) << CStringA(dialog.StatusBarText()).GetString();
+    // Given before gifsicle was started, by the worker, which waits until the dialog has shown it.
+    EXPECT_EQ(CString(L"Optimizing: Last pass, making the GIF smaller"), dialog.StatusBarText());
+    EXPECT_TRUE(IsShown(dialog, IDC_STOP));
+    dialog.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Shot(L"gif maker optimizing", dialog.m_hWnd);
+    ASSERT_TRUE(TouchFile(release));
+    ASSERT_TRUE(WaitForEnd(dialog, 60000));
+    EXPECT_TRUE(Completed(dialog));
+    EXPECT_EQ(CString(L"Completed"), dialog.StatusBarText());
+}
+
 TEST_F(RealDialogs, ARotatedGifTakesTheTurnedSizeAndAFlippedOneConverts)
 {
     CGifMaker& turned = Open<CGifMaker>(IDD_GIF_MAKER, L"-c gm " + Quoted(Clips().clip) + L" -rotate 90 -grayscale"

@@ -146,6 +146,9 @@ public:
     explicit CStageEnvironment(const CString& app) : m_app(app) {}
     void Aim();
     CString GetAppFolder() override { return m_app; }
+    // Another application folder for what is found there (gifsicle, the player); the tools Aim
+    // pointed at stay.
+    void SetAppFolder(const CString& app) { m_app = app; }
 
 private:
     CString m_app;

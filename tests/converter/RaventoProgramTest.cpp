@@ -1,17 +1,21 @@
 // Ravento as a program: started with the command lines the player writes for an item (its own
 // launcher builds them), in each of its three modes, driven by messages from here; the presets
-// file and the settings saved at exit; AutoStart with a stored destination and the real tools;
-// and the settings sheet with its own Explorer switch.
+// file and the settings saved at exit, and a presets file it cannot use told at its start and kept;
+// AutoStart with a stored destination and the real tools; and the settings sheet with its own
+// Explorer switch.
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
 
+#include <string>
 #include <thread>
 
 #include "ConverterTestSupport.h"
+#include "converter/app/ConverterApp.h"
 #include "converter/app/ConverterResource.h"
 #include "converter/app/SettingsSheet.h"
 #include "engine/SystemHelpers.h"
+#include "framework/Effects.h"
 #include "framework/Handles.h"
 #include "player/app/ConverterLauncher.h"
 #include "tests/conversion/ConversionTestSupport.h"
@@ -33,6 +37,39 @@ CString PresetsFilePath()
     wchar_t appData[MAX_PATH] = L"";
     ::SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData);
     return CString(appData) + L"\\Tarvelo Software\\Ravento\\MediaFormats.preset";
+}
+
+// Every copy of a presets file that start-up kept aside.
+void DeleteKeptPresetsFiles()
+{
+    const CString folder = GetParentFolder(PresetsFilePath());
+    WIN32_FIND_DATAW found;
+    HANDLE find = ::FindFirstFileW(folder + L"\\MediaFormats.preset*.bak", &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do
+        ::DeleteFileW(folder + L"\\" + found.cFileName);
+    while (::FindNextFileW(find, &found));
+    ::FindClose(find);
+}
+
+std::string ReadBytes(const CString& path)
+{
+    std::string bytes;
+    CHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    char buffer[4096];
+    DWORD read = 0;
+    while (file.IsValid() && ::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    return bytes;
+}
+
+bool WriteBytes(const CString& path, const std::string& bytes)
+{
+    CHandle file(::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    return file.IsValid() && ::WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr) &&
+           written == bytes.size();
 }
 
 void SetNumber(LPCWSTR section, LPCWSTR name, DWORD value)
@@ -237,6 +274,7 @@ protected:
     {
         CRegKey::DeleteTree(HKEY_CURRENT_USER, kRaventoKey);
         ::DeleteFileW(PresetsFilePath());
+        DeleteKeptPresetsFiles();
         // No update check from the tests; a destination of the tests' own.
         SetNumber(L"Settings", L"AutoCheckUpdate", 0);
         SetNumber(L"Settings", L"SameAsInput", 0);
@@ -247,6 +285,7 @@ protected:
     {
         CRegKey::DeleteTree(HKEY_CURRENT_USER, kRaventoKey);
         ::DeleteFileW(PresetsFilePath());
+        DeleteKeptPresetsFiles();
     }
     // Starts the converter of the stand-in stage with a line, waits for its dialog, has it start
     // the conversion, waits for the encoder's run and closes it; the run's command line.
@@ -504,6 +543,61 @@ TEST_F(RaventoProgram, AnUnknownFormatOnTheCommandLineIsRefusedAndTheStoredOneKe
     run.Close();
     ASSERT_TRUE(run.WaitForExit(30000));
     EXPECT_EQ(CString(L"VF_avi"), GetStringSetting(L"Settings", L"MediaFormat"));
+}
+
+// A presets file that cannot be read is told once, before the dialog shows, with the place its
+// copy was kept; a second damaged file is kept beside the first, which keeps what it held. A first
+// start and a whole file say nothing.
+TEST_F(RaventoProgram, ADamagedPresetsFileIsToldOnceAndEveryDamagedCopyIsKept)
+{
+    CConversionStage& stage = GetConversionStage();
+    ASSERT_TRUE(stage.problem.IsEmpty()) << CStringA(stage.problem).GetString();
+    const CString file = PresetsFilePath();
+    const CString firstKept = file + L".bak";
+    const CString secondKept = GetParentFolder(file) + L"\\MediaFormats.preset (1).bak";
+    // One run of the program: the message box it showed before its dialog (empty when none), then closed.
+    auto runOnce = [&](LPCWSTR shot) {
+        CRaventoRun run;
+        CString said;
+        EXPECT_TRUE(run.Start(stage.ravento, CString()));
+        HWND box = nullptr;
+        EXPECT_TRUE(WaitUntil([&] { return (box = run.WaitForMessageBox(0)) != nullptr || run.WaitForDialog(0); },
+                              30000));
+        if (box) {
+            said = MessageText(box);
+            Shot(shot, box);
+            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        }
+        EXPECT_TRUE(run.WaitForDialog() != nullptr);
+        // Said once: nothing more over the dialog.
+        EXPECT_TRUE(run.WaitForMessageBox(0) == nullptr);
+        EXPECT_TRUE(run.WaitForDialog() != nullptr);
+        run.Close();
+        EXPECT_TRUE(run.WaitForExit(30000));
+        return said;
+    };
+
+    EXPECT_TRUE(runOnce(L"program first start").IsEmpty());
+    const std::string whole = ReadBytes(file);
+    ASSERT_GT(whole.size(), 1000u);
+
+    const std::string noise("\x8f\x03\xfe\x11 not xml \x00\x7f", 15);
+    ASSERT_TRUE(WriteBytes(file, noise));
+    EXPECT_EQ(L"The presets file could not be read:\n" + file +
+                  L"\n\nThe built-in presets are used instead. The damaged file was kept as:\n" + firstKept,
+              runOnce(L"program damaged presets file"));
+    EXPECT_TRUE(noise == ReadBytes(firstKept));
+    EXPECT_TRUE(whole == ReadBytes(file)) << "the built-in presets are written again at the exit";
+
+    const std::string cut = whole.substr(0, whole.size() / 3);
+    ASSERT_TRUE(WriteBytes(file, cut));
+    EXPECT_EQ(L"The presets file could not be read:\n" + file +
+                  L"\n\nThe built-in presets are used instead. The damaged file was kept as:\n" + secondKept,
+              runOnce(L"program damaged presets file again"));
+    EXPECT_TRUE(noise == ReadBytes(firstKept)) << "the first kept copy is never overwritten";
+    EXPECT_TRUE(cut == ReadBytes(secondKept));
+
+    EXPECT_TRUE(runOnce(L"program whole presets file").IsEmpty());
 }
 
 TEST_F(RaventoProgram, ClosingTheProgramMidConversionEndsTheEncoderAndStillSaves)
@@ -787,4 +881,75 @@ TEST(SettingsSheetValues, TheChoicesMapToTheOverwriteValuesAndBack)
         EXPECT_EQ(0, OverwriteChoiceOf(value)) << value;
     EXPECT_EQ(CString(L"Nordane.dll"), CString(kConverterShellExtensionFileName));
     EXPECT_EQ(CShellMenuExtension::HandlerNameOf(L"Ravento"), CString(kConverterShellHandlerName));
+}
+
+// ----- what start-up says of a presets file it could not use ----------------------------------------
+
+namespace {
+
+std::vector<CString> g_startMessages;
+
+int WINAPI RecordStartMessage(HWND, LPCWSTR text, LPCWSTR, UINT)
+{
+    g_startMessages.push_back(text ? text : L"");
+    return IDOK;
+}
+
+// The messages start-up shows after the store has loaded the file at path.
+std::vector<CString> ToldOf(CMediaPresetStore& store, const CString& path)
+{
+    g_startMessages.clear();
+    FwMessageBoxFn old = FwSetMessageBoxFunction(RecordStartMessage);
+    EXPECT_EQ(0, store.Load(path));
+    TellPresetsFileProblem(store);
+    FwSetMessageBoxFunction(old);
+    return g_startMessages;
+}
+
+}  // namespace
+
+TEST(PresetsFileProblem, AnotherVersionIsKeptAndToldAndAFileThatCannotBeKeptIsLeftAsItIs)
+{
+    CConverterTestApp app;
+    const CString folder = MakeAwkwardFolder(L"told presets");
+    const CString path = folder + L"\\MediaFormats.preset";
+    ::DeleteFileW(path + L".bak");
+
+    // A first start: nothing to tell.
+    ::DeleteFileW(path);
+    CMediaPresetStore first;
+    EXPECT_TRUE(ToldOf(first, path).empty());
+    ASSERT_EQ(0, first.Save());
+
+    // Written by another version: replaced, as such a file is, once its copy is kept.
+    std::string older = ReadBytes(path);
+    const size_t version = older.find("Version=\"4.0.0\"");
+    ASSERT_NE(std::string::npos, version);
+    older.replace(version, 15, "Version=\"3.0.0\"");
+    ASSERT_TRUE(WriteBytes(path, older));
+    CMediaPresetStore second;
+    std::vector<CString> told = ToldOf(second, path);
+    ASSERT_EQ(1u, told.size());
+    EXPECT_EQ(L"The presets file is of another version and was not read:\n" + path +
+                  L"\n\nThe built-in presets are used instead. The file was kept as:\n" + path + L".bak",
+              told[0]);
+    EXPECT_TRUE(older == ReadBytes(path + L".bak"));
+
+    // Damaged and held by a program that does not let it be moved: said so, and left as it is.
+    const std::string damaged = "<Presets Version=\"4.0.0\"><Catego";
+    ASSERT_TRUE(WriteBytes(path, damaged));
+    CMediaPresetStore third;
+    {
+        CHandle held(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.IsValid());
+        told = ToldOf(third, path);
+    }
+    ASSERT_EQ(1u, told.size());
+    EXPECT_EQ(L"The presets file could not be read:\n" + path +
+                  L"\n\nThe built-in presets are used instead. The file could not be moved aside, so it is left as it"
+                  L" is and changes to the presets are not saved.",
+              told[0]);
+    EXPECT_NE(0, third.Save());
+    EXPECT_TRUE(damaged == ReadBytes(path));
+    EXPECT_TRUE(older == ReadBytes(path + L".bak"));
 }
