@@ -485,6 +485,9 @@ void PlayerUiTest::SetUpUi()
 {
     s_app.reset(new CPlayerTestApp(true));
     s_app->Resources()->Init();
+    // The settings as a start of the program leaves them (the profile is empty): the file-type
+    // table among them.
+    s_app->Settings().LoadSettings();
     ASSERT_FALSE(TestTools().modules.IsEmpty()) << "the tools are laid out";
     ASSERT_FALSE(TestClips().a.IsEmpty()) << "the clips are made";
     UseTestTools(s_app->Resources());

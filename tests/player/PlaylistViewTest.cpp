@@ -961,27 +961,39 @@ TEST_F(PlaylistView, APlaylistFileThatYieldsNoEntryLeavesTheListAsItWasAndSaysSo
     View().m_nModified = 0;
     CString folder = MakeAwkwardFolder(L"useless-playlists");
     CString empty = folder + L"\\empty.m3u", header = folder + L"\\header only.m3u", garbage = folder + L"\\noise.m3u";
+    CString random = folder + L"\\random.m3u", prose = folder + L"\\prose.m3u", values = folder + L"\\prose.pls";
     ASSERT_TRUE(WriteBytes(empty, ""));
     ASSERT_TRUE(WriteBytes(header, "#EXTM3U\r\n# made by hand, nothing in it yet\r\n"));
     ASSERT_TRUE(WriteBytes(garbage, GarbageWithoutNul(4096)));
-    for (const CString& useless : {empty, header, garbage}) {
+    // Bytes of some other file whose lines may be anything, short ones like "!" among them.
+    std::string bytes;
+    for (unsigned seed = 99; bytes.size() < 64 * 1024;) {
+        seed = seed * 1103515245u + 12345u;
+        bytes += (char)(1 + (seed >> 16) % 255);
+    }
+    ASSERT_TRUE(WriteBytes(random, bytes));
+    ASSERT_TRUE(WriteBytes(prose, "Dear diary, today was long!\r\nWe went out; it rained.\r\nMore tomorrow...\r\n"));
+    ASSERT_TRUE(WriteBytes(values, "[playlist]\r\nNumberOfEntries=2\r\nFile1=Dear diary!\r\nFile2=It rained.\r\n"));
+    const std::vector<CString> useless = {empty, header, garbage, random, prose, values};
+    for (const CString& file : useless) {
         CPlaylistData read(1);
-        ASSERT_EQ(0, CM3uPlaylistFormat().Load(useless, read)) << "each file reads";
-        ASSERT_EQ(0, read.GetCount()) << "and yields no entry";
+        std::unique_ptr<CPlaylistFormat> format(CreatePlaylistFormat(file));
+        ASSERT_EQ(0, format->Load(file, read)) << "each file reads";
+        EXPECT_EQ(0, read.GetCount()) << "and yields no entry: " << CStringA(file).GetString();
     }
     int recent = s_app->Settings().recentPlaylists.GetCount();
 
-    for (const CString& useless : {empty, header, garbage})
-        EXPECT_EQ(0, View().OpenPlaylist(useless, 1, 1));
+    for (const CString& file : useless)
+        EXPECT_EQ(0, View().OpenPlaylist(file, 1, 1));
     ASSERT_TRUE(WaitLoaded());
     EXPECT_EQ(four, Paths()) << "the list stays as it was";
     EXPECT_EQ(0, View().m_nModified) << "nothing changed that a close would have to save";
     EXPECT_EQ(recent, s_app->Settings().recentPlaylists.GetCount());
     EXPECT_FALSE(Play().HasSession());
-    ASSERT_EQ(3u, s_boxes.size()) << "each file is answered with a message";
+    ASSERT_EQ(useless.size(), s_boxes.size()) << "each file is answered with a message";
     int n = 0;
-    for (const CString& useless : {empty, header, garbage}) {
-        EXPECT_NE(-1, s_boxes[n].Find(useless)) << CStringA(s_boxes[n]).GetString();
+    for (const CString& file : useless) {
+        EXPECT_NE(-1, s_boxes[n].Find(file)) << CStringA(s_boxes[n]).GetString();
         EXPECT_NE(-1, s_boxes[n].Find(L"holds no playlist entries")) << CStringA(s_boxes[n]).GetString();
         ++n;
     }
