@@ -24,6 +24,9 @@ int WideToAnsi(LPCWSTR wide, CStringA& out);
 int AnsiToWide(LPCSTR narrow, CString& out);
 // 32 lower-case hexadecimal digits of a new GUID; 0 or -1.
 int NewGuidString(CString& out);
+// The system's own text for an error code (FormatMessageW), without the line break that ends it;
+// "Error <code>" when the system has none.
+CString GetSystemErrorText(DWORD error);
 
 CString FormatInt64Grouped(__int64 value);
 CString FormatNumberString(LPCWSTR text);

@@ -238,7 +238,10 @@ void CMediaPlaylistView::OnDestroy()
     StopUpdateThreads();
     CPlayerSettings* s = GetPlayerSettings();
     if (s && m_pItems) {
-        SaveDefaultPlaylist();
+        // The last change of the playlist is lost when this fails: the user hears of it.
+        DWORD error = 0;
+        if (SaveDefaultPlaylist(&error) < 0)
+            TellSaveFailed(s->GetDefaultPlaylistPath(), error);
         // A thumbnail file of the program's lives as long as an item or the saved default
         // playlist names it. The items go with this window: what that playlist names stays.
         s->DeleteTempFilesExcept(ThumbnailFilesNamedBy(s->GetDefaultPlaylistPath()));
@@ -246,12 +249,22 @@ void CMediaPlaylistView::OnDestroy()
     CView::OnDestroy();
 }
 
-int CMediaPlaylistView::SaveDefaultPlaylist()
+int CMediaPlaylistView::SaveDefaultPlaylist(DWORD* error)
 {
     CPlayerSettings* s = GetPlayerSettings();
     if (!s || !m_pItems || !s->loadLastPlaylist || m_bKeepDefaultPlaylist)
         return 0;
-    return SavePlaylist(s->GetDefaultPlaylistPath(), 0, 0);
+    return SavePlaylist(s->GetDefaultPlaylistPath(), 0, 0, error);
+}
+
+void CMediaPlaylistView::TellSaveFailed(LPCWSTR path, DWORD error)
+{
+    CString text;
+    if (error)
+        text.Format(L"Cannot save playlist file:\n%s\n\n%s", path, GetSystemErrorText(error).GetString());
+    else
+        text.Format(L"Cannot save playlist file:\n%s", path);
+    AfxMessageBox(text);
 }
 
 bool CMediaPlaylistView::IsDefaultPlaylistPath(LPCWSTR path)
@@ -739,8 +752,10 @@ int CMediaPlaylistView::OpenAddress(LPCWSTR address)
     return 1;
 }
 
-int CMediaPlaylistView::SavePlaylist(LPCWSTR path, int embedThumbnails, int addToRecent)
+int CMediaPlaylistView::SavePlaylist(LPCWSTR path, int embedThumbnails, int addToRecent, DWORD* error)
 {
+    if (error)
+        *error = 0;
     if (!path || !*path)
         return -1;
     CString target = path;
@@ -777,7 +792,10 @@ int CMediaPlaylistView::SavePlaylist(LPCWSTR path, int embedThumbnails, int addT
     int result;
     {
         CItemDrawLock::Scope hold(Items().GetDrawLock());
+        SetLastError(0);
         result = format->Save(target, playlist, embedThumbnails);
+        if (result != 0 && error)
+            *error = GetLastError();
     }
     if (result == 0 && IsDefaultPlaylistPath(target)) {
         // The thumbnail files it names are the saved playlist's now, no longer their items'.

@@ -67,11 +67,14 @@ public:
     // that cannot be opened changes nothing and the user is told. A local playlist file is opened
     // as Open Playlist opens it. 1 when it was queued.
     int OpenAddress(LPCWSTR address);
-    // The entries written (items, then the paths still queued), or -1.
-    int SavePlaylist(LPCWSTR path, int embedThumbnails, int addToRecent);
+    // The entries written (items, then the paths still queued), or -1 with the system's reason in
+    // 'error' (0 when it gave none).
+    int SavePlaylist(LPCWSTR path, int embedThumbnails, int addToRecent, DWORD* error = nullptr);
     // When "LoadLastPlaylist" is on, the playlist as the next start reads it (thumbnails as files,
     // not a recent playlist): SavePlaylist's result, 0 when it is off.
-    int SaveDefaultPlaylist();
+    int SaveDefaultPlaylist(DWORD* error = nullptr);
+    // "Cannot save playlist file:" with the path and the system's reason.
+    static void TellSaveFailed(LPCWSTR path, DWORD error);
     // A playlist file is merged at once; anything else is queued: 1 queued, 0 refused.
     int AddPath(LPCWSTR path);
     // Files whose names pass the ';'-separated patterns, through AddPath: the paths accepted.

@@ -299,10 +299,12 @@ int CPlsPlaylistFormat::Save(const wchar_t* path, const CPlaylistData& playlist,
     section.push_back(0);
     bool ok = WritePrivateProfileStringW(kPlsSection, nullptr, nullptr, temp) != FALSE || IsExistingFile(temp);
     ok = ok && WritePrivateProfileSectionW(kPlsSection, section.data(), temp);
+    const DWORD error = ok ? 0 : GetLastError();
     // Makes the profile functions let go of the file before it moves.
     WritePrivateProfileStringW(nullptr, nullptr, nullptr, temp);
     if (!ok) {
         DeleteFileW(temp);
+        SetLastError(error);
         return -1;
     }
     return MoveIntoPlace(temp, file) ? 0 : -1;

@@ -4,6 +4,7 @@
 #include <wininet.h>
 
 #include <memory>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -200,6 +201,19 @@ TEST(PathHelpers, EachDrivesKindIsAskedOnceForAllItsPaths)
     wchar_t windows[MAX_PATH] = L"";
     ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
     EXPECT_TRUE(CFixedDiskPaths().IsOnFixedDisk(windows)) << CStringA(windows).GetString();
+}
+
+TEST(TextHelpers, TheSystemsReasonForAnErrorReadsAsOneText)
+{
+    for (DWORD error : {(DWORD)ERROR_ACCESS_DENIED, (DWORD)ERROR_PATH_NOT_FOUND, (DWORD)ERROR_DISK_FULL}) {
+        CString text = GetSystemErrorText(error);
+        ASSERT_FALSE(text.IsEmpty()) << error;
+        EXPECT_NE(L'\n', text[text.GetLength() - 1]) << error;
+        EXPECT_NE(L'\r', text[text.GetLength() - 1]) << error;
+        EXPECT_EQ(-1, text.Find(L"Error ")) << "the system has a text for " << error;
+    }
+    EXPECT_STRNE(GetSystemErrorText(ERROR_ACCESS_DENIED), GetSystemErrorText(ERROR_PATH_NOT_FOUND));
+    EXPECT_STREQ(L"Error 536936447", GetSystemErrorText(0x2000FFFF)) << "a code the system has no text for";
 }
 
 TEST(PathHelpers, ProgramAndDataFolders)
