@@ -174,6 +174,8 @@ int CTestPlaylist::RemoveMediaItem(int index, int)
     if (index < 0 || index >= (int)m_items.size())
         return -1;
     m_items[index]->DeleteThumbnailFile();
+    if (release)
+        release(m_items[index].release());
     m_items.erase(m_items.begin() + index);
     return 0;
 }
@@ -182,8 +184,11 @@ void CTestPlaylist::DeleteAllMediaItems()
 {
     if (CPlayWnd* play = GetPlayerWindows().playWnd)
         play->StopAndRemember(0);
-    for (auto& item : m_items)
+    for (auto& item : m_items) {
         item->DeleteThumbnailFile();
+        if (release)
+            release(item.release());
+    }
     m_items.clear();
 }
 
@@ -217,6 +222,7 @@ void CTestPlaylist::Clear()
     invalidated.clear();
     madeVisible.clear();
     relayouts = 0;
+    release = nullptr;
 }
 
 CMediaItem* CTestPlaylist::GetMediaItem(int index)

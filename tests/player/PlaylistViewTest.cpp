@@ -1078,3 +1078,71 @@ TEST_F(PlaylistView, AMissingFileSettlesAtOnceWithoutAProbeAndAnAddressIsStillPr
 }
 
 }  // namespace
+
+namespace {
+
+// The media information of an item that a replaced list deletes while the dialog reads it: the
+// dialog neither writes into the item nor reads from it once it is gone, not even when a new item
+// is made where the old one was (the test makes one there, as the heap would).
+TEST_F(PlaylistView, MediaInformationReadWhileTheListIsReplacedTouchesNoItemThatIsGone)
+{
+    CString folder = MakeAwkwardFolder(L"info-while-replaced");
+    CString json = folder + L"\\answer.json", log = folder + L"\\runs.txt", answer = folder + L"\\answer now";
+    ASSERT_TRUE(WriteUtf8File(json, kFakeAudioProbeJson));
+    ASSERT_TRUE(WriteFakeProbeScript(L"stdout_file " + json + L"\nlog " + log + L"\nwait_file " + answer + L"\n"));
+    s_app->Resources()->probeToolPath = TestTools().fakeProbe;
+    const std::vector<CString> before = {TestClips().b, TestClips().c, folder + L"\\third.mp4"};
+    for (const CString& path : before) {
+        std::unique_ptr<CMediaItem> item(new CMediaItem);
+        item->Path = path;  // not probed: the dialog reads it
+        List().Add(std::move(item));
+    }
+    std::vector<std::unique_ptr<CMediaItem>> madeWhereTheOldWere;
+    List().release = [&](CMediaItem* gone) {
+        gone->~CMediaItem();
+        new (gone) CMediaItem;
+        gone->Path = L"another file";
+        madeWhereTheOldWere.emplace_back(gone);
+    };
+
+    CMediaInfoDlg dlg(List().GetMediaItem(1));
+    ASSERT_TRUE(dlg.Create(IDD_MEDIA_INFO, nullptr));
+    ASSERT_TRUE(WaitUntil([&] { return ProbeRuns(log) == 1; }, 30000)) << "the dialog's probe runs";
+    EXPECT_TRUE(dlg.IsReading());
+
+    // A playlist opened meanwhile replaces the list.
+    const CString replacement = folder + L"\\replacement.m3u";
+    const std::vector<CString> after = {folder + L"\\gone\\one.mp4", folder + L"\\gone\\two.mp4"};
+    ASSERT_TRUE(WriteUtf8File(replacement, after[0] + L"\r\n" + after[1] + L"\r\n"));
+    EXPECT_EQ(2, View().OpenPlaylist(replacement, 0, 0));
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_EQ(after, Paths());
+    ASSERT_EQ(3u, madeWhereTheOldWere.size()) << "every old item was deleted";
+    List().release = nullptr;
+
+    ASSERT_TRUE(WriteBytes(answer, ""));
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.IsReading(); }, 30000));
+    for (const auto& other : madeWhereTheOldWere) {
+        EXPECT_FALSE(other->Flags & MEDIA_FILE_PROBED) << "nothing is written where an item was";
+        EXPECT_EQ(0, other->MediaInfo.GetStreamCount());
+    }
+    // What it read is still the dialog's to show, of the file it was opened on.
+    CString shown;
+    dlg.GetDlgItemText(IDC_MEDIA_INFO_PATH, shown);
+    EXPECT_STREQ(before[1], shown);
+    ASSERT_GE(dlg.m_list.GetItemCount(), 1);
+    EXPECT_STREQ(L"File Name", dlg.m_list.GetItemText(0, 0));
+    EXPECT_STREQ(before[1].Mid(before[1].ReverseFind(L'\\') + 1), dlg.m_list.GetItemText(0, 1));
+    dlg.DestroyWindow();
+
+    // An item that stays gets what its dialog read.
+    CMediaInfoDlg stays(List().GetMediaItem(0));
+    ASSERT_TRUE(stays.Create(IDD_MEDIA_INFO, nullptr));
+    ASSERT_TRUE(WaitUntil([&] { return !stays.IsReading(); }, 30000));
+    stays.DestroyWindow();
+    EXPECT_TRUE(List().GetMediaItem(0)->Flags & MEDIA_FILE_PROBED);
+    EXPECT_EQ(1, List().GetMediaItem(0)->MediaInfo.GetStreamCount());
+    UseTestTools(s_app->Resources());
+}
+
+}  // namespace
