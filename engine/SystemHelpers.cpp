@@ -381,7 +381,18 @@ bool IsExistingFilePath(LPCWSTR path)
 
 namespace {
 std::atomic<CFixedDiskPaths::DriveTypeFn> g_defaultDriveType(&::GetDriveTypeW);
+std::atomic<PathExistsFn> g_pathExists(&::PathFileExistsW);
 }  // namespace
+
+bool PathExists(LPCWSTR path)
+{
+    return path && *path && g_pathExists.load()(path) != FALSE;
+}
+
+PathExistsFn SetPathExistsQuestionForTests(PathExistsFn question)
+{
+    return g_pathExists.exchange(question ? question : &::PathFileExistsW);
+}
 
 CFixedDiskPaths::DriveTypeFn CFixedDiskPaths::SetDefaultDriveTypeForTests(DriveTypeFn driveType)
 {

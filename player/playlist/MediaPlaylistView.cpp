@@ -85,19 +85,18 @@ CString SetAside(const CString& path)
 }
 
 // A file on a disk or share that is not there: the probe tool could say nothing of it, and
-// asking it costs a tool run each. Addresses are only known by asking.
+// asking it costs a tool run each. Addresses are only known by asking. Asked on the load thread
+// only: a share that hangs holds the question for its time-out.
 bool IsMissingFile(const CString& path)
 {
-    return !PathIsURLW(path) && !PathFileExistsW(path);
+    return !PathIsURLW(path) && !PathExists(path);
 }
 
-// The same, asked on the window's thread: only of a disk of this computer, which answers at once.
-// A share that hangs would hold the window for its time-out at every entry; its files are looked
-// at by the load thread.
-bool IsMissingLocalFile(const CString& path, CFixedDiskPaths& disks)
-{
-    return disks.IsOnFixedDisk(path) && IsMissingFile(path);
-}
+// A run of playlist entries that need no probe goes to the window in one piece when it is this
+// long, or has waited this long since its first entry: 50,000 entries one by one would cost the
+// window 50,000 layouts and counts, and the first of them still shows at once.
+const size_t kRunEntries = 4096;
+const DWORD kRunWaitMs = 100;
 
 // The thumbnail files a playlist file names.
 std::vector<CString> ThumbnailFilesNamedBy(LPCWSTR path)
@@ -154,6 +153,7 @@ BEGIN_MESSAGE_MAP(CMediaPlaylistView, CView)
     ON_MESSAGE(WM_ITEM_INSERTED, OnItemInserted)
     ON_MESSAGE(WM_UPDATE_THREAD_EXIT, OnUpdateThreadExit)
     ON_MESSAGE(WM_INSERT_LOADED_ENTRY, OnInsertLoadedEntry)
+    ON_MESSAGE(WM_INSERT_LOADED_RUN, OnInsertLoadedRun)
     ON_MESSAGE(WM_INSERT_ITEM, OnInsertItem)
     ON_MESSAGE(WM_OPEN_FAILED, OnOpenFailed)
     ON_MESSAGE(WM_CONTAINS_PATH, OnContainsPath)
@@ -357,6 +357,31 @@ LRESULT CMediaPlaylistView::OnInsertLoadedEntry(WPARAM, LPARAM lParam)
     return index;
 }
 
+LRESULT CMediaPlaylistView::OnInsertLoadedRun(WPARAM, LPARAM lParam)
+{
+    std::vector<CPendingEntry>* run = reinterpret_cast<std::vector<CPendingEntry>*>(lParam);
+    if (!run)
+        return -1;
+    if (m_nClosing)
+        return kLoadStopped;
+    // Laid out, counted and announced once for the whole run.
+    m_bInsertRun = true;
+    m_bRunAnnounced = false;
+    Items().DeferLayout(true);
+    bool inserted = false;
+    for (CPendingEntry& entry : *run) {
+        if (entry.item && InsertItem(entry.item.get()) >= 0) {
+            entry.item.release();  // the list's now
+            inserted = true;
+        }
+    }
+    Items().DeferLayout(false);
+    m_bInsertRun = false;
+    if (inserted)
+        UpdateItemCountDisplay();
+    return 0;
+}
+
 LRESULT CMediaPlaylistView::OnOpenFailed(WPARAM, LPARAM)
 {
     std::vector<CString> failed;
@@ -462,19 +487,10 @@ int CMediaPlaylistView::QueuePlaylistEntries(LPCWSTR path, CPlaylistData& playli
     // The files the default playlist names are its own, not its items': an item removed leaves
     // its file to the playlist on disk until that is saved without it.
     const bool fromDefault = IsDefaultPlaylistPath(path);
-    // Entries that carry their information, and missing files, which are never probed, go straight
-    // in while nothing is ahead of them; from the first one to be probed on, the queue keeps the
-    // order.
-    bool direct = !m_pLoadThread && GetPendingCount() == 0;
+    // Whether each entry's file is there is the load thread's question: asked here, a playlist on
+    // a share that hangs would hold the window for the share's time-out at every entry.
     std::deque<CPendingEntry> entries;
     const int count = playlist.GetCount();
-    // A run of entries going straight in is laid out, counted and announced once: for every one
-    // of 50,000 entries the list's layout and total duration cost more than the entries.
-    m_bInsertRun = true;
-    m_bRunAnnounced = false;
-    Items().DeferLayout(true);
-    bool inserted = false;
-    CFixedDiskPaths disks;
     for (int i = 0; i < count; ++i) {
         CMediaItem* item = playlist.GetAt(i);
         playlist.SetAt(i, nullptr);
@@ -486,24 +502,11 @@ int CMediaPlaylistView::QueuePlaylistEntries(LPCWSTR path, CPlaylistData& playli
         } else {
             if (fromDefault)
                 item->ChangeFlags(0, MEDIA_FILE_GRABBED_THUMBNAIL);
-            if (direct && ((item->Flags & MEDIA_FILE_PROBED) || IsMissingLocalFile(item->Path, disks))) {
-                item->UpdateDisplayInfo();
-                if (InsertItem(item) < 0)
-                    CMediaItemListWnd::DestroyMediaItem(item);
-                else
-                    inserted = true;
-                continue;
-            }
             entry.item.reset(item);
             entry.listed = true;
         }
-        direct = false;
         entries.push_back(std::move(entry));
     }
-    Items().DeferLayout(false);
-    m_bInsertRun = false;
-    if (inserted)
-        UpdateItemCountDisplay();
     EnterCriticalSection(&m_pendingLock);
     for (CPendingEntry& entry : entries)
         m_pending.push_back(std::move(entry));
@@ -561,22 +564,32 @@ int CMediaPlaylistView::AddPendingPath(LPCWSTR path, const volatile int* stop)
     return LoadPendingEntry(entry, stop);
 }
 
+bool CMediaPlaylistView::SettleListedEntry(CPendingEntry& entry)
+{
+    CMediaItem* item = entry.item.get();
+    const bool missing = IsMissingFile(item->Path);
+    if (!missing && !(item->Flags & MEDIA_FILE_PROBED))
+        return false;
+    // What the file says of the item is kept; a missing file stays in its place unprobed, shown
+    // as missing.
+    item->UpdateDisplayInfo(missing);
+    return true;
+}
+
 int CMediaPlaylistView::LoadPendingEntry(CPendingEntry& entry, const volatile int* stop)
 {
     if (entry.listed) {
-        // What the file says of the item is kept; only an item without its information is probed.
+        // An entry that SettleListedEntry left: an item without its information whose file is
+        // there, or an address.
         CMediaItem* item = entry.item.get();
-        // A missing file stays in its place unprobed, shown as missing.
-        if (!(item->Flags & MEDIA_FILE_PROBED) && !IsMissingFile(item->Path)) {
-            if (*stop != 0)
-                return kLoadStopped;
-            CToolTimeLimit limit(item->Path, stop);
-            // An address whose time ran out stays unprobed, in its place, as any entry that
-            // cannot be probed.
-            if (item->Probe(0, limit.Flag()) == PROBE_STOPPED && !limit.Expired())
-                return kLoadStopped;
-        }
-        item->UpdateDisplayInfo();
+        if (*stop != 0)
+            return kLoadStopped;
+        CToolTimeLimit limit(item->Path, stop);
+        // An address whose time ran out stays unprobed, in its place, as any entry that cannot be
+        // probed.
+        if (item->Probe(0, limit.Flag()) == PROBE_STOPPED && !limit.Expired())
+            return kLoadStopped;
+        item->UpdateDisplayInfo(false);
     } else {
         if (!entry.replaces && ::SendMessageW(m_hWnd, WM_CONTAINS_PATH, 0, (LPARAM)entry.path.GetString()))
             return -1;
@@ -603,8 +616,33 @@ int CMediaPlaylistView::LoadPendingEntry(CPendingEntry& entry, const volatile in
     return (int)::SendMessageW(m_hWnd, WM_INSERT_LOADED_ENTRY, 0, (LPARAM)&entry);
 }
 
+void CMediaPlaylistView::ReturnToQueue(std::vector<CPendingEntry>& entries)
+{
+    EnterCriticalSection(&m_pendingLock);
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it)
+        m_pending.push_front(std::move(*it));
+    LeaveCriticalSection(&m_pendingLock);
+    entries.clear();
+}
+
+void CMediaPlaylistView::HandOverRun(std::vector<CPendingEntry>& run, const volatile int* stop)
+{
+    if (run.empty())
+        return;
+    // A stopped load ends with its entries in the queue, in their order, as it found them.
+    if (*stop != 0 || ::SendMessageW(m_hWnd, WM_INSERT_LOADED_RUN, 0, (LPARAM)&run) == kLoadStopped) {
+        ReturnToQueue(run);
+        return;
+    }
+    run.clear();  // what the list refused goes with its entry
+}
+
 void CMediaPlaylistView::LoadPendingPaths(const volatile int* stop)
 {
+    // Entries of a playlist file that need no probe (known to the file, or missing) are settled
+    // here and handed over together; an entry to be probed waits until those before it are in.
+    std::vector<CPendingEntry> run;
+    DWORD runStarted = 0;
     while (*stop == 0) {
         CPendingEntry entry;
         EnterCriticalSection(&m_pendingLock);
@@ -616,7 +654,16 @@ void CMediaPlaylistView::LoadPendingPaths(const volatile int* stop)
         LeaveCriticalSection(&m_pendingLock);
         if (empty)
             break;
-        if (LoadPendingEntry(entry, stop) == kLoadStopped) {
+        if (entry.listed && SettleListedEntry(entry)) {
+            if (run.empty())
+                runStarted = GetTickCount();
+            run.push_back(std::move(entry));
+            if (run.size() >= kRunEntries || GetTickCount() - runStarted >= kRunWaitMs)
+                HandOverRun(run, stop);
+            continue;
+        }
+        HandOverRun(run, stop);
+        if (*stop != 0 || LoadPendingEntry(entry, stop) == kLoadStopped) {
             // Taken up again first by the next load: the queue keeps its order.
             EnterCriticalSection(&m_pendingLock);
             m_pending.push_front(std::move(entry));
@@ -624,6 +671,7 @@ void CMediaPlaylistView::LoadPendingPaths(const volatile int* stop)
             break;
         }
     }
+    HandOverRun(run, stop);
 }
 
 // Opening and saving -------------------------------------------------------------------------------------

@@ -143,8 +143,16 @@ protected:
     CMediaPlaylistLink& Items();
     // Whether a path of the queue or the list is refused as a duplicate now.
     bool IsRefusedDuplicate(LPCWSTR path);
-    // The queue's entry on the load thread: as AddPendingPath.
+    // The queue's entry on the load thread: as AddPendingPath (a playlist file's entry only when
+    // SettleListedEntry found that it needs a probe).
     int LoadPendingEntry(CPendingEntry& entry, const volatile int* stop);
+    // On the load thread: true when a playlist file's entry needs no probe (its file is missing,
+    // or the file told what it holds), its display texts then built.
+    bool SettleListedEntry(CPendingEntry& entry);
+    // On the load thread: a run of settled entries into the list; what a stop or a close kept out
+    // goes back to the front of the queue, in order.
+    void HandOverRun(std::vector<CPendingEntry>& run, const volatile int* stop);
+    void ReturnToQueue(std::vector<CPendingEntry>& entries);
     // The entries of a playlist file read into 'playlist' go to the queue (which takes the items).
     int QueuePlaylistEntries(LPCWSTR path, CPlaylistData& playlist);
     // After a successful read: the playlist and the queue emptied, the entries queued.
@@ -161,6 +169,7 @@ protected:
     LRESULT OnItemInserted(WPARAM wParam, LPARAM);
     LRESULT OnUpdateThreadExit(WPARAM wParam, LPARAM lParam);
     LRESULT OnInsertLoadedEntry(WPARAM, LPARAM lParam);
+    LRESULT OnInsertLoadedRun(WPARAM, LPARAM lParam);
     LRESULT OnInsertItem(WPARAM, LPARAM lParam);
     LRESULT OnOpenFailed(WPARAM, LPARAM);
     LRESULT OnContainsPath(WPARAM, LPARAM lParam);

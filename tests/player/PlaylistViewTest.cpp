@@ -1003,24 +1003,8 @@ TEST_F(PlaylistView, APlaylistFileThatYieldsNoEntryLeavesTheListAsItWasAndSaysSo
 
 namespace {
 
-// The window's thread asks the system a drive's kind (a trip to the mount manager) only once for
-// all the entries of a playlist on it: asked for each, 50,000 gone files held the window 30 s.
-struct CDriveQuestions {
-    static LONG count;
-    static UINT WINAPI Ask(LPCWSTR root)
-    {
-        InterlockedIncrement(&count);
-        return ::GetDriveTypeW(root);
-    }
-    CDriveQuestions() : previous(CFixedDiskPaths::SetDefaultDriveTypeForTests(&Ask)) { count = 0; }
-    ~CDriveQuestions() { CFixedDiskPaths::SetDefaultDriveTypeForTests(previous); }
-    CFixedDiskPaths::DriveTypeFn previous;
-};
-LONG CDriveQuestions::count = 0;
-
 TEST_F(PlaylistView, AMissingFileSettlesAtOnceWithoutAProbeAndAnAddressIsStillProbed)
 {
-    CDriveQuestions questions;
     CString log = UseFakeProbe(0);
     CString folder = MakeAwkwardFolder(L"missing-files");
     const CString address = L"http://127.0.0.1:9/still probed.mp4";
@@ -1041,7 +1025,6 @@ TEST_F(PlaylistView, AMissingFileSettlesAtOnceWithoutAProbeAndAnAddressIsStillPr
     ASSERT_TRUE(WriteUtf8File(m3u, text));
 
     EXPECT_EQ((int)listed.size(), View().OpenPlaylist(m3u, 0, 0));
-    EXPECT_EQ(1, questions.count) << "the entries' one drive";
     ASSERT_TRUE(WaitLoaded());
     ASSERT_EQ(listed, Paths()) << "every entry is in, in its place";
     EXPECT_EQ((std::vector<CString>{address, TestClips().b}), ProbedPaths(log)) << "only what may be there is probed";
@@ -1143,6 +1126,82 @@ TEST_F(PlaylistView, MediaInformationReadWhileTheListIsReplacedTouchesNoItemThat
     EXPECT_TRUE(List().GetMediaItem(0)->Flags & MEDIA_FILE_PROBED);
     EXPECT_EQ(1, List().GetMediaItem(0)->MediaInfo.GetStreamCount());
     UseTestTools(s_app->Resources());
+}
+
+// Who asks whether a file is there, and about what.
+struct CFileQuestions {
+    static DWORD windowThread;
+    static LONG onWindowThread, elsewhere;
+    static BOOL WINAPI Ask(LPCWSTR path)
+    {
+        InterlockedIncrement(GetCurrentThreadId() == windowThread ? &onWindowThread : &elsewhere);
+        // Nothing on the share is there; it is never asked for real.
+        if (path[0] == L'\\' && path[1] == L'\\')
+            return FALSE;
+        return ::PathFileExistsW(path);
+    }
+    CFileQuestions() : previous(SetPathExistsQuestionForTests(&Ask))
+    {
+        windowThread = GetCurrentThreadId();
+        onWindowThread = elsewhere = 0;
+    }
+    ~CFileQuestions() { SetPathExistsQuestionForTests(previous); }
+    PathExistsFn previous;
+};
+DWORD CFileQuestions::windowThread = 0;
+LONG CFileQuestions::onWindowThread = 0;
+LONG CFileQuestions::elsewhere = 0;
+
+// Playlists of files that are gone, on this computer's disk and on a share, plain and of the
+// program's own with what the probe once said of them: the window's thread asks nothing of any
+// entry; the load thread asks once for each, and each is shown as what it is.
+TEST_F(PlaylistView, TheWindowsThreadAsksNothingAboutTheFilesOfAPlaylist)
+{
+    CString log = UseFakeProbe(0);
+    CString folder = MakeAwkwardFolder(L"window-asks-nothing");
+    std::vector<CString> listed;
+    for (int i = 0; i < 20; ++i) {
+        CString path;
+        if (i < 10)
+            path.Format(L"%s\\gone\\clip %02d.mp4", folder.GetString(), i);
+        else
+            path.Format(L"\\\\media-server\\films\\clip %02d.mp4", i);
+        listed.push_back(path);
+    }
+    listed.push_back(TestClips().b);
+    CString text;
+    for (const CString& path : listed)
+        text += path + L"\r\n";
+    CString m3u = folder + L"\\plain.m3u";
+    ASSERT_TRUE(WriteUtf8File(m3u, text));
+    CPlaylistData known(1);
+    for (const CString& path : listed) {
+        CMediaItem* item = known.AddPath(path);
+        item->Flags = MEDIA_FILE_PROBED;
+        CMediaStream* audio = new CMediaStream;
+        audio->Type = MEDIA_STREAM_AUDIO;
+        item->MediaInfo.AddStream(audio);
+        item->MediaInfo.DurationInUs = 2000000;
+        item->MediaInfo.Finalize();
+    }
+    CString xml = folder + L"\\known.playlist";
+    ASSERT_EQ(0, CXmlPlaylistFormat().Save(xml, known, 0));
+
+    for (const CString& playlist : {m3u, xml}) {
+        CFileQuestions questions;
+        EXPECT_EQ((int)listed.size(), View().OpenPlaylist(playlist, 0, 0));
+        ASSERT_TRUE(WaitLoaded());
+        EXPECT_EQ(0, questions.onWindowThread) << CStringA(playlist).GetString();
+        EXPECT_EQ((LONG)listed.size(), questions.elsewhere) << "one question an entry";
+        ASSERT_EQ(listed, Paths());
+        for (int i = 0; i < List().GetMediaItemCount(); ++i) {
+            CMediaItem* item = List().GetMediaItem(i);
+            const bool there = item->Path == TestClips().b;
+            EXPECT_EQ(!there, (item->StateFlags & MEDIA_STATE_FILE_MISSING) != 0) << i;
+            EXPECT_TRUE(item->StateFlags & MEDIA_STATE_DISPLAY_READY) << i;
+        }
+    }
+    EXPECT_EQ(std::vector<CString>{TestClips().b}, ProbedPaths(log)) << "only what is there is probed";
 }
 
 }  // namespace
