@@ -1,6 +1,8 @@
 // The media playlist view and its workers. Every change of the item array happens on the
-// user-interface thread: the load thread sends each probed item there, and the thumbnail threads
-// ask there for the item they are to serve and hand the picture over under the draw lock.
+// user-interface thread: the load thread sends each probed item there (a playlist's entries that
+// need no probe in runs), and the thumbnail threads ask there for the item they are to serve and
+// hand the picture over under the draw lock. The files a playlist names are looked at by the load
+// thread only.
 #include "player/playlist/MediaPlaylistView.h"
 
 #include <shellapi.h>
