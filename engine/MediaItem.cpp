@@ -107,8 +107,15 @@ int CMediaItem::UpdateDisplayInfo()
 {
     if (StateFlags & MEDIA_STATE_DISPLAY_READY)
         return 1;
+    return UpdateDisplayInfo(!IsUrl() && !PathExists(Path));
+}
 
-    if (!IsUrl() && !PathFileExistsW(Path))
+int CMediaItem::UpdateDisplayInfo(bool missing)
+{
+    if (StateFlags & MEDIA_STATE_DISPLAY_READY)
+        return 1;
+
+    if (missing)
         ChangeStateFlags(MEDIA_STATE_FILE_MISSING);
 
     if (!MediaInfo.VideoStreams.IsEmpty())

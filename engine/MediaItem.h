@@ -77,8 +77,11 @@ public:
     int Open(const wchar_t* path, const volatile int* stopFlag = nullptr);
     // PROBE_ALREADY_DONE when probed before and not forced, else as Open.
     int Probe(int force, const volatile int* stopFlag = nullptr);
-    // 1 when the texts were built before, else 0 after building them.
+    // 1 when the texts were built before, else 0 after building them; a path that is no address
+    // and where no file is (the system is asked) is marked missing.
     int UpdateDisplayInfo();
+    // The same for a caller who has just asked whether the file is missing.
+    int UpdateDisplayInfo(bool missing);
 
     // Thumbnail operations; the work is done by the frame grab (ThumbnailGrab.cpp), which also
     // tells what the stop flag and the guard do.

@@ -121,6 +121,20 @@ int NewGuidString(CString& out)
     return 0;
 }
 
+CString GetSystemErrorText(DWORD error)
+{
+    wchar_t* buffer = nullptr;
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, error, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+    CString text(n > 0 && buffer ? buffer : L"");
+    if (buffer)
+        LocalFree(buffer);
+    text.TrimRight();
+    if (text.IsEmpty())
+        text.Format(L"Error %lu", error);
+    return text;
+}
+
 CString FormatInt64Grouped(__int64 value)
 {
     if (value == 0)
@@ -367,7 +381,18 @@ bool IsExistingFilePath(LPCWSTR path)
 
 namespace {
 std::atomic<CFixedDiskPaths::DriveTypeFn> g_defaultDriveType(&::GetDriveTypeW);
+std::atomic<PathExistsFn> g_pathExists(&::PathFileExistsW);
 }  // namespace
+
+bool PathExists(LPCWSTR path)
+{
+    return path && *path && g_pathExists.load()(path) != FALSE;
+}
+
+PathExistsFn SetPathExistsQuestionForTests(PathExistsFn question)
+{
+    return g_pathExists.exchange(question ? question : &::PathFileExistsW);
+}
 
 CFixedDiskPaths::DriveTypeFn CFixedDiskPaths::SetDefaultDriveTypeForTests(DriveTypeFn driveType)
 {

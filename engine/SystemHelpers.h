@@ -24,6 +24,9 @@ int WideToAnsi(LPCWSTR wide, CStringA& out);
 int AnsiToWide(LPCSTR narrow, CString& out);
 // 32 lower-case hexadecimal digits of a new GUID; 0 or -1.
 int NewGuidString(CString& out);
+// The system's own text for an error code (FormatMessageW), without the line break that ends it;
+// "Error <code>" when the system has none.
+CString GetSystemErrorText(DWORD error);
 
 CString FormatInt64Grouped(__int64 value);
 CString FormatNumberString(LPCWSTR text);
@@ -61,6 +64,15 @@ bool IsExistingFolder(LPCWSTR path);
 
 // True for a fully qualified path ("C:\..." or "\\server\...") of an existing file (not a folder).
 bool IsExistingFilePath(LPCWSTR path);
+
+// Whether anything is at 'path' (PathFileExistsW). The answer for a file on a share that does not
+// answer takes the share's time-out: the window's thread leaves the entries of a playlist to the
+// load thread to ask about.
+bool PathExists(LPCWSTR path);
+// What PathExists asks (null: PathFileExistsW again), so that a test can count who asks and what;
+// the one it replaces.
+typedef BOOL(WINAPI* PathExistsFn)(LPCWSTR path);
+PathExistsFn SetPathExistsQuestionForTests(PathExistsFn question);
 
 // Whether paths lie on a fixed disk of this computer ("C:\..." on a drive of DRIVE_FIXED), each
 // drive's kind asked of the system once for the object's life: the answer is a trip to the mount

@@ -23,6 +23,10 @@ const UINT WM_CONTAINS_PATH = WM_USER + 915;
 const UINT WM_INSERT_ITEM = WM_USER + 916;
 // Posted by the load thread when an address of Open URL could not be opened.
 const UINT WM_OPEN_FAILED = WM_USER + 917;
+// Sent by the load thread: lParam a run of playlist entries that need no probe, in their order;
+// 0 (the list took those it did not refuse) or CMediaPlaylistView::kLoadStopped (the window
+// closes: the run goes back to the queue).
+const UINT WM_INSERT_LOADED_RUN = WM_USER + 918;
 
 // A thumbnail thread of the playlist view has ended: wParam the thread index, lParam the thread.
 const UINT WM_UPDATE_THREAD_EXIT = WM_USER + 922;

@@ -9,6 +9,7 @@
 #include "framework/Thread.h"
 #include "player/app/PlayerMessages.h"
 #include "player/app/PlayerResource.h"
+#include "player/app/PlayerWindows.h"
 #include "player/app/SharedResources.h"
 #include "player/playlist/ToolTimeLimit.h"
 
@@ -88,12 +89,21 @@ BEGIN_MESSAGE_MAP(CMediaInfoDlg, CDialog)
 END_MESSAGE_MAP()
 
 CMediaInfoDlg::CMediaInfoDlg(CMediaItem* item, CWnd* pParent)
-    : CDialog(IDD_MEDIA_INFO), m_pItem(item), m_pReader(nullptr)
+    : CDialog(IDD_MEDIA_INFO), m_pItem(item), m_pPlaylist(nullptr), m_bProbed(false), m_pReader(nullptr)
 {
     // Without a parent the dialog is owned by the main window, as the application's dialogs are.
     if (pParent) {
         m_pParentWnd = pParent;
         m_bExplicitParent = true;
+    }
+    if (item) {
+        m_strPath = item->Path;
+        m_bProbed = (item->Flags & MEDIA_FILE_PROBED) != 0;
+        if (m_bProbed)
+            m_info = item->MediaInfo;
+        CMediaPlaylistLink* playlist = GetPlayerWindows().itemWnd;
+        if (playlist && playlist->FindMediaItem(item) >= 0)
+            m_pPlaylist = playlist;
     }
 }
 
@@ -101,6 +111,18 @@ CMediaInfoDlg::~CMediaInfoDlg()
 {
     // The window's end waited for the reader; a dialog never made into a window has none.
     delete m_pReader;
+}
+
+CMediaItem* CMediaInfoDlg::LiveItem()
+{
+    if (!m_pItem || !m_pPlaylist)
+        return m_pItem;
+    // Looked up again by what it is: the same object in the same playlist, for the same file (a
+    // new item may have been made where a deleted one was).
+    CMediaPlaylistLink* playlist = GetPlayerWindows().itemWnd;
+    if (playlist != m_pPlaylist || playlist->FindMediaItem(m_pItem) < 0)
+        return nullptr;
+    return m_pItem->Path == m_strPath ? m_pItem : nullptr;
 }
 
 BOOL CMediaInfoDlg::OnInitDialog()
@@ -113,9 +135,9 @@ BOOL CMediaInfoDlg::OnInitDialog()
     m_list.InsertColumn(0, L"", LVCFMT_LEFT, 100);
     m_list.InsertColumn(1, L"", LVCFMT_LEFT, client.Width() - GetSystemMetrics(SM_CXVSCROLL) - 100);
     if (m_pItem) {
-        SetWindowText(FileNamePart(m_pItem->Path));
-        if (!(m_pItem->Flags & MEDIA_FILE_PROBED)) {
-            CMediaInfoReadThread* reader = new CMediaInfoReadThread(m_hWnd, m_pItem->Path);
+        SetWindowText(FileNamePart(m_strPath));
+        if (!m_bProbed) {
+            CMediaInfoReadThread* reader = new CMediaInfoReadThread(m_hWnd, m_strPath);
             if (reader->CreateThread(CREATE_SUSPENDED)) {
                 m_pReader = reader;
                 reader->ResumeThread();
@@ -133,10 +155,16 @@ LRESULT CMediaInfoDlg::OnReadDone(WPARAM, LPARAM lParam)
     if (!m_pReader || lParam != (LPARAM)m_pReader)
         return 0;
     WaitForSingleObject(m_pReader->m_hThread, INFINITE);
-    // Handed over as the item's own probe would have left it; a stopped probe tells nothing.
-    if (m_pReader->m_nResult == PROBE_DONE && m_pItem && !(m_pItem->Flags & MEDIA_FILE_PROBED)) {
-        m_pItem->MediaInfo = m_pReader->m_record;
-        m_pItem->ChangeFlags(MEDIA_FILE_PROBED);
+    // A stopped probe tells nothing. What was read is the dialog's own; the item gets it as its own
+    // probe would have left it, unless it is gone or has been probed meanwhile.
+    if (m_pReader->m_nResult == PROBE_DONE) {
+        m_info = m_pReader->m_record;
+        m_bProbed = true;
+        CMediaItem* item = LiveItem();
+        if (item && !(item->Flags & MEDIA_FILE_PROBED)) {
+            item->MediaInfo = m_pReader->m_record;
+            item->ChangeFlags(MEDIA_FILE_PROBED);
+        }
     }
     const bool stopped = m_pReader->m_nStop != 0;
     delete m_pReader;
@@ -173,17 +201,16 @@ void CMediaInfoDlg::Fill()
     m_list.DeleteAllItems();
     if (!m_pItem)
         return;
-    const CMediaItem& item = *m_pItem;
-    SetDlgItemText(IDC_MEDIA_INFO_PATH, item.Path);
+    SetDlgItemText(IDC_MEDIA_INFO_PATH, m_strPath);
     if (IsReading()) {
         AddRow(L"Reading...", L"");
         return;
     }
-    if (!(item.Flags & MEDIA_FILE_PROBED))
+    if (!m_bProbed)
         return;
 
-    const CMediaInfoRecord& info = item.MediaInfo;
-    AddRow(L"File Name", FileNamePart(item.Path), true);
+    const CMediaInfoRecord& info = m_info;
+    AddRow(L"File Name", FileNamePart(m_strPath), true);
     AddRow(L"File Size", FormatInt64Grouped(info.Size));
     AddRow(L"Duration", info.DurationInUs > 0 ? FormatTimeUs(info.DurationInUs, 0, 1, 1) : CString());
     AddRow(L"Format", info.Format);

@@ -1,6 +1,8 @@
 // The media playlist view and its workers. Every change of the item array happens on the
-// user-interface thread: the load thread sends each probed item there, and the thumbnail threads
-// ask there for the item they are to serve and hand the picture over under the draw lock.
+// user-interface thread: the load thread sends each probed item there (a playlist's entries that
+// need no probe in runs), and the thumbnail threads ask there for the item they are to serve and
+// hand the picture over under the draw lock. The files a playlist names are looked at by the load
+// thread only.
 #include "player/playlist/MediaPlaylistView.h"
 
 #include <shellapi.h>
@@ -85,19 +87,18 @@ CString SetAside(const CString& path)
 }
 
 // A file on a disk or share that is not there: the probe tool could say nothing of it, and
-// asking it costs a tool run each. Addresses are only known by asking.
+// asking it costs a tool run each. Addresses are only known by asking. Asked on the load thread
+// only: a share that hangs holds the question for its time-out.
 bool IsMissingFile(const CString& path)
 {
-    return !PathIsURLW(path) && !PathFileExistsW(path);
+    return !PathIsURLW(path) && !PathExists(path);
 }
 
-// The same, asked on the window's thread: only of a disk of this computer, which answers at once.
-// A share that hangs would hold the window for its time-out at every entry; its files are looked
-// at by the load thread.
-bool IsMissingLocalFile(const CString& path, CFixedDiskPaths& disks)
-{
-    return disks.IsOnFixedDisk(path) && IsMissingFile(path);
-}
+// A run of playlist entries that need no probe goes to the window in one piece when it is this
+// long, or has waited this long since its first entry: 50,000 entries one by one would cost the
+// window 50,000 layouts and counts, and the first of them still shows at once.
+const size_t kRunEntries = 4096;
+const DWORD kRunWaitMs = 100;
 
 // The thumbnail files a playlist file names.
 std::vector<CString> ThumbnailFilesNamedBy(LPCWSTR path)
@@ -154,6 +155,7 @@ BEGIN_MESSAGE_MAP(CMediaPlaylistView, CView)
     ON_MESSAGE(WM_ITEM_INSERTED, OnItemInserted)
     ON_MESSAGE(WM_UPDATE_THREAD_EXIT, OnUpdateThreadExit)
     ON_MESSAGE(WM_INSERT_LOADED_ENTRY, OnInsertLoadedEntry)
+    ON_MESSAGE(WM_INSERT_LOADED_RUN, OnInsertLoadedRun)
     ON_MESSAGE(WM_INSERT_ITEM, OnInsertItem)
     ON_MESSAGE(WM_OPEN_FAILED, OnOpenFailed)
     ON_MESSAGE(WM_CONTAINS_PATH, OnContainsPath)
@@ -238,7 +240,10 @@ void CMediaPlaylistView::OnDestroy()
     StopUpdateThreads();
     CPlayerSettings* s = GetPlayerSettings();
     if (s && m_pItems) {
-        SaveDefaultPlaylist();
+        // The last change of the playlist is lost when this fails: the user hears of it.
+        DWORD error = 0;
+        if (SaveDefaultPlaylist(&error) < 0)
+            TellSaveFailed(s->GetDefaultPlaylistPath(), error);
         // A thumbnail file of the program's lives as long as an item or the saved default
         // playlist names it. The items go with this window: what that playlist names stays.
         s->DeleteTempFilesExcept(ThumbnailFilesNamedBy(s->GetDefaultPlaylistPath()));
@@ -246,12 +251,22 @@ void CMediaPlaylistView::OnDestroy()
     CView::OnDestroy();
 }
 
-int CMediaPlaylistView::SaveDefaultPlaylist()
+int CMediaPlaylistView::SaveDefaultPlaylist(DWORD* error)
 {
     CPlayerSettings* s = GetPlayerSettings();
     if (!s || !m_pItems || !s->loadLastPlaylist || m_bKeepDefaultPlaylist)
         return 0;
-    return SavePlaylist(s->GetDefaultPlaylistPath(), 0, 0);
+    return SavePlaylist(s->GetDefaultPlaylistPath(), 0, 0, error);
+}
+
+void CMediaPlaylistView::TellSaveFailed(LPCWSTR path, DWORD error)
+{
+    CString text;
+    if (error)
+        text.Format(L"Cannot save playlist file:\n%s\n\n%s", path, GetSystemErrorText(error).GetString());
+    else
+        text.Format(L"Cannot save playlist file:\n%s", path);
+    AfxMessageBox(text);
 }
 
 bool CMediaPlaylistView::IsDefaultPlaylistPath(LPCWSTR path)
@@ -342,6 +357,31 @@ LRESULT CMediaPlaylistView::OnInsertLoadedEntry(WPARAM, LPARAM lParam)
     if (entry->replaces)
         m_nAwaitedIndex = index;
     return index;
+}
+
+LRESULT CMediaPlaylistView::OnInsertLoadedRun(WPARAM, LPARAM lParam)
+{
+    std::vector<CPendingEntry>* run = reinterpret_cast<std::vector<CPendingEntry>*>(lParam);
+    if (!run)
+        return -1;
+    if (m_nClosing)
+        return kLoadStopped;
+    // Laid out, counted and announced once for the whole run.
+    m_bInsertRun = true;
+    m_bRunAnnounced = false;
+    Items().DeferLayout(true);
+    bool inserted = false;
+    for (CPendingEntry& entry : *run) {
+        if (entry.item && InsertItem(entry.item.get()) >= 0) {
+            entry.item.release();  // the list's now
+            inserted = true;
+        }
+    }
+    Items().DeferLayout(false);
+    m_bInsertRun = false;
+    if (inserted)
+        UpdateItemCountDisplay();
+    return 0;
 }
 
 LRESULT CMediaPlaylistView::OnOpenFailed(WPARAM, LPARAM)
@@ -449,19 +489,10 @@ int CMediaPlaylistView::QueuePlaylistEntries(LPCWSTR path, CPlaylistData& playli
     // The files the default playlist names are its own, not its items': an item removed leaves
     // its file to the playlist on disk until that is saved without it.
     const bool fromDefault = IsDefaultPlaylistPath(path);
-    // Entries that carry their information, and missing files, which are never probed, go straight
-    // in while nothing is ahead of them; from the first one to be probed on, the queue keeps the
-    // order.
-    bool direct = !m_pLoadThread && GetPendingCount() == 0;
+    // Whether each entry's file is there is the load thread's question: asked here, a playlist on
+    // a share that hangs would hold the window for the share's time-out at every entry.
     std::deque<CPendingEntry> entries;
     const int count = playlist.GetCount();
-    // A run of entries going straight in is laid out, counted and announced once: for every one
-    // of 50,000 entries the list's layout and total duration cost more than the entries.
-    m_bInsertRun = true;
-    m_bRunAnnounced = false;
-    Items().DeferLayout(true);
-    bool inserted = false;
-    CFixedDiskPaths disks;
     for (int i = 0; i < count; ++i) {
         CMediaItem* item = playlist.GetAt(i);
         playlist.SetAt(i, nullptr);
@@ -473,24 +504,11 @@ int CMediaPlaylistView::QueuePlaylistEntries(LPCWSTR path, CPlaylistData& playli
         } else {
             if (fromDefault)
                 item->ChangeFlags(0, MEDIA_FILE_GRABBED_THUMBNAIL);
-            if (direct && ((item->Flags & MEDIA_FILE_PROBED) || IsMissingLocalFile(item->Path, disks))) {
-                item->UpdateDisplayInfo();
-                if (InsertItem(item) < 0)
-                    CMediaItemListWnd::DestroyMediaItem(item);
-                else
-                    inserted = true;
-                continue;
-            }
             entry.item.reset(item);
             entry.listed = true;
         }
-        direct = false;
         entries.push_back(std::move(entry));
     }
-    Items().DeferLayout(false);
-    m_bInsertRun = false;
-    if (inserted)
-        UpdateItemCountDisplay();
     EnterCriticalSection(&m_pendingLock);
     for (CPendingEntry& entry : entries)
         m_pending.push_back(std::move(entry));
@@ -548,22 +566,32 @@ int CMediaPlaylistView::AddPendingPath(LPCWSTR path, const volatile int* stop)
     return LoadPendingEntry(entry, stop);
 }
 
+bool CMediaPlaylistView::SettleListedEntry(CPendingEntry& entry)
+{
+    CMediaItem* item = entry.item.get();
+    const bool missing = IsMissingFile(item->Path);
+    if (!missing && !(item->Flags & MEDIA_FILE_PROBED))
+        return false;
+    // What the file says of the item is kept; a missing file stays in its place unprobed, shown
+    // as missing.
+    item->UpdateDisplayInfo(missing);
+    return true;
+}
+
 int CMediaPlaylistView::LoadPendingEntry(CPendingEntry& entry, const volatile int* stop)
 {
     if (entry.listed) {
-        // What the file says of the item is kept; only an item without its information is probed.
+        // An entry that SettleListedEntry left: an item without its information whose file is
+        // there, or an address.
         CMediaItem* item = entry.item.get();
-        // A missing file stays in its place unprobed, shown as missing.
-        if (!(item->Flags & MEDIA_FILE_PROBED) && !IsMissingFile(item->Path)) {
-            if (*stop != 0)
-                return kLoadStopped;
-            CToolTimeLimit limit(item->Path, stop);
-            // An address whose time ran out stays unprobed, in its place, as any entry that
-            // cannot be probed.
-            if (item->Probe(0, limit.Flag()) == PROBE_STOPPED && !limit.Expired())
-                return kLoadStopped;
-        }
-        item->UpdateDisplayInfo();
+        if (*stop != 0)
+            return kLoadStopped;
+        CToolTimeLimit limit(item->Path, stop);
+        // An address whose time ran out stays unprobed, in its place, as any entry that cannot be
+        // probed.
+        if (item->Probe(0, limit.Flag()) == PROBE_STOPPED && !limit.Expired())
+            return kLoadStopped;
+        item->UpdateDisplayInfo(false);
     } else {
         if (!entry.replaces && ::SendMessageW(m_hWnd, WM_CONTAINS_PATH, 0, (LPARAM)entry.path.GetString()))
             return -1;
@@ -590,8 +618,33 @@ int CMediaPlaylistView::LoadPendingEntry(CPendingEntry& entry, const volatile in
     return (int)::SendMessageW(m_hWnd, WM_INSERT_LOADED_ENTRY, 0, (LPARAM)&entry);
 }
 
+void CMediaPlaylistView::ReturnToQueue(std::vector<CPendingEntry>& entries)
+{
+    EnterCriticalSection(&m_pendingLock);
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it)
+        m_pending.push_front(std::move(*it));
+    LeaveCriticalSection(&m_pendingLock);
+    entries.clear();
+}
+
+void CMediaPlaylistView::HandOverRun(std::vector<CPendingEntry>& run, const volatile int* stop)
+{
+    if (run.empty())
+        return;
+    // A stopped load ends with its entries in the queue, in their order, as it found them.
+    if (*stop != 0 || ::SendMessageW(m_hWnd, WM_INSERT_LOADED_RUN, 0, (LPARAM)&run) == kLoadStopped) {
+        ReturnToQueue(run);
+        return;
+    }
+    run.clear();  // what the list refused goes with its entry
+}
+
 void CMediaPlaylistView::LoadPendingPaths(const volatile int* stop)
 {
+    // Entries of a playlist file that need no probe (known to the file, or missing) are settled
+    // here and handed over together; an entry to be probed waits until those before it are in.
+    std::vector<CPendingEntry> run;
+    DWORD runStarted = 0;
     while (*stop == 0) {
         CPendingEntry entry;
         EnterCriticalSection(&m_pendingLock);
@@ -603,7 +656,16 @@ void CMediaPlaylistView::LoadPendingPaths(const volatile int* stop)
         LeaveCriticalSection(&m_pendingLock);
         if (empty)
             break;
-        if (LoadPendingEntry(entry, stop) == kLoadStopped) {
+        if (entry.listed && SettleListedEntry(entry)) {
+            if (run.empty())
+                runStarted = GetTickCount();
+            run.push_back(std::move(entry));
+            if (run.size() >= kRunEntries || GetTickCount() - runStarted >= kRunWaitMs)
+                HandOverRun(run, stop);
+            continue;
+        }
+        HandOverRun(run, stop);
+        if (*stop != 0 || LoadPendingEntry(entry, stop) == kLoadStopped) {
             // Taken up again first by the next load: the queue keeps its order.
             EnterCriticalSection(&m_pendingLock);
             m_pending.push_front(std::move(entry));
@@ -611,6 +673,7 @@ void CMediaPlaylistView::LoadPendingPaths(const volatile int* stop)
             break;
         }
     }
+    HandOverRun(run, stop);
 }
 
 // Opening and saving -------------------------------------------------------------------------------------
@@ -739,8 +802,10 @@ int CMediaPlaylistView::OpenAddress(LPCWSTR address)
     return 1;
 }
 
-int CMediaPlaylistView::SavePlaylist(LPCWSTR path, int embedThumbnails, int addToRecent)
+int CMediaPlaylistView::SavePlaylist(LPCWSTR path, int embedThumbnails, int addToRecent, DWORD* error)
 {
+    if (error)
+        *error = 0;
     if (!path || !*path)
         return -1;
     CString target = path;
@@ -777,7 +842,10 @@ int CMediaPlaylistView::SavePlaylist(LPCWSTR path, int embedThumbnails, int addT
     int result;
     {
         CItemDrawLock::Scope hold(Items().GetDrawLock());
+        SetLastError(0);
         result = format->Save(target, playlist, embedThumbnails);
+        if (result != 0 && error)
+            *error = GetLastError();
     }
     if (result == 0 && IsDefaultPlaylistPath(target)) {
         // The thumbnail files it names are the saved playlist's now, no longer their items'.

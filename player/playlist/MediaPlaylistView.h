@@ -67,11 +67,14 @@ public:
     // that cannot be opened changes nothing and the user is told. A local playlist file is opened
     // as Open Playlist opens it. 1 when it was queued.
     int OpenAddress(LPCWSTR address);
-    // The entries written (items, then the paths still queued), or -1.
-    int SavePlaylist(LPCWSTR path, int embedThumbnails, int addToRecent);
+    // The entries written (items, then the paths still queued), or -1 with the system's reason in
+    // 'error' (0 when it gave none).
+    int SavePlaylist(LPCWSTR path, int embedThumbnails, int addToRecent, DWORD* error = nullptr);
     // When "LoadLastPlaylist" is on, the playlist as the next start reads it (thumbnails as files,
     // not a recent playlist): SavePlaylist's result, 0 when it is off.
-    int SaveDefaultPlaylist();
+    int SaveDefaultPlaylist(DWORD* error = nullptr);
+    // "Cannot save playlist file:" with the path and the system's reason.
+    static void TellSaveFailed(LPCWSTR path, DWORD error);
     // A playlist file is merged at once; anything else is queued: 1 queued, 0 refused.
     int AddPath(LPCWSTR path);
     // Files whose names pass the ';'-separated patterns, through AddPath: the paths accepted.
@@ -140,8 +143,16 @@ protected:
     CMediaPlaylistLink& Items();
     // Whether a path of the queue or the list is refused as a duplicate now.
     bool IsRefusedDuplicate(LPCWSTR path);
-    // The queue's entry on the load thread: as AddPendingPath.
+    // The queue's entry on the load thread: as AddPendingPath (a playlist file's entry only when
+    // SettleListedEntry found that it needs a probe).
     int LoadPendingEntry(CPendingEntry& entry, const volatile int* stop);
+    // On the load thread: true when a playlist file's entry needs no probe (its file is missing,
+    // or the file told what it holds), its display texts then built.
+    bool SettleListedEntry(CPendingEntry& entry);
+    // On the load thread: a run of settled entries into the list; what a stop or a close kept out
+    // goes back to the front of the queue, in order.
+    void HandOverRun(std::vector<CPendingEntry>& run, const volatile int* stop);
+    void ReturnToQueue(std::vector<CPendingEntry>& entries);
     // The entries of a playlist file read into 'playlist' go to the queue (which takes the items).
     int QueuePlaylistEntries(LPCWSTR path, CPlaylistData& playlist);
     // After a successful read: the playlist and the queue emptied, the entries queued.
@@ -158,6 +169,7 @@ protected:
     LRESULT OnItemInserted(WPARAM wParam, LPARAM);
     LRESULT OnUpdateThreadExit(WPARAM wParam, LPARAM lParam);
     LRESULT OnInsertLoadedEntry(WPARAM, LPARAM lParam);
+    LRESULT OnInsertLoadedRun(WPARAM, LPARAM lParam);
     LRESULT OnInsertItem(WPARAM, LPARAM lParam);
     LRESULT OnOpenFailed(WPARAM, LPARAM);
     LRESULT OnContainsPath(WPARAM, LPARAM lParam);

@@ -317,11 +317,9 @@ void CPlaylistView::OnSavePlaylist()
     if (!IsPlaylistFile(path))
         path += extension;
     // The file that was there is replaced only by a whole new one (or not at all).
-    if (SavePlaylist(path, 1, 1) < 0) {
-        CString text;
-        text.Format(L"Cannot save playlist file:\n%s", path.GetString());
-        AfxMessageBox(text);
-    }
+    DWORD error = 0;
+    if (SavePlaylist(path, 1, 1, &error) < 0)
+        TellSaveFailed(path, error);
 }
 
 void CPlaylistView::OnRecentPlaylist(UINT id)

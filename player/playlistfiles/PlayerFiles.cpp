@@ -53,17 +53,32 @@ CString MakeSiblingTempPath(LPCWSTR target)
     return path;
 }
 
+void DeleteKeepingError(LPCWSTR path)
+{
+    const DWORD error = GetLastError();
+    DeleteFileW(path);
+    SetLastError(error);
+}
+
 bool MoveIntoPlace(LPCWSTR temp, LPCWSTR target)
 {
+    // A file the user made read-only is kept: not every file system refuses the move over it.
+    const DWORD attributes = GetFileAttributesW(target);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        DeleteFileW(temp);
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     if (MoveFileExW(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
-    DeleteFileW(temp);
+    DeleteKeepingError(temp);
     return false;
 }
 
 bool WriteNewFile(LPCWSTR path, const void* bytes, size_t size)
 {
     bool ok;
+    DWORD error = 0;
     {
         CHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.IsValid())
@@ -75,13 +90,21 @@ bool WriteNewFile(LPCWSTR path, const void* bytes, size_t size)
             DWORD chunk = left > (1u << 20) ? (1u << 20) : (DWORD)left;
             DWORD written = 0;
             ok = WriteFile(file, p, chunk, &written, nullptr) && written == chunk;
+            // A short write without an error is a full disk.
+            if (!ok)
+                error = GetLastError() ? GetLastError() : (DWORD)ERROR_DISK_FULL;
             p += chunk;
             left -= chunk;
         }
-        ok = ok && FlushFileBuffers(file);
+        if (ok && !FlushFileBuffers(file)) {
+            ok = false;
+            error = GetLastError();
+        }
     }
-    if (!ok)
+    if (!ok) {
         DeleteFileW(path);
+        SetLastError(error);
+    }
     return ok;
 }
 

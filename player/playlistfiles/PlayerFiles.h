@@ -23,8 +23,11 @@ CString ResolveEntry(LPCWSTR entry, LPCWSTR folder);
 
 // A new name in the folder of 'target' for the file that will replace it.
 CString MakeSiblingTempPath(LPCWSTR target);
+// Each of these leaves the system's reason of a failure for GetLastError.
 // Moves 'temp' over 'target'; on failure 'temp' is deleted and 'target' left as it was.
 bool MoveIntoPlace(LPCWSTR temp, LPCWSTR target);
+// 'path' deleted, GetLastError as it was before.
+void DeleteKeepingError(LPCWSTR path);
 // Creates 'path' (which must not exist) with 'bytes': true; on failure no file is left.
 bool WriteNewFile(LPCWSTR path, const void* bytes, size_t size);
 // Writes 'bytes' to a temporary file beside 'target' and moves it into place: true on success;

@@ -3,6 +3,7 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <map>
 #include <new>
 #include <string>
@@ -11,6 +12,7 @@
 #include "engine/SystemHelpers.h"
 #include "player/playlistfiles/PlayerFiles.h"
 #include "player/playlistfiles/PlaylistData.h"
+#include "player/settings/PlayerSettings.h"
 
 using namespace playerfiles;
 
@@ -76,9 +78,56 @@ int PlsEntryNumber(const CString& key)
     return n > 0x7FFFFFFF ? 0 : (int)n;
 }
 
-// Whether a line of a plain list can name anything at all: an address, or a path without control
-// characters and without the characters no path may hold. Anything else is garbage (a binary file
-// read as text), not a missing file.
+bool IsAsciiLetter(wchar_t c)
+{
+    return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z');
+}
+
+bool IsAsciiLetterOrDigit(wchar_t c)
+{
+    return IsAsciiLetter(c) || (c >= L'0' && c <= L'9');
+}
+
+// An address names its scheme before "://" (http://, rtsp://, file:///); a scheme of one letter
+// would be a drive.
+bool HasAddressScheme(const CString& line)
+{
+    const int end = line.Find(L"://");
+    if (end < 2 || !IsAsciiLetter(line[0]))
+        return false;
+    for (int i = 1; i < end; ++i) {
+        const wchar_t c = line[i];
+        if (!IsAsciiLetterOrDigit(c) && c != L'+' && c != L'-' && c != L'.')
+            return false;
+    }
+    return true;
+}
+
+// "clip.mp4" and "Track 01.flac" have one; "and/or", "etc." and "v2.0 beta" have none.
+bool HasFileExtension(const CString& name)
+{
+    const int dot = name.ReverseFind(L'.');
+    if (dot < 0 || dot + 1 >= name.GetLength())
+        return false;
+    for (int i = dot + 1; i < name.GetLength(); ++i)
+        if (!IsAsciiLetterOrDigit(name[i]))
+            return false;
+    return true;
+}
+
+// A name whose extension the file-type table lists as something the player plays.
+bool IsMediaFileName(const CString& name)
+{
+    CPlayerSettings* settings = GetPlayerSettings();
+    const wchar_t* ext = PathFindExtensionW(name);
+    return settings && *ext && !IsPlaylistFile(name) && settings->FindFileType(ext) != nullptr;
+}
+
+// Whether a line of a plain list can name anything at all: an address, a path from a drive or a
+// share, a relative path through folders to a named file, or the name of a media file beside the
+// list. Anything else (prose, or the bytes of some other file read as text) is no entry: opened,
+// it would only put junk in place of the user's playlist. Control characters and the characters
+// no path may hold make no name either.
 bool IsPossibleEntry(const CString& line)
 {
     for (int i = 0; i < line.GetLength(); ++i) {
@@ -86,7 +135,7 @@ bool IsPossibleEntry(const CString& line)
         if (c < 0x20 || (c >= 0x7F && c <= 0x9F))
             return false;
     }
-    if (PathIsURLW(line))
+    if (HasAddressScheme(line))
         return true;
     // "\\?\" and "\\.\" are the prefixes of long and device paths.
     int from = (line.Left(4) == L"\\\\?\\" || line.Left(4) == L"\\\\.\\") ? 4 : 0;
@@ -97,7 +146,15 @@ bool IsPossibleEntry(const CString& line)
         if (c == L':' && i != from + 1)
             return false;
     }
-    return true;
+    const bool drive = line.GetLength() >= from + 3 && IsAsciiLetter(line[from]) && line[from + 1] == L':' &&
+                       (line[from + 2] == L'\\' || line[from + 2] == L'/');
+    const bool share = line.Left(2) == L"\\\\";
+    if (drive || share)
+        return true;
+    const int slash = std::max(line.ReverseFind(L'\\'), line.ReverseFind(L'/'));
+    if (slash >= 0)
+        return HasFileExtension(line.Mid(slash + 1));
+    return IsMediaFileName(line);
 }
 
 // Text files hold no NUL character: a list that does is some other file under a list's name.
@@ -242,10 +299,12 @@ int CPlsPlaylistFormat::Save(const wchar_t* path, const CPlaylistData& playlist,
     section.push_back(0);
     bool ok = WritePrivateProfileStringW(kPlsSection, nullptr, nullptr, temp) != FALSE || IsExistingFile(temp);
     ok = ok && WritePrivateProfileSectionW(kPlsSection, section.data(), temp);
+    const DWORD error = ok ? 0 : GetLastError();
     // Makes the profile functions let go of the file before it moves.
     WritePrivateProfileStringW(nullptr, nullptr, nullptr, temp);
     if (!ok) {
         DeleteFileW(temp);
+        SetLastError(error);
         return -1;
     }
     return MoveIntoPlace(temp, file) ? 0 : -1;

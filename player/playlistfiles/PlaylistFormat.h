@@ -13,8 +13,9 @@ public:
     // Appends the file's items to 'playlist': 0, or -1 when the file is missing, unreadable or
     // malformed (the file itself is never changed by reading).
     virtual int Load(const wchar_t* path, CPlaylistData& playlist) = 0;
-    // Writes the playlist: 0, or -1 with the file as it was before. Thumbnails are embedded as
-    // text or written as files (XML only).
+    // Writes the playlist: 0, or -1 with the file as it was before and the system's reason left
+    // for GetLastError (0 when the system gave none). Thumbnails are embedded as text or written
+    // as files (XML only).
     virtual int Save(const wchar_t* path, const CPlaylistData& playlist, int embedThumbnails) = 0;
 };
 

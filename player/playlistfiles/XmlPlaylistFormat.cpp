@@ -327,6 +327,13 @@ void ReadItem(pugi::xml_node node, CMediaItem& item)
     }
 }
 
+// An element that cannot be added: pugixml ran out of memory.
+int OutOfMemory()
+{
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return -1;
+}
+
 }  // namespace
 
 int CXmlPlaylistFormat::Load(const wchar_t* path, CPlaylistData& playlist)
@@ -372,24 +379,24 @@ int CXmlPlaylistFormat::Save(const wchar_t* path, const CPlaylistData& playlist,
     pugi::xml_document doc;
     pugi::xml_node decl = doc.append_child(pugi::node_declaration);
     if (!CAttributes(decl).Add(L"version", CString(L"1.0")).Add(L"encoding", CString(L"UTF-8")).Ok())
-        return -1;
+        return OutOfMemory();
     pugi::xml_node root = doc.append_child(L"Playlists");
     if (!CAttributes(root).Add(L"Version", CString(kPlaylistFileVersion)).Add(L"Generator", GeneratorText()).Ok())
-        return -1;
+        return OutOfMemory();
     pugi::xml_node node = root.append_child(L"Playlist");
     if (!CAttributes(node).Add(L"Flags", (unsigned)playlist.Flags).Add(L"LastItem", playlist.LastItem).Ok())
-        return -1;
+        return OutOfMemory();
     if (!playlist.Name.IsEmpty() && !AddText(node, L"Name", playlist.Name))
-        return -1;
+        return OutOfMemory();
     if (!playlist.ArtworkFile.IsEmpty()) {
         pugi::xml_node artwork = node.append_child(L"ArtworkFile");
         if (!artwork || !AddText(artwork, L"Path", playlist.ArtworkFile))
-            return -1;
+            return OutOfMemory();
     }
     for (int i = 0; i < playlist.GetCount(); ++i) {
         CMediaItem* item = playlist.GetAt(i);
         if (item && !WriteItem(node, *item, embedThumbnails))
-            return -1;
+            return OutOfMemory();
     }
     CStringWriter writer;
     doc.save(writer, L"\t", pugi::format_indent, pugi::encoding_utf8);

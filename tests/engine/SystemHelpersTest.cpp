@@ -4,6 +4,7 @@
 #include <wininet.h>
 
 #include <memory>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -200,6 +201,48 @@ TEST(PathHelpers, EachDrivesKindIsAskedOnceForAllItsPaths)
     wchar_t windows[MAX_PATH] = L"";
     ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
     EXPECT_TRUE(CFixedDiskPaths().IsOnFixedDisk(windows)) << CStringA(windows).GetString();
+}
+
+// Whether a file is there is one replaceable question, so that a test can count who asks it.
+struct PathQuestions {
+    static std::vector<CString> asked;
+    static BOOL WINAPI Answer(LPCWSTR path)
+    {
+        asked.push_back(path);
+        return path[0] == L'Y';
+    }
+};
+std::vector<CString> PathQuestions::asked;
+
+TEST(PathHelpers, WhetherAFileIsThereIsOneQuestionATestMayAnswer)
+{
+    wchar_t windows[MAX_PATH] = L"";
+    ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+    EXPECT_TRUE(PathExists(windows));
+    EXPECT_FALSE(PathExists(CString(windows) + L"\\no such file here.mp4"));
+
+    PathQuestions::asked.clear();
+    PathExistsFn previous = SetPathExistsQuestionForTests(&PathQuestions::Answer);
+    EXPECT_TRUE(PathExists(L"Y:\\clip.mp4"));
+    EXPECT_FALSE(PathExists(windows));
+    EXPECT_FALSE(PathExists(L""));
+    EXPECT_FALSE(PathExists(nullptr));
+    EXPECT_EQ(&PathQuestions::Answer, SetPathExistsQuestionForTests(previous));
+    EXPECT_EQ((std::vector<CString>{L"Y:\\clip.mp4", windows}), PathQuestions::asked) << "nothing is asked of no path";
+    EXPECT_TRUE(PathExists(windows)) << "the system answers again";
+}
+
+TEST(TextHelpers, TheSystemsReasonForAnErrorReadsAsOneText)
+{
+    for (DWORD error : {(DWORD)ERROR_ACCESS_DENIED, (DWORD)ERROR_PATH_NOT_FOUND, (DWORD)ERROR_DISK_FULL}) {
+        CString text = GetSystemErrorText(error);
+        ASSERT_FALSE(text.IsEmpty()) << error;
+        EXPECT_NE(L'\n', text[text.GetLength() - 1]) << error;
+        EXPECT_NE(L'\r', text[text.GetLength() - 1]) << error;
+        EXPECT_EQ(-1, text.Find(L"Error ")) << "the system has a text for " << error;
+    }
+    EXPECT_STRNE(GetSystemErrorText(ERROR_ACCESS_DENIED), GetSystemErrorText(ERROR_PATH_NOT_FOUND));
+    EXPECT_STREQ(L"Error 536936447", GetSystemErrorText(0x2000FFFF)) << "a code the system has no text for";
 }
 
 TEST(PathHelpers, ProgramAndDataFolders)

@@ -108,6 +108,8 @@ TEST_F(MainFrameWindow, ALongPlaylistLaysTheViewsOutOnceNotOncePerItem)
     {
         CWindowWorkCounter work;
         ASSERT_EQ(kItems, Playlist().OpenPlaylist(file, 0, 0));
+        // The load thread looks at the files and hands the entries over.
+        ASSERT_TRUE(WaitUntil([&] { return !Playlist().IsLoading() && Playlist().GetPendingCount() == 0; }, 60000));
         Playlist().UpdateItemCountDisplay();
         EXPECT_LT(work.moves, 50) << "the views come back once, as the first item comes in";
         EXPECT_LT(work.erases, 50);

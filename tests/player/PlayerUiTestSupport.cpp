@@ -174,6 +174,8 @@ int CTestPlaylist::RemoveMediaItem(int index, int)
     if (index < 0 || index >= (int)m_items.size())
         return -1;
     m_items[index]->DeleteThumbnailFile();
+    if (release)
+        release(m_items[index].release());
     m_items.erase(m_items.begin() + index);
     return 0;
 }
@@ -182,8 +184,11 @@ void CTestPlaylist::DeleteAllMediaItems()
 {
     if (CPlayWnd* play = GetPlayerWindows().playWnd)
         play->StopAndRemember(0);
-    for (auto& item : m_items)
+    for (auto& item : m_items) {
         item->DeleteThumbnailFile();
+        if (release)
+            release(item.release());
+    }
     m_items.clear();
 }
 
@@ -217,6 +222,7 @@ void CTestPlaylist::Clear()
     invalidated.clear();
     madeVisible.clear();
     relayouts = 0;
+    release = nullptr;
 }
 
 CMediaItem* CTestPlaylist::GetMediaItem(int index)
@@ -485,6 +491,9 @@ void PlayerUiTest::SetUpUi()
 {
     s_app.reset(new CPlayerTestApp(true));
     s_app->Resources()->Init();
+    // The settings as a start of the program leaves them (the profile is empty): the file-type
+    // table among them.
+    s_app->Settings().LoadSettings();
     ASSERT_FALSE(TestTools().modules.IsEmpty()) << "the tools are laid out";
     ASSERT_FALSE(TestClips().a.IsEmpty()) << "the clips are made";
     UseTestTools(s_app->Resources());

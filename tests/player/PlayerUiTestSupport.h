@@ -112,6 +112,9 @@ public:
     int relayouts = 0;
     // Refuses AddMediaItem calls once this many items are in (-1: never).
     int capacity = -1;
+    // When set, an item taken out of the list is handed to it instead of being deleted: the test
+    // then decides what becomes of its memory.
+    std::function<void(CMediaItem*)> release;
 
 private:
     int CurrentIndex();

@@ -10,6 +10,7 @@
 
 #include "PlayerUiTestSupport.h"
 #include "framework/FileDialog.h"
+#include "player/playlistfiles/PlaylistData.h"
 #include "player/playlistfiles/PlaylistFormat.h"
 #include "toolkit/SelectFolderDlg.h"
 
@@ -653,7 +654,28 @@ TEST_F(PlaylistCommands, TheConverterGetsTheSelectedItemAndSettingsAreSavedOnOk)
     s_app->Settings().repeat = 0;
 }
 
-TEST_F(PlaylistCommands, AFailedSaveSaysSoAndLeavesTheFileThatWasThere)
+// "Cannot save playlist file:", the path, and the reason the system gave, as the user reads it.
+CString SaveRefusal(const CString& path, DWORD error)
+{
+    return L"Cannot save playlist file:\n" + path + L"\n\n" + GetSystemErrorText(error);
+}
+
+// The temporary files that a save left in a folder.
+int TemporaryFilesIn(const CString& folder)
+{
+    int n = 0;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(folder + L"\\~*.tmp", &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return 0;
+    do {
+        ++n;
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    return n;
+}
+
+TEST_F(PlaylistCommands, AFailedSaveSaysWhyAndLeavesTheFileThatWasThere)
 {
     {
         CPlaylistEditGuard guard(&Playlist(), 0);
@@ -672,16 +694,93 @@ TEST_F(PlaylistCommands, AFailedSaveSaysSoAndLeavesTheFileThatWasThere)
     g_chosenPath = target;
     g_chosenFilter = 2;
     Command(ID_FILE_SAVE_PLAYLIST);
-    g_chosenPath = folder + L"\\no such folder\\new.playlist";
+    held.Close();
+    CString missingFolder = folder + L"\\no such folder\\new.playlist";
+    g_chosenPath = missingFolder;
     g_chosenFilter = 1;
     Command(ID_FILE_SAVE_PLAYLIST);
+    // A file the user made read-only.
+    CString readOnly = folder + L"\\read only.pls";
+    ASSERT_TRUE(WriteBytes(readOnly, before));
+    ASSERT_TRUE(SetFileAttributesW(readOnly, FILE_ATTRIBUTE_READONLY));
+    g_chosenPath = readOnly;
+    g_chosenFilter = 3;
+    Command(ID_FILE_SAVE_PLAYLIST);
     FwSetMessageBoxFunction(previousBox);
-    held.Close();
+    SetFileAttributesW(readOnly, FILE_ATTRIBUTE_NORMAL);
+
     EXPECT_EQ(before, ReadBytes(target));
-    ASSERT_EQ(2u, g_messageBoxes.size());
-    EXPECT_STREQ(L"Cannot save playlist file:\n" + target, g_messageBoxes[0]);
-    EXPECT_STREQ(L"Cannot save playlist file:\n" + g_chosenPath, g_messageBoxes[1]);
-    EXPECT_EQ(1, CountFolderEntries(folder)) << "nothing half-written is left";
+    EXPECT_EQ(before, ReadBytes(readOnly));
+    ASSERT_EQ(3u, g_messageBoxes.size());
+    // A file held open is refused as in use, or as not to be replaced, as the system decides.
+    EXPECT_TRUE(g_messageBoxes[0] == SaveRefusal(target, ERROR_SHARING_VIOLATION) ||
+                g_messageBoxes[0] == SaveRefusal(target, ERROR_ACCESS_DENIED))
+        << CStringA(g_messageBoxes[0]).GetString();
+    EXPECT_STREQ(SaveRefusal(missingFolder, ERROR_PATH_NOT_FOUND), g_messageBoxes[1]);
+    EXPECT_STREQ(SaveRefusal(readOnly, ERROR_ACCESS_DENIED), g_messageBoxes[2]);
+    EXPECT_EQ(2, CountFolderEntries(folder)) << "nothing half-written is left";
+}
+
+TEST_F(PlaylistCommands, AnExitThatCannotSaveTheLastPlaylistSaysWhyAndKeepsTheOneThere)
+{
+    CPlayerSettings& s = s_app->Settings();
+    s.loadLastPlaylist = 1;
+    const CString defaultPath = s.GetDefaultPlaylistPath();
+    const CString dataFolder = GetParentFolder(defaultPath);
+    DeleteFileW(defaultPath);
+    {
+        CPlaylistEditGuard guard(&Playlist(), 0);
+        Playlist().AddPath(TestClips().b);
+    }
+    WaitLoaded();
+    Close();
+    const std::string saved = ReadBytes(defaultPath);
+    {
+        CPlaylistData kept(1);
+        ASSERT_EQ(0, CXmlPlaylistFormat().Load(defaultPath, kept));
+        ASSERT_EQ(1, kept.GetCount()) << "a close keeps the playlist";
+        EXPECT_STREQ(TestClips().b, kept.GetAt(0)->Path);
+    }
+
+    FwMessageBoxFn previousBox = FwSetMessageBoxFunction(RecordMessageBox);
+    g_messageBoxes.clear();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        PlayerFirstOpenFlag() = true;
+        ASSERT_TRUE(Open());
+        WaitLoaded();
+        ASSERT_EQ(1, List().GetItemCount());
+        {
+            CPlaylistEditGuard guard(&Playlist(), 0);
+            Playlist().AddPath(TestClips().c);
+        }
+        WaitLoaded();
+        ASSERT_EQ(2, List().GetItemCount());
+        if (attempt == 0) {
+            // Another program holds the file: it may be read, not replaced.
+            CHandle held(CreateFileW(defaultPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+            ASSERT_TRUE(held.IsValid());
+            Close();
+        } else {
+            // The user made it read-only.
+            ASSERT_TRUE(SetFileAttributesW(defaultPath, FILE_ATTRIBUTE_READONLY));
+            Close();
+            SetFileAttributesW(defaultPath, FILE_ATTRIBUTE_NORMAL);
+        }
+        EXPECT_EQ(saved, ReadBytes(defaultPath)) << "the last playlist saved stays whole, " << attempt;
+        EXPECT_EQ(0, TemporaryFilesIn(dataFolder)) << "nothing half-written is left, " << attempt;
+        ASSERT_EQ((size_t)attempt + 1, g_messageBoxes.size()) << "each failed exit is told once";
+        const CString& told = g_messageBoxes.back();
+        if (attempt == 0) {
+            EXPECT_TRUE(told == SaveRefusal(defaultPath, ERROR_SHARING_VIOLATION) ||
+                        told == SaveRefusal(defaultPath, ERROR_ACCESS_DENIED))
+                << CStringA(told).GetString();
+        } else {
+            EXPECT_STREQ(SaveRefusal(defaultPath, ERROR_ACCESS_DENIED), told);
+        }
+    }
+    FwSetMessageBoxFunction(previousBox);
+    s.loadLastPlaylist = 0;
+    DeleteFileW(defaultPath);
 }
 
 TEST_F(PlaylistCommands, ADamagedDefaultPlaylistIsKeptAsideAndTheUserToldOnce)

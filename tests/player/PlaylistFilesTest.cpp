@@ -21,6 +21,9 @@ protected:
         m_app.reset(new CPlayerTestApp);
         m_folder = MakeAwkwardFolder(L"playlist");
         ASSERT_FALSE(m_folder.IsEmpty());
+        // The settings as a start of the program leaves them (the profile is empty): bare names
+        // of a plain list are media files by the extensions of their file-type table.
+        m_app->Settings().LoadSettings();
         m_app->Settings().tempFolder = m_folder + L"\\Thumbs";
     }
     void TearDown() override { m_app.reset(); }
@@ -551,6 +554,77 @@ TEST_F(PlaylistFiles, PlainListsSkipLinesThatCannotBeAPathOrAnAddress)
 
     // A binary file that only carries a list's name is no list at all.
     ExpectRefused(L"picture.m3u", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x01\0", 20) + "C:\\x.mp4\n");
+}
+
+// Bytes 1 to 255 in an even mix, as a file that is no list at all holds them.
+std::string RandomBytesWithoutNul(size_t size, unsigned seed)
+{
+    std::string bytes;
+    bytes.reserve(size);
+    while (bytes.size() < size) {
+        seed = seed * 1103515245u + 12345u;
+        bytes += (char)(1 + (seed >> 16) % 255);
+    }
+    return bytes;
+}
+
+TEST_F(PlaylistFiles, PlainListsTakeOnlyLinesThatCanNameAFileOrAnAddress)
+{
+    // What real lists hold: extended information, paths from a drive or a share, relative paths
+    // through folders, bare names of media files beside the list, and addresses.
+    CString real = PathOf(L"real.m3u");
+    ASSERT_TRUE(WriteBytes(real, "#EXTM3U\r\n"
+                                 "#EXTINF:187,Artist - First Song\r\n"
+                                 "D:\\Music\\Artist\\01 First Song.mp3\r\n"
+                                 "#EXTINF:-1,Share\r\n"
+                                 "\\\\media-server\\films\\Holiday 2019.avi\r\n"
+                                 "Album/02 Second Song.ogg\r\n"
+                                 "..\\Videos\\clip.mkv\r\n"
+                                 "03 Third Song.MP3\r\n"
+                                 "E:/videos/no extension\r\n"
+                                 "http://radio.example.invalid:8000/live\r\n"
+                                 "rtsp://camera.example.invalid/stream1\r\n"
+                                 "file:///C:/Users/me/Videos/trip.mp4\r\n"
+                                 "mms://old.example.invalid/show.asf\r\n"));
+    const std::vector<CString> entries = {L"D:\\Music\\Artist\\01 First Song.mp3",
+                                          L"\\\\media-server\\films\\Holiday 2019.avi",
+                                          m_folder + L"\\Album\\02 Second Song.ogg",
+                                          GetParentFolder(m_folder) + L"\\Videos\\clip.mkv",
+                                          m_folder + L"\\03 Third Song.MP3",
+                                          L"E:/videos/no extension",
+                                          L"http://radio.example.invalid:8000/live",
+                                          L"rtsp://camera.example.invalid/stream1",
+                                          L"file:///C:/Users/me/Videos/trip.mp4",
+                                          L"mms://old.example.invalid/show.asf"};
+    EXPECT_EQ(entries, PathsIn(real)) << "every entry of a real list, in its order";
+
+    // Prose names nothing: no drive, no folder, no media file, no address.
+    const std::string prose = "Notes for the party: bring the speakers and the long cable.\r\n"
+                              "Songs and/or videos etc. go on the list later, version 2.0 maybe!\r\n"
+                              "Remember: nobody wants to hear the same album twice.\r\n";
+    CString proseList = PathOf(L"prose.m3u");
+    ASSERT_TRUE(WriteBytes(proseList, prose));
+    EXPECT_EQ(std::vector<CString>{}, PathsIn(proseList));
+
+    // Nor do the bytes of some other file read as text, whatever their lines happen to be.
+    for (unsigned seed : {1u, 7u, 12345u, 424242u}) {
+        CString noise = PathOf(L"noise.m3u");
+        ASSERT_TRUE(WriteBytes(noise, RandomBytesWithoutNul(64 * 1024, seed)));
+        std::vector<CString> junk = PathsIn(noise);
+        EXPECT_EQ(std::vector<CString>{}, junk) << "seed " << seed << ": " << junk.size() << " entries, the first "
+                                                 << (junk.empty() ? "" : CStringA(junk[0]).GetString());
+    }
+
+    // The same for the values of a PLS list.
+    CString pls = PathOf(L"prose.pls");
+    ASSERT_TRUE(WriteBytes(pls, "[playlist]\r\nNumberOfEntries=4\r\nFile1=bring the speakers!\r\n"
+                                "File2=Track 01.wma\r\nFile3=http://radio.example.invalid/live\r\n"
+                                "File4=and/or later\r\n"));
+    EXPECT_EQ((std::vector<CString>{m_folder + L"\\Track 01.wma", L"http://radio.example.invalid/live"}),
+              PathsIn(pls));
+    ASSERT_TRUE(WriteBytes(pls, "[playlist]\r\nNumberOfEntries=3\r\nFile1=" + prose.substr(0, 40) +
+                                "\r\nFile2=!\r\nFile3=Remember: nobody\r\n"));
+    EXPECT_EQ(std::vector<CString>{}, PathsIn(pls));
 }
 
 TEST_F(PlaylistFiles, M3uKeepsNamesBeyondTheAnsiCodePage)

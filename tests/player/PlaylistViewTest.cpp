@@ -961,27 +961,39 @@ TEST_F(PlaylistView, APlaylistFileThatYieldsNoEntryLeavesTheListAsItWasAndSaysSo
     View().m_nModified = 0;
     CString folder = MakeAwkwardFolder(L"useless-playlists");
     CString empty = folder + L"\\empty.m3u", header = folder + L"\\header only.m3u", garbage = folder + L"\\noise.m3u";
+    CString random = folder + L"\\random.m3u", prose = folder + L"\\prose.m3u", values = folder + L"\\prose.pls";
     ASSERT_TRUE(WriteBytes(empty, ""));
     ASSERT_TRUE(WriteBytes(header, "#EXTM3U\r\n# made by hand, nothing in it yet\r\n"));
     ASSERT_TRUE(WriteBytes(garbage, GarbageWithoutNul(4096)));
-    for (const CString& useless : {empty, header, garbage}) {
+    // Bytes of some other file whose lines may be anything, short ones like "!" among them.
+    std::string bytes;
+    for (unsigned seed = 99; bytes.size() < 64 * 1024;) {
+        seed = seed * 1103515245u + 12345u;
+        bytes += (char)(1 + (seed >> 16) % 255);
+    }
+    ASSERT_TRUE(WriteBytes(random, bytes));
+    ASSERT_TRUE(WriteBytes(prose, "Dear diary, today was long!\r\nWe went out; it rained.\r\nMore tomorrow...\r\n"));
+    ASSERT_TRUE(WriteBytes(values, "[playlist]\r\nNumberOfEntries=2\r\nFile1=Dear diary!\r\nFile2=It rained.\r\n"));
+    const std::vector<CString> useless = {empty, header, garbage, random, prose, values};
+    for (const CString& file : useless) {
         CPlaylistData read(1);
-        ASSERT_EQ(0, CM3uPlaylistFormat().Load(useless, read)) << "each file reads";
-        ASSERT_EQ(0, read.GetCount()) << "and yields no entry";
+        std::unique_ptr<CPlaylistFormat> format(CreatePlaylistFormat(file));
+        ASSERT_EQ(0, format->Load(file, read)) << "each file reads";
+        EXPECT_EQ(0, read.GetCount()) << "and yields no entry: " << CStringA(file).GetString();
     }
     int recent = s_app->Settings().recentPlaylists.GetCount();
 
-    for (const CString& useless : {empty, header, garbage})
-        EXPECT_EQ(0, View().OpenPlaylist(useless, 1, 1));
+    for (const CString& file : useless)
+        EXPECT_EQ(0, View().OpenPlaylist(file, 1, 1));
     ASSERT_TRUE(WaitLoaded());
     EXPECT_EQ(four, Paths()) << "the list stays as it was";
     EXPECT_EQ(0, View().m_nModified) << "nothing changed that a close would have to save";
     EXPECT_EQ(recent, s_app->Settings().recentPlaylists.GetCount());
     EXPECT_FALSE(Play().HasSession());
-    ASSERT_EQ(3u, s_boxes.size()) << "each file is answered with a message";
+    ASSERT_EQ(useless.size(), s_boxes.size()) << "each file is answered with a message";
     int n = 0;
-    for (const CString& useless : {empty, header, garbage}) {
-        EXPECT_NE(-1, s_boxes[n].Find(useless)) << CStringA(s_boxes[n]).GetString();
+    for (const CString& file : useless) {
+        EXPECT_NE(-1, s_boxes[n].Find(file)) << CStringA(s_boxes[n]).GetString();
         EXPECT_NE(-1, s_boxes[n].Find(L"holds no playlist entries")) << CStringA(s_boxes[n]).GetString();
         ++n;
     }
@@ -991,24 +1003,8 @@ TEST_F(PlaylistView, APlaylistFileThatYieldsNoEntryLeavesTheListAsItWasAndSaysSo
 
 namespace {
 
-// The window's thread asks the system a drive's kind (a trip to the mount manager) only once for
-// all the entries of a playlist on it: asked for each, 50,000 gone files held the window 30 s.
-struct CDriveQuestions {
-    static LONG count;
-    static UINT WINAPI Ask(LPCWSTR root)
-    {
-        InterlockedIncrement(&count);
-        return ::GetDriveTypeW(root);
-    }
-    CDriveQuestions() : previous(CFixedDiskPaths::SetDefaultDriveTypeForTests(&Ask)) { count = 0; }
-    ~CDriveQuestions() { CFixedDiskPaths::SetDefaultDriveTypeForTests(previous); }
-    CFixedDiskPaths::DriveTypeFn previous;
-};
-LONG CDriveQuestions::count = 0;
-
 TEST_F(PlaylistView, AMissingFileSettlesAtOnceWithoutAProbeAndAnAddressIsStillProbed)
 {
-    CDriveQuestions questions;
     CString log = UseFakeProbe(0);
     CString folder = MakeAwkwardFolder(L"missing-files");
     const CString address = L"http://127.0.0.1:9/still probed.mp4";
@@ -1029,7 +1025,6 @@ TEST_F(PlaylistView, AMissingFileSettlesAtOnceWithoutAProbeAndAnAddressIsStillPr
     ASSERT_TRUE(WriteUtf8File(m3u, text));
 
     EXPECT_EQ((int)listed.size(), View().OpenPlaylist(m3u, 0, 0));
-    EXPECT_EQ(1, questions.count) << "the entries' one drive";
     ASSERT_TRUE(WaitLoaded());
     ASSERT_EQ(listed, Paths()) << "every entry is in, in its place";
     EXPECT_EQ((std::vector<CString>{address, TestClips().b}), ProbedPaths(log)) << "only what may be there is probed";
@@ -1063,6 +1058,150 @@ TEST_F(PlaylistView, AMissingFileSettlesAtOnceWithoutAProbeAndAnAddressIsStillPr
     ASSERT_TRUE(WaitLoaded());
     EXPECT_EQ(listed, Paths());
     EXPECT_TRUE(ProbedPaths(log).empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The media information of an item that a replaced list deletes while the dialog reads it: the
+// dialog neither writes into the item nor reads from it once it is gone, not even when a new item
+// is made where the old one was (the test makes one there, as the heap would).
+TEST_F(PlaylistView, MediaInformationReadWhileTheListIsReplacedTouchesNoItemThatIsGone)
+{
+    CString folder = MakeAwkwardFolder(L"info-while-replaced");
+    CString json = folder + L"\\answer.json", log = folder + L"\\runs.txt", answer = folder + L"\\answer now";
+    ASSERT_TRUE(WriteUtf8File(json, kFakeAudioProbeJson));
+    ASSERT_TRUE(WriteFakeProbeScript(L"stdout_file " + json + L"\nlog " + log + L"\nwait_file " + answer + L"\n"));
+    s_app->Resources()->probeToolPath = TestTools().fakeProbe;
+    const std::vector<CString> before = {TestClips().b, TestClips().c, folder + L"\\third.mp4"};
+    for (const CString& path : before) {
+        std::unique_ptr<CMediaItem> item(new CMediaItem);
+        item->Path = path;  // not probed: the dialog reads it
+        List().Add(std::move(item));
+    }
+    std::vector<std::unique_ptr<CMediaItem>> madeWhereTheOldWere;
+    List().release = [&](CMediaItem* gone) {
+        gone->~CMediaItem();
+        new (gone) CMediaItem;
+        gone->Path = L"another file";
+        madeWhereTheOldWere.emplace_back(gone);
+    };
+
+    CMediaInfoDlg dlg(List().GetMediaItem(1));
+    ASSERT_TRUE(dlg.Create(IDD_MEDIA_INFO, nullptr));
+    ASSERT_TRUE(WaitUntil([&] { return ProbeRuns(log) == 1; }, 30000)) << "the dialog's probe runs";
+    EXPECT_TRUE(dlg.IsReading());
+
+    // A playlist opened meanwhile replaces the list.
+    const CString replacement = folder + L"\\replacement.m3u";
+    const std::vector<CString> after = {folder + L"\\gone\\one.mp4", folder + L"\\gone\\two.mp4"};
+    ASSERT_TRUE(WriteUtf8File(replacement, after[0] + L"\r\n" + after[1] + L"\r\n"));
+    EXPECT_EQ(2, View().OpenPlaylist(replacement, 0, 0));
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_EQ(after, Paths());
+    ASSERT_EQ(3u, madeWhereTheOldWere.size()) << "every old item was deleted";
+    List().release = nullptr;
+
+    ASSERT_TRUE(WriteBytes(answer, ""));
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.IsReading(); }, 30000));
+    for (const auto& other : madeWhereTheOldWere) {
+        EXPECT_FALSE(other->Flags & MEDIA_FILE_PROBED) << "nothing is written where an item was";
+        EXPECT_EQ(0, other->MediaInfo.GetStreamCount());
+    }
+    // What it read is still the dialog's to show, of the file it was opened on.
+    CString shown;
+    dlg.GetDlgItemText(IDC_MEDIA_INFO_PATH, shown);
+    EXPECT_STREQ(before[1], shown);
+    ASSERT_GE(dlg.m_list.GetItemCount(), 1);
+    EXPECT_STREQ(L"File Name", dlg.m_list.GetItemText(0, 0));
+    EXPECT_STREQ(before[1].Mid(before[1].ReverseFind(L'\\') + 1), dlg.m_list.GetItemText(0, 1));
+    dlg.DestroyWindow();
+
+    // An item that stays gets what its dialog read.
+    CMediaInfoDlg stays(List().GetMediaItem(0));
+    ASSERT_TRUE(stays.Create(IDD_MEDIA_INFO, nullptr));
+    ASSERT_TRUE(WaitUntil([&] { return !stays.IsReading(); }, 30000));
+    stays.DestroyWindow();
+    EXPECT_TRUE(List().GetMediaItem(0)->Flags & MEDIA_FILE_PROBED);
+    EXPECT_EQ(1, List().GetMediaItem(0)->MediaInfo.GetStreamCount());
+    UseTestTools(s_app->Resources());
+}
+
+// Who asks whether a file is there, and about what.
+struct CFileQuestions {
+    static DWORD windowThread;
+    static LONG onWindowThread, elsewhere;
+    static BOOL WINAPI Ask(LPCWSTR path)
+    {
+        InterlockedIncrement(GetCurrentThreadId() == windowThread ? &onWindowThread : &elsewhere);
+        // Nothing on the share is there; it is never asked for real.
+        if (path[0] == L'\\' && path[1] == L'\\')
+            return FALSE;
+        return ::PathFileExistsW(path);
+    }
+    CFileQuestions() : previous(SetPathExistsQuestionForTests(&Ask))
+    {
+        windowThread = GetCurrentThreadId();
+        onWindowThread = elsewhere = 0;
+    }
+    ~CFileQuestions() { SetPathExistsQuestionForTests(previous); }
+    PathExistsFn previous;
+};
+DWORD CFileQuestions::windowThread = 0;
+LONG CFileQuestions::onWindowThread = 0;
+LONG CFileQuestions::elsewhere = 0;
+
+// Playlists of files that are gone, on this computer's disk and on a share, plain and of the
+// program's own with what the probe once said of them: the window's thread asks nothing of any
+// entry; the load thread asks once for each, and each is shown as what it is.
+TEST_F(PlaylistView, TheWindowsThreadAsksNothingAboutTheFilesOfAPlaylist)
+{
+    CString log = UseFakeProbe(0);
+    CString folder = MakeAwkwardFolder(L"window-asks-nothing");
+    std::vector<CString> listed;
+    for (int i = 0; i < 20; ++i) {
+        CString path;
+        if (i < 10)
+            path.Format(L"%s\\gone\\clip %02d.mp4", folder.GetString(), i);
+        else
+            path.Format(L"\\\\media-server\\films\\clip %02d.mp4", i);
+        listed.push_back(path);
+    }
+    listed.push_back(TestClips().b);
+    CString text;
+    for (const CString& path : listed)
+        text += path + L"\r\n";
+    CString m3u = folder + L"\\plain.m3u";
+    ASSERT_TRUE(WriteUtf8File(m3u, text));
+    CPlaylistData known(1);
+    for (const CString& path : listed) {
+        CMediaItem* item = known.AddPath(path);
+        item->Flags = MEDIA_FILE_PROBED;
+        CMediaStream* audio = new CMediaStream;
+        audio->Type = MEDIA_STREAM_AUDIO;
+        item->MediaInfo.AddStream(audio);
+        item->MediaInfo.DurationInUs = 2000000;
+        item->MediaInfo.Finalize();
+    }
+    CString xml = folder + L"\\known.playlist";
+    ASSERT_EQ(0, CXmlPlaylistFormat().Save(xml, known, 0));
+
+    for (const CString& playlist : {m3u, xml}) {
+        CFileQuestions questions;
+        EXPECT_EQ((int)listed.size(), View().OpenPlaylist(playlist, 0, 0));
+        ASSERT_TRUE(WaitLoaded());
+        EXPECT_EQ(0, questions.onWindowThread) << CStringA(playlist).GetString();
+        EXPECT_EQ((LONG)listed.size(), questions.elsewhere) << "one question an entry";
+        ASSERT_EQ(listed, Paths());
+        for (int i = 0; i < List().GetMediaItemCount(); ++i) {
+            CMediaItem* item = List().GetMediaItem(i);
+            const bool there = item->Path == TestClips().b;
+            EXPECT_EQ(!there, (item->StateFlags & MEDIA_STATE_FILE_MISSING) != 0) << i;
+            EXPECT_TRUE(item->StateFlags & MEDIA_STATE_DISPLAY_READY) << i;
+        }
+    }
+    EXPECT_EQ(std::vector<CString>{TestClips().b}, ProbedPaths(log)) << "only what is there is probed";
 }
 
 }  // namespace
