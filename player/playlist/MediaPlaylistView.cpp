@@ -545,6 +545,25 @@ int CMediaPlaylistView::AddPath(LPCWSTR path)
     return QueuePath(path) == 0 ? 1 : 0;
 }
 
+std::vector<CString> CMediaPlaylistView::WithoutUselessPlaylists(const std::vector<CString>& paths)
+{
+    std::vector<CString> usable;
+    for (const CString& path : paths) {
+        if (IsPlaylistFile(path) && IsExistingFile(path)) {
+            CPlaylistData playlist(1);
+            int read = ReadPlaylistFile(path, playlist);
+            if (read == PLAYLIST_READ && playlist.GetCount() == 0)
+                read = PLAYLIST_EMPTY;
+            if (read != PLAYLIST_READ) {
+                TellUnreadablePlaylist(path, read);
+                continue;
+            }
+        }
+        usable.push_back(path);
+    }
+    return usable;
+}
+
 int CMediaPlaylistView::AddFolder(LPCWSTR folder, LPCWSTR filter, int recurse)
 {
     if (!folder || !*folder)

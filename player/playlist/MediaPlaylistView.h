@@ -77,6 +77,10 @@ public:
     static void TellSaveFailed(LPCWSTR path, DWORD error);
     // A playlist file is merged at once; anything else is queued: 1 queued, 0 refused.
     int AddPath(LPCWSTR path);
+    // The paths the user chose or dropped without the playlist files among them that cannot be
+    // read or name no entry; the user is told of each of those. Read before anything is removed, so
+    // that a choice of nothing usable leaves the playlist as it was.
+    std::vector<CString> WithoutUselessPlaylists(const std::vector<CString>& paths);
     // Files whose names pass the ';'-separated patterns, through AddPath: the paths accepted.
     int AddFolder(LPCWSTR folder, LPCWSTR filter, int recurse);
     // -1 for an image file, else queued: 0.

@@ -30,6 +30,10 @@ int CMediaPlaylistView::AddDroppedFiles(HDROP drop, bool replace)
         DragQueryFileW(drop, i, buffer.data(), length + 1);
         paths.push_back(buffer.data());
     }
+    // Dropped files that add nothing never take the playlist's place.
+    paths = WithoutUselessPlaylists(paths);
+    if (paths.empty())
+        return 0;
     CPlaylistEditGuard guard(this, replace ? 1 : 0);
     if (replace)
         RemoveAllItems();

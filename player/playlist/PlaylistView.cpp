@@ -192,9 +192,15 @@ void CPlaylistView::AddChosenFiles(bool replace)
         dlg.m_ofn.lpstrTitle = L"Add Files";
     if (dlg.DoModal() != IDOK)
         return;
-    std::vector<CString> paths;
+    std::vector<CString> chosen;
     for (POSITION pos = dlg.GetStartPosition(); pos;)
-        paths.push_back(dlg.GetNextPathName(pos));
+        chosen.push_back(dlg.GetNextPathName(pos));
+    if (replace && s)
+        s->filterIndex = (int)dlg.m_ofn.nFilterIndex;
+    // A chosen playlist file that adds nothing is said, and never empties the playlist.
+    const std::vector<CString> paths = WithoutUselessPlaylists(chosen);
+    if (paths.empty())
+        return;
     int sum = 0;
     {
         CPlaylistEditGuard guard(this, replace ? 1 : 0);
@@ -209,8 +215,6 @@ void CPlaylistView::AddChosenFiles(bool replace)
             m_nAwaitedIndex = 0;
         m_nModified = 1;
     }
-    if (replace && s)
-        s->filterIndex = (int)dlg.m_ofn.nFilterIndex;
     UpdateItemCountDisplay();
 }
 

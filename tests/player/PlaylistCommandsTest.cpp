@@ -264,6 +264,58 @@ TEST_F(PlaylistCommands, EveryCommandFollowsItsEnablingRule)
     Command(ID_DISPLAY_GRID);
 }
 
+// A playlist file chosen in the file dialog that names nothing usable (prose, another file's
+// bytes) is said, whether it was to open or to add; Open Files replaces the list only with
+// something: the list the user had stays, and nothing is left for a close to save over it.
+TEST_F(PlaylistCommands, APlaylistThatYieldsNothingChosenToOpenOrAddLeavesTheListAndSaysSo)
+{
+    {
+        CPlaylistEditGuard guard(&Playlist(), 0);
+        Playlist().AddPath(TestClips().a);
+        Playlist().AddPath(TestClips().b);
+    }
+    WaitLoaded();
+    ASSERT_EQ(2, List().GetItemCount());
+    Playlist().m_nModified = 0;
+    const CString folder = MakeAwkwardFolder(L"open-nothing");
+    ASSERT_TRUE(WriteBytes(folder + L"\\prose.m3u", "Dear diary, today was long!\r\nWe went out; it rained.\r\n"));
+    ASSERT_TRUE(WriteBytes(folder + L"\\values.pls", "[playlist]\r\nNumberOfEntries=1\r\nFile1=It rained.\r\n"));
+    FwMessageBoxFn previousBox = FwSetMessageBoxFunction(RecordMessageBox);
+    g_messageBoxes.clear();
+    g_chosenPath = folder;
+    g_chosenNames = {L"prose.m3u", L"values.pls"};
+    Command(ID_FILE_OPEN_FILES);
+    WaitLoaded();
+    EXPECT_EQ(2, List().GetItemCount()) << "the list stays as it was";
+    EXPECT_EQ(0, Playlist().m_nModified);
+    EXPECT_FALSE(Play().HasSession());
+    ASSERT_EQ(2u, g_messageBoxes.size()) << "each file is answered";
+    EXPECT_NE(-1, g_messageBoxes[0].Find(folder + L"\\prose.m3u")) << CStringA(g_messageBoxes[0]).GetString();
+    EXPECT_NE(-1, g_messageBoxes[0].Find(L"holds no playlist entries"));
+    EXPECT_NE(-1, g_messageBoxes[1].Find(folder + L"\\values.pls")) << CStringA(g_messageBoxes[1]).GetString();
+
+    g_messageBoxes.clear();
+    g_chosenNames = {L"prose.m3u"};
+    Command(ID_PLAYLIST_ADD_FILES);
+    WaitLoaded();
+    EXPECT_EQ(2, List().GetItemCount());
+    ASSERT_EQ(1u, g_messageBoxes.size()) << "adding it says so as well";
+    EXPECT_NE(-1, g_messageBoxes[0].Find(L"holds no playlist entries"));
+
+    // A useless file among usable ones is said, and the rest opens.
+    g_messageBoxes.clear();
+    ASSERT_TRUE(CopyFileW(TestClips().c, folder + L"\\three.mp4", FALSE));
+    g_chosenNames = {L"prose.m3u", L"three.mp4"};
+    Command(ID_FILE_OPEN_FILES);
+    WaitLoaded();
+    ASSERT_EQ(1, List().GetItemCount());
+    EXPECT_STREQ(folder + L"\\three.mp4", List().GetMediaItemAt(0)->Path);
+    EXPECT_EQ(1u, g_messageBoxes.size());
+    Play().StopAndRemember(0);
+    g_chosenNames.clear();
+    FwSetMessageBoxFunction(previousBox);
+}
+
 TEST_F(PlaylistCommands, FilesAndFoldersFromTheirDialogs)
 {
     CPlayerSettings& s = s_app->Settings();

@@ -997,6 +997,16 @@ TEST_F(PlaylistView, APlaylistFileThatYieldsNoEntryLeavesTheListAsItWasAndSaysSo
         EXPECT_NE(-1, s_boxes[n].Find(L"holds no playlist entries")) << CStringA(s_boxes[n]).GetString();
         ++n;
     }
+
+    // Dropped in place of the list, they are said as well, and the list stays.
+    s_boxes.clear();
+    HDROP drop = MakeDrop({prose, random});
+    EXPECT_EQ(0, View().AddDroppedFiles(drop, true));
+    GlobalFree(drop);
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_EQ(four, Paths());
+    EXPECT_EQ(0, View().m_nModified);
+    EXPECT_EQ(2u, s_boxes.size());
 }
 
 }  // namespace
