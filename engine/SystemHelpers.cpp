@@ -514,14 +514,14 @@ namespace {
 // Dispatches 'message' for 'window' until 'done' accepts one. A WM_QUIT taken from the queue on
 // the way is kept and posted again at the end, so the caller's own loop still ends; the wait also
 // ends when the window is gone, since no message for it can come any more.
-template <class Done>
-LRESULT PumpMessagesUntil(HWND window, UINT message, Done done)
+template <class Done, class Waiting>
+LRESULT PumpMessagesUntil(HWND window, UINT message, Done done, Waiting waiting)
 {
     bool quit = false;
     WPARAM quitCode = 0;
     LRESULT result = 0;
     for (;;) {
-        if (!IsWindow(window))
+        if (!IsWindow(window) || !waiting())
             break;
         MSG msg;
         if (PeekMessageW(&msg, window, message, message, PM_REMOVE)) {
@@ -544,14 +544,22 @@ LRESULT PumpMessagesUntil(HWND window, UINT message, Done done)
     return result;
 }
 
+bool AlwaysWaiting()
+{
+    return true;
+}
+
 }  // namespace
 
 LRESULT PumpUntilMessage(HWND window, UINT message)
 {
-    return PumpMessagesUntil(window, message, [](const MSG&, LRESULT dispatched, LRESULT& result) {
-        result = dispatched;
-        return true;
-    });
+    return PumpMessagesUntil(
+        window, message,
+        [](const MSG&, LRESULT dispatched, LRESULT& result) {
+            result = dispatched;
+            return true;
+        },
+        AlwaysWaiting);
 }
 
 WPARAM PumpUntilMessageEx(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -565,8 +573,14 @@ WPARAM PumpUntilMessageEx(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         }
         result = 0;
         return lParam == 0 || msg.lParam == lParam;
-    });
+    }, AlwaysWaiting);
     return (WPARAM)r;
+}
+
+void PumpMessagesWhile(HWND window, UINT message, const std::function<bool()>& waiting)
+{
+    PumpMessagesUntil(
+        window, message, [](const MSG&, LRESULT, LRESULT&) { return false; }, [&waiting] { return waiting(); });
 }
 
 // System ----------------------------------------------------------------------------------------------

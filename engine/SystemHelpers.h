@@ -3,9 +3,12 @@
 #pragma once
 
 #include <windows.h>
+
 #include <commctrl.h>
 #include <commdlg.h>
 #include <shellapi.h>
+
+#include <functional>
 
 #include "framework/ImageList.h"
 #include "framework/String.h"
@@ -150,6 +153,10 @@ LRESULT PumpUntilMessage(HWND window, UINT message);
 // not given): both given and matching, or wParam alone matching, return wParam; neither given, or
 // only lParam and it matches, return 0.
 WPARAM PumpUntilMessageEx(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Dispatches 'message' for 'window' as PumpUntilMessage does while 'waiting' holds; 'waiting' is
+// asked again after every message and every 100 ms. For a wait whose awaited message a nested wait
+// of the same kind (begun by a message sent meanwhile) may take first: this one then ends too.
+void PumpMessagesWhile(HWND window, UINT message, const std::function<bool()>& waiting);
 
 // 1 when the system has no message filter, 0 when WM_COPYDATA got through it, else -1.
 int AllowCopyDataMessages();

@@ -434,7 +434,11 @@ int CMediaPlaylistView::RemoveItem(int index, int redraw)
     CPlayWnd* play = GetPlayerWindows().playWnd;
     if (play && play->GetCurrentItem() == item)
         play->StopAndRemember(0);
-    // The stop may have let a loaded item in; the index still names the same item.
+    // The stops let in what the load thread sent: a loaded item goes behind, but an address opened
+    // in place of the list took this item with the list, and what stands at its place now is not
+    // what the user chose.
+    if (Items().GetMediaItem(index) != item)
+        return -1;
     if (Items().RemoveMediaItem(index, redraw) != 0)
         return -1;
     UpdateItemCountDisplay();
@@ -931,8 +935,9 @@ void CMediaPlaylistView::StopLoadThread()
     if (!m_pLoadThread)
         return;
     m_pLoadThread->m_nStop = 2;
-    while (m_pLoadThread && ::IsWindow(m_hWnd))
-        PumpUntilMessage(m_hWnd, WM_LOAD_THREAD_EXIT);
+    // A message the load thread sends meanwhile may stop it again inside this wait, and take its
+    // end notice there.
+    PumpMessagesWhile(m_hWnd, WM_LOAD_THREAD_EXIT, [this] { return m_pLoadThread != nullptr; });
 }
 
 LRESULT CMediaPlaylistView::OnLoadThreadExit(WPARAM, LPARAM)
@@ -982,10 +987,10 @@ void CMediaPlaylistView::StopUpdateThreads()
     for (CMediaUpdateThread* thread : m_pUpdateThreads)
         if (thread)
             thread->m_nStop = 2;
-    for (int index = 0; index < 2; ++index) {
-        while (m_pUpdateThreads[index] && ::IsWindow(m_hWnd))
-            PumpUntilMessageEx(m_hWnd, WM_UPDATE_THREAD_EXIT, 0, (LPARAM)m_pUpdateThreads[index]);
-    }
+    // A message the load thread sends meanwhile (an address in place of the list) stops them
+    // again inside this wait, and takes their end notices there.
+    PumpMessagesWhile(m_hWnd, WM_UPDATE_THREAD_EXIT,
+                      [this] { return m_pUpdateThreads[0] != nullptr || m_pUpdateThreads[1] != nullptr; });
 }
 
 LRESULT CMediaPlaylistView::OnUpdateThreadExit(WPARAM wParam, LPARAM lParam)

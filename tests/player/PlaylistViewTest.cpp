@@ -467,6 +467,48 @@ TEST_F(PlaylistView, AHangingFrameGrabIsStoppedAndTheItemTriedAgainLater)
     EXPECT_TRUE(item->Thumbnail.IsValid());
 }
 
+// Removing an item stops the thumbnail threads, and the wait for them takes what the load thread
+// sends meanwhile: an address opened in place of the list can arrive then. The item chosen is
+// gone with the list it was in; the address that took its place is not removed for it.
+TEST_F(PlaylistView, AnItemRemovedWhileAnAddressReplacesTheListTakesNothingElseWithIt)
+{
+    {
+        CPlaylistEditGuard guard(&View(), 0);
+        View().AddPath(TestClips().a);
+        View().AddPath(TestClips().b);
+    }
+    ASSERT_TRUE(WaitLoaded());
+    ASSERT_EQ(2, List().GetMediaItemCount());
+    const CString folder = MakeAwkwardFolder(L"remove-while-replaced");
+    const CString json = folder + L"\\answer.json", release = folder + L"\\release";
+    ASSERT_TRUE(WriteUtf8File(json, kFakeAudioProbeJson));
+    ASSERT_TRUE(WriteFakeProbeScript(L"stdout_file " + json + L"\nwait_file " + release + L"\n"));
+    s_app->Resources()->probeToolPath = TestTools().fakeProbe;
+    const CString address = L"http://127.0.0.1:9/in place of the list.mp3";
+    ASSERT_EQ(1, View().OpenAddress(address));
+    // Thumbnail threads that take a while to stop, as a grab of a slow file does.
+    const CString grabs = folder + L"\\grabs.txt";
+    ASSERT_TRUE(WriteFakeEncoderScript(L"hang\npid_file " + grabs + L"\n"));
+    s_app->Resources()->encodeToolPath = TestTools().fakeEncoder;
+    View().StartUpdateThreads();
+    ASSERT_TRUE(View().AreThumbnailsRunning());
+    // Both threads have their item and hang in its grab: nothing but the load thread sends to
+    // this thread from here on.
+    ASSERT_TRUE(WaitUntil([&] { return enginetest::ReadPids(grabs).size() == 2; }, 60000));
+    // The address is known: the load thread hands it over and waits for this thread to take it,
+    // which it does only in the wait for the thumbnail threads inside RemoveItem.
+    ASSERT_TRUE(WriteUtf8File(release, L"go"));
+    const DWORD began = GetTickCount();
+    while (!(HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) && GetTickCount() - began < 60000)
+        Sleep(10);
+    ASSERT_TRUE(HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) << "the load thread hands the address over";
+    EXPECT_EQ(-1, View().RemoveItem(0, TRUE)) << "the item chosen went with the list";
+    ASSERT_TRUE(WaitLoaded());
+    ASSERT_EQ(1, List().GetMediaItemCount());
+    EXPECT_STREQ(address, List().GetMediaItem(0)->Path);
+    UseTestTools(s_app->Resources());
+}
+
 TEST_F(PlaylistView, AnAddressWhoseServerNeverAnswersCostsAWaitNotTheSession)
 {
     // The server takes the request, sends its header and then nothing: the real probe would
