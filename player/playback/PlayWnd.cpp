@@ -104,11 +104,11 @@ int CPlayWnd::OnPlaybackStarted(const PlayerStatusBlock* block)
     }
     if (windows.playView && GetParent() == windows.playView)
         windows.playView->LayoutPlayWindow();
-    if (m_pCurrentItem) {
+    if (CMediaItem* item = GetPlayingItem()) {
         if (windows.itemWnd)
-            windows.itemWnd->InvalidateMediaItem(m_pCurrentItem);
+            windows.itemWnd->InvalidateMediaItem(item);
         if (CPlayerSettings* s = GetPlayerSettings())
-            s->AddRecentFile(m_pCurrentItem->Path);
+            s->AddRecentFile(item->Path);
     }
     return 0;
 }
@@ -131,8 +131,8 @@ int CPlayWnd::OnPauseChanged(const PlayerStatusBlock* block, int paused)
     CPlayerWindows& windows = GetPlayerWindows();
     if (windows.controlBar)
         windows.controlBar->SetPlayState(GetState());
-    if (m_pCurrentItem && windows.itemWnd)
-        windows.itemWnd->InvalidateMediaItem(m_pCurrentItem);
+    if (GetPlayingItem() && windows.itemWnd)
+        windows.itemWnd->InvalidateMediaItem(GetPlayingItem());
     return 0;
 }
 
@@ -162,8 +162,24 @@ void CPlayWnd::ShowEndedState()
         windows.controlBar->SetPlayState(GetState());
         windows.controlBar->SetPosition(0, TRUE);
     }
+    // Only a session that ended by itself reports its end: its item is still the current one.
     if (m_pCurrentItem && windows.itemWnd)
         windows.itemWnd->InvalidateMediaItem(m_pCurrentItem);
+}
+
+void CPlayWnd::OnStopRequested()
+{
+    CMediaItem* item = GetPlayingItem();
+    CPlaylistPlayerWnd::OnStopRequested();
+    CPlayerWindows& windows = GetPlayerWindows();
+    if (m_nClosing)
+        return;
+    if (windows.controlBar) {
+        windows.controlBar->SetPlayState(GetState());
+        windows.controlBar->SetPosition(0, TRUE);
+    }
+    if (item && windows.itemWnd)
+        windows.itemWnd->InvalidateMediaItem(item);
 }
 
 void CPlayWnd::OnSessionEnded()
@@ -173,12 +189,15 @@ void CPlayWnd::OnSessionEnded()
     const bool stopped = m_nStopRequested != 0;
     const bool byUser = m_nStopByUser != 0;
     const bool reached = ReachedPlaying();
+    const bool pending = m_nStartPending != 0;
+    m_nStopByUser = 0;
     CPlaylistPlayerWnd::OnSessionEnded();
 
     if (stopped || m_nStopping) {
-        // Another item chosen, the item deleted or replaced, a playlist opened, the program
-        // closing: the session only ends. The user's Stop takes the after-playback steps.
-        if (byUser)
+        // Another item chosen (it has started now), the item deleted or replaced, a playlist
+        // opened, the program closing: the session only ends. The user's Stop takes the
+        // after-playback steps.
+        if (byUser && !pending)
             RunAfterPlaybackSteps();
         return;
     }

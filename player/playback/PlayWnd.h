@@ -25,6 +25,8 @@ public:
     int m_nAnimating;
 
 protected:
+    // The stopped session shows as stopped at once, while its tool still ends.
+    void OnStopRequested() override;
     // What follows a session that ended by itself or by the user's Stop.
     void RunAfterPlaybackSteps();
     void ShowEndedState();

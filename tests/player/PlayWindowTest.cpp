@@ -225,7 +225,8 @@ TEST_F(PlayWindow, ChoosingATrackRestartsTheToolAtThePosition)
     EXPECT_NE(-1, Play().MakeLaunchCommand(Play().m_params).Find(L" -an")) << "Disable turns the sound off";
 
     Command(ID_PLAY_STOP);
-    EXPECT_FALSE(Play().HasSession()) << "Stop returns once the session is over";
+    EXPECT_FALSE(Play().HasSession()) << "Stop lets go of the session at once";
+    EXPECT_TRUE(WaitUntil([&] { return Play().m_pPlayThread == nullptr; }, 20000)) << "and its tool ends";
 }
 
 TEST_F(PlayWindow, FiltersAndSpeedReachTheToolsCommandLine)
@@ -361,6 +362,7 @@ TEST_F(PlayWindow, InternalStopsEndTheSessionOnlyAndTheUsersStopRunsTheAfterStep
     ASSERT_TRUE(WaitPlaying());
     EXPECT_GE(Play().m_params.StartMs, 1000) << "Remember Last Position resumes";
     Command(ID_PLAY_STOP);
+    EXPECT_TRUE(WaitUntil([&] { return s_powerOffs > 0; }, 20000)) << "once the stopped tool has ended";
     EXPECT_EQ(1, s_powerOffs);
     EXPECT_EQ(0, s_frame->closeRequests) << "power off comes first";
 }
@@ -405,8 +407,10 @@ TEST_F(PlayWindow, StopDuringTheToolsStartEndsTheSessionPromptly)
     DWORD began = GetTickCount();
     Command(ID_PLAY_STOP);
     EXPECT_FALSE(Play().HasSession());
-    EXPECT_LT(GetTickCount() - began, 8000u) << "the tool was told as soon as it could be";
     EXPECT_FALSE(Play().IsActive());
+    EXPECT_TRUE(WaitUntil([&] { return Play().m_pPlayThread == nullptr; }, 8000))
+        << "the tool was told as soon as it could be";
+    EXPECT_LT(GetTickCount() - began, 8000u);
 
     // A restart that is under way when Stop comes ends the session too.
     ASSERT_EQ(0, Play().PlayMediaItem(a, 0));
@@ -415,9 +419,11 @@ TEST_F(PlayWindow, StopDuringTheToolsStartEndsTheSessionPromptly)
     began = GetTickCount();
     Command(ID_PLAY_STOP);
     EXPECT_FALSE(Play().HasSession());
+    EXPECT_TRUE(WaitUntil([&] { return Play().m_pPlayThread == nullptr; }, 8000));
     EXPECT_LT(GetTickCount() - began, 8000u);
     WaitUntil([] { return false; }, 500);
     EXPECT_FALSE(Play().HasSession()) << "no new run started after the stop";
+    EXPECT_TRUE(Play().m_pPlayThread == nullptr);
 }
 
 TEST_F(PlayWindow, OnlyItsOwnDriversStatusRecordsAreDispatched)
