@@ -3,6 +3,7 @@
 
 #include "engine/MediaItem.h"
 #include "engine/SystemHelpers.h"
+#include "framework/Effects.h"
 #include "framework/ImageStrip.h"
 #include "player/app/PlayerMessages.h"
 #include "player/app/PlayerResource.h"
@@ -105,6 +106,8 @@ int CPlayWnd::OnPlaybackStarted(const PlayerStatusBlock* block)
     if (windows.playView && GetParent() == windows.playView)
         windows.playView->LayoutPlayWindow();
     if (CMediaItem* item = GetPlayingItem()) {
+        // A file the tool could not open before plays now.
+        item->ChangeStateFlags(0, MEDIA_STATE_UNPLAYABLE);
         if (windows.itemWnd)
             windows.itemWnd->InvalidateMediaItem(item);
         if (CPlayerSettings* s = GetPlayerSettings())
@@ -202,22 +205,48 @@ void CPlayWnd::OnSessionEnded()
         return;
     }
     if (!reached) {
-        // The tool never played (a file it cannot open, a tool that fails): nothing follows
-        // from that, or a broken item under "Repeat" would be started again without end.
-        if (CMainFrameLink* frame = GetPlayerWindows().frame)
-            frame->ShowPlaylistView();
+        OnItemNotPlayed();
         return;
     }
     if (IsEnded()) {
-        CMediaPlaylistLink* list = GetPlayerWindows().itemWnd;
-        CPlayerSettings* s = GetPlayerSettings();
-        CMediaItem* next = list ? list->GetNextItem(s ? s->repeat : 0) : nullptr;
-        if (next) {
+        if (CMediaItem* next = FindPlayableItem(true)) {
             PlayMediaItem(next, 0);
             return;
         }
     }
     RunAfterPlaybackSteps();
+}
+
+void CPlayWnd::OnItemNotPlayed()
+{
+    CMainFrameLink* frame = GetPlayerWindows().frame;
+    CString text;
+    if (!IsExistingFile(GetPath())) {
+        // No file is to blame, and no other would play either.
+        text.Format(L"Cannot find the playback tool:\n%s", GetPath().GetString());
+        AfxMessageBox(text);
+        if (frame)
+            frame->ShowPlaylistView();
+        return;
+    }
+    // The tool could not open the file. Marked, it is passed over from now on: the list goes on
+    // with the items that play, and one where none plays comes to an end (under "Repeat" the
+    // broken item would otherwise be started again without end).
+    CMediaItem* item = m_pCurrentItem;
+    if (!item)
+        return;
+    item->ChangeStateFlags(MEDIA_STATE_UNPLAYABLE);
+    if (CMediaPlaylistLink* list = GetPlayerWindows().itemWnd)
+        list->InvalidateMediaItem(item);
+    if (CMediaItem* next = FindPlayableItem(true)) {
+        PlayMediaItem(next, 0);
+        return;
+    }
+    // Nothing took place that the after-playback steps could follow.
+    text.Format(L"\"%s\"\n\nis not a valid video or audio file.", item->Path.GetString());
+    AfxMessageBox(text);
+    if (frame)
+        frame->ShowPlaylistView();
 }
 
 void CPlayWnd::RunAfterPlaybackSteps()

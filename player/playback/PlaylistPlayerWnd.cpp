@@ -167,6 +167,36 @@ int CPlaylistPlayerWnd::StopAndRemember(int closing, int byUser)
     return 0;
 }
 
+CMediaItem* CPlaylistPlayerWnd::FindPlayableItem(bool forward)
+{
+    CMediaPlaylistLink* list = GetPlayerWindows().itemWnd;
+    CPlayerSettings* s = GetPlayerSettings();
+    const int repeat = s ? s->repeat : 0;
+    if (!list)
+        return nullptr;
+    const int count = list->GetMediaItemCount();
+    int index = list->FindMediaItem(m_pCurrentItem);
+    if (index < 0)
+        return nullptr;
+    // Each item is looked at once at most, so a list where nothing plays ends the walk.
+    for (int step = 0; step < count; ++step) {
+        if (repeat != 1) {
+            index += forward ? 1 : -1;
+            if (index < 0 || index >= count) {
+                if (repeat != 2)
+                    return nullptr;
+                index = index < 0 ? count - 1 : 0;
+            }
+        }
+        CMediaItem* item = list->GetMediaItem(index);
+        if (item && !(item->StateFlags & MEDIA_STATE_UNPLAYABLE))
+            return item;
+        if (repeat == 1)
+            return nullptr;
+    }
+    return nullptr;
+}
+
 int CPlaylistPlayerWnd::RestartPlayback()
 {
     if (!m_pCurrentItem || !HasSession())

@@ -29,6 +29,10 @@ public:
     // -1 without a current item or session.
     virtual int RestartPlayback();
 
+    // The next (or previous) item for "Repeat" from the current one, passing over the items that
+    // could not be played; null when there is none.
+    CMediaItem* FindPlayableItem(bool forward);
+
     // Prepares the session's item (without a session, the current item); -1 without one.
     int PrepareParams() override;
     int OnStateChanged() override;

@@ -1,6 +1,6 @@
 // The play window moving from item to item with the fake playback tool: presses of Next,
 // Previous, Stop and a double-click while the old tool is slow to stop never hold the window, and
-// only the last press plays.
+// only the last press plays; items the tool cannot play are told, marked and passed over.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 #include "player/frame/MainFrame.h"
 #include "player/playback/PlayView.h"
 #include "player/playlist/PlaylistView.h"
+#include "tests/common/Screenshot.h"
 
 using namespace playertest;
 
@@ -95,25 +96,42 @@ protected:
 
     CPlayWnd& Play() { return s_frame->playView->GetPlayWnd(); }
     CPlayView& View() { return *s_frame->playView; }
-    // The fake tool plays each item until it is stopped, and takes 'stopMs' to end once stopped.
-    void FakeTool(int stopMs)
+    // The fake tool plays each item for 'playMs' or until it is stopped, and takes 'stopMs' to
+    // end once stopped; it cannot open the files with "bad" in their names.
+    void FakeTool(int stopMs, int playMs = 600000)
     {
         CString script;
-        script.Format(L"log %s\ninterval 50\nplay_ms 600000\ndelay %d\n", m_log.GetString(), stopMs);
+        script.Format(L"log %s\ninterval 50\nplay_ms %d\ndelay %d\nunplayable bad\n", m_log.GetString(), playMs,
+                      stopMs);
         ASSERT_TRUE(WriteFakePlayerScript(script));
     }
     // Items of files the fake tool is given (it reads none of them).
+    CMediaItem* AddItem(LPCWSTR name)
+    {
+        CString path = m_folder + L"\\" + name + L".mp4";
+        EXPECT_TRUE(WriteUtf8File(path, L"the fake tool does not read it"));
+        std::unique_ptr<CMediaItem> item(new CMediaItem);
+        item->Path = path;
+        item->Title = name;
+        m_items.push_back(s_frame->playlist.Add(std::move(item)));
+        return m_items.back();
+    }
     void AddItems(int count)
     {
         for (int i = 0; i < count; ++i) {
-            CString path;
-            path.Format(L"%s\\item %d.mp4", m_folder.GetString(), i);
-            ASSERT_TRUE(WriteUtf8File(path, L"the fake tool does not read it"));
-            std::unique_ptr<CMediaItem> item(new CMediaItem);
-            item->Path = path;
-            item->Title.Format(L"item %d", i);
-            m_items.push_back(s_frame->playlist.Add(std::move(item)));
+            CString name;
+            name.Format(L"item %d", i);
+            AddItem(name);
         }
+    }
+    bool WaitAllOver(DWORD ms = 30000)
+    {
+        return WaitUntil([&] { return !Play().HasSession() && !Play().m_pPlayThread; }, ms);
+    }
+    static bool IsMarked(const CMediaItem* item) { return (item->StateFlags & MEDIA_STATE_UNPLAYABLE) != 0; }
+    static CString CannotPlayText(const CMediaItem* item)
+    {
+        return L"\"" + item->Path + L"\"\n\nis not a valid video or audio file.";
     }
     // The input of each run the fake tool logged.
     std::vector<CString> PlayedInputs()
@@ -216,35 +234,183 @@ TEST_F(PlaySwitch, AnItemLetGoIsNotTouchedByItsEndingSessionAndAWaitingOneCanGo)
     EXPECT_EQ(2u, PlayedInputs().size());
 }
 
-// The program's own frame, closed while the first item's tool still ends after quick presses.
-class PlaySwitchClose : public PlayerFrameTest {
+TEST_F(PlaySwitch, AnItemThatCannotPlayIsMarkedAndPassedOverByTheAdvanceAndByNext)
+{
+    FakeTool(0, 300);
+    CMediaItem* first = AddItem(L"first");
+    CMediaItem* bad = AddItem(L"bad one");
+    CMediaItem* last = AddItem(L"last");
+
+    // Each item ends by itself: the one that cannot play is told and the list goes on.
+    ASSERT_EQ(0, Play().PlayMediaItem(first, PLAYER_HOST_PLAY_VIEW));
+    ASSERT_TRUE(WaitUntil([&] { return Play().GetCurrentItem() == last && Play().IsPlaying(); }, 30000))
+        << "the item after the one that cannot play plays";
+    ASSERT_TRUE(WaitAllOver());
+    std::vector<CString> inputs = PlayedInputs();
+    ASSERT_EQ(3u, inputs.size());
+    EXPECT_STREQ(bad->Path, inputs[1]);
+    EXPECT_TRUE(IsMarked(bad)) << "the list shows which file cannot be played";
+    EXPECT_FALSE(IsMarked(first) || IsMarked(last));
+    EXPECT_NE(s_frame->playlist.invalidated.end(),
+              std::find(s_frame->playlist.invalidated.begin(), s_frame->playlist.invalidated.end(), bad));
+    EXPECT_TRUE(s_boxes.empty()) << "nothing to say while the list goes on";
+
+    // Next and Previous step past it without trying it again.
+    FakeTool(0);
+    ASSERT_EQ(0, Play().PlayMediaItem(first, 0));
+    ASSERT_TRUE(WaitPlaying(first));
+    View().SendMessage(WM_COMMAND, ID_PLAY_NEXT, 0);
+    EXPECT_EQ(last, Play().GetCurrentItem());
+    ASSERT_TRUE(WaitPlaying(last));
+    View().SendMessage(WM_COMMAND, ID_PLAY_PREVIOUS, 0);
+    EXPECT_EQ(first, Play().GetCurrentItem());
+    ASSERT_TRUE(WaitPlaying(first));
+    inputs = PlayedInputs();
+    EXPECT_EQ(1, (int)std::count(inputs.begin(), inputs.end(), bad->Path)) << "only the first try";
+
+    // Chosen by the user it is tried again; once it plays, it is no longer passed over.
+    ASSERT_TRUE(WriteFakePlayerScript(L"log " + m_log + L"\ninterval 50\nplay_ms 300\n"));
+    ASSERT_EQ(0, Play().PlayMediaItem(bad, 0));
+    ASSERT_TRUE(WaitUntil([&] { return Play().GetCurrentItem() == bad && Play().IsPlaying(); }, 30000));
+    EXPECT_FALSE(IsMarked(bad));
+}
+
+TEST_F(PlaySwitch, RepeatAllGoesOnWithThePlayableItems)
+{
+    FakeTool(0, 200);
+    CMediaItem* first = AddItem(L"first");
+    CMediaItem* bad = AddItem(L"bad one");
+    CMediaItem* last = AddItem(L"last");
+    s_app->Settings().repeat = 2;
+    ASSERT_EQ(0, Play().PlayMediaItem(first, PLAYER_HOST_PLAY_VIEW));
+    ASSERT_TRUE(WaitUntil([&] { return PlayedInputs().size() >= 7; }, 60000)) << "the list goes round";
+    Play().StopAndRemember(0, 1);
+    ASSERT_TRUE(WaitAllOver());
+    std::vector<CString> inputs = PlayedInputs();
+    EXPECT_EQ(1, (int)std::count(inputs.begin(), inputs.end(), bad->Path)) << "tried once, then passed over";
+    for (size_t i = 3; i < inputs.size(); ++i)
+        EXPECT_STREQ((i % 2 ? first : last)->Path, inputs[i]) << "run " << i;
+    EXPECT_TRUE(s_boxes.empty());
+}
+
+TEST_F(PlaySwitch, AListWhereNothingPlaysStopsOnceWithTheReason)
+{
+    FakeTool(0);
+    CMediaItem* items[3] = {AddItem(L"bad 0"), AddItem(L"bad 1"), AddItem(L"bad 2")};
+    CPlayerSettings& s = s_app->Settings();
+    s.repeat = 2;
+    s.shutdownAfterPlayback = 1;
+    s.autoCloseWindow = 1;
+    ASSERT_EQ(0, Play().PlayMediaItem(items[0], PLAYER_HOST_PLAY_VIEW));
+    ASSERT_TRUE(WaitUntil([&] { return !s_boxes.empty(); }, 30000));
+    ASSERT_TRUE(WaitAllOver());
+    WaitUntil([] { return false; }, 1000);
+    EXPECT_EQ(3u, PlayedInputs().size()) << "each tried once, and no more";
+    ASSERT_EQ(1u, s_boxes.size()) << "told once";
+    EXPECT_STREQ(CannotPlayText(items[2]), s_boxes[0]);
+    for (CMediaItem* item : items)
+        EXPECT_TRUE(IsMarked(item));
+    EXPECT_FALSE(Play().HasSession());
+    EXPECT_EQ(0, s_powerOffs) << "no playback took place to follow";
+    EXPECT_EQ(0, s_frame->closeRequests);
+    EXPECT_EQ(1, s_frame->playlistViewShown);
+
+    // Repeat Current with the one item chosen again: tried once more, told once more.
+    s.repeat = 1;
+    ASSERT_EQ(0, Play().PlayMediaItem(items[1], 0));
+    ASSERT_TRUE(WaitUntil([&] { return s_boxes.size() > 1; }, 30000));
+    ASSERT_TRUE(WaitAllOver());
+    WaitUntil([] { return false; }, 500);
+    EXPECT_EQ(4u, PlayedInputs().size());
+    ASSERT_EQ(2u, s_boxes.size());
+    EXPECT_STREQ(CannotPlayText(items[1]), s_boxes[1]);
+}
+
+TEST_F(PlaySwitch, AMissingPlaybackToolMarksNoItem)
+{
+    CMediaItem* first = AddItem(L"first");
+    CMediaItem* last = AddItem(L"last");
+    CString tool = m_folder + L"\\Modules\\Drumlin.exe";
+    Play().SetPath(tool);
+    s_app->Settings().repeat = 2;
+    ASSERT_EQ(0, Play().PlayMediaItem(first, PLAYER_HOST_PLAY_VIEW));
+    ASSERT_TRUE(WaitAllOver());
+    WaitUntil([] { return false; }, 300);
+    ASSERT_EQ(1u, s_boxes.size());
+    EXPECT_STREQ(L"Cannot find the playback tool:\n" + tool, s_boxes[0]);
+    EXPECT_FALSE(IsMarked(first) || IsMarked(last)) << "the files are not to blame";
+    EXPECT_FALSE(Play().HasSession());
+}
+
+// The program's own frame with the fake tools: the probe answers for every file, the playback tool
+// cannot open the files with "bad" in their names.
+class PlaySwitchFrame : public PlayerFrameTest {
 protected:
+    void SetUp() override
+    {
+        PlayerFrameTest::SetUp();
+        m_folder = MakeAwkwardFolder(L"switch-frame");
+        m_log = m_folder + L"\\runs.txt";
+        m_pids = m_folder + L"\\pids.txt";
+        ASSERT_FALSE(UseFakeProbe(s_app->Resources(), 0).IsEmpty());
+    }
     void TearDown() override
     {
         PlayerFrameTest::TearDown();
         WriteFakePlayerScript(L"");
         UseTestTools(s_app->Resources());
     }
+    void FakeTool(int stopMs, int playMs)
+    {
+        CString script;
+        script.Format(L"log %s\npid_file %s\ninterval 50\nplay_ms %d\ndelay %d\nunplayable bad\n", m_log.GetString(),
+                      m_pids.GetString(), playMs, stopMs);
+        ASSERT_TRUE(WriteFakePlayerScript(script));
+    }
+    // Opens the frame with the fake playback tool and a playlist of these files (made here).
+    void OpenWith(std::initializer_list<LPCWSTR> names)
+    {
+        ASSERT_TRUE(Open());
+        Play().SetPath(TestTools().fakePlayer);
+        std::vector<CString> paths;
+        for (LPCWSTR name : names) {
+            paths.push_back(m_folder + L"\\" + name + L".mp3");
+            ASSERT_TRUE(WriteUtf8File(paths.back(), L"the fake tools do not read it"));
+        }
+        CPlaylistEditGuard guard(&Playlist(), 0);
+        for (const CString& path : paths)
+            Playlist().AddPath(path);
+    }
+    bool WaitLoaded()
+    {
+        return WaitUntil([&] { return !Playlist().IsLoading() && !Playlist().AreThumbnailsRunning(); }, 60000);
+    }
+
+    CString m_folder, m_log, m_pids;
 };
 
-TEST_F(PlaySwitchClose, ACloseAfterQuickPressesWaitsForOneToolOnlyAndEndsIt)
+TEST_F(PlaySwitchFrame, AnUnplayableItemIsMarkedInTheListAndTheListGoesOn)
 {
-    CString folder = MakeAwkwardFolder(L"switch-close");
-    CString log = folder + L"\\runs.txt", pids = folder + L"\\pids.txt";
-    ASSERT_FALSE(UseFakeProbe(s_app->Resources(), 0).IsEmpty());
-    CString script;
-    script.Format(L"log %s\npid_file %s\ninterval 50\nplay_ms 600000\ndelay 2000\n", log.GetString(), pids.GetString());
-    ASSERT_TRUE(WriteFakePlayerScript(script));
-    ASSERT_TRUE(Open());
-    Play().SetPath(TestTools().fakePlayer);
-    std::vector<CString> paths;
-    for (int i = 0; i < 6; ++i) {
-        CString path;
-        path.Format(L"%s\\clip %d.mp3", folder.GetString(), i);
-        ASSERT_TRUE(WriteUtf8File(path, L"the fake tools do not read it"));
-        paths.push_back(path);
-    }
-    Load({paths[0], paths[1], paths[2], paths[3], paths[4], paths[5]});
+    FakeTool(0, 300);
+    OpenWith({L"first", L"bad one", L"last"});
+    ASSERT_TRUE(WaitLoaded());
+    CMediaPlaylistLink* items = Playlist().GetItemWindow();
+    ASSERT_EQ(3, items->GetMediaItemCount());
+    ASSERT_EQ(0, Playlist().PlayItem(0, PLAYER_HOST_PLAY_VIEW));
+    ASSERT_TRUE(WaitUntil([&] { return RunArgsFromLog(m_log).size() == 3u; }, 30000));
+    ASSERT_TRUE(WaitUntil([&] { return !Play().HasSession() && !Play().m_pPlayThread; }, 30000));
+    EXPECT_EQ(Playlist().GetItemWindow()->GetMediaItem(2), Play().GetCurrentItem()) << "the last one played";
+    EXPECT_TRUE(items->GetMediaItem(1)->StateFlags & MEDIA_STATE_UNPLAYABLE);
+    m_frame->UpdateWindow();
+    SaveWindowScreenshot(L"player", L"playlist-unplayable-item", m_frame->m_hWnd);
+}
+
+TEST_F(PlaySwitchFrame, ACloseAfterQuickPressesWaitsForOneToolOnlyAndEndsIt)
+{
+    FakeTool(2000, 600000);
+    OpenWith({L"clip 0", L"clip 1", L"clip 2", L"clip 3", L"clip 4", L"clip 5"});
+    ASSERT_TRUE(WaitLoaded());
+    CString log = m_log, pids = m_pids;
     ASSERT_EQ(6, Playlist().GetItemWindow()->GetMediaItemCount());
     ASSERT_EQ(0, Playlist().PlayItem(0, PLAYER_HOST_PLAY_VIEW));
     ASSERT_TRUE(WaitUntil([&] { return Play().IsPlaying(); }, 30000));
