@@ -219,13 +219,12 @@ void CPlayWnd::OnSessionEnded()
 
 void CPlayWnd::OnItemNotPlayed()
 {
-    CMainFrameLink* frame = GetPlayerWindows().frame;
     CString text;
     if (!IsExistingFile(GetPath())) {
         // No file is to blame, and no other would play either.
         text.Format(L"Cannot find the playback tool:\n%s", GetPath().GetString());
         AfxMessageBox(text);
-        if (frame)
+        if (CMainFrameLink* frame = GetPlayerWindows().frame)
             frame->ShowPlaylistView();
         return;
     }
@@ -245,7 +244,7 @@ void CPlayWnd::OnItemNotPlayed()
     // Nothing took place that the after-playback steps could follow.
     text.Format(L"\"%s\"\n\nis not a valid video or audio file.", item->Path.GetString());
     AfxMessageBox(text);
-    if (frame)
+    if (CMainFrameLink* frame = GetPlayerWindows().frame)
         frame->ShowPlaylistView();
 }
 

@@ -201,6 +201,28 @@ TEST_F(PlaySwitch, QuickPressesNeverHoldTheWindowAndTheLastOneWins)
     EXPECT_EQ(PLAYER_STATE_STOPPED, m_items[0]->GetPlayState()) << "every item let go shows stopped";
 }
 
+TEST_F(PlaySwitch, QuickNextPressesWithThePlaybackToolNeverHoldTheWindow)
+{
+    Play().SetPath(TestTools().player);
+    const CString clips[] = {TestClips().a, TestClips().b, TestClips().c};
+    for (int i = 0; i < 6; ++i) {
+        std::unique_ptr<CMediaItem> item = OpenItem(clips[i % 3]);
+        ASSERT_TRUE(item != nullptr);
+        m_items.push_back(s_frame->playlist.Add(std::move(item)));
+    }
+    ASSERT_EQ(0, Play().PlayMediaItem(m_items[0], PLAYER_HOST_PLAY_VIEW));
+    ASSERT_TRUE(WaitUntil([&] { return Play().IsPlaying() && Play().GetStatusBlock().PositionUs > 500000; }, 30000));
+    CResponseProbe probe(View().m_hWnd);
+    for (int i = 0; i < 5; ++i) {
+        View().PostMessage(WM_COMMAND, ID_PLAY_NEXT, 0);
+        WaitUntil([] { return false; }, 100);
+    }
+    EXPECT_EQ(m_items[5], Play().GetCurrentItem());
+    EXPECT_TRUE(WaitPlaying(m_items[5])) << "the last press plays";
+    probe.Finish();
+    EXPECT_LT(probe.LongestPosted(), 200u) << "the window answers while the tools stop";
+}
+
 TEST_F(PlaySwitch, AnItemLetGoIsNotTouchedByItsEndingSessionAndAWaitingOneCanGo)
 {
     FakeTool(1500);
