@@ -21,6 +21,9 @@ const UINT MEDIA_FILE_QUEUED = 0x1000;
 
 // CMediaFile::StateFlags
 const UINT MEDIA_STATE_FILE_MISSING = 0x1;
+// The playback tool could not play the file (it never reached playing it): the automatic advance,
+// Next and Previous pass over it until it plays once.
+const UINT MEDIA_STATE_UNPLAYABLE = 0x2;
 const UINT MEDIA_STATE_THUMBNAIL_READY = 0x100;
 const UINT MEDIA_STATE_DISPLAY_READY = 0x1000;
 

@@ -62,7 +62,8 @@ CMediaPlayerWnd::CMediaPlayerWnd()
       m_dwWindowThread(0),
       m_nStopRequested(0),
       m_nReachedPlaying(0),
-      m_nStopping(0)
+      m_nStopping(0),
+      m_nStartPending(0)
 {
     if (CPlayerSettings* s = GetPlayerSettings())
         m_nZoom = s->zoom;
@@ -179,13 +180,28 @@ BOOL CMediaPlayerWnd::OnEraseBkgnd(CDC* pDC)
 
 int CMediaPlayerWnd::StartPlayThread()
 {
+    if (m_pPlayThread) {
+        // Two tools never play into this window: the new one starts once the old one has ended.
+        if (!m_nStopRequested)
+            return -1;
+        m_nStartPending = 1;
+        return 0;
+    }
+    return LaunchPlayThread();
+}
+
+int CMediaPlayerWnd::LaunchPlayThread()
+{
+    m_nStartPending = 0;
     CMediaPlayThread* thread = new CMediaPlayThread(this);
     InterlockedExchange(&m_nStopRequested, 0);
     InterlockedExchange(&m_nReachedPlaying, 0);
+    OnSessionLaunching();
     m_pPlayThread = thread;
     if (!thread->CreateThread(CREATE_SUSPENDED)) {
         m_pPlayThread = nullptr;
         delete thread;
+        OnSessionGone();
         return -1;
     }
     thread->SetThreadPriority(THREAD_PRIORITY_NORMAL);
@@ -207,10 +223,19 @@ void CMediaPlayerWnd::OnSessionEnded()
     WaitForSingleObject(m_pPlayThread->m_hThread, INFINITE);
     delete m_pPlayThread;
     m_pPlayThread = nullptr;
+    // A stop asked of the session ends with it: records that come later are no session's.
+    InterlockedExchange(&m_nStopRequested, 0);
+    OnSessionGone();
     // A session that gave up before its end hook (nothing to play) leaves no state behind that
     // looks like a running playback.
     if (IsActive())
         SetState(m_nLastCommand == PLAYER_COMMAND_STOP ? PLAYER_STATE_STOPPED : PLAYER_STATE_ENDED);
+    if (m_nStartPending && !m_nClosing && LaunchPlayThread() == 0)
+        return;
+    m_nStartPending = 0;
+    // A session stopped before its tool ran never hid the window itself.
+    if (m_hWnd)
+        ShowWindow(SW_HIDE);
     if (CMainFrameLink* frame = GetPlayerWindows().frame)
         frame->UpdateTitle(nullptr);
 }
@@ -323,9 +348,9 @@ int CMediaPlayerWnd::RunOnce()
     return result;
 }
 
-int CMediaPlayerWnd::Stop()
+int CMediaPlayerWnd::RequestStop()
 {
-    if (!m_pPlayThread)
+    if (!m_pPlayThread || m_nStopRequested)
         return 0;
     // The stop must hold whatever point the session is at: before the tool's start the driver
     // has nothing to tell, between two runs of a restart it is about to launch again. The flag
@@ -334,11 +359,33 @@ int CMediaPlayerWnd::Stop()
     m_nLastCommand = PLAYER_COMMAND_STOP;
     int result = CPlayerTool::Stop();
     m_nRestartFlag = 0;
+    StopBusyAnimation();
+    SetState(PLAYER_STATE_STOPPED);
+    OnStopRequested();
+    return result;
+}
+
+int CMediaPlayerWnd::Stop()
+{
+    m_nStartPending = 0;
+    if (!m_pPlayThread)
+        return 0;
+    int result = RequestStop();
     ++m_nStopping;
     while (m_pPlayThread && ::IsWindow(m_hWnd))
         PumpUntilMessage(m_hWnd, WM_WORKER_DONE);
     --m_nStopping;
     return result;
+}
+
+int CMediaPlayerWnd::PauseResume()
+{
+    return m_nStopRequested ? 0 : CPlayerTool::PauseResume();
+}
+
+int CMediaPlayerWnd::RestartAtCurrentPos()
+{
+    return m_nStopRequested ? -1 : CPlayerTool::RestartAtCurrentPos();
 }
 
 int CMediaPlayerWnd::SetZoom(int zoom)
@@ -349,19 +396,15 @@ int CMediaPlayerWnd::SetZoom(int zoom)
     return 0;
 }
 
-int CMediaPlayerWnd::OnStateChanged()
-{
-    if (CMediaItem* item = GetPlayingItem())
-        item->SetPlayState(GetState());
-    return 1;
-}
-
 int CMediaPlayerWnd::OnSessionStart()
 {
-    int result = m_nClosing ? 1 : CPlayerTool::OnSessionStart();
-    if (m_nStopRequested)
+    int result = IsWindingDown() ? 1 : CPlayerTool::OnSessionStart();
+    if (m_nStopRequested) {
+        // Asked to stop while the reset above ran: the stop flag and the stopped look stay.
         m_nLastCommand = PLAYER_COMMAND_STOP;
-    if (m_nClosing) {
+        m_nState = PLAYER_STATE_STOPPED;
+    }
+    if (IsWindingDown()) {
         StopBusyAnimation();
         return 1;
     }
@@ -383,7 +426,7 @@ int CMediaPlayerWnd::OnSessionEnd()
 int CMediaPlayerWnd::OnMediaOpened(const PlayerStatusBlock* block, int arg)
 {
     StopBusyAnimation();
-    if (m_nClosing)
+    if (IsWindingDown())
         return 1;
     int result = CPlayerTool::OnMediaOpened(block, arg);
     if (result)
@@ -396,7 +439,7 @@ int CMediaPlayerWnd::OnMediaOpened(const PlayerStatusBlock* block, int arg)
 int CMediaPlayerWnd::OnPlaybackStarted(const PlayerStatusBlock* block)
 {
     StopBusyAnimation();
-    if (m_nClosing)
+    if (IsWindingDown())
         return 1;
     int result = CPlayerTool::OnPlaybackStarted(block);
     if (result)
@@ -409,21 +452,21 @@ int CMediaPlayerWnd::OnPlaybackStarted(const PlayerStatusBlock* block)
 
 int CMediaPlayerWnd::OnProgress(const PlayerStatusBlock* block)
 {
-    if (m_nClosing)
+    if (IsWindingDown())
         return 1;
     return CPlayerTool::OnProgress(block);
 }
 
 int CMediaPlayerWnd::OnPauseChanged(const PlayerStatusBlock* block, int paused)
 {
-    if (m_nClosing)
+    if (IsWindingDown())
         return 1;
     return CPlayerTool::OnPauseChanged(block, paused);
 }
 
 int CMediaPlayerWnd::OnEnded(const PlayerStatusBlock* block)
 {
-    if (m_nClosing) {
+    if (IsWindingDown()) {
         StopBusyAnimation();
         return 1;
     }

@@ -290,32 +290,28 @@ void CPlayView::OnUpdateSeek(CCmdUI* pCmdUI)
 
 void CPlayView::OnPrevious()
 {
-    CMediaPlaylistLink* list = GetPlayerWindows().itemWnd;
-    if (!list || !m_wndPlay.HasSession())
+    if (!m_wndPlay.HasSession())
         return;
-    if (CMediaItem* item = list->GetPreviousItem(RepeatSetting()))
+    if (CMediaItem* item = m_wndPlay.FindPlayableItem(false))
         m_wndPlay.PlayMediaItem(item, 0);
 }
 
 void CPlayView::OnNext()
 {
-    CMediaPlaylistLink* list = GetPlayerWindows().itemWnd;
-    if (!list || !m_wndPlay.HasSession())
+    if (!m_wndPlay.HasSession())
         return;
-    if (CMediaItem* item = list->GetNextItem(RepeatSetting()))
+    if (CMediaItem* item = m_wndPlay.FindPlayableItem(true))
         m_wndPlay.PlayMediaItem(item, 0);
 }
 
 void CPlayView::OnUpdatePrevious(CCmdUI* pCmdUI)
 {
-    CMediaPlaylistLink* list = GetPlayerWindows().itemWnd;
-    pCmdUI->Enable(list && m_wndPlay.HasSession() && list->GetPreviousItem(RepeatSetting()) != nullptr);
+    pCmdUI->Enable(m_wndPlay.HasSession() && m_wndPlay.FindPlayableItem(false) != nullptr);
 }
 
 void CPlayView::OnUpdateNext(CCmdUI* pCmdUI)
 {
-    CMediaPlaylistLink* list = GetPlayerWindows().itemWnd;
-    pCmdUI->Enable(list && m_wndPlay.HasSession() && list->GetNextItem(RepeatSetting()) != nullptr);
+    pCmdUI->Enable(m_wndPlay.HasSession() && m_wndPlay.FindPlayableItem(true) != nullptr);
 }
 
 void CPlayView::OnRepeatAll()

@@ -3,6 +3,7 @@
 
 #include "engine/MediaItem.h"
 #include "engine/SystemHelpers.h"
+#include "framework/Effects.h"
 #include "framework/ImageStrip.h"
 #include "player/app/PlayerMessages.h"
 #include "player/app/PlayerResource.h"
@@ -104,11 +105,13 @@ int CPlayWnd::OnPlaybackStarted(const PlayerStatusBlock* block)
     }
     if (windows.playView && GetParent() == windows.playView)
         windows.playView->LayoutPlayWindow();
-    if (m_pCurrentItem) {
+    if (CMediaItem* item = GetPlayingItem()) {
+        // A file the tool could not open before plays now.
+        item->ChangeStateFlags(0, MEDIA_STATE_UNPLAYABLE);
         if (windows.itemWnd)
-            windows.itemWnd->InvalidateMediaItem(m_pCurrentItem);
+            windows.itemWnd->InvalidateMediaItem(item);
         if (CPlayerSettings* s = GetPlayerSettings())
-            s->AddRecentFile(m_pCurrentItem->Path);
+            s->AddRecentFile(item->Path);
     }
     return 0;
 }
@@ -131,8 +134,8 @@ int CPlayWnd::OnPauseChanged(const PlayerStatusBlock* block, int paused)
     CPlayerWindows& windows = GetPlayerWindows();
     if (windows.controlBar)
         windows.controlBar->SetPlayState(GetState());
-    if (m_pCurrentItem && windows.itemWnd)
-        windows.itemWnd->InvalidateMediaItem(m_pCurrentItem);
+    if (GetPlayingItem() && windows.itemWnd)
+        windows.itemWnd->InvalidateMediaItem(GetPlayingItem());
     return 0;
 }
 
@@ -162,8 +165,24 @@ void CPlayWnd::ShowEndedState()
         windows.controlBar->SetPlayState(GetState());
         windows.controlBar->SetPosition(0, TRUE);
     }
+    // Only a session that ended by itself reports its end: its item is still the current one.
     if (m_pCurrentItem && windows.itemWnd)
         windows.itemWnd->InvalidateMediaItem(m_pCurrentItem);
+}
+
+void CPlayWnd::OnStopRequested()
+{
+    CMediaItem* item = GetPlayingItem();
+    CPlaylistPlayerWnd::OnStopRequested();
+    CPlayerWindows& windows = GetPlayerWindows();
+    if (m_nClosing)
+        return;
+    if (windows.controlBar) {
+        windows.controlBar->SetPlayState(GetState());
+        windows.controlBar->SetPosition(0, TRUE);
+    }
+    if (item && windows.itemWnd)
+        windows.itemWnd->InvalidateMediaItem(item);
 }
 
 void CPlayWnd::OnSessionEnded()
@@ -173,32 +192,60 @@ void CPlayWnd::OnSessionEnded()
     const bool stopped = m_nStopRequested != 0;
     const bool byUser = m_nStopByUser != 0;
     const bool reached = ReachedPlaying();
+    const bool pending = m_nStartPending != 0;
+    m_nStopByUser = 0;
     CPlaylistPlayerWnd::OnSessionEnded();
 
     if (stopped || m_nStopping) {
-        // Another item chosen, the item deleted or replaced, a playlist opened, the program
-        // closing: the session only ends. The user's Stop takes the after-playback steps.
-        if (byUser)
+        // Another item chosen (it has started now), the item deleted or replaced, a playlist
+        // opened, the program closing: the session only ends. The user's Stop takes the
+        // after-playback steps.
+        if (byUser && !pending)
             RunAfterPlaybackSteps();
         return;
     }
     if (!reached) {
-        // The tool never played (a file it cannot open, a tool that fails): nothing follows
-        // from that, or a broken item under "Repeat" would be started again without end.
-        if (CMainFrameLink* frame = GetPlayerWindows().frame)
-            frame->ShowPlaylistView();
+        OnItemNotPlayed();
         return;
     }
     if (IsEnded()) {
-        CMediaPlaylistLink* list = GetPlayerWindows().itemWnd;
-        CPlayerSettings* s = GetPlayerSettings();
-        CMediaItem* next = list ? list->GetNextItem(s ? s->repeat : 0) : nullptr;
-        if (next) {
+        if (CMediaItem* next = FindPlayableItem(true)) {
             PlayMediaItem(next, 0);
             return;
         }
     }
     RunAfterPlaybackSteps();
+}
+
+void CPlayWnd::OnItemNotPlayed()
+{
+    CString text;
+    if (!IsExistingFile(GetPath())) {
+        // No file is to blame, and no other would play either.
+        text.Format(L"Cannot find the playback tool:\n%s", GetPath().GetString());
+        AfxMessageBox(text);
+        if (CMainFrameLink* frame = GetPlayerWindows().frame)
+            frame->ShowPlaylistView();
+        return;
+    }
+    // The tool could not open the file. Marked, it is passed over from now on: the list goes on
+    // with the items that play, and one where none plays comes to an end (under "Repeat" the
+    // broken item would otherwise be started again without end).
+    CMediaItem* item = m_pCurrentItem;
+    if (!item)
+        return;
+    item->ChangeStateFlags(MEDIA_STATE_UNPLAYABLE);
+    if (CMediaPlaylistLink* list = GetPlayerWindows().itemWnd)
+        list->InvalidateMediaItem(item);
+    if (CMediaItem* next = FindPlayableItem(true)) {
+        PlayMediaItem(next, 0);
+        return;
+    }
+    // Nothing took place that the after-playback steps could follow.
+    text.Format(L"\"%s\"\n\nis not a valid video or audio file.", item->Path.GetString());
+    AfxMessageBox(text);
+    if (CMainFrameLink* frame = GetPlayerWindows().frame)
+        frame->ShowPlaylistView();
 }
 
 void CPlayWnd::RunAfterPlaybackSteps()

@@ -25,6 +25,11 @@ public:
     int m_nAnimating;
 
 protected:
+    // The stopped session shows as stopped at once, while its tool still ends.
+    void OnStopRequested() override;
+    // What follows a session whose tool never played its item: the item is marked and the next
+    // playable one plays, or the playback ends saying why.
+    void OnItemNotPlayed();
     // What follows a session that ended by itself or by the user's Stop.
     void RunAfterPlaybackSteps();
     void ShowEndedState();

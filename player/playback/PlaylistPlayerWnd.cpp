@@ -53,7 +53,8 @@ int RotationDegrees(int rotate)
 // Playlist player ---------------------------------------------------------------------------------
 
 CPlaylistPlayerWnd::CPlaylistPlayerWnd()
-    : m_pCurrentItem(nullptr), m_nResumeOnce(0), m_nHost(PLAYER_HOST_PLAY_VIEW), m_nStopByUser(0)
+    : m_pCurrentItem(nullptr), m_nResumeOnce(0), m_nHost(PLAYER_HOST_PLAY_VIEW), m_nStopByUser(0),
+      m_pSessionItem(nullptr)
 {
     if (CPlayerSettings* s = GetPlayerSettings())
         m_nResumeOnce = s->resumeInterrupted ? 1 : 0;
@@ -93,7 +94,9 @@ int CPlaylistPlayerWnd::PlayMediaItem(CMediaItem* item, int host)
     }
     item->ChangeStateFlags(0, MEDIA_STATE_FILE_MISSING);
     StopAndRemember(0);
+    m_nStopByUser = 0;
     m_pCurrentItem = item;
+    // While the old session's tool still ends, this only marks the item to start after it.
     if (StartPlayThread() != 0) {
         m_pCurrentItem = nullptr;
         return -1;
@@ -136,22 +139,62 @@ int CPlaylistPlayerWnd::Resume()
 int CPlaylistPlayerWnd::StopAndRemember(int closing, int byUser)
 {
     CMediaItem* item = m_pCurrentItem;
-    if (item && HasSession()) {
+    CMediaItem* playing = m_pSessionItem;
+    if (playing && HasSession()) {
         CPlayerSettings* s = GetPlayerSettings();
         bool keep = s && (s->rememberLastPos || (closing && s->resumeInterrupted));
         // A session that has ended stands at the end of the item, which is no place to resume.
         if (keep && IsActive())
-            item->LastPositionInUs = m_status.PositionUs;
-        m_nStopByUser = byUser ? 1 : 0;
-        Stop();
-        m_nStopByUser = 0;
+            playing->LastPositionInUs = m_status.PositionUs;
     }
-    if (item && !closing) {
-        if (CMediaPlaylistLink* list = GetPlayerWindows().itemWnd)
-            list->InvalidateMediaItem(item);
+    m_nStartPending = 0;
+    if (m_pPlayThread) {
+        // A Stop after a Next takes the after-playback steps once the tool has ended; only a new
+        // item to play (PlayMediaItem) takes them back.
+        if (byUser)
+            m_nStopByUser = 1;
+        RequestStop();
+    }
+    if (!closing) {
+        if (CMediaPlaylistLink* list = GetPlayerWindows().itemWnd) {
+            if (item)
+                list->InvalidateMediaItem(item);
+            if (playing && playing != item)
+                list->InvalidateMediaItem(playing);
+        }
     }
     m_pCurrentItem = nullptr;
     return 0;
+}
+
+CMediaItem* CPlaylistPlayerWnd::FindPlayableItem(bool forward)
+{
+    CMediaPlaylistLink* list = GetPlayerWindows().itemWnd;
+    CPlayerSettings* s = GetPlayerSettings();
+    const int repeat = s ? s->repeat : 0;
+    if (!list)
+        return nullptr;
+    const int count = list->GetMediaItemCount();
+    int index = list->FindMediaItem(m_pCurrentItem);
+    if (index < 0)
+        return nullptr;
+    // Each item is looked at once at most, so a list where nothing plays ends the walk.
+    for (int step = 0; step < count; ++step) {
+        if (repeat != 1) {
+            index += forward ? 1 : -1;
+            if (index < 0 || index >= count) {
+                if (repeat != 2)
+                    return nullptr;
+                index = index < 0 ? count - 1 : 0;
+            }
+        }
+        CMediaItem* item = list->GetMediaItem(index);
+        if (item && !(item->StateFlags & MEDIA_STATE_UNPLAYABLE))
+            return item;
+        if (repeat == 1)
+            return nullptr;
+    }
+    return nullptr;
 }
 
 int CPlaylistPlayerWnd::RestartPlayback()
@@ -161,9 +204,48 @@ int CPlaylistPlayerWnd::RestartPlayback()
     return RestartAtCurrentPos();
 }
 
+void CPlaylistPlayerWnd::OnSessionLaunching()
+{
+    // No play thread runs yet.
+    m_pSessionItem = m_pCurrentItem;
+}
+
+void CPlaylistPlayerWnd::OnStopRequested()
+{
+    std::lock_guard<std::mutex> hold(m_sessionItemLock);
+    m_pSessionItem = nullptr;
+}
+
+void CPlaylistPlayerWnd::OnSessionGone()
+{
+    std::lock_guard<std::mutex> hold(m_sessionItemLock);
+    m_pSessionItem = nullptr;
+}
+
+void CPlaylistPlayerWnd::OnSessionEnded()
+{
+    const bool pending = m_nStartPending != 0;
+    CMediaPlayerWnd::OnSessionEnded();
+    // The item that waited could not start after all: nothing plays.
+    if (pending && !m_pPlayThread && m_pCurrentItem) {
+        if (CMediaPlaylistLink* list = GetPlayerWindows().itemWnd)
+            list->InvalidateMediaItem(m_pCurrentItem);
+        m_pCurrentItem = nullptr;
+    }
+}
+
+int CPlaylistPlayerWnd::OnStateChanged()
+{
+    std::lock_guard<std::mutex> hold(m_sessionItemLock);
+    if (m_pSessionItem)
+        m_pSessionItem->SetPlayState(GetState());
+    return 1;
+}
+
 int CPlaylistPlayerWnd::PrepareParams()
 {
-    CMediaItem* item = m_pCurrentItem;
+    std::lock_guard<std::mutex> hold(m_sessionItemLock);
+    CMediaItem* item = m_pPlayThread ? m_pSessionItem : m_pCurrentItem;
     if (!item)
         return -1;
     CPlayParams& p = m_params;

@@ -197,7 +197,7 @@ void CPlaylistItemWnd::OnSize(UINT nType, int cx, int cy)
 
 int CPlaylistItemWnd::ItemLook(const CMediaItem& item)
 {
-    if (item.StateFlags & MEDIA_STATE_FILE_MISSING)
+    if (item.StateFlags & (MEDIA_STATE_FILE_MISSING | MEDIA_STATE_UNPLAYABLE))
         return ITEM_LOOK_MARKED;
     int state = item.GetPlayState();
     return state == PLAYER_STATE_PLAYING || state == PLAYER_STATE_PAUSED ? state : ITEM_LOOK_READY;

@@ -284,6 +284,20 @@ TEST(CWnd, MonitorHelpersMeasureThePresentScreens)
     ::DestroyWindow(wnd);
 }
 
+TEST(CWnd, ASavedPlaceWhoseRightEdgePassesTheIntegerRangeIsJudgedByWhatShows)
+{
+    // The window's right edge lies beyond the largest int: only a sum in 64 bits sees that the
+    // caption starts on the screen and shows; in 32 bits the edge wraps round to the left of it
+    // and the place would be thrown away.
+    const int cx = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN), top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    ASSERT_GT(cx, 2 * SAVED_PLACE_GRIP_WIDTH);
+    EXPECT_TRUE(IsSavedPlaceUsable(left + 10, top + 10, INT_MAX, 600));
+    EXPECT_TRUE(IsSavedPlaceUsable(left + cx - SAVED_PLACE_GRIP_WIDTH, top + 10, INT_MAX - SAVED_PLACE_GRIP_WIDTH, 600));
+    // The same caption with too little of it on the screen stays unusable, however wide.
+    EXPECT_FALSE(IsSavedPlaceUsable(left + cx - SAVED_PLACE_GRIP_WIDTH + 1, top + 10, INT_MAX, 600));
+}
+
 // A UI thread that makes a window, reports through it and ends when told to quit.
 class CWindowThread : public CWinThread {
 public:

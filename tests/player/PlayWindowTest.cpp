@@ -225,7 +225,8 @@ TEST_F(PlayWindow, ChoosingATrackRestartsTheToolAtThePosition)
     EXPECT_NE(-1, Play().MakeLaunchCommand(Play().m_params).Find(L" -an")) << "Disable turns the sound off";
 
     Command(ID_PLAY_STOP);
-    EXPECT_FALSE(Play().HasSession()) << "Stop returns once the session is over";
+    EXPECT_FALSE(Play().HasSession()) << "Stop lets go of the session at once";
+    EXPECT_TRUE(WaitUntil([&] { return Play().m_pPlayThread == nullptr; }, 20000)) << "and its tool ends";
 }
 
 TEST_F(PlayWindow, FiltersAndSpeedReachTheToolsCommandLine)
@@ -361,6 +362,7 @@ TEST_F(PlayWindow, InternalStopsEndTheSessionOnlyAndTheUsersStopRunsTheAfterStep
     ASSERT_TRUE(WaitPlaying());
     EXPECT_GE(Play().m_params.StartMs, 1000) << "Remember Last Position resumes";
     Command(ID_PLAY_STOP);
+    EXPECT_TRUE(WaitUntil([&] { return s_powerOffs > 0; }, 20000)) << "once the stopped tool has ended";
     EXPECT_EQ(1, s_powerOffs);
     EXPECT_EQ(0, s_frame->closeRequests) << "power off comes first";
 }
@@ -384,6 +386,9 @@ TEST_F(PlayWindow, AToolThatNeverPlayedNeitherAdvancesNorShutsDown)
     EXPECT_EQ(0, s_powerOffs);
     EXPECT_EQ(0, s_frame->closeRequests);
     EXPECT_EQ(1, s_frame->playlistViewShown);
+    ASSERT_EQ(1u, s_boxes.size()) << "the stop says why";
+    EXPECT_STREQ(L"\"" + broken + L"\"\n\nis not a valid video or audio file.", s_boxes[0]);
+    EXPECT_TRUE(bad->StateFlags & MEDIA_STATE_UNPLAYABLE);
 
     // A missing file never starts a session.
     CString missing = TestClips().folder + L"\\gone.mp4";
@@ -391,10 +396,64 @@ TEST_F(PlayWindow, AToolThatNeverPlayedNeitherAdvancesNorShutsDown)
     gone->Path = missing;
     CMediaItem* g = s_frame->playlist.Add(std::move(gone));
     EXPECT_EQ(-1, Play().PlayMediaItem(g, 0));
-    ASSERT_EQ(1u, s_boxes.size());
-    EXPECT_STREQ(L"File does not exist.", s_boxes[0]);
+    ASSERT_EQ(2u, s_boxes.size());
+    EXPECT_STREQ(L"File does not exist.", s_boxes[1]);
     EXPECT_TRUE(g->StateFlags & MEDIA_STATE_FILE_MISSING);
     EXPECT_FALSE(Play().HasSession());
+}
+
+TEST_F(PlayWindow, UnreadableClipsAreToldAndPassedOverAndAListOfThemStopsOnce)
+{
+    // A clip cut short (a copy that broke off: the encoder writes its index at the end) and a text
+    // file named as a clip, between two clips.
+    CString cut = TestClips().folder + L"\\clip b cut short.mp4";
+    std::string bytes = ReadBytes(TestClips().b);
+    ASSERT_GT(bytes.size(), 3000u);
+    ASSERT_TRUE(WriteBytes(cut, bytes.substr(0, bytes.size() / 3)));
+    CString text = TestClips().folder + L"\\notes.mp4";
+    ASSERT_TRUE(WriteUtf8File(text, L"this is no media file at all"));
+    auto addUnprobed = [&](const CString& path, LPCWSTR title) {
+        std::unique_ptr<CMediaItem> item(new CMediaItem);
+        item->Path = path;
+        item->Title = title;
+        return s_frame->playlist.Add(std::move(item));
+    };
+    CMediaItem* b = Add(TestClips().b);
+    CMediaItem* shortened = addUnprobed(cut, L"cut short");
+    CMediaItem* notes = addUnprobed(text, L"notes");
+    CMediaItem* c = Add(TestClips().c);
+    ASSERT_TRUE(b && c);
+    auto tried = [&](LPCWSTR title) {
+        return std::count(s_frame->titles.begin(), s_frame->titles.end(), CString(title));
+    };
+
+    ASSERT_EQ(0, Play().PlayMediaItem(b, PLAYER_HOST_PLAY_VIEW));
+    ASSERT_TRUE(WaitUntil([&] { return Play().GetCurrentItem() == c && Play().IsPlaying(); }, 60000))
+        << "the clip after the two that cannot play plays";
+    ASSERT_TRUE(WaitUntil([&] { return !Play().HasSession() && !Play().m_pPlayThread; }, 30000));
+    EXPECT_EQ(1, tried(L"cut short - 2/4"));
+    EXPECT_EQ(1, tried(L"notes - 3/4"));
+    EXPECT_TRUE(shortened->StateFlags & MEDIA_STATE_UNPLAYABLE);
+    EXPECT_TRUE(notes->StateFlags & MEDIA_STATE_UNPLAYABLE);
+    EXPECT_FALSE((b->StateFlags | c->StateFlags) & MEDIA_STATE_UNPLAYABLE);
+    EXPECT_TRUE(s_boxes.empty());
+
+    // Only the two left, not yet known as unplayable, with Repeat All: each is tried once and the
+    // list stops, saying why.
+    ASSERT_EQ(0, s_frame->playlistView->RemoveItem(3, TRUE));
+    ASSERT_EQ(0, s_frame->playlistView->RemoveItem(0, TRUE));
+    shortened->ChangeStateFlags(0, MEDIA_STATE_UNPLAYABLE);
+    notes->ChangeStateFlags(0, MEDIA_STATE_UNPLAYABLE);
+    s_app->Settings().repeat = 2;
+    s_frame->titles.clear();
+    ASSERT_EQ(0, Play().PlayMediaItem(shortened, 0));
+    ASSERT_TRUE(WaitUntil([&] { return !s_boxes.empty(); }, 60000));
+    ASSERT_TRUE(WaitUntil([&] { return !Play().HasSession() && !Play().m_pPlayThread; }, 30000));
+    WaitUntil([] { return false; }, 1000);
+    EXPECT_EQ(1, tried(L"cut short - 1/2"));
+    EXPECT_EQ(1, tried(L"notes - 2/2"));
+    ASSERT_EQ(1u, s_boxes.size());
+    EXPECT_STREQ(L"\"" + text + L"\"\n\nis not a valid video or audio file.", s_boxes[0]);
 }
 
 TEST_F(PlayWindow, StopDuringTheToolsStartEndsTheSessionPromptly)
@@ -405,8 +464,10 @@ TEST_F(PlayWindow, StopDuringTheToolsStartEndsTheSessionPromptly)
     DWORD began = GetTickCount();
     Command(ID_PLAY_STOP);
     EXPECT_FALSE(Play().HasSession());
-    EXPECT_LT(GetTickCount() - began, 8000u) << "the tool was told as soon as it could be";
     EXPECT_FALSE(Play().IsActive());
+    EXPECT_TRUE(WaitUntil([&] { return Play().m_pPlayThread == nullptr; }, 8000))
+        << "the tool was told as soon as it could be";
+    EXPECT_LT(GetTickCount() - began, 8000u);
 
     // A restart that is under way when Stop comes ends the session too.
     ASSERT_EQ(0, Play().PlayMediaItem(a, 0));
@@ -415,9 +476,11 @@ TEST_F(PlayWindow, StopDuringTheToolsStartEndsTheSessionPromptly)
     began = GetTickCount();
     Command(ID_PLAY_STOP);
     EXPECT_FALSE(Play().HasSession());
+    EXPECT_TRUE(WaitUntil([&] { return Play().m_pPlayThread == nullptr; }, 8000));
     EXPECT_LT(GetTickCount() - began, 8000u);
     WaitUntil([] { return false; }, 500);
     EXPECT_FALSE(Play().HasSession()) << "no new run started after the stop";
+    EXPECT_TRUE(Play().m_pPlayThread == nullptr);
 }
 
 TEST_F(PlayWindow, OnlyItsOwnDriversStatusRecordsAreDispatched)

@@ -215,6 +215,15 @@ CMediaItem* CTestPlaylist::Add(std::unique_ptr<CMediaItem> item)
     return m_items.back().get();
 }
 
+std::unique_ptr<CMediaItem> CTestPlaylist::Take(int index)
+{
+    if (index < 0 || index >= (int)m_items.size())
+        return nullptr;
+    std::unique_ptr<CMediaItem> item = std::move(m_items[index]);
+    m_items.erase(m_items.begin() + index);
+    return item;
+}
+
 void CTestPlaylist::Clear()
 {
     m_items.clear();
@@ -523,6 +532,8 @@ void PlayerUiTest::ResetUi()
     s.loadLastPlaylist = 0;
     CPlayWnd& play = s_frame->playView->GetPlayWnd();
     play.StopAndRemember(0);
+    // The stop returns before the tool has ended; its session reads the tool's path until then.
+    EXPECT_TRUE(WaitUntil([&] { return play.m_pPlayThread == nullptr; }, 30000)) << "the last session ends";
     play.SetPath(TestTools().player);
     play.SetZoom(100);
     UseTestTools(s_app->Resources());

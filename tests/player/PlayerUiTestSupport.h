@@ -87,6 +87,8 @@ public:
 
     bool CreateWindowIn(CWnd* parent, const RECT& rect);
     CMediaItem* Add(std::unique_ptr<CMediaItem> item);
+    // Takes an item out of the list without destroying it (null out of range).
+    std::unique_ptr<CMediaItem> Take(int index);
     void Clear();
 
     CWnd* GetListWindow() override { return &m_window; }

@@ -48,6 +48,8 @@ struct FakeScript {
     // Files written beside that output, as a muxer writes a playlist's segments: "name|text" each.
     std::vector<std::wstring> sideFiles;
     std::wstring waitFile;      // a slow tool whose end the test decides: nothing more is done until it exists
+    std::wstring unplayable;    // a playback input holding this text cannot be opened: its end is told, exit 1
+    std::wstring input;         // the "-i" argument
     int64_t callbackWindow = 0, playWindow = 0, callbackContext = 0;
 };
 
@@ -158,6 +160,7 @@ void ApplyOption(FakeScript& s, const std::wstring& name, const std::wstring& va
     else if (name == L"console_file") s.consoleFile = value;
     else if (name == L"output_text") s.outputText = value;
     else if (name == L"side_file") s.sideFiles.push_back(value);
+    else if (name == L"unplayable") s.unplayable = value;
     else if (name == L"color") {
         unsigned long rgb = wcstoul(value.c_str(), nullptr, 16);
         s.color = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
@@ -221,6 +224,7 @@ void ParseCommandLine(FakeScript& s, int argc, wchar_t** argv)
         if (arg == L"-callback_window" && hasValue) s.callbackWindow = _wcstoi64(argv[++i], nullptr, 10);
         else if (arg == L"-play_window" && hasValue) s.playWindow = _wcstoi64(argv[++i], nullptr, 10);
         else if (arg == L"-callback_context" && hasValue) s.callbackContext = _wcstoi64(argv[++i], nullptr, 10);
+        else if (arg == L"-i" && hasValue) s.input = argv[++i];
         else if (arg.compare(0, 6, L"-fake_") == 0) {
             std::wstring name = arg.substr(6);
             if (IsFlagOption(name))
@@ -443,6 +447,11 @@ LRESULT CALLBACK FakeWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
+bool IsUnplayableInput(const FakeScript& s)
+{
+    return !s.unplayable.empty() && s.input.find(s.unplayable) != std::wstring::npos;
+}
+
 bool RunPlayerProtocol(const FakeScript& s)
 {
     g_player.script = &s;
@@ -473,6 +482,11 @@ bool RunPlayerProtocol(const FakeScript& s)
 
     if (s.startDelayMs > 0)
         Sleep(s.startDelayMs);
+    if (IsUnplayableInput(s)) {
+        // As the playback tool does with a file it cannot open: the end is told, nothing plays.
+        SendStatus(24, 2);
+        return false;
+    }
     SendStatus(20, 1);
     SendStatus(21, 0);
     SetTimer(g_player.hidden, kTickTimer, s.intervalMs > 0 ? s.intervalMs : 50, nullptr);
@@ -520,8 +534,11 @@ int wmain(int argc, wchar_t** argv)
     bool stopped = false;
     if (s.callbackWindow)
         stopped = RunEncoderProtocol(s);
-    if (s.playWindow)
+    if (s.playWindow) {
         stopped = RunPlayerProtocol(s) || stopped;
+        if (IsUnplayableInput(s))
+            return 1;
+    }
     if (s.delayMs > 0)
         Sleep(s.delayMs);
     while (s.hang)
