@@ -86,10 +86,11 @@ int CPlaylistPlayerWnd::PlayMediaItem(CMediaItem* item, int host)
         return -1;
     CPlayerWindows& windows = GetPlayerWindows();
     if (IsMissingFile(*item)) {
-        AfxMessageBox(L"File does not exist.");
+        // Marked before it is said: the box lets messages in, and the playlist may delete the item.
         item->ChangeStateFlags(MEDIA_STATE_FILE_MISSING);
         if (windows.itemWnd)
             windows.itemWnd->InvalidateMediaItem(item);
+        AfxMessageBox(L"File does not exist.");
         return -1;
     }
     item->ChangeStateFlags(0, MEDIA_STATE_FILE_MISSING);

@@ -402,6 +402,30 @@ TEST_F(PlayWindow, AToolThatNeverPlayedNeitherAdvancesNorShutsDown)
     EXPECT_FALSE(Play().HasSession());
 }
 
+// The box of a missing file lets messages in: a playlist replaced meanwhile (an address handed
+// over by the load thread) deletes the item. Nothing of it is touched once the box is up.
+TEST_F(PlayWindow, AMissingFilesItemIsNotTouchedAfterItsMessage)
+{
+    std::unique_ptr<CMediaItem> gone(new CMediaItem);
+    gone->Path = TestClips().folder + L"\\gone while told.mp4";
+    CMediaItem* item = s_frame->playlist.Add(std::move(gone));
+    const int index = s_frame->playlist.GetMediaItemCount() - 1;
+    std::unique_ptr<CMediaItem> taken;
+    UINT flagsWhenTaken = 0;
+    s_onBox = [&] {
+        taken = s_frame->playlist.Take(index);
+        flagsWhenTaken = taken ? taken->StateFlags : 0;
+    };
+    EXPECT_EQ(-1, Play().PlayMediaItem(item, 0));
+    s_onBox = nullptr;
+    ASSERT_EQ(1u, s_boxes.size());
+    EXPECT_STREQ(L"File does not exist.", s_boxes[0]);
+    ASSERT_TRUE(taken != nullptr);
+    EXPECT_EQ(flagsWhenTaken, taken->StateFlags) << "written after the box";
+    EXPECT_TRUE(taken->StateFlags & MEDIA_STATE_FILE_MISSING) << "marked before it";
+    EXPECT_FALSE(Play().HasSession());
+}
+
 TEST_F(PlayWindow, UnreadableClipsAreToldAndPassedOverAndAListOfThemStopsOnce)
 {
     // A clip cut short (a copy that broke off: the encoder writes its index at the end) and a text

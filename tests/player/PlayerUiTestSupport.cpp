@@ -480,6 +480,7 @@ std::unique_ptr<CTestPlayerFrame> PlayerUiTest::s_frame;
 int PlayerUiTest::s_powerOffs = 0;
 std::function<void()> PlayerUiTest::s_onPowerOff;
 std::vector<CString> PlayerUiTest::s_boxes;
+std::function<void()> PlayerUiTest::s_onBox;
 
 namespace {
 BOOL WINAPI RecordPowerOff(UINT, DWORD)
@@ -492,6 +493,8 @@ BOOL WINAPI RecordPowerOff(UINT, DWORD)
 int WINAPI RecordMessageBox(HWND, LPCWSTR text, LPCWSTR, UINT)
 {
     PlayerUiTest::s_boxes.push_back(text);
+    if (PlayerUiTest::s_onBox)
+        PlayerUiTest::s_onBox();
     return IDOK;
 }
 }  // namespace
@@ -548,6 +551,7 @@ void PlayerUiTest::ResetUi()
     s_frame->ClearRecords();
     s_powerOffs = 0;
     s_onPowerOff = nullptr;
+    s_onBox = nullptr;
     s_boxes.clear();
 }
 

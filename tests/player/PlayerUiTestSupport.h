@@ -210,6 +210,8 @@ public:
     // Called at each power-off, as things stand at that moment (empty: nothing).
     static std::function<void()> s_onPowerOff;
     static std::vector<CString> s_boxes;
+    // Called inside each message box, as the messages that a real box's modal loop lets in.
+    static std::function<void()> s_onBox;
 };
 
 }  // namespace playertest
