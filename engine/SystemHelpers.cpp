@@ -380,7 +380,6 @@ bool IsExistingFilePath(LPCWSTR path)
 }
 
 namespace {
-std::atomic<CFixedDiskPaths::DriveTypeFn> g_defaultDriveType(&::GetDriveTypeW);
 std::atomic<PathExistsFn> g_pathExists(&::PathFileExistsW);
 }  // namespace
 
@@ -392,33 +391,6 @@ bool PathExists(LPCWSTR path)
 PathExistsFn SetPathExistsQuestionForTests(PathExistsFn question)
 {
     return g_pathExists.exchange(question ? question : &::PathFileExistsW);
-}
-
-CFixedDiskPaths::DriveTypeFn CFixedDiskPaths::SetDefaultDriveTypeForTests(DriveTypeFn driveType)
-{
-    return g_defaultDriveType.exchange(driveType ? driveType : &::GetDriveTypeW);
-}
-
-CFixedDiskPaths::CFixedDiskPaths(DriveTypeFn driveType)
-    : m_driveType(driveType ? driveType : g_defaultDriveType.load())
-{
-    for (UINT& kind : m_kinds)
-        kind = kDriveNotAsked;
-}
-
-bool CFixedDiskPaths::IsOnFixedDisk(LPCWSTR path)
-{
-    if (!path || !path[0] || path[1] != L':' || (path[2] != L'\\' && path[2] != L'/'))
-        return false;
-    const wchar_t letter = (wchar_t)(path[0] >= L'a' && path[0] <= L'z' ? path[0] - L'a' + L'A' : path[0]);
-    if (letter < L'A' || letter > L'Z')
-        return false;
-    UINT& kind = m_kinds[letter - L'A'];
-    if (kind == kDriveNotAsked) {
-        const wchar_t root[] = {letter, L':', L'\\', 0};
-        kind = m_driveType(root);
-    }
-    return kind == DRIVE_FIXED;
 }
 
 // Temporary files --------------------------------------------------------------------------------

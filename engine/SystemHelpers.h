@@ -77,26 +77,6 @@ bool PathExists(LPCWSTR path);
 typedef BOOL(WINAPI* PathExistsFn)(LPCWSTR path);
 PathExistsFn SetPathExistsQuestionForTests(PathExistsFn question);
 
-// Whether paths lie on a fixed disk of this computer ("C:\..." on a drive of DRIVE_FIXED), each
-// drive's kind asked of the system once for the object's life: the answer is a trip to the mount
-// manager (under Wine about half a millisecond), which asked for every entry of a long playlist
-// held the window for half a minute. 'driveType' stands for GetDriveTypeW, which it is by default.
-class CFixedDiskPaths {
-public:
-    typedef UINT(WINAPI* DriveTypeFn)(LPCWSTR root);
-    explicit CFixedDiskPaths(DriveTypeFn driveType = nullptr);
-    bool IsOnFixedDisk(LPCWSTR path);
-    // What the objects made without a function of their own ask (null: GetDriveTypeW again), so
-    // that a test can count the questions of a caller; the one it replaces.
-    static DriveTypeFn SetDefaultDriveTypeForTests(DriveTypeFn driveType);
-
-private:
-    DriveTypeFn m_driveType;
-    // By drive letter; kDriveNotAsked until the system is asked.
-    static const UINT kDriveNotAsked = 0xFFFFFFFF;
-    UINT m_kinds[26];
-};
-
 // A file deleted when the object goes away; with retry, a file still held open by someone else is
 // tried again every 100 ms until the budget runs out.
 class CTempFile {

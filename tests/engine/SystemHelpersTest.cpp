@@ -158,51 +158,6 @@ TEST(PathHelpers, FolderChainsSizesAndLongPaths)
     EXPECT_STREQ(L"one \u00e9", ToolPath(root, L"one \u00e9")) << "a folder is no tool";
 }
 
-// The system's answer for a drive is a trip to the mount manager: a long list of paths asks it
-// once a drive, and only paths with a drive letter ask at all.
-struct DriveTypeCalls {
-    static int count;
-    static UINT WINAPI Kind(LPCWSTR root)
-    {
-        ++count;
-        switch (root[0]) {
-        case L'C':
-            return DRIVE_FIXED;
-        case L'N':
-            return DRIVE_REMOTE;
-        default:
-            return DRIVE_NO_ROOT_DIR;
-        }
-    }
-};
-int DriveTypeCalls::count = 0;
-
-TEST(PathHelpers, EachDrivesKindIsAskedOnceForAllItsPaths)
-{
-    DriveTypeCalls::count = 0;
-    CFixedDiskPaths disks(&DriveTypeCalls::Kind);
-    CString path;
-    for (int i = 0; i < 5000; ++i) {
-        path.Format(L"%s\\Videos\\gone\\clip %05d.mp4", i % 2 ? L"C:" : L"c:", i);
-        ASSERT_TRUE(disks.IsOnFixedDisk(path)) << i;
-        path.Format(L"N:/share/clip %05d.mp4", i);
-        ASSERT_FALSE(disks.IsOnFixedDisk(path)) << "a network drive " << i;
-    }
-    EXPECT_EQ(2, DriveTypeCalls::count) << "C: and N:, once each";
-    EXPECT_FALSE(disks.IsOnFixedDisk(L"Q:\\no such drive\\clip.mp4"));
-    EXPECT_EQ(3, DriveTypeCalls::count);
-    for (LPCWSTR other : {L"\\\\server\\share\\clip.mp4", L"clip.mp4", L"C:clip.mp4", L"http://host/clip.mp4", L"C:",
-                          L"1:\\clip.mp4", L""}) {
-        EXPECT_FALSE(disks.IsOnFixedDisk(other)) << CStringA(other).GetString();
-    }
-    EXPECT_FALSE(disks.IsOnFixedDisk(nullptr));
-    EXPECT_EQ(3, DriveTypeCalls::count) << "no drive letter, no question";
-    // By default the system answers: the system's own folder lies on a fixed disk.
-    wchar_t windows[MAX_PATH] = L"";
-    ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
-    EXPECT_TRUE(CFixedDiskPaths().IsOnFixedDisk(windows)) << CStringA(windows).GetString();
-}
-
 // Whether a file is there is one replaceable question, so that a test can count who asks it.
 struct PathQuestions {
     static std::vector<CString> asked;
