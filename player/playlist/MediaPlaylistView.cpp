@@ -59,6 +59,15 @@ int ReadPlaylistFile(LPCWSTR path, CPlaylistData& playlist)
     return CanReadFile(path) ? PLAYLIST_MALFORMED : PLAYLIST_UNREADABLE;
 }
 
+// As ReadPlaylistFile, with a file that names no entry (only comments, nothing at all) as
+// PLAYLIST_EMPTY: opened, it would only empty the list, and the next close would save that over
+// the last playlist.
+int ReadUsablePlaylist(LPCWSTR path, CPlaylistData& playlist)
+{
+    const int read = ReadPlaylistFile(path, playlist);
+    return read == PLAYLIST_READ && playlist.GetCount() == 0 ? PLAYLIST_EMPTY : read;
+}
+
 void TellUnreadablePlaylist(LPCWSTR path, int reason)
 {
     CString text;
@@ -555,9 +564,7 @@ std::vector<CString> CMediaPlaylistView::WithoutUselessPlaylists(const std::vect
     for (const CString& path : paths) {
         if (IsPlaylistFile(path) && IsExistingFile(path)) {
             CPlaylistData playlist(1);
-            int read = ReadPlaylistFile(path, playlist);
-            if (read == PLAYLIST_READ && playlist.GetCount() == 0)
-                read = PLAYLIST_EMPTY;
+            const int read = ReadUsablePlaylist(path, playlist);
             if (read != PLAYLIST_READ) {
                 TellUnreadablePlaylist(path, read);
                 continue;
@@ -729,11 +736,7 @@ int CMediaPlaylistView::OpenPlaylist(LPCWSTR path, int playFirst, int addToRecen
         return 0;
     // Read before anything is removed: a file that cannot be read changes nothing.
     CPlaylistData playlist(1);
-    int read = ReadPlaylistFile(path, playlist);
-    // A file with nothing in it (no line that names a file, only comments, nothing at all) would
-    // only empty the list, and the next close would save that over the last playlist.
-    if (read == PLAYLIST_READ && playlist.GetCount() == 0)
-        read = PLAYLIST_EMPTY;
+    const int read = ReadUsablePlaylist(path, playlist);
     if (read != PLAYLIST_READ) {
         TellUnreadablePlaylist(path, read);
         return 0;
