@@ -408,7 +408,8 @@ int CMediaConvertRunner::Work()
     // The source itself is never the destination, whatever the overwrite answer: the encoder
     // cannot write the file it reads. It gets the first free numbered name, as a rename would.
     if (IsSameFile(job.Target.Path, job.Source.Path))
-        job.Target.Path = folder + L"\\" + detail::FreeNumberedName(folder, title, format->Extension);
+        job.Target.Path =
+            folder + L"\\" + MakeNumberedFileName(folder, title, format->Extension) + format->Extension;
 
     int answer = host ? host->GetOverwriteAnswer() : FILE_EXISTS_ASK;
     if (CheckExistingFile(job.Target.Path, answer) == 1) {

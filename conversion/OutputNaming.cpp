@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include "conversion/ConvertHost.h"
+#include "conversion/PartialOutput.h"
 #include "engine/SystemHelpers.h"
 
 namespace {
@@ -31,11 +32,11 @@ CString JoinPath(LPCWSTR folder, LPCWSTR title, LPCWSTR extension)
 
 CString MakeNumberedFileName(LPCWSTR folder, LPCWSTR title, LPCWSTR extension)
 {
-    CString numbered;
+    const int extensionLength = lstrlenW(extension);
     for (int n = 1;; ++n) {
-        numbered.Format(L"%s (%d)", title, n);
-        if (!PathFileExistsW(JoinPath(folder, numbered, extension)))
-            return numbered;
+        const CString name = detail::FittedName(title, n, extension);
+        if (!PathFileExistsW(CString(folder) + L"\\" + name))
+            return name.Left(name.GetLength() - extensionLength);
     }
 }
 

@@ -7,7 +7,7 @@
 #include "framework/String.h"
 
 // The first "title (n)", n from 1, with no file folder\"title (n)"extension; the plain title is
-// not tried.
+// not tried. A title too long for the number and the extension to fit one name is cut.
 CString MakeNumberedFileName(LPCWSTR folder, LPCWSTR title, LPCWSTR extension);
 // folder\title+extension when free, else the first free numbered form.
 CString MakeUniqueFilePath(LPCWSTR folder, LPCWSTR title, LPCWSTR extension);

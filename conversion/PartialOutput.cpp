@@ -178,16 +178,11 @@ CString FittedName(const CString& name, int n, LPCWSTR suffix)
         tail.Format(L" (%d)", n);
     tail += suffix;
     const int room = kMaxNameLength - tail.GetLength();
-    return (name.GetLength() > room ? name.Left(room) : name) + tail;
-}
-
-CString FreeNumberedName(const CString& folder, const CString& title, const CString& extension)
-{
-    for (int n = 1;; ++n) {
-        const CString name = FittedName(title, n, extension);
-        if (!PathFileExistsW(folder + L"\\" + name))
-            return name;
-    }
+    if (name.GetLength() <= room)
+        return name + tail;
+    // A cut never parts the two halves of a character beyond the 16-bit range.
+    const int kept = room > 0 && IS_HIGH_SURROGATE(name[room - 1]) ? room - 1 : room;
+    return name.Left(kept) + tail;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -16,9 +16,6 @@ const int kMaxNameLength = 255;
 // 'name' with " (n)" (n > 0) and 'suffix' after it, cut short where the whole would pass the
 // limit of one name: for a name of the runner's own, never for the user's output name.
 CString FittedName(const CString& name, int n, LPCWSTR suffix);
-// The first "title (n)" + extension, n from 1, that names nothing in the folder, with the title cut
-// where the name would pass the limit of one name.
-CString FreeNumberedName(const CString& folder, const CString& title, const CString& extension);
 
 // The names of the files in the playlist's own folder that a playlist (HLS ".m3u8" or DASH ".mpd")
 // names as its parts: a name given as a template (DASH's "$Number$" and the like) names every

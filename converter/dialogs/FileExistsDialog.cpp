@@ -128,8 +128,9 @@ BOOL CFileExistsDialog::OnInitDialog()
 
     const CString suggestion = MakeNumberedFileName(m_strFolder, m_strTitle, m_strExtension);
     SetDlgItemText(IDC_FILE_EXISTS_NEW_NAME, suggestion);
-    // Posted: the focus that the dialog gives the edit next selects the whole text first.
-    ::PostMessageW(::GetDlgItem(m_hWnd, IDC_FILE_EXISTS_NEW_NAME), EM_SETSEL, (WPARAM)m_strTitle.GetLength(),
+    // Posted: the focus that the dialog gives the edit next selects the whole text first. The
+    // number is what is selected, with its space: a long title is cut to make room for it.
+    ::PostMessageW(::GetDlgItem(m_hWnd, IDC_FILE_EXISTS_NEW_NAME), EM_SETSEL, (WPARAM)suggestion.ReverseFind(L' '),
                    (LPARAM)suggestion.GetLength());
     // Nobody owns the prompt, so it would otherwise open behind the converter's window.
     SetForegroundWindow();

@@ -38,6 +38,35 @@ TEST_F(NamingTest, NumberedNamesSkipTakenFiles)
     EXPECT_STREQ(L"other (1)", MakeNumberedFileName(Out, L"other", L".mp4"));
 }
 
+// A numbered name is one the file system takes: for a title as long as a name may be, the title
+// is cut, never the number or the extension. So Rename All and the prompt's suggestion give a
+// name that can be written.
+TEST_F(NamingTest, ANumberedNameOfALongTitleFitsANamesLimit)
+{
+    const CString title = TitleOf(251);
+    ASSERT_TRUE(WriteBytes(Out + L"\\" + title + L".mkv", "x", 1));
+    EXPECT_STREQ(title.Left(247) + L" (1)", MakeNumberedFileName(Out, title, L".mkv"));
+    ASSERT_TRUE(WriteBytes(Out + L"\\" + title.Left(247) + L" (1).mkv", "x", 1));
+    EXPECT_STREQ(Out + L"\\" + title.Left(247) + L" (2).mkv", MakeUniqueFilePath(Out, title, L".mkv"));
+
+    CString path = Out + L"\\" + title + L".mkv";
+    int answer = FILE_EXISTS_RENAME_ALL;
+    EXPECT_EQ(1, CheckExistingFile(path, answer));
+    EXPECT_STREQ(Out + L"\\" + title.Left(247) + L" (2).mkv", path);
+    EXPECT_TRUE(WriteBytes(path, "x", 1));
+    // A short title is never cut, and the tenth number takes one more character off a long one.
+    EXPECT_STREQ(L"clip (1)", MakeNumberedFileName(Out, L"clip", L".mkv"));
+    for (int n = 3; n <= 9; ++n) {
+        CString taken;
+        taken.Format(L"%s (%d).mkv", title.Left(247).GetString(), n);
+        ASSERT_TRUE(WriteBytes(Out + L"\\" + taken, "x", 1));
+    }
+    EXPECT_STREQ(title.Left(246) + L" (10)", MakeNumberedFileName(Out, title, L".mkv"));
+    // Nor is a character beyond the 16-bit range cut in half.
+    const CString wide = TitleOf(246) + L"\xD83C\xDFAC end";
+    EXPECT_STREQ(TitleOf(246) + L" (1)", MakeNumberedFileName(Out, wide, L".mkv"));
+}
+
 TEST_F(NamingTest, ExistingFileCheckFollowsThePromptsAnswers)
 {
     ASSERT_TRUE(WriteBytes(Out + L"\\clip.mp4", "x", 1));

@@ -479,4 +479,26 @@ TEST_F(OutputPlacementTest, AKeptAsideNameOfALongTitleFitsANamesLimit)
     EXPECT_STREQ(L"Output cannot be read; kept as " + kept, run->listener.LastDetail());
 }
 
+// Rename All over a file of a title as long as a name may be: the job is written under the cut
+// numbered name, not failed for a name the file system refuses.
+TEST_F(OutputPlacementTest, ARenameAllOfALongTitleKeepsTheOutputUnderANameThatFits)
+{
+    REQUIRE_STAGE();
+    ASSERT_TRUE(StandInProbe(GetStage().av));
+    const CString title = TitleOf(251);
+    ASSERT_TRUE(WriteUtf8(Out + L"\\" + title + L".mkv", L"old"));
+    Script(L"output_text new\nprogress 3\ninterval 30\n");
+    Hosts.Overwrite = FILE_EXISTS_RENAME_ALL;
+    std::unique_ptr<JobRun> run = Start(GetStage().av, L"VF_mkv", L"H.264", title);
+    Finish(*run);
+    const CMediaConvertJob& job = run->listener.Job;
+    EXPECT_EQ(JOB_RESULT_COMPLETED, job.Status.Result) << CStringA(run->listener.LastDetail()).GetString();
+    const CString numbered = title.Left(247) + L" (1).mkv";
+    EXPECT_STREQ(Out + L"\\" + numbered, job.Target.Path);
+    EXPECT_STREQ(L"new", ReadUtf8(job.Target.Path));
+    EXPECT_STREQ(L"old", ReadUtf8(Out + L"\\" + title + L".mkv"));
+    EXPECT_STREQ(numbered, run->listener.ShownFileName());
+    EXPECT_TRUE(Hosts.Questions.empty());
+}
+
 }  // namespace

@@ -2,6 +2,8 @@
 // thread of its own, without an owner; driven from the test thread by its buttons and keys.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "ConverterTestSupport.h"
 #include "conversion/ConvertHost.h"
 #include "conversion/OutputNaming.h"
@@ -25,14 +27,14 @@ protected:
     void TearDown() override { m_app.reset(); }
 
     // Asks on a worker thread, hands the shown prompt to 'drive', and waits for the answer.
-    int Ask(const std::function<void(HWND)>& drive)
+    int Ask(const std::function<void(HWND)>& drive, const CString& title = L"clip")
     {
         m_answer = -100;
         m_newName = L"<untouched>";
         m_workerThread = 0;
-        CPumpedThread worker([this] {
+        CPumpedThread worker([this, &title] {
             m_workerThread = GetCurrentThreadId();
-            m_answer = m_app->Environment()->AskFileExists(m_folder, L"clip", L".mp4", m_newName);
+            m_answer = m_app->Environment()->AskFileExists(m_folder, title, L".mp4", m_newName);
         });
         HWND prompt = WaitForWindow(kCaption);
         EXPECT_TRUE(prompt != nullptr);
@@ -96,6 +98,32 @@ TEST_F(FileExistsPrompt, SuggestsTheFirstFreeNumberedNameWithItsNumberSelected)
     });
     EXPECT_EQ(FILE_EXISTS_RENAME, answer);
     EXPECT_STREQ(L"clip (2)", m_newName);
+}
+
+// A title as long as a name may be is cut in the suggestion, so that the name with its number is
+// still one the file system takes; the number is what is selected.
+TEST_F(FileExistsPrompt, TheSuggestionForALongTitleIsCutToANamesLimitAndItsNumberSelected)
+{
+    const CString title = std::wstring(251, L'a').c_str();
+    ASSERT_TRUE(TouchFile(m_folder + L"\\" + title + L".mp4"));
+    const CString suggestion = title.Left(247) + L" (1)";
+    const int answer = Ask(
+        [&](HWND prompt) {
+            HWND edit = Item(prompt, IDC_FILE_EXISTS_NEW_NAME);
+            EXPECT_STREQ(suggestion, WindowText(edit));
+            DWORD start = 0, end = 0;
+            EXPECT_TRUE(WaitUntil(
+                [&] {
+                    SendMessageW(edit, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+                    return start == 247 && end == 251;
+                },
+                10000))
+                << start << ".." << end;
+            Click(prompt, IDC_FILE_EXISTS_RENAME);
+        },
+        title);
+    EXPECT_EQ(FILE_EXISTS_RENAME, answer);
+    EXPECT_STREQ(suggestion, m_newName);
 }
 
 TEST_F(FileExistsPrompt, ButtonsAnswerOneTwoThreeAndTenMoreWhenTheActionIsKept)
