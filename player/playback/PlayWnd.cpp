@@ -254,11 +254,19 @@ void CPlayWnd::RunAfterPlaybackSteps()
     CMainFrameLink* frame = GetPlayerWindows().frame;
     if (s && s->shutdownAfterPlayback) {
         // The power-off is forced: Windows ends this program without asking it first, so what
-        // its close would keep is kept now.
-        if (CMediaPlaylistView* view = GetPlayerWindows().playlistView)
-            view->SaveDefaultPlaylist();
+        // its close would keep is kept now. A playlist that cannot be kept holds the power-off,
+        // which would lose its last change: the user hears why, with the list still open.
+        DWORD error = 0;
+        CMediaPlaylistView* view = GetPlayerWindows().playlistView;
+        const bool kept = !view || view->SaveDefaultPlaylist(&error) >= 0;
         s->SaveSettings();
-        PowerOffComputer();
+        if (kept) {
+            PowerOffComputer();
+            return;
+        }
+        CMediaPlaylistView::TellSaveFailed(s->GetDefaultPlaylistPath(), error, L"The computer was not shut down.");
+        if (frame)
+            frame->ShowPlaylistView();
     } else if (s && s->autoCloseWindow) {
         if (frame && frame->GetFrameWnd())
             frame->GetFrameWnd()->PostMessage(WM_CLOSE);

@@ -268,13 +268,15 @@ int CMediaPlaylistView::SaveDefaultPlaylist(DWORD* error)
     return SavePlaylist(s->GetDefaultPlaylistPath(), 0, 0, error);
 }
 
-void CMediaPlaylistView::TellSaveFailed(LPCWSTR path, DWORD error)
+void CMediaPlaylistView::TellSaveFailed(LPCWSTR path, DWORD error, LPCWSTR consequence)
 {
     CString text;
     if (error)
         text.Format(L"Cannot save playlist file:\n%s\n\n%s", path, GetSystemErrorText(error).GetString());
     else
         text.Format(L"Cannot save playlist file:\n%s", path);
+    if (consequence && *consequence)
+        text += CString(L"\n\n") + consequence;
     AfxMessageBox(text);
 }
 

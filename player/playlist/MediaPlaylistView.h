@@ -73,8 +73,9 @@ public:
     // When "LoadLastPlaylist" is on, the playlist as the next start reads it (thumbnails as files,
     // not a recent playlist): SavePlaylist's result, 0 when it is off.
     int SaveDefaultPlaylist(DWORD* error = nullptr);
-    // "Cannot save playlist file:" with the path and the system's reason.
-    static void TellSaveFailed(LPCWSTR path, DWORD error);
+    // "Cannot save playlist file:" with the path and the system's reason, and what follows from
+    // it when given (a paragraph of its own).
+    static void TellSaveFailed(LPCWSTR path, DWORD error, LPCWSTR consequence = nullptr);
     // A playlist file is merged at once; anything else is queued: 1 queued, 0 refused.
     int AddPath(LPCWSTR path);
     // The paths the user chose or dropped without the playlist files among them that cannot be

@@ -700,6 +700,56 @@ TEST_F(PlaylistView, APowerOffAfterPlaybackKeepsThePlaylistAndTheSettingsFirst)
     DeleteFileW(defaultPath);
 }
 
+// A forced power-off would lose the playlist's last change that could not be kept: the power-off
+// is held and the user hears why, once, with the list still open. Once the list can be kept, the
+// next end of playback powers the computer off.
+TEST_F(PlaylistView, APowerOffWhoseSaveOfThePlaylistFailsIsHeldAndSaysWhy)
+{
+    CPlayerSettings& s = s_app->Settings();
+    CString defaultPath = KeepingTheLastPlaylist();
+    {
+        CPlaylistEditGuard guard(&View(), 0);
+        View().AddPath(TestClips().c);
+    }
+    ASSERT_TRUE(WaitLoaded());
+    ASSERT_EQ(1, View().SaveDefaultPlaylist()) << "one item written";
+    const std::string saved = ReadBytes(defaultPath);
+    {
+        CPlaylistEditGuard guard(&View(), 0);
+        View().AddPath(TestClips().b);
+    }
+    ASSERT_TRUE(WaitLoaded());
+    s.shutdownAfterPlayback = 1;
+    {
+        // Another program holds the file: it may be read, not replaced.
+        CHandle held(CreateFileW(defaultPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.IsValid());
+        ASSERT_EQ(0, View().PlayItem(1, PLAYER_HOST_PLAY_VIEW));
+        ASSERT_TRUE(WaitUntil([&] { return !s_boxes.empty() || s_powerOffs > 0; }, 60000));
+        WaitUntil([] { return false; }, 300);
+    }
+    EXPECT_EQ(0, s_powerOffs) << "the power-off waits for a playlist that can be kept";
+    ASSERT_EQ(1u, s_boxes.size());
+    const CString held = L"\n\nThe computer was not shut down.";
+    const CString start = L"Cannot save playlist file:\n" + defaultPath + L"\n\n";
+    EXPECT_TRUE(s_boxes[0] == start + GetSystemErrorText(ERROR_SHARING_VIOLATION) + held ||
+                s_boxes[0] == start + GetSystemErrorText(ERROR_ACCESS_DENIED) + held)
+        << CStringA(s_boxes[0]).GetString();
+    EXPECT_EQ(saved, ReadBytes(defaultPath)) << "the last playlist saved stays whole";
+    EXPECT_EQ(1, s_frame->playlistViewShown) << "the list is shown, still open";
+    EXPECT_EQ(2, List().GetMediaItemCount());
+
+    ASSERT_EQ(0, View().PlayItem(1, PLAYER_HOST_PLAY_VIEW));
+    ASSERT_TRUE(WaitUntil([&] { return s_powerOffs > 0; }, 60000));
+    EXPECT_EQ(1u, s_boxes.size());
+    CPlaylistData kept(1);
+    std::unique_ptr<CPlaylistFormat> format(CreatePlaylistFormat(defaultPath));
+    ASSERT_TRUE(format && format->Load(defaultPath, kept) == 0);
+    EXPECT_EQ(2, kept.GetCount()) << "the change is kept before the power-off";
+    s.loadLastPlaylist = 0;
+    DeleteFileW(defaultPath);
+}
+
 TEST_F(PlaylistView, ClosingSavesTheDefaultPlaylistOnceAndEmptiesTheThumbnailFolder)
 {
     CPlayerSettings& s = s_app->Settings();
