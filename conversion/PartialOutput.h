@@ -14,7 +14,8 @@ namespace detail {
 const int kMaxNameLength = 255;
 
 // 'name' with " (n)" (n > 0) and 'suffix' after it, cut short where the whole would pass the
-// limit of one name: for a name of the runner's own, never for the user's output name.
+// limit of one name: for a numbered name or one of the runner's own, never for the name the user
+// gave the output.
 CString FittedName(const CString& name, int n, LPCWSTR suffix);
 
 // The names of the files in the playlist's own folder that a playlist (HLS ".m3u8" or DASH ".mpd")
